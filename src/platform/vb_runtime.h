@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/variant.h"
+
+// VB6 conversions and string functions with VB's rules. Strings are single-byte; positions are
+// 1-based as in VB. Failures raise VbError with VB's numbers.
+namespace rotaryn::vb {
+
+// Number parsing as VB's "converts to Double": whitespace, signs (leading or trailing),
+// parentheses, "$", thousands separators after the first digit, '.', exponents, &H and &O.
+std::optional<double> parseNumber(std::string_view text);
+bool IsNumeric(const Variant& value);
+bool IsNumeric(std::string_view text);
+
+// Round half to even, range check: error 6 "Overflow"; non-numeric text: error 13.
+int32_t CLng(const Variant& value);
+int16_t CInt(const Variant& value);
+uint8_t CByte(const Variant& value);
+double CDbl(const Variant& value);
+// "True"/"False" in any case, else a number (true when not zero); otherwise error 13.
+bool CBool(const Variant& value);
+// Numbers as VB prints them ("1.5", "-3", "1E+20"); booleans "True"/"False"; Empty "".
+std::string CStr(const Variant& value);
+// Val: reads a leading number, never raises.
+double Val(std::string_view text);
+
+// Split: "" gives an empty array; a missing delimiter gives one element.
+std::vector<std::string> Split(std::string_view text, std::string_view delimiter);
+std::string Join(const std::vector<std::string>& parts, std::string_view delimiter);
+std::string Trim(std::string_view text);   // spaces only
+std::string LTrim(std::string_view text);  // spaces only
+std::string RTrim(std::string_view text);  // spaces only
+// 1-based position of find in text from start; 0 when not found. start < 1 raises error 5.
+long InStr(long start, std::string_view text, std::string_view find);
+long InStr(std::string_view text, std::string_view find);
+long InStrRev(std::string_view text, std::string_view find);
+std::string Left(std::string_view text, long length);
+std::string Right(std::string_view text, long length);
+std::string Mid(std::string_view text, long start);
+std::string Mid(std::string_view text, long start, long length);
+std::string Replace(std::string_view text, std::string_view find, std::string_view with);
+std::string UCase(std::string_view text);
+std::string LCase(std::string_view text);
+// Case-insensitive comparison of single-byte text (Option Compare Text, ASCII letters).
+bool EqualsText(std::string_view a, std::string_view b);
+
+}  // namespace rotaryn::vb

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "memory/address_table.h"
+#include "platform/clock.h"
+#include "platform/collection.h"
+#include "platform/component_registry.h"
+#include "platform/dialogs.h"
+#include "platform/error_trap.h"
+#include "platform/event_pump.h"
+#include "platform/file_system.h"
+#include "platform/timers.h"
+#include "platform/vb_date.h"
+#include "plugin/memory_access.h"
+#include "plugin/utility.h"
+
+namespace rotaryn {
+
+class frmRotarynMaps;
+
+// The outside world as the host hands it to the plug-in. The host owns every port and keeps it
+// alive for the plug-in's lifetime.
+struct Ports {
+  ComponentRegistry& registry;
+  FileSystem& files;
+  Clock& clock;
+  Timers& timers;
+  EventPump& pump;
+  Dialogs& dialogs;
+};
+
+// One game-server profile as the host describes it in PDAT.
+struct ProfileRecord {
+  std::string GameFolder;
+  std::string ServerType;
+  int32_t ServerProcess = 0;
+  std::string HostText0;
+  std::string HostText3;
+  std::string HostText4;
+  int32_t MessageTarget = 0;
+  std::string ProfileFolder;
+  bool IsAffiliate = false;
+};
+
+// The stock and custom map tables, module-wide, describing the profile LoadCatalogue ran for.
+struct CatalogueTables {
+  Collection<std::string> StockMapNames;
+  Collection<std::string> StockMapFiles;
+  Collection<std::string> StockMapTypes;
+  Collection<std::string> CustomMapNames;
+  Collection<std::string> CustomMapFiles;
+  Collection<std::string> CustomMapTypes;
+};
+
+// The rotation shown and edited: four parallel tables keyed "0".."N-1".
+struct CurrentListTables {
+  Collection<std::string> CurrentMapNames;
+  Collection<std::string> CurrentMapFiles;
+  Collection<std::string> CurrentMapTypes;
+  Collection<std::string> CurrentMapCustom;
+};
+
+inline constexpr int kEndOfGameFlags = 51;  // profiles 0..50
+
+// The plug-in's module-level state, gathered in one object owned by the plug-in.
+struct Module {
+  Module(Ports ports, std::string rootFolder);
+  ~Module();
+  Module(const Module&) = delete;
+  Module& operator=(const Module&) = delete;
+
+  // An error trap whose failures go to ErrorReport with kind 4.
+  ErrorTrap trap(const std::string& procedure, int32_t profile);
+  IUtility& utility() const;
+  IMemoryAccess& memory() const;
+  // The profile's record; error 9 when the index is not registered.
+  ProfileRecord& profile(int32_t index);
+  const ProfileRecord& profile(int32_t index) const;
+
+  Ports ports;
+  std::string RootFolder;
+  std::shared_ptr<IUtility> Utility;
+  std::shared_ptr<IMemoryAccess> MemoryAccess;
+
+  // Empty = not dimensioned yet; once dimensioned, bounds 0..size-1.
+  std::vector<ProfileRecord> Profiles;
+  std::vector<AddressTable> AddressTables;
+  std::vector<uint8_t> AutoloadDone;
+  int32_t CurrentProfile = 0;
+
+  uint8_t ExtendedCatalogue = 0;
+  CatalogueTables catalogue;
+  CurrentListTables currentList;
+  std::array<bool, kEndOfGameFlags> EndOfGameHandled{};
+
+  std::unique_ptr<frmRotarynMaps> window;
+  vb::Rnd rnd;
+};
+
+}  // namespace rotaryn
