@@ -17,6 +17,8 @@ namespace rotaryn::vb {
 std::optional<double> parseNumber(std::string_view text);
 bool IsNumeric(const Variant& value);
 bool IsNumeric(std::string_view text);
+inline bool IsNumeric(const std::string& text) { return IsNumeric(std::string_view(text)); }
+inline bool IsNumeric(const char* text) { return IsNumeric(std::string_view(text)); }
 
 // Round half to even, range check: error 6 "Overflow"; non-numeric text: error 13.
 int32_t CLng(const Variant& value);

@@ -69,6 +69,8 @@ inline constexpr int kEndOfGameFlags = 51;  // profiles 0..50
 
 // The plug-in's module-level state, gathered in one object owned by the plug-in.
 struct Module {
+  // Start-up: keeps the root folder and creates the two sibling components through the
+  // registry; a failure goes to the report under "Main" and leaves that component unset.
   Module(Ports ports, std::string rootFolder);
   ~Module();
   Module(const Module&) = delete;
@@ -101,5 +103,8 @@ struct Module {
   std::unique_ptr<frmRotarynMaps> window;
   vb::Rnd rnd;
 };
+
+// Replaces the six catalogue collections with empty ones (the next reload fills them again).
+void clearCatalogue(Module& module);
 
 }  // namespace rotaryn
