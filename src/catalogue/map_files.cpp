@@ -1,0 +1,179 @@
+#include "catalogue/map_files.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "platform/vb_runtime.h"
+#include "plugin/module.h"
+
+namespace rotaryn {
+namespace {
+
+// The map file header fields, by byte offset.
+constexpr std::string_view kSignature = "BMS";
+constexpr int64_t kNameOffset = 4;
+constexpr int64_t kNameLength = 32;
+constexpr int64_t kCodeOffset = 137;  // read as three bytes; 138 and 139 carry the types
+constexpr int64_t kCodeLength = 3;
+constexpr int64_t kHeaderLength = 140;
+constexpr long kMaxFallbackName = 31;  // keeps a NUL at the end of the 32-byte field
+constexpr std::string_view kNul{"\0", 1};
+
+// The bit of game-type byte B that announces each type; type 6 follows byte A instead.
+constexpr int kAttackAndDefend = 6;
+constexpr int32_t kAttackAndDefendAbove = 143;
+constexpr std::array<int32_t, 9> kTypeBits{2, 32, 1, 64, 4, 128, 0, 16, 8};
+
+// Bytes past the end of a short file read as NUL, as a binary Get leaves them.
+std::string readPadded(FileSystem& files, const std::string& path, int64_t offset, int64_t count) {
+  std::string bytes = files.ReadAt(path, offset, count);
+  bytes.resize(static_cast<size_t>(count), '\0');
+  return bytes;
+}
+
+bool hasSignature(std::string_view header) {
+  return header.substr(0, 3) == kSignature;
+}
+
+std::string codeOf(uint8_t a, uint8_t b) {
+  return std::to_string(a) + "_" + std::to_string(b);
+}
+
+// The file name without folder and extension, short enough to leave the field NUL-terminated.
+std::string nameFromPath(const std::string& path) {
+  std::string file = vb::Mid(path, vb::InStrRev(path, "\\") + 1);
+  return vb::Left(vb::Left(file, static_cast<long>(file.size()) - 4), kMaxFallbackName);
+}
+
+// GetMapName over a header the caller may already hold, so the folder scan opens each file
+// once.
+std::string mapName(Module& module, const std::string& path, const std::string* header) {
+  ErrorTrap trap = module.trap("GetMapName", module.CurrentProfile);
+  std::string result;
+  trap.run([&] {
+    trap.at(1);
+    std::string name = header ? header->substr(kNameOffset, kNameLength)
+                              : readPadded(module.ports.files, path, kNameOffset, kNameLength);
+    trap.at(2);
+    if (vb::Replace(name, kNul, "").empty()) {
+      trap.at(3);
+      name = nameFromPath(path);
+      trap.at(4);
+      module.ports.files.WriteAt(path, kNameOffset, name);
+    }
+    result = vb::Trim(name);
+  });
+  return result;
+}
+
+// The whole header under IsValidMap's name: a file that cannot be read is reported there.
+std::optional<std::string> readHeader(Module& module, const std::string& path) {
+  ErrorTrap trap = module.trap("IsValidMap", module.CurrentProfile);
+  std::optional<std::string> header;
+  trap.run([&] {
+    trap.at(1);
+    header = readPadded(module.ports.files, path, 0, kHeaderLength);
+  });
+  return header;
+}
+
+bool hasMapExtension(const std::string& file) {
+  return vb::Right(vb::LCase(file), 4) == ".bms";
+}
+
+}  // namespace
+
+bool IsValidMap(Module& module, const std::string& path) {
+  ErrorTrap trap = module.trap("IsValidMap", module.CurrentProfile);
+  bool valid = false;
+  trap.run([&] {
+    trap.at(1);
+    valid = hasSignature(readPadded(module.ports.files, path, 0, kSignature.size()));
+  });
+  return valid;
+}
+
+std::string GetMapName(Module& module, const std::string& path) {
+  return mapName(module, path, nullptr);
+}
+
+std::string GetMapCode(Module& module, const std::string& path) {
+  ErrorTrap trap = module.trap("GetMapCode", module.CurrentProfile);
+  std::string code;
+  trap.run([&] {
+    trap.at(1);
+    std::string bytes = readPadded(module.ports.files, path, kCodeOffset, kCodeLength);
+    code = codeOf(static_cast<uint8_t>(bytes[1]), static_cast<uint8_t>(bytes[2]));
+  });
+  return code;
+}
+
+std::string SetCode(Module& module, const std::string& code) {
+  ErrorTrap trap = module.trap("SetCode", module.CurrentProfile);
+  std::string list;
+  trap.run([&] {
+    trap.at(1);
+    std::vector<std::string> parts = vb::Split(code, "_");
+    if (parts.size() < 2) raiseVbError(vberr::kSubscriptOutOfRange);
+    const int32_t a = vb::CLng(Variant(parts[0]));
+    const int32_t b = vb::CLng(Variant(parts[1]));
+    trap.at(2);
+    const bool bitsApply = b >= 0 && b <= 255;
+    for (int type = 0; type < static_cast<int>(kTypeBits.size()); ++type) {
+      const bool supported = type == kAttackAndDefend ? a > kAttackAndDefendAbove
+                                                      : bitsApply && (b & kTypeBits[type]) != 0;
+      if (supported) list += std::to_string(type) + ",";
+    }
+  });
+  return list;
+}
+
+void GetCustomMaps(Module& module, const std::string& folder) {
+  ErrorTrap trap = module.trap("GetCustomMaps", module.CurrentProfile);
+  trap.run([&] {
+    trap.at(1);
+    CatalogueTables& tables = module.catalogue;
+    tables.CustomMapNames = {};
+    tables.CustomMapFiles = {};
+    tables.CustomMapTypes = {};
+    trap.at(2);
+    const std::vector<std::string> files = module.ports.files.FilesOf(folder);
+    for (const std::string& file : files) {
+      trap.at(3);
+      if (!hasMapExtension(file)) continue;
+      const std::string path = folder + file;
+      const std::optional<std::string> header = readHeader(module, path);
+      if (!header || !hasSignature(*header)) continue;
+      trap.at(4);
+      const std::string name = vb::Trim(vb::Replace(mapName(module, path, &*header), kNul, ""));
+      const std::string code = codeOf(static_cast<uint8_t>((*header)[kCodeOffset + 1]),
+                                      static_cast<uint8_t>((*header)[kCodeOffset + 2]));
+      trap.at(5);
+      for (const std::string& type : vb::Split(SetCode(module, code), ",")) {
+        if (type.empty()) continue;
+        tables.CustomMapNames.add(name);
+        tables.CustomMapFiles.add(vb::Trim(file));
+        tables.CustomMapTypes.add(type);
+      }
+    }
+  });
+}
+
+std::string FindMapName(const Module& module, const std::string& file, const std::string& gameType,
+                        bool custom) {
+  const CatalogueTables& tables = module.catalogue;
+  const auto& names = custom ? tables.CustomMapNames : tables.StockMapNames;
+  const auto& files = custom ? tables.CustomMapFiles : tables.StockMapFiles;
+  const auto& types = custom ? tables.CustomMapTypes : tables.StockMapTypes;
+  const std::string wanted = vb::Trim(file);
+  for (long position = 1; position <= files.count(); ++position) {
+    if (vb::Trim(files.item(position)) == wanted && types.item(position) == gameType) {
+      return names.item(position);
+    }
+  }
+  return "";
+}
+
+}  // namespace rotaryn

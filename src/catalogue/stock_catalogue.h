@@ -1,0 +1,44 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace rotaryn {
+
+struct Module;
+
+// Display names of the game types 0..8, the numbers used in the catalogue, the server's map
+// slots and saved lists.
+inline constexpr std::array<std::string_view, 9> GameTypeNames{
+    "Deathmatch",       "Team Deathmatch",    "Cooperative",       "Team King of the Hill",
+    "King of the Hill", "Search and Destroy", "Attack and Defend", "Capture the Flag",
+    "Flagball",
+};
+
+// One stock map of the extended variant. baseKey is its key in the base variant, 0 when the
+// base variant leaves it out.
+struct StockMapRow {
+  uint8_t gameType;
+  uint8_t baseKey;
+  std::string_view file;
+  std::string_view name;
+};
+
+inline constexpr int kExtendedStockMaps = 185;
+inline constexpr int kBaseStockMaps = 117;
+
+// The extended variant's rows in key order (key = position + 1).
+std::span<const StockMapRow> stockMapRows();
+
+// Rebuilds the three stock tables for the variant (1 = extended, anything else = base), keyed
+// "1".."N", then the custom table from the current profile's game folder. Raises what it meets
+// outside the folder scan (an unregistered current profile: 9); the caller's trap reports it.
+void LoadCatalogue(Module& module, int variant);
+
+// Sets ExtendedCatalogue from the resource pack the profile's server has loaded: 0 for exactly
+// "localres.pff", 1 for anything else. Memory failures propagate to the caller's trap.
+void setExtendedCatalogue(Module& module, int32_t index);
+
+}  // namespace rotaryn
