@@ -1,0 +1,217 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/vb_date.h"
+
+namespace rotaryn {
+
+// What about a control changed, so a view refreshes only that.
+enum class Change {
+  Caption,
+  Text,
+  Value,
+  Enabled,
+  Visible,
+  Placement,
+  ToolTip,
+  Items,
+  Rows,       // rows added, removed or reordered, row count
+  Cells,      // text, data value or colour of a cell
+  Selection,  // Row / RowSel
+  Redraw,
+  Tab,
+  Popup,  // a pop-up menu is to be shown now
+  Drag,   // a drag starts from this control
+};
+
+// A view of the window model; told of every change, by control name.
+class ControlObserver {
+ public:
+  virtual ~ControlObserver() = default;
+  virtual void controlChanged(const std::string& control, Change what) = 0;
+};
+
+class ChangeNotifier {
+ public:
+  void subscribe(ControlObserver& observer);
+  void unsubscribe(ControlObserver& observer);
+  void notify(const std::string& control, Change what) const;
+
+ private:
+  std::vector<ControlObserver*> observers_;
+};
+
+// A named control of the window. Controls are members of the window and never move.
+class Control {
+ public:
+  Control(ChangeNotifier& notifier, std::string name)
+      : notifier_(notifier), name_(std::move(name)) {}
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
+
+  const std::string& name() const { return name_; }
+  void notify(Change what) const { notifier_.notify(name_, what); }
+
+ private:
+  ChangeNotifier& notifier_;
+  std::string name_;
+};
+
+// A control property: assigning a different value tells the view and then runs the change
+// handler, as VB raises Change or Click when code sets Text or Value.
+template <class T>
+class Property {
+ public:
+  Property(Control& owner, Change what, T initial = T{})
+      : owner_(owner), what_(what), value_(std::move(initial)) {}
+  Property(const Property&) = delete;
+
+  Property& operator=(const Property& other) { return *this = other.value_; }
+  Property& operator=(T value) {
+    if (value == value_) return *this;
+    value_ = std::move(value);
+    owner_.notify(what_);
+    if (handler_) handler_();
+    return *this;
+  }
+  void onChange(std::function<void()> handler) { handler_ = std::move(handler); }
+
+  const T& get() const { return value_; }
+  operator const T&() const { return value_; }
+  friend bool operator==(const Property& a, const T& b) { return a.value_ == b; }
+
+ private:
+  Control& owner_;
+  Change what_;
+  T value_;
+  std::function<void()> handler_;
+};
+
+// Left, top, width, height in twips.
+struct TwipsRect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const TwipsRect&, const TwipsRect&) = default;
+};
+
+// A control with a place inside a container (a frame or the window itself).
+class Widget : public Control {
+ public:
+  Widget(ChangeNotifier& notifier, std::string name, std::string container = "")
+      : Control(notifier, std::move(name)), container(std::move(container)) {}
+
+  std::string container;
+  Property<TwipsRect> place{*this, Change::Placement};
+  Property<bool> visible{*this, Change::Visible, true};
+  Property<bool> enabled{*this, Change::Enabled, true};
+  Property<std::string> toolTipText{*this, Change::ToolTip};
+};
+
+class Label : public Widget {
+ public:
+  using Widget::Widget;
+  Property<std::string> caption{*this, Change::Caption};
+};
+
+class Frame : public Widget {
+ public:
+  using Widget::Widget;
+  Property<std::string> caption{*this, Change::Caption};
+};
+
+// Its change handler (text.onChange) runs whenever the text changes, by code or by typing.
+class TextBox : public Widget {
+ public:
+  using Widget::Widget;
+  Property<std::string> text{*this, Change::Text};
+};
+
+// value: 0 cleared, 1 ticked. Setting a different value runs the click handler.
+class CheckBox : public Widget {
+ public:
+  using Widget::Widget;
+  Property<std::string> caption{*this, Change::Caption};
+  Property<int> value{*this, Change::Value};
+};
+
+class Slider : public Widget {
+ public:
+  using Widget::Widget;
+  int min = 1;
+  int max = 9;
+  Property<int> value{*this, Change::Value};
+};
+
+class ComboBox : public Widget {
+ public:
+  using Widget::Widget;
+  void addItem(const std::string& item);
+  void clear();
+  const std::vector<std::string>& items() const { return items_; }
+  Property<std::string> text{*this, Change::Text};
+
+ private:
+  std::vector<std::string> items_;
+};
+
+class DatePicker : public Widget {
+ public:
+  DatePicker(ChangeNotifier& notifier, std::string name, std::string container,
+             std::string customFormat)
+      : Widget(notifier, std::move(name), std::move(container)),
+        customFormat(std::move(customFormat)) {}
+  std::string customFormat;
+  Property<DateTime> value{*this, Change::Value};
+};
+
+enum class MouseButton { Left = 1, Right = 2, Middle = 4 };
+inline constexpr int kShiftMask = 1;
+
+// A push button; its action runs when a mouse button is released over it.
+class Button : public Widget {
+ public:
+  using Widget::Widget;
+  Property<std::string> caption{*this, Change::Caption};
+  std::function<void()> action;
+};
+
+class TabControl : public Widget {
+ public:
+  TabControl(ChangeNotifier& notifier, std::string name, std::vector<std::string> captions)
+      : Widget(notifier, std::move(name)), captions(std::move(captions)) {}
+  std::vector<std::string> captions;
+  Property<int> tab{*this, Change::Tab};
+};
+
+class MenuItem : public Control {
+ public:
+  MenuItem(ChangeNotifier& notifier, std::string name, std::string caption)
+      : Control(notifier, std::move(name)), caption(*this, Change::Caption, std::move(caption)) {}
+  Property<std::string> caption;
+  Property<bool> enabled{*this, Change::Enabled, true};
+  std::function<void()> action;
+};
+
+// A pop-up menu; popup() asks the view to show it at the pointer.
+class Menu : public Control {
+ public:
+  Menu(ChangeNotifier& notifier, std::string name, std::string caption,
+       std::vector<MenuItem*> items)
+      : Control(notifier, std::move(name)), caption(std::move(caption)), items(std::move(items)) {}
+  void popup() {
+    ++popups;
+    notify(Change::Popup);
+  }
+  std::string caption;
+  std::vector<MenuItem*> items;
+  int popups = 0;
+};
+
+}  // namespace rotaryn
