@@ -1,13 +1,7 @@
 #include "plugin/module.h"
 
 #include "errors/error_report.h"
-#if __has_include("ui/frm_rotaryn_maps.h")
 #include "ui/frm_rotaryn_maps.h"
-#else
-namespace rotaryn {
-class frmRotarynMaps {};
-}
-#endif
 
 namespace rotaryn {
 

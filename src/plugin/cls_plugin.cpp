@@ -1,0 +1,134 @@
+#include "plugin/cls_plugin.h"
+
+#include "errors/error_report.h"
+#include "platform/vb_runtime.h"
+#include "plugin/profiles.h"
+#include "plugin/startup.h"
+#include "ui/frm_rotaryn_maps.h"
+
+namespace rotaryn {
+namespace {
+
+// Twips per pixel of the screen the window is placed on (96 dots per inch).
+constexpr int kTwipsPerPixelX = 15;
+constexpr int kTwipsPerPixelY = 15;
+
+// Runs one step of UnLoadInterface; a failure there never stops the next step.
+template <class Step>
+void ignoringFailure(Step&& step) {
+  try {
+    step();
+  } catch (...) {
+  }
+}
+
+}  // namespace
+
+clsPlugin::clsPlugin(Ports ports, const std::string& pluginFolder)
+    : module_(std::make_unique<Module>(ports, deriveRootFolder(pluginFolder))) {}
+
+clsPlugin::~clsPlugin() {
+  // The window's unload destroys the timers whose ticks refer to the module.
+  ignoringFailure([&] { module_->ports.timers.destroyAll(); });
+}
+
+std::string clsPlugin::dllVersion(const std::string& /*pName*/) { return pluginData().Version; }
+
+PLUGIN clsPlugin::GetData() { return pluginData(); }
+
+Variant clsPlugin::GetPrivis() { return privilegeList(); }
+
+void clsPlugin::startTimer(const char* name, int32_t index, int intervalMs) {
+  Timers& timers = module_->ports.timers;
+  // A second load of the same profile keeps its timer; only interval and start are redone.
+  if (!timers.exists(name, index)) {
+    // The monitor's and the task runner's work arrive with those subsystems; until then a tick
+    // only keeps the profile's timer alive.
+    timers.create(name, index, [] {});
+  }
+  timers.setInterval(name, index, intervalMs);
+  timers.start(name, index);
+}
+
+void clsPlugin::LoadInterface(int32_t Index, int64_t pHwnd, const Variant& PDAT,
+                              const std::string& /*fName*/) {
+  if (Index == 0) return;
+  Module& m = *module_;
+  ErrorTrap trap = m.trap("LoadInterface", Index);
+  trap.run([&] {
+    trap.at(2);
+    RegisterProfile(m, Index, PDAT);
+    trap.at(3);
+    if (!m.window) m.window = std::make_unique<frmRotarynMaps>(m);
+    trap.at(4);
+    int widthPx = vb::CLng(PDAT.at(13)) / kTwipsPerPixelX;
+    int heightPx = vb::CLng(PDAT.at(12)) / kTwipsPerPixelY - 28;
+    m.window->move(2, 30, widthPx, heightPx);
+    trap.at(5);
+    m.window->ssmTab.tab = 0;
+    trap.at(6);
+    m.window->setParentWindow(pHwnd);
+    trap.at(7);
+    m.window->Form_Reload();
+    trap.at(8);
+    m.window->show();
+    trap.at(9);
+    startTimer(kMonitorTimer, Index, kMonitorIntervalMs);
+    trap.at(10);
+    startTimer(kTaskTimer, Index, kTaskIntervalMs);
+    trap.at(11);
+    m.window->BuildTasks(Index);
+  });
+}
+
+void clsPlugin::HideInterface(const std::string& /*fName*/) {
+  Module& m = *module_;
+  ErrorTrap trap = m.trap("HideInterface", m.CurrentProfile);
+  trap.run([&] {
+    trap.at(1);
+    clearCatalogue(m);
+    trap.at(2);
+    if (m.window) m.window->hide();
+  });
+}
+
+void clsPlugin::DisableProfile(int32_t Index) {
+  Module& m = *module_;
+  ErrorTrap trap = m.trap("DisableProfile", Index);
+  trap.run([&] {
+    trap.at(1);
+    m.ports.timers.destroy(kMonitorTimer, Index);
+    trap.at(2);
+    if (Index < 0 || static_cast<size_t>(Index) >= m.AutoloadDone.size()) {
+      raiseVbError(vberr::kSubscriptOutOfRange);
+    }
+    m.AutoloadDone[static_cast<size_t>(Index)] = 0;
+    trap.at(3);
+    if (Index < 0 || static_cast<size_t>(Index) >= m.AddressTables.size()) {
+      raiseVbError(vberr::kSubscriptOutOfRange);
+    }
+    m.AddressTables[static_cast<size_t>(Index)] = AddressTable{};
+  });
+}
+
+void clsPlugin::UnLoadInterface(const std::string& /*fName*/) {
+  Module& m = *module_;
+  ignoringFailure([&] { clearCatalogue(m); });
+  ignoringFailure([&] { m.currentList = CurrentListTables{}; });
+  ignoringFailure([&] {
+    if (m.CurrentProfile < 0 || static_cast<size_t>(m.CurrentProfile) >= m.AutoloadDone.size()) {
+      raiseVbError(vberr::kSubscriptOutOfRange);
+    }
+    m.AutoloadDone[static_cast<size_t>(m.CurrentProfile)] = 0;
+  });
+  ignoringFailure([&] { m.AddressTables.assign(1, AddressTable{}); });
+  ignoringFailure([&] {
+    if (m.window) {
+      m.window->Form_Unload();
+      m.window.reset();
+    }
+    m.ports.timers.destroyAll();
+  });
+}
+
+}  // namespace rotaryn

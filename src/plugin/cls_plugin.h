@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/variant.h"
+#include "plugin/module.h"
+#include "plugin/registration.h"
+
+namespace rotaryn {
+
+// Version of this interface; the host checks it before it uses the object it created.
+inline constexpr int kPluginInterfaceVersion = 1;
+
+// The plug-in object the host creates once and calls for every profile. Every operation traps
+// its own failures and reports them; no exception leaves it.
+class clsPlugin {
+ public:
+  // Runs the module start-up: RootFolder from the plug-in's folder (Windows form), components.
+  clsPlugin(Ports ports, const std::string& pluginFolder);
+  virtual ~clsPlugin();
+  clsPlugin(const clsPlugin&) = delete;
+  clsPlugin& operator=(const clsPlugin&) = delete;
+
+  virtual int interfaceVersion() const { return kPluginInterfaceVersion; }
+
+  virtual std::string dllVersion(const std::string& pName);
+  virtual PLUGIN GetData();
+  virtual Variant GetPrivis();
+
+  virtual void LoadInterface(int32_t Index, int64_t pHwnd, const Variant& PDAT,
+                             const std::string& fName = "");
+  virtual void UnLoadInterface(const std::string& fName = "");
+  virtual void DisableProfile(int32_t Index);
+  virtual void HideInterface(const std::string& fName = "");
+
+  Module& module() { return *module_; }
+
+ private:
+  void startTimer(const char* name, int32_t index, int intervalMs);
+
+  std::unique_ptr<Module> module_;
+};
+
+// Names of the per-profile timers in the timers port.
+inline constexpr const char* kMonitorTimer = "tmrMaps";
+inline constexpr const char* kTaskTimer = "tmrMapTasks";
+inline constexpr int kMonitorIntervalMs = 2000;
+inline constexpr int kTaskIntervalMs = 60000;
+
+}  // namespace rotaryn
