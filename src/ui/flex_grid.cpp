@@ -94,7 +94,11 @@ int32_t FlexGrid::backColorAt(int row, int col) const {
 }
 
 void FlexGrid::setCellBackColor(int32_t color) {
-  cell(row_, col_).backColor = color;
+  setBackColorAt(row_, col_, color);
+}
+
+void FlexGrid::setBackColorAt(int row, int col, int32_t color) {
+  cell(row, col).backColor = color;
   notify(Change::Cells);
 }
 

@@ -40,6 +40,8 @@ class FlexGrid : public Widget {
   int32_t CellBackColor() const { return backColorAt(row_, col_); }
   void setCellBackColor(int32_t color);
   int32_t backColorAt(int row, int col) const;
+  // Colours a cell without moving the current cell.
+  void setBackColorAt(int row, int col, int32_t color);
 
   // Appends a row; tabs separate the cells.
   void AddItem(const std::string& text);

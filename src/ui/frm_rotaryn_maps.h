@@ -2,8 +2,11 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
+#include "platform/error_trap.h"
 #include "ui/controls.h"
 #include "ui/flex_grid.h"
 
@@ -60,6 +63,8 @@ class frmRotarynMaps {
   void mfgCurrent_MouseMove(int row);
   void mfgCurrent_DragOver(int row);
   void mfgCurrent_DragDrop(int row);
+  // True from a shift-press on mfgList until the drop.
+  bool dragging() const { return dragging_; }
 
   // The server's map capacity as read back after writing 255 to "MaxMaps".
   int32_t MaxMapsLimit = 0;
@@ -145,19 +150,24 @@ class frmRotarynMaps {
   Menu mnuMain{notifier_, "mnuMain", "Main", {&mnuAdd, &mnuDelete}};
 
  private:
+  // Runs a window operation under its error trap, for CurrentProfile.
+  void trapped(const char* procedure, const std::function<void(ErrorTrap&)>& body);
   void setDesignTimeTexts();
   void setUpGrids();
   void buildButtons();
   void bindActions();
-  void readDisplaySettings(const std::string& profileFolder, std::string& autoload);
-  void readLimits(int32_t profile);
-  void readMapCapacity(int32_t profile);
-  void addSelectedMaps(const char* procedure, std::string* lastAdded);
-  void removeSelectedMaps();
-  void moveCurrentRow(int direction);
-  void randomizeCurrentList();
-  void stepGameType(int direction);
-  void showCounters();
+  // Reads (and completes) the profile's Maps.ini entries; returns the "Autoload" value used.
+  std::string readDisplaySettings(const std::string& profileFolder);
+  int32_t readServerLong(const std::string& key);
+  void writeServerLong(const std::string& key, int32_t value);
+  // Raises the server's map limit to 255 and keeps what the server accepted.
+  void refreshMapCapacity();
+  // The add steps shared by cmdAdd and the drop; the text of the last map added, if any.
+  std::optional<std::string> addSelectedMaps(ErrorTrap& trap);
+  void removeSelectedMaps(ErrorTrap& trap);
+  void moveCurrentRow(ErrorTrap& trap, int direction);
+  void randomizeCurrentList(ErrorTrap& trap);
+  void stepGameType(ErrorTrap& trap, int direction);
 
   Module& module_;
   bool visible_ = false;

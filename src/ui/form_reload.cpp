@@ -1,0 +1,99 @@
+#include "catalogue/stock_catalogue.h"
+#include "memory/server_rotation.h"
+#include "platform/ini_file.h"
+#include "platform/vb_runtime.h"
+#include "plugin/module.h"
+#include "ui/frm_rotaryn_maps.h"
+
+namespace rotaryn {
+namespace {
+
+constexpr int kDefaultDisplayTime = 9;
+
+// 1..9 as a whole number; anything else stands for the default.
+int displayTimeOf(const std::string& value) {
+  std::optional<double> number = vb::parseNumber(value);
+  if (!number || *number != static_cast<int>(*number)) return kDefaultDisplayTime;
+  int whole = static_cast<int>(*number);
+  return whole >= 1 && whole <= 9 ? whole : kDefaultDisplayTime;
+}
+
+}  // namespace
+
+void frmRotarynMaps::Form_Reload() {
+  trapped("Form_Reload", [this](ErrorTrap& trap) {
+    int32_t index = module_.CurrentProfile;
+
+    trap.at(1);
+    setExtendedCatalogue(module_, index);
+
+    trap.at(2);
+    std::string autoload = readDisplaySettings(module_.profile(index).ProfileFolder);
+
+    trap.at(3);
+    LoadCatalogue(module_, module_.ExtendedCatalogue);
+    SetMaps(0);
+
+    trap.at(4);
+    if (autoload == "1") {
+      // Restoring the last rotation is not built yet: until it is, an autoloading profile
+      // shows the server's rotation like any other.
+      GetMapList(module_, index);
+    } else {
+      GetMapList(module_, index);
+    }
+
+    trap.at(5);
+    mfgCurrent.setRows(0);
+    if (!module_.currentList.CurrentMapNames.empty()) FillCurrentGrid();
+
+    trap.at(6);
+    int32_t kills = readServerLong("CMaxKills");
+    if (kills == 0) kills = readServerLong("MaxKills");
+    int32_t score = readServerLong("CGameScore");
+    if (score == 0) score = readServerLong("MaxKills");
+    int32_t koth = readServerLong("CKothLimit");
+    if (koth == 0) koth = readServerLong("KothLimit");
+    txtTkoth.text = std::to_string(koth);
+    txtTdm.text = std::to_string(kills);
+    txtFb.text = std::to_string(score);
+
+    trap.at(7);
+    refreshMapCapacity();
+
+    trap.at(8);
+    lblTnum.caption = std::to_string(mfgList.Rows());
+    lblSnum.caption = std::to_string(mfgCurrent.Rows()) + " / " + std::to_string(MaxMapsLimit);
+  });
+}
+
+std::string frmRotarynMaps::readDisplaySettings(const std::string& profileFolder) {
+  std::string path = module_.RootFolder + "\\Plugins\\Maps.ini";
+  if (!module_.ports.files.FileExists(path)) {
+    chkAutoLoad.value = 0;
+    sldTimer.value = kDefaultDisplayTime;
+    Label15.caption = "45 Secs";
+    return "0";
+  }
+  IniFile ini(module_.ports.files);
+
+  std::string autoload = ini.read(path, "Autoload", profileFolder);
+  if (autoload.empty()) {
+    ini.write(path, "Autoload", profileFolder, "0");
+    autoload = "0";
+  }
+  if (autoload != "1") autoload = "0";
+  chkAutoLoad.value = autoload == "1" ? 1 : 0;
+
+  std::string displayTime = ini.read(path, "DisplayTime", profileFolder);
+  if (displayTime.empty()) {
+    ini.write(path, "DisplayTime", profileFolder, "9");
+    displayTime = "9";
+  }
+  int seconds = displayTimeOf(displayTime);
+  sldTimer.value = seconds;
+  Label15.caption = std::to_string(5 * seconds) + " Secs";
+  return autoload;
+}
+
+}  // namespace rotaryn

@@ -1,0 +1,90 @@
+#include "platform/vb_runtime.h"
+#include "plugin/module.h"
+#include "ui/frm_rotaryn_maps.h"
+#include "ui/map_entry.h"
+
+namespace rotaryn {
+namespace {
+
+void addMapRow(FlexGrid& grid, const std::string& name, const std::string& file, int32_t type,
+               bool stock) {
+  grid.AddItem(mapEntryText(name, file));
+  int row = grid.Rows() - 1;
+  grid.setRowData(row, type);
+  if (stock) grid.setBackColorAt(row, 0, kStockBackColor);
+}
+
+}  // namespace
+
+void frmRotarynMaps::SetMaps(int gameType) {
+  trapped("SetMaps", [&](ErrorTrap& trap) {
+    try {
+      trap.at(1);
+      mfgList.Redraw = false;
+      mfgList.Clear();
+      mfgList.setRows(0);
+
+      trap.at(2);
+      if (gameType < 0 || gameType >= kGameTypeCount) raiseVbError(vberr::kSubscriptOutOfRange);
+      txtGametype.text = GameTypeNames[static_cast<size_t>(gameType)];
+
+      const CatalogueTables& tables = module_.catalogue;
+      trap.at(3);
+      for (long i = 1; i <= tables.StockMapTypes.count(); ++i) {
+        if (vb::CLng(tables.StockMapTypes.item(i)) != gameType) continue;
+        addMapRow(mfgList, tables.StockMapNames.item(i), tables.StockMapFiles.item(i), gameType,
+                  true);
+      }
+      trap.at(4);
+      for (long i = 1; i <= tables.CustomMapTypes.count(); ++i) {
+        if (vb::CLng(tables.CustomMapTypes.item(i)) != gameType) continue;
+        addMapRow(mfgList, tables.CustomMapNames.item(i), tables.CustomMapFiles.item(i), gameType,
+                  false);
+      }
+
+      trap.at(5);
+      std::string rows = std::to_string(mfgList.Rows());
+      lblTnum.caption = rows;
+      mfgList.toolTipText =
+          "Maps: " + rows + " / " +
+          std::to_string(tables.StockMapNames.count() + tables.CustomMapNames.count());
+
+      trap.at(6);
+      mfgList.Redraw = true;
+      mfgList.Refresh();
+    } catch (const VbError& error) {
+      throw VbError(error.number(), error.description() + " [" + std::to_string(gameType) + "]");
+    }
+  });
+}
+
+void frmRotarynMaps::FillCurrentGrid() {
+  mfgCurrent.Redraw = false;
+  mfgCurrent.setRows(0);
+  const CurrentListTables& list = module_.currentList;
+  for (long i = 1; i <= list.CurrentMapNames.count(); ++i) {
+    mfgCurrent.AddItem(mapEntryText(list.CurrentMapNames.item(i), list.CurrentMapFiles.item(i)));
+    int row = mfgCurrent.Rows() - 1;
+    mfgCurrent.setRowData(row, vb::CLng(list.CurrentMapTypes.item(i)));
+    mfgCurrent.setRow(row);
+    if (list.CurrentMapCustom.item(i) == "0") mfgCurrent.setCellBackColor(kStockBackColor);
+    lblSnum.caption = std::to_string(mfgCurrent.Rows()) + " / 255";
+  }
+  mfgCurrent.Refresh();
+  mfgCurrent.Redraw = true;
+}
+
+void frmRotarynMaps::stepGameType(ErrorTrap& trap, int direction) {
+  trap.at(1);
+  int next = 0;
+  for (int i = 0; i < kGameTypeCount; ++i) {
+    if (GameTypeNames[static_cast<size_t>(i)] != txtGametype.text.get()) continue;
+    next = (i + direction + kGameTypeCount) % kGameTypeCount;
+    txtGametype.text = GameTypeNames[static_cast<size_t>(next)];
+    break;
+  }
+  trap.at(2);
+  SetMaps(next);
+}
+
+}  // namespace rotaryn
