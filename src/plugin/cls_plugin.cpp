@@ -32,11 +32,17 @@ clsPlugin::~clsPlugin() {
   ignoringFailure([&] { module_->ports.timers.destroyAll(); });
 }
 
-std::string clsPlugin::dllVersion(const std::string& /*pName*/) { return pluginData().Version; }
+std::string clsPlugin::dllVersion(const std::string& /*pName*/) {
+  return pluginData().Version;
+}
 
-PLUGIN clsPlugin::GetData() { return pluginData(); }
+PLUGIN clsPlugin::GetData() {
+  return pluginData();
+}
 
-Variant clsPlugin::GetPrivis() { return privilegeList(); }
+Variant clsPlugin::GetPrivis() {
+  return privilegeList();
+}
 
 void clsPlugin::startTimer(const char* name, int32_t index, int intervalMs) {
   Timers& timers = module_->ports.timers;

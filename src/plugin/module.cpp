@@ -46,6 +46,8 @@ const ProfileRecord& Module::profile(int32_t index) const {
   return const_cast<Module*>(this)->profile(index);
 }
 
-void clearCatalogue(Module& module) { module.catalogue = CatalogueTables{}; }
+void clearCatalogue(Module& module) {
+  module.catalogue = CatalogueTables{};
+}
 
 }  // namespace rotaryn

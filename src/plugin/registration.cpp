@@ -31,8 +31,9 @@ PLUGIN pluginData() {
   data.Version = kPluginVersion.text();
   data.Author = "The Rotaryn developers (rotaryn)";
   data.Description = "This Plugin allows you to manage map rotations for DFBHD.";
-  data.Game = Variant(Variant::Array{Variant("Delta Force,  V1.5.0.5"),
-                                     Variant("Delta Force, NovaWorld Affiliate Server V1.5.0.11A")});
+  data.Game =
+      Variant(Variant::Array{Variant("Delta Force,  V1.5.0.5"),
+                             Variant("Delta Force, NovaWorld Affiliate Server V1.5.0.11A")});
   data.HasInterface = true;
   data.ProfileMenu = false;
   data.ServerMenu = true;

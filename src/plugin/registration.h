@@ -33,7 +33,14 @@ struct PLUGIN {
 
 // The privileges a host can grant remote administrators, as names to rights: the list is data,
 // indexed as the host receives it (0 is the plug-in's name).
-enum class Privilege { ChangeMapList = 1, SkipMaps, DeleteMaps, AddNewMaps, AddNewTasks, DeleteTasks };
+enum class Privilege {
+  ChangeMapList = 1,
+  SkipMaps,
+  DeleteMaps,
+  AddNewMaps,
+  AddNewTasks,
+  DeleteTasks
+};
 
 PLUGIN pluginData();
 Variant privilegeList();

@@ -21,8 +21,7 @@ class IUtility : public Component {
   // Section names from index 0; empty for a missing file.
   virtual std::vector<std::string> GetAllIniSections(std::string& file) = 0;
   // The section's "key=value" lines in file order.
-  virtual std::vector<std::string> GetIniSection(const std::string& section,
-                                                 std::string& file) = 0;
+  virtual std::vector<std::string> GetIniSection(const std::string& section, std::string& file) = 0;
   // The text after the first '='; the flag is accepted and has no effect.
   virtual std::string ParseIniKey(const std::string& line, bool flag = false) = 0;
   virtual void AppendFile(const std::string& path, const std::string& text) = 0;
