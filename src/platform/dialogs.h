@@ -10,8 +10,8 @@ enum class MessageAnswer { Ok, Cancel, Yes, No };
 
 struct FileDialogRequest {
   std::string title;
-  std::string filter;        // VB common-dialog filter, "Map Lists (*.mpl)|*.mpl"
-  std::string initialDir;    // Windows path
+  std::string filter;      // VB common-dialog filter, "Map Lists (*.mpl)|*.mpl"
+  std::string initialDir;  // Windows path
   std::string defaultExt;
 };
 

@@ -13,8 +13,8 @@ namespace rotaryn {
 // procedure and hands (procedure, error, step, profile) to the report callback.
 class ErrorTrap {
  public:
-  using Report =
-      std::function<void(const std::string& procedure, const VbError& error, int line, int profile)>;
+  using Report = std::function<void(const std::string& procedure, const VbError& error, int line,
+                                    int profile)>;
 
   ErrorTrap(std::string procedure, int profile, Report report)
       : procedure_(std::move(procedure)), profile_(profile), report_(std::move(report)) {}

@@ -54,9 +54,7 @@ class FileSystemWrapper : public FileSystem {
   bool FileExists(const std::string& path) override { return target_.FileExists(path); }
   bool FolderExists(const std::string& path) override { return target_.FolderExists(path); }
   void CreateFolder(const std::string& path) override { target_.CreateFolder(path); }
-  void DeleteFile(const std::string& path, bool force) override {
-    target_.DeleteFile(path, force);
-  }
+  void DeleteFile(const std::string& path, bool force) override { target_.DeleteFile(path, force); }
   void CopyFile(const std::string& source, const std::string& destination,
                 bool overwrite) override {
     target_.CopyFile(source, destination, overwrite);
