@@ -5,6 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
   clang-format
+  qt6-base-dev libgl-dev xvfb xauth
 )
 missing=()
 for p in "${packages[@]}"; do
