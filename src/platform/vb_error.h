@@ -10,9 +10,11 @@ namespace rotaryn {
 namespace vberr {
 inline constexpr int kInvalidCall = 5;
 inline constexpr int kOverflow = 6;
+inline constexpr int kOutOfMemory = 7;
 inline constexpr int kSubscriptOutOfRange = 9;
 inline constexpr int kDivisionByZero = 11;
 inline constexpr int kTypeMismatch = 13;
+inline constexpr int kInternalError = 51;
 inline constexpr int kBadFileName = 52;
 inline constexpr int kFileNotFound = 53;
 inline constexpr int kBadFileMode = 54;
@@ -25,6 +27,7 @@ inline constexpr int kPermissionDenied = 70;
 inline constexpr int kPathFileAccess = 75;
 inline constexpr int kPathNotFound = 76;
 inline constexpr int kObjectNotSet = 91;
+inline constexpr int kControlArrayElementMissing = 340;
 inline constexpr int kObjectAlreadyLoaded = 360;
 inline constexpr int kInvalidPropertyValue = 380;
 inline constexpr int kCantCreateObject = 429;
