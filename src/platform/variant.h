@@ -15,13 +15,13 @@ class Variant {
   using Array = std::vector<Variant>;
 
   Variant() = default;
-  Variant(bool value) : value_(value) {}            // NOLINT: implicit like VB
-  Variant(int16_t value) : value_(value) {}         // NOLINT
-  Variant(int32_t value) : value_(value) {}         // NOLINT
-  Variant(double value) : value_(value) {}          // NOLINT
-  Variant(std::string value) : value_(std::move(value)) {}  // NOLINT
+  Variant(bool value) : value_(value) {}                      // NOLINT: implicit like VB
+  Variant(int16_t value) : value_(value) {}                   // NOLINT
+  Variant(int32_t value) : value_(value) {}                   // NOLINT
+  Variant(double value) : value_(value) {}                    // NOLINT
+  Variant(std::string value) : value_(std::move(value)) {}    // NOLINT
   Variant(const char* value) : value_(std::string(value)) {}  // NOLINT
-  Variant(Array value) : value_(std::move(value)) {}  // NOLINT
+  Variant(Array value) : value_(std::move(value)) {}          // NOLINT
 
   Type type() const { return static_cast<Type>(value_.index()); }
   bool isEmpty() const { return type() == Type::Empty; }

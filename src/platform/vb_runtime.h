@@ -17,8 +17,12 @@ namespace rotaryn::vb {
 std::optional<double> parseNumber(std::string_view text);
 bool IsNumeric(const Variant& value);
 bool IsNumeric(std::string_view text);
-inline bool IsNumeric(const std::string& text) { return IsNumeric(std::string_view(text)); }
-inline bool IsNumeric(const char* text) { return IsNumeric(std::string_view(text)); }
+inline bool IsNumeric(const std::string& text) {
+  return IsNumeric(std::string_view(text));
+}
+inline bool IsNumeric(const char* text) {
+  return IsNumeric(std::string_view(text));
+}
 
 // Round half to even, range check: error 6 "Overflow"; non-numeric text: error 13.
 int32_t CLng(const Variant& value);
@@ -47,9 +51,11 @@ std::string Right(std::string_view text, long length);
 std::string Mid(std::string_view text, long start);
 std::string Mid(std::string_view text, long start, long length);
 std::string Replace(std::string_view text, std::string_view find, std::string_view with);
+// Windows-1252 letters: ASCII and the accented Latin-1 ones (0xE9 <-> 0xC9).
 std::string UCase(std::string_view text);
 std::string LCase(std::string_view text);
-// Case-insensitive comparison of single-byte text (Option Compare Text, ASCII letters).
+// Case-insensitive comparison of single-byte text (Option Compare Text): letters fold as UCase
+// folds them (Windows-1252).
 bool EqualsText(std::string_view a, std::string_view b);
 
 }  // namespace rotaryn::vb

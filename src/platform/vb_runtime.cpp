@@ -1,0 +1,466 @@
+#include "platform/vb_runtime.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "platform/vb_error.h"
+
+namespace rotaryn::vb {
+namespace {
+
+bool isBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+int hexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// &H/&O literals are two's complement in the smallest of Integer or Long that holds the digits'
+// value, as VB reads them: "&HFFFF" is -1, "&H10000" is 65536, "&HFFFFFFFF" is -1.
+double wrapRadixValue(double value) {
+  if (value <= 0xFFFF) return value >= 0x8000 ? value - 0x10000 : value;
+  if (value <= 0xFFFFFFFFu) return value >= 0x80000000u ? value - 4294967296.0 : value;
+  return value;
+}
+
+// Reads the digits of an &H / &O literal starting after the prefix. Returns the number of
+// characters used (0 when there is no digit).
+size_t readRadixDigits(std::string_view text, size_t pos, int radix, double& value) {
+  size_t start = pos;
+  value = 0;
+  while (pos < text.size()) {
+    int digit = hexValue(text[pos]);
+    if (digit < 0 || digit >= radix) break;
+    value = value * radix + digit;
+    ++pos;
+  }
+  return pos - start;
+}
+
+int radixOf(std::string_view text, size_t pos) {
+  if (pos + 1 >= text.size() || text[pos] != '&') return 0;
+  char kind = text[pos + 1];
+  if (kind == 'H' || kind == 'h') return 16;
+  if (kind == 'O' || kind == 'o') return 8;
+  return 0;
+}
+
+// A decimal number from its cleaned parts; nullopt when it overflows a Double.
+std::optional<double> decimalValue(const std::string& intDigits, const std::string& fracDigits,
+                                   const std::string& exponent) {
+  std::string canonical = (intDigits.empty() ? "0" : intDigits) + "." +
+                          (fracDigits.empty() ? "0" : fracDigits) + "e" +
+                          (exponent.empty() ? "0" : exponent);
+  double value = 0;
+  auto [end, error] = std::from_chars(canonical.data(), canonical.data() + canonical.size(), value);
+  if (error == std::errc::result_out_of_range) {
+    // Underflow reads as 0; overflow is not a Double.
+    if (!exponent.empty() && exponent[0] == '-') return 0.0;
+    return std::nullopt;
+  }
+  if (error != std::errc() || end != canonical.data() + canonical.size()) return std::nullopt;
+  return value;
+}
+
+double numberOf(const Variant& value) {
+  switch (value.type()) {
+    case Variant::Type::Empty:
+      return 0;
+    case Variant::Type::Boolean:
+      return value.asBoolean() ? -1 : 0;
+    case Variant::Type::Integer:
+      return value.asInteger();
+    case Variant::Type::Long:
+      return value.asLong();
+    case Variant::Type::Double:
+      return value.asDouble();
+    case Variant::Type::String: {
+      auto number = parseNumber(value.asString());
+      if (!number) raiseVbError(vberr::kTypeMismatch);
+      return *number;
+    }
+    case Variant::Type::Array:
+      break;
+  }
+  raiseVbError(vberr::kTypeMismatch);
+}
+
+double roundHalfEven(double value) {
+  double floor = std::floor(value);
+  double fraction = value - floor;
+  if (fraction > 0.5) return floor + 1;
+  if (fraction < 0.5) return floor;
+  return std::fmod(floor, 2.0) == 0 ? floor : floor + 1;
+}
+
+template <class Int>
+Int roundedInRange(const Variant& value) {
+  double rounded = roundHalfEven(numberOf(value));
+  if (std::isnan(rounded) || rounded < static_cast<double>(std::numeric_limits<Int>::min()) ||
+      rounded > static_cast<double>(std::numeric_limits<Int>::max())) {
+    raiseVbError(vberr::kOverflow);
+  }
+  return static_cast<Int>(rounded);
+}
+
+// Windows-1252 case mapping: ASCII, the Latin-1 letters and the three pairs at 0x8A/0x9A,
+// 0x8C/0x9C, 0x8E/0x9E, and 0xFF -> 0x9F. 0xDF (sharp s) and 0xB5 (micro) keep their case.
+unsigned char upper1252(unsigned char c) {
+  if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 32);
+  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<unsigned char>(c - 32);
+  if (c == 0x9A || c == 0x9C || c == 0x9E) return static_cast<unsigned char>(c - 16);
+  if (c == 0xFF) return 0x9F;
+  return c;
+}
+unsigned char lower1252(unsigned char c) {
+  if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 32);
+  if (c == 0x8A || c == 0x8C || c == 0x8E) return static_cast<unsigned char>(c + 16);
+  if (c == 0x9F) return 0xFF;
+  return c;
+}
+
+std::string formatDouble(double value) {
+  if (value == 0) return "0";  // also -0, which VB never prints with a sign
+  char buffer[64];
+  auto [end, error] =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+  std::string out(buffer, error == std::errc() ? end : buffer);
+  for (char& c : out) {
+    if (c == 'e') c = 'E';
+  }
+  return out;
+}
+
+}  // namespace
+
+std::optional<double> parseNumber(std::string_view text) {
+  size_t pos = 0;
+  const size_t size = text.size();
+  auto skipBlanks = [&] {
+    while (pos < size && isBlank(text[pos])) ++pos;
+  };
+  skipBlanks();
+
+  if (int radix = radixOf(text, pos)) {
+    double value = 0;
+    size_t used = readRadixDigits(text, pos + 2, radix, value);
+    if (used == 0) return std::nullopt;
+    pos += 2 + used;
+    skipBlanks();
+    if (pos != size) return std::nullopt;
+    return wrapRadixValue(value);
+  }
+
+  char sign = 0;
+  bool openParen = false;
+  bool currency = false;
+  while (pos < size) {
+    char c = text[pos];
+    if (isBlank(c)) {
+    } else if ((c == '+' || c == '-') && !sign) {
+      sign = c;
+    } else if (c == '(' && !openParen) {
+      openParen = true;
+    } else if (c == '$' && !currency) {
+      currency = true;
+    } else {
+      break;
+    }
+    ++pos;
+  }
+
+  std::string intDigits;
+  std::string fracDigits;
+  bool point = false;
+  while (pos < size) {
+    char c = text[pos];
+    if (isDigit(c)) {
+      (point ? fracDigits : intDigits) += c;
+    } else if (c == ',' && !point && !intDigits.empty()) {
+      // A thousands separator counts only after the first digit.
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+    ++pos;
+  }
+  if (intDigits.empty() && fracDigits.empty()) return std::nullopt;
+
+  std::string exponent;
+  if (pos < size && (text[pos] == 'e' || text[pos] == 'E')) {
+    ++pos;
+    if (pos < size && (text[pos] == '+' || text[pos] == '-')) exponent += text[pos++];
+    size_t digitsStart = pos;
+    while (pos < size && isDigit(text[pos])) exponent += text[pos++];
+    if (pos == digitsStart) return std::nullopt;
+  }
+
+  bool closedParen = false;
+  while (pos < size) {
+    char c = text[pos];
+    if (isBlank(c)) {
+    } else if ((c == '+' || c == '-') && !sign) {
+      sign = c;
+    } else if (c == ')' && openParen && !closedParen) {
+      closedParen = true;
+    } else if (c == '$' && !currency) {
+      currency = true;
+    } else {
+      return std::nullopt;
+    }
+    ++pos;
+  }
+  if (openParen != closedParen) return std::nullopt;
+  if (openParen && sign) return std::nullopt;
+
+  auto value = decimalValue(intDigits, fracDigits, exponent);
+  if (!value) return std::nullopt;
+  return (sign == '-' || openParen) ? -*value : *value;
+}
+
+bool IsNumeric(const Variant& value) {
+  switch (value.type()) {
+    case Variant::Type::String:
+      return parseNumber(value.asString()).has_value();
+    case Variant::Type::Array:
+      return false;
+    default:
+      return true;  // Empty reads as 0, booleans as 0 / -1
+  }
+}
+
+bool IsNumeric(std::string_view text) {
+  return parseNumber(text).has_value();
+}
+
+int32_t CLng(const Variant& value) {
+  if (value.type() == Variant::Type::Long) return value.asLong();
+  return roundedInRange<int32_t>(value);
+}
+
+int16_t CInt(const Variant& value) {
+  if (value.type() == Variant::Type::Integer) return value.asInteger();
+  return roundedInRange<int16_t>(value);
+}
+
+uint8_t CByte(const Variant& value) {
+  return roundedInRange<uint8_t>(value);
+}
+
+double CDbl(const Variant& value) {
+  return numberOf(value);
+}
+
+bool CBool(const Variant& value) {
+  switch (value.type()) {
+    case Variant::Type::Boolean:
+      return value.asBoolean();
+    case Variant::Type::String:
+      if (EqualsText(value.asString(), "True")) return true;
+      if (EqualsText(value.asString(), "False")) return false;
+      return numberOf(value) != 0;
+    default:
+      return numberOf(value) != 0;
+  }
+}
+
+std::string CStr(const Variant& value) {
+  switch (value.type()) {
+    case Variant::Type::Empty:
+      return "";
+    case Variant::Type::Boolean:
+      return value.asBoolean() ? "True" : "False";
+    case Variant::Type::Integer:
+      return std::to_string(value.asInteger());
+    case Variant::Type::Long:
+      return std::to_string(value.asLong());
+    case Variant::Type::Double:
+      return formatDouble(value.asDouble());
+    case Variant::Type::String:
+      return value.asString();
+    case Variant::Type::Array:
+      break;
+  }
+  raiseVbError(vberr::kTypeMismatch);
+}
+
+double Val(std::string_view text) {
+  std::string compact;
+  compact.reserve(text.size());
+  for (char c : text) {
+    if (c != ' ' && c != '\t' && c != '\n') compact += c;
+  }
+
+  if (int radix = radixOf(compact, 0)) {
+    double value = 0;
+    readRadixDigits(compact, 2, radix, value);
+    return wrapRadixValue(value);
+  }
+
+  size_t pos = 0;
+  const size_t size = compact.size();
+  bool negative = false;
+  if (pos < size && (compact[pos] == '+' || compact[pos] == '-')) {
+    negative = compact[pos] == '-';
+    ++pos;
+  }
+  std::string intDigits;
+  std::string fracDigits;
+  while (pos < size && isDigit(compact[pos])) intDigits += compact[pos++];
+  if (pos < size && compact[pos] == '.') {
+    ++pos;
+    while (pos < size && isDigit(compact[pos])) fracDigits += compact[pos++];
+  }
+  if (intDigits.empty() && fracDigits.empty()) return 0;
+
+  // Val also takes D as an exponent letter; an exponent without digits is ignored.
+  std::string exponent;
+  if (pos < size &&
+      (compact[pos] == 'e' || compact[pos] == 'E' || compact[pos] == 'd' || compact[pos] == 'D')) {
+    size_t at = pos + 1;
+    std::string candidate;
+    if (at < size && (compact[at] == '+' || compact[at] == '-')) candidate += compact[at++];
+    size_t digitsStart = at;
+    while (at < size && isDigit(compact[at])) candidate += compact[at++];
+    if (at > digitsStart) exponent = candidate;
+  }
+
+  auto value = decimalValue(intDigits, fracDigits, exponent);
+  double magnitude = value ? *value : std::numeric_limits<double>::infinity();
+  return negative ? -magnitude : magnitude;
+}
+
+std::vector<std::string> Split(std::string_view text, std::string_view delimiter) {
+  std::vector<std::string> parts;
+  if (text.empty()) return parts;
+  if (delimiter.empty()) {
+    parts.emplace_back(text);
+    return parts;
+  }
+  size_t start = 0;
+  while (true) {
+    size_t found = text.find(delimiter, start);
+    if (found == std::string_view::npos) {
+      parts.emplace_back(text.substr(start));
+      return parts;
+    }
+    parts.emplace_back(text.substr(start, found - start));
+    start = found + delimiter.size();
+  }
+}
+
+std::string Join(const std::vector<std::string>& parts, std::string_view delimiter) {
+  std::string out;
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (i) out += delimiter;
+    out += parts[i];
+  }
+  return out;
+}
+
+std::string LTrim(std::string_view text) {
+  size_t first = text.find_first_not_of(' ');
+  return first == std::string_view::npos ? std::string() : std::string(text.substr(first));
+}
+
+std::string RTrim(std::string_view text) {
+  size_t last = text.find_last_not_of(' ');
+  return last == std::string_view::npos ? std::string() : std::string(text.substr(0, last + 1));
+}
+
+std::string Trim(std::string_view text) {
+  return LTrim(RTrim(text));
+}
+
+long InStr(long start, std::string_view text, std::string_view find) {
+  if (start < 1) raiseVbError(vberr::kInvalidCall);
+  if (static_cast<size_t>(start) > text.size()) return 0;
+  if (find.empty()) return start;
+  size_t found = text.find(find, static_cast<size_t>(start - 1));
+  return found == std::string_view::npos ? 0 : static_cast<long>(found) + 1;
+}
+
+long InStr(std::string_view text, std::string_view find) {
+  return InStr(1, text, find);
+}
+
+long InStrRev(std::string_view text, std::string_view find) {
+  if (text.empty()) return 0;
+  if (find.empty()) return static_cast<long>(text.size());
+  size_t found = text.rfind(find);
+  return found == std::string_view::npos ? 0 : static_cast<long>(found) + 1;
+}
+
+std::string Left(std::string_view text, long length) {
+  if (length < 0) raiseVbError(vberr::kInvalidCall);
+  return std::string(text.substr(0, static_cast<size_t>(length)));
+}
+
+std::string Right(std::string_view text, long length) {
+  if (length < 0) raiseVbError(vberr::kInvalidCall);
+  size_t count = std::min(text.size(), static_cast<size_t>(length));
+  return std::string(text.substr(text.size() - count));
+}
+
+std::string Mid(std::string_view text, long start) {
+  if (start < 1) raiseVbError(vberr::kInvalidCall);
+  if (static_cast<size_t>(start) > text.size()) return "";
+  return std::string(text.substr(static_cast<size_t>(start - 1)));
+}
+
+std::string Mid(std::string_view text, long start, long length) {
+  if (start < 1 || length < 0) raiseVbError(vberr::kInvalidCall);
+  if (static_cast<size_t>(start) > text.size()) return "";
+  return std::string(text.substr(static_cast<size_t>(start - 1), static_cast<size_t>(length)));
+}
+
+std::string Replace(std::string_view text, std::string_view find, std::string_view with) {
+  if (find.empty()) return std::string(text);
+  std::string out;
+  size_t start = 0;
+  while (true) {
+    size_t found = text.find(find, start);
+    if (found == std::string_view::npos) break;
+    out.append(text.substr(start, found - start));
+    out.append(with);
+    start = found + find.size();
+  }
+  out.append(text.substr(start));
+  return out;
+}
+
+std::string UCase(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(upper1252(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::string LCase(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(lower1252(static_cast<unsigned char>(c)));
+  return out;
+}
+
+bool EqualsText(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (upper1252(static_cast<unsigned char>(a[i])) !=
+        upper1252(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace rotaryn::vb

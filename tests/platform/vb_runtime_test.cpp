@@ -1,0 +1,215 @@
+#include "platform/vb_runtime.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+#include "platform/vb_error.h"
+
+namespace rotaryn::vb {
+namespace {
+
+int errorNumberOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const VbError& error) {
+    return error.number();
+  }
+  return 0;
+}
+
+TEST(CLng, RoundsExactHalvesToEven) {
+  EXPECT_EQ(CLng(0.5), 0);
+  EXPECT_EQ(CLng(1.5), 2);
+  EXPECT_EQ(CLng(2.5), 2);
+  EXPECT_EQ(CLng(-2.5), -2);
+  EXPECT_EQ(CLng(-1.5), -2);
+  EXPECT_EQ(CLng(-0.5), 0);
+  EXPECT_EQ(CLng(2.5000001), 3);
+  EXPECT_EQ(CLng(2.4999999), 2);
+  EXPECT_EQ(CLng("2.5"), 2);
+  EXPECT_EQ(CLng(" 3.5 "), 4);
+  EXPECT_EQ(CInt(0.5), 0);
+  EXPECT_EQ(CInt(1.5), 2);
+  EXPECT_EQ(CInt(2.5), 2);
+  EXPECT_EQ(CInt(-2.5), -2);
+}
+
+TEST(CLng, RaisesOverflowAfterRoundingAndTypeMismatchForText) {
+  EXPECT_EQ(errorNumberOf([] { CLng(2147483647.5); }), vberr::kOverflow);  // rounds to 2^31
+  EXPECT_EQ(CLng(2147483646.5), 2147483646);
+  EXPECT_EQ(CLng(-2147483648.5), -2147483647 - 1);
+  EXPECT_EQ(errorNumberOf([] { CLng(-2147483649.0); }), vberr::kOverflow);
+  EXPECT_EQ(errorNumberOf([] { CLng("1e10"); }), vberr::kOverflow);
+  EXPECT_EQ(errorNumberOf([] { CLng("abc"); }), vberr::kTypeMismatch);
+  EXPECT_EQ(errorNumberOf([] { CLng(""); }), vberr::kTypeMismatch);
+  EXPECT_EQ(errorNumberOf([] { CLng(Variant(Variant::Array{})); }), vberr::kTypeMismatch);
+  EXPECT_EQ(CLng(Variant()), 0);
+  EXPECT_EQ(CLng(true), -1);
+}
+
+TEST(CInt, RaisesOverflowOutsideIntegerAfterRounding) {
+  EXPECT_EQ(errorNumberOf([] { CInt(32767.5); }), vberr::kOverflow);
+  EXPECT_EQ(CInt(32766.5), 32766);
+  EXPECT_EQ(CInt(-32768.5), -32768);
+  EXPECT_EQ(errorNumberOf([] { CInt(-32769.0); }), vberr::kOverflow);
+  EXPECT_EQ(errorNumberOf([] { CInt(int32_t{40000}); }), vberr::kOverflow);
+  EXPECT_EQ(CByte(-0.5), 0);
+  EXPECT_EQ(errorNumberOf([] { CByte(255.5); }), vberr::kOverflow);
+  EXPECT_EQ(errorNumberOf([] { CByte(-1.0); }), vberr::kOverflow);
+}
+
+TEST(CBool, ReadsTrueFalseInAnyCaseAndNumbersAsNonZero) {
+  EXPECT_TRUE(CBool("True"));
+  EXPECT_TRUE(CBool("TRUE"));
+  EXPECT_FALSE(CBool("false"));
+  EXPECT_FALSE(CBool("0"));
+  EXPECT_TRUE(CBool("-1"));
+  EXPECT_TRUE(CBool("0.1"));
+  EXPECT_FALSE(CBool(Variant()));
+  EXPECT_TRUE(CBool(int32_t{5}));
+  EXPECT_FALSE(CBool(0.0));
+  EXPECT_EQ(errorNumberOf([] { CBool(""); }), vberr::kTypeMismatch);
+  EXPECT_EQ(errorNumberOf([] { CBool("yes"); }), vberr::kTypeMismatch);
+  EXPECT_EQ(errorNumberOf([] { CBool(" True"); }), vberr::kTypeMismatch);
+}
+
+TEST(CStr, PrintsNumbersAsVbDoes) {
+  EXPECT_EQ(CStr(1.5), "1.5");
+  EXPECT_EQ(CStr(-3.0), "-3");
+  EXPECT_EQ(CStr(1e20), "1E+20");
+  EXPECT_EQ(CStr(1.5e-7), "1.5E-07");
+  EXPECT_EQ(CStr(0.1 + 0.2), "0.3");  // 15 significant digits
+  EXPECT_EQ(CStr(123456789012345.0), "123456789012345");
+  EXPECT_EQ(CStr(1e15), "1E+15");
+  EXPECT_EQ(CStr(-0.0), "0");
+  EXPECT_EQ(CStr(int16_t{-7}), "-7");
+  EXPECT_EQ(CStr(int32_t{2147483647}), "2147483647");
+  EXPECT_EQ(CStr(true), "True");
+  EXPECT_EQ(CStr(false), "False");
+  EXPECT_EQ(CStr(Variant()), "");
+  EXPECT_EQ(errorNumberOf([] { CStr(Variant(Variant::Array{})); }), vberr::kTypeMismatch);
+}
+
+TEST(IsNumeric, AcceptsWhatConvertsToDouble) {
+  for (const char* text : {"1,000", "&H10", "&h1f", "&O17", "1e3", "1E-3", " 7 ", "\t7\r\n", "-5",
+                           "+5", "5-", "(5)", "$5", "-$5", ".5", "5.", "1,000.25"}) {
+    EXPECT_TRUE(IsNumeric(text)) << '"' << text << '"';
+  }
+  for (const char* text : {"", " ", "abc", ",1000", ".", "1e", "1e+", "(5", "5)", "1.2.3", "--5",
+                           "5--", "&H", "&HG", "1 2", "12abc", "1e999"}) {
+    EXPECT_FALSE(IsNumeric(text)) << '"' << text << '"';
+  }
+  EXPECT_TRUE(IsNumeric(Variant()));
+  EXPECT_TRUE(IsNumeric(true));
+  EXPECT_TRUE(IsNumeric(Variant("3")));
+  EXPECT_FALSE(IsNumeric(Variant(Variant::Array{})));
+}
+
+TEST(IsNumeric, ParsesSignsParenthesesAndRadixPrefixes) {
+  EXPECT_EQ(parseNumber("5-"), -5.0);
+  EXPECT_EQ(parseNumber("(5)"), -5.0);
+  EXPECT_EQ(parseNumber("1,000"), 1000.0);
+  EXPECT_EQ(parseNumber("1e3"), 1000.0);
+  EXPECT_EQ(parseNumber("1e-400"), 0.0);
+  EXPECT_EQ(parseNumber("&H10"), 16.0);
+  EXPECT_EQ(parseNumber("&HFFFF"), -1.0);  // Integer-sized: two's complement
+  EXPECT_EQ(parseNumber("&H10000"), 65536.0);
+  EXPECT_EQ(parseNumber("&HFFFFFFFF"), -1.0);  // Long-sized
+  EXPECT_EQ(parseNumber("&O17"), 15.0);
+}
+
+TEST(Val, ReadsTheLeadingNumberAndNeverRaises) {
+  EXPECT_EQ(Val("12abc"), 12);
+  EXPECT_EQ(Val("  1 2 3"), 123);
+  EXPECT_EQ(Val("\t-4\n2"), -42);
+  EXPECT_EQ(Val("1,000"), 1);
+  EXPECT_EQ(Val("-.5"), -0.5);
+  EXPECT_EQ(Val("1.5.2"), 1.5);
+  EXPECT_EQ(Val("1e3"), 1000);
+  EXPECT_EQ(Val("1D2"), 100);
+  EXPECT_EQ(Val("1e"), 1);
+  EXPECT_EQ(Val("&HFF"), 255);
+  EXPECT_EQ(Val("&HFFFF"), -1);
+  EXPECT_EQ(Val("&O7z"), 7);
+  EXPECT_EQ(Val(""), 0);
+  EXPECT_EQ(Val("abc"), 0);
+  EXPECT_EQ(Val("-"), 0);
+  EXPECT_TRUE(std::isinf(Val("1e999")));
+}
+
+TEST(Split, EmptyTextMissingAndRepeatedDelimiters) {
+  EXPECT_TRUE(Split("", ",").empty());
+  EXPECT_EQ(Split("abc", ","), (std::vector<std::string>{"abc"}));
+  EXPECT_EQ(Split("a,,b,", ","), (std::vector<std::string>{"a", "", "b", ""}));
+  EXPECT_EQ(Split(",", ","), (std::vector<std::string>{"", ""}));
+  EXPECT_EQ(Split("0[-]1[-]DMR_01A.BMS", "[-]"),
+            (std::vector<std::string>{"0", "1", "DMR_01A.BMS"}));
+  EXPECT_EQ(Split("a,b", ""), (std::vector<std::string>{"a,b"}));
+  EXPECT_EQ(Split("aXxb", "x"), (std::vector<std::string>{"aX", "b"}));  // binary compare
+  EXPECT_EQ(Join({"a", "", "b"}, "|"), "a||b");
+}
+
+TEST(Trim, RemovesSpacesOnly) {
+  EXPECT_EQ(Trim("  a b  "), "a b");
+  EXPECT_EQ(Trim("\ta\t"), "\ta\t");
+  EXPECT_EQ(Trim(" x\r\n"), "x\r\n");
+  EXPECT_EQ(Trim("   "), "");
+  EXPECT_EQ(LTrim("  a  "), "a  ");
+  EXPECT_EQ(RTrim("  a  "), "  a");
+}
+
+TEST(InStr, CountsFromTheWholeStringAndHonoursStart) {
+  EXPECT_EQ(InStr("abcabc", "c"), 3);
+  EXPECT_EQ(InStr(4, "abcabc", "c"), 6);
+  EXPECT_EQ(InStr(6, "abcabc", "c"), 6);
+  EXPECT_EQ(InStr(7, "abcabc", "c"), 0);  // start past the end
+  EXPECT_EQ(InStr("abc", "x"), 0);
+  EXPECT_EQ(InStr("abc", "C"), 0);
+  EXPECT_EQ(InStr(3, "abc", ""), 3);  // empty find returns start
+  EXPECT_EQ(InStr(4, "abc", ""), 0);
+  EXPECT_EQ(InStr("", ""), 0);
+  EXPECT_EQ(errorNumberOf([] { InStr(0, "abc", "a"); }), vberr::kInvalidCall);
+  EXPECT_EQ(InStrRev("a\\b\\c", "\\"), 4);
+  EXPECT_EQ(InStrRev("abc", "x"), 0);
+}
+
+TEST(Mid, ReturnsWhatThereIsAndRejectsBadArguments) {
+  EXPECT_EQ(Left("abc", 5), "abc");
+  EXPECT_EQ(Left("abc", 0), "");
+  EXPECT_EQ(Right("abc", 2), "bc");
+  EXPECT_EQ(Right("abc", 9), "abc");
+  EXPECT_EQ(Mid("abcdef", 3), "cdef");
+  EXPECT_EQ(Mid("abcdef", 2, 3), "bcd");
+  EXPECT_EQ(Mid("abc", 2, 10), "bc");
+  EXPECT_EQ(Mid("abc", 4), "");
+  EXPECT_EQ(Mid("abc", 9, 2), "");
+  EXPECT_EQ(errorNumberOf([] { Mid("abc", 0); }), vberr::kInvalidCall);
+  EXPECT_EQ(errorNumberOf([] { Mid("abc", 0, 1); }), vberr::kInvalidCall);
+  EXPECT_EQ(errorNumberOf([] { Mid("abc", 1, -1); }), vberr::kInvalidCall);
+  EXPECT_EQ(errorNumberOf([] { Left("abc", -1); }), vberr::kInvalidCall);
+  EXPECT_EQ(errorNumberOf([] { Right("abc", -1); }), vberr::kInvalidCall);
+}
+
+TEST(Replace, ReplacesEveryOccurrenceLeftToRight) {
+  EXPECT_EQ(Replace("Every Day", "Every", "E"), "E Day");
+  EXPECT_EQ(Replace("aaa", "aa", "b"), "ba");
+  EXPECT_EQ(Replace("aaa", "a", "aa"), "aaaaaa");
+  EXPECT_EQ(Replace("abc", "", "x"), "abc");
+  EXPECT_EQ(Replace("", "a", "x"), "");
+}
+
+TEST(UCase, FoldsWindows1252Letters) {
+  EXPECT_EQ(UCase("map_01.bms"), "MAP_01.BMS");
+  EXPECT_EQ(LCase("MAP_01.BMS"), "map_01.bms");
+  EXPECT_EQ(UCase("\xE9\xFF\x9A\xDF\xF7"), "\xC9\x9F\x8A\xDF\xF7");
+  EXPECT_EQ(LCase("\xC9\x9F\x8A\xD7"), "\xE9\xFF\x9A\xD7");
+  EXPECT_TRUE(EqualsText("Random", "RANDOM"));
+  EXPECT_TRUE(EqualsText("caf\xE9", "CAF\xC9"));
+  EXPECT_FALSE(EqualsText("Random", "Randoms"));
+  EXPECT_FALSE(EqualsText("a", "b"));
+}
+
+}  // namespace
+}  // namespace rotaryn::vb
