@@ -38,9 +38,15 @@ DateTime AddSeconds(const DateTime& when, int64_t seconds);
 // VB's Rnd: x = (x * 1140671485 + 12820163) mod 2^24, seed 327680.
 class Rnd {
  public:
+  // The next number in [0, 1); the values are Singles, exactly as VB returns them.
   double next();
-  // Randomize with a seed as VB's Randomize does with a number.
+  // Randomize with a seed as VB's Randomize does with a number: the high 32 bits of the
+  // Double, their two halves XORed, replace bits 8-23 of the state; the low byte stays, so the
+  // same seed twice does not repeat a sequence (MSVBVM60 rtcRandomize).
   void randomize(double seed);
+  // Randomize without an argument: VB seeds from Timer, seconds since midnight as a Single,
+  // mixing the Single's 32 bits the same way.
+  void randomizeFromTimer(float timerSeconds);
 
  private:
   uint32_t state_ = 327680;
