@@ -1,0 +1,184 @@
+#include "platform/adapters/virtual_scheduler.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/vb_error.h"
+
+namespace rotaryn {
+namespace {
+
+using Log = std::vector<std::pair<std::string, int64_t>>;
+
+class VirtualSchedulerTest : public ::testing::Test {
+ protected:
+  // Creates and starts a timer that logs (name, virtual time) on each tick.
+  void startLogging(const std::string& name, int index, int intervalMs) {
+    scheduler.create(name, index,
+                     [this, name] { log.emplace_back(name, scheduler.monotonicMs()); });
+    scheduler.setInterval(name, index, intervalMs);
+    scheduler.start(name, index);
+  }
+
+  VirtualScheduler scheduler;
+  Log log;
+};
+
+TEST_F(VirtualSchedulerTest, AdvanceFiresInTimeOrderWithTiesByCreation) {
+  startLogging("tmrMaps", 1, 300);
+  startLogging("tmrMaps", 2, 200);
+  startLogging("tmrMapTasks", 1, 300);
+
+  scheduler.advance(600);
+
+  EXPECT_EQ(log, (Log{{"tmrMaps", 200},
+                      {"tmrMaps", 300},
+                      {"tmrMapTasks", 300},
+                      {"tmrMaps", 400},
+                      {"tmrMaps", 600},
+                      {"tmrMaps", 600},
+                      {"tmrMapTasks", 600}}));
+  EXPECT_EQ(scheduler.monotonicMs(), 600);
+  EXPECT_EQ(scheduler.untilNextTickMs(), 200);
+}
+
+TEST_F(VirtualSchedulerTest, StoppedZeroIntervalAndUnstartedTimersNeverFire) {
+  startLogging("a", 1, 0);
+  scheduler.create("b", 1, [this] { log.emplace_back("b", 0); });
+  scheduler.setInterval("b", 1, 100);
+  startLogging("c", 1, 100);
+  scheduler.stop("c", 1);
+
+  scheduler.advance(10000);
+
+  EXPECT_TRUE(log.empty());
+  EXPECT_EQ(scheduler.untilNextTickMs(), std::nullopt);
+  EXPECT_TRUE(scheduler.isRunning("a", 1));
+  EXPECT_FALSE(scheduler.isRunning("c", 1));
+}
+
+TEST_F(VirtualSchedulerTest, TicksMayDestroyThemselvesAndManageOtherTimers) {
+  int selfTicks = 0;
+  scheduler.create("once", 1, [&] {
+    ++selfTicks;
+    scheduler.destroy("once", 1);
+    scheduler.stop("victim", 1);
+    // A new timer under the same name is a different element.
+    startLogging("once", 1, 250);
+  });
+  scheduler.setInterval("once", 1, 100);
+  scheduler.start("once", 1);
+  // Due at the same time as "once" but created later: stopped by it before its turn.
+  scheduler.create("victim", 1, [&] { log.emplace_back("victim", scheduler.monotonicMs()); });
+  scheduler.setInterval("victim", 1, 100);
+  scheduler.start("victim", 1);
+  scheduler.create("killer", 1, [&] { scheduler.destroyAll(); });
+  scheduler.setInterval("killer", 1, 900);
+  scheduler.start("killer", 1);
+
+  scheduler.advance(100);
+  EXPECT_EQ(selfTicks, 1);
+  EXPECT_TRUE(log.empty());
+
+  scheduler.advance(2000);
+  EXPECT_EQ(selfTicks, 1);
+  EXPECT_EQ(log, (Log{{"once", 350}, {"once", 600}, {"once", 850}}));
+  EXPECT_FALSE(scheduler.exists("once", 1));
+  EXPECT_FALSE(scheduler.exists("killer", 1));
+}
+
+TEST_F(VirtualSchedulerTest, MissingAndDuplicateElementsRaiseVbErrors) {
+  scheduler.create("tmrMaps", 1, [] {});
+  try {
+    scheduler.create("tmrMaps", 1, [] {});
+    ADD_FAILURE();
+  } catch (const VbError& error) {
+    EXPECT_EQ(error.number(), 360);
+  }
+  scheduler.create("tmrMaps", 2, [] {});
+  for (auto call : std::vector<std::function<void()>>{
+           [&] { scheduler.start("tmrMaps", 3); }, [&] { scheduler.stop("tmrMaps", 3); },
+           [&] { scheduler.setInterval("tmrMaps", 3, 10); },
+           [&] { scheduler.interval("tmrMaps", 3); }, [&] { scheduler.isRunning("tmrMaps", 3); }}) {
+    try {
+      call();
+      ADD_FAILURE();
+    } catch (const VbError& error) {
+      EXPECT_EQ(error.number(), 340);
+    }
+  }
+  EXPECT_NO_THROW(scheduler.destroy("tmrMaps", 3));
+  EXPECT_EQ(scheduler.interval("tmrMaps", 1), 0);
+  EXPECT_FALSE(scheduler.isRunning("tmrMaps", 1));
+}
+
+TEST_F(VirtualSchedulerTest, SleepRunsNothingAndTheNextDoEventsCatchesUpOnce) {
+  startLogging("tmrMaps", 1, 1000);
+  startLogging("tmrMaps", 2, 4000);
+
+  scheduler.doEvents();  // nothing is due yet
+  scheduler.sleep(2500);
+  EXPECT_TRUE(log.empty());
+  EXPECT_EQ(scheduler.monotonicMs(), 2500);
+  EXPECT_EQ(scheduler.sleptMs(), 2500);
+
+  scheduler.doEvents();  // two missed intervals give one late tick, as WM_TIMER does
+  scheduler.doEvents();
+  EXPECT_EQ(log, (Log{{"tmrMaps", 2500}}));
+
+  // The timer keeps its phase: the next tick is on the 1000 ms grid, not 1000 ms after 2500.
+  scheduler.advance(499);
+  EXPECT_EQ(log.size(), 1u);
+  scheduler.advance(1);
+  EXPECT_EQ(log, (Log{{"tmrMaps", 2500}, {"tmrMaps", 3000}}));
+}
+
+TEST_F(VirtualSchedulerTest, DoEventsInsideATickRunsOtherDueTimersButNotTheCaller) {
+  int reentered = 0;
+  scheduler.create("waiter", 1, [&] {
+    log.emplace_back("waiter", scheduler.monotonicMs());
+    scheduler.sleep(300);  // Sleep, then let the UI breathe, as cmdSkip does
+    scheduler.doEvents();
+    ++reentered;
+  });
+  scheduler.setInterval("waiter", 1, 1000);
+  scheduler.start("waiter", 1);
+  startLogging("tmrMaps", 1, 1200);
+
+  scheduler.advance(1000);
+  EXPECT_EQ(log, (Log{{"waiter", 1000}, {"tmrMaps", 1300}}));
+  EXPECT_EQ(scheduler.monotonicMs(), 1300);  // the sleep carried time past the target
+  EXPECT_EQ(reentered, 1);
+
+  scheduler.advance(700);  // next ticks: waiter 2000, tmrMaps 2400
+  EXPECT_EQ(log.back(), (std::pair<std::string, int64_t>{"waiter", 2000}));
+}
+
+TEST_F(VirtualSchedulerTest, SettingTheIntervalRestartsTheCountdown) {
+  startLogging("tmrMaps", 1, 1000);
+  scheduler.advance(700);
+  scheduler.setInterval("tmrMaps", 1, 1000);  // LoadInterface for a loaded profile
+  scheduler.start("tmrMaps", 1);              // already running: no change
+  scheduler.advance(999);
+  EXPECT_TRUE(log.empty());
+  scheduler.advance(1);
+  EXPECT_EQ(log, (Log{{"tmrMaps", 1700}}));
+}
+
+TEST_F(VirtualSchedulerTest, WallClockMovesWithVirtualTime) {
+  scheduler.advance(400);
+  scheduler.setWallClock({2026, 12, 31, 23, 59, 59});
+  EXPECT_EQ(scheduler.now(), (DateTime{2026, 12, 31, 23, 59, 59}));
+  scheduler.advance(999);
+  EXPECT_EQ(scheduler.now(), (DateTime{2026, 12, 31, 23, 59, 59}));
+  scheduler.advance(1);
+  EXPECT_EQ(scheduler.now(), (DateTime{2027, 1, 1, 0, 0, 0}));
+  scheduler.sleep(60000);
+  EXPECT_EQ(scheduler.now(), (DateTime{2027, 1, 1, 0, 1, 0}));
+}
+
+}  // namespace
+}  // namespace rotaryn
