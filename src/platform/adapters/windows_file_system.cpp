@@ -1,0 +1,507 @@
+#include "platform/adapters/windows_file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstring>
+#include <system_error>
+#include <utility>
+
+#include "platform/vb_error.h"
+
+namespace rotaryn {
+
+namespace {
+
+struct ParsedPath {
+  char drive = 0;  // upper case; 0 when the path has none
+  std::vector<std::string> parts;
+};
+
+bool isSeparator(char c) {
+  return c == '\\' || c == '/';
+}
+
+char asciiUpper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool equalsIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (asciiUpper(a[i]) != asciiUpper(b[i])) return false;
+  }
+  return true;
+}
+
+[[noreturn]] void fail(int number, const std::string& path, const std::string& detail = "") {
+  std::string text = std::string(vbErrorDescription(number)) + ": " + path;
+  if (!detail.empty()) text += " (" + detail + ")";
+  raiseVbError(number, std::move(text));
+}
+
+int vbNumberOfErrno(int err, int notFound) {
+  switch (err) {
+    case ENOENT:
+      return notFound;
+    case ENOTDIR:
+      return vberr::kPathNotFound;
+    case EEXIST:
+      return vberr::kFileAlreadyExists;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY:
+    case EISDIR:
+      return vberr::kPermissionDenied;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+      return vberr::kDiskFull;
+    default:
+      return vberr::kPathFileAccess;
+  }
+}
+
+[[noreturn]] void failErrno(int err, const std::string& path, int notFound = vberr::kFileNotFound) {
+  fail(vbNumberOfErrno(err, notFound), path, std::generic_category().message(err));
+}
+
+// Windows path -> drive and components; "." and ".." resolved by name.
+ParsedPath parseWindowsPath(const std::string& path) {
+  ParsedPath parsed;
+  size_t pos = 0;
+  if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
+    parsed.drive = asciiUpper(path[0]);
+    pos = 2;
+    // "C:" alone is the drive's root; "C:x" is relative to a per-drive folder we do not have.
+    if (pos < path.size() && !isSeparator(path[pos])) {
+      fail(vberr::kPathNotFound, path, "not an absolute path");
+    }
+  } else if (path.empty() || !isSeparator(path[0])) {
+    fail(vberr::kPathNotFound, path, "not an absolute path");
+  }
+  while (pos < path.size()) {
+    while (pos < path.size() && isSeparator(path[pos])) ++pos;
+    size_t end = pos;
+    while (end < path.size() && !isSeparator(path[end])) ++end;
+    std::string part = path.substr(pos, end - pos);
+    pos = end;
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (!parsed.parts.empty()) parsed.parts.pop_back();
+      continue;
+    }
+    parsed.parts.push_back(std::move(part));
+  }
+  return parsed;
+}
+
+std::string joinPosix(const std::string& folder, const std::string& name) {
+  if (folder.empty() || folder.back() == '/') return folder + name;
+  return folder + "/" + name;
+}
+
+bool statPath(const std::string& posix, struct stat& st) {
+  return ::stat(posix.c_str(), &st) == 0;
+}
+
+bool isDirectory(const std::string& posix) {
+  struct stat st;
+  return statPath(posix, st) && S_ISDIR(st.st_mode);
+}
+
+bool isReadOnly(mode_t mode) {
+  return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+// The on-disk name in folder matching name without regard to case; exact case wins, then the
+// lowest name in byte order so that the choice does not depend on listing order.
+bool findEntry(const std::string& folder, std::string& name) {
+  struct stat st;
+  if (::lstat(joinPosix(folder, name).c_str(), &st) == 0) return true;
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return false;
+  std::string best;
+  bool found = false;
+  while (dirent* entry = ::readdir(dir)) {
+    std::string candidate = entry->d_name;
+    if (equalsIgnoringCase(candidate, name) && (!found || candidate < best)) {
+      best = std::move(candidate);
+      found = true;
+    }
+  }
+  ::closedir(dir);
+  if (found) name = std::move(best);
+  return found;
+}
+
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int get() const { return fd_; }
+  // Closes now so that a failing close (a late write error) is seen; returns errno or 0.
+  int close() {
+    int result = ::close(fd_) == 0 ? 0 : errno;
+    fd_ = -1;
+    return result;
+  }
+
+ private:
+  int fd_;
+};
+
+// Writes everything at offset (or at the current position when offset < 0); errno or 0.
+int writeFully(int fd, const std::string& bytes, off_t offset = -1) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = offset < 0 ? ::write(fd, bytes.data() + done, bytes.size() - done)
+                           : ::pwrite(fd, bytes.data() + done, bytes.size() - done,
+                                      offset + static_cast<off_t>(done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return 0;
+}
+
+// Up to count bytes from offset; fewer at the end of the file. errno or 0.
+int readFully(int fd, off_t offset, size_t count, std::string& out) {
+  out.clear();
+  char buffer[65536];
+  while (out.size() < count) {
+    size_t want = std::min(sizeof buffer, count - out.size());
+    ssize_t n = ::pread(fd, buffer, want, offset + static_cast<off_t>(out.size()));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (n == 0) break;
+    out.append(buffer, static_cast<size_t>(n));
+  }
+  return 0;
+}
+
+}  // namespace
+
+struct WindowsFileSystem::Resolved {
+  std::string windows;  // as given, for messages
+  std::string posix;
+  std::string parent;  // POSIX folder holding the last component
+  std::string name;    // last component, on-disk case when it exists
+  bool parentFound = false;
+  bool found = false;
+};
+
+WindowsFileSystem::WindowsFileSystem() : WindowsFileSystem(DriveMap{{'C', "/"}}) {}
+
+WindowsFileSystem::WindowsFileSystem(DriveMap drives) {
+  for (auto& [letter, folder] : drives) drives_[asciiUpper(letter)] = folder;
+}
+
+std::string WindowsFileSystem::toWindowsPath(const std::string& posixPath) {
+  std::string result;
+  if (!posixPath.empty() && posixPath[0] == '/') result = "C:";
+  for (char c : posixPath) {
+    if (c != '/') {
+      result += c;
+    } else if (result.empty() || result.back() != '\\') {
+      result += '\\';
+    }
+  }
+  return result;
+}
+
+std::string WindowsFileSystem::toPosix(const std::string& windowsPath) {
+  ParsedPath parsed = parseWindowsPath(windowsPath);
+  if (parsed.drive != 0 && parsed.drive != 'C') {
+    fail(vberr::kPathNotFound, windowsPath, "drive not mapped");
+  }
+  std::string result;
+  for (const auto& part : parsed.parts) result += "/" + part;
+  return result.empty() ? "/" : result;
+}
+
+WindowsFileSystem::Resolved WindowsFileSystem::resolve(const std::string& windowsPath) const {
+  ParsedPath parsed = parseWindowsPath(windowsPath);
+  std::string current = "/";
+  if (parsed.drive != 0) {
+    auto it = drives_.find(parsed.drive);
+    if (it == drives_.end()) {
+      fail(vberr::kPathNotFound, windowsPath,
+           std::string("drive ") + parsed.drive + ": is not mapped");
+    }
+    current = it->second;
+  }
+  Resolved resolved;
+  resolved.windows = windowsPath;
+  bool existing = isDirectory(current);
+  if (parsed.parts.empty()) {
+    resolved.parent = resolved.posix = current;
+    resolved.parentFound = resolved.found = existing;
+    return resolved;
+  }
+  for (size_t i = 0; i < parsed.parts.size(); ++i) {
+    std::string name = parsed.parts[i];
+    if (i + 1 == parsed.parts.size()) {
+      resolved.parent = current;
+      resolved.parentFound = existing && isDirectory(current);
+    }
+    if (existing) existing = findEntry(current, name);
+    current = joinPosix(current, name);
+    resolved.name = name;
+  }
+  resolved.posix = current;
+  resolved.found = existing;
+  return resolved;
+}
+
+std::string WindowsFileSystem::posixPathOf(const std::string& windowsPath) const {
+  return resolve(windowsPath).posix;
+}
+
+bool WindowsFileSystem::FileExists(const std::string& path) {
+  try {
+    struct stat st;
+    Resolved target = resolve(path);
+    return target.found && statPath(target.posix, st) && S_ISREG(st.st_mode);
+  } catch (const VbError&) {
+    return false;
+  }
+}
+
+bool WindowsFileSystem::FolderExists(const std::string& path) {
+  try {
+    Resolved target = resolve(path);
+    return target.found && isDirectory(target.posix);
+  } catch (const VbError&) {
+    return false;
+  }
+}
+
+void WindowsFileSystem::CreateFolder(const std::string& path) {
+  Resolved target = resolve(path);
+  if (target.found) fail(vberr::kFileAlreadyExists, path);
+  if (!target.parentFound) fail(vberr::kPathNotFound, path, "parent folder missing");
+  if (::mkdir(target.posix.c_str(), 0777) != 0) failErrno(errno, path, vberr::kPathNotFound);
+}
+
+void WindowsFileSystem::DeleteFile(const std::string& path, bool force) {
+  Resolved target = resolve(path);
+  if (!target.parentFound) fail(vberr::kPathNotFound, path);
+  struct stat st;
+  if (!target.found || ::lstat(target.posix.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) {
+    fail(vberr::kFileNotFound, path);
+  }
+  if (!S_ISLNK(st.st_mode) && isReadOnly(st.st_mode)) {
+    if (!force) fail(vberr::kPermissionDenied, path, "file is read-only");
+    if (::chmod(target.posix.c_str(), (st.st_mode & 07777) | S_IWUSR) != 0) {
+      failErrno(errno, path);
+    }
+  }
+  if (::unlink(target.posix.c_str()) != 0) failErrno(errno, path);
+}
+
+void WindowsFileSystem::CopyFile(const std::string& source, const std::string& destination,
+                                 bool overwrite) {
+  Resolved from = resolve(source);
+  if (!from.parentFound) fail(vberr::kPathNotFound, source);
+  struct stat sourceStat;
+  if (!from.found || !statPath(from.posix, sourceStat) || !S_ISREG(sourceStat.st_mode)) {
+    fail(vberr::kFileNotFound, source);
+  }
+  // A destination ending with a separator is a folder to copy into, under the source's name.
+  Resolved to = (!destination.empty() && isSeparator(destination.back()))
+                    ? resolve(destination + from.name)
+                    : resolve(destination);
+  if (!to.parentFound) fail(vberr::kPathNotFound, destination);
+  if (to.found) {
+    struct stat st;
+    if (!statPath(to.posix, st)) failErrno(errno, destination);
+    if (S_ISDIR(st.st_mode)) fail(vberr::kPermissionDenied, destination, "is a folder");
+    if (!overwrite) fail(vberr::kFileAlreadyExists, destination);
+    if (isReadOnly(st.st_mode)) fail(vberr::kPermissionDenied, destination, "file is read-only");
+    if (st.st_dev == sourceStat.st_dev && st.st_ino == sourceStat.st_ino) {
+      fail(vberr::kPermissionDenied, destination, "source and destination are the same file");
+    }
+  }
+  std::string bytes = ReadAll(source);
+  // Windows copies the attributes, read-only included.
+  writeReplacing(to, bytes, static_cast<int>(sourceStat.st_mode & 07777));
+}
+
+std::vector<std::string> WindowsFileSystem::FilesOf(const std::string& folder) {
+  Resolved target = resolve(folder);
+  if (!target.found || !isDirectory(target.posix)) fail(vberr::kPathNotFound, folder);
+  DIR* dir = ::opendir(target.posix.c_str());
+  if (dir == nullptr) failErrno(errno, folder, vberr::kPathNotFound);
+  std::vector<std::string> names;
+  while (dirent* entry = ::readdir(dir)) {
+    if (entry->d_name[0] == '.') continue;
+    bool regular = entry->d_type == DT_REG;
+    if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+      struct stat st;
+      regular = statPath(joinPosix(target.posix, entry->d_name), st) && S_ISREG(st.st_mode);
+    }
+    if (regular) names.emplace_back(entry->d_name);
+  }
+  ::closedir(dir);
+  return names;
+}
+
+void WindowsFileSystem::CreateTextFile(const std::string& path, bool overwrite) {
+  Resolved target = resolve(path);
+  if (!target.parentFound) fail(vberr::kPathNotFound, path);
+  if (target.found) {
+    struct stat st;
+    if (!statPath(target.posix, st)) failErrno(errno, path);
+    if (S_ISDIR(st.st_mode)) fail(vberr::kPermissionDenied, path, "is a folder");
+    if (!overwrite) fail(vberr::kFileAlreadyExists, path);
+    if (isReadOnly(st.st_mode)) fail(vberr::kPermissionDenied, path, "file is read-only");
+  }
+  writeReplacing(target, "", -1);
+}
+
+int64_t WindowsFileSystem::FileSize(const std::string& path) {
+  Resolved target = resolve(path);
+  if (!target.parentFound) fail(vberr::kPathNotFound, path);
+  struct stat st;
+  if (!target.found || !statPath(target.posix, st) || S_ISDIR(st.st_mode)) {
+    fail(vberr::kFileNotFound, path);
+  }
+  return static_cast<int64_t>(st.st_size);
+}
+
+std::string WindowsFileSystem::ReadAll(const std::string& path) {
+  return ReadAt(path, 0, INT64_MAX);
+}
+
+void WindowsFileSystem::ReplaceAll(const std::string& path, const std::string& bytes) {
+  Resolved target = resolve(path);
+  if (!target.parentFound) fail(vberr::kPathNotFound, path);
+  if (target.found) {
+    struct stat st;
+    if (!statPath(target.posix, st)) failErrno(errno, path);
+    if (S_ISDIR(st.st_mode)) fail(vberr::kPermissionDenied, path, "is a folder");
+    if (isReadOnly(st.st_mode)) fail(vberr::kPermissionDenied, path, "file is read-only");
+  }
+  writeReplacing(target, bytes, -1);
+}
+
+void WindowsFileSystem::writeReplacing(const Resolved& target, const std::string& bytes, int mode) {
+  struct stat st;
+  if (mode < 0 && target.found && statPath(target.posix, st)) {
+    mode = static_cast<int>(st.st_mode & 07777);
+  }
+  // Hidden, so listings never show it; the name is cut to stay within NAME_MAX.
+  std::string temp;
+  int fd = -1;
+  for (int attempt = 0; fd < 0; ++attempt) {
+    temp = joinPosix(target.parent, "." + target.name.substr(0, 200) + ".tmp" +
+                                        std::to_string(::getpid()) + "." +
+                                        std::to_string(++tempCounter_));
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && (errno != EEXIST || attempt > 100)) {
+      failErrno(errno, target.windows, vberr::kPathNotFound);
+    }
+  }
+  FileDescriptor file(fd);
+  auto abandon = [&](int err) {
+    file.close();
+    ::unlink(temp.c_str());
+    failErrno(err, target.windows, vberr::kPathNotFound);
+  };
+  if (int err = writeFully(file.get(), bytes)) abandon(err);
+  if (mode >= 0 && ::fchmod(file.get(), static_cast<mode_t>(mode)) != 0) abandon(errno);
+  if (::fsync(file.get()) != 0) abandon(errno);
+  if (int err = file.close()) abandon(err);
+  if (::rename(temp.c_str(), target.posix.c_str()) != 0) abandon(errno);
+  // Makes the rename itself durable; a failure here loses nothing already written.
+  int folder = ::open(target.parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder >= 0) {
+    ::fsync(folder);
+    ::close(folder);
+  }
+}
+
+void WindowsFileSystem::Append(const std::string& path, const std::string& bytes) {
+  writeInPlace(path, 0, true, bytes);
+}
+
+std::string WindowsFileSystem::ReadAt(const std::string& path, int64_t offset, int64_t count) {
+  if (offset < 0 || count < 0) fail(vberr::kInvalidCall, path, "negative offset or count");
+  Resolved target = resolve(path);
+  if (!target.parentFound) fail(vberr::kPathNotFound, path);
+  if (!target.found) fail(vberr::kFileNotFound, path);
+  FileDescriptor file(::open(target.posix.c_str(), O_RDONLY | O_CLOEXEC));
+  if (file.get() < 0) failErrno(errno, path);
+  struct stat st;
+  if (::fstat(file.get(), &st) != 0) failErrno(errno, path);
+  if (S_ISDIR(st.st_mode)) fail(vberr::kPermissionDenied, path, "is a folder");
+  std::string bytes;
+  if (offset >= st.st_size && S_ISREG(st.st_mode)) return bytes;
+  // Sized by what can be there, not by the request, so a huge count allocates nothing extra.
+  int64_t available = S_ISREG(st.st_mode) ? st.st_size - offset : count;
+  bytes.reserve(static_cast<size_t>(std::min(count, std::min<int64_t>(available, 1 << 26))));
+  if (int err = readFully(file.get(), static_cast<off_t>(offset),
+                          static_cast<size_t>(std::min<int64_t>(count, SIZE_MAX >> 1)), bytes)) {
+    failErrno(err, path);
+  }
+  return bytes;
+}
+
+void WindowsFileSystem::WriteAt(const std::string& path, int64_t offset, const std::string& bytes) {
+  if (offset < 0) fail(vberr::kInvalidCall, path, "negative offset");
+  writeInPlace(path, offset, false, bytes);
+}
+
+void WindowsFileSystem::writeInPlace(const std::string& path, int64_t offset, bool atEnd,
+                                     const std::string& bytes) {
+  Resolved target = resolve(path);
+  if (!target.parentFound) fail(vberr::kPathNotFound, path);
+  if (target.found) {
+    struct stat st;
+    if (!statPath(target.posix, st)) failErrno(errno, path);
+    if (S_ISDIR(st.st_mode)) fail(vberr::kPermissionDenied, path, "is a folder");
+    if (isReadOnly(st.st_mode)) fail(vberr::kPermissionDenied, path, "file is read-only");
+  }
+  int flags = O_RDWR | O_CREAT | O_CLOEXEC | (target.found ? 0 : O_EXCL) | (atEnd ? O_APPEND : 0);
+  FileDescriptor file(::open(target.posix.c_str(), flags, 0666));
+  if (file.get() < 0) failErrno(errno, path, vberr::kPathNotFound);
+  struct stat st;
+  if (::fstat(file.get(), &st) != 0) failErrno(errno, path);
+  off_t oldSize = st.st_size;
+  off_t at = atEnd ? oldSize : static_cast<off_t>(offset);
+  std::string oldBytes;
+  if (at < oldSize) {
+    if (int err = readFully(file.get(), at, bytes.size(), oldBytes)) failErrno(err, path);
+  }
+  int err = writeFully(file.get(), bytes, atEnd ? -1 : at);
+  if (err == 0) return;
+  // Puts the file back as it was: old bytes, old size, or no file at all.
+  if (!target.found) {
+    ::unlink(target.posix.c_str());
+  } else {
+    writeFully(file.get(), oldBytes, at);
+    if (::ftruncate(file.get(), oldSize) != 0) {
+      // Nothing more can be done; the write error below is what the caller needs.
+    }
+  }
+  failErrno(err, path);
+}
+
+}  // namespace rotaryn

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace rotaryn {
+
+// The file-system port on a POSIX file system, addressed with Windows paths.
+//
+// Path mapping: "X:\a\b" maps to the POSIX folder configured for drive X followed by "a/b";
+// a path that starts with "\" or "/" and has no drive maps from "/". Both separators are
+// accepted, repeated separators collapse, "." and ".." are resolved by name as Windows does.
+// Relative paths and unmapped drives are "path not found" (76). Every existing component is
+// found without regard to ASCII case, preferring an exact match; components that do not exist
+// keep the case they were given. Hidden means a name starting with '.'.
+//
+// Read-only means "no write permission bit set" in the file's mode, whoever runs the process.
+class WindowsFileSystem final : public FileSystem {
+ public:
+  // Drive letter (either case) -> POSIX folder.
+  using DriveMap = std::map<char, std::string>;
+
+  // "C:" -> "/".
+  WindowsFileSystem();
+  explicit WindowsFileSystem(DriveMap drives);
+
+  // "/opt/host/Plugins" -> "C:\opt\host\Plugins"; the inverse of toPosix under the default
+  // drive map. A relative POSIX path only has its separators turned.
+  static std::string toWindowsPath(const std::string& posixPath);
+  // "C:\opt\host" or "\opt\host" -> "/opt/host", by name only (no case resolution), under the
+  // default drive map. Raises 76 for another drive or a relative path.
+  static std::string toPosix(const std::string& windowsPath);
+
+  // The POSIX path a Windows path resolves to now, existing components in their on-disk case.
+  std::string posixPathOf(const std::string& windowsPath) const;
+
+  bool FileExists(const std::string& path) override;
+  bool FolderExists(const std::string& path) override;
+  void CreateFolder(const std::string& path) override;
+  void DeleteFile(const std::string& path, bool force) override;
+  void CopyFile(const std::string& source, const std::string& destination, bool overwrite) override;
+  std::vector<std::string> FilesOf(const std::string& folder) override;
+  void CreateTextFile(const std::string& path, bool overwrite) override;
+  int64_t FileSize(const std::string& path) override;
+  std::string ReadAll(const std::string& path) override;
+  void ReplaceAll(const std::string& path, const std::string& bytes) override;
+  void Append(const std::string& path, const std::string& bytes) override;
+  std::string ReadAt(const std::string& path, int64_t offset, int64_t count) override;
+  // Creates the file when missing (as VB's Open For Binary does); writing past the end extends
+  // it. On a failure the file's old bytes and size are put back.
+  void WriteAt(const std::string& path, int64_t offset, const std::string& bytes) override;
+
+ private:
+  struct Resolved;
+  Resolved resolve(const std::string& windowsPath) const;
+  // Temporary file beside the target, fsync, rename over. mode < 0 keeps the target's mode
+  // (or the process default for a new file).
+  void writeReplacing(const Resolved& target, const std::string& bytes, int mode);
+  // Writes at offset, or at the end; on a failure the old bytes and size are put back.
+  void writeInPlace(const std::string& path, int64_t offset, bool atEnd, const std::string& bytes);
+
+  DriveMap drives_;
+  uint64_t tempCounter_ = 0;
+};
+
+}  // namespace rotaryn

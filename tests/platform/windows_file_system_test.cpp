@@ -1,0 +1,226 @@
+#include "platform/adapters/windows_file_system.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "platform/vb_error.h"
+#include "tests/support/scratch_folder.h"
+
+namespace rotaryn {
+namespace {
+
+int errorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const VbError& error) {
+    return error.number();
+  }
+  return 0;
+}
+
+class WindowsFileSystemTest : public ::testing::Test {
+ protected:
+  ScratchFolder root;
+  WindowsFileSystem files{{{'c', root.path()}}};
+
+  void makeReadOnly(const std::string& relative) { ::chmod((root / relative).c_str(), 0444); }
+  // Every entry of a folder, hidden ones included.
+  std::vector<std::string> entriesOf(const std::string& relative) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(root / relative)) {
+      names.push_back(entry.path().filename().string());
+    }
+    return names;
+  }
+};
+
+TEST_F(WindowsFileSystemTest, ExistingComponentsMatchWithoutRegardToCase) {
+  root.write("Host/Profiles/x.til", "tile");
+  EXPECT_TRUE(files.FileExists("C:\\host\\PROFILES\\X.TIL"));
+  EXPECT_TRUE(files.FolderExists("c:/HOST/profiles/"));
+  EXPECT_EQ(files.ReadAll("C:\\HOST\\profiles\\x.Til"), "tile");
+  EXPECT_FALSE(files.FileExists("C:\\Host\\Profiles"));
+  EXPECT_FALSE(files.FolderExists("C:\\Host\\Profiles\\x.til"));
+
+  // New trailing components keep their given case under the folder already there.
+  files.CreateFolder("C:\\HOST\\profiles\\NewOne");
+  files.ReplaceAll("C:\\host\\PROFILES\\NewOne\\Last.INI", "x");
+  EXPECT_EQ(root.read("Host/Profiles/NewOne/Last.INI"), "x");
+  EXPECT_EQ(entriesOf("Host").size(), 1u);
+}
+
+TEST_F(WindowsFileSystemTest, ExactCaseWinsOverAnotherSpelling) {
+  root.write("dir/Name.txt", "upper");
+  root.write("dir/name.txt", "lower");
+  EXPECT_EQ(files.ReadAll("C:\\dir\\name.txt"), "lower");
+  EXPECT_EQ(files.ReadAll("C:\\dir\\Name.txt"), "upper");
+  EXPECT_EQ(files.ReadAll("C:\\dir\\NAME.TXT"), "upper");  // lowest in byte order
+}
+
+TEST_F(WindowsFileSystemTest, MapsDrivesRootedAndDottedPaths) {
+  root.write("a/b.txt", "b");
+  EXPECT_EQ(files.posixPathOf("C:\\a\\.\\x\\..\\b.txt"), root / "a/b.txt");
+  EXPECT_EQ(files.posixPathOf(root.path() + "/A/B.TXT"), root / "a/b.txt");  // no drive: from /
+  EXPECT_EQ(errorOf([&] { files.ReadAll("D:\\a\\b.txt"); }), 76);
+  EXPECT_EQ(errorOf([&] { files.ReadAll("a\\b.txt"); }), 76);
+  EXPECT_EQ(errorOf([&] { files.ReadAll("C:a\\b.txt"); }), 76);
+  EXPECT_FALSE(files.FileExists(""));
+
+  EXPECT_EQ(WindowsFileSystem::toWindowsPath("/opt/host/Plugins"), "C:\\opt\\host\\Plugins");
+  EXPECT_EQ(WindowsFileSystem::toPosix("C:\\opt\\host\\Plugins"), "/opt/host/Plugins");
+  EXPECT_EQ(WindowsFileSystem::toPosix("\\opt\\host"), "/opt/host");
+  EXPECT_EQ(WindowsFileSystem::toPosix(WindowsFileSystem::toWindowsPath("/")), "/");
+}
+
+TEST_F(WindowsFileSystemTest, CreateFolderMakesOneLevelOnly) {
+  files.CreateFolder("C:\\logs");
+  EXPECT_TRUE(files.FolderExists("C:\\Logs"));
+  EXPECT_EQ(errorOf([&] { files.CreateFolder("C:\\LOGS"); }), 58);
+  root.write("file", "");
+  EXPECT_EQ(errorOf([&] { files.CreateFolder("C:\\file"); }), 58);
+  EXPECT_EQ(errorOf([&] { files.CreateFolder("C:\\missing\\child"); }), 76);
+  EXPECT_FALSE(root.exists("missing"));
+}
+
+TEST_F(WindowsFileSystemTest, ErrorsNameThePath) {
+  try {
+    files.ReadAll("C:\\nowhere\\x.ini");
+    FAIL() << "no error";
+  } catch (const VbError& error) {
+    EXPECT_EQ(error.number(), 76);
+    EXPECT_NE(error.description().find("C:\\nowhere\\x.ini"), std::string::npos);
+  }
+}
+
+TEST_F(WindowsFileSystemTest, DeleteFileRespectsReadOnlyUnlessForced) {
+  root.write("ro.txt", "keep");
+  makeReadOnly("ro.txt");
+  EXPECT_EQ(errorOf([&] { files.DeleteFile("C:\\RO.txt", false); }), 70);
+  EXPECT_EQ(root.read("ro.txt"), "keep");
+  files.DeleteFile("C:\\RO.txt", true);
+  EXPECT_FALSE(root.exists("ro.txt"));
+
+  root.write("rw.txt", "");
+  files.DeleteFile("C:\\rw.txt", false);
+  EXPECT_FALSE(root.exists("rw.txt"));
+
+  EXPECT_EQ(errorOf([&] { files.DeleteFile("C:\\rw.txt", true); }), 53);
+  EXPECT_EQ(errorOf([&] { files.DeleteFile("C:\\gone\\rw.txt", true); }), 76);
+  files.CreateFolder("C:\\sub");
+  EXPECT_EQ(errorOf([&] { files.DeleteFile("C:\\sub", true); }), 53);
+}
+
+TEST_F(WindowsFileSystemTest, FilesOfListsPlainVisibleFilesOnly) {
+  root.write("maps/a.bms", "");
+  root.write("maps/B.bms", "");
+  root.write("maps/.hidden", "");
+  root.write("maps/folder/inner.bms", "");
+  auto names = files.FilesOf("C:\\MAPS\\");
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"B.bms", "a.bms"}));
+  EXPECT_EQ(errorOf([&] { files.FilesOf("C:\\nomaps"); }), 76);
+  EXPECT_EQ(errorOf([&] { files.FilesOf("C:\\maps\\a.bms"); }), 76);
+}
+
+TEST_F(WindowsFileSystemTest, ReplaceAllSwapsContentAndLeavesNoTemporary) {
+  root.write("s/x.ini", "old");
+  ::chmod((root / "s/x.ini").c_str(), 0640);
+  files.ReplaceAll("C:\\s\\X.ini", std::string("new\0bytes", 9));
+  EXPECT_EQ(root.read("s/x.ini"), std::string("new\0bytes", 9));
+  EXPECT_EQ(std::filesystem::status(root / "s/x.ini").permissions(), std::filesystem::perms(0640));
+  EXPECT_EQ(entriesOf("s"), std::vector<std::string>{"x.ini"});
+}
+
+TEST_F(WindowsFileSystemTest, FailedReplaceAllKeepsTheOldFile) {
+  root.write("s/ro.ini", "old");
+  makeReadOnly("s/ro.ini");
+  EXPECT_EQ(errorOf([&] { files.ReplaceAll("C:\\s\\ro.ini", "new"); }), 70);
+  EXPECT_EQ(root.read("s/ro.ini"), "old");
+  files.CreateFolder("C:\\s\\dir");
+  EXPECT_EQ(errorOf([&] { files.ReplaceAll("C:\\s\\dir", "new"); }), 70);
+  EXPECT_EQ(errorOf([&] { files.ReplaceAll("C:\\t\\x.ini", "new"); }), 76);
+  EXPECT_EQ(entriesOf("s").size(), 2u);
+}
+
+// A file-size limit makes the kernel refuse a write half way, as a full disk would.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &saved_);
+    previous_ = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &saved_);
+    ::signal(SIGXFSZ, previous_);
+  }
+
+ private:
+  rlimit saved_{};
+  sighandler_t previous_;
+};
+
+TEST_F(WindowsFileSystemTest, WriteFailingHalfWayLeavesTheOldBytes) {
+  root.write("s/x.ini", "old");
+  root.write("s/map.bms", "0123456789");
+  {
+    FileSizeLimit limit(8);
+    EXPECT_EQ(errorOf([&] { files.ReplaceAll("C:\\s\\x.ini", std::string(64, 'n')); }), 61);
+    EXPECT_EQ(errorOf([&] { files.Append("C:\\s\\x.ini", std::string(64, 'n')); }), 61);
+    EXPECT_EQ(errorOf([&] { files.WriteAt("C:\\s\\map.bms", 4, "abcdefgh"); }), 61);
+    EXPECT_EQ(errorOf([&] { files.Append("C:\\s\\new.txt", std::string(64, 'n')); }), 61);
+  }
+  EXPECT_EQ(root.read("s/x.ini"), "old");
+  EXPECT_EQ(root.read("s/map.bms"), "0123456789");
+  auto names = entriesOf("s");
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"map.bms", "x.ini"}));
+}
+
+TEST_F(WindowsFileSystemTest, CreateTextFileAndCopyFileRefuseWhatTheyMustNotOverwrite) {
+  root.write("a.txt", "a");
+  root.write("b.txt", "b");
+  EXPECT_EQ(errorOf([&] { files.CreateTextFile("C:\\A.TXT", false); }), 58);
+  EXPECT_EQ(errorOf([&] { files.CreateTextFile("C:\\no\\a.txt", true); }), 76);
+  EXPECT_EQ(errorOf([&] { files.CopyFile("C:\\a.txt", "C:\\B.txt", false); }), 58);
+  EXPECT_EQ(errorOf([&] { files.CopyFile("C:\\none.txt", "C:\\c.txt", true); }), 53);
+  EXPECT_EQ(root.read("b.txt"), "b");
+
+  files.CopyFile("C:\\a.txt", "C:\\B.txt", true);
+  EXPECT_EQ(root.read("b.txt"), "a");
+  files.CreateFolder("C:\\into");
+  files.CopyFile("C:\\A.txt", "C:\\INTO\\", true);
+  EXPECT_EQ(root.read("into/a.txt"), "a");
+
+  makeReadOnly("b.txt");
+  EXPECT_EQ(errorOf([&] { files.CopyFile("C:\\a.txt", "C:\\b.txt", true); }), 70);
+  files.CreateTextFile("C:\\a.txt", true);
+  EXPECT_EQ(files.FileSize("C:\\a.txt"), 0);
+}
+
+TEST_F(WindowsFileSystemTest, AppendAndBinaryAccess) {
+  files.Append("C:\\log.txt", "one\r\n");
+  files.Append("C:\\LOG.txt", "two\r\n");
+  EXPECT_EQ(root.read("log.txt"), "one\r\ntwo\r\n");
+  EXPECT_EQ(errorOf([&] { files.Append("C:\\no\\log.txt", "x"); }), 76);
+
+  files.WriteAt("C:\\map.bms", 4, "AB");
+  EXPECT_EQ(root.read("map.bms"), std::string("\0\0\0\0AB", 6));
+  files.WriteAt("C:\\map.bms", 1, "z");
+  EXPECT_EQ(files.ReadAt("C:\\map.bms", 0, 100), std::string("\0z\0\0AB", 6));
+  EXPECT_EQ(files.ReadAt("C:\\map.bms", 4, 1), "A");
+  EXPECT_EQ(files.ReadAt("C:\\map.bms", 50, 1), "");
+  EXPECT_EQ(errorOf([&] { files.ReadAt("C:\\map.bms", -1, 1); }), 5);
+  EXPECT_EQ(errorOf([&] { files.WriteAt("C:\\map.bms", -1, "x"); }), 5);
+  EXPECT_EQ(errorOf([&] { files.ReadAt("C:\\none.bms", 0, 1); }), 53);
+}
+
+}  // namespace
+}  // namespace rotaryn
