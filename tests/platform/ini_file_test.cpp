@@ -1,0 +1,173 @@
+#include "platform/ini_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "platform/adapters/windows_file_system.h"
+#include "platform/vb_error.h"
+#include "tests/support/scratch_folder.h"
+
+namespace rotaryn {
+namespace {
+
+constexpr const char* kPath = "C:\\settings\\config.ini";
+
+int errorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const VbError& error) {
+    return error.number();
+  }
+  return 0;
+}
+
+// Counts whole-file rewrites and can make them fail like a full disk; any other kind of write
+// would bypass the torn-file protection, so it fails the test.
+class WriteWatcher : public FileSystemWrapper {
+ public:
+  using FileSystemWrapper::FileSystemWrapper;
+  int replaceCalls = 0;
+  bool failReplace = false;
+
+  void ReplaceAll(const std::string& path, const std::string& bytes) override {
+    ++replaceCalls;
+    if (failReplace) raiseVbError(vberr::kDiskFull);
+    FileSystemWrapper::ReplaceAll(path, bytes);
+  }
+  void Append(const std::string&, const std::string&) override { ADD_FAILURE() << "Append"; }
+  void WriteAt(const std::string&, int64_t, const std::string&) override {
+    ADD_FAILURE() << "WriteAt";
+  }
+};
+
+class IniFileTest : public ::testing::Test {
+ protected:
+  ScratchFolder root;
+  WindowsFileSystem disk{{{'C', root.path()}}};
+  WriteWatcher files{disk};
+  IniFile ini{files};
+
+  void SetUp() override { std::filesystem::create_directory(root / "settings"); }
+  void givenFile(const std::string& bytes) { root.write("settings/config.ini", bytes); }
+  std::string fileBytes() { return root.read("settings/config.ini"); }
+};
+
+TEST_F(IniFileTest, ReadsHandEditedFiles) {
+  givenFile(
+      "; top comment\n"
+      "[ Settings ]\n"
+      "\n"
+      "  ReportErrors =  1  \n"
+      "; note=not a key\n"
+      "Quoted=\"  spaced  \"\n"
+      "Single='x'\n"
+      "Half=\"open\n"
+      "Empty=\n"
+      "NoEquals\n"
+      "Trail=a ; not a comment\n"
+      "reporterrors=second\n"
+      "[settings]\n"
+      "Later=hidden\n"
+      "[Other]\r\n"
+      "key=crlf\r\n");
+  EXPECT_EQ(ini.read(kPath, "SETTINGS", " reportErrors "), "1");
+  EXPECT_EQ(ini.read(kPath, "Settings", "Quoted"), "  spaced  ");
+  EXPECT_EQ(ini.read(kPath, "Settings", "Single"), "x");
+  EXPECT_EQ(ini.read(kPath, "Settings", "Half"), "\"open");
+  EXPECT_EQ(ini.read(kPath, "Settings", "Empty", "dflt"), "");
+  EXPECT_EQ(ini.read(kPath, "Settings", "NoEquals", "dflt"), "dflt");
+  EXPECT_EQ(ini.read(kPath, "Settings", "; note", "dflt"), "dflt");
+  EXPECT_EQ(ini.read(kPath, "Settings", "Trail"), "a ; not a comment");
+  EXPECT_EQ(ini.read(kPath, "Settings", "Later", "dflt"), "dflt");  // first section wins
+  EXPECT_EQ(ini.read(kPath, "other", "KEY"), "crlf");
+
+  EXPECT_EQ(ini.sectionNames(kPath), (std::vector<std::string>{"Settings", "Other"}));
+  EXPECT_EQ(ini.sectionLines(kPath, "settings"),
+            (std::vector<std::string>{"ReportErrors=1", "Quoted=\"  spaced  \"", "Single='x'",
+                                      "Half=\"open", "Empty=", "NoEquals",
+                                      "Trail=a ; not a comment", "reporterrors=second"}));
+}
+
+TEST_F(IniFileTest, MissingThingsGiveTheDefaultCutTo254) {
+  EXPECT_EQ(ini.read(kPath, "Settings", "ReportErrors", "0  "), "0");
+  EXPECT_TRUE(ini.sectionNames(kPath).empty());
+  EXPECT_TRUE(ini.sectionLines(kPath, "Settings").empty());
+  EXPECT_EQ(ini.read(kPath, "S", "k", std::string(300, 'd')), std::string(254, 'd'));
+
+  givenFile("[S]\r\nlong=" + std::string(300, 'v') + "\r\nq=\"" + std::string(300, 'w') + "\"\r\n");
+  EXPECT_EQ(ini.read(kPath, "S", "long"), std::string(254, 'v'));
+  EXPECT_EQ(ini.read(kPath, "S", "q"), std::string(254, 'w'));
+  EXPECT_EQ(ini.read(kPath, "T", "k", "d"), "d");
+  EXPECT_EQ(ini.read(kPath, "S", "k", "d"), "d");
+}
+
+TEST_F(IniFileTest, WritesTheLayoutWindowsWrites) {
+  ini.write(kPath, " App1 ", "key1", "string1");
+  EXPECT_EQ(fileBytes(), "[App1]\r\nkey1=string1\r\n");
+  ini.write(kPath, "App2", "key3", "");
+  ini.write(kPath, "app1", "key2", "string2");
+  ini.write(kPath, "App3", "key5", "string5");
+  EXPECT_EQ(fileBytes(),
+            "[App1]\r\nkey1=string1\r\nkey2=string2\r\n[App2]\r\nkey3=\r\n"
+            "[App3]\r\nkey5=string5\r\n");
+  ini.write(kPath, "APP1", "KEY1", "changed");
+  EXPECT_EQ(ini.read(kPath, "App1", "key1"), "changed");
+  EXPECT_EQ(fileBytes().substr(0, 24), "[App1]\r\nkey1=changed\r\nke");
+}
+
+TEST_F(IniFileTest, WritesKeepHandEditedTextAsItWas) {
+  givenFile("; mine\n[A]\nx = 1\n; about b\n\n[B]\ny=2");
+  ini.write(kPath, "a", "z", "3");
+  ini.write(kPath, "B", "w", "4");
+  ini.write(kPath, "C", "v", "5");
+  EXPECT_EQ(fileBytes(),
+            "; mine\n[A]\nx = 1\nz=3\r\n; about b\n\n[B]\ny=2\r\nw=4\r\n[C]\r\nv=5\r\n");
+}
+
+TEST_F(IniFileTest, UnchangedValueDoesNotRewriteTheFile) {
+  givenFile("[A]\r\nk=v\r\n");
+  ini.write(kPath, "A", "K", "v");
+  EXPECT_EQ(files.replaceCalls, 0);
+}
+
+TEST_F(IniFileTest, DeletesKeysAndSections) {
+  givenFile("[A]\r\nk1=1\r\nk2=2\r\n; keep\r\n[B]\r\nb=1\r\n\r\n[C]\r\nc=1\r\n");
+  ini.deleteKey(kPath, "a", "K1");
+  EXPECT_EQ(fileBytes(), "[A]\r\nk2=2\r\n; keep\r\n[B]\r\nb=1\r\n\r\n[C]\r\nc=1\r\n");
+  ini.deleteSection(kPath, "b");
+  EXPECT_EQ(fileBytes(), "[A]\r\nk2=2\r\n; keep\r\n[C]\r\nc=1\r\n");
+
+  ini.deleteKey(kPath, "A", "nothing");
+  ini.deleteKey(kPath, "Nothing", "k2");
+  ini.deleteSection(kPath, "Nothing");
+  EXPECT_EQ(files.replaceCalls, 2);
+
+  ini.deleteKey("C:\\settings\\none.ini", "A", "k");
+  ini.deleteSection("C:\\nofolder\\none.ini", "A");
+  EXPECT_FALSE(root.exists("settings/none.ini"));
+}
+
+TEST_F(IniFileTest, CreatesTheFileButNotItsFolder) {
+  EXPECT_EQ(errorOf([&] { ini.write("C:\\nofolder\\x.ini", "A", "k", "v"); }), 76);
+  EXPECT_FALSE(root.exists("nofolder"));
+  EXPECT_EQ(errorOf([&] { ini.write(kPath, "A", "k", "two\r\nlines"); }), 5);
+}
+
+TEST_F(IniFileTest, FailedWriteLeavesTheOldFile) {
+  givenFile("[A]\r\nk=old\r\n");
+  files.failReplace = true;
+  EXPECT_EQ(errorOf([&] { ini.write(kPath, "A", "k", "new"); }), 61);
+  EXPECT_EQ(errorOf([&] { ini.deleteSection(kPath, "A"); }), 61);
+  EXPECT_EQ(fileBytes(), "[A]\r\nk=old\r\n");
+
+  // The real adapter refusing a read-only file.
+  files.failReplace = false;
+  ::chmod((root / "settings/config.ini").c_str(), 0444);
+  EXPECT_EQ(errorOf([&] { ini.write(kPath, "A", "k", "new"); }), 70);
+  EXPECT_EQ(fileBytes(), "[A]\r\nk=old\r\n");
+}
+
+}  // namespace
+}  // namespace rotaryn
