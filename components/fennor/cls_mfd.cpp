@@ -1,0 +1,238 @@
+#include "components/fennor/cls_mfd.h"
+
+#include <zlib.h>
+
+#include <array>
+#include <cstdio>
+#include <memory>
+#include <utility>
+
+#include "platform/vb_runtime.h"
+
+namespace rotaryn {
+
+namespace {
+
+constexpr const char* kCrLf = "\r\n";
+constexpr int kOutOfMemory = 7;
+constexpr std::string_view kBase64Digits =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+std::string encodeBase64(std::string_view bytes) {
+  std::string text;
+  text.reserve((bytes.size() + 2) / 3 * 4);
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    uint32_t group = static_cast<uint8_t>(bytes[i]) << 16;
+    if (i + 1 < bytes.size()) group |= static_cast<uint8_t>(bytes[i + 1]) << 8;
+    if (i + 2 < bytes.size()) group |= static_cast<uint8_t>(bytes[i + 2]);
+    text += kBase64Digits[(group >> 18) & 63];
+    text += kBase64Digits[(group >> 12) & 63];
+    text += i + 1 < bytes.size() ? kBase64Digits[(group >> 6) & 63] : '=';
+    text += i + 2 < bytes.size() ? kBase64Digits[group & 63] : '=';
+  }
+  return text;
+}
+
+[[noreturn]] void corrupt(const std::string& why) {
+  raiseVbError(vberr::kInvalidCall, "DecompressString: " + why);
+}
+
+// Line breaks and blanks a transport may have added are skipped; anything else must be a digit.
+std::string decodeBase64(std::string_view text) {
+  std::array<int, 256> values;
+  values.fill(-1);
+  for (size_t i = 0; i < kBase64Digits.size(); ++i) {
+    values[static_cast<uint8_t>(kBase64Digits[i])] = static_cast<int>(i);
+  }
+  std::string bytes;
+  uint32_t group = 0;
+  int bits = 0;
+  size_t padding = 0;
+  for (char c : text) {
+    if (c == '\r' || c == '\n' || c == ' ' || c == '\t') continue;
+    if (c == '=') {
+      ++padding;
+      continue;
+    }
+    int value = values[static_cast<uint8_t>(c)];
+    if (value < 0 || padding > 0) corrupt("the compressed text is not base 64");
+    group = (group << 6) | static_cast<uint32_t>(value);
+    bits += 6;
+    if (bits >= 8) {
+      bits -= 8;
+      bytes += static_cast<char>((group >> bits) & 0xFF);
+    }
+  }
+  if (padding > 2 || bits >= 6) corrupt("the compressed text is cut short");
+  return bytes;
+}
+
+std::string inflateExactly(const std::string& stream, int32_t length) {
+  z_stream z{};
+  if (inflateInit(&z) != Z_OK) raiseVbError(kOutOfMemory);
+  std::unique_ptr<z_stream, int (*)(z_stream*)> guard(&z, inflateEnd);
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(stream.data()));
+  z.avail_in = static_cast<uInt>(stream.size());
+  std::string out;
+  std::array<char, 16384> chunk;
+  int status = Z_OK;
+  while (status != Z_STREAM_END) {
+    z.next_out = reinterpret_cast<Bytef*>(chunk.data());
+    z.avail_out = static_cast<uInt>(chunk.size());
+    status = inflate(&z, Z_NO_FLUSH);
+    if (status == Z_BUF_ERROR && z.avail_in == 0) corrupt("the compressed text is cut short");
+    if (status != Z_OK && status != Z_STREAM_END) corrupt("the compressed text is corrupt");
+    out.append(chunk.data(), chunk.size() - z.avail_out);
+    // A wrong length is known as soon as the text runs past it; no need to inflate the rest.
+    if (out.size() > static_cast<size_t>(length)) break;
+  }
+  if (status == Z_STREAM_END && z.avail_in != 0) corrupt("data follows the compressed text");
+  if (out.size() != static_cast<size_t>(length)) {
+    corrupt("the text is " + std::string(status == Z_STREAM_END ? "" : "over ") +
+            std::to_string(out.size()) + " characters long, not the " + std::to_string(length) +
+            " carried with it");
+  }
+  return out;
+}
+
+std::string twoDigits(int value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d", value);
+  return text;
+}
+
+// Keeps one record on one line.
+std::string oneLine(std::string text, char replacement) {
+  for (char& c : text) {
+    if (c == '\r' || c == '\n' || c == '\t') c = replacement;
+  }
+  return text;
+}
+
+}  // namespace
+
+clsMFD::clsMFD(FileSystem& files, Clock& clock, std::string hostRoot)
+    : files_(files), clock_(clock), hostRoot_(std::move(hostRoot)), ini_(files) {
+  while (!hostRoot_.empty() && (hostRoot_.back() == '\\' || hostRoot_.back() == '/')) {
+    hostRoot_.pop_back();
+  }
+}
+
+std::string clsMFD::GetIniKey(const std::string& section, const std::string& key,
+                              std::string& file) {
+  return ini_.read(file, section, key);
+}
+
+std::vector<std::string> clsMFD::GetAllIniSections(std::string& file) {
+  return ini_.sectionNames(file);
+}
+
+std::vector<std::string> clsMFD::GetIniSection(const std::string& section, std::string& file) {
+  return ini_.sectionLines(file, section);
+}
+
+std::string clsMFD::ParseIniKey(const std::string& line, bool /*flag*/) {
+  size_t equals = line.find('=');
+  return equals == std::string::npos ? std::string() : line.substr(equals + 1);
+}
+
+void clsMFD::AppendFile(const std::string& path, const std::string& text) {
+  files_.Append(path, text + kCrLf);
+}
+
+void clsMFD::WriteFile(const std::string& path, std::vector<std::string>& lines) {
+  std::string bytes;
+  for (const auto& line : lines) bytes += line + kCrLf;
+  files_.ReplaceAll(path, bytes);
+}
+
+std::vector<std::string> clsMFD::ReadFile(const std::string& path) {
+  std::string bytes = files_.ReadAll(path);
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t newline = bytes.find('\n', start);
+    if (newline == std::string::npos) {
+      lines.push_back(bytes.substr(start));
+      break;
+    }
+    size_t end = (newline > start && bytes[newline - 1] == '\r') ? newline - 1 : newline;
+    lines.push_back(bytes.substr(start, end - start));
+    start = newline + 1;
+  }
+  return lines;
+}
+
+std::string clsMFD::CompressString(std::string& text) {
+  uLongf size = compressBound(static_cast<uLong>(text.size()));
+  std::string stream(size, '\0');
+  int status = compress2(reinterpret_cast<Bytef*>(stream.data()), &size,
+                         reinterpret_cast<const Bytef*>(text.data()),
+                         static_cast<uLong>(text.size()), Z_BEST_COMPRESSION);
+  if (status != Z_OK) {
+    raiseVbError(kOutOfMemory, "CompressString: zlib failed with status " + std::to_string(status));
+  }
+  stream.resize(size);
+  return encodeBase64(stream);
+}
+
+std::string clsMFD::DecompressString(const std::string& compressed, int32_t length) {
+  if (length < 0) corrupt("negative length " + std::to_string(length));
+  return inflateExactly(decodeBase64(compressed), length);
+}
+
+void clsMFD::LogError(const std::string& module, std::string& procedure, const VbError& error,
+                      int32_t& line) {
+  DateTime now = clock_.now();
+  std::string record = std::to_string(now.year) + "-" + twoDigits(now.month) + "-" +
+                       twoDigits(now.day) + " " + twoDigits(now.hour) + ":" +
+                       twoDigits(now.minute) + ":" + twoDigits(now.second);
+  for (const std::string& field : {module, procedure, "Error " + std::to_string(error.number()),
+                                   error.description(), "Line " + std::to_string(line)}) {
+    record += '\t' + oneLine(field, ' ');
+  }
+  files_.Append(logFolder("") + "\\errors.log", record + kCrLf);
+}
+
+bool clsMFD::SendErrorReport(std::vector<Variant>& values) {
+  static constexpr std::array<const char*, 6> kKeys = {"Number",    "Description", "Module",
+                                                       "Procedure", "IsAffiliate", "Line"};
+  try {
+    if (values.size() != kKeys.size()) return false;
+    std::string text = std::string("[ErrorReport]") + kCrLf;
+    for (size_t i = 0; i < kKeys.size(); ++i) {
+      text += std::string(kKeys[i]) + "=" + oneLine(vb::CStr(values[i]), ' ') + kCrLf;
+    }
+    std::string folder = logFolder("outbox");
+    DateTime now = clock_.now();
+    std::string stamp = std::to_string(now.year) + twoDigits(now.month) + twoDigits(now.day) + "-" +
+                        twoDigits(now.hour) + twoDigits(now.minute) + twoDigits(now.second);
+    std::string path;
+    do {
+      path = folder + "\\report-" + stamp + "-" + std::to_string(++reportCounter_) + ".txt";
+    } while (files_.FileExists(path));
+    files_.ReplaceAll(path, text);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+std::string clsMFD::logFolder(const std::string& sub) {
+  std::string folder = hostRoot_ + "\\logs";
+  if (!files_.FolderExists(folder)) files_.CreateFolder(folder);
+  if (!sub.empty()) {
+    folder += "\\" + sub;
+    if (!files_.FolderExists(folder)) files_.CreateFolder(folder);
+  }
+  return folder;
+}
+
+void registerFennor(ComponentRegistry& registry, FileSystem& files, Clock& clock,
+                    std::string hostRoot) {
+  registry.registerFactory(kUtilityProgId, [&files, &clock, hostRoot = std::move(hostRoot)] {
+    return std::make_shared<clsMFD>(files, clock, hostRoot);
+  });
+}
+
+}  // namespace rotaryn
