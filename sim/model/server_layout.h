@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "memory/address_table.h"
+#include "sim/model/server_memory.h"
+
+namespace rotaryn::sim {
+
+enum class ServerBuild { kStandard, kAffiliate };
+
+// "standard" / "affiliate", as the command-line options spell them.
+std::string_view buildName(ServerBuild build);
+std::optional<ServerBuild> parseBuild(std::string_view text);
+
+// The server's rotation structures; offsets in bytes.
+inline constexpr uint32_t kSlotStride = 1840;
+inline constexpr uint32_t kSlotNameOffset = 527;
+inline constexpr uint32_t kSlotConstantOffset = 1300;
+inline constexpr uint32_t kSlotMarkerOffset = 1308;
+inline constexpr uint32_t kSlotGameTypeOffset = 1309;
+inline constexpr uint32_t kSlotCustomOffset = 1808;
+inline constexpr int32_t kSlotConstant = 0x02251B60;
+inline constexpr uint32_t kHeaderCountCopyOffset = 4;
+inline constexpr uint32_t kHeaderCountOffset = 8;
+inline constexpr uint32_t kHeaderPositionOffset = 12;
+inline constexpr uint32_t kEntriesOffset = 16;
+inline constexpr uint32_t kEntryStride = 36;
+inline constexpr uint32_t kEntryCustomOffset = 32;
+inline constexpr uint32_t kPackNameOffset = 36;  // in the block ModAdd points to
+inline constexpr int32_t kCountdownUnitsPerSecond = 62;
+// Room for rotation entries and map slots. The plug-in writes at most 255; tests may give the
+// server more (the reader cuts a rotation of 300 to 255), so allow twice that.
+inline constexpr int32_t kRotationCapacity = 512;
+// Longest texts the model writes, so a text never runs into the next field: CurMap lies 64
+// bytes below GameType in the standard build; the mailbox text 100 bytes below MsgTitleAdd.
+inline constexpr size_t kCurMapCapacity = 63;
+inline constexpr size_t kCommandCapacity = 99;
+inline constexpr const char* kBasePack = "localres.pff";
+
+// Where one build keeps everything the simulated server holds. The address-table fields are the
+// real ones (memory/address_table.cpp); the rotation header and the resource-pack block live wherever the
+// pointers at MapPointer and ModAdd say, and we place them in otherwise unused pages of both
+// builds (below 0x2000000, above every field).
+class ServerLayout {
+ public:
+  explicit ServerLayout(ServerBuild build);
+
+  ServerBuild build() const { return build_; }
+  bool isAffiliate() const { return build_ == ServerBuild::kAffiliate; }
+  std::span<const AddressEntry> fields() const;
+  // The address of a key (case-insensitive), or nothing when the build lacks it.
+  std::optional<uint32_t> find(std::string_view key) const;
+  // Throws std::out_of_range naming the key and the build when the build lacks it.
+  uint32_t at(std::string_view key) const;
+  bool has(std::string_view key) const { return find(key).has_value(); }
+
+  uint32_t rotationHeader() const { return rotationHeader_; }  // P: the value at MapPointer
+  uint32_t packBlock() const { return packBlock_; }
+  uint32_t slotAddress(int32_t k) const;
+  uint32_t entryAddress(int32_t k) const;
+
+  // Every range the server holds: each field, the slots, the header and entries, the pack
+  // block. Homes map pageRanges(regions()).
+  std::vector<AddressRange> regions() const;
+
+ private:
+  ServerBuild build_;
+  uint32_t rotationHeader_;
+  uint32_t packBlock_;
+};
+
+}  // namespace rotaryn::sim

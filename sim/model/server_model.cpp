@@ -1,0 +1,339 @@
+#include "sim/model/server_model.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace rotaryn::sim {
+namespace {
+
+bool isRunning(int32_t state) { return state == kStateRunning || state == kStateRunningToo; }
+
+std::string folded(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\r' || text.front() == '\n')) {
+    text.remove_prefix(1);
+  }
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\r' || text.back() == '\n')) {
+    text.remove_suffix(1);
+  }
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string_view gameTypeName(int32_t gameType) {
+  static constexpr std::string_view kNames[] = {
+      "Deathmatch",           "Team Deathmatch",   "Cooperative",
+      "Team King of the Hill", "King of the Hill", "Search and Destroy",
+      "Attack and Defend",    "Capture the Flag",  "Flagball",
+  };
+  return gameType >= 0 && gameType <= 8 ? kNames[gameType] : "unknown";
+}
+
+ServerModel::ServerModel(std::unique_ptr<ServerMemory> memory, ServerOptions options)
+    : layout_(options.build), memory_(std::move(memory)), options_(std::move(options)) {
+  if (options_.rotation.size() > static_cast<size_t>(kRotationCapacity)) {
+    throw std::invalid_argument("a rotation holds at most " + std::to_string(kRotationCapacity) +
+                                " maps");
+  }
+  std::vector<AddressRange> regions = layout_.regions();
+  memory_->map(pageRanges(regions));
+
+  writeLong(layout_.at("MapPointer"), static_cast<int32_t>(layout_.rotationHeader()));
+  writeLong(layout_.at("ModAdd"), static_cast<int32_t>(layout_.packBlock()));
+  setResourcePack(options_.resourcePack);
+  setRotation(options_.rotation);
+  if (layout_.has("MaxKills")) setLong("MaxKills", options_.maxKills);
+  if (layout_.has("KothLimit")) setLong("KothLimit", options_.kothLimit);
+
+  int32_t count = static_cast<int32_t>(options_.rotation.size());
+  int32_t position = count > 0 && options_.startPosition >= 0 && options_.startPosition < count
+                         ? options_.startPosition
+                         : 0;
+  setCurrentPosition(position);
+  int32_t gameType = count > 0 ? options_.rotation[static_cast<size_t>(position)].gameType : 0;
+  setText("CurMap", count > 0 ? options_.rotation[static_cast<size_t>(position)].displayName
+                              : std::string());
+  setLong("GameType", gameType);
+  for (const char* key : {"GTUpdate1", "GTUpdate2", "GTUpdate3", "GTUpdate4", "GTUpdate5"}) {
+    setLong(key, gameType);
+  }
+  setActiveLimits(gameType);
+  setLong("GameState", options_.initialState);
+  knownState_ = options_.initialState;
+}
+
+int32_t ServerModel::readLong(uint32_t address) const {
+  int32_t value = 0;
+  if (!memory_->read(address, &value, sizeof value)) {
+    throw std::out_of_range("server memory at " + hexAddress(address) + " is not mapped");
+  }
+  return value;
+}
+
+void ServerModel::writeLong(uint32_t address, int32_t value) {
+  if (!memory_->write(address, &value, sizeof value)) {
+    throw std::out_of_range("server memory at " + hexAddress(address) + " is not mapped");
+  }
+}
+
+uint8_t ServerModel::readByte(uint32_t address) const {
+  uint8_t value = 0;
+  if (!memory_->read(address, &value, sizeof value)) {
+    throw std::out_of_range("server memory at " + hexAddress(address) + " is not mapped");
+  }
+  return value;
+}
+
+void ServerModel::writeByte(uint32_t address, uint8_t value) {
+  if (!memory_->write(address, &value, sizeof value)) {
+    throw std::out_of_range("server memory at " + hexAddress(address) + " is not mapped");
+  }
+}
+
+std::string ServerModel::readText(uint32_t address, size_t maxLength) const {
+  std::string text;
+  for (size_t i = 0; i < maxLength; ++i) {
+    char c = 0;
+    if (!memory_->read(address + static_cast<uint32_t>(i), &c, 1)) {
+      if (i == 0) {
+        throw std::out_of_range("server memory at " + hexAddress(address) + " is not mapped");
+      }
+      break;
+    }
+    if (c == '\0') break;
+    text.push_back(c);
+  }
+  return text;
+}
+
+void ServerModel::writeText(uint32_t address, std::string_view text) {
+  std::string bytes(text);
+  bytes.push_back('\0');
+  if (!memory_->write(address, bytes.data(), bytes.size())) {
+    throw std::out_of_range("server memory at " + hexAddress(address) + " is not mapped");
+  }
+}
+
+int32_t ServerModel::rotationCount() const {
+  return readLong(rotationPointer() + kHeaderCountOffset);
+}
+
+int32_t ServerModel::currentPosition() const {
+  return readLong(rotationPointer() + kHeaderPositionOffset);
+}
+
+void ServerModel::setCurrentPosition(int32_t position) {
+  writeLong(rotationPointer() + kHeaderPositionOffset, position);
+}
+
+void ServerModel::setRotationCount(int32_t count) {
+  writeLong(rotationPointer() + kHeaderCountOffset, count);
+  writeLong(rotationPointer() + kHeaderCountCopyOffset, count);
+}
+
+void ServerModel::setSlot(int32_t k, const RotationEntry& entry) {
+  if (k < 0 || k >= kRotationCapacity) throw std::out_of_range("map slot out of range");
+  uint32_t slot = layout_.slotAddress(k);
+  writeText(slot, entry.missionFile);
+  writeText(slot + kSlotNameOffset, entry.displayName);
+  writeText(slot + kSlotMarkerOffset, "S");
+  writeByte(slot + kSlotGameTypeOffset, static_cast<uint8_t>(entry.gameType));
+  writeLong(slot + kSlotConstantOffset, kSlotConstant);
+  writeLong(slot + kSlotCustomOffset, entry.custom ? 1 : 0);
+}
+
+void ServerModel::setEntry(int32_t k, const RotationEntry& entry) {
+  if (k < 0 || k >= kRotationCapacity) throw std::out_of_range("rotation entry out of range");
+  uint32_t at = rotationPointer() + kEntriesOffset + static_cast<uint32_t>(k) * kEntryStride;
+  writeText(at, entry.missionFile);
+  writeLong(at + kEntryCustomOffset, entry.custom ? 1 : 0);
+}
+
+void ServerModel::setRotation(const std::vector<RotationEntry>& entries) {
+  if (entries.size() > static_cast<size_t>(kRotationCapacity)) {
+    throw std::invalid_argument("a rotation holds at most " + std::to_string(kRotationCapacity) +
+                                " maps");
+  }
+  int32_t k = 0;
+  for (const RotationEntry& entry : entries) {
+    setSlot(k, entry);
+    setEntry(k, entry);
+    ++k;
+  }
+  setRotationCount(k);
+  setLong("MaxMaps", k);
+}
+
+std::vector<RotationEntry> ServerModel::rotation() const {
+  int32_t count = std::clamp(rotationCount(), 0, kRotationCapacity);
+  std::vector<RotationEntry> entries;
+  for (int32_t k = 0; k < count; ++k) {
+    uint32_t at = rotationPointer() + kEntriesOffset + static_cast<uint32_t>(k) * kEntryStride;
+    uint32_t slot = layout_.slotAddress(k);
+    RotationEntry entry;
+    entry.missionFile = readText(at, kEntryCustomOffset);
+    entry.custom = readLong(at + kEntryCustomOffset) == 1;
+    entry.displayName = readText(slot + kSlotNameOffset, kSlotConstantOffset - kSlotNameOffset);
+    bool marked = readText(slot + kSlotMarkerOffset, 1) == "S";
+    entry.gameType = marked ? readByte(slot + kSlotGameTypeOffset) : byteAt("GameType");
+    entries.push_back(std::move(entry));
+  }
+  return entries;
+}
+
+std::string ServerModel::resourcePack() const {
+  return readText(static_cast<uint32_t>(longAt("ModAdd")) + kPackNameOffset);
+}
+
+void ServerModel::setResourcePack(std::string_view pack) {
+  writeText(static_cast<uint32_t>(longAt("ModAdd")) + kPackNameOffset, pack);
+}
+
+void ServerModel::postCommand(std::string_view command) {
+  if (command.size() > kCommandCapacity) command = command.substr(0, kCommandCapacity);
+  setText("MsgStrAdd", command);
+  setLong("MsgTypeAdd", 1);
+}
+
+void ServerModel::log(const std::string& line) const {
+  if (logger_) logger_(line);
+}
+
+void ServerModel::enterState(int32_t state) {
+  setLong("GameState", state);
+  knownState_ = state;
+  phaseMs_ = 0;
+  countdownCarryMs_ = 0;
+}
+
+void ServerModel::endGame() {
+  if (!isRunning(state())) return;
+  enterState(kStateEndOfGame);
+  int32_t countdown =
+      static_cast<int32_t>(std::lround(options_.displayLengthSeconds * kCountdownUnitsPerSecond));
+  setLong("RestartTmr", countdown);
+  log("state 4: game over, RestartTmr " + std::to_string(countdown));
+}
+
+void ServerModel::setActiveLimits(int32_t gameType) {
+  int32_t kills = layout_.has("MaxKills") ? longAt("MaxKills") : options_.maxKills;
+  int32_t koth = layout_.has("KothLimit") ? longAt("KothLimit") : options_.kothLimit;
+  // In the affiliate build Score1x and Score2x are the same fields: the limit of the type
+  // being played is written last.
+  bool kingOfTheHill = gameType == 3 || gameType == 4;
+  auto writeKills = [&] {
+    setLong("Score1a", kills);
+    setLong("Score1b", kills);
+  };
+  auto writeKoth = [&] {
+    setLong("Score2a", koth);
+    setLong("Score2b", koth);
+  };
+  if (kingOfTheHill) {
+    writeKills();
+    writeKoth();
+  } else {
+    writeKoth();
+    writeKills();
+  }
+}
+
+void ServerModel::startNextGame() {
+  int32_t count = rotationCount();
+  int32_t current = currentPosition();
+  int32_t next = current >= -1 && current < count - 1 ? current + 1 : 0;
+  if (next >= kRotationCapacity) next = 0;
+  setCurrentPosition(next);
+  std::string name =
+      readText(layout_.slotAddress(next) + kSlotNameOffset, kSlotConstantOffset - kSlotNameOffset);
+  if (name.size() > kCurMapCapacity) name.resize(kCurMapCapacity);
+  setText("CurMap", name);
+  int32_t gameType = longAt("GTUpdate1");
+  if (gameType < 0 || gameType > 8) gameType = longAt("GameType");
+  setLong("GameType", gameType);
+  for (const char* key : {"GTUpdate1", "GTUpdate2", "GTUpdate3", "GTUpdate4", "GTUpdate5"}) {
+    setLong(key, gameType);
+  }
+  setActiveLimits(gameType);
+  enterState(kStateRunning);
+  log("state 2: map " + std::to_string(next) + " \"" + name + "\", " +
+      std::string(gameTypeName(gameType)) + " (" + std::to_string(gameType) + ")");
+}
+
+void ServerModel::pollMailbox() {
+  if (!options_.consumeCommands || longAt("MsgTypeAdd") == 0) return;
+  std::string command = readText(layout_.at("MsgStrAdd"), kCommandCapacity);
+  setLong("MsgTypeAdd", 0);
+  if (folded(command) != "resetgames") {
+    log("console command ignored: \"" + command + "\"");
+    return;
+  }
+  if (!isRunning(state())) {
+    log("console command \"resetgames\" ignored in state " + std::to_string(state()));
+    return;
+  }
+  log("console command \"resetgames\"");
+  endGame();
+}
+
+void ServerModel::advance(int64_t elapsedMs) {
+  pollMailbox();
+  double serverMs = std::max<double>(0, static_cast<double>(elapsedMs) * options_.speed);
+  int32_t state = this->state();
+  if (state != knownState_) {
+    knownState_ = state;
+    phaseMs_ = 0;
+    countdownCarryMs_ = 0;
+  }
+  // Bounded, so a game length of almost nothing cannot spin forever.
+  for (int phases = 0; phases < 100000; ++phases) {
+    if (isRunning(state)) {
+      double lengthMs = options_.gameLengthSeconds * 1000;
+      if (lengthMs <= 0 || phaseMs_ + serverMs < lengthMs) {
+        phaseMs_ += serverMs;
+        return;
+      }
+      serverMs -= std::max(0.0, lengthMs - phaseMs_);
+      log("game length reached");
+      endGame();
+    } else if (state == kStateEndOfGame) {
+      uint32_t timerAddress = layout_.at("RestartTmr");
+      int32_t timer = readLong(timerAddress);
+      if (timer > 0) {
+        double msToZero = timer * 1000.0 / kCountdownUnitsPerSecond - countdownCarryMs_;
+        if (serverMs < msToZero) {
+          countdownCarryMs_ += serverMs;
+          auto units = static_cast<int32_t>(countdownCarryMs_ * kCountdownUnitsPerSecond / 1000);
+          if (units > 0) {
+            countdownCarryMs_ -= units * 1000.0 / kCountdownUnitsPerSecond;
+            // Lost to a write from outside (a skip's 500) when the value changed meanwhile.
+            memory_->compareExchangeLong(timerAddress, timer, timer - units);
+          }
+          return;
+        }
+        serverMs -= std::max(0.0, msToZero);
+        if (!memory_->compareExchangeLong(timerAddress, timer, 0)) return;
+      }
+      enterState(kStateBetweenGames);
+      log("state 1: loading the next map");
+    } else if (state == kStateBetweenGames) {
+      double loadingMs = options_.loadingSeconds * 1000;
+      if (phaseMs_ + serverMs < loadingMs) {
+        phaseMs_ += serverMs;
+        return;
+      }
+      serverMs -= std::max(0.0, loadingMs - phaseMs_);
+      startNextGame();
+    } else {
+      return;
+    }
+    state = this->state();
+  }
+}
+
+}  // namespace rotaryn::sim

@@ -1,0 +1,140 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/model/rotation_file.h"
+#include "sim/model/server_layout.h"
+#include "sim/model/server_memory.h"
+
+namespace rotaryn::sim {
+
+// Game states as the plug-in's monitor reads them.
+inline constexpr int32_t kStateBetweenGames = 1;
+inline constexpr int32_t kStateRunning = 2;
+inline constexpr int32_t kStateRunningToo = 3;
+inline constexpr int32_t kStateEndOfGame = 4;
+
+struct ServerOptions {
+  ServerBuild build = ServerBuild::kStandard;
+  std::string resourcePack = kBasePack;
+  std::vector<RotationEntry> rotation = defaultRotation();
+  int32_t startPosition = 0;          // rotation entry playing at start
+  int32_t initialState = kStateRunning;
+  double gameLengthSeconds = 0;       // 0: a game runs until "resetgames"
+  double displayLengthSeconds = 60;   // end-of-game display; RestartTmr starts at this x 62
+  double loadingSeconds = 3;          // time in state 1 between games
+  double speed = 1;                   // server seconds per elapsed second
+  // The server's own limits: MaxKills and KothLimit of the standard build, and what both
+  // builds enforce at the start of a game (the affiliate build has no field for them).
+  int32_t maxKills = 30;
+  int32_t kothLimit = 10;
+  // Whether advance() consumes console commands from the mailbox. A test that wants to look
+  // at the mailbox after AddMsg turns it off.
+  bool consumeCommands = true;
+};
+
+// One DFBHD server: its fields in a ServerMemory, laid out as one build lays them out, and the
+// life cycle of design.md ("The simulated server"):
+//   2 (or 3) while a game runs. The game ends after gameLengthSeconds, or at once on the console
+//   command "resetgames": state 4, RestartTmr = displayLengthSeconds x 62.
+//   4: RestartTmr falls by 62 per server second (it is read back each step, so a value the
+//   plug-in writes - 500 for a skip, a display-time cut - takes effect). At <= 0: state 1.
+//   1: for loadingSeconds, then the next map: the entry after the current position (P+12),
+//   0 after the last (count at P+8) or for a position outside the rotation; P+12 = that entry;
+//   CurMap = its slot's display name; the game type is the value in GTUpdate1 when it is a game
+//   type (0..8), else the type played so far; GameType and all five GTUpdate fields are set to
+//   it, the active limits (Score1a/1b, Score2a/2b) to the server's limits; state 2.
+//   Any other state (0, or a value a test writes): the server idles.
+// A state written from outside restarts the clock of that phase. Time is server time: elapsed
+// time x speed.
+class ServerModel {
+ public:
+  using Logger = std::function<void(const std::string& line)>;
+
+  // Maps the layout's pages in memory and writes the initial server. Throws std::runtime_error
+  // when the memory cannot be mapped, std::invalid_argument for a rotation longer than
+  // kRotationCapacity.
+  ServerModel(std::unique_ptr<ServerMemory> memory, ServerOptions options);
+  ServerModel(const ServerModel&) = delete;
+  ServerModel& operator=(const ServerModel&) = delete;
+
+  const ServerLayout& layout() const { return layout_; }
+  ServerMemory& memory() { return *memory_; }
+  const ServerMemory& memory() const { return *memory_; }
+  const ServerOptions& options() const { return options_; }
+  void setLogger(Logger logger) { logger_ = std::move(logger); }
+
+  // Runs the server for elapsedMs of outside time (0 still consumes a pending command).
+  void advance(int64_t elapsedMs);
+  // What "resetgames" does: a running game ends (state 4). Ignored in other states.
+  void endGame();
+  // Puts a console command in the mailbox as AddMsg does (text at MsgStrAdd, then 1 at
+  // MsgTypeAdd); the next advance() consumes it.
+  void postCommand(std::string_view command);
+  void setSpeed(double speed) { options_.speed = speed; }
+  void setGameLengthSeconds(double seconds) { options_.gameLengthSeconds = seconds; }
+  void setDisplayLengthSeconds(double seconds) { options_.displayLengthSeconds = seconds; }
+  void setLoadingSeconds(double seconds) { options_.loadingSeconds = seconds; }
+
+  // Fields by address-table key (case-insensitive); a key the build lacks throws
+  // std::out_of_range. Longs are 32-bit little-endian.
+  int32_t longAt(std::string_view key) const { return readLong(layout_.at(key)); }
+  void setLong(std::string_view key, int32_t value) { writeLong(layout_.at(key), value); }
+  uint8_t byteAt(std::string_view key) const { return readByte(layout_.at(key)); }
+  void setByte(std::string_view key, uint8_t value) { writeByte(layout_.at(key), value); }
+  std::string textAt(std::string_view key) const { return readText(layout_.at(key)); }
+  void setText(std::string_view key, std::string_view text) { writeText(layout_.at(key), text); }
+  int32_t state() const { return longAt("GameState"); }
+
+  // Raw access by absolute address; unmapped memory throws std::out_of_range with the address.
+  int32_t readLong(uint32_t address) const;
+  void writeLong(uint32_t address, int32_t value);
+  uint8_t readByte(uint32_t address) const;
+  void writeByte(uint32_t address, uint8_t value);
+  // Text up to its NUL, at most maxLength bytes.
+  std::string readText(uint32_t address, size_t maxLength = 4096) const;
+  // The text and its NUL.
+  void writeText(uint32_t address, std::string_view text);
+
+  // The rotation as the server holds it: P is the value at MapPointer.
+  uint32_t rotationPointer() const { return static_cast<uint32_t>(longAt("MapPointer")); }
+  int32_t rotationCount() const;  // P+8
+  int32_t currentPosition() const;  // P+12
+  void setCurrentPosition(int32_t position);
+  // Entries 0..count-1 (count clamped to the capacity): mission file and custom flag of the
+  // entry, display name and game type of the slot (its own byte when the slot carries the "S" marker, else GameType).
+  std::vector<RotationEntry> rotation() const;
+  // Writes slots, entries and both counts as the plug-in's "Update Maps" does ("S" marker, slot constant, ...)
+  // and MaxMaps; does not move the current position.
+  void setRotation(const std::vector<RotationEntry>& entries);
+  void setSlot(int32_t k, const RotationEntry& entry);   // map slot k only
+  void setEntry(int32_t k, const RotationEntry& entry);  // rotation entry k only
+  void setRotationCount(int32_t count);                  // P+8 and P+4
+
+  std::string resourcePack() const;
+  void setResourcePack(std::string_view pack);
+
+ private:
+  void startNextGame();
+  void enterState(int32_t state);
+  void pollMailbox();
+  void setActiveLimits(int32_t gameType);
+  void log(const std::string& line) const;
+
+  ServerLayout layout_;
+  std::unique_ptr<ServerMemory> memory_;
+  ServerOptions options_;
+  Logger logger_;
+  int32_t knownState_ = 0;       // the state the phase clock belongs to
+  double phaseMs_ = 0;           // server time spent in the current phase
+  double countdownCarryMs_ = 0;  // server time not yet taken off RestartTmr
+};
+
+std::string_view gameTypeName(int32_t gameType);
+
+}  // namespace rotaryn::sim
