@@ -54,7 +54,7 @@ struct Arguments {
 };
 
 [[noreturn]] void usageError(const std::string& message) {
-  std::cerr << "dfbhd-sim: " << message << "\n" << kUsage;
+  std::cerr << "dfbhd-sim: " << message << " (dfbhd-sim --help lists the options)\n";
   std::exit(2);
 }
 

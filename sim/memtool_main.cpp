@@ -34,7 +34,7 @@ constexpr const char* kUsage =
     "either plus a decimal or hex offset (BaseAdd+527, 0x1310000+8).\n";
 
 [[noreturn]] void usageError(const std::string& message) {
-  std::cerr << "rotaryn-memtool: " << message << "\n" << kUsage;
+  std::cerr << "rotaryn-memtool: " << message << " (rotaryn-memtool --help lists the options)\n";
   std::exit(2);
 }
 

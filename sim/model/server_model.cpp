@@ -217,6 +217,7 @@ void ServerModel::endGame() {
   int32_t countdown =
       static_cast<int32_t>(std::lround(options_.displayLengthSeconds * kCountdownUnitsPerSecond));
   setLong("RestartTmr", countdown);
+  lastCountdown_ = countdown;
   log("state 4: game over, RestartTmr " + std::to_string(countdown));
 }
 
@@ -304,15 +305,19 @@ void ServerModel::advance(int64_t elapsedMs) {
     } else if (state == kStateEndOfGame) {
       uint32_t timerAddress = layout_.at("RestartTmr");
       int32_t timer = readLong(timerAddress);
+      // A countdown written from outside starts afresh: our part-unit of time was for the old one.
+      if (timer != lastCountdown_) countdownCarryMs_ = 0;
       if (timer > 0) {
         double msToZero = timer * 1000.0 / kCountdownUnitsPerSecond - countdownCarryMs_;
-        if (serverMs < msToZero) {
+        if (serverMs + 1e-6 < msToZero) {  // within rounding of the unit arithmetic
           countdownCarryMs_ += serverMs;
           auto units = static_cast<int32_t>(countdownCarryMs_ * kCountdownUnitsPerSecond / 1000);
           if (units > 0) {
             countdownCarryMs_ -= units * 1000.0 / kCountdownUnitsPerSecond;
             // Lost to a write from outside (a skip's 500) when the value changed meanwhile.
-            memory_->compareExchangeLong(timerAddress, timer, timer - units);
+            if (memory_->compareExchangeLong(timerAddress, timer, timer - units)) {
+              lastCountdown_ = timer - units;
+            }
           }
           return;
         }

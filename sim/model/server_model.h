@@ -133,6 +133,7 @@ class ServerModel {
   int32_t knownState_ = 0;       // the state the phase clock belongs to
   double phaseMs_ = 0;           // server time spent in the current phase
   double countdownCarryMs_ = 0;  // server time not yet taken off RestartTmr
+  int32_t lastCountdown_ = 0;    // RestartTmr as we last left it
 };
 
 std::string_view gameTypeName(int32_t gameType);

@@ -1,0 +1,290 @@
+// End-to-end: real dfbhd-sim processes, read and written through the process backend.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+#include "components/gravik/process_memory.h"
+#include "platform/vb_error.h"
+#include "sim/model/server_layout.h"
+#include "tests/support/sim_process.h"
+
+namespace rotaryn {
+namespace {
+
+using gravik::ProcessMemory;
+using sim::ServerBuild;
+using sim::ServerLayout;
+using testing::SimProcess;
+
+// Fast servers: a 2-second end-of-game display and half a second of loading pass in about
+// 0.13 s of real time.
+std::vector<std::string> fastServer(ServerBuild build, std::vector<std::string> more = {}) {
+  std::vector<std::string> arguments = {"--build",        std::string(sim::buildName(build)),
+                                        "--speed",        "20",
+                                        "--display-length", "2",
+                                        "--loading-seconds", "0.5",
+                                        "--game-length",  "0",
+                                        "--tick-ms",      "5"};
+  arguments.insert(arguments.end(), more.begin(), more.end());
+  return arguments;
+}
+
+template <class Condition>
+bool waitFor(Condition condition, int timeoutMs = 3000) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (condition()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return condition();
+}
+
+class Server {
+ public:
+  Server(ServerBuild build, std::vector<std::string> more = {})
+      : layout(build), process(fastServer(build, std::move(more))), pid(process.pid()) {}
+
+  int32_t at(std::string_view key) const { return static_cast<int32_t>(layout.at(key)); }
+  int32_t read(std::string_view key) { return memory.ReadLong(pid, at(key)); }
+  std::string text(std::string_view key) { return memory.ReadStr(pid, at(key)); }
+  void write(std::string_view key, int32_t value) { memory.WriteLong(pid, at(key), value, 4); }
+  int32_t header() { return read("MapPointer"); }
+  int32_t position() { return memory.ReadLong(pid, header() + 12); }
+  void resetgames() {
+    int32_t index = 1;
+    bool affiliate = layout.isAffiliate();
+    memory.AddMsg(index, pid, "resetgames", affiliate, "CMD", 1);
+  }
+  // Ends the running game and waits for the next one.
+  void nextMap() {
+    int32_t before = position();
+    resetgames();
+    // Cut a long end-of-game display short, as a skip does.
+    ASSERT_TRUE(waitFor([&] { return read("GameState") == 4 || position() != before; }));
+    if (read("GameState") == 4) write("RestartTmr", 1);
+    ASSERT_TRUE(waitFor([&] { return read("GameState") == 2 && position() != before; }));
+  }
+
+  ServerLayout layout;
+  SimProcess process;
+  int32_t pid;
+  ProcessMemory memory;
+};
+
+class BothBuilds : public ::testing::TestWithParam<ServerBuild> {};
+
+INSTANTIATE_TEST_SUITE_P(DfbhdSim, BothBuilds,
+                         ::testing::Values(ServerBuild::kStandard, ServerBuild::kAffiliate),
+                         [](const auto& info) { return std::string(sim::buildName(info.param)); });
+
+TEST_P(BothBuilds, PrintsOneReadyLineNamingPidAndBuild) {
+  SimProcess process(fastServer(GetParam()));
+  EXPECT_EQ(process.readyLine(), "dfbhd-sim ready pid=" + std::to_string(process.pid()) +
+                                     " build=" + std::string(sim::buildName(GetParam())));
+  EXPECT_EQ(process.stop(), 0) << "exits cleanly on SIGTERM";
+}
+
+TEST_P(BothBuilds, ValuesWrittenThroughTheProcessBackendAreReadBack) {
+  Server server(GetParam());
+  server.write("RestartTmr", 1234);
+  EXPECT_EQ(server.read("RestartTmr"), 1234);
+  server.write("MaxMaps", 255);
+  EXPECT_EQ(server.read("MapNum"), 255);
+
+  int32_t slot = server.at("BaseAdd") + 1840 * 5;
+  server.memory.WriteStr(server.pid, slot, "CUSTOM_01.BMS");
+  server.memory.WriteStr(server.pid, slot + 527, "My Custom Map");
+  server.memory.WriteStr(server.pid, slot + 1308, "S");
+  server.memory.WriteLong(server.pid, slot + 1309, 7, 1);
+  EXPECT_EQ(server.memory.ReadStr(server.pid, server.at("MapNameAdd") + 1840 * 5), "My Custom Map");
+  EXPECT_EQ(server.memory.ReadStr(server.pid, slot), "CUSTOM_01.BMS");
+  EXPECT_EQ(server.memory.ReadByte(server.pid, slot + 1309), 7);
+  // The one-byte write leaves the bytes around it alone.
+  EXPECT_EQ(server.memory.ReadStr(server.pid, slot + 1308).substr(0, 1), "S");
+}
+
+TEST_P(BothBuilds, HoldsTheRotationAndResourcePackBehindItsPointers) {
+  Server server(GetParam());
+  int32_t p = server.header();
+  EXPECT_EQ(server.memory.ReadLong(server.pid, p + 8), 4);
+  EXPECT_EQ(server.memory.ReadLong(server.pid, p + 4), 4);
+  EXPECT_EQ(server.memory.ReadStr(server.pid, p + 16 + 36 * 3), "FBM_01A.BMS");
+  EXPECT_EQ(server.memory.ReadStr(server.pid, server.at("MapNameAdd") + 1840 * 3), "Pigskin A");
+  EXPECT_EQ(server.text("CurMap"), "City Madness");
+  EXPECT_EQ(server.memory.ReadStr(server.pid, server.read("ModAdd") + 36), "localres.pff");
+}
+
+TEST_P(BothBuilds, ResetgamesThroughAddMsgMovesTheServerToState4) {
+  Server server(GetParam(), {"--display-length", "600"});
+  ASSERT_EQ(server.read("GameState"), 2);
+  server.resetgames();
+  ASSERT_TRUE(waitFor([&] { return server.read("GameState") == 4; }));
+  EXPECT_EQ(server.read("MsgTypeAdd"), 0) << "the server consumed the command";
+  EXPECT_EQ(server.text("MsgStrAdd"), "resetgames");
+  EXPECT_GT(server.read("RestartTmr"), 600 * 62 - 62 * 20);
+}
+
+TEST_P(BothBuilds, CountdownLeadsToTheNextMapAndWrapsAfterTheLast) {
+  Server server(GetParam(), {"--position", "2"});
+  EXPECT_EQ(server.text("CurMap"), "House of Pain A");
+  server.nextMap();
+  EXPECT_EQ(server.position(), 3);
+  EXPECT_EQ(server.text("CurMap"), "Pigskin A");
+  server.nextMap();
+  EXPECT_EQ(server.position(), 0);
+  EXPECT_EQ(server.text("CurMap"), "City Madness");
+}
+
+TEST_P(BothBuilds, TheServerFollowsARestartTimerWrittenFromOutside) {
+  Server server(GetParam(), {"--display-length", "600"});
+  server.resetgames();
+  ASSERT_TRUE(waitFor([&] { return server.read("GameState") == 4; }));
+  server.write("RestartTmr", 10);  // as a skip cuts the display short
+  ASSERT_TRUE(waitFor([&] { return server.read("GameState") == 2; }));
+  EXPECT_EQ(server.position(), 1);
+}
+
+TEST_P(BothBuilds, GameTypeFollowsTheGameTypeFields) {
+  Server server(GetParam(), {"--display-length", "600"});
+  EXPECT_EQ(server.read("GameType"), 0);
+  server.resetgames();
+  ASSERT_TRUE(waitFor([&] { return server.read("GameState") == 4; }));
+  // What the plug-in's monitor does at the end of a game, then a skip's short countdown.
+  for (const char* key : {"GTUpdate1", "GTUpdate2", "GTUpdate3", "GTUpdate4", "GTUpdate5"}) {
+    server.write(key, 8);
+  }
+  server.write("RestartTmr", 1);
+  ASSERT_TRUE(waitFor([&] { return server.read("GameState") == 2 && server.position() == 1; }));
+  EXPECT_EQ(server.read("GameType"), 8);
+  EXPECT_EQ(server.read("GTUpdate5"), 8);
+  // Nobody writes the fields this time: the type played so far stays.
+  server.nextMap();
+  EXPECT_EQ(server.read("GameType"), 8);
+}
+
+TEST_P(BothBuilds, ReadStrCrossesPagesStopsAtTheMaximumAndAtTheEndOfTheMapping) {
+  Server server(GetParam());
+  int32_t pageEnd = (server.at("BaseAdd") + 8192) / 4096 * 4096;
+  server.memory.WriteStr(server.pid, pageEnd - 5, "ACROSS_THE_PAGE");
+  EXPECT_EQ(server.memory.ReadStr(server.pid, pageEnd - 5), "ACROSS_THE_PAGE");
+
+  server.memory.WriteStr(server.pid, server.at("BaseAdd") + 2000, std::string(5000, 'x'));
+  EXPECT_EQ(server.memory.ReadStr(server.pid, server.at("BaseAdd") + 2000),
+            std::string(ProcessMemory::kMaxText, 'x'));
+
+  // The last bytes of the rotation block, without a NUL before the unmapped page after it.
+  int32_t blockEnd = server.header() + 16 + 36 * sim::kRotationCapacity;
+  blockEnd = (blockEnd + 4095) / 4096 * 4096;
+  for (int32_t at = blockEnd - 8; at < blockEnd; at += 4) {
+    server.memory.WriteLong(server.pid, at, 0x7A7A7A7A, 4);
+  }
+  EXPECT_EQ(server.memory.ReadStr(server.pid, blockEnd - 8), "zzzzzzzz");
+}
+
+TEST(DfbhdSimAffiliate, FieldsShareTheAffiliateAddresses) {
+  Server server(ServerBuild::kAffiliate);
+  // GameType and GTUpdate4 are one field in this build, Score1a/Score2a and Score1b/Score2b too.
+  server.write("GTUpdate4", 6);
+  EXPECT_EQ(server.read("GameType"), 6);
+  server.write("Score2a", 77);
+  EXPECT_EQ(server.read("Score1a"), 77);
+  EXPECT_EQ(server.memory.ReadLong(server.pid, 0x9DB300), 2) << "GameState";
+  EXPECT_EQ(server.memory.ReadStr(server.pid, 0x70C7DC), "City Madness") << "CurMap";
+  EXPECT_EQ(server.memory.ReadStr(server.pid, 0xA36C77), "City Madness") << "MapNameAdd";
+  // The standard build's ModAdd is nowhere in an affiliate server.
+  try {
+    server.memory.ReadLong(server.pid, 0xF65700);
+    FAIL();
+  } catch (const VbError& error) {
+    EXPECT_NE(error.description().find("0xF65700"), std::string::npos) << error.description();
+  }
+}
+
+TEST(DfbhdSimStandard, KeepsTheLimitFieldsOnlyTheStandardBuildHas) {
+  Server server(ServerBuild::kStandard, {"--max-kills", "25", "--koth-limit", "7"});
+  EXPECT_EQ(server.read("MaxKills"), 25);
+  EXPECT_EQ(server.read("KothLimit"), 7);
+  EXPECT_EQ(server.read("Score1a"), 25);
+  server.write("CMaxKills", 45);
+  server.write("CGameScore", 20);
+  server.write("CKothLimit", 9);
+  EXPECT_EQ(server.read("CMaxKills"), 45);
+  EXPECT_EQ(server.read("CGameScore"), 20);
+  EXPECT_EQ(server.read("CKothLimit"), 9);
+}
+
+TEST(DfbhdSim, TakesItsRotationAndPackFromTheCommandLine) {
+  std::string file = ::testing::TempDir() + "/rotation_" + std::to_string(getpid()) + ".txt";
+  {
+    std::ofstream out(file, std::ios::binary);
+    out << "# two maps\r\n7[-]0[-]CTFM_01A.BMS[-]Rocky Mountain A\r\n2[-]1[-]MYCOOP.BMS\r\n";
+  }
+  Server server(ServerBuild::kStandard, {"--rotation", file, "--pack", "mymod.pff"});
+  std::remove(file.c_str());
+  EXPECT_EQ(server.memory.ReadStr(server.pid, server.read("ModAdd") + 36), "mymod.pff");
+  EXPECT_EQ(server.memory.ReadLong(server.pid, server.header() + 8), 2);
+  EXPECT_EQ(server.read("GameType"), 7);
+  EXPECT_EQ(server.text("CurMap"), "Rocky Mountain A");
+  EXPECT_EQ(server.memory.ReadLong(server.pid, server.header() + 16 + 36 + 32), 1);
+  server.nextMap();
+  EXPECT_EQ(server.text("CurMap"), "MYCOOP");
+}
+
+TEST(DfbhdSim, RefusesABadCommandLine) {
+  EXPECT_THROW(SimProcess({"--build", "nova"}), std::runtime_error);
+  EXPECT_THROW(SimProcess({"--rotation", "/nonexistent/rotation.txt"}), std::runtime_error);
+}
+
+TEST(DfbhdSim, AnExitedServerGivesAnErrorNamingThePid) {
+  ProcessMemory memory;
+  int32_t pid = 0;
+  {
+    SimProcess process(fastServer(ServerBuild::kStandard));
+    pid = process.pid();
+    int32_t alive = pid;
+    EXPECT_EQ(memory.ReadLong(alive, 0x9E4748), 2);
+  }
+  for (auto call : {0, 1, 2, 3}) {
+    try {
+      switch (call) {
+        case 0: memory.ReadLong(pid, 0x9E4748); break;
+        case 1: memory.WriteLong(pid, 0x9DAE00, 500, 4); break;
+        case 2: memory.ReadStr(pid, 0xA033EC); break;
+        default: {
+          int32_t index = 1;
+          bool affiliate = false;
+          memory.AddMsg(index, pid, "resetgames", affiliate, "CMD", 1);
+        }
+      }
+      FAIL() << "call " << call;
+    } catch (const VbError& error) {
+      EXPECT_EQ(error.number(), 5);
+      EXPECT_NE(error.description().find("no server process with id " + std::to_string(pid)),
+                std::string::npos)
+          << error.description();
+    }
+  }
+}
+
+TEST(DfbhdSim, DeliveryNoneRefusesConsoleCommandsForThatProfile) {
+  Server server(ServerBuild::kStandard);
+  server.memory.setDelivery(2, gravik::CommandDelivery::kNone);
+  int32_t profile = 2;
+  bool affiliate = false;
+  try {
+    server.memory.AddMsg(profile, server.pid, "resetgames", affiliate, "CMD", 1);
+    FAIL();
+  } catch (const VbError& error) {
+    EXPECT_NE(error.description().find("delivery is off for profile 2"), std::string::npos);
+  }
+  EXPECT_EQ(server.read("MsgTypeAdd"), 0);
+  EXPECT_EQ(server.read("GameState"), 2);
+  server.resetgames();  // profile 1 keeps the mailbox
+  EXPECT_TRUE(waitFor([&] { return server.read("GameState") == 4; }));
+}
+
+}  // namespace
+}  // namespace rotaryn
