@@ -1,0 +1,127 @@
+#include "tests/support/ui_window_fixture.h"
+
+#include <stdexcept>
+
+#include "memory/address_table.h"
+#include "tests/support/map_file_builder.h"
+#include "ui/map_entry.h"
+
+namespace rotaryn {
+namespace {
+
+// Forwards to the simulated server but never lets "MaxMaps" above a capacity, as a server
+// whose map table is smaller would.
+class CappedMemory final : public IMemoryAccess {
+ public:
+  CappedMemory(std::shared_ptr<IMemoryAccess> target, int32_t maxMapsAddress, int32_t capacity)
+      : target_(std::move(target)), maxMapsAddress_(maxMapsAddress), capacity_(capacity) {}
+
+  int32_t ReadLong(int32_t& process, int32_t address) override {
+    return target_->ReadLong(process, address);
+  }
+  uint8_t ReadByte(int32_t& process, int32_t address) override {
+    return target_->ReadByte(process, address);
+  }
+  std::string ReadStr(int32_t& process, int32_t address) override {
+    return target_->ReadStr(process, address);
+  }
+  void WriteLong(int32_t& process, int32_t address, int32_t value, int16_t byteCount) override {
+    if (address == maxMapsAddress_ && value > capacity_) value = capacity_;
+    target_->WriteLong(process, address, value, byteCount);
+  }
+  void WriteStr(int32_t& process, int32_t address, const std::string& text) override {
+    target_->WriteStr(process, address, text);
+  }
+  void AddMsg(int32_t& profileIndex, int32_t& messageTarget, const std::string& command,
+              bool& isAffiliate, const std::string& kind, int16_t flag) override {
+    target_->AddMsg(profileIndex, messageTarget, command, isAffiliate, kind, flag);
+  }
+  std::string Enc64(const std::string& text) override { return target_->Enc64(text); }
+  std::string dec64(const std::string& text) override { return target_->dec64(text); }
+
+ private:
+  std::shared_ptr<IMemoryAccess> target_;
+  int32_t maxMapsAddress_;
+  int32_t capacity_;
+};
+
+}  // namespace
+
+frmRotarynMaps& WindowFixture::load(sim::ServerOptions options) {
+  if (!memory->hasServer(1000 + kProfile)) addProfile(kProfile, std::move(options));
+  if (!module.window) module.window = std::make_unique<frmRotarynMaps>(module);
+  module.window->Form_Reload();
+  return *module.window;
+}
+
+std::vector<sim::RotationEntry> WindowFixture::rotationOf(int count) {
+  std::vector<sim::RotationEntry> entries;
+  for (int k = 0; k < count; ++k) {
+    entries.push_back(
+        {k % 9, k % 2 == 1, "MAP_" + std::to_string(k) + ".BMS", "Map " + std::to_string(k)});
+  }
+  return entries;
+}
+
+void WindowFixture::addCustomMap(const std::string& file, const std::string& name,
+                                 uint8_t typeBitsB) {
+  scratch.write(gameFolderOnDisk(kProfile) + "/" + file, mapFileBytes(name, 0, typeBitsB));
+}
+
+void WindowFixture::writeMapsIni(const std::string& text) {
+  scratch.write("Plugins/Maps.ini", text);
+}
+
+std::string WindowFixture::mapsIni() const {
+  return scratch.read("Plugins/Maps.ini");
+}
+
+void WindowFixture::capMaxMaps(int32_t capacity) {
+  module.MemoryAccess = std::make_shared<CappedMemory>(
+      module.MemoryAccess, addressOf(module, kProfile, "MaxMaps"), capacity);
+}
+
+void WindowFixture::select(FlexGrid& grid, int first, int last) {
+  grid.setRow(first);
+  grid.setRowSel(last);
+}
+
+void WindowFixture::release(Button& button, MouseButton mouse) {
+  window().buttonMouseDown(button, mouse, 0);
+  window().buttonMouseUp(button, mouse, 0);
+}
+
+int WindowFixture::boxes(const std::string& title, const std::string& text) const {
+  int count = 0;
+  for (const auto& box : dialogs.boxes()) {
+    if (box.title == title && box.text == text) ++count;
+  }
+  return count;
+}
+
+std::vector<std::string> WindowFixture::gridRows(const FlexGrid& grid) const {
+  std::vector<std::string> rows;
+  for (int row = grid.FixedRows(); row < grid.Rows(); ++row) {
+    bool stock = grid.backColorAt(row, 0) == kStockBackColor;
+    rows.push_back(grid.TextMatrix(row, 0) + "|" + std::to_string(grid.RowData(row)) + "|" +
+                   (stock ? "0" : "1"));
+  }
+  return rows;
+}
+
+std::vector<std::string> WindowFixture::currentListRows() const {
+  const CurrentListTables& list = module.currentList;
+  std::vector<std::string> rows;
+  for (long position = 1; position <= list.CurrentMapNames.count(); ++position) {
+    std::string key = std::to_string(position - 1);
+    if (list.CurrentMapNames.keyAt(position) != key) {
+      throw std::logic_error("CurrentList key " + list.CurrentMapNames.keyAt(position) +
+                             " at position " + std::to_string(position));
+    }
+    rows.push_back(mapEntryText(list.CurrentMapNames.item(key), list.CurrentMapFiles.item(key)) +
+                   "|" + list.CurrentMapTypes.item(key) + "|" + list.CurrentMapCustom.item(key));
+  }
+  return rows;
+}
+
+}  // namespace rotaryn
