@@ -1,0 +1,82 @@
+// WriteLong through the process backend of Gravik.clsMemory against the floor: a bare
+// process_vm_writev of the same four bytes to the same dfbhd-sim child. Prints the ratio; the
+// goal is under 1.3x.
+#include <benchmark/benchmark.h>
+#include <sys/uio.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+#include <map>
+#include <string>
+
+#include "components/gravik/process_memory.h"
+#include "sim/model/server_layout.h"
+#include "tests/support/sim_process.h"
+
+namespace rotaryn {
+namespace {
+
+constexpr double kTargetRatio = 1.3;
+constexpr const char* kComponent = "WriteLongThroughProcessMemory";
+constexpr const char* kBare = "BareProcessVmWritev";
+
+// Keeps the fastest repetition of each benchmark, as the least disturbed by the machine.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
+      double& best = fastestNs[run.run_name.function_name];
+      double time = run.GetAdjustedRealTime();
+      best = best == 0 ? time : std::min(best, time);
+    }
+  }
+  std::map<std::string, double> fastestNs;
+};
+
+}  // namespace
+}  // namespace rotaryn
+
+int main(int argc, char** argv) {
+  using namespace rotaryn;
+  benchmark::Initialize(&argc, argv);
+  testing::SimProcess server({"--game-length", "0"});
+  int32_t pid = server.pid();
+  auto address = static_cast<int32_t>(sim::ServerLayout(sim::ServerBuild::kStandard).at("Score1b"));
+
+  gravik::ProcessMemory memory;
+  benchmark::RegisterBenchmark(kComponent, [&](benchmark::State& state) {
+    int32_t process = pid;
+    int32_t value = 0;
+    for (auto _ : state) memory.WriteLong(process, address, ++value, 4);
+  })->Repetitions(5);
+  benchmark::RegisterBenchmark(kBare, [&](benchmark::State& state) {
+    int32_t value = 0;
+    for (auto _ : state) {
+      ++value;
+      iovec local{&value, sizeof value};
+      iovec remote{reinterpret_cast<void*>(static_cast<uintptr_t>(address)), sizeof value};
+      if (process_vm_writev(pid, &local, 1, &remote, 1, 0) != sizeof value) {
+        state.SkipWithError("process_vm_writev failed");
+        break;
+      }
+    }
+  })->Repetitions(5);
+
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  double component = reporter.fastestNs[kComponent];
+  double bare = reporter.fastestNs[kBare];
+  if (component <= 0 || bare <= 0) {
+    std::printf("process_memory: no result\n");
+    return 1;
+  }
+  double ratio = component / bare;
+  std::printf("process_memory: WriteLong %.1f ns, bare process_vm_writev %.1f ns, ratio %.3f "
+              "(goal < %.1f) %s\n",
+              component, bare, ratio, kTargetRatio, ratio < kTargetRatio ? "OK" : "OVER");
+  return 0;
+}
