@@ -21,7 +21,6 @@ FlexGrid::FlexGrid(ChangeNotifier& notifier, std::string name, std::string conta
       colWidths_(static_cast<size_t>(cols), -1),
       colAlignments_(static_cast<size_t>(cols), 0) {
   setRows(fixedRows);
-  row_ = rowSel_ = fixedRows;
 }
 
 void FlexGrid::setRows(int count) {
