@@ -162,8 +162,20 @@ void frmRotarynMaps::bindActions() {
   cmdRandomize.action = [this] {
     trapped("cmdRandomize", [this](ErrorTrap& t) { randomizeCurrentList(t); });
   };
-  // The game commands, the writing of the rotation, map-list files and tasks bind their
-  // buttons when they arrive; until then those buttons do nothing.
+  // The game commands, the writing of the rotation, map-list files, tasks and the map-file
+  // menu are not built yet: their controls say so instead of silently doing nothing.
+  for (Button* button :
+       {&cmdSkip, &cmdScore, &cmdPlay, &cmdUpdate, &cmdSave, &cmdLoad, &cmdAddTask, &cmdEditTask}) {
+    button->action = [this, button] { notBuiltYet(button->caption); };
+  }
+  for (MenuItem* item : {&mnuAdd, &mnuDelete}) {
+    item->action = [this, item] { notBuiltYet(item->caption); };
+  }
+}
+
+void frmRotarynMaps::notBuiltYet(const std::string& what) {
+  ErrorReport(module_, kReportError,
+              "\"" + what + "\" is not available in this version of Rotaryn.", nullptr, 0, 0);
 }
 
 void frmRotarynMaps::Form_Unload() {

@@ -150,6 +150,7 @@ class frmRotarynMaps {
   Menu mnuMain{notifier_, "mnuMain", "Main", {&mnuAdd, &mnuDelete}};
 
  private:
+  void notBuiltYet(const std::string& what);
   // Runs a window operation under its error trap, for CurrentProfile.
   void trapped(const char* procedure, const std::function<void(ErrorTrap&)>& body);
   void setDesignTimeTexts();

@@ -88,3 +88,22 @@ TEST_F(GridInput, GameTypeStepsWrapAndAnUnknownNameRestartsAtDeathmatch) {
 
 }  // namespace
 }  // namespace rotaryn
+
+namespace rotaryn {
+namespace {
+
+TEST(UnbuiltCommand, SaysSoInsteadOfDoingNothing) {
+  WindowFixture host;
+  host.addProfile(WindowFixture::kProfile);
+  frmRotarynMaps& form = host.load();
+  host.release(form.cmdSkip, MouseButton::Right);
+  form.mnuDelete.action();
+  EXPECT_EQ(host.boxes("Error!", "\"Skip Map\" is not available in this version of Rotaryn."), 1);
+  EXPECT_EQ(
+      host.boxes("Error!",
+                 "\"Delete Map from Game Folder\" is not available in this version of Rotaryn."),
+      1);
+}
+
+}  // namespace
+}  // namespace rotaryn
