@@ -25,6 +25,20 @@ constexpr std::string_view kNul{"\0", 1};
 constexpr int kAttackAndDefend = 6;
 constexpr int32_t kAttackAndDefendAbove = 143;
 constexpr std::array<int32_t, 9> kTypeBits{2, 32, 1, 64, 4, 128, 0, 16, 8};
+constexpr int kGameTypes = static_cast<int>(kTypeBits.size());
+
+// Bit t set when game type t is supported. Byte B's bits count only when B is a byte.
+using TypeMask = uint16_t;
+TypeMask typeMask(int32_t a, int32_t b) {
+  const bool bitsApply = b >= 0 && b <= 255;
+  TypeMask mask = 0;
+  for (int type = 0; type < kGameTypes; ++type) {
+    const bool supported = type == kAttackAndDefend ? a > kAttackAndDefendAbove
+                                                    : bitsApply && (b & kTypeBits[type]) != 0;
+    if (supported) mask |= static_cast<TypeMask>(1u << type);
+  }
+  return mask;
+}
 
 // Bytes past the end of a short file read as NUL, as a binary Get leaves them.
 std::string readPadded(FileSystem& files, const std::string& path, int64_t offset, int64_t count) {
@@ -120,11 +134,9 @@ std::string SetCode(Module& module, const std::string& code) {
     const int32_t a = vb::CLng(Variant(parts[0]));
     const int32_t b = vb::CLng(Variant(parts[1]));
     trap.at(2);
-    const bool bitsApply = b >= 0 && b <= 255;
-    for (int type = 0; type < static_cast<int>(kTypeBits.size()); ++type) {
-      const bool supported = type == kAttackAndDefend ? a > kAttackAndDefendAbove
-                                                      : bitsApply && (b & kTypeBits[type]) != 0;
-      if (supported) list += std::to_string(type) + ",";
+    const TypeMask supported = typeMask(a, b);
+    for (int type = 0; type < kGameTypes; ++type) {
+      if (supported & (1u << type)) list += std::to_string(type) + ",";
     }
   });
   return list;
@@ -135,9 +147,10 @@ void GetCustomMaps(Module& module, const std::string& folder) {
   trap.run([&] {
     trap.at(1);
     CatalogueTables& tables = module.catalogue;
-    tables.CustomMapNames = {};
-    tables.CustomMapFiles = {};
-    tables.CustomMapTypes = {};
+    // Emptied in place: a rescan reuses the room the last one took.
+    tables.CustomMapNames.clear();
+    tables.CustomMapFiles.clear();
+    tables.CustomMapTypes.clear();
     trap.at(2);
     const std::vector<std::string> files = module.ports.files.FilesOf(folder);
     for (const std::string& file : files) {
@@ -148,14 +161,16 @@ void GetCustomMaps(Module& module, const std::string& folder) {
       if (!header || !hasSignature(*header)) continue;
       trap.at(4);
       const std::string name = vb::Trim(vb::Replace(mapName(module, path, &*header), kNul, ""));
-      const std::string code = codeOf(static_cast<uint8_t>((*header)[kCodeOffset + 1]),
-                                      static_cast<uint8_t>((*header)[kCodeOffset + 2]));
+      // The bytes always make a well-formed code, so its types come straight from them.
+      const TypeMask supported = typeMask(static_cast<uint8_t>((*header)[kCodeOffset + 1]),
+                                          static_cast<uint8_t>((*header)[kCodeOffset + 2]));
       trap.at(5);
-      for (const std::string& type : vb::Split(SetCode(module, code), ",")) {
-        if (type.empty()) continue;
+      const std::string trimmedFile = vb::Trim(file);
+      for (int type = 0; type < kGameTypes; ++type) {
+        if (!(supported & (1u << type))) continue;
         tables.CustomMapNames.add(name);
-        tables.CustomMapFiles.add(vb::Trim(file));
-        tables.CustomMapTypes.add(type);
+        tables.CustomMapFiles.add(trimmedFile);
+        tables.CustomMapTypes.add(std::to_string(type));
       }
     }
   });
