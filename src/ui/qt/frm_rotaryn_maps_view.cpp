@@ -1,0 +1,199 @@
+#include "ui/qt/frm_rotaryn_maps_view.h"
+
+#include "ui/frm_rotaryn_maps.h"
+#include "ui/qt/button_binding.h"
+#include "ui/qt/check_box_binding.h"
+#include "ui/qt/combo_box_binding.h"
+#include "ui/qt/control_binding.h"
+#include "ui/qt/date_picker_binding.h"
+#include "ui/qt/frame_binding.h"
+#include "ui/qt/grid_binding.h"
+#include "ui/qt/input_mapping.h"
+#include "ui/qt/label_binding.h"
+#include "ui/qt/picture_button_binding.h"
+#include "ui/qt/popup_menu_binding.h"
+#include "ui/qt/slider_binding.h"
+#include "ui/qt/tab_binding.h"
+#include "ui/qt/text_box_binding.h"
+#include "ui/qt/window_fonts.h"
+#include "ui/qt/window_layout.h"
+
+namespace rotaryn {
+namespace {
+
+using Window = frmRotarynMaps;
+
+// Frames first: every other control is placed inside one of them or on the window.
+constexpr Frame Window::*kFrames[] = {
+    &Window::Frame1, &Window::Frame3, &Window::Frame10, &Window::Frame8, &Window::Frame9,
+    &Window::Frame7, &Window::Frame2, &Window::Frame5,  &Window::Frame4, &Window::frmOptions,
+};
+constexpr Label Window::*kLabels[] = {
+    &Window::Label15, &Window::Label14,  &Window::Label13, &Window::Label12,   &Window::Label11,
+    &Window::Label7,  &Window::Label8,   &Window::Label9,  &Window::Label10,   &Window::lblSelected,
+    &Window::lblSnum, &Window::lblTotal, &Window::lblTnum, &Window::lblCurMap, &Window::Label1,
+    &Window::Label2,  &Window::Label3,   &Window::Label4,
+};
+constexpr TextBox Window::*kTextBoxes[] = {&Window::txtGametype, &Window::txtTkoth, &Window::txtTdm,
+                                           &Window::txtFb};
+constexpr ComboBox Window::*kComboBoxes[] = {&Window::cboAddFrequency, &Window::cboAddFile,
+                                             &Window::cboEditFrequency, &Window::cboEditFile};
+constexpr DatePicker Window::*kDatePickers[] = {&Window::dtAddDate, &Window::dtAddTime,
+                                                &Window::dtEditDate, &Window::dtEditTime};
+constexpr Button Window::*kButtons[] = {
+    &Window::cmdSkip,     &Window::cmdScore,   &Window::cmdPlay,   &Window::cmdUpdate,
+    &Window::cmdSave,     &Window::cmdLoad,    &Window::cmdAdd,    &Window::cmdRemove,
+    &Window::cmdUp,       &Window::cmdDown,    &Window::cmdGtLeft, &Window::cmdGtRight,
+    &Window::cmdEditTask, &Window::cmdAddTask,
+};
+constexpr FlexGrid Window::*kGrids[] = {&Window::mfgList, &Window::mfgCurrent, &Window::mfgTask};
+
+TwipsRect designPlace(const Control& control) {
+  std::optional<DesignPlace> place = designPlaceOf(control.name());
+  return place ? place->place : TwipsRect{};
+}
+
+}  // namespace
+
+FrmRotarynMapsView::FrmRotarynMapsView(frmRotarynMaps& model, QWidget* parent)
+    : QWidget(parent), model_(model) {
+  setObjectName(QStringLiteral("frmRotarynMaps"));
+  setFont(windowFont());
+  setAutoFillBackground(true);
+  build();
+  for (auto& [name, binding] : bindings_) binding->renderAll();
+  model_.subscribe(*this);
+  renderWindow();
+}
+
+FrmRotarynMapsView::~FrmRotarynMapsView() {
+  model_.unsubscribe(*this);
+}
+
+template <class Binding, class Control>
+Binding& FrmRotarynMapsView::add(Control& control) {
+  auto binding = std::make_unique<Binding>(control, containerOf(control), designPlace(control));
+  Binding& added = *binding;
+  bindings_[control.name()] = std::move(binding);
+  return added;
+}
+
+template <class Binding, class Control>
+Binding& FrmRotarynMapsView::addWithWindow(Control& control) {
+  auto binding =
+      std::make_unique<Binding>(model_, control, containerOf(control), designPlace(control));
+  Binding& added = *binding;
+  bindings_[control.name()] = std::move(binding);
+  return added;
+}
+
+QWidget* FrmRotarynMapsView::containerOf(const Widget& control) const {
+  if (control.container == model_.ssmTab.name()) {
+    std::optional<DesignPlace> place = designPlaceOf(control.name());
+    QWidget* page = tabs_->page(place ? place->tabPage : 0);
+    return page != nullptr ? page : tabs_->page(0);
+  }
+  auto found = containers_.find(control.container);
+  return found != containers_.end() ? found->second : const_cast<FrmRotarynMapsView*>(this);
+}
+
+void FrmRotarynMapsView::build() {
+  tabs_ = &add<TabBinding>(model_.ssmTab);
+  for (Frame Window::*frame : kFrames) {
+    Frame& control = model_.*frame;
+    containers_[control.name()] = add<FrameBinding>(control).widget();
+  }
+  for (Label Window::*label : kLabels) add<LabelBinding>(model_.*label);
+  for (TextBox Window::*box : kTextBoxes) add<TextBoxBinding>(model_.*box);
+  for (ComboBox Window::*box : kComboBoxes) add<ComboBoxBinding>(model_.*box);
+  for (DatePicker Window::*picker : kDatePickers) add<DatePickerBinding>(model_.*picker);
+  add<CheckBoxBinding>(model_.chkAutoLoad);
+  add<SliderBinding>(model_.sldTimer);
+  for (Button Window::*button : kButtons) addWithWindow<ButtonBinding>(model_.*button);
+  addWithWindow<PictureButtonBinding>(model_.cmdRandomize);
+  for (FlexGrid Window::*grid : kGrids) {
+    add<GridBinding>(model_.*grid).setGridFont(windowFont());
+  }
+  auto menu = std::make_unique<PopupMenuBinding>(model_.mnuMain, this);
+  popupMenu_ = menu.get();
+  bindings_[model_.mnuMain.name()] = std::move(menu);
+  connectGridInput();
+}
+
+void FrmRotarynMapsView::connectGridInput() {
+  frmRotarynMaps& window = model_;
+  GridBinding* list = gridOf(model_.mfgList.name());
+  GridBinding* current = gridOf(model_.mfgCurrent.name());
+
+  list->view()->onPress = [&window, list](Qt::MouseButton mouse, Qt::KeyboardModifiers keys,
+                                          int row) {
+    std::optional<MouseButton> pressed = modelMouseButton(mouse);
+    if (!pressed) return;
+    forwardInput(
+        [&] { window.mfgList_MouseDown(*pressed, shiftState(keys), list->gridRowOf(row)); });
+  };
+  list->view()->onDoubleClick = [&window] { forwardInput([&] { window.mfgList_DblClick(); }); };
+
+  current->view()->onDoubleClick = [&window] {
+    forwardInput([&] { window.mfgCurrent_DblClick(); });
+  };
+  current->view()->onKeyTyped = [&window](char typed) {
+    forwardInput([&] { window.mfgCurrent_KeyPress(static_cast<unsigned char>(typed)); });
+  };
+  current->view()->onHover = [&window, current](int row) {
+    forwardInput([&] { window.mfgCurrent_MouseMove(current->gridRowOf(row)); });
+  };
+  current->view()->onDragOver = [&window, current](int row) {
+    forwardInput([&] { window.mfgCurrent_DragOver(current->gridRowOf(row)); });
+  };
+  current->view()->onDrop = [&window, current](int row) {
+    forwardInput([&] { window.mfgCurrent_DragDrop(current->dropRowOf(row)); });
+  };
+  current->view()->setAcceptDrops(true);
+}
+
+QWidget* FrmRotarynMapsView::widgetOf(const std::string& control) const {
+  if (control == objectName().toStdString()) return const_cast<FrmRotarynMapsView*>(this);
+  auto found = bindings_.find(control);
+  if (found == bindings_.end()) return nullptr;
+  if (auto* widget = dynamic_cast<WidgetBinding*>(found->second.get())) return widget->widget();
+  if (auto* menu = dynamic_cast<PopupMenuBinding*>(found->second.get())) return menu->menu();
+  return nullptr;
+}
+
+GridBinding* FrmRotarynMapsView::gridOf(const std::string& control) const {
+  auto found = bindings_.find(control);
+  return found == bindings_.end() ? nullptr : dynamic_cast<GridBinding*>(found->second.get());
+}
+
+void FrmRotarynMapsView::controlChanged(const std::string& control, Change what) {
+  if (control == "frmRotarynMaps") {
+    renderWindow();
+    return;
+  }
+  auto found = bindings_.find(control);
+  if (found != bindings_.end()) {
+    found->second->render(what);
+  } else if (popupMenu_ != nullptr) {
+    popupMenu_->renderItem(control, what);
+  }
+}
+
+void FrmRotarynMapsView::renderWindow() {
+  int64_t host = model_.parentWindow();
+  if (host != hostWindow_) {
+    // The host names its container by window id, as it would hand over a native handle.
+    QWidget* container = host != 0 ? QWidget::find(static_cast<WId>(host)) : nullptr;
+    if (container != nullptr) {
+      setParent(container, Qt::Widget);
+    } else {
+      setParent(nullptr, Qt::Window);
+    }
+    hostWindow_ = host;
+  }
+  auto [left, top, width, height] = model_.placementPx();
+  if (width > 0 && height > 0) setGeometry(left, top, width, height);
+  setVisible(model_.isVisible());
+}
+
+}  // namespace rotaryn

@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTest>
+
+#include "tests/qt/qt_test_application.h"
+#include "tests/support/ui_window_fixture.h"
+#include "ui/qt/frm_rotaryn_maps_view.h"
+#include "ui/qt/grid_binding.h"
+
+namespace rotaryn {
+namespace {
+
+class ViewFollowsModel : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::qtApplication();
+    host.addProfile(WindowFixture::kProfile);
+    w = &host.load();
+    view = std::make_unique<FrmRotarynMapsView>(*w);
+  }
+  template <class T>
+  T* widget(const std::string& control) const {
+    auto* found = qobject_cast<T*>(view->widgetOf(control));
+    EXPECT_NE(found, nullptr) << control;
+    return found;
+  }
+  QAbstractItemModel* rowsOf(const std::string& grid) const {
+    return view->gridOf(grid)->view()->model();
+  }
+
+  WindowFixture host;
+  frmRotarynMaps* w = nullptr;
+  std::unique_ptr<FrmRotarynMapsView> view;
+};
+
+TEST_F(ViewFollowsModel, ShowsTheLoadedWindowAndEveryLaterChange) {
+  auto* tabs = widget<QTabWidget>("ssmTab");
+  ASSERT_EQ(tabs->count(), 3);
+  EXPECT_EQ(tabs->tabText(2), "Task Scheduler");
+  EXPECT_EQ(widget<QGroupBox>("Frame2")->title(), "Current Maps");
+  EXPECT_EQ(widget<QPushButton>("cmdUpdate")->text(), "Update Maps");
+  EXPECT_FALSE(widget<QPushButton>("cmdEditTask")->isEnabled());
+  EXPECT_TRUE(widget<QPushButton>("cmdAddTask")->isEnabled());
+  EXPECT_EQ(widget<QDateTimeEdit>("dtAddDate")->displayFormat(), "dd/MM/yyyy");
+  EXPECT_EQ(widget<QDateTimeEdit>("dtAddTime")->displayFormat(), "HH:mm:ss");
+  EXPECT_EQ(widget<QComboBox>("cboAddFrequency")->currentText(), "Once");
+  EXPECT_EQ(widget<QComboBox>("cboAddFrequency")->count(), 4);
+
+  w->lblSnum.caption = "5 / 255";
+  w->txtTdm.text = "750";
+  w->chkAutoLoad.value = 1;
+  w->sldTimer.value = 4;
+  w->dtAddTime.value = DateTime{2026, 12, 5, 16, 20, 9};
+  w->ssmTab.tab = 2;
+  w->cmdSkip.enabled = false;
+  w->Frame4.visible = false;
+  EXPECT_EQ(widget<QLabel>("lblSnum")->text(), "5 / 255");
+  EXPECT_EQ(widget<QLineEdit>("txtTdm")->text(), "750");
+  EXPECT_TRUE(widget<QCheckBox>("chkAutoLoad")->isChecked());
+  EXPECT_EQ(widget<QSlider>("sldTimer")->value(), 4);
+  EXPECT_EQ(widget<QDateTimeEdit>("dtAddTime")->time(), QTime(16, 20, 9));
+  EXPECT_EQ(tabs->currentIndex(), 2);
+  EXPECT_FALSE(widget<QPushButton>("cmdSkip")->isEnabled());
+  EXPECT_TRUE(widget<QGroupBox>("Frame4")->isHidden());
+
+  // A text the box does not list is shown, not silently replaced by an entry.
+  w->cboEditFile.text = "missing.mpl";
+  EXPECT_EQ(widget<QComboBox>("cboEditFile")->currentIndex(), -1);
+  EXPECT_EQ(widget<QComboBox>("cboEditFile")->placeholderText(), "missing.mpl");
+}
+
+TEST_F(ViewFollowsModel, GridsShowRowsColoursTitlesAndTheSelection) {
+  QAbstractItemModel* current = rowsOf("mfgCurrent");
+  ASSERT_EQ(current->rowCount(), w->mfgCurrent.Rows());
+  for (int row = 0; row < w->mfgCurrent.Rows(); ++row) {
+    EXPECT_EQ(current->index(row, 0).data().toString().toStdString(),
+              w->mfgCurrent.TextMatrix(row, 0));
+    bool stock = w->mfgCurrent.backColorAt(row, 0) == kStockBackColor;
+    QVariant background = current->index(row, 0).data(Qt::BackgroundRole);
+    EXPECT_EQ(background.isValid() ? background.value<QColor>() : QColor(),
+              stock ? QColor(0xD0, 0xD0, 0xD0) : QColor())
+        << row;
+  }
+
+  // The task grid's fixed row is its title row, not a task.
+  QAbstractItemModel* tasks = rowsOf("mfgTask");
+  EXPECT_EQ(tasks->rowCount(), 0);
+  EXPECT_EQ(tasks->headerData(1, Qt::Horizontal).toString(), "Frequency");
+  EXPECT_FALSE(view->gridOf("mfgTask")->view()->horizontalHeader()->isHidden());
+  EXPECT_TRUE(view->gridOf("mfgList")->view()->horizontalHeader()->isHidden());
+
+  w->mfgCurrent.setRow(1);
+  w->mfgCurrent.setRowSel(2);
+  QItemSelectionModel* selection = view->gridOf("mfgCurrent")->view()->selectionModel();
+  EXPECT_EQ(selection->selectedRows().size(), 2);
+  EXPECT_EQ(selection->currentIndex().row(), 2);
+
+  w->mfgCurrent.AddItem("Added <ADDED.BMS>");
+  EXPECT_EQ(current->rowCount(), w->mfgCurrent.Rows());
+  EXPECT_EQ(current->index(w->mfgCurrent.Rows() - 1, 0).data().toString(), "Added <ADDED.BMS>");
+}
+
+TEST_F(ViewFollowsModel, AGridWithRedrawOffKeepsItsPictureUntilRedrawIsOn) {
+  QAbstractItemModel* list = rowsOf("mfgList");
+  int before = list->rowCount();
+  w->mfgList.Redraw = false;
+  w->mfgList.setRows(0);
+  w->mfgList.AddItem("Only <ONLY.BMS>");
+  EXPECT_EQ(list->rowCount(), before);
+  w->mfgList.Redraw = true;
+  ASSERT_EQ(list->rowCount(), 1);
+  EXPECT_EQ(list->index(0, 0).data().toString(), "Only <ONLY.BMS>");
+}
+
+TEST_F(ViewFollowsModel, TextOutsideAsciiCrossesTheEdgeInBothDirections) {
+  w->lblCurMap.caption = "Map playing: Caf\xE9 \x80";
+  EXPECT_EQ(widget<QLabel>("lblCurMap")->text(), QString::fromUtf8("Map playing: Café €"));
+  auto* box = widget<QLineEdit>("txtFb");
+  box->setText(QString());
+  QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString::fromUtf8("é€"), Qt::NoModifier);
+  EXPECT_EQ(w->txtFb.text.get(), "\xE9\x80");
+}
+
+TEST_F(ViewFollowsModel, TheWindowMovesIntoTheHostContainerAndFollowsShowAndHide) {
+  QWidget container;
+  container.resize(900, 700);
+  container.show();
+  w->move(2, 30, 760, 520);
+  w->setParentWindow(static_cast<int64_t>(container.winId()));
+  w->show();
+  EXPECT_EQ(view->parentWidget(), &container);
+  EXPECT_FALSE(view->isWindow());
+  EXPECT_EQ(view->geometry(), QRect(2, 30, 760, 520));
+  EXPECT_TRUE(view->isVisible());
+
+  w->hide();
+  EXPECT_FALSE(view->isVisible());
+  view->setParent(nullptr);  // the container goes first here; the view belongs to the test
+}
+
+}  // namespace
+}  // namespace rotaryn

@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTest>
+
+#include "tests/qt/qt_test_application.h"
+#include "tests/support/ui_window_fixture.h"
+#include "ui/qt/frm_rotaryn_maps_view.h"
+#include "ui/qt/grid_binding.h"
+#include "ui/qt/popup_menu_binding.h"
+
+namespace rotaryn {
+namespace {
+
+// The view hands each input to the model; the model's own tests prove what the handlers do.
+class WindowInput : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::qtApplication();
+    host.addProfile(WindowFixture::kProfile);
+    w = &host.load();
+    view = std::make_unique<FrmRotarynMapsView>(*w);
+    w->move(0, 0, 760, 540);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+  }
+  // Counts the runs of a button's action instead of doing it.
+  int& count(Button& button) {
+    int& runs = runs_[button.name()];
+    button.action = [&runs] { ++runs; };
+    return runs;
+  }
+  GridView* grid(const FlexGrid& grid) const { return view->gridOf(grid.name())->view(); }
+  QPoint rowCentre(const FlexGrid& g, int row) const {
+    return grid(g)->visualRect(grid(g)->model()->index(row, 0)).center();
+  }
+  // As a user does it: the first click selects, the second one is the double click.
+  void doubleClick(const FlexGrid& g, int row) {
+    QWidget* viewport = grid(g)->viewport();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, rowCentre(g, row));
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, rowCentre(g, row));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, rowCentre(g, row));
+  }
+  // A drag from the list that enters the current maps, passes over them and is dropped at a
+  // point; Qt delivers the drop only to a widget that accepted the drag's entry.
+  void dropOnCurrent(QPoint at) {
+    QWidget* viewport = grid(w->mfgCurrent)->viewport();
+    QMimeData data;
+    data.setData(GridView::kDragMimeType, QByteArray());
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &drop);
+    ASSERT_TRUE(drop.isAccepted());
+  }
+
+  WindowFixture host;
+  frmRotarynMaps* w = nullptr;
+  std::unique_ptr<FrmRotarynMapsView> view;
+  std::map<std::string, int> runs_;
+};
+
+TEST_F(WindowInput, AButtonActsOnTheReleaseOfAnyMouseButtonAndADisabledOneNever) {
+  int& updates = count(w->cmdUpdate);
+  auto* update = qobject_cast<QPushButton*>(view->widgetOf("cmdUpdate"));
+  QTest::mousePress(update, Qt::LeftButton);
+  EXPECT_EQ(updates, 0);
+  QTest::mouseRelease(update, Qt::LeftButton);
+  EXPECT_EQ(updates, 1);
+  QTest::mouseClick(update, Qt::RightButton);
+  EXPECT_EQ(updates, 2);
+
+  int& edits = count(w->cmdEditTask);
+  QTest::mouseClick(view->widgetOf("cmdEditTask"), Qt::LeftButton);
+  EXPECT_EQ(edits, 0);
+}
+
+TEST_F(WindowInput, PlusAndEqualsMoveUpAndMinusMovesDownInTheCurrentMaps) {
+  int& ups = count(w->cmdUp);
+  int& downs = count(w->cmdDown);
+  GridView* current = grid(w->mfgCurrent);
+  QTest::keyClicks(current, "+=-x");
+  EXPECT_EQ(ups, 2);
+  EXPECT_EQ(downs, 1);
+
+  // Arrow keys stay the grid's own: they move the selection, and the model follows.
+  w->mfgCurrent.setRow(0);
+  QTest::keyClick(current, Qt::Key_Down);
+  EXPECT_EQ(w->mfgCurrent.Row(), 1);
+  EXPECT_EQ(ups + downs, 3);
+}
+
+TEST_F(WindowInput, DoubleClicksAddFromTheListAndRemoveFromTheCurrentMaps) {
+  int& adds = count(w->cmdAdd);
+  int& removes = count(w->cmdRemove);
+  doubleClick(w->mfgList, 1);
+  EXPECT_EQ(adds, 1);
+  EXPECT_EQ(w->mfgList.Row(), 1);
+  doubleClick(w->mfgCurrent, 2);
+  EXPECT_EQ(removes, 1);
+  EXPECT_EQ(w->mfgCurrent.Row(), 2);
+}
+
+TEST_F(WindowInput, ShiftClickSelectsABlockThatTheModelSees) {
+  GridView* list = grid(w->mfgList);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(w->mfgList, 1));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(w->mfgList, 3));
+  EXPECT_EQ(w->mfgList.Row(), 3);
+  w->mfgList.setRow(1);
+  w->mfgList.setRowSel(3);
+  EXPECT_EQ(list->selectionModel()->selectedRows().size(), 3);
+}
+
+TEST_F(WindowInput, ADropLandsTheSelectedMapAtTheRowUnderThePointerOrAtTheEnd) {
+  int before = w->mfgCurrent.Rows();
+  std::string dragged = w->mfgList.TextMatrix(2, 0);
+  w->mfgList.setRow(2);
+  dropOnCurrent(rowCentre(w->mfgCurrent, 1));
+  ASSERT_EQ(w->mfgCurrent.Rows(), before + 1);
+  EXPECT_EQ(w->mfgCurrent.TextMatrix(1, 0), dragged);
+  EXPECT_EQ(grid(w->mfgCurrent)->model()->index(1, 0).data().toString().toStdString(), dragged);
+
+  // Below the last row there is no row to land on: the map goes to the end.
+  dropOnCurrent(QPoint(10, grid(w->mfgCurrent)->viewport()->height() - 2));
+  ASSERT_EQ(w->mfgCurrent.Rows(), before + 2);
+  EXPECT_EQ(w->mfgCurrent.TextMatrix(before + 1, 0), dragged);
+  EXPECT_EQ(host.gridRows(w->mfgCurrent), host.currentListRows());
+}
+
+TEST_F(WindowInput, RightPressOnTheListPicksTheRowAndOpensTheMenu) {
+  QTest::mousePress(grid(w->mfgList)->viewport(), Qt::RightButton, {}, rowCentre(w->mfgList, 2));
+  EXPECT_EQ(w->mfgList.Row(), 2);
+  EXPECT_EQ(w->mnuMain.popups, 1);
+  QMenu* menu = view->popupMenu()->menu();
+  EXPECT_TRUE(menu->isVisible());
+  ASSERT_EQ(menu->actions().size(), 2);
+  EXPECT_EQ(menu->actions()[0]->text(), "Add New Map to Game Folder");
+  menu->hide();
+
+  bool added = false;
+  w->mnuAdd.action = [&added] { added = true; };
+  menu->actions()[0]->trigger();
+  EXPECT_TRUE(added);
+}
+
+TEST_F(WindowInput, PointerOverTheCurrentMapsNamesTheRowsGameType) {
+  QTest::mouseMove(grid(w->mfgCurrent)->viewport(), rowCentre(w->mfgCurrent, 1));
+  int32_t type = w->mfgCurrent.RowData(1);
+  EXPECT_EQ(w->mfgCurrent.toolTipText.get(), w->GameTypeNames[static_cast<size_t>(type)]);
+  EXPECT_EQ(grid(w->mfgCurrent)->viewport()->toolTip().toStdString(),
+            w->GameTypeNames[static_cast<size_t>(type)]);
+}
+
+}  // namespace
+}  // namespace rotaryn
