@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSlider>
+#include <QTabWidget>
 #include <QTest>
 
 #include "tests/qt/qt_test_application.h"
@@ -154,6 +160,35 @@ TEST_F(WindowInput, PointerOverTheCurrentMapsNamesTheRowsGameType) {
   EXPECT_EQ(w->mfgCurrent.toolTipText.get(), w->GameTypeNames[static_cast<size_t>(type)]);
   EXPECT_EQ(grid(w->mfgCurrent)->viewport()->toolTip().toStdString(),
             w->GameTypeNames[static_cast<size_t>(type)]);
+}
+
+TEST_F(WindowInput, EditsInBoxesPickersAndTabsReachTheModel) {
+  auto* tkoth = qobject_cast<QLineEdit*>(view->widgetOf("txtTkoth"));
+  tkoth->clear();
+  QTest::keyClicks(tkoth, "25");
+  EXPECT_EQ(w->txtTkoth.text.get(), "25");
+
+  auto* frequency = qobject_cast<QComboBox*>(view->widgetOf("cboAddFrequency"));
+  frequency->activated(2);  // what choosing the third entry from the list emits
+  EXPECT_EQ(w->cboAddFrequency.text.get(), "Every Week");
+
+  qobject_cast<QSlider*>(view->widgetOf("sldTimer"))->triggerAction(QSlider::SliderSingleStepSub);
+  EXPECT_EQ(w->sldTimer.value, 8);
+
+  w->chkAutoLoad.value = 0;
+  QTest::mouseClick(view->widgetOf("chkAutoLoad"), Qt::LeftButton);
+  EXPECT_EQ(w->chkAutoLoad.value, 1);
+
+  qobject_cast<QTabWidget*>(view->widgetOf("ssmTab"))->setCurrentIndex(2);
+  EXPECT_EQ(w->ssmTab.tab, 2);
+
+  // The time picker changes the time only; the date it does not show stays the model's.
+  w->dtEditTime.value = DateTime{2026, 12, 5, 16, 20, 9};
+  qobject_cast<QDateTimeEdit*>(view->widgetOf("dtEditTime"))->setTime(QTime(8, 30, 0));
+  EXPECT_EQ(w->dtEditTime.value.get(), (DateTime{2026, 12, 5, 8, 30, 0}));
+  w->dtEditDate.value = DateTime{2026, 12, 5, 16, 20, 9};
+  qobject_cast<QDateTimeEdit*>(view->widgetOf("dtEditDate"))->setDate(QDate(2027, 1, 31));
+  EXPECT_EQ(w->dtEditDate.value.get(), (DateTime{2027, 1, 31, 16, 20, 9}));
 }
 
 }  // namespace
