@@ -22,7 +22,7 @@ test-asan: deps
 	@cmake -S . -B $(BUILD_ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DROTARYN_SANITIZE=ON \
 	  -DROTARYN_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD_ASAN) -j $(JOBS)
-	@cd $(BUILD_ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	@cd $(BUILD_ASAN) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
 test: test-plain test-asan
