@@ -11,6 +11,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <system_error>
 #include <utility>
 
@@ -205,6 +206,8 @@ struct WindowsFileSystem::Resolved {
   std::string name;    // last component, on-disk case when it exists
   bool parentFound = false;
   bool found = false;
+  // Filled when the exact-case path was found by its own lstat; saves the caller an fstat.
+  std::optional<struct stat> status;
 };
 
 WindowsFileSystem::WindowsFileSystem() : WindowsFileSystem(DriveMap{{'C', "/"}}) {}
@@ -249,6 +252,22 @@ WindowsFileSystem::Resolved WindowsFileSystem::resolve(const std::string& window
   }
   Resolved resolved;
   resolved.windows = windowsPath;
+  // Fast path: a path whose every component exists in the given case needs one lstat, not one
+  // per component (exact case wins anyway).
+  if (!parsed.parts.empty()) {
+    std::string exact = current;
+    for (const std::string& part : parsed.parts) exact = joinPosix(exact, part);
+    struct stat st;
+    if (::lstat(exact.c_str(), &st) == 0) {
+      resolved.posix = exact;
+      resolved.found = resolved.parentFound = true;
+      resolved.name = parsed.parts.back();
+      resolved.parent = exact.substr(0, exact.size() - resolved.name.size());
+      if (resolved.parent.size() > 1 && resolved.parent.back() == '/') resolved.parent.pop_back();
+      if (!S_ISLNK(st.st_mode)) resolved.status = st;
+      return resolved;
+    }
+  }
   bool existing = isDirectory(current);
   if (parsed.parts.empty()) {
     resolved.parent = resolved.posix = current;
@@ -447,10 +466,17 @@ std::string WindowsFileSystem::ReadAt(const std::string& path, int64_t offset, i
   Resolved target = resolve(path);
   if (!target.parentFound) fail(vberr::kPathNotFound, path);
   if (!target.found) fail(vberr::kFileNotFound, path);
+  if (target.status && S_ISDIR(target.status->st_mode)) {
+    fail(vberr::kPermissionDenied, path, "is a folder");
+  }
   FileDescriptor file(::open(target.posix.c_str(), O_RDONLY | O_CLOEXEC));
   if (file.get() < 0) failErrno(errno, path);
   struct stat st;
-  if (::fstat(file.get(), &st) != 0) failErrno(errno, path);
+  if (target.status) {
+    st = *target.status;
+  } else if (::fstat(file.get(), &st) != 0) {
+    failErrno(errno, path);
+  }
   if (S_ISDIR(st.st_mode)) fail(vberr::kPermissionDenied, path, "is a folder");
   std::string bytes;
   if (offset >= st.st_size && S_ISREG(st.st_mode)) return bytes;
