@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,8 @@ class WindowsFileSystem final : public FileSystem {
  private:
   struct Resolved;
   Resolved resolve(const std::string& windowsPath) const;
+  // The POSIX path with every component in the given case; nullopt for an unmapped drive.
+  std::optional<std::string> exactPosix(const std::string& windowsPath) const;
   // Temporary file beside the target, fsync, rename over. mode < 0 keeps the target's mode
   // (or the process default for a new file).
   void writeReplacing(const Resolved& target, const std::string& bytes, int mode);
