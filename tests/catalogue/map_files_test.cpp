@@ -83,7 +83,7 @@ TEST_F(MapFiles, EmptyNameFieldIsFilledFromTheFileName) {
             std::string("Short_One") + std::string(23, '\0'));
 }
 
-TEST_F(MapFiles, UnreadableFileIsReportedOnceAndTheScanGoesOn) {
+TEST_F(MapFiles, UnreadableFileIsSkippedButMissingFolderEndsTheScan) {
   put("a.bms", mapFileBytes("Alpha", 0, 2));
   put("broken.bms", mapFileBytes("Broken", 0, 2));
   put("c.bms", mapFileBytes("Charlie", 0, 2));
@@ -94,12 +94,7 @@ TEST_F(MapFiles, UnreadableFileIsReportedOnceAndTheScanGoesOn) {
   EXPECT_EQ(host.module.catalogue.CustomMapNames.count(), 2);
   EXPECT_EQ(host.failuresOf("IsValidMap"), 1);
   EXPECT_EQ(host.dialogs.boxes().size(), 1u);
-}
 
-TEST_F(MapFiles, MissingFolderEndsTheScanWithAnEmptyTable) {
-  put("a.bms", mapFileBytes("Alpha", 0, 2));
-  scan();
-  ASSERT_EQ(host.module.catalogue.CustomMapNames.count(), 1);
   GetCustomMaps(host.module, host.root() + "\\nowhere\\");
   EXPECT_TRUE(host.module.catalogue.CustomMapNames.empty());
   EXPECT_EQ(host.failuresOf("GetCustomMaps"), 1);
