@@ -1,0 +1,168 @@
+#include "host/headless.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <iostream>
+#include <memory>
+
+#include "components/gravik/process_memory.h"
+#include "host/host_app.h"
+#include "host/host_root.h"
+#include "host/qt_timers.h"
+#include "host/server_processes.h"
+#include "host/server_watch.h"
+#include "platform/adapters/console_dialogs.h"
+#include "platform/adapters/system_clock.h"
+#include "platform/adapters/windows_file_system.h"
+
+namespace rotaryn::host {
+namespace {
+
+// The write end of the pipe the signal handler wakes the event loop through.
+int signalPipeWrite = -1;
+
+void onStopSignal(int signal) {
+  char byte = static_cast<char>(signal);
+  // Nothing else is safe in a handler; a full pipe means a wake-up is pending anyway.
+  [[maybe_unused]] ssize_t written = ::write(signalPipeWrite, &byte, 1);
+}
+
+// SIGTERM and SIGINT end the event loop through a pipe read on the loop's thread.
+class StopSignals {
+ public:
+  explicit StopSignals(std::function<void(int)> stop) : stop_(std::move(stop)) {
+    if (::pipe2(fds_, O_CLOEXEC | O_NONBLOCK) != 0) {
+      throw std::runtime_error(std::string("cannot make a pipe: ") + strerror(errno));
+    }
+    signalPipeWrite = fds_[1];
+    notifier_ = std::make_unique<QSocketNotifier>(fds_[0], QSocketNotifier::Read);
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
+      char byte = 0;
+      if (::read(fds_[0], &byte, 1) == 1) stop_(byte);
+    });
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+  }
+  ~StopSignals() {
+    ::signal(SIGTERM, SIG_DFL);
+    ::signal(SIGINT, SIG_DFL);
+    notifier_.reset();
+    signalPipeWrite = -1;
+    ::close(fds_[0]);
+    ::close(fds_[1]);
+  }
+  StopSignals(const StopSignals&) = delete;
+  StopSignals& operator=(const StopSignals&) = delete;
+
+ private:
+  int fds_[2] = {-1, -1};
+  std::function<void(int)> stop_;
+  std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+void say(const std::string& text) {
+  std::cout << "rotaryn-host: " << utf8FromWindows1252(text) << std::endl;
+}
+
+std::string labelOf(const ProfileConfig& profile) {
+  return "profile " + std::to_string(profile.index) + " (" + profile.profileFolder + ")";
+}
+
+}  // namespace
+
+int runHeadless(const HeadlessOptions& options) {
+  HostConfig config;
+  try {
+    config = readHostConfig(options.rootPosix + "/" + kHostIniName, options.rootPosix);
+    layOutRoot(options.rootPosix, config.profiles);
+  } catch (const HostConfigError& error) {
+    std::cerr << "rotaryn-host: " << error.what() << "\nrotaryn-host: nothing was started\n";
+    return kHeadlessBadConfig;
+  } catch (const std::exception& error) {
+    std::cerr << "rotaryn-host: " << error.what() << "\n";
+    return kHeadlessCannotStart;
+  }
+
+  WindowsFileSystem files;
+  SystemClock clock;
+  QtTimers timers([](const std::string& failure) { say("a timer tick failed: " + failure); });
+  QtEventPump pump;
+  ConsoleDialogs dialogs(std::cout);
+  auto memory = std::make_shared<gravik::ProcessMemory>();
+  for (const ProfileConfig& profile : config.profiles) {
+    memory->setDelivery(profile.index, profile.delivery);
+  }
+  HostApp host(
+      HostApp::Environment{options.rootPosix, files, clock, timers, pump, dialogs, memory, say},
+      config);
+  try {
+    host.loadPluginFromRoot();
+  } catch (const std::exception& error) {
+    std::cerr << "rotaryn-host: " << error.what() << "\n";
+    return kHeadlessCannotStart;
+  }
+  say("plug-in " + host.plugin().GetData().Name + " " + host.plugin().dllVersion("") +
+      " loaded from " + pluginPathIn(options.rootPosix));
+
+  std::unique_ptr<ServerWatch> watch;
+  if (options.watchMs > 0) watch = std::make_unique<ServerWatch>(*memory, options.watchMs, say);
+
+  auto profileOf = [&host](int32_t index) -> const ProfileConfig& {
+    return host.profile(index).config;
+  };
+  ServerProcesses servers(
+      findSimulator(config.simulator, options.rootPosix), options.rootPosix,
+      ServerProcesses::Events{
+          [&](int32_t index, int32_t pid) {
+            const ProfileConfig& profile = profileOf(index);
+            host.serverStarted(index, pid);
+            host.loadProfile(index, 0);
+            say(labelOf(profile) + ": loaded; its server runs as pid " + std::to_string(pid));
+            if (watch) {
+              watch->watch(index, labelOf(profile), pid,
+                           profile.server.build == sim::ServerBuild::kAffiliate ||
+                               profile.serverType.ends_with("_AFF"));
+            }
+          },
+          [&](int32_t index, int32_t pid, const std::string& how) {
+            if (watch) watch->forget(index);
+            host.serverEnded(pid, how);
+          },
+          [&](int32_t index, const std::string& problem) {
+            say(labelOf(profileOf(index)) + ": not loaded: " + problem);
+          }});
+
+  StopSignals stopSignals([&](int signal) {
+    say(std::string("received ") + (signal == SIGINT ? "SIGINT" : "SIGTERM") + "; stopping");
+    QCoreApplication::quit();
+  });
+  if (config.profiles.empty()) say("host.ini lists no profile; waiting for a stop signal");
+  for (const ProfileConfig& profile : config.profiles) servers.start(profile);
+  if (options.durationSeconds) {
+    QTimer::singleShot(static_cast<int>(*options.durationSeconds * 1000), [] {
+      say("the time given has passed; stopping");
+      QCoreApplication::quit();
+    });
+  }
+
+  QCoreApplication::exec();
+
+  watch.reset();
+  host.unload();
+  say("plug-in unloaded (UnLoadInterface)");
+  servers.stopAll(3000);
+  say("servers stopped");
+  return kHeadlessDone;
+}
+
+}  // namespace rotaryn::host

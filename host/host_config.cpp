@@ -1,0 +1,357 @@
+#include "host/host_config.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+namespace rotaryn::host {
+namespace {
+
+std::string lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::string_view trim(std::string_view text) {
+  size_t first = text.find_first_not_of(" \t\r");
+  if (first == std::string_view::npos) return {};
+  size_t last = text.find_last_not_of(" \t\r");
+  return text.substr(first, last - first + 1);
+}
+
+[[noreturn]] void invalid(const std::string& reason) {
+  throw std::invalid_argument(reason);
+}
+
+int64_t wholeNumber(std::string_view key, std::string_view value, int64_t min, int64_t max) {
+  int64_t number = 0;
+  auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+  if (error != std::errc{} || end != value.data() + value.size() || number < min || number > max) {
+    invalid(std::string(key) + " needs a whole number from " + std::to_string(min) + " to " +
+            std::to_string(max) + ", not \"" + std::string(value) + "\"");
+  }
+  return number;
+}
+
+double positiveSeconds(std::string_view key, std::string_view value) {
+  std::istringstream in{std::string(value)};
+  double seconds = -1;
+  char rest = 0;
+  if (!(in >> seconds) || in >> rest || seconds < 0) {
+    invalid(std::string(key) + " needs a number of seconds, not \"" + std::string(value) + "\"");
+  }
+  return seconds;
+}
+
+bool yesNo(std::string_view key, std::string_view value) {
+  std::string v = lower(value);
+  if (v == "yes" || v == "true" || v == "1") return true;
+  if (v == "no" || v == "false" || v == "0") return false;
+  invalid(std::string(key) + " is yes or no, not \"" + std::string(value) + "\"");
+}
+
+std::string absoluteFolder(std::string_view value, const std::string& rootPosix) {
+  std::filesystem::path path{std::string(value)};
+  if (path.is_relative()) path = std::filesystem::path(rootPosix) / path;
+  std::string text = path.lexically_normal().string();
+  if (text.empty() || text.back() != '/') text += '/';
+  return text;
+}
+
+// dfbhd-sim's options: name -> whether it takes a value.
+const std::map<std::string, bool, std::less<>>& simulatorOptions() {
+  static const std::map<std::string, bool, std::less<>> options{
+      {"--build", true},           {"--pack", true},        {"--rotation", true},
+      {"--position", true},        {"--game-length", true}, {"--display-length", true},
+      {"--loading-seconds", true}, {"--speed", true},       {"--state", true},
+      {"--max-kills", true},       {"--koth-limit", true},  {"--tick-ms", true},
+      {"--verbose", false},
+  };
+  return options;
+}
+
+ServerSource simulatedServer(std::vector<std::string> options) {
+  ServerSource source;
+  source.kind = ServerSource::Kind::kSimulated;
+  for (size_t i = 0; i < options.size(); ++i) {
+    auto known = simulatorOptions().find(options[i]);
+    if (known == simulatorOptions().end()) {
+      invalid("the simulator has no option \"" + options[i] + "\" (dfbhd-sim --help lists them)");
+    }
+    if (!known->second) continue;
+    if (i + 1 >= options.size()) invalid("the simulator option " + options[i] + " needs a value");
+    if (options[i] == "--build") {
+      auto build = sim::parseBuild(options[i + 1]);
+      if (!build) invalid("--build is standard or affiliate, not \"" + options[i + 1] + "\"");
+      source.build = *build;
+    }
+    ++i;
+  }
+  source.arguments = std::move(options);
+  return source;
+}
+
+ServerSource serverOf(std::string_view value) {
+  std::vector<std::string> words = splitArguments(value);
+  if (words.empty()) invalid("Server needs a kind: simulated, pid or command");
+  std::string kind = lower(words.front());
+  words.erase(words.begin());
+  if (kind == "simulated") return simulatedServer(std::move(words));
+  if (kind == "pid") {
+    if (words.size() != 1) invalid("Server = pid needs one process id");
+    ServerSource source;
+    source.kind = ServerSource::Kind::kPid;
+    source.pid = static_cast<int32_t>(wholeNumber("Server = pid", words[0], 1, INT32_MAX));
+    return source;
+  }
+  if (kind == "command") {
+    if (words.empty()) invalid("Server = command needs the program to start");
+    ServerSource source;
+    source.kind = ServerSource::Kind::kCommand;
+    source.arguments = std::move(words);
+    return source;
+  }
+  invalid("Server is simulated, pid or command, not \"" + std::string(value) + "\"");
+}
+
+void checkProfileFolder(std::string_view folder) {
+  if (folder.empty()) invalid("ProfileFolder is empty");
+  if (folder == "." || folder == ".." ||
+      folder.find_first_of("\\/:*?\"<>|") != std::string_view::npos) {
+    invalid("ProfileFolder is one folder name, without \\ / : * ? \" < > |");
+  }
+}
+
+void checkText(std::string_view key, std::string_view value) {
+  if (value.size() > 255) invalid(std::string(key) + " is longer than 255 characters");
+}
+
+struct Section {
+  enum class Kind { kHost, kProfile } kind;
+  int line;
+  std::set<std::string> keys;
+  HostConfig* host = nullptr;
+  ProfileConfig* profile = nullptr;
+};
+
+void applyHostSetting(HostConfig& host, std::string_view key, std::string_view value) {
+  std::string k = lower(key);
+  if (k == "areawidth") {
+    host.areaWidthTwips = static_cast<int32_t>(wholeNumber(key, value, 1500, 150000));
+  } else if (k == "areaheight") {
+    host.areaHeightTwips = static_cast<int32_t>(wholeNumber(key, value, 1500, 150000));
+  } else if (k == "simulator") {
+    host.simulator = std::string(value);
+  } else {
+    invalid("[Host] has no key \"" + std::string(key) +
+            "\" (AreaWidth, AreaHeight and Simulator are known)");
+  }
+}
+
+[[noreturn]] void failAt(const std::string& file, int line, const std::string& reason) {
+  throw HostConfigError(file, line, reason);
+}
+
+}  // namespace
+
+HostConfigError::HostConfigError(std::string file, int line, std::string reason)
+    : std::runtime_error(file + (line > 0 ? ":" + std::to_string(line) : "") + ": " + reason),
+      file_(std::move(file)),
+      line_(line),
+      reason_(std::move(reason)) {}
+
+std::vector<std::string> splitArguments(std::string_view text) {
+  std::vector<std::string> words;
+  std::string word;
+  bool inWord = false;
+  bool quoted = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == '\\' && i + 1 < text.size()) {
+      word += text[++i];
+      inWord = true;
+    } else if (c == '"') {
+      quoted = !quoted;
+      inWord = true;
+    } else if (!quoted && (c == ' ' || c == '\t')) {
+      if (inWord) words.push_back(std::move(word));
+      word.clear();
+      inWord = false;
+    } else {
+      word += c;
+      inWord = true;
+    }
+  }
+  if (quoted) invalid("a double quote is not closed");
+  if (inWord) words.push_back(std::move(word));
+  return words;
+}
+
+void applyProfileSetting(ProfileConfig& profile, std::string_view key, std::string_view value,
+                         const std::string& rootPosix) {
+  std::string k = lower(key);
+  if (k == "servertype") {
+    if (value.empty()) invalid("ServerType is empty");
+    checkText(key, value);
+    profile.serverType = std::string(value);
+  } else if (k == "server") {
+    profile.server = serverOf(value);
+  } else if (k == "gamefolder") {
+    if (value.empty()) invalid("GameFolder is empty");
+    profile.gameFolderPosix = absoluteFolder(value, rootPosix);
+  } else if (k == "profilefolder") {
+    checkProfileFolder(value);
+    profile.profileFolder = std::string(value);
+  } else if (k == "messagetarget") {
+    if (lower(value) == "server") {
+      profile.messageTarget.reset();
+    } else {
+      profile.messageTarget = static_cast<int32_t>(wholeNumber(key, value, INT32_MIN, INT32_MAX));
+    }
+  } else if (k == "hosttext0" || k == "hosttext3" || k == "hosttext4") {
+    checkText(key, value);
+    size_t slot = k == "hosttext0" ? 0 : (k == "hosttext3" ? 1 : 2);
+    profile.hostTexts[slot] = std::string(value);
+  } else if (k == "sharedadminlog") {
+    profile.sharedAdminLog = yesNo(key, value);
+  } else if (k == "delivery") {
+    auto delivery = gravik::parseDelivery(lower(value));
+    if (!delivery) invalid("Delivery is mailbox or none, not \"" + std::string(value) + "\"");
+    profile.delivery = *delivery;
+  } else if (k == "startupseconds") {
+    profile.startupSeconds = positiveSeconds(key, value);
+  } else {
+    invalid("a profile has no key \"" + std::string(key) + "\"");
+  }
+}
+
+void completeProfile(ProfileConfig& profile) {
+  if (profile.server.kind == ServerSource::Kind::kSimulated) {
+    const bool affiliate = profile.server.build == sim::ServerBuild::kAffiliate;
+    if (profile.serverType.empty()) profile.serverType = affiliate ? "DFBHD_AFF" : "DFBHD";
+    const bool typeSaysAffiliate =
+        profile.serverType.size() >= 4 &&
+        profile.serverType.compare(profile.serverType.size() - 4, 4, "_AFF") == 0;
+    if (typeSaysAffiliate != affiliate) {
+      invalid("ServerType \"" + profile.serverType + "\" names the " +
+              (typeSaysAffiliate ? "affiliate" : "standard") +
+              " build but the simulator runs the " +
+              std::string(sim::buildName(profile.server.build)) +
+              " build (a type ending in _AFF is the affiliate build)");
+    }
+  }
+  if (profile.serverType.empty()) {
+    invalid("ServerType is missing (DFBHD, or a text ending in _AFF for the affiliate build)");
+  }
+  if (profile.profileFolder.empty()) invalid("ProfileFolder is missing");
+  if (profile.gameFolderPosix.empty()) invalid("GameFolder is missing");
+}
+
+HostConfig parseHostConfig(std::string_view text, const std::string& fileName,
+                           const std::string& rootPosix) {
+  HostConfig config;
+  std::vector<Section> sections;
+  // Profiles are kept by index while parsing so sections can point at them.
+  std::map<int32_t, ProfileConfig> profiles;
+  int lineNumber = 0;
+  size_t start = 0;
+  auto fail = [&fileName](int line, const std::string& reason) { failAt(fileName, line, reason); };
+  while (start <= text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = trim(text.substr(start, end - start));
+    start = end + 1;
+    ++lineNumber;
+    if (line.empty() || line.front() == ';' || line.front() == '#') continue;
+
+    if (line.front() == '[') {
+      if (line.back() != ']') fail(lineNumber, "a section header ends with ]");
+      std::string name{trim(line.substr(1, line.size() - 2))};
+      std::string folded = lower(name);
+      if (folded == "host") {
+        for (const Section& s : sections) {
+          if (s.kind == Section::Kind::kHost) {
+            fail(lineNumber, "[Host] appears twice (first at line " + std::to_string(s.line) + ")");
+          }
+        }
+        sections.push_back({Section::Kind::kHost, lineNumber, {}, &config, nullptr});
+        continue;
+      }
+      if (folded.rfind("profile", 0) != 0) {
+        fail(lineNumber, "unknown section [" + name + "] ([Host] and [Profile N] are known)");
+      }
+      std::string_view number = trim(std::string_view(name).substr(7));
+      int32_t index = 0;
+      try {
+        index = static_cast<int32_t>(wholeNumber("a profile index", number, 1, 100000));
+      } catch (const std::invalid_argument& error) {
+        fail(lineNumber, std::string("[") + name + "]: " + error.what());
+      }
+      if (auto existing = profiles.find(index); existing != profiles.end()) {
+        fail(lineNumber, "profile " + std::to_string(index) + " appears twice (first at line " +
+                             std::to_string(existing->second.line) + ")");
+      }
+      ProfileConfig& profile = profiles[index];
+      profile.index = index;
+      profile.line = lineNumber;
+      sections.push_back({Section::Kind::kProfile, lineNumber, {}, nullptr, &profile});
+      continue;
+    }
+
+    size_t equals = line.find('=');
+    if (equals == std::string_view::npos) {
+      fail(lineNumber, "expected key = value, a [section] or a ; comment");
+    }
+    std::string_view key = trim(line.substr(0, equals));
+    std::string_view value = trim(line.substr(equals + 1));
+    if (key.empty()) fail(lineNumber, "a key name is missing before =");
+    if (sections.empty())
+      fail(lineNumber, "\"" + std::string(key) + "\" stands before any section");
+    Section& section = sections.back();
+    if (!section.keys.insert(lower(key)).second) {
+      fail(lineNumber, "\"" + std::string(key) + "\" is set twice in this section");
+    }
+    try {
+      if (section.kind == Section::Kind::kHost) {
+        applyHostSetting(*section.host, key, value);
+      } else {
+        applyProfileSetting(*section.profile, key, value, rootPosix);
+      }
+    } catch (const std::invalid_argument& error) {
+      fail(lineNumber, error.what());
+    }
+  }
+
+  std::map<std::string, int32_t> folders;
+  for (auto& [index, profile] : profiles) {
+    try {
+      completeProfile(profile);
+    } catch (const std::invalid_argument& error) {
+      fail(profile.line, "[Profile " + std::to_string(index) + "]: " + error.what());
+    }
+    auto [other, fresh] = folders.emplace(lower(profile.profileFolder), index);
+    if (!fresh) {
+      fail(profile.line, "[Profile " + std::to_string(index) + "]: ProfileFolder \"" +
+                             profile.profileFolder + "\" is already the folder of profile " +
+                             std::to_string(other->second));
+    }
+    config.profiles.push_back(profile);
+  }
+  return config;
+}
+
+HostConfig readHostConfig(const std::string& path, const std::string& rootPosix) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw HostConfigError(path, 0, "cannot be read (missing, or no permission)");
+  std::stringstream text;
+  text << in.rdbuf();
+  return parseHostConfig(text.str(), path, rootPosix);
+}
+
+}  // namespace rotaryn::host

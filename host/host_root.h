@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "host/host_config.h"
+
+namespace rotaryn::host {
+
+inline constexpr const char* kPluginFileName = "libtwkRotaryn.so";
+inline constexpr const char* kHostIniName = "host.ini";
+
+// The folders and files a host root holds before the plug-in starts: Plugins/, profiles/<folder>/
+// settings/ of each profile, settings/config.ini ("ReportErrors" off unless the file exists),
+// imgs/butup.gif and imgs/butdown.gif (ours, unless pictures are there already), adminlogs/, and
+// the game folders of simulated servers. Existing files are kept. Throws std::runtime_error
+// naming the path that cannot be made.
+void layOutRoot(const std::string& rootPosix, const std::vector<ProfileConfig>& profiles);
+
+// Copies the plug-in library into <root>/Plugins/. Throws std::runtime_error with the reason.
+void installPlugin(const std::string& libraryFile, const std::string& rootPosix);
+
+std::string pluginPathIn(const std::string& rootPosix);
+
+}  // namespace rotaryn::host

@@ -1,0 +1,97 @@
+#include "host/qt_timers.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <algorithm>
+#include <exception>
+
+namespace rotaryn::host {
+
+QtTimers::QtTimers(std::function<void(const std::string&)> failure) : failure_(std::move(failure)) {
+  clock_.start();
+  wake_.setSingleShot(true);
+  wake_.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&wake_, &QTimer::timeout, &wake_, [this] { dispatch(); });
+}
+
+QtTimers::~QtTimers() {
+  wake_.stop();
+  table_.destroyAll();
+}
+
+void QtTimers::create(const std::string& name, int index, Tick tick) {
+  table_.create(name, index, std::move(tick));
+}
+
+bool QtTimers::exists(const std::string& name, int index) const {
+  return table_.exists(name, index);
+}
+
+void QtTimers::setInterval(const std::string& name, int index, int intervalMs) {
+  table_.setInterval(name, index, intervalMs, nowMs());
+  rearm();
+}
+
+void QtTimers::start(const std::string& name, int index) {
+  table_.start(name, index, nowMs());
+  rearm();
+}
+
+void QtTimers::stop(const std::string& name, int index) {
+  table_.stop(name, index);
+  rearm();
+}
+
+int QtTimers::interval(const std::string& name, int index) const {
+  return table_.interval(name, index);
+}
+
+bool QtTimers::isRunning(const std::string& name, int index) const {
+  return table_.isRunning(name, index);
+}
+
+void QtTimers::destroy(const std::string& name, int index) {
+  table_.destroy(name, index);
+  rearm();
+}
+
+void QtTimers::destroyAll() {
+  table_.destroyAll();
+  rearm();
+}
+
+void QtTimers::rearm() {
+  TimerTable::TimerPtr next = table_.nextDue();
+  if (!next) {
+    wake_.stop();
+    return;
+  }
+  int64_t waitMs = std::max<int64_t>(next->dueMs - nowMs(), 0);
+  wake_.start(static_cast<int>(std::min<int64_t>(waitMs, INT32_MAX)));
+}
+
+void QtTimers::dispatch() {
+  ++wakeUps_;
+  const int64_t now = nowMs();
+  for (const auto& timer : table_.dueBy(now)) {
+    if (!TimerTable::stillDue(timer, now)) continue;
+    try {
+      TimerTable::fire(timer, now);
+    } catch (const std::exception& error) {
+      if (failure_) failure_(error.what());
+    } catch (...) {
+      if (failure_) failure_("a timer tick failed");
+    }
+  }
+  rearm();
+}
+
+void QtEventPump::doEvents() {
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void QtEventPump::sleep(int milliseconds) {
+  if (milliseconds > 0) QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
+
+}  // namespace rotaryn::host

@@ -1,0 +1,277 @@
+// What a script can look at: dumps written to the transcript and expectations checked against
+// the same values.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "host/script_json.h"
+#include "host/script_session.h"
+#include "plugin/module.h"
+#include "sim/model/server_model.h"
+
+namespace rotaryn::host {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The keys that choose what to look at; exactly one per line.
+constexpr const char* kSelectors[] = {"control", "window",      "currentList", "server",
+                                      "file",    "folder",      "profile",     "timer",
+                                      "boxes",   "fileDialogs", "result",      "time"};
+
+QJsonObject rotationEntryJson(const sim::RotationEntry& entry) {
+  return QJsonObject{{"type", entry.gameType},
+                     {"custom", entry.custom},
+                     {"file", fromWindows1252(entry.missionFile)},
+                     {"name", fromWindows1252(entry.displayName)}};
+}
+
+}  // namespace
+
+QJsonValue ScriptSession::dumpWindow() {
+  Module& module = plugin().module();
+  if (!module.window) return QJsonObject{{"exists", false}};
+  frmRotarynMaps& w = *module.window;
+  auto place = w.placementPx();
+  return QJsonObject{{"exists", true},
+                     {"visible", w.isVisible()},
+                     {"parent", static_cast<double>(w.parentWindow())},
+                     {"placement", QJsonArray{place[0], place[1], place[2], place[3]}},
+                     {"dragging", w.dragging()},
+                     {"maxMaps", w.MaxMapsLimit},
+                     {"currentProfile", module.CurrentProfile}};
+}
+
+QJsonValue ScriptSession::dumpCurrentList() {
+  const CurrentListTables& list = plugin().module().currentList;
+  QJsonArray entries;
+  for (long i = 1; i <= list.CurrentMapNames.count(); ++i) {
+    auto at = [i](const Collection<std::string>& c) {
+      return i <= c.count() ? fromWindows1252(c.item(i)) : QString();
+    };
+    entries.append(QJsonObject{{"name", at(list.CurrentMapNames)},
+                               {"file", at(list.CurrentMapFiles)},
+                               {"type", at(list.CurrentMapTypes)},
+                               {"custom", at(list.CurrentMapCustom)}});
+  }
+  return entries;
+}
+
+QJsonValue ScriptSession::dumpServer(const ScriptLine& line) {
+  const auto pid = static_cast<int32_t>(line.integer("server", 1, INT32_MAX));
+  syncServers();
+  if (!memory_->hasServer(pid)) return QJsonObject{{"pid", pid}, {"running", false}};
+  sim::ServerModel& s = memory_->server(pid);
+  QJsonArray rotation;
+  for (const sim::RotationEntry& entry : s.rotation()) rotation.append(rotationEntryJson(entry));
+  QJsonObject out{{"pid", pid},
+                  {"running", true},
+                  {"build", QString::fromLatin1(sim::buildName(s.layout().build()).data())},
+                  {"state", s.state()},
+                  {"curMap", fromWindows1252(s.textAt("CurMap"))},
+                  {"gameType", s.longAt("GameType")},
+                  {"position", s.currentPosition()},
+                  {"count", s.rotationCount()},
+                  {"pack", fromWindows1252(s.resourcePack())},
+                  {"restartTmr", s.longAt("RestartTmr")},
+                  {"rotation", rotation}};
+  if (line.has("fields")) {
+    QJsonObject wanted = line.objectAt("fields");
+    QJsonObject fields;
+    for (auto it = wanted.begin(); it != wanted.end(); ++it) {
+      std::string key = it.key().toStdString();
+      QString kind = it.value().toString();
+      if (kind == "long") {
+        fields[it.key()] = s.longAt(key);
+      } else if (kind == "text") {
+        fields[it.key()] = fromWindows1252(s.textAt(key));
+      } else if (kind == "byte") {
+        fields[it.key()] = s.byteAt(key);
+      } else {
+        throw ScriptError("a field is read as long, text or byte");
+      }
+    }
+    out["fields"] = fields;
+  }
+  return out;
+}
+
+QJsonValue ScriptSession::dumpFile(const ScriptLine& line) {
+  // Found as the plug-in finds files: without regard to case.
+  std::string path = files_.posixPathOf(windowsPath(line.text("file")));
+  if (!fs::is_regular_file(path)) return QJsonObject{{"exists", false}};
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes(std::istreambuf_iterator<char>(in), {});
+  QJsonObject out{{"exists", true}, {"size", static_cast<double>(bytes.size())}};
+  QString as = line.optText("as").value_or("text");
+  if (as == "text") {
+    out["text"] = fromWindows1252(bytes);
+  } else if (as == "lines") {
+    QJsonArray lines;
+    size_t start = 0;
+    while (start < bytes.size()) {
+      size_t end = bytes.find('\n', start);
+      if (end == std::string::npos) end = bytes.size();
+      std::string lineText = bytes.substr(start, end - start);
+      if (!lineText.empty() && lineText.back() == '\r') lineText.pop_back();
+      lines.append(fromWindows1252(lineText));
+      start = end + 1;
+    }
+    out["lines"] = lines;
+  } else if (as == "base64") {
+    out["base64"] = QString::fromLatin1(
+        QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())).toBase64());
+  } else {
+    throw ScriptError("\"as\" is text, lines or base64");
+  }
+  return out;
+}
+
+QJsonValue ScriptSession::dumpProfile(const ScriptLine& line) {
+  const auto index = static_cast<int32_t>(line.integer("profile", 0, 100000));
+  Module& module = plugin().module();
+  QJsonObject out{{"index", index}, {"current", module.CurrentProfile == index}};
+  if (static_cast<size_t>(index) < module.Profiles.size()) {
+    const ProfileRecord& r = module.Profiles[static_cast<size_t>(index)];
+    out["registered"] = true;
+    out["GameFolder"] = fromWindows1252(r.GameFolder);
+    out["ServerType"] = fromWindows1252(r.ServerType);
+    out["ServerProcess"] = r.ServerProcess;
+    out["HostText0"] = fromWindows1252(r.HostText0);
+    out["HostText3"] = fromWindows1252(r.HostText3);
+    out["HostText4"] = fromWindows1252(r.HostText4);
+    out["MessageTarget"] = r.MessageTarget;
+    out["ProfileFolder"] = fromWindows1252(r.ProfileFolder);
+    out["IsAffiliate"] = r.IsAffiliate;
+  } else {
+    out["registered"] = false;
+  }
+  out["addresses"] =
+      static_cast<size_t>(index) < module.AddressTables.size()
+          ? static_cast<int>(module.AddressTables[static_cast<size_t>(index)].count())
+          : 0;
+  if (static_cast<size_t>(index) < module.AutoloadDone.size()) {
+    out["autoloadDone"] = module.AutoloadDone[static_cast<size_t>(index)];
+  }
+  if (auto found = host_.profiles().find(index); found != host_.profiles().end()) {
+    out["loaded"] = found->second.loaded;
+    out["serverPid"] = found->second.serverPid ? QJsonValue(*found->second.serverPid)
+                                               : QJsonValue(QJsonValue::Null);
+    out["serverRunning"] = found->second.serverRunning;
+  }
+  return out;
+}
+
+QJsonValue ScriptSession::select(const ScriptLine& line) {
+  int chosen = 0;
+  for (const char* key : kSelectors) chosen += line.has(key) ? 1 : 0;
+  if (chosen != 1) {
+    throw ScriptError(
+        "say what to look at with one of control, window, currentList, server, "
+        "file, folder, profile, timer, boxes, fileDialogs, result, time");
+  }
+  if (line.has("control")) return describeControl(control(line));
+  if (line.has("window")) return dumpWindow();
+  if (line.has("currentList")) return dumpCurrentList();
+  if (line.has("server")) return dumpServer(line);
+  if (line.has("file")) return dumpFile(line);
+  if (line.has("folder")) {
+    std::string path = files_.posixPathOf(windowsPath(line.text("folder")));
+    if (!fs::is_directory(path)) return QJsonObject{{"exists", false}};
+    QStringList names;
+    for (const auto& entry : fs::directory_iterator(path)) {
+      names.append(QString::fromStdString(entry.path().filename().string() +
+                                          (entry.is_directory() ? "/" : "")));
+    }
+    names.sort();
+    return QJsonObject{{"exists", true}, {"entries", QJsonArray::fromStringList(names)}};
+  }
+  if (line.has("profile")) return dumpProfile(line);
+  if (line.has("timer")) {
+    std::string name = line.text("timer").toStdString();
+    int index = static_cast<int>(line.integer("index", INT32_MIN, INT32_MAX));
+    if (!scheduler_.exists(name, index)) return QJsonObject{{"exists", false}};
+    return QJsonObject{{"exists", true},
+                       {"running", scheduler_.isRunning(name, index)},
+                       {"interval", scheduler_.interval(name, index)}};
+  }
+  if (line.has("boxes")) {
+    QJsonArray boxes;
+    for (const auto& box : dialogs_.recorder().boxes()) {
+      boxes.append(
+          QJsonObject{{"title", fromWindows1252(box.title)}, {"text", fromWindows1252(box.text)}});
+    }
+    return boxes;
+  }
+  if (line.has("fileDialogs")) {
+    QJsonArray dialogs;
+    for (const auto& dialog : dialogs_.recorder().fileDialogs()) {
+      dialogs.append(QJsonObject{{"kind", dialog.save ? "save" : "open"},
+                                 {"title", fromWindows1252(dialog.request.title)}});
+    }
+    return dialogs;
+  }
+  if (line.has("result")) return lastResult_;
+  return QJsonObject{{"ms", static_cast<double>(scheduler_.monotonicMs())},
+                     {"clock", formatDateTime(scheduler_.now())}};
+}
+
+void ScriptSession::dump(const ScriptLine& line) {
+  QJsonValue value = select(line);
+  QString at = line.optText("at").value_or("");
+  std::optional<QJsonValue> part = valueAt(value, at);
+  if (!part) throw ScriptError("nothing at \"" + at.toStdString() + "\" of the dump");
+  QJsonObject of = line.object();
+  of.remove("op");
+  record(QJsonObject{{"dump", of}, {"value", *part}});
+}
+
+void ScriptSession::expect(const ScriptLine& line) {
+  int checks = 0;
+  for (const char* key : {"equals", "contains", "count", "exists"}) checks += line.has(key) ? 1 : 0;
+  if (checks != 1)
+    throw ScriptError("an expect line checks one of equals, contains, count, exists");
+  QJsonValue value = select(line);
+  QString at = line.optText("at").value_or("");
+  std::optional<QJsonValue> part = valueAt(value, at);
+
+  bool passed = false;
+  QJsonValue wanted;
+  if (line.has("exists")) {
+    wanted = line.flag("exists", true);
+    passed = part.has_value() == wanted.toBool();
+  } else if (!part) {
+    wanted = line.has("equals")
+                 ? line.value("equals")
+                 : (line.has("contains") ? line.value("contains") : line.value("count"));
+  } else if (line.has("equals")) {
+    wanted = line.value("equals");
+    passed = *part == wanted;
+  } else if (line.has("contains")) {
+    wanted = line.value("contains");
+    if (part->isString()) {
+      passed = wanted.isString() && part->toString().contains(wanted.toString());
+    } else if (part->isArray()) {
+      passed = part->toArray().contains(wanted);
+    }
+  } else {
+    wanted = line.value("count");
+    qsizetype count = part->isArray() ? part->toArray().size()
+                                      : (part->isObject() ? part->toObject().size() : -1);
+    passed = wanted.isDouble() && count == static_cast<qsizetype>(wanted.toDouble());
+  }
+  ++expectations_;
+  if (passed) {
+    record(QJsonObject{{"expect", "ok"}});
+    return;
+  }
+  ++failed_;
+  QJsonObject failure{{"expect", "FAILED"}, {"at", at}, {"wanted", wanted}};
+  failure["got"] = part ? *part : QJsonValue(QString("(nothing there)"));
+  record(failure);
+}
+
+}  // namespace rotaryn::host

@@ -1,0 +1,143 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QString>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <set>
+#include <stdexcept>
+#include <string>
+
+#include "components/gravik/simulated_memory.h"
+#include "host/host_app.h"
+#include "host/window_controls.h"
+#include "platform/adapters/scripted_dialogs.h"
+#include "platform/adapters/virtual_scheduler.h"
+#include "platform/adapters/windows_file_system.h"
+
+namespace rotaryn::host {
+
+// A line that cannot be done; the run stops there.
+class ScriptError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// One line of a script: its JSON object, read through typed getters that say which key is wrong
+// and why.
+class ScriptLine {
+ public:
+  ScriptLine(QJsonObject object) : object_(std::move(object)) {}
+
+  const QJsonObject& object() const { return object_; }
+  QString op() const { return object_.value("op").toString(); }
+  bool has(const char* key) const { return object_.contains(key); }
+  QJsonValue value(const char* key) const { return object_.value(key); }
+
+  QString text(const char* key) const;
+  std::optional<QString> optText(const char* key) const;
+  int64_t integer(const char* key, int64_t min, int64_t max) const;
+  std::optional<int64_t> optInteger(const char* key, int64_t min, int64_t max) const;
+  double number(const char* key) const;
+  bool flag(const char* key, bool otherwise) const;
+  QJsonObject objectAt(const char* key) const;
+
+ private:
+  QJsonObject object_;
+};
+
+// The dialogs of a script run: answers queued by the script, every box and file dialog written
+// to the transcript as it opens. A queued answer the next box does not offer is a mistake of the
+// script: the box gets its first button and the run stops after the line.
+class ScriptDialogs final : public Dialogs {
+ public:
+  explicit ScriptDialogs(std::function<void(const QJsonObject&)> record);
+
+  void queueAnswer(MessageAnswer answer) { answers_.push_back(answer); }
+  void queueOpenFile(std::optional<std::string> path) { recorder_.queueOpenFile(std::move(path)); }
+  void queueSaveFile(std::optional<std::string> path) { recorder_.queueSaveFile(std::move(path)); }
+  size_t unusedAnswers() const { return answers_.size(); }
+  // The mistake of the last box, once; empty when there was none.
+  std::string takeFault() { return std::exchange(fault_, {}); }
+  const ScriptedDialogs& recorder() const { return recorder_; }
+
+  MessageAnswer messageBox(const std::string& text, const std::string& title,
+                           MessageButtons buttons) override;
+  std::optional<std::string> openFile(const FileDialogRequest& request) override;
+  std::optional<std::string> saveFile(const FileDialogRequest& request) override;
+  void setBusy(bool busy) override { recorder_.setBusy(busy); }
+
+ private:
+  ScriptedDialogs recorder_;
+  std::deque<MessageAnswer> answers_;
+  std::string fault_;
+};
+
+// The state of one script run and a handler per kind of line.
+class ScriptSession {
+ public:
+  ScriptSession(std::string rootPosix, std::ostream& transcript);
+  ~ScriptSession();
+
+  // Does one line; throws ScriptError (or another std::exception) when it cannot.
+  void execute(int lineNumber, const ScriptLine& line);
+  int expectations() const { return expectations_; }
+  int failedExpectations() const { return failed_; }
+  // Writes one transcript object, "line" first.
+  void record(const QJsonObject& object);
+  void note(const std::string& text);
+
+ private:
+  // Setup and time (script_runner.cpp).
+  void file(const ScriptLine& line);
+  void server(const ScriptLine& line);
+  void change(const ScriptLine& line);
+  void kill(const ScriptLine& line);
+  void profile(const ScriptLine& line);
+  void answer(const ScriptLine& line);
+  void advance(const ScriptLine& line);
+  void clock(const ScriptLine& line);
+  // Plug-in operations (script_calls.cpp).
+  void call(const ScriptLine& line);
+  // Window events (script_events.cpp).
+  void windowEvent(const ScriptLine& line);
+  // Observations (script_dumps.cpp).
+  QJsonValue select(const ScriptLine& line);
+  void dump(const ScriptLine& line);
+  void expect(const ScriptLine& line);
+
+  clsPlugin& plugin();
+  frmRotarynMaps& window();
+  ControlRef control(const ScriptLine& line);
+  sim::ServerModel& simulated(int32_t pid);
+  // Brings every simulated server up to the virtual time now.
+  void syncServers();
+  // A path under the root from the script's relative path; throws for an absolute one or "..".
+  std::string rootPath(const QString& relative) const;
+  std::string windowsPath(const QString& relative) const;
+
+  QJsonValue dumpServer(const ScriptLine& line);
+  QJsonValue dumpFile(const ScriptLine& line);
+  QJsonValue dumpProfile(const ScriptLine& line);
+  QJsonValue dumpCurrentList();
+  QJsonValue dumpWindow();
+
+  std::string root_;
+  std::ostream& transcript_;
+  int line_ = 0;
+  WindowsFileSystem files_;
+  VirtualScheduler scheduler_;
+  ScriptDialogs dialogs_;
+  std::shared_ptr<gravik::SimulatedMemory> memory_;
+  std::set<int32_t> pids_;  // simulated servers created, alive or not
+  HostApp host_;
+  QJsonValue lastResult_;
+  int expectations_ = 0;
+  int failed_ = 0;
+};
+
+}  // namespace rotaryn::host

@@ -1,0 +1,244 @@
+#include "host/server_processes.h"
+
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QStandardPaths>
+#include <cerrno>
+#include <filesystem>
+
+namespace rotaryn::host {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kReadyTimeoutMs = 15000;
+constexpr int kPidPollMs = 2000;
+constexpr std::string_view kReadyLine = "dfbhd-sim ready pid=";
+
+QStringList qtArguments(const std::vector<std::string>& arguments) {
+  QStringList list;
+  for (const std::string& argument : arguments) list.append(QString::fromStdString(argument));
+  return list;
+}
+
+bool processExists(int32_t pid) {
+  return ::kill(pid, 0) == 0 || errno == EPERM;
+}
+
+std::string howItEnded(int exitCode, QProcess::ExitStatus status) {
+  if (status == QProcess::CrashExit) return "was stopped by a signal";
+  return "exited with code " + std::to_string(exitCode);
+}
+
+}  // namespace
+
+ServerProcesses::ServerProcesses(std::string simulator, std::string workingFolder, Events events)
+    : simulator_(std::move(simulator)),
+      workingFolder_(std::move(workingFolder)),
+      events_(std::move(events)) {}
+
+ServerProcesses::~ServerProcesses() {
+  stopAll(2000);
+}
+
+void ServerProcesses::start(const ProfileConfig& profile) {
+  auto owned = std::make_unique<Server>();
+  Server& server = *owned;
+  server.index = profile.index;
+  server.kind = profile.server.kind;
+  servers_[profile.index] = std::move(owned);
+
+  switch (profile.server.kind) {
+    case ServerSource::Kind::kSimulated:
+      if (simulator_.empty()) {
+        return fail(server, "cannot find dfbhd-sim (name it with Simulator in [Host] of host.ini)");
+      }
+      startChild(server, simulator_, profile.server.arguments);
+      server.timer = std::make_unique<QTimer>();
+      server.timer->setSingleShot(true);
+      QObject::connect(server.timer.get(), &QTimer::timeout, [this, &server] {
+        if (!server.ready) {
+          fail(server, "the simulator did not say it was ready within " +
+                           std::to_string(kReadyTimeoutMs / 1000) + " s");
+        }
+      });
+      server.timer->start(kReadyTimeoutMs);
+      return;
+    case ServerSource::Kind::kCommand: {
+      std::vector<std::string> arguments(profile.server.arguments.begin() + 1,
+                                         profile.server.arguments.end());
+      startChild(server, profile.server.arguments.front(), arguments);
+      server.timer = std::make_unique<QTimer>();
+      server.timer->setSingleShot(true);
+      QObject::connect(server.timer.get(), &QTimer::timeout, [this, &server] {
+        if (server.process && server.process->state() == QProcess::Running) {
+          becomeReady(server, static_cast<int32_t>(server.process->processId()));
+        }
+      });
+      server.timer->start(static_cast<int>(profile.startupSeconds * 1000));
+      return;
+    }
+    case ServerSource::Kind::kPid:
+      server.pid = profile.server.pid;
+      if (!processExists(server.pid)) {
+        return fail(server, "there is no process with pid " + std::to_string(server.pid));
+      }
+      // Reported from the event loop, like the other kinds.
+      QTimer::singleShot(0, [this, index = server.index] {
+        auto found = servers_.find(index);
+        if (found == servers_.end() || stopping_) return;
+        watchPid(*found->second);
+        becomeReady(*found->second, found->second->pid);
+      });
+      return;
+  }
+}
+
+void ServerProcesses::startChild(Server& server, const std::string& program,
+                                 const std::vector<std::string>& arguments) {
+  server.process = std::make_unique<QProcess>();
+  QProcess& process = *server.process;
+  process.setProgram(QString::fromStdString(program));
+  process.setArguments(qtArguments(arguments));
+  process.setWorkingDirectory(QString::fromStdString(workingFolder_));
+  // Our servers end with us even when the host itself is killed.
+  process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+  if (server.kind == ServerSource::Kind::kSimulated) {
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QObject::connect(&process, &QProcess::readyReadStandardOutput, [this, &server] {
+      QByteArray bytes = server.process->readAllStandardOutput();
+      if (server.ready) return;
+      server.output.append(bytes.constData(), static_cast<size_t>(bytes.size()));
+      if (server.output.find(kReadyLine) != std::string::npos) {
+        server.output.clear();
+        becomeReady(server, static_cast<int32_t>(server.process->processId()));
+      }
+    });
+  } else {
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+  }
+  QObject::connect(&process, &QProcess::finished,
+                   [this, &server](int exitCode, QProcess::ExitStatus status) {
+                     childFinished(server, exitCode, status);
+                   });
+  QObject::connect(&process, &QProcess::errorOccurred,
+                   [this, &server](QProcess::ProcessError error) {
+                     if (error == QProcess::FailedToStart) {
+                       fail(server, "cannot start " + server.process->program().toStdString() +
+                                        ": " + server.process->errorString().toStdString());
+                     }
+                   });
+  process.start();
+}
+
+void ServerProcesses::watchPid(Server& server) {
+  server.pidFd = static_cast<int>(::syscall(SYS_pidfd_open, server.pid, 0));
+  auto ended = [this, &server] {
+    if (stopping_ || !server.ready) return;
+    server.ready = false;
+    if (server.exitNotifier) server.exitNotifier->setEnabled(false);
+    if (server.timer) server.timer->stop();
+    events_.ended(server.index, server.pid, "ended");
+  };
+  if (server.pidFd >= 0) {
+    // The descriptor becomes readable when the process ends: no polling.
+    server.exitNotifier = std::make_unique<QSocketNotifier>(server.pidFd, QSocketNotifier::Read);
+    QObject::connect(server.exitNotifier.get(), &QSocketNotifier::activated, ended);
+    return;
+  }
+  server.timer = std::make_unique<QTimer>();
+  QObject::connect(server.timer.get(), &QTimer::timeout, [&server, ended] {
+    if (!processExists(server.pid)) ended();
+  });
+  server.timer->start(kPidPollMs);
+}
+
+void ServerProcesses::becomeReady(Server& server, int32_t pid) {
+  if (server.ready || stopping_) return;
+  server.ready = true;
+  server.pid = pid;
+  if (server.kind != ServerSource::Kind::kPid && server.timer) server.timer->stop();
+  events_.ready(server.index, pid);
+}
+
+void ServerProcesses::childFinished(Server& server, int exitCode, QProcess::ExitStatus status) {
+  if (stopping_) return;
+  if (server.timer) server.timer->stop();
+  if (server.ready) {
+    server.ready = false;
+    events_.ended(server.index, server.pid, howItEnded(exitCode, status));
+  } else {
+    events_.failed(server.index,
+                   "the server " + howItEnded(exitCode, status) + " before it was ready");
+  }
+}
+
+void ServerProcesses::fail(Server& server, const std::string& problem) {
+  if (stopping_) return;
+  if (server.timer) server.timer->stop();
+  if (server.process && server.process->state() != QProcess::NotRunning) {
+    server.process->disconnect();
+    server.process->kill();
+    server.process->waitForFinished(1000);
+  }
+  events_.failed(server.index, problem);
+}
+
+void ServerProcesses::stopAll(int graceMs) {
+  stopping_ = true;
+  for (auto& [index, server] : servers_) {
+    if (server->timer) server->timer->stop();
+    if (server->exitNotifier) server->exitNotifier->setEnabled(false);
+    if (server->process && server->process->state() != QProcess::NotRunning) {
+      server->process->disconnect();
+      server->process->terminate();
+    }
+  }
+  QDeadlineTimer deadline(graceMs);
+  for (auto& [index, server] : servers_) {
+    if (!server->process || server->process->state() == QProcess::NotRunning) continue;
+    if (!server->process->waitForFinished(
+            static_cast<int>(std::max<qint64>(deadline.remainingTime(), 1)))) {
+      server->process->kill();
+      server->process->waitForFinished(1000);
+    }
+  }
+  for (auto& [index, server] : servers_) {
+    if (server->pidFd >= 0) {
+      server->exitNotifier.reset();
+      ::close(server->pidFd);
+      server->pidFd = -1;
+    }
+  }
+}
+
+int ServerProcesses::childrenRunning() const {
+  int running = 0;
+  for (const auto& [index, server] : servers_) {
+    if (server->process && server->process->state() != QProcess::NotRunning) ++running;
+  }
+  return running;
+}
+
+std::string findSimulator(const std::string& configured, const std::string& rootPosix) {
+  if (!configured.empty()) {
+    fs::path path(configured);
+    if (path.is_relative() && configured.find('/') != std::string::npos)
+      path = fs::path(rootPosix) / path;
+    if (path.has_parent_path()) return fs::exists(path) ? path.string() : std::string();
+    return QStandardPaths::findExecutable(QString::fromStdString(configured)).toStdString();
+  }
+  const fs::path hostFolder = QCoreApplication::applicationDirPath().toStdString();
+  for (const fs::path& candidate :
+       {hostFolder / "dfbhd-sim", hostFolder / ".." / "sim" / "dfbhd-sim"}) {
+    if (fs::exists(candidate)) return candidate.lexically_normal().string();
+  }
+  return QStandardPaths::findExecutable("dfbhd-sim").toStdString();
+}
+
+}  // namespace rotaryn::host
