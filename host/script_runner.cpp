@@ -333,7 +333,8 @@ void ScriptSession::execute(int lineNumber, const ScriptLine& line) {
 std::string ScriptSession::rootPath(const QString& relative) const {
   QString path = relative;
   path.replace('\\', '/');
-  if (path.isEmpty() || path.startsWith('/') || (path.size() > 1 && path[1] == ':')) {
+  if (path.isEmpty() || path == ".") return root_;
+  if (path.startsWith('/') || (path.size() > 1 && path[1] == ':')) {
     throw ScriptError("a path is relative to the host root, not \"" + relative.toStdString() +
                       "\"");
   }
