@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# The headless host's own CPU use while it monitors many simulated servers.
+#
+#   bash bench/host_cpu_bench.sh [BUILD_DIR] [PROFILES] [SECONDS]
+#
+# Lays out a host root with PROFILES (default 50) profiles, each on its own dfbhd-sim child,
+# starts `rotaryn-host --headless` on it, waits until every profile is loaded, then reads the
+# host process's user + system ticks from /proc/<pid>/stat at the start and the end of SECONDS
+# (default 60) of monitoring. The children's CPU is not counted. Prints the host's CPU as a
+# percentage of one core; the target is under 0.5 %.
+set -euo pipefail
+build="$(cd "${1:-build}" && pwd)"
+profiles="${2:-50}"
+seconds="${3:-60}"
+host="${build}/host/rotaryn-host"
+simulator="${build}/sim/dfbhd-sim"
+for exe in "${host}" "${simulator}"; do
+  [ -x "${exe}" ] || { echo "host_cpu_bench: ${exe} is not built" >&2; exit 2; }
+done
+
+root="$(mktemp -d "${TMPDIR:-/tmp}/rotaryn-cpu-bench.XXXXXX")"
+log="${root}/host.log"
+host_pid=""
+cleanup() {
+  if [ -n "${host_pid}" ] && kill -0 "${host_pid}" 2>/dev/null; then
+    kill -TERM "${host_pid}" 2>/dev/null || true
+    wait "${host_pid}" 2>/dev/null || true
+  fi
+  rm -rf "${root}"
+}
+trap cleanup EXIT
+
+"${host}" --init-root "${root}" >/dev/null
+{
+  echo "[Host]"
+  echo "Simulator = ${simulator}"
+  for ((i = 1; i <= profiles; i++)); do
+    echo
+    echo "[Profile ${i}]"
+    echo "Server = simulated --build standard --game-length 600"
+    echo "ProfileFolder = bench${i}"
+    echo "GameFolder = games/bench${i}"
+    echo "HostText0 = Bench server ${i}"
+  done
+} >"${root}/host.ini"
+
+"${host}" --headless --root "${root}" >"${log}" 2>&1 &
+host_pid=$!
+
+# Wait (at most 60 s) until every profile is loaded.
+for ((waited = 0; waited < 600; waited++)); do
+  loaded="$(grep -c ": loaded;" "${log}" || true)"
+  [ "${loaded}" -ge "${profiles}" ] && break
+  kill -0 "${host_pid}" 2>/dev/null || { cat "${log}" >&2; echo "host_cpu_bench: the host ended" >&2; exit 1; }
+  sleep 0.1
+done
+if [ "${loaded}" -lt "${profiles}" ]; then
+  cat "${log}" >&2
+  echo "host_cpu_bench: only ${loaded} of ${profiles} profiles were loaded" >&2
+  exit 1
+fi
+sleep 2  # let start-up work settle
+
+ticks() {
+  # Fields 14 and 15 of /proc/<pid>/stat (utime, stime), counted after the ")" of the name.
+  local rest
+  rest="$(sed 's/.*) //' "/proc/${host_pid}/stat")"
+  awk '{ print $12 + $13 }' <<<"${rest}"
+}
+hz="$(getconf CLK_TCK)"
+start_ticks="$(ticks)"
+start_ns="$(date +%s%N)"
+sleep "${seconds}"
+end_ticks="$(ticks)"
+end_ns="$(date +%s%N)"
+kill -0 "${host_pid}" 2>/dev/null || { echo "host_cpu_bench: the host ended early" >&2; exit 1; }
+
+awk -v t="$((end_ticks - start_ticks))" -v hz="${hz}" -v ns="$((end_ns - start_ns))" \
+  -v n="${profiles}" 'BEGIN {
+    cpu = t / hz; wall = ns / 1e9;
+    printf "rotaryn-host, %d simulated profiles: %.2f s CPU in %.1f s = %.3f %% of one core (target < 0.5 %%)\n",
+           n, cpu, wall, 100 * cpu / wall }'
