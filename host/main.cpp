@@ -1,7 +1,8 @@
-// rotaryn-host: the host program that runs the plug-in, without a window (--headless) or a
-// scripted scenario (--script).
+// rotaryn-host: the host program that runs the plug-in, with its window (--window), without a
+// window (--headless) or a scripted scenario (--script).
 #include <unistd.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "host/gui_run.h"
 #include "host/headless.h"
 #include "host/host_config.h"
 #include "host/host_root.h"
@@ -19,9 +21,13 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: rotaryn-host --headless [--root DIR] [--duration SECONDS] [--watch MS]\n"
+    "usage: rotaryn-host --window [--root DIR] [--duration SECONDS] [--screenshot PNG]\n"
+    "       rotaryn-host --headless [--root DIR] [--duration SECONDS] [--watch MS]\n"
     "       rotaryn-host --script FILE [--root DIR] [--keep-root]\n"
     "       rotaryn-host --init-root DIR\n"
+    "  --window            the host's window (the default when a display is present): the\n"
+    "                      profiles of DIR/host.ini, Server > Maps opens the plug-in\n"
+    "  --screenshot PNG    with --window: save the window once a profile is shown, then quit\n"
     "  --headless          load every profile of DIR/host.ini without a window; stops on\n"
     "                      SIGTERM or SIGINT (or after --duration)\n"
     "  --root DIR          the host root (default: the current folder; for --script a fresh\n"
@@ -69,9 +75,10 @@ int initRoot(const std::string& root) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  enum class Mode { kNone, kHeadless, kScript, kInitRoot } mode = Mode::kNone;
+  enum class Mode { kNone, kWindow, kHeadless, kScript, kInitRoot } mode = Mode::kNone;
   std::string root;
   std::string script;
+  std::optional<std::string> screenshot;
   std::optional<double> duration;
   int watchMs = 0;
   bool keepRoot = false;
@@ -82,12 +89,18 @@ int main(int argc, char** argv) {
       return argv[++i];
     };
     auto setMode = [&](Mode chosen) {
-      if (mode != Mode::kNone) usage("choose one of --headless, --script and --init-root");
+      if (mode != Mode::kNone) {
+        usage("choose one of --window, --headless, --script and --init-root");
+      }
       mode = chosen;
     };
     if (option == "--help" || option == "-h") {
       std::cout << kUsage;
       return 0;
+    } else if (option == "--window") {
+      setMode(Mode::kWindow);
+    } else if (option == "--screenshot") {
+      screenshot = value();
     } else if (option == "--headless") {
       setMode(Mode::kHeadless);
     } else if (option == "--script") {
@@ -116,9 +129,18 @@ int main(int argc, char** argv) {
     }
   }
 
+  const bool display =
+      !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+  if (mode == Mode::kNone && (display || screenshot)) mode = Mode::kWindow;
+  if (screenshot && mode != Mode::kWindow) usage("--screenshot goes with --window");
   switch (mode) {
     case Mode::kNone:
-      usage("say --headless, --script FILE or --init-root DIR");
+      usage("no display: say --headless, --script FILE, --init-root DIR or --window");
+    case Mode::kWindow: {
+      if (root.empty()) root = std::filesystem::current_path().string();
+      QApplication app(argc, argv);
+      return rotaryn::host::runGui({normalRoot(root), screenshot, duration});
+    }
     case Mode::kInitRoot:
       return initRoot(normalRoot(root));
     case Mode::kScript: {

@@ -1,0 +1,61 @@
+#include "host/gui_main_window.h"
+
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
+
+#include "platform/adapters/console_dialogs.h"
+
+namespace rotaryn::host {
+
+GuiMainWindow::GuiMainWindow(const QString& title) {
+  setWindowTitle(title);
+  auto* split = new QSplitter(Qt::Horizontal, this);
+  profiles_ = new GuiProfileList(split);
+  area_ = new GuiPluginArea(split);
+  split->addWidget(profiles_);
+  split->addWidget(area_);
+  split->setStretchFactor(0, 0);
+  split->setStretchFactor(1, 1);
+  split->setChildrenCollapsible(false);
+  profiles_->setMinimumWidth(300);
+  setCentralWidget(split);
+
+  QMenu* hostMenu = menuBar()->addMenu(QStringLiteral("&Host"));
+  hostMenu->addAction(QStringLiteral("&Quit"), QKeySequence::Quit, this, [this] { close(); });
+  serverMenu_ = menuBar()->addMenu(QStringLiteral("&Server"));
+  statusBar();
+}
+
+void GuiMainWindow::setServerMenu(const std::vector<std::string>& entries) {
+  serverMenu_->clear();
+  for (const std::string& entry : entries) {
+    if (entry.empty()) continue;
+    serverMenu_->addAction(QString::fromStdString(utf8FromWindows1252(entry)), this, [this, entry] {
+      if (onServerMenu) onServerMenu(entry);
+    });
+  }
+}
+
+std::vector<std::string> GuiMainWindow::serverMenuOf(const PLUGIN& data) {
+  std::vector<std::string> entries;
+  if (!data.ServerMenu || !data.ServerMenuItems.isArray()) return entries;
+  for (const Variant& item : data.ServerMenuItems.asArray()) entries.push_back(item.asString());
+  return entries;
+}
+
+void GuiMainWindow::say(const QString& text) {
+  statusBar()->showMessage(text);
+}
+
+void GuiMainWindow::closeEvent(QCloseEvent* event) {
+  // The plug-in is unloaded while its window still has its container.
+  if (!closing_ && onClosing) {
+    closing_ = true;
+    onClosing();
+  }
+  event->accept();
+}
+
+}  // namespace rotaryn::host

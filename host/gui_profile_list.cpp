@@ -1,0 +1,74 @@
+#include "host/gui_profile_list.h"
+
+#include <QHeaderView>
+
+#include "platform/adapters/console_dialogs.h"
+
+namespace rotaryn::host {
+namespace {
+
+enum Column { kIndex, kFolder, kType, kState, kColumns };
+
+QString text(const std::string& windows1252) {
+  return QString::fromStdString(utf8FromWindows1252(windows1252));
+}
+
+}  // namespace
+
+GuiProfileList::GuiProfileList(QWidget* parent) : QTableWidget(0, kColumns, parent) {
+  setHorizontalHeaderLabels({"#", "Profile", "Server type", "Server"});
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setWordWrap(false);
+  verticalHeader()->hide();
+  horizontalHeader()->setStretchLastSection(true);
+  horizontalHeader()->setHighlightSections(false);
+  connect(this, &QTableWidget::itemSelectionChanged, this, [this] {
+    if (std::optional<int32_t> index = selectedProfile(); index && onSelected) onSelected(*index);
+  });
+  connect(this, &QTableWidget::itemActivated, this, [this](QTableWidgetItem*) {
+    if (std::optional<int32_t> index = selectedProfile(); index && onOpened) onOpened(*index);
+  });
+}
+
+void GuiProfileList::setProfiles(const std::vector<ProfileConfig>& profiles) {
+  setRowCount(static_cast<int>(profiles.size()));
+  int row = 0;
+  for (const ProfileConfig& profile : profiles) {
+    auto* index = new QTableWidgetItem(QString::number(profile.index));
+    index->setData(Qt::UserRole, profile.index);
+    setItem(row, kIndex, index);
+    setItem(row, kFolder, new QTableWidgetItem(text(profile.profileFolder)));
+    setItem(row, kType, new QTableWidgetItem(text(profile.serverType)));
+    setItem(row, kState, new QTableWidgetItem(QStringLiteral("starting")));
+    ++row;
+  }
+  resizeColumnsToContents();
+}
+
+void GuiProfileList::setServerState(int32_t index, const QString& state) {
+  if (std::optional<int> row = rowOf(index)) {
+    item(*row, kState)->setText(state);
+    item(*row, kState)->setToolTip(state);
+  }
+}
+
+std::optional<int32_t> GuiProfileList::selectedProfile() const {
+  QList<QTableWidgetItem*> selected = selectedItems();
+  if (selected.isEmpty()) return std::nullopt;
+  return item(selected.front()->row(), kIndex)->data(Qt::UserRole).toInt();
+}
+
+void GuiProfileList::selectProfile(int32_t index) {
+  if (std::optional<int> row = rowOf(index)) selectRow(*row);
+}
+
+std::optional<int> GuiProfileList::rowOf(int32_t index) const {
+  for (int row = 0; row < rowCount(); ++row) {
+    if (item(row, kIndex)->data(Qt::UserRole).toInt() == index) return row;
+  }
+  return std::nullopt;
+}
+
+}  // namespace rotaryn::host

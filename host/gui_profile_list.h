@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QTableWidget>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "host/host_config.h"
+
+namespace rotaryn::host {
+
+// The host's profiles, a row each: index, profile folder, server type and the server's state.
+class GuiProfileList final : public QTableWidget {
+ public:
+  explicit GuiProfileList(QWidget* parent);
+
+  void setProfiles(const std::vector<ProfileConfig>& profiles);
+  void setServerState(int32_t index, const QString& state);
+  std::optional<int32_t> selectedProfile() const;
+  void selectProfile(int32_t index);
+
+  // Another profile was chosen.
+  std::function<void(int32_t index)> onSelected;
+  // A profile was double-clicked or Enter was pressed on it.
+  std::function<void(int32_t index)> onOpened;
+
+ private:
+  std::optional<int> rowOf(int32_t index) const;
+};
+
+}  // namespace rotaryn::host
