@@ -4,7 +4,7 @@ BUILD_ASAN ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build test test-plain test-asan demo bench format clean
+.PHONY: all deps build test test-plain test-asan demo demo-headless bench format clean
 
 all: build
 
@@ -27,7 +27,12 @@ test-asan: deps
 
 test: test-plain test-asan
 
+# The host's window on a demo root (under Xvfb when there is no display).
 demo: build
+	@bash scripts/demo_window.sh $(BUILD)
+
+# The same demo root without a window, printing each server's map and game state.
+demo-headless: build
 	@bash scripts/demo.sh $(BUILD)
 
 bench: build
