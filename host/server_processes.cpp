@@ -72,7 +72,7 @@ void ServerProcesses::start(const ProfileConfig& profile) {
     case ServerSource::Kind::kCommand: {
       std::vector<std::string> arguments(profile.server.arguments.begin() + 1,
                                          profile.server.arguments.end());
-      startChild(server, profile.server.arguments.front(), arguments);
+      // The start-up delay counts from the moment the program runs.
       server.timer = std::make_unique<QTimer>();
       server.timer->setSingleShot(true);
       QObject::connect(server.timer.get(), &QTimer::timeout, [this, &server] {
@@ -80,7 +80,8 @@ void ServerProcesses::start(const ProfileConfig& profile) {
           becomeReady(server, static_cast<int32_t>(server.process->processId()));
         }
       });
-      server.timer->start(static_cast<int>(profile.startupSeconds * 1000));
+      server.startDelayMs = static_cast<int>(profile.startupSeconds * 1000);
+      startChild(server, profile.server.arguments.front(), arguments);
       return;
     }
     case ServerSource::Kind::kPid:
@@ -106,8 +107,13 @@ void ServerProcesses::startChild(Server& server, const std::string& program,
   process.setProgram(QString::fromStdString(program));
   process.setArguments(qtArguments(arguments));
   process.setWorkingDirectory(QString::fromStdString(workingFolder_));
-  // Our servers end with us even when the host itself is killed.
-  process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+  // Our servers end with us even when the host itself is killed. They run in a process group of
+  // their own, so a Ctrl-C at the terminal reaches the host only: the host unloads the plug-in
+  // first and then stops them, instead of seeing them die and disabling their profiles.
+  process.setChildProcessModifier([] {
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    ::setpgid(0, 0);
+  });
   if (server.kind == ServerSource::Kind::kSimulated) {
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QObject::connect(&process, &QProcess::readyReadStandardOutput, [this, &server] {
@@ -121,6 +127,8 @@ void ServerProcesses::startChild(Server& server, const std::string& program,
     });
   } else {
     process.setProcessChannelMode(QProcess::ForwardedChannels);
+    QObject::connect(&process, &QProcess::started,
+                     [&server] { server.timer->start(server.startDelayMs); });
   }
   QObject::connect(&process, &QProcess::finished,
                    [this, &server](int exitCode, QProcess::ExitStatus status) {
