@@ -298,7 +298,7 @@ void ScriptSession::note(const std::string& text) {
 }
 
 void ScriptSession::execute(int lineNumber, const ScriptLine& line) {
-  line_ = lineNumber;
+  setLine(lineNumber);
   checkKeys(line);
   const QString op = line.op();
   if (op == "file") {
@@ -565,6 +565,7 @@ int runScript(std::istream& script, const ScriptOptions& options, std::ostream& 
       while (!trimmed.empty() && (trimmed.front() == ' ' || trimmed.front() == '\t'))
         trimmed.remove_prefix(1);
       if (trimmed.empty() || trimmed.front() == '#') continue;
+      session.setLine(lineNumber);
       try {
         QJsonParseError parseError{};
         QJsonDocument document = QJsonDocument::fromJson(

@@ -87,6 +87,8 @@ class ScriptSession {
   void execute(int lineNumber, const ScriptLine& line);
   int expectations() const { return expectations_; }
   int failedExpectations() const { return failed_; }
+  // The script line the transcript's next objects belong to.
+  void setLine(int lineNumber) { line_ = lineNumber; }
   // Writes one transcript object, "line" first.
   void record(const QJsonObject& object);
   void note(const std::string& text);

@@ -51,6 +51,7 @@ class ServerProcesses {
     int pidFd = -1;
     std::unique_ptr<QSocketNotifier> exitNotifier;
     std::unique_ptr<QTimer> timer;  // readiness deadline, start delay or exit polling
+    int startDelayMs = 0;           // commands: from running to ready
   };
 
   void startChild(Server& server, const std::string& program,

@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# The headless host end to end: a malformed host.ini starts nothing; two simulated servers are
+# loaded; one that dies gets its profile disabled; SIGTERM unloads and stops the other server.
+# usage: headless_test.sh ROTARYN_HOST DFBHD_SIM
+set -euo pipefail
+host="$1"
+sim="$2"
+root="$(mktemp -d /tmp/rotaryn-headless-XXXXXX)"
+host_pid=""
+cleanup() {
+  [ -n "$host_pid" ] && kill -KILL "$host_pid" 2>/dev/null || true
+  rm -rf "$root"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAILED: $*" >&2
+  [ -f "$root/log" ] && sed 's/^/  | /' "$root/log" >&2
+  exit 1
+}
+# Waits up to 20 s for a line matching the pattern in the host's log.
+wait_for() {
+  for _ in $(seq 200); do
+    grep -q -- "$1" "$root/log" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  fail "no line matching '$1'"
+}
+
+"$host" --init-root "$root" || fail "--init-root"
+[ -f "$root/Plugins/libtwkRotaryn.so" ] || fail "the plug-in was not installed"
+
+cat > "$root/host.ini" <<INI
+[Host]
+Simulator = $sim
+[Profile 1]
+Server = simulated
+GameFolder = games/one
+ProfileFolder = one
+Colour = red
+INI
+set +e
+"$host" --headless --root "$root" > "$root/log" 2>&1
+code=$?
+set -e
+[ "$code" -eq 2 ] || fail "a malformed host.ini exited with $code, not 2"
+grep -q "host.ini:7: a profile has no key \"Colour\"" "$root/log" || fail "no file, line and reason"
+grep -q "loaded" "$root/log" && fail "something started"
+[ -d "$root/games/one" ] && fail "the malformed file's folders were made"
+
+cat > "$root/host.ini" <<INI
+[Host]
+Simulator = $sim
+[Profile 1]
+Server = simulated --game-length 0 --tick-ms 50
+GameFolder = games/one
+ProfileFolder = one
+[Profile 2]
+Server = simulated --build affiliate --pack classic_mod.pff --tick-ms 50
+GameFolder = games/two
+ProfileFolder = two
+INI
+"$host" --headless --root "$root" --watch 200 > "$root/log" 2>&1 &
+host_pid=$!
+wait_for "profile 1 (one): loaded; its server runs as pid"
+wait_for "profile 2 (two): loaded; its server runs as pid"
+wait_for "profile 2 (two): affiliate build, resource pack classic_mod.pff"
+one="$(sed -n 's/.*profile 1 (one): loaded; its server runs as pid \([0-9]*\).*/\1/p' "$root/log")"
+two="$(sed -n 's/.*profile 2 (two): loaded; its server runs as pid \([0-9]*\).*/\1/p' "$root/log")"
+
+kill -KILL "$two"
+wait_for "profile 2 (two): its server (pid $two) was stopped by a signal; monitoring is disabled"
+kill -0 "$one" 2>/dev/null || fail "the other server went too"
+
+kill -TERM "$host_pid"
+set +e
+wait "$host_pid"
+code=$?
+set -e
+host_pid=""
+[ "$code" -eq 0 ] || fail "the host exited with $code after SIGTERM"
+grep -q "received SIGTERM; stopping" "$root/log" || fail "SIGTERM not seen"
+grep -q "plug-in unloaded (UnLoadInterface)" "$root/log" || fail "not unloaded"
+grep -q "servers stopped" "$root/log" || fail "servers not stopped"
+sleep 0.2
+kill -0 "$one" 2>/dev/null && fail "the host left its server $one running"
+echo "headless host: passed"

@@ -1,0 +1,168 @@
+#include "host/host_config.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "host/pdat.h"
+
+namespace rotaryn::host {
+namespace {
+
+using ::testing::HasSubstr;
+
+constexpr const char* kRoot = "/srv/host";
+
+TEST(HostConfig, ReadsEveryKindOfServerAndFillsWhatFollows) {
+  HostConfig config = parseHostConfig(
+      "; the servers of the evening\r\n"
+      "[Host]\r\n"
+      "AreaWidth = 9000\r\n"
+      "\r\n"
+      "[Profile 7]\r\n"
+      "Server = pid 4242\r\n"
+      "ServerType = DFBHD_AFF\r\n"
+      "GameFolder = /games/dfbhd\r\n"
+      "ProfileFolder = seven\r\n"
+      "MessageTarget = 99\r\n"
+      "HostText3 = kept text\r\n"
+      "Delivery = none\r\n"
+      "[profile 2]\r\n"
+      "server = simulated --build affiliate --pack \"mod pack.pff\"\r\n"
+      "gamefolder = games/two\r\n"
+      "profilefolder = two\r\n"
+      "SharedAdminLog = yes\r\n"
+      "[Profile 3]\r\n"
+      "Server = command wine dfbhd.exe /w\r\n"
+      "ServerType = DFBHD\r\n"
+      "GameFolder = games/three/\r\n"
+      "ProfileFolder = three\r\n"
+      "StartupSeconds = 2.5\r\n",
+      "host.ini", kRoot);
+
+  EXPECT_EQ(config.areaWidthTwips, 9000);
+  EXPECT_EQ(config.areaHeightTwips, 7200);
+  ASSERT_EQ(config.profiles.size(), 3u);
+  const ProfileConfig& two = config.profiles[0];
+  EXPECT_EQ(two.index, 2);
+  EXPECT_EQ(two.server.kind, ServerSource::Kind::kSimulated);
+  EXPECT_EQ(two.server.build, sim::ServerBuild::kAffiliate);
+  EXPECT_EQ(two.server.arguments,
+            (std::vector<std::string>{"--build", "affiliate", "--pack", "mod pack.pff"}));
+  EXPECT_EQ(two.serverType, "DFBHD_AFF");  // from the simulator's build
+  EXPECT_EQ(two.gameFolderPosix, "/srv/host/games/two/");
+  EXPECT_TRUE(two.sharedAdminLog);
+
+  const ProfileConfig& three = config.profiles[1];
+  EXPECT_EQ(three.server.kind, ServerSource::Kind::kCommand);
+  EXPECT_EQ(three.server.arguments, (std::vector<std::string>{"wine", "dfbhd.exe", "/w"}));
+  EXPECT_DOUBLE_EQ(three.startupSeconds, 2.5);
+
+  const ProfileConfig& seven = config.profiles[2];
+  EXPECT_EQ(seven.server.kind, ServerSource::Kind::kPid);
+  EXPECT_EQ(seven.server.pid, 4242);
+  EXPECT_EQ(seven.gameFolderPosix, "/games/dfbhd/");
+  EXPECT_EQ(seven.messageTarget, 99);
+  EXPECT_EQ(seven.hostTexts[1], "kept text");
+  EXPECT_EQ(seven.delivery, gravik::CommandDelivery::kNone);
+}
+
+// Each malformed file is refused at the line that is wrong, saying why.
+TEST(HostConfig, RefusesAMalformedFileWithLineAndReason) {
+  const std::string profile =
+      "[Profile 1]\nServer = simulated\nGameFolder = g\nProfileFolder = one\n";
+  struct Case {
+    std::string text;
+    int line;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"Server = simulated\n", 1, "before any section"},
+      {"[Host]\nAreaWidth 9000\n", 2, "expected key = value"},
+      {"[Host]\nAreaWidth = wide\n", 2, "AreaWidth needs a whole number"},
+      {"[Host]\nColour = red\n", 2, "no key \"Colour\""},
+      {"[Servers]\n", 1, "unknown section [Servers]"},
+      {"[Profile 0]\n", 1, "a profile index needs a whole number from 1"},
+      {"[Profile one]\n", 1, "a profile index"},
+      {"[Profile 1\n", 1, "ends with ]"},
+      {profile + "[Profile 1]\n", 5, "profile 1 appears twice (first at line 1)"},
+      {profile + "Server = pid 12\n", 5, "\"Server\" is set twice"},
+      {"[Profile 1]\nServer = remote 1.2.3.4\n", 2, "simulated, pid or command"},
+      {"[Profile 1]\nServer = pid twelve\n", 2, "Server = pid needs a whole number"},
+      {"[Profile 1]\nServer = simulated --bild standard\n", 2, "no option \"--bild\""},
+      {"[Profile 1]\nServer = simulated --build huge\n", 2, "standard or affiliate"},
+      {"[Profile 1]\nServer = simulated --pack\n", 2, "--pack needs a value"},
+      {"[Profile 1]\nServer = command \"wine dfbhd.exe\n", 2, "not closed"},
+      {"[Profile 1]\nProfileFolder = a/b\n", 2, "one folder name"},
+      {"[Profile 1]\nSharedAdminLog = maybe\n", 2, "yes or no"},
+      {"[Profile 1]\nServer = simulated\nProfileFolder = one\n", 1, "GameFolder is missing"},
+      {"[Profile 1]\nServer = pid 5\nGameFolder = g\nProfileFolder = one\n", 1,
+       "ServerType is missing"},
+      {"[Profile 1]\nServer = simulated --build affiliate\nServerType = DFBHD\nGameFolder = "
+       "g\nProfileFolder = one\n",
+       1, "the simulator runs the affiliate build"},
+      {profile + "[Profile 2]\nServer = simulated\nGameFolder = h\nProfileFolder = ONE\n", 5,
+       "already the folder of profile 1"},
+  };
+  for (const Case& c : cases) {
+    try {
+      parseHostConfig(c.text, "/srv/host/host.ini", kRoot);
+      ADD_FAILURE() << "accepted:\n" << c.text;
+    } catch (const HostConfigError& error) {
+      EXPECT_EQ(error.line(), c.line) << c.text;
+      EXPECT_THAT(error.reason(), HasSubstr(c.reason)) << c.text;
+      EXPECT_THAT(error.what(), HasSubstr("/srv/host/host.ini:" + std::to_string(c.line) + ": "));
+    }
+  }
+}
+
+TEST(HostConfig, MissingFileIsRefusedAsAWhole) {
+  try {
+    readHostConfig("/nonexistent/host.ini", kRoot);
+    FAIL() << "a missing file was accepted";
+  } catch (const HostConfigError& error) {
+    EXPECT_EQ(error.line(), 0);
+    EXPECT_THAT(error.what(), HasSubstr("/nonexistent/host.ini: cannot be read"));
+  }
+}
+
+TEST(HostConfig, SplitsCommandLinesAtBlanksOutsideQuotes) {
+  EXPECT_EQ(splitArguments("  wine  \"C:\\\\Program Files\\\\dfbhd.exe\" /w a\\ b "),
+            (std::vector<std::string>{"wine", "C:\\Program Files\\dfbhd.exe", "/w", "a b"}));
+  EXPECT_EQ(splitArguments("\"\""), std::vector<std::string>{""});
+  EXPECT_TRUE(splitArguments("   ").empty());
+}
+
+TEST(Pdat, HoldsEveryElementThePluginReads) {
+  HostConfig host;
+  ProfileConfig profile;
+  profile.serverType = "DFBHD_AFF";
+  profile.gameFolderPosix = "/srv/games/aff/";
+  profile.profileFolder = "aff";
+  profile.hostTexts = {"zero", "three", "four"};
+  profile.sharedAdminLog = true;
+
+  Variant pdat = buildPdat(profile, 4321, host, "Ann Admin");
+  ASSERT_EQ(pdat.upperBound(), 13);
+  EXPECT_EQ(pdat.at(0).asString(), "zero");
+  EXPECT_EQ(pdat.at(1).asString(), "DFBHD_AFF");
+  EXPECT_EQ(pdat.at(2).asLong(), 4321);
+  EXPECT_EQ(pdat.at(3).asString(), "three");
+  EXPECT_EQ(pdat.at(4).asString(), "four");
+  EXPECT_EQ(pdat.at(5).asString(), "C:\\srv\\games\\aff\\");
+  EXPECT_EQ(pdat.at(6).asLong(), 4321);  // the server's pid unless told otherwise
+  EXPECT_EQ(pdat.at(7).asString(), "aff");
+  EXPECT_EQ(pdat.at(10).asString(), "Ann Admin");
+  EXPECT_EQ(pdat.at(11).asInteger(), -1);
+  EXPECT_EQ(pdat.at(12).asLong(), 7200);
+  EXPECT_EQ(pdat.at(13).asLong(), 10800);
+
+  profile.sharedAdminLog = false;
+  profile.messageTarget = 7;
+  Variant local = buildPdat(profile, 4321, host);
+  EXPECT_EQ(local.at(6).asLong(), 7);
+  EXPECT_EQ(local.at(10).asString(), "");
+  EXPECT_EQ(local.at(11).asInteger(), 0);
+}
+
+}  // namespace
+}  // namespace rotaryn::host

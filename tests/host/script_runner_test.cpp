@@ -1,0 +1,168 @@
+#include "host/script_runner.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "tests/host/qt_test_app.h"
+#include "tests/support/scratch_folder.h"
+
+namespace rotaryn::host {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+struct ScriptRun {
+  int exitCode = 0;
+  std::string transcript;
+  std::string errors;
+};
+
+ScriptRun runLines(const std::string& script, const std::string& root = "") {
+  qtTestApp();
+  std::istringstream in(script);
+  std::ostringstream transcript;
+  std::ostringstream errors;
+  int code = runScript(in, {"story.jsonl", root, false}, transcript, errors);
+  return {code, transcript.str(), errors.str()};
+}
+
+constexpr const char* kLoadedProfile =
+    "{\"op\":\"server\",\"pid\":900}\n"
+    "{\"op\":\"profile\",\"index\":1,\"server\":900}\n"
+    "{\"op\":\"call\",\"name\":\"LoadInterface\",\"index\":1}\n";
+
+// Every kind of bad line stops the run at that line, after what came before it was done.
+TEST(ScriptRunner, ABadLineStopsTheRunWithItsLineNumber) {
+  struct Case {
+    std::string line;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"{\"op\":\"call\",\"name\":\"GetData\"", "not JSON"},
+      {"[1,2]", "a line is one JSON object"},
+      {"{\"name\":\"GetData\"}", "every line needs \"op\""},
+      {"{\"op\":\"launch\"}", "unknown op \"launch\""},
+      {"{\"op\":\"advance\",\"minutes\":3}", "\"advance\" has no key \"minutes\""},
+      {"{\"op\":\"advance\",\"ms\":-5}", "\"ms\" needs a whole number"},
+      {"{\"op\":\"press\",\"control\":\"cmdLaunch\"}", "no control \"cmdLaunch\""},
+      {"{\"op\":\"dblClick\",\"control\":\"txtTdm\"}", "txtTdm has no dblClick event"},
+      {"{\"op\":\"call\",\"name\":\"Frobnicate\"}", "no operation \"Frobnicate\""},
+      {"{\"op\":\"call\",\"name\":\"LoadInterface\",\"index\":2}", "profile 2"},
+      {"{\"op\":\"file\",\"path\":\"../outside.txt\",\"text\":\"x\"}", "inside the host root"},
+      {"{\"op\":\"file\",\"path\":\"a.txt\",\"text\":\"\\u4e2d\"}", "no Windows-1252 byte"},
+      {"{\"op\":\"change\",\"pid\":901,\"state\":4}", "no running simulated server"},
+      {"{\"op\":\"change\",\"pid\":900,\"long\":{\"NoSuchField\":1}}", "NoSuchField"},
+      {"{\"op\":\"clock\",\"set\":\"2026-02-30 10:00:00\"}", "a date and time"},
+      {"{\"op\":\"expect\",\"window\":true,\"server\":900,\"equals\":1}", "one of control"},
+      {"{\"op\":\"expect\",\"window\":true}", "checks one of equals"},
+  };
+  for (const Case& c : cases) {
+    ScriptRun run = runLines(std::string(kLoadedProfile) + "\n# the line below is wrong\n" +
+                             c.line + "\n{\"op\":\"call\",\"name\":\"GetData\"}\n");
+    EXPECT_EQ(run.exitCode, kScriptStopped) << c.line;
+    EXPECT_THAT(run.errors, HasSubstr("story.jsonl:6: ")) << c.line;
+    EXPECT_THAT(run.errors, HasSubstr(c.reason)) << c.line;
+    EXPECT_THAT(run.transcript, HasSubstr("{\"line\":6,\"error\":")) << c.line;
+    EXPECT_THAT(run.transcript, HasSubstr("\"call\":\"LoadInterface\"")) << c.line;
+    EXPECT_THAT(run.transcript, Not(HasSubstr("\"call\":\"GetData\""))) << c.line;
+  }
+}
+
+TEST(ScriptRunner, AFailedExpectationIsReportedAndTheRunGoesOn) {
+  ScriptRun run =
+      runLines(std::string(kLoadedProfile) +
+               "{\"op\":\"expect\",\"control\":\"txtTdm\",\"at\":\"/text\",\"equals\":\"31\"}\n"
+               "{\"op\":\"expect\",\"control\":\"txtTdm\",\"at\":\"/text\",\"equals\":\"30\"}\n"
+               "{\"op\":\"expect\",\"currentList\":true,\"at\":\"/9\",\"exists\":true}\n");
+  EXPECT_EQ(run.exitCode, kScriptExpectationFailed);
+  EXPECT_THAT(run.transcript,
+              HasSubstr("{\"line\":4,\"at\":\"/text\",\"expect\":\"FAILED\",\"got\":\"30\","
+                        "\"wanted\":\"31\"}"));
+  EXPECT_THAT(run.transcript, HasSubstr("{\"line\":5,\"expect\":\"ok\"}"));
+  EXPECT_THAT(run.transcript, HasSubstr("{\"line\":6,\"at\":\"/9\",\"expect\":\"FAILED\""));
+  EXPECT_THAT(run.transcript,
+              HasSubstr("\"summary\":{\"expectations\":3,\"failed\":2,\"stopped\":false}"));
+  EXPECT_THAT(run.errors, HasSubstr("2 of 3 expectations failed"));
+}
+
+TEST(ScriptRunner, RecordsBoxesInOrderWithTheAnswersGiven) {
+  // A wrong PDAT makes LoadInterface report a failure; the box comes before the call's result.
+  ScriptRun run = runLines(
+      "{\"op\":\"call\",\"name\":\"LoadInterface\",\"index\":3,\"pdat\":[\"too short\"]}\n"
+      "{\"op\":\"expect\",\"boxes\":true,\"at\":\"/-1/title\",\"equals\":\"DLL Error!\"}\n");
+  EXPECT_EQ(run.exitCode, kScriptPassed) << run.transcript;
+  size_t box = run.transcript.find("{\"line\":1,\"box\":{\"answer\":\"Ok\",\"buttons\":\"Ok\"");
+  size_t result = run.transcript.find("{\"line\":1,\"call\":\"LoadInterface\"");
+  ASSERT_NE(box, std::string::npos) << run.transcript;
+  ASSERT_NE(result, std::string::npos);
+  EXPECT_LT(box, result);
+  EXPECT_THAT(run.transcript, HasSubstr("Function/Sub: LoadInterface"));
+}
+
+TEST(ScriptRunner, AnAnswerTheBoxDoesNotOfferStopsTheRun) {
+  ScriptRun run = runLines(
+      "{\"op\":\"answer\",\"box\":\"No\"}\n"
+      "{\"op\":\"call\",\"name\":\"LoadInterface\",\"index\":3,\"pdat\":[]}\n");
+  EXPECT_EQ(run.exitCode, kScriptStopped);
+  EXPECT_THAT(run.errors, HasSubstr("story.jsonl:2: the queued answer No is not a button"));
+}
+
+TEST(ScriptRunner, AnOperationNotBuiltYetSaysSo) {
+  ScriptRun run =
+      runLines(std::string(kLoadedProfile) +
+               "{\"op\":\"call\",\"name\":\"SetScore\",\"index\":1,\"tk\":5,\"dm\":50,\"fb\":3}\n"
+               "{\"op\":\"call\",\"name\":\"SkipMapRem\",\"index\":1,\"admin\":\"Ann\"}\n");
+  // Whichever of the two exists runs; the first missing one stops the run plainly.
+  if (run.exitCode == kScriptStopped) {
+    EXPECT_THAT(run.errors, HasSubstr(" yet: not built"));
+  } else {
+    EXPECT_EQ(run.exitCode, kScriptPassed);
+  }
+}
+
+TEST(ScriptRunner, LaysOutFilesAndServersAndDumpsThem) {
+  ScratchFolder scratch;
+  const std::string root = scratch.path() + "/root";
+  ScriptRun run = runLines(
+      "{\"op\":\"file\",\"path\":\"games\\\\Maps\\\\ONE.bms\",\"bms\":{\"name\":\"One\",\"typeA\":"
+      "0,"
+      "\"typeB\":34}}\n"
+      "{\"op\":\"file\",\"path\":\"notes.txt\",\"lines\":[\"caf\\u00e9\",\"\\u20ac 5\"]}\n"
+      "{\"op\":\"expect\",\"file\":\"NOTES.TXT\",\"as\":\"lines\",\"at\":\"/lines\",\"equals\":"
+      "[\"caf\\u00e9\",\"\\u20ac 5\"]}\n"
+      "{\"op\":\"expect\",\"file\":\"notes.txt\",\"at\":\"/size\",\"equals\":11}\n"
+      "{\"op\":\"server\",\"pid\":77,\"build\":\"affiliate\",\"pack\":\"mod.pff\",\"gameLength\":"
+      "10,"
+      "\"rotation\":[{\"type\":1,\"file\":\"TDMM_01A.BMS\",\"name\":\"Mean Streets A\"},"
+      "\"8[-]1[-]ONE.bms[-]One\"]}\n"
+      "{\"op\":\"advance\",\"seconds\":11}\n"
+      "{\"op\":\"expect\",\"server\":77,\"at\":\"/state\",\"equals\":4}\n"
+      "{\"op\":\"change\",\"pid\":77,\"state\":2,\"text\":{\"CurMap\":\"Elsewhere\"}}\n"
+      "{\"op\":\"expect\",\"server\":77,\"fields\":{\"CurMap\":\"text\",\"GameState\":\"long\"},"
+      "\"at\":\"/fields\",\"equals\":{\"CurMap\":\"Elsewhere\",\"GameState\":2}}\n"
+      "{\"op\":\"expect\",\"server\":77,\"at\":\"/rotation/"
+      "1\",\"equals\":{\"type\":8,\"custom\":true,"
+      "\"file\":\"ONE.bms\",\"name\":\"One\"}}\n"
+      "{\"op\":\"expect\",\"server\":77,\"at\":\"/pack\",\"equals\":\"mod.pff\"}\n",
+      root);
+  EXPECT_EQ(run.exitCode, kScriptPassed) << run.transcript << run.errors;
+  std::string map = scratch.read("root/games/Maps/ONE.bms");
+  ASSERT_EQ(map.size(), 512u);
+  EXPECT_EQ(map.substr(0, 3), "BMS");
+  EXPECT_EQ(map.substr(4, 4), std::string("One\0", 4));
+  EXPECT_EQ(map[139], 34);
+  EXPECT_EQ(scratch.read("root/notes.txt"), "caf\xE9\r\n\x80 5\r\n");
+  EXPECT_TRUE(scratch.exists("root/imgs/butdown.gif"));
+  EXPECT_THAT(run.transcript, HasSubstr("\"root\":\"" + root + "\""));
+
+  // A root that holds anything already is not a fresh one.
+  ScriptRun again = runLines("{\"op\":\"advance\",\"ms\":1}\n", root);
+  EXPECT_EQ(again.exitCode, kScriptCannotStart);
+  EXPECT_THAT(again.errors, HasSubstr("is not empty"));
+}
+
+}  // namespace
+}  // namespace rotaryn::host

@@ -1,0 +1,90 @@
+#include "host/server_processes.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <map>
+#include <optional>
+
+#include "tests/host/qt_test_app.h"
+
+namespace rotaryn::host {
+namespace {
+
+using ::testing::HasSubstr;
+
+// What the servers of a test reported, by profile index.
+struct Reports {
+  std::map<int32_t, int32_t> ready;
+  std::map<int32_t, std::string> ended;
+  std::map<int32_t, std::string> failed;
+
+  ServerProcesses::Events events() {
+    return {[this](int32_t index, int32_t pid) { ready[index] = pid; },
+            [this](int32_t index, int32_t, const std::string& how) { ended[index] = how; },
+            [this](int32_t index, const std::string& problem) { failed[index] = problem; }};
+  }
+};
+
+ProfileConfig profileOf(int32_t index, ServerSource::Kind kind, std::vector<std::string> arguments,
+                        int32_t pid = 0) {
+  ProfileConfig profile;
+  profile.index = index;
+  profile.server.kind = kind;
+  profile.server.arguments = std::move(arguments);
+  profile.server.pid = pid;
+  profile.startupSeconds = 0;
+  return profile;
+}
+
+TEST(ServerProcesses, ACommandServerIsReadyAfterItsDelayAndItsEndIsReported) {
+  qtTestApp();
+  Reports reports;
+  ServerProcesses servers("", "/tmp", reports.events());
+  servers.start(profileOf(1, ServerSource::Kind::kCommand, {"sh", "-c", "sleep 0.3; exit 3"}));
+  servers.start(profileOf(2, ServerSource::Kind::kCommand, {"/nonexistent/dfbhd.exe"}));
+  servers.start(profileOf(3, ServerSource::Kind::kSimulated, {}));  // no simulator known
+
+  ASSERT_TRUE(
+      runEventsUntil([&] { return reports.ended.count(1) && reports.failed.size() == 2; }, 10000));
+  EXPECT_GT(reports.ready.at(1), 0);
+  EXPECT_EQ(reports.ended.at(1), "exited with code 3");
+  EXPECT_THAT(reports.failed.at(2), HasSubstr("cannot start /nonexistent/dfbhd.exe"));
+  EXPECT_THAT(reports.failed.at(3), HasSubstr("cannot find dfbhd-sim"));
+  EXPECT_FALSE(reports.ready.count(2));
+}
+
+TEST(ServerProcesses, AWatchedPidIsReportedWhenItEndsAndAMissingOneFails) {
+  qtTestApp();
+  QProcess other;  // a server the host did not start
+  other.start("sleep", {"0.4"});
+  ASSERT_TRUE(other.waitForStarted(5000));
+  const auto pid = static_cast<int32_t>(other.processId());
+
+  Reports reports;
+  ServerProcesses servers("", "/tmp", reports.events());
+  servers.start(profileOf(4, ServerSource::Kind::kPid, {}, pid));
+  servers.start(profileOf(5, ServerSource::Kind::kPid, {}, 0x7ffffff0));
+
+  ASSERT_TRUE(runEventsUntil([&] { return reports.ended.count(4) != 0; }, 10000));
+  EXPECT_EQ(reports.ready.at(4), pid);
+  EXPECT_EQ(reports.ended.at(4), "ended");
+  EXPECT_THAT(reports.failed.at(5), HasSubstr("no process with pid"));
+  other.waitForFinished(1000);
+}
+
+TEST(ServerProcesses, StoppingEndsChildrenWithoutReportingThem) {
+  qtTestApp();
+  Reports reports;
+  ServerProcesses servers("", "/tmp", reports.events());
+  servers.start(profileOf(6, ServerSource::Kind::kCommand, {"sleep", "30"}));
+  ASSERT_TRUE(runEventsUntil([&] { return reports.ready.count(6) != 0; }, 10000));
+  EXPECT_EQ(servers.childrenRunning(), 1);
+  servers.stopAll(2000);
+  EXPECT_EQ(servers.childrenRunning(), 0);
+  EXPECT_TRUE(reports.ended.empty());
+}
+
+}  // namespace
+}  // namespace rotaryn::host
