@@ -30,6 +30,7 @@ bms() {
   head -c 512 /dev/zero >"${path}"
   printf 'BMS' | dd of="${path}" bs=1 seek=0 conv=notrunc status=none
   printf '%s' "${name:0:31}" | dd of="${path}" bs=1 seek=4 conv=notrunc status=none
+  # shellcheck disable=SC2059  # the format is built to hold two octal escapes
   printf "\\$(printf '%03o' "${type_a}")\\$(printf '%03o' "${type_b}")" |
     dd of="${path}" bs=1 seek=138 conv=notrunc status=none
 }
@@ -75,12 +76,12 @@ trap - INT
 
 # The host stops its servers on the way out; say so if one were left behind.
 left=0
-for pid in $(sed -n 's/.*its server runs as pid \([0-9]*\).*/\1/p' "${log}"); do
+while read -r pid; do
   if kill -0 "${pid}" 2>/dev/null && grep -q dfbhd-sim "/proc/${pid}/cmdline" 2>/dev/null; then
     echo "demo: dfbhd-sim pid ${pid} is still running" >&2
     left=1
   fi
-done
+done < <(sed -n 's/.*its server runs as pid \([0-9]*\).*/\1/p' "${log}")
 if [ "${status}" -ne 0 ]; then
   echo "demo: rotaryn-host exited with status ${status}" >&2
   exit "${status}"
