@@ -6,22 +6,13 @@
 #include <limits>
 #include <stdexcept>
 
-#include "platform/adapters/console_dialogs.h"
+#include "platform/windows_1252.h"
 
 namespace rotaryn::host {
 namespace {
 
-// Code points of bytes 0x80-0x9F in Windows-1252 (0 where the code page has none).
-constexpr std::array<char16_t, 32> kHighControls{
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
 char windowsByteOf(char32_t code) {
-  if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) return static_cast<char>(code);
-  for (size_t i = 0; i < kHighControls.size(); ++i) {
-    if (kHighControls[i] != 0 && kHighControls[i] == code) return static_cast<char>(0x80 + i);
-  }
+  if (std::optional<char> byte = windows1252ByteOf(code)) return *byte;
   char hex[16];
   std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(code));
   throw std::invalid_argument(std::string("the character ") + hex +

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/dialogs.h"
+#include "platform/windows_1252.h"
 
 namespace rotaryn {
 
@@ -24,8 +25,5 @@ class ConsoleDialogs final : public Dialogs {
  private:
   std::ostream& out_;
 };
-
-// Windows-1252 bytes as UTF-8 (the five unassigned bytes become U+FFFD).
-std::string utf8FromWindows1252(const std::string& text);
 
 }  // namespace rotaryn
