@@ -58,8 +58,8 @@ struct ProfileConfig {
 
 struct HostConfig {
   // The host's plug-in area, PDAT elements 13 and 12.
-  int32_t areaWidthTwips = 10800;
-  int32_t areaHeightTwips = 7200;
+  int32_t areaWidthTwips = 11040;  // the window needs 10920 x 8340 to show every control
+  int32_t areaHeightTwips = 8400;
   std::string simulator;                // dfbhd-sim to start; empty: found next to the host
   std::vector<ProfileConfig> profiles;  // ascending by index
 };

@@ -40,7 +40,7 @@ TEST(HostConfig, ReadsEveryKindOfServerAndFillsWhatFollows) {
       "host.ini", kRoot);
 
   EXPECT_EQ(config.areaWidthTwips, 9000);
-  EXPECT_EQ(config.areaHeightTwips, 7200);
+  EXPECT_EQ(config.areaHeightTwips, 8400);
   ASSERT_EQ(config.profiles.size(), 3u);
   const ProfileConfig& two = config.profiles[0];
   EXPECT_EQ(two.index, 2);
@@ -153,8 +153,8 @@ TEST(Pdat, HoldsEveryElementThePluginReads) {
   EXPECT_EQ(pdat.at(7).asString(), "aff");
   EXPECT_EQ(pdat.at(10).asString(), "Ann Admin");
   EXPECT_EQ(pdat.at(11).asInteger(), -1);
-  EXPECT_EQ(pdat.at(12).asLong(), 7200);
-  EXPECT_EQ(pdat.at(13).asLong(), 10800);
+  EXPECT_EQ(pdat.at(12).asLong(), 8400);
+  EXPECT_EQ(pdat.at(13).asLong(), 11040);
 
   profile.sharedAdminLog = false;
   profile.messageTarget = 7;
