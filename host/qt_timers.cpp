@@ -6,6 +6,11 @@
 #include <exception>
 
 namespace rotaryn::host {
+namespace {
+
+constexpr int64_t kCoalesceMs = 15;
+
+}  // namespace
 
 QtTimers::QtTimers(std::function<void(const std::string&)> failure) : failure_(std::move(failure)) {
   clock_.start();
@@ -73,8 +78,11 @@ void QtTimers::rearm() {
 void QtTimers::dispatch() {
   ++wakeUps_;
   const int64_t now = nowMs();
-  for (const auto& timer : table_.dueBy(now)) {
-    if (!TimerTable::stillDue(timer, now)) continue;
+  // Ticks due within one Windows timer period run in this wake-up: a Windows timer is no finer
+  // than that, and a host with many profiles wakes once for ticks that fall close together.
+  const int64_t horizon = now + kCoalesceMs;
+  for (const auto& timer : table_.dueBy(horizon)) {
+    if (!TimerTable::stillDue(timer, horizon)) continue;
     try {
       TimerTable::fire(timer, now);
     } catch (const std::exception& error) {

@@ -70,6 +70,23 @@ TEST_F(QtTimersTest, ATickMayDestroyItsOwnTimerAndAFailingTickIsReported) {
   EXPECT_EQ(failures.front(), "tick broke");
 }
 
+TEST_F(QtTimersTest, TicksDueCloseTogetherShareOneWakeUp) {
+  int first = 0;
+  int second = 0;
+  timers.create("tmrMaps", 1, [&] { ++first; });
+  timers.setInterval("tmrMaps", 1, 60);
+  timers.start("tmrMaps", 1);
+  pump.sleep(4);
+  timers.create("tmrMaps", 2, [&] { ++second; });
+  timers.setInterval("tmrMaps", 2, 60);
+  timers.start("tmrMaps", 2);
+
+  ASSERT_TRUE(runEventsUntil([&] { return first >= 1 && second >= 1; }, 5000));
+  EXPECT_EQ(timers.wakeUps(), 1u);
+  EXPECT_EQ(first, 1);
+  EXPECT_EQ(second, 1);
+}
+
 TEST_F(QtTimersTest, RaisesTheControlArrayErrors) {
   timers.create("tmrMaps", 3, [] {});
   try {
