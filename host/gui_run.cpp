@@ -48,17 +48,10 @@ void takeScreenshotWhenShown(GuiMainWindow& window, GuiSession& session, const s
 }  // namespace
 
 int runGui(const GuiOptions& options) {
-  HostConfig config;
-  try {
-    config = readHostConfig(options.rootPosix + "/" + kHostIniName, options.rootPosix);
-    layOutRoot(options.rootPosix, config.profiles);
-  } catch (const HostConfigError& error) {
-    std::cerr << "rotaryn-host: " << error.what() << "\nrotaryn-host: nothing was started\n";
-    return kGuiBadConfig;
-  } catch (const std::exception& error) {
-    std::cerr << "rotaryn-host: " << error.what() << "\n";
-    return kGuiCannotStart;
-  }
+  int exitCode = 0;
+  std::optional<HostConfig> loaded = loadRoot(options.rootPosix, exitCode);
+  if (!loaded) return exitCode;
+  HostConfig& config = *loaded;
 
   GuiMainWindow window(QString::fromStdString("Rotaryn host - " + options.rootPosix));
   auto note = [&window](const std::string& text) {

@@ -81,17 +81,10 @@ std::string labelOf(const ProfileConfig& profile) {
 }  // namespace
 
 int runHeadless(const HeadlessOptions& options) {
-  HostConfig config;
-  try {
-    config = readHostConfig(options.rootPosix + "/" + kHostIniName, options.rootPosix);
-    layOutRoot(options.rootPosix, config.profiles);
-  } catch (const HostConfigError& error) {
-    std::cerr << "rotaryn-host: " << error.what() << "\nrotaryn-host: nothing was started\n";
-    return kHeadlessBadConfig;
-  } catch (const std::exception& error) {
-    std::cerr << "rotaryn-host: " << error.what() << "\n";
-    return kHeadlessCannotStart;
-  }
+  int exitCode = 0;
+  std::optional<HostConfig> loaded = loadRoot(options.rootPosix, exitCode);
+  if (!loaded) return exitCode;
+  HostConfig& config = *loaded;
 
   WindowsFileSystem files;
   SystemClock clock;

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <stdexcept>
 #include <system_error>
 
@@ -67,6 +68,21 @@ void installPlugin(const std::string& libraryFile, const std::string& rootPosix)
 
 std::string pluginPathIn(const std::string& rootPosix) {
   return (fs::path(rootPosix) / "Plugins" / kPluginFileName).string();
+}
+
+std::optional<HostConfig> loadRoot(const std::string& rootPosix, int& exitCode) {
+  try {
+    HostConfig config = readHostConfig(rootPosix + "/" + kHostIniName, rootPosix);
+    layOutRoot(rootPosix, config.profiles);
+    return config;
+  } catch (const HostConfigError& error) {
+    std::cerr << "rotaryn-host: " << error.what() << "\nrotaryn-host: nothing was started\n";
+    exitCode = 2;
+  } catch (const std::exception& error) {
+    std::cerr << "rotaryn-host: " << error.what() << "\n";
+    exitCode = 3;
+  }
+  return std::nullopt;
 }
 
 }  // namespace rotaryn::host

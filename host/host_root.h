@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,5 +22,10 @@ void layOutRoot(const std::string& rootPosix, const std::vector<ProfileConfig>& 
 void installPlugin(const std::string& libraryFile, const std::string& rootPosix);
 
 std::string pluginPathIn(const std::string& rootPosix);
+
+// Reads <root>/host.ini and lays out the root, as every mode that starts servers does first. On
+// failure prints why (and that nothing was started), sets exitCode to 2 for a bad host.ini or 3
+// for a root that cannot be laid out, and returns nullopt.
+std::optional<HostConfig> loadRoot(const std::string& rootPosix, int& exitCode);
 
 }  // namespace rotaryn::host
