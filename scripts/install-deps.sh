@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
+  libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev nlohmann-json3-dev libcli11-dev
   clang-format
   qt6-base-dev libgl-dev xvfb xauth fonts-wine
 )
