@@ -206,6 +206,19 @@ struct WindowsFileSystem::Resolved {
   std::string name;    // last component, on-disk case when it exists
   bool parentFound = false;
   bool found = false;
+
+  // Where a file is about to be written: either nothing, in a folder that exists, or a file that
+  // may be replaced (not a folder, overwrite allowed, not read-only). The existing file's status.
+  std::optional<struct stat> requireWritable(bool overwrite = true) const {
+    if (!parentFound) fail(vberr::kPathNotFound, windows);
+    if (!found) return std::nullopt;
+    struct stat st;
+    if (!statPath(posix, st)) failErrno(errno, windows);
+    if (S_ISDIR(st.st_mode)) fail(vberr::kPermissionDenied, windows, "is a folder");
+    if (!overwrite) fail(vberr::kFileAlreadyExists, windows);
+    if (isReadOnly(st.st_mode)) fail(vberr::kPermissionDenied, windows, "file is read-only");
+    return st;
+  }
 };
 
 WindowsFileSystem::WindowsFileSystem() : WindowsFileSystem(DriveMap{{'C', "/"}}) {}
@@ -357,16 +370,9 @@ void WindowsFileSystem::CopyFile(const std::string& source, const std::string& d
   Resolved to = (!destination.empty() && isSeparator(destination.back()))
                     ? resolve(destination + from.name)
                     : resolve(destination);
-  if (!to.parentFound) fail(vberr::kPathNotFound, destination);
-  if (to.found) {
-    struct stat st;
-    if (!statPath(to.posix, st)) failErrno(errno, destination);
-    if (S_ISDIR(st.st_mode)) fail(vberr::kPermissionDenied, destination, "is a folder");
-    if (!overwrite) fail(vberr::kFileAlreadyExists, destination);
-    if (isReadOnly(st.st_mode)) fail(vberr::kPermissionDenied, destination, "file is read-only");
-    if (st.st_dev == sourceStat.st_dev && st.st_ino == sourceStat.st_ino) {
-      fail(vberr::kPermissionDenied, destination, "source and destination are the same file");
-    }
+  std::optional<struct stat> existing = to.requireWritable(overwrite);
+  if (existing && existing->st_dev == sourceStat.st_dev && existing->st_ino == sourceStat.st_ino) {
+    fail(vberr::kPermissionDenied, destination, "source and destination are the same file");
   }
   std::string bytes = ReadAll(source);
   // Windows copies the attributes, read-only included.
@@ -394,14 +400,7 @@ std::vector<std::string> WindowsFileSystem::FilesOf(const std::string& folder) {
 
 void WindowsFileSystem::CreateTextFile(const std::string& path, bool overwrite) {
   Resolved target = resolve(path);
-  if (!target.parentFound) fail(vberr::kPathNotFound, path);
-  if (target.found) {
-    struct stat st;
-    if (!statPath(target.posix, st)) failErrno(errno, path);
-    if (S_ISDIR(st.st_mode)) fail(vberr::kPermissionDenied, path, "is a folder");
-    if (!overwrite) fail(vberr::kFileAlreadyExists, path);
-    if (isReadOnly(st.st_mode)) fail(vberr::kPermissionDenied, path, "file is read-only");
-  }
+  target.requireWritable(overwrite);
   writeReplacing(target, "", -1);
 }
 
@@ -421,13 +420,7 @@ std::string WindowsFileSystem::ReadAll(const std::string& path) {
 
 void WindowsFileSystem::ReplaceAll(const std::string& path, const std::string& bytes) {
   Resolved target = resolve(path);
-  if (!target.parentFound) fail(vberr::kPathNotFound, path);
-  if (target.found) {
-    struct stat st;
-    if (!statPath(target.posix, st)) failErrno(errno, path);
-    if (S_ISDIR(st.st_mode)) fail(vberr::kPermissionDenied, path, "is a folder");
-    if (isReadOnly(st.st_mode)) fail(vberr::kPermissionDenied, path, "file is read-only");
-  }
+  target.requireWritable();
   writeReplacing(target, bytes, -1);
 }
 
@@ -515,13 +508,7 @@ void WindowsFileSystem::WriteAt(const std::string& path, int64_t offset, const s
 void WindowsFileSystem::writeInPlace(const std::string& path, int64_t offset, bool atEnd,
                                      const std::string& bytes) {
   Resolved target = resolve(path);
-  if (!target.parentFound) fail(vberr::kPathNotFound, path);
-  if (target.found) {
-    struct stat st;
-    if (!statPath(target.posix, st)) failErrno(errno, path);
-    if (S_ISDIR(st.st_mode)) fail(vberr::kPermissionDenied, path, "is a folder");
-    if (isReadOnly(st.st_mode)) fail(vberr::kPermissionDenied, path, "file is read-only");
-  }
+  target.requireWritable();
   int flags = O_RDWR | O_CREAT | O_CLOEXEC | (target.found ? 0 : O_EXCL) | (atEnd ? O_APPEND : 0);
   FileDescriptor file(::open(target.posix.c_str(), flags, 0666));
   if (file.get() < 0) failErrno(errno, path, vberr::kPathNotFound);
