@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <type_traits>
 
 #include "platform/vb_error.h"
 
@@ -24,8 +25,8 @@ int hexValue(char c) {
   return -1;
 }
 
-// &H/&O literals are two's complement in the smallest of Integer or Long that holds the digits'
-// value, as VB reads them: "&HFFFF" is -1, "&H10000" is 65536, "&HFFFFFFFF" is -1.
+// &H/&O literals (and Val) are two's complement in the smallest of Integer or Long that holds
+// the digits' value: "&HFFFF" is -1, "&H10000" is 65536, "&HFFFFFFFF" is -1.
 double wrapRadixValue(double value) {
   if (value <= 0xFFFF) return value >= 0x8000 ? value - 0x10000 : value;
   if (value <= 0xFFFFFFFFu) return value >= 0x80000000u ? value - 4294967296.0 : value;
@@ -54,7 +55,7 @@ int radixOf(std::string_view text, size_t pos) {
   return 0;
 }
 
-// A decimal number from its cleaned parts; nullopt when it overflows a Double.
+// A decimal number from its cleaned parts; nullopt when it is beyond the range of a Double.
 std::optional<double> decimalValue(const std::string& intDigits, const std::string& fracDigits,
                                    const std::string& exponent) {
   std::string canonical = (intDigits.empty() ? "0" : intDigits) + "." +
@@ -71,7 +72,102 @@ std::optional<double> decimalValue(const std::string& intDigits, const std::stri
   return value;
 }
 
-double numberOf(const Variant& value) {
+// What a text holds as a number. &H/&O text keeps its unsigned value: only the conversions to
+// Integer and Long wrap it to their width.
+struct TextNumber {
+  enum Kind { kNone, kBeyondDouble, kDecimal, kRadix } kind = kNone;
+  double value = 0;
+};
+
+TextNumber readTextNumber(std::string_view text) {
+  size_t pos = 0;
+  const size_t size = text.size();
+  auto skipBlanks = [&] {
+    while (pos < size && isBlank(text[pos])) ++pos;
+  };
+  skipBlanks();
+
+  if (int radix = radixOf(text, pos)) {
+    double value = 0;
+    size_t used = readRadixDigits(text, pos + 2, radix, value);
+    if (used == 0) return {};
+    pos += 2 + used;
+    skipBlanks();
+    if (pos != size) return {};
+    return {TextNumber::kRadix, value};
+  }
+
+  char sign = 0;
+  bool openParen = false;
+  bool currency = false;
+  while (pos < size) {
+    char c = text[pos];
+    if (isBlank(c)) {
+    } else if ((c == '+' || c == '-') && !sign) {
+      sign = c;
+    } else if (c == '(' && !openParen) {
+      openParen = true;
+    } else if (c == '$' && !currency) {
+      currency = true;
+    } else {
+      break;
+    }
+    ++pos;
+  }
+
+  std::string intDigits;
+  std::string fracDigits;
+  bool point = false;
+  while (pos < size) {
+    char c = text[pos];
+    if (isDigit(c)) {
+      (point ? fracDigits : intDigits) += c;
+    } else if (c == ',' && !point && !intDigits.empty()) {
+      // A thousands separator counts only after the first digit.
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+    ++pos;
+  }
+  if (intDigits.empty() && fracDigits.empty()) return {};
+
+  std::string exponent;
+  if (pos < size && (text[pos] == 'e' || text[pos] == 'E')) {
+    ++pos;
+    if (pos < size && (text[pos] == '+' || text[pos] == '-')) exponent += text[pos++];
+    size_t digitsStart = pos;
+    while (pos < size && isDigit(text[pos])) exponent += text[pos++];
+    if (pos == digitsStart) return {};
+  }
+
+  bool closedParen = false;
+  while (pos < size) {
+    char c = text[pos];
+    if (isBlank(c)) {
+    } else if ((c == '+' || c == '-') && !sign) {
+      sign = c;
+    } else if (c == ')' && openParen && !closedParen) {
+      closedParen = true;
+    } else if (c == '$' && !currency) {
+      currency = true;
+    } else {
+      return {};
+    }
+    ++pos;
+  }
+  if (openParen != closedParen) return {};
+  if (openParen && sign) return {};
+
+  auto value = decimalValue(intDigits, fracDigits, exponent);
+  if (!value) return {TextNumber::kBeyondDouble};
+  return {TextNumber::kDecimal, (sign == '-' || openParen) ? -*value : *value};
+}
+
+// The number a Variant stands for; radix tells whether it was &H/&O text. Text that is not a
+// number raises 13, a number beyond a Double 6.
+double numberOf(const Variant& value, bool* radix = nullptr) {
   switch (value.type()) {
     case Variant::Type::Empty:
       return 0;
@@ -84,9 +180,11 @@ double numberOf(const Variant& value) {
     case Variant::Type::Double:
       return value.asDouble();
     case Variant::Type::String: {
-      auto number = parseNumber(value.asString());
-      if (!number) raiseVbError(vberr::kTypeMismatch);
-      return *number;
+      TextNumber number = readTextNumber(value.asString());
+      if (number.kind == TextNumber::kNone) raiseVbError(vberr::kTypeMismatch);
+      if (number.kind == TextNumber::kBeyondDouble) raiseVbError(vberr::kOverflow);
+      if (radix) *radix = number.kind == TextNumber::kRadix;
+      return number.value;
     }
     case Variant::Type::Array:
       break;
@@ -104,7 +202,16 @@ double roundHalfEven(double value) {
 
 template <class Int>
 Int roundedInRange(const Variant& value) {
-  double rounded = roundHalfEven(numberOf(value));
+  bool radix = false;
+  double number = numberOf(value, &radix);
+  // &H/&O text that fits the type's width unsigned is its two's complement: CInt("&HFFFF") is -1,
+  // CLng("&HFFFF") 65535.
+  if constexpr (std::is_signed_v<Int>) {
+    constexpr double kSpan = static_cast<double>(std::numeric_limits<Int>::max()) -
+                             static_cast<double>(std::numeric_limits<Int>::min()) + 1;
+    if (radix && number > std::numeric_limits<Int>::max() && number < kSpan) number -= kSpan;
+  }
+  double rounded = roundHalfEven(number);
   if (std::isnan(rounded) || rounded < static_cast<double>(std::numeric_limits<Int>::min()) ||
       rounded > static_cast<double>(std::numeric_limits<Int>::max())) {
     raiseVbError(vberr::kOverflow);
@@ -144,89 +251,9 @@ std::string formatDouble(double value) {
 }  // namespace
 
 std::optional<double> parseNumber(std::string_view text) {
-  size_t pos = 0;
-  const size_t size = text.size();
-  auto skipBlanks = [&] {
-    while (pos < size && isBlank(text[pos])) ++pos;
-  };
-  skipBlanks();
-
-  if (int radix = radixOf(text, pos)) {
-    double value = 0;
-    size_t used = readRadixDigits(text, pos + 2, radix, value);
-    if (used == 0) return std::nullopt;
-    pos += 2 + used;
-    skipBlanks();
-    if (pos != size) return std::nullopt;
-    return wrapRadixValue(value);
-  }
-
-  char sign = 0;
-  bool openParen = false;
-  bool currency = false;
-  while (pos < size) {
-    char c = text[pos];
-    if (isBlank(c)) {
-    } else if ((c == '+' || c == '-') && !sign) {
-      sign = c;
-    } else if (c == '(' && !openParen) {
-      openParen = true;
-    } else if (c == '$' && !currency) {
-      currency = true;
-    } else {
-      break;
-    }
-    ++pos;
-  }
-
-  std::string intDigits;
-  std::string fracDigits;
-  bool point = false;
-  while (pos < size) {
-    char c = text[pos];
-    if (isDigit(c)) {
-      (point ? fracDigits : intDigits) += c;
-    } else if (c == ',' && !point && !intDigits.empty()) {
-      // A thousands separator counts only after the first digit.
-    } else if (c == '.' && !point) {
-      point = true;
-    } else {
-      break;
-    }
-    ++pos;
-  }
-  if (intDigits.empty() && fracDigits.empty()) return std::nullopt;
-
-  std::string exponent;
-  if (pos < size && (text[pos] == 'e' || text[pos] == 'E')) {
-    ++pos;
-    if (pos < size && (text[pos] == '+' || text[pos] == '-')) exponent += text[pos++];
-    size_t digitsStart = pos;
-    while (pos < size && isDigit(text[pos])) exponent += text[pos++];
-    if (pos == digitsStart) return std::nullopt;
-  }
-
-  bool closedParen = false;
-  while (pos < size) {
-    char c = text[pos];
-    if (isBlank(c)) {
-    } else if ((c == '+' || c == '-') && !sign) {
-      sign = c;
-    } else if (c == ')' && openParen && !closedParen) {
-      closedParen = true;
-    } else if (c == '$' && !currency) {
-      currency = true;
-    } else {
-      return std::nullopt;
-    }
-    ++pos;
-  }
-  if (openParen != closedParen) return std::nullopt;
-  if (openParen && sign) return std::nullopt;
-
-  auto value = decimalValue(intDigits, fracDigits, exponent);
-  if (!value) return std::nullopt;
-  return (sign == '-' || openParen) ? -*value : *value;
+  TextNumber number = readTextNumber(text);
+  if (number.kind != TextNumber::kDecimal && number.kind != TextNumber::kRadix) return std::nullopt;
+  return number.value;
 }
 
 bool IsNumeric(const Variant& value) {
@@ -266,10 +293,13 @@ bool CBool(const Variant& value) {
   switch (value.type()) {
     case Variant::Type::Boolean:
       return value.asBoolean();
-    case Variant::Type::String:
-      if (EqualsText(value.asString(), "True")) return true;
-      if (EqualsText(value.asString(), "False")) return false;
+    case Variant::Type::String: {
+      // Also the text that Write # puts into a file for a Boolean.
+      const std::string& text = value.asString();
+      if (EqualsText(text, "True") || EqualsText(text, "#TRUE#")) return true;
+      if (EqualsText(text, "False") || EqualsText(text, "#FALSE#")) return false;
       return numberOf(value) != 0;
+    }
     default:
       return numberOf(value) != 0;
   }
@@ -337,8 +367,8 @@ double Val(std::string_view text) {
   }
 
   auto value = decimalValue(intDigits, fracDigits, exponent);
-  double magnitude = value ? *value : std::numeric_limits<double>::infinity();
-  return negative ? -magnitude : magnitude;
+  if (!value) raiseVbError(vberr::kOverflow);
+  return negative ? -*value : *value;
 }
 
 std::vector<std::string> Split(std::string_view text, std::string_view delimiter) {

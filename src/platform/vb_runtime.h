@@ -14,6 +14,7 @@ namespace rotaryn::vb {
 
 // Number parsing as VB's "converts to Double": whitespace, signs (leading or trailing),
 // parentheses, "$", thousands separators after the first digit, '.', exponents, &H and &O.
+// &H/&O text reads unsigned ("&HFFFF" is 65535). nullopt also for a number beyond a Double.
 std::optional<double> parseNumber(std::string_view text);
 bool IsNumeric(const Variant& value);
 bool IsNumeric(std::string_view text);
@@ -24,16 +25,20 @@ inline bool IsNumeric(const char* text) {
   return IsNumeric(std::string_view(text));
 }
 
-// Round half to even, range check: error 6 "Overflow"; non-numeric text: error 13.
+// Round half to even, range check: error 6 "Overflow"; non-numeric text: error 13, text of a
+// number beyond a Double: error 6. &H/&O text wraps to the width of Integer in CInt and of Long
+// in CLng ("&HFFFF": CInt -1, CLng 65535); CDbl and CByte take it unsigned.
 int32_t CLng(const Variant& value);
 int16_t CInt(const Variant& value);
 uint8_t CByte(const Variant& value);
 double CDbl(const Variant& value);
-// "True"/"False" in any case, else a number (true when not zero); otherwise error 13.
+// "True"/"False" or "#TRUE#"/"#FALSE#" in any case, else a number (true when not zero);
+// otherwise error 13 (6 for a number beyond a Double).
 bool CBool(const Variant& value);
 // Numbers as VB prints them ("1.5", "-3", "1E+20"); booleans "True"/"False"; Empty "".
 std::string CStr(const Variant& value);
-// Val: reads a leading number, never raises.
+// Val: reads a leading number; &H/&O text wraps as a literal does ("&HFFFF" is -1). Raises only
+// error 6, for a number beyond a Double.
 double Val(std::string_view text);
 
 // Split: "" gives an empty array; a missing delimiter gives one element.

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <functional>
 
 #include "platform/vb_error.h"
@@ -60,6 +59,39 @@ TEST(CInt, RaisesOverflowOutsideIntegerAfterRounding) {
   EXPECT_EQ(errorNumberOf([] { CByte(-1.0); }), vberr::kOverflow);
 }
 
+// The 16-bit wrap of &H/&O text is CInt's (and a literal's); Long wraps at 32 bits, Double never.
+TEST(CLng, HexAndOctalTextWrapsToTheWidthOfTheTarget) {
+  EXPECT_EQ(CLng("&HFFFF"), 65535);
+  EXPECT_EQ(CLng("&H8000"), 32768);
+  EXPECT_EQ(CLng("&O177777"), 65535);
+  EXPECT_EQ(CLng("&HFFFFFFFF"), -1);
+  EXPECT_EQ(CLng("&H80000000"), -2147483647 - 1);
+  EXPECT_EQ(errorNumberOf([] { CLng("&H100000000"); }), vberr::kOverflow);
+  EXPECT_EQ(CDbl("&H8000"), 32768);
+  EXPECT_EQ(CDbl("&HFFFFFFFF"), 4294967295.0);
+  EXPECT_EQ(CInt("&HFFFF"), -1);
+  EXPECT_EQ(CInt("&H8000"), -32768);
+  EXPECT_EQ(CInt("&H7FFF"), 32767);
+  EXPECT_EQ(errorNumberOf([] { CInt("&H10000"); }), vberr::kOverflow);
+  EXPECT_EQ(CByte("&HFF"), 255);
+  EXPECT_EQ(errorNumberOf([] { CByte("&HFFFF"); }), vberr::kOverflow);
+}
+
+TEST(CDbl, NumberBeyondADoubleIsOverflowEverywhere) {
+  for (const char* text : {"1e400", "-1e400", "1E+999", " 1e400 "}) {
+    EXPECT_EQ(errorNumberOf([&] { CDbl(text); }), vberr::kOverflow) << text;
+    EXPECT_EQ(errorNumberOf([&] { CLng(text); }), vberr::kOverflow) << text;
+    EXPECT_EQ(errorNumberOf([&] { CInt(text); }), vberr::kOverflow) << text;
+    EXPECT_EQ(errorNumberOf([&] { CBool(text); }), vberr::kOverflow) << text;
+    EXPECT_EQ(errorNumberOf([&] { Val(text); }), vberr::kOverflow) << text;
+  }
+  EXPECT_EQ(errorNumberOf([] { CDbl("(1e400)"); }), vberr::kOverflow);
+  EXPECT_EQ(errorNumberOf([] { CDbl("1" + std::string(400, '0')); }), vberr::kOverflow);
+  EXPECT_EQ(errorNumberOf([] { Val("1" + std::string(400, '0') + "x"); }), vberr::kOverflow);
+  EXPECT_EQ(CDbl("1e-400"), 0.0);
+  EXPECT_EQ(Val("1e-400"), 0.0);
+}
+
 TEST(CBool, ReadsTrueFalseInAnyCaseAndNumbersAsNonZero) {
   EXPECT_TRUE(CBool("True"));
   EXPECT_TRUE(CBool("TRUE"));
@@ -73,6 +105,10 @@ TEST(CBool, ReadsTrueFalseInAnyCaseAndNumbersAsNonZero) {
   EXPECT_EQ(errorNumberOf([] { CBool(""); }), vberr::kTypeMismatch);
   EXPECT_EQ(errorNumberOf([] { CBool("yes"); }), vberr::kTypeMismatch);
   EXPECT_EQ(errorNumberOf([] { CBool(" True"); }), vberr::kTypeMismatch);
+  EXPECT_TRUE(CBool("#TRUE#"));
+  EXPECT_FALSE(CBool("#FALSE#"));
+  EXPECT_TRUE(CBool("#true#"));
+  EXPECT_EQ(errorNumberOf([] { CBool("#TRUE"); }), vberr::kTypeMismatch);
 }
 
 TEST(CStr, PrintsNumbersAsVbDoes) {
@@ -114,13 +150,14 @@ TEST(IsNumeric, ParsesSignsParenthesesAndRadixPrefixes) {
   EXPECT_EQ(parseNumber("1e3"), 1000.0);
   EXPECT_EQ(parseNumber("1e-400"), 0.0);
   EXPECT_EQ(parseNumber("&H10"), 16.0);
-  EXPECT_EQ(parseNumber("&HFFFF"), -1.0);  // Integer-sized: two's complement
+  EXPECT_EQ(parseNumber("&HFFFF"), 65535.0);  // unsigned: only CInt and CLng wrap
   EXPECT_EQ(parseNumber("&H10000"), 65536.0);
-  EXPECT_EQ(parseNumber("&HFFFFFFFF"), -1.0);  // Long-sized
+  EXPECT_EQ(parseNumber("&HFFFFFFFF"), 4294967295.0);
+  EXPECT_EQ(parseNumber("1e400"), std::nullopt);
   EXPECT_EQ(parseNumber("&O17"), 15.0);
 }
 
-TEST(Val, ReadsTheLeadingNumberAndNeverRaises) {
+TEST(Val, ReadsTheLeadingNumberAndRaisesOnlyOverflow) {
   EXPECT_EQ(Val("12abc"), 12);
   EXPECT_EQ(Val("  1 2 3"), 123);
   EXPECT_EQ(Val("\t-4\n2"), -42);
@@ -131,12 +168,15 @@ TEST(Val, ReadsTheLeadingNumberAndNeverRaises) {
   EXPECT_EQ(Val("1D2"), 100);
   EXPECT_EQ(Val("1e"), 1);
   EXPECT_EQ(Val("&HFF"), 255);
-  EXPECT_EQ(Val("&HFFFF"), -1);
+  EXPECT_EQ(Val("&HFFFF"), -1);  // up to four digits wrap as an Integer literal
+  EXPECT_EQ(Val("&H8000"), -32768);
+  EXPECT_EQ(Val("&H10000"), 65536);
+  EXPECT_EQ(Val("&HFFFFFFFF"), -1);
+  EXPECT_EQ(Val("&O177777"), -1);
   EXPECT_EQ(Val("&O7z"), 7);
   EXPECT_EQ(Val(""), 0);
   EXPECT_EQ(Val("abc"), 0);
   EXPECT_EQ(Val("-"), 0);
-  EXPECT_TRUE(std::isinf(Val("1e999")));
 }
 
 TEST(Split, EmptyTextMissingAndRepeatedDelimiters) {
