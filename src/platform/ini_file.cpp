@@ -1,11 +1,13 @@
 #include "platform/ini_file.h"
 
+#include <cstdio>
 #include <optional>
 #include <string_view>
 #include <utility>
 
 #include "platform/vb_error.h"
 #include "platform/vb_runtime.h"
+#include "platform/windows_1252.h"
 
 namespace rotaryn {
 
@@ -28,7 +30,7 @@ enum class LineKind { Blank, Comment, Section, Key };
 // One line of the file as read; untouched lines are written back byte for byte.
 struct Line {
   std::string text;  // without its line end
-  std::string end;   // "\r\n", "\n", or "" on a last line without one
+  std::string end;   // "\r\n", "\n", "\r", or "" on a last line without one
   LineKind kind = LineKind::Blank;
   std::string name;   // section or key name, trimmed
   std::string value;  // key value, trimmed
@@ -67,6 +69,7 @@ struct Document {
   std::vector<Line> lines;
 };
 
+// A line ends at CRLF, LF or a CR alone (old Mac editors write those, and Windows reads them).
 Document parse(std::string_view bytes) {
   Document document;
   if (bytes.starts_with(kUtf8Mark)) {
@@ -75,16 +78,13 @@ Document parse(std::string_view bytes) {
   }
   size_t start = 0;
   while (start < bytes.size()) {
-    size_t newline = bytes.find('\n', start);
-    size_t stop = newline == std::string_view::npos ? bytes.size() : newline;
-    size_t textEnd = (stop > start && bytes[stop - 1] == '\r' && newline != std::string_view::npos)
-                         ? stop - 1
-                         : stop;
-    std::string text(bytes.substr(start, textEnd - start));
-    std::string end(
-        bytes.substr(textEnd, (newline == std::string_view::npos ? stop : stop + 1) - textEnd));
-    document.lines.push_back(makeLine(std::move(text), std::move(end)));
-    start = newline == std::string_view::npos ? bytes.size() : newline + 1;
+    size_t stop = bytes.find_first_of("\r\n", start);
+    if (stop == std::string_view::npos) stop = bytes.size();
+    size_t next = stop;
+    if (next < bytes.size()) next += bytes.substr(next, 2) == "\r\n" ? 2 : 1;
+    document.lines.push_back(makeLine(std::string(bytes.substr(start, stop - start)),
+                                      std::string(bytes.substr(stop, next - stop))));
+    start = next;
   }
   return document;
 }
@@ -156,6 +156,11 @@ std::optional<Document> load(FileSystem& files, const std::string& path) {
 
 }  // namespace
 
+void logIniFailureToStandardError(const IniWriteFailure& failure) {
+  std::fprintf(stderr, "rotaryn: INI file not written: Error %d: %s\n", failure.reason.number(),
+               utf8FromWindows1252(failure.reason.description()).c_str());
+}
+
 std::string IniFile::read(const std::string& path, const std::string& section,
                           const std::string& key, const std::string& defaultValue) const {
   std::string fallback = defaultValue;
@@ -169,59 +174,78 @@ std::string IniFile::read(const std::string& path, const std::string& section,
   return cut(unquoted(document->lines[*index].value));
 }
 
-void IniFile::write(const std::string& path, const std::string& section, const std::string& key,
+bool IniFile::write(const std::string& path, const std::string& section, const std::string& key,
                     const std::string& value) {
   requireSingleLine(path, "section name", section);
   requireSingleLine(path, "key name", key);
   requireSingleLine(path, "value", value);
-  std::string sectionName = trim(section);
-  std::string keyName = trim(key);
-  Document document = load(files_, path).value_or(Document{});
-  auto& lines = document.lines;
-  auto range = findSection(document, sectionName);
-  if (!range) {
-    // A new section goes at the end, with no blank line before it.
-    endLineBefore(document, lines.size());
-    lines.push_back(makeLine("[" + sectionName + "]", kNewLineEnd));
-    lines.push_back(makeLine(keyName + "=" + value, kNewLineEnd));
-  } else if (auto index = findKey(document, *range, keyName)) {
-    Line& line = lines[*index];
-    if (line.hasValue && line.value == value) return;  // nothing to change: file untouched
-    line = makeLine(line.name + "=" + value, line.end);
-  } else {
-    // A new key goes after the last key of its section, or right after the header.
-    size_t position = range->header + 1;
-    for (size_t i = range->header + 1; i < range->end; ++i) {
-      if (lines[i].kind == LineKind::Key) position = i + 1;
+  return reporting(path, [&] {
+    std::string sectionName = trim(section);
+    std::string keyName = trim(key);
+    Document document = load(files_, path).value_or(Document{});
+    auto& lines = document.lines;
+    auto range = findSection(document, sectionName);
+    if (!range) {
+      // A new section goes at the end, with no blank line before it.
+      endLineBefore(document, lines.size());
+      lines.push_back(makeLine("[" + sectionName + "]", kNewLineEnd));
+      lines.push_back(makeLine(keyName + "=" + value, kNewLineEnd));
+    } else if (auto index = findKey(document, *range, keyName)) {
+      Line& line = lines[*index];
+      if (line.hasValue && line.value == value) return;  // nothing to change: file untouched
+      line = makeLine(line.name + "=" + value, line.end);
+    } else {
+      // A new key goes after the last key of its section, or right after the header.
+      size_t position = range->header + 1;
+      for (size_t i = range->header + 1; i < range->end; ++i) {
+        if (lines[i].kind == LineKind::Key) position = i + 1;
+      }
+      endLineBefore(document, position);
+      lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(position),
+                   makeLine(keyName + "=" + value, kNewLineEnd));
     }
-    endLineBefore(document, position);
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(position),
-                 makeLine(keyName + "=" + value, kNewLineEnd));
-  }
-  files_.ReplaceAll(path, serialise(document));
+    files_.ReplaceAll(path, serialise(document));
+  });
 }
 
-void IniFile::deleteKey(const std::string& path, const std::string& section,
+bool IniFile::deleteKey(const std::string& path, const std::string& section,
                         const std::string& key) {
-  auto document = load(files_, path);
-  if (!document) return;
-  auto range = findSection(*document, trim(section));
-  if (!range) return;
-  auto index = findKey(*document, *range, trim(key));
-  if (!index) return;
-  document->lines.erase(document->lines.begin() + static_cast<std::ptrdiff_t>(*index));
-  files_.ReplaceAll(path, serialise(*document));
+  return reporting(path, [&] {
+    auto document = load(files_, path);
+    if (!document) return;
+    auto range = findSection(*document, trim(section));
+    if (!range) return;
+    auto index = findKey(*document, *range, trim(key));
+    if (!index) return;
+    document->lines.erase(document->lines.begin() + static_cast<std::ptrdiff_t>(*index));
+    files_.ReplaceAll(path, serialise(*document));
+  });
 }
 
-void IniFile::deleteSection(const std::string& path, const std::string& section) {
-  auto document = load(files_, path);
-  if (!document) return;
-  auto range = findSection(*document, trim(section));
-  if (!range) return;
-  auto& lines = document->lines;
-  lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(range->header),
-              lines.begin() + static_cast<std::ptrdiff_t>(range->end));
-  files_.ReplaceAll(path, serialise(*document));
+bool IniFile::deleteSection(const std::string& path, const std::string& section) {
+  return reporting(path, [&] {
+    auto document = load(files_, path);
+    if (!document) return;
+    auto range = findSection(*document, trim(section));
+    if (!range) return;
+    auto& lines = document->lines;
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(range->header),
+                lines.begin() + static_cast<std::ptrdiff_t>(range->end));
+    files_.ReplaceAll(path, serialise(*document));
+  });
+}
+
+bool IniFile::reporting(const std::string& path, const std::function<void()>& change) {
+  try {
+    change();
+    return true;
+  } catch (const VbError& error) {
+    VbError reason = error.description().find(path) == std::string::npos
+                         ? VbError(error.number(), error.description() + ": " + path)
+                         : error;
+    if (onWriteFailure_) onWriteFailure_(IniWriteFailure{path, std::move(reason)});
+    return false;
+  }
 }
 
 std::vector<std::string> IniFile::sectionNames(const std::string& path) const {

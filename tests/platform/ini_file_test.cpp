@@ -47,7 +47,8 @@ class IniFileTest : public ::testing::Test {
   ScratchFolder root;
   WindowsFileSystem disk{{{'C', root.path()}}};
   WriteWatcher files{disk};
-  IniFile ini{files};
+  std::vector<IniWriteFailure> failures;
+  IniFile ini{files, [this](const IniWriteFailure& failure) { failures.push_back(failure); }};
 
   void SetUp() override { std::filesystem::create_directory(root / "settings"); }
   void givenFile(const std::string& bytes) { root.write("settings/config.ini", bytes); }
@@ -149,24 +150,54 @@ TEST_F(IniFileTest, DeletesKeysAndSections) {
   EXPECT_FALSE(root.exists("settings/none.ini"));
 }
 
-TEST_F(IniFileTest, CreatesTheFileButNotItsFolder) {
-  EXPECT_EQ(errorOf([&] { ini.write("C:\\nofolder\\x.ini", "A", "k", "v"); }), 76);
-  EXPECT_FALSE(root.exists("nofolder"));
-  EXPECT_EQ(errorOf([&] { ini.write(kPath, "A", "k", "two\r\nlines"); }), 5);
+TEST_F(IniFileTest, LinesEndingInACarriageReturnAloneAreLines) {
+  givenFile("[A]\rk=old\rother=1\r[B]\rb=2");
+  EXPECT_EQ(ini.read(kPath, "A", "other"), "1");
+  EXPECT_EQ(ini.read(kPath, "B", "b"), "2");
+  EXPECT_EQ(ini.sectionNames(kPath), (std::vector<std::string>{"A", "B"}));
+
+  ini.write(kPath, "A", "k", "new");
+  ini.write(kPath, "A", "added", "3");
+  EXPECT_EQ(fileBytes(), "[A]\rk=new\rother=1\radded=3\r\n[B]\rb=2");
 }
 
-TEST_F(IniFileTest, FailedWriteLeavesTheOldFile) {
+// Nothing raised, the old file as it was, and the sink told once with the file and the reason.
+TEST_F(IniFileTest, RefusedWritesTellTheSinkAndLeaveTheOldFile) {
+  EXPECT_FALSE(ini.write("C:\\nofolder\\x.ini", "A", "k", "v"));
+  EXPECT_FALSE(root.exists("nofolder"));
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_EQ(failures[0].path, "C:\\nofolder\\x.ini");
+  EXPECT_EQ(failures[0].reason.number(), 76);
+  EXPECT_NE(failures[0].reason.description().find("C:\\nofolder\\x.ini"), std::string::npos);
+
   givenFile("[A]\r\nk=old\r\n");
-  files.failReplace = true;
-  EXPECT_EQ(errorOf([&] { ini.write(kPath, "A", "k", "new"); }), 61);
-  EXPECT_EQ(errorOf([&] { ini.deleteSection(kPath, "A"); }), 61);
+  files.failReplace = true;  // a disk error whose text does not name the file
+  EXPECT_FALSE(ini.write(kPath, "A", "k", "new"));
+  EXPECT_FALSE(ini.deleteKey(kPath, "A", "k"));
+  EXPECT_FALSE(ini.deleteSection(kPath, "A"));
   EXPECT_EQ(fileBytes(), "[A]\r\nk=old\r\n");
+  ASSERT_EQ(failures.size(), 4u);
+  EXPECT_EQ(failures[1].reason.number(), 61);
+  EXPECT_EQ(failures[1].reason.description(), "Disk full: " + std::string(kPath));
 
   // The real adapter refusing a read-only file.
   files.failReplace = false;
   ::chmod((root / "settings/config.ini").c_str(), 0444);
-  EXPECT_EQ(errorOf([&] { ini.write(kPath, "A", "k", "new"); }), 70);
+  EXPECT_FALSE(ini.write(kPath, "A", "k", "new"));
   EXPECT_EQ(fileBytes(), "[A]\r\nk=old\r\n");
+  ASSERT_EQ(failures.size(), 5u);
+  EXPECT_EQ(failures[4].reason.number(), 70);
+  EXPECT_NE(failures[4].reason.description().find("read-only"), std::string::npos);
+
+  EXPECT_TRUE(ini.write(kPath, "A", "k", "old"));  // nothing to change: nothing refused
+  EXPECT_EQ(failures.size(), 5u);
+}
+
+TEST_F(IniFileTest, LineBreaksInNamesOrValuesAreRefusedBeforeAnyWrite) {
+  EXPECT_EQ(errorOf([&] { ini.write(kPath, "A", "k", "two\r\nlines"); }), 5);
+  EXPECT_EQ(errorOf([&] { ini.write(kPath, "A\nB", "k", "v"); }), 5);
+  EXPECT_FALSE(root.exists("settings/config.ini"));
+  EXPECT_TRUE(failures.empty());
 }
 
 }  // namespace
