@@ -97,4 +97,16 @@ void ErrorReport(Module& module, uint8_t kind, const std::string& text, const Vb
   }
 }
 
+IniFailureSink iniFailureLog(Module& module) {
+  return [&module](const IniWriteFailure& failure) {
+    try {
+      std::string procedure = "WritePrivateProfileString";
+      int32_t line = 0;
+      module.utility().LogError(kModuleFileName, procedure, failure.reason, line);
+    } catch (...) {
+      logIniFailureToStandardError(failure);
+    }
+  };
+}
+
 }  // namespace rotaryn

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/ini_file.h"
 #include "platform/vb_error.h"
 
 namespace rotaryn {
@@ -24,6 +25,11 @@ inline constexpr const char* kModuleFileName = "twkRotaryn.dll";
 // Never raises; failures inside the report itself are not reported again.
 void ErrorReport(Module& module, uint8_t kind, const std::string& text, const VbError* error,
                  int32_t line, int32_t profile);
+
+// Where the INI functions tell of a write they could not do: one line in the utility
+// component's error log (procedure "WritePrivateProfileString", line 0), or on standard error
+// when that log cannot be written. No box: the caller goes on as Windows' callers do.
+IniFailureSink iniFailureLog(Module& module);
 
 // The kind-4 box text before its report outcome line.
 std::string failureText(const VbError& error, int32_t line, const std::string& procedure);

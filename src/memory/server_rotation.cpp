@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "errors/error_report.h"
 #include "memory/address_table.h"
 #include "platform/ini_file.h"
 #include "platform/vb_runtime.h"
@@ -98,7 +99,7 @@ void GetMapList(Module& module, int32_t index) {
   trap.run([&] {
     trap.at(1);
     FileSystem& files = module.ports.files;
-    IniFile ini(files);
+    IniFile ini(files, iniFailureLog(module));
     const std::string profileFolder = module.profile(index).ProfileFolder;
     const std::string pluginSettings = module.RootFolder + "\\Plugins\\Maps.ini";
     const std::string settingsFolder =

@@ -1,4 +1,5 @@
 #include "catalogue/stock_catalogue.h"
+#include "errors/error_report.h"
 #include "memory/server_rotation.h"
 #include "platform/ini_file.h"
 #include "platform/vb_runtime.h"
@@ -75,7 +76,7 @@ std::string frmRotarynMaps::readDisplaySettings(const std::string& profileFolder
     Label15.caption = "45 Secs";
     return "0";
   }
-  IniFile ini(module_.ports.files);
+  IniFile ini(module_.ports.files, iniFailureLog(module_));
 
   std::string autoload = ini.read(path, "Autoload", profileFolder);
   if (autoload.empty()) {

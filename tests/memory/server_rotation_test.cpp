@@ -1,6 +1,10 @@
 #include "memory/server_rotation.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
 
 #include "platform/ini_file.h"
 #include "tests/support/plugin_fixture.h"
@@ -106,6 +110,23 @@ TEST_F(ServerRotation, ShorterRereadKeepsStaleKeysAndEmptyRotationStillGivesEntr
   EXPECT_EQ(list().CurrentMapFiles.item("0"), "MAP_0.BMS");
   EXPECT_EQ(lastSetting("mapcount"), "-1");
   EXPECT_EQ(lastSetting("map2"), "2[-]0[-]MAP_2.BMS");
+}
+
+// As Windows' writer: no failure, the file as it was; one error-log line per refused write.
+TEST_F(ServerRotation, ReadOnlyLastSettingsIsLoggedNotReported) {
+  serverWith(rotationOf(2));
+  std::string file = PluginFixture::settingsFolderOnDisk(kProfile) + "/lastsettings.ini";
+  host.scratch.write(file, "[Maps]\r\nmapcount=7\r\n");
+  ::chmod((host.scratch / file).c_str(), 0444);
+  GetMapList(host.module, kProfile);
+
+  EXPECT_EQ(host.failuresOf("GetMapList"), 0);
+  EXPECT_EQ(list().CurrentMapFiles.count(), 2);
+  EXPECT_EQ(host.scratch.read(file), "[Maps]\r\nmapcount=7\r\n");
+  std::string log = host.scratch.read("logs/errors.log");
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 6);  // three limits, the count, two maps
+  EXPECT_THAT(log, ::testing::HasSubstr("Error 70\tPermission denied: " +
+                                        host.settingsFolder(kProfile) + "\\lastsettings.ini"));
 }
 
 TEST_F(ServerRotation, NextMapCodeFollowsTheRotationAndWrapsToSlotZero) {

@@ -1,4 +1,8 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
 
 #include "platform/ini_file.h"
 #include "tests/support/ui_window_fixture.h"
@@ -41,6 +45,20 @@ TEST(FormReload, UnusableDisplayTimeShowsNineWithoutRewritingTheFile) {
     EXPECT_EQ(w.chkAutoLoad.value.get(), 1);
     EXPECT_EQ(host.mapsIni(), ini) << value;
   }
+}
+
+TEST(FormReload, ReadOnlyMapsIniStillLoadsWithDefaultsAndLogsTheRefusedWrites) {
+  WindowFixture host;
+  host.writeMapsIni("[Other]\r\n");
+  ::chmod((host.scratch / "Plugins/Maps.ini").c_str(), 0444);
+  frmRotarynMaps& w = host.load();
+  EXPECT_EQ(host.failuresOf("Form_Reload"), 0);
+  EXPECT_EQ(w.chkAutoLoad.value.get(), 0);
+  EXPECT_EQ(w.Label15.caption.get(), "45 Secs");
+  EXPECT_EQ(host.mapsIni(), "[Other]\r\n");
+  std::string log = host.scratch.read("logs/errors.log");
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);  // Autoload, DisplayTime
+  EXPECT_THAT(log, ::testing::HasSubstr("Plugins\\Maps.ini (file is read-only)"));
 }
 
 TEST(FormReload, MissingEntriesAreWrittenAsDefaultsAndOddAutoloadCountsAsOff) {
