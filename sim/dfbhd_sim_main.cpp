@@ -21,6 +21,7 @@
 #include <string>
 #include <string_view>
 
+#include "sim/command_line.h"
 #include "sim/model/mapped_memory.h"
 #include "sim/model/server_model.h"
 
@@ -28,24 +29,8 @@ namespace {
 
 using rotaryn::sim::ServerOptions;
 
-constexpr const char* kUsage =
-    "usage: dfbhd-sim [options]\n"
-    "  --build standard|affiliate  server build whose addresses to use (default standard)\n"
-    "  --pack NAME                 loaded resource pack (default localres.pff)\n"
-    "  --rotation FILE             initial rotation, one map a line:\n"
-    "                              gametype[-]custom[-]MISSIONFILE.BMS[-]Display Name\n"
-    "                              (default: four stock maps)\n"
-    "  --position N                rotation entry playing at start (default 0)\n"
-    "  --game-length SECONDS       a game ends after this long; 0 = only on resetgames\n"
-    "                              (default 600)\n"
-    "  --display-length SECONDS    end-of-game display; RestartTmr starts at this x 62\n"
-    "                              (default 60)\n"
-    "  --loading-seconds SECONDS   time in state 1 between games (default 3)\n"
-    "  --speed FACTOR              server seconds per real second (default 1)\n"
-    "  --state N                   initial game state (default 2)\n"
-    "  --max-kills N, --koth-limit N  the server's own limits (default 30, 10)\n"
-    "  --tick-ms MS                how often the server runs (default 20)\n"
-    "  --verbose                   print state changes and console commands\n";
+// Longest time an option may give: a year, well inside RestartTmr's 32 bits at 62 units a second.
+constexpr double kMaxSeconds = 365.0 * 24 * 3600;
 
 struct Arguments {
   ServerOptions server;
@@ -55,77 +40,87 @@ struct Arguments {
 
 [[noreturn]] void usageError(const std::string& message) {
   std::cerr << "dfbhd-sim: " << message << " (dfbhd-sim --help lists the options)\n";
-  std::exit(2);
-}
-
-double number(std::string_view option, const char* text) {
-  char* end = nullptr;
-  double value = std::strtod(text, &end);
-  if (end == text || *end != '\0') usageError(std::string(option) + " needs a number, not \"" + text + "\"");
-  return value;
-}
-
-int integer(std::string_view option, const char* text) {
-  char* end = nullptr;
-  long value = std::strtol(text, &end, 10);
-  if (end == text || *end != '\0') usageError(std::string(option) + " needs a whole number, not \"" + text + "\"");
-  return static_cast<int>(value);
+  std::exit(rotaryn::sim::kUsageStatus);
 }
 
 Arguments parseArguments(int argc, char** argv) {
+  using rotaryn::sim::finiteRange;
   Arguments arguments;
-  arguments.server.gameLengthSeconds = 600;
-  for (int i = 1; i < argc; ++i) {
-    std::string_view option = argv[i];
-    if (option == "--help" || option == "-h") {
-      std::cout << kUsage;
-      std::exit(0);
+  ServerOptions& server = arguments.server;
+  server.gameLengthSeconds = 600;
+  std::string build = "standard";
+  std::string rotationFile;
+  int32_t position = 0;
+
+  CLI::App app(
+      "A DFBHD dedicated server as Rotaryn sees it: every field of the chosen build at "
+      "its real address, run in real time.",
+      "dfbhd-sim");
+  // An option given twice takes its last value, as a script's defaults followed by its own.
+  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  app.add_option("--build", build, "server build whose addresses to use")
+      ->check(CLI::IsMember({"standard", "affiliate"}, CLI::ignore_case))
+      ->capture_default_str();
+  app.add_option("--pack", server.resourcePack, "loaded resource pack")
+      ->check(rotaryn::sim::atMost(rotaryn::sim::kPackNameCapacity, "the resource pack"))
+      ->capture_default_str();
+  app.add_option("--rotation", rotationFile,
+                 "initial rotation, one map a line: gametype[-]custom[-]MISSIONFILE.BMS[-]Display "
+                 "Name (default: four stock maps)")
+      ->check(CLI::ExistingFile);
+  app.add_option("--position", position, "rotation entry playing at start")
+      ->check(rotaryn::sim::wholeRange(0, rotaryn::sim::kRotationCapacity - 1))
+      ->capture_default_str();
+  app.add_option("--game-length", server.gameLengthSeconds,
+                 "seconds until a game ends by itself; 0: only on resetgames")
+      ->check(finiteRange(0, kMaxSeconds))
+      ->capture_default_str();
+  app.add_option("--display-length", server.displayLengthSeconds,
+                 "seconds of end-of-game display; RestartTmr starts at this x 62")
+      ->check(finiteRange(0, kMaxSeconds))
+      ->capture_default_str();
+  app.add_option("--loading-seconds", server.loadingSeconds, "seconds in state 1 between games")
+      ->check(finiteRange(0, kMaxSeconds))
+      ->capture_default_str();
+  app.add_option("--speed", server.speed, "server seconds per real second")
+      ->check(finiteRange(0, 1e6, false))
+      ->capture_default_str();
+  app.add_option("--state", server.initialState, "initial game state (0 idles)")
+      ->check(rotaryn::sim::wholeRange(0, 4))
+      ->capture_default_str();
+  app.add_option("--max-kills", server.maxKills, "the server's own kill limit")
+      ->check(rotaryn::sim::wholeRange(0, INT32_MAX))
+      ->capture_default_str();
+  app.add_option("--koth-limit", server.kothLimit, "the server's own king-of-the-hill limit")
+      ->check(rotaryn::sim::wholeRange(0, INT32_MAX))
+      ->capture_default_str();
+  app.add_option("--tick-ms", arguments.tickMs, "milliseconds between two runs of the server")
+      ->check(rotaryn::sim::wholeRange(1, 10000))
+      ->capture_default_str();
+  app.add_flag("--verbose", arguments.verbose, "print state changes and console commands");
+  if (auto status = rotaryn::sim::parseCommandLine(app, argc, argv)) std::exit(*status);
+
+  server.build = *rotaryn::sim::parseBuild(build);
+  if (!rotationFile.empty()) {
+    std::ifstream file(rotationFile, std::ios::binary);
+    if (!file) usageError("cannot read the rotation file " + rotationFile);
+    std::stringstream text;
+    text << file.rdbuf();
+    try {
+      server.rotation = rotaryn::sim::parseRotation(text.str());
+    } catch (const std::invalid_argument& error) {
+      usageError(rotationFile + ": " + error.what());
     }
-    if (option == "--verbose") {
-      arguments.verbose = true;
-      continue;
-    }
-    if (i + 1 >= argc) usageError(std::string(option) + " needs a value");
-    const char* value = argv[++i];
-    if (option == "--build") {
-      auto build = rotaryn::sim::parseBuild(value);
-      if (!build) usageError("--build is standard or affiliate");
-      arguments.server.build = *build;
-    } else if (option == "--pack") {
-      arguments.server.resourcePack = value;
-    } else if (option == "--rotation") {
-      std::ifstream file(value, std::ios::binary);
-      if (!file) usageError(std::string("cannot read the rotation file ") + value);
-      std::stringstream text;
-      text << file.rdbuf();
-      try {
-        arguments.server.rotation = rotaryn::sim::parseRotation(text.str());
-      } catch (const std::invalid_argument& error) {
-        usageError(std::string(value) + ": " + error.what());
-      }
-    } else if (option == "--position") {
-      arguments.server.startPosition = integer(option, value);
-    } else if (option == "--game-length") {
-      arguments.server.gameLengthSeconds = number(option, value);
-    } else if (option == "--display-length") {
-      arguments.server.displayLengthSeconds = number(option, value);
-    } else if (option == "--loading-seconds") {
-      arguments.server.loadingSeconds = number(option, value);
-    } else if (option == "--speed") {
-      arguments.server.speed = number(option, value);
-      if (arguments.server.speed <= 0) usageError("--speed must be above 0");
-    } else if (option == "--state") {
-      arguments.server.initialState = integer(option, value);
-    } else if (option == "--max-kills") {
-      arguments.server.maxKills = integer(option, value);
-    } else if (option == "--koth-limit") {
-      arguments.server.kothLimit = integer(option, value);
-    } else if (option == "--tick-ms") {
-      arguments.tickMs = integer(option, value);
-      if (arguments.tickMs < 1) usageError("--tick-ms must be at least 1");
-    } else {
-      usageError("unknown option " + std::string(option));
-    }
+  }
+  if (position >= static_cast<int32_t>(server.rotation.size()) && position > 0) {
+    usageError("--position " + std::to_string(position) + " is beyond the rotation's " +
+               std::to_string(server.rotation.size()) + " maps");
+  }
+  server.startPosition = position;
+  try {
+    rotaryn::sim::ServerModel::checkOptions(server);
+  } catch (const std::invalid_argument& error) {
+    usageError(error.what());
   }
   return arguments;
 }
@@ -156,7 +151,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (arguments.verbose) {
-    server->setLogger([](const std::string& line) { std::cout << "dfbhd-sim: " << line << std::endl; });
+    server->setLogger(
+        [](const std::string& line) { std::cout << "dfbhd-sim: " << line << std::endl; });
   }
 
   // Any process may read and write us, not only our ancestors (Yama ptrace_scope 1); without

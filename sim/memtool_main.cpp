@@ -1,6 +1,7 @@
 // rotaryn-memtool: look at and change a running server's fields through the same process
 // backend the plug-in uses, for operators checking a live server or a dfbhd-sim.
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <iomanip>
@@ -13,6 +14,7 @@
 
 #include "components/gravik/process_memory.h"
 #include "platform/vb_error.h"
+#include "sim/command_line.h"
 #include "sim/model/server_layout.h"
 #include "sim/model/server_model.h"
 
@@ -21,62 +23,79 @@ namespace {
 using rotaryn::gravik::ProcessMemory;
 using rotaryn::sim::ServerLayout;
 
-constexpr const char* kUsage =
-    "usage: rotaryn-memtool --pid PID [--build standard|affiliate] COMMAND\n"
-    "commands:\n"
-    "  status                    game state, map, countdown, limits, rotation size\n"
-    "  rotation                  the rotation as the plug-in reads it\n"
-    "  keys                      the address table of the build\n"
-    "  peek WHERE [long|byte|text]         read a field (default long)\n"
-    "  poke WHERE VALUE [long|byte|text]   write a field (default long)\n"
-    "  send COMMAND              put a console command in the server's mailbox\n"
-    "WHERE is an address-table key (GameState, RestartTmr, ...), a hex address (0x9E4748), or\n"
-    "either plus a decimal or hex offset (BaseAdd+527, 0x1310000+8).\n";
-
+// A refused command line or value: status 2, nothing written.
 [[noreturn]] void usageError(const std::string& message) {
   std::cerr << "rotaryn-memtool: " << message << " (rotaryn-memtool --help lists the options)\n";
-  std::exit(2);
+  std::exit(rotaryn::sim::kUsageStatus);
 }
 
-std::optional<long long> parseNumber(std::string_view text) {
-  if (text.empty()) return std::nullopt;
-  std::string copy(text);
-  char* end = nullptr;
-  long long value = std::strtoll(copy.c_str(), &end, 0);
-  if (end == copy.c_str() || *end != '\0') return std::nullopt;
-  return value;
+// A decimal or 0x-hex integer, with an optional sign; nothing when it is not one or does not fit
+// 64 bits.
+std::optional<int64_t> parseInteger(std::string_view text) {
+  bool negative = !text.empty() && text.front() == '-';
+  if (negative || (!text.empty() && text.front() == '+')) text.remove_prefix(1);
+  int base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    text.remove_prefix(2);
+  }
+  uint64_t magnitude = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), magnitude, base);
+  if (text.empty() || error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+  if (magnitude > (negative ? uint64_t{1} << 63 : (uint64_t{1} << 63) - 1)) return std::nullopt;
+  return negative ? static_cast<int64_t>(0 - magnitude) : static_cast<int64_t>(magnitude);
 }
 
-int32_t resolve(const ServerLayout& layout, std::string_view where) {
+constexpr int64_t kAddressLimit = int64_t{1} << 32;
+
+// WHERE: a key of the build or an address, optionally plus an offset; the sum must be a 32-bit
+// address.
+uint32_t resolve(const ServerLayout& layout, std::string_view where) {
   size_t plus = where.find('+', 1);
   std::string_view base = where.substr(0, plus);
-  long long offset = 0;
+  int64_t offset = 0;
   if (plus != std::string_view::npos) {
-    auto parsed = parseNumber(where.substr(plus + 1));
-    if (!parsed) usageError("bad offset in " + std::string(where));
+    auto parsed = parseInteger(where.substr(plus + 1));
+    if (!parsed || *parsed <= -kAddressLimit || *parsed >= kAddressLimit) {
+      usageError("bad offset in " + std::string(where));
+    }
     offset = *parsed;
   }
-  long long address = 0;
+  int64_t address = 0;
   if (auto key = layout.find(base)) {
     address = *key;
-  } else if (auto number = parseNumber(base)) {
+  } else if (auto number = parseInteger(base); number && *number >= 0 && *number < kAddressLimit) {
     address = *number;
+  } else if (number) {
+    usageError(std::string(base) + " is not a 32-bit address");
   } else {
     usageError("\"" + std::string(base) + "\" is neither a key of the " +
                std::string(rotaryn::sim::buildName(layout.build())) + " build nor an address");
   }
-  return static_cast<int32_t>(address + offset);
+  int64_t sum = address + offset;
+  if (sum < 0 || sum >= kAddressLimit) {
+    usageError(std::string(where) + " is " + (sum < 0 ? "below 0" : "beyond 32 bits") + " (" +
+               (sum < 0 ? "-" : "") +
+               rotaryn::sim::hexAddress(static_cast<uint64_t>(sum < 0 ? -sum : sum)) + ")");
+  }
+  return static_cast<uint32_t>(sum);
 }
 
-std::string hex(int32_t value) { return rotaryn::sim::hexAddress(static_cast<uint32_t>(value)); }
+std::string hex(int32_t value) {
+  return rotaryn::sim::hexAddress(static_cast<uint32_t>(value));
+}
 
 std::string stateName(int32_t state) {
   switch (state) {
-    case 1: return "between games";
+    case 1:
+      return "between games";
     case 2:
-    case 3: return "game running";
-    case 4: return "end of game";
-    default: return "not in a game";
+    case 3:
+      return "game running";
+    case 4:
+      return "end of game";
+    default:
+      return "not in a game";
   }
 }
 
@@ -91,16 +110,20 @@ int32_t slotGameType(ProcessMemory& memory, int32_t& pid, const ServerLayout& la
 }
 
 void printStatus(ProcessMemory& memory, int32_t& pid, const ServerLayout& layout) {
-  auto field = [&](const char* key) { return memory.ReadLong(pid, static_cast<int32_t>(layout.at(key))); };
+  auto field = [&](const char* key) {
+    return memory.ReadLong(pid, static_cast<int32_t>(layout.at(key)));
+  };
   int32_t state = field("GameState");
   int32_t type = field("GameType");
   int32_t restart = field("RestartTmr");
   int32_t p = field("MapPointer");
   int32_t mod = field("ModAdd");
-  std::cout << "pid         " << pid << " (" << rotaryn::sim::buildName(layout.build()) << " build)\n"
+  std::cout << "pid         " << pid << " (" << rotaryn::sim::buildName(layout.build())
+            << " build)\n"
             << "GameState   " << state << " (" << stateName(state) << ")\n"
             << "GameType    " << type << " (" << rotaryn::sim::gameTypeName(type) << ")\n"
-            << "CurMap      " << memory.ReadStr(pid, static_cast<int32_t>(layout.at("CurMap"))) << "\n"
+            << "CurMap      " << memory.ReadStr(pid, static_cast<int32_t>(layout.at("CurMap")))
+            << "\n"
             << "RestartTmr  " << restart << " (" << std::fixed << std::setprecision(1)
             << restart / 62.0 << " s)\n"
             << "Pack        " << memory.ReadStr(pid, mod + 36) << "\n"
@@ -115,9 +138,10 @@ void printStatus(ProcessMemory& memory, int32_t& pid, const ServerLayout& layout
   std::cout << "Scores      Score1a " << field("Score1a") << ", Score1b " << field("Score1b")
             << ", Score2a " << field("Score2a") << ", Score2b " << field("Score2b") << "\n";
   if (layout.has("MaxKills")) {
-    std::cout << "Limits      MaxKills " << field("MaxKills") << ", KothLimit " << field("KothLimit")
-              << "; configured CMaxKills " << field("CMaxKills") << ", CGameScore "
-              << field("CGameScore") << ", CKothLimit " << field("CKothLimit") << "\n";
+    std::cout << "Limits      MaxKills " << field("MaxKills") << ", KothLimit "
+              << field("KothLimit") << "; configured CMaxKills " << field("CMaxKills")
+              << ", CGameScore " << field("CGameScore") << ", CKothLimit " << field("CKothLimit")
+              << "\n";
   }
   std::cout << "Mailbox     " << (field("MsgTypeAdd") ? "pending: " : "empty; last: ")
             << memory.ReadStr(pid, static_cast<int32_t>(layout.at("MsgStrAdd"))) << "\n";
@@ -135,9 +159,10 @@ void printRotation(ProcessMemory& memory, int32_t& pid, const ServerLayout& layo
     int32_t type = slotGameType(memory, pid, layout, k);
     std::ostringstream typeText;
     typeText << type << " " << rotaryn::sim::gameTypeName(type);
-    std::cout << (k == position ? "  > " : "    ") << std::left << std::setw(3) << k << std::setw(25)
-              << typeText.str() << std::setw(8) << memory.ReadLong(pid, entry + 32) << std::setw(18)
-              << memory.ReadStr(pid, entry) << memory.ReadStr(pid, static_cast<int32_t>(layout.at("MapNameAdd")) + 1840 * k)
+    std::cout << (k == position ? "  > " : "    ") << std::left << std::setw(3) << k
+              << std::setw(25) << typeText.str() << std::setw(8) << memory.ReadLong(pid, entry + 32)
+              << std::setw(18) << memory.ReadStr(pid, entry)
+              << memory.ReadStr(pid, static_cast<int32_t>(layout.at("MapNameAdd")) + 1840 * k)
               << "\n";
   }
 }
@@ -145,81 +170,104 @@ void printRotation(ProcessMemory& memory, int32_t& pid, const ServerLayout& layo
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::optional<int32_t> pid;
-  rotaryn::sim::ServerBuild build = rotaryn::sim::ServerBuild::kStandard;
-  std::vector<std::string> words;
-  for (int i = 1; i < argc; ++i) {
-    std::string_view option = argv[i];
-    if (option == "--help" || option == "-h") {
-      std::cout << kUsage;
-      return 0;
-    }
-    if (option == "--pid" || option == "--build") {
-      if (i + 1 >= argc) usageError(std::string(option) + " needs a value");
-      std::string value = argv[++i];
-      if (option == "--pid") {
-        auto number = parseNumber(value);
-        if (!number || *number <= 0) usageError("--pid needs a process id");
-        pid = static_cast<int32_t>(*number);
-      } else {
-        auto parsed = rotaryn::sim::parseBuild(value);
-        if (!parsed) usageError("--build is standard or affiliate");
-        build = *parsed;
-      }
-      continue;
-    }
-    words.emplace_back(option);
-  }
-  if (!pid) usageError("--pid is required");
-  if (words.empty()) usageError("no command");
+  int32_t pid = 0;
+  std::string buildText = "standard";
+  std::string where;
+  std::string value;
+  std::string kind = "long";
+  std::string consoleCommand;
 
-  ServerLayout layout(build);
+  CLI::App app(
+      "Look at and change a running server's fields through the process backend the "
+      "plug-in uses.\nWHERE is an address-table key (GameState, RestartTmr, ...), a hex "
+      "address (0x9E4748), or either plus a decimal or hex offset (BaseAdd+527, "
+      "0x1310000+8).",
+      "rotaryn-memtool");
+  // An option given twice takes its last value, as a script's defaults followed by its own.
+  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  app.add_option("--pid", pid, "the server's process id")
+      ->required()
+      ->check(rotaryn::sim::wholeRange(1, INT32_MAX));
+  app.add_option("--build", buildText, "the server's build, whose addresses to use")
+      ->check(CLI::IsMember({"standard", "affiliate"}, CLI::ignore_case))
+      ->capture_default_str();
+  app.require_subcommand(1);
+  app.fallthrough();
+  auto* status = app.add_subcommand("status", "game state, map, countdown, limits, rotation size");
+  auto* rotation = app.add_subcommand("rotation", "the rotation as the plug-in reads it");
+  auto* keys = app.add_subcommand("keys", "the address table of the build");
+  const auto kinds = CLI::IsMember({"long", "byte", "text"});
+  auto* peek = app.add_subcommand("peek", "read a field");
+  peek->add_option("WHERE", where, "key or address")->required();
+  peek->add_option("KIND", kind, "long, byte or text")->check(kinds)->capture_default_str();
+  auto* poke = app.add_subcommand(
+      "poke",
+      "write a field; the value must fit it (a byte 0 to 255, a long 32 bits, a text with "
+      "its NUL before the next field)");
+  poke->add_option("WHERE", where, "key or address")->required();
+  poke->add_option("VALUE", value, "number (decimal or 0x hex) or text")->required();
+  poke->add_option("KIND", kind, "long, byte or text")->check(kinds)->capture_default_str();
+  auto* send = app.add_subcommand("send", "put a console command in the server's mailbox");
+  send->add_option("COMMAND", consoleCommand, "the command, e.g. resetgames")
+      ->required()
+      ->check(rotaryn::sim::atMost(rotaryn::sim::kCommandCapacity, "the command"));
+  if (auto exitStatus = rotaryn::sim::parseCommandLine(app, argc, argv)) return *exitStatus;
+
+  ServerLayout layout(*rotaryn::sim::parseBuild(buildText));
   ProcessMemory memory;
-  int32_t process = *pid;
-  const std::string& command = words[0];
-  auto kindAt = [&](size_t index) {
-    std::string kind = words.size() > index ? words[index] : "long";
-    if (kind != "long" && kind != "byte" && kind != "text") usageError("kind is long, byte or text");
-    return kind;
-  };
+  int32_t process = pid;
   try {
-    if (command == "status" && words.size() == 1) {
+    if (status->parsed()) {
       printStatus(memory, process, layout);
-    } else if (command == "rotation" && words.size() == 1) {
+    } else if (rotation->parsed()) {
       printRotation(memory, process, layout);
-    } else if (command == "keys" && words.size() == 1) {
-      for (const rotaryn::AddressEntry& entry : layout.fields()) {
-        std::cout << std::left << std::setw(14) << entry.key << hex(entry.address) << "\n";
+    } else if (keys->parsed()) {
+      for (const rotaryn::sim::FieldAddress& entry : layout.fields()) {
+        std::cout << std::left << std::setw(14) << entry.key
+                  << rotaryn::sim::hexAddress(entry.address) << "\n";
       }
-    } else if (command == "peek" && (words.size() == 2 || words.size() == 3)) {
-      int32_t address = resolve(layout, words[1]);
-      std::string kind = kindAt(2);
+    } else if (peek->parsed()) {
+      auto address = static_cast<int32_t>(resolve(layout, where));
       if (kind == "long") {
-        int32_t value = memory.ReadLong(process, address);
-        std::cout << value << " (" << hex(value) << ")\n";
+        int32_t read = memory.ReadLong(process, address);
+        std::cout << read << " (" << hex(read) << ")\n";
       } else if (kind == "byte") {
         std::cout << static_cast<int>(memory.ReadByte(process, address)) << "\n";
       } else {
         std::cout << memory.ReadStr(process, address) << "\n";
       }
-    } else if (command == "poke" && (words.size() == 3 || words.size() == 4)) {
-      int32_t address = resolve(layout, words[1]);
-      std::string kind = kindAt(3);
+    } else if (poke->parsed()) {
+      uint32_t address = resolve(layout, where);
       if (kind == "text") {
-        memory.WriteStr(process, address, words[2]);
+        std::optional<uint32_t> room = layout.roomAt(address);
+        if (room && value.size() + 1 > *room) {
+          usageError("the text has " + std::to_string(value.size()) + " characters; at " +
+                     rotaryn::sim::hexAddress(address) + " there is room for " +
+                     std::to_string(*room - 1) + " and its NUL before the next field");
+        }
+        memory.WriteStr(process, static_cast<int32_t>(address), value);
+        std::cout << "wrote \"" << value << "\" at " << rotaryn::sim::hexAddress(address) << "\n";
       } else {
-        auto value = parseNumber(words[2]);
-        if (!value) usageError("poke needs a number, not \"" + words[2] + "\"");
-        memory.WriteLong(process, address, static_cast<int32_t>(*value), kind == "byte" ? 1 : 4);
+        auto number = parseInteger(value);
+        if (!number) usageError("poke needs a number, not \"" + value + "\"");
+        // A long takes a signed or an unsigned 32-bit value; a byte 0 to 255.
+        bool byte = kind == "byte";
+        int64_t lowest = byte ? 0 : INT32_MIN;
+        int64_t highest = byte ? UINT8_MAX : UINT32_MAX;
+        if (*number < lowest || *number > highest) {
+          usageError(value + " does not fit a " + kind + " (" + std::to_string(lowest) + " to " +
+                     std::to_string(highest) + ")");
+        }
+        auto written = static_cast<int32_t>(static_cast<uint32_t>(*number));
+        memory.WriteLong(process, static_cast<int32_t>(address), written, byte ? 1 : 4);
+        std::cout << "wrote " << (byte ? static_cast<int64_t>(*number) : written) << " ("
+                  << hex(written) << ") at " << rotaryn::sim::hexAddress(address) << "\n";
       }
-      std::cout << "wrote " << words[2] << " at " << hex(address) << "\n";
-    } else if (command == "send" && words.size() == 2) {
+    } else if (send->parsed()) {
       int32_t profile = 0;
       bool affiliate = layout.isAffiliate();
-      memory.AddMsg(profile, process, words[1], affiliate, "CMD", 1);
-      std::cout << "sent \"" << words[1] << "\"\n";
-    } else {
-      usageError("bad command: " + command);
+      memory.AddMsg(profile, process, consoleCommand, affiliate, "CMD", 1);
+      std::cout << "sent \"" << consoleCommand << "\"\n";
     }
   } catch (const rotaryn::VbError& error) {
     std::cerr << "rotaryn-memtool: error " << error.number() << ": " << error.description() << "\n";

@@ -52,12 +52,13 @@ sim::ServerModel& SimulatedMemory::target(int32_t pid) {
   return *found->second;
 }
 
+// Through the model's client access, so the server sees the plug-in's reads and writes.
 void SimulatedMemory::read(int32_t pid, uint32_t address, void* out, size_t size) {
-  if (!target(pid).memory().read(address, out, size)) raiseNotMapped(pid, address, size);
+  if (!target(pid).clientRead(address, out, size)) raiseNotMapped(pid, address, size);
 }
 
 void SimulatedMemory::write(int32_t pid, uint32_t address, const void* in, size_t size) {
-  if (!target(pid).memory().write(address, in, size)) raiseNotMapped(pid, address, size);
+  if (!target(pid).clientWrite(address, in, size)) raiseNotMapped(pid, address, size);
 }
 
 int32_t SimulatedMemory::ReadLong(int32_t& process, int32_t address) {
@@ -76,20 +77,11 @@ uint8_t SimulatedMemory::ReadByte(int32_t& process, int32_t address) {
 
 std::string SimulatedMemory::ReadStr(int32_t& process, int32_t address) {
   catchUp();
-  const sim::ServerMemory& memory = target(process).memory();
   auto start = static_cast<uint32_t>(address);
-  std::string text;
-  for (size_t i = 0; i < kMaxText; ++i) {
-    char c = 0;
-    if (!memory.read(start + static_cast<uint32_t>(i), &c, 1)) {
-      // A text that runs to the end of the mapping ends there, as ProcessMemory reads it.
-      if (i == 0) raiseNotMapped(process, start, 1);
-      break;
-    }
-    if (c == '\0') break;
-    text.push_back(c);
-  }
-  return text;
+  // A text that runs to the end of the mapping ends there, as ProcessMemory reads it.
+  std::optional<std::string> text = target(process).clientReadText(start, kMaxText);
+  if (!text) raiseNotMapped(process, start, 1);
+  return *text;
 }
 
 void SimulatedMemory::WriteLong(int32_t& process, int32_t address, int32_t value,
@@ -97,7 +89,8 @@ void SimulatedMemory::WriteLong(int32_t& process, int32_t address, int32_t value
   catchUp();
   if (byteCount < 1 || byteCount > 4) raiseBadByteCount(byteCount);
   uint8_t bytes[4];
-  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
+  for (int i = 0; i < 4; ++i)
+    bytes[i] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
   write(process, static_cast<uint32_t>(address), bytes, static_cast<size_t>(byteCount));
 }
 
@@ -117,8 +110,12 @@ void SimulatedMemory::AddMsg(int32_t& /*profileIndex*/, int32_t& messageTarget,
   write(messageTarget, mailbox.typeAddress, &one, sizeof one);
 }
 
-std::string SimulatedMemory::Enc64(const std::string& text) { return encodeBase64(text); }
+std::string SimulatedMemory::Enc64(const std::string& text) {
+  return encodeBase64(text);
+}
 
-std::string SimulatedMemory::dec64(const std::string& text) { return decodeBase64(text); }
+std::string SimulatedMemory::dec64(const std::string& text) {
+  return decodeBase64(text);
+}
 
 }  // namespace rotaryn::gravik

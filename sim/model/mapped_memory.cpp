@@ -15,7 +15,9 @@ std::byte* pointer(uint32_t address) {
 
 }  // namespace
 
-MappedMemory::~MappedMemory() { unmapAll(); }
+MappedMemory::~MappedMemory() {
+  unmapAll();
+}
 
 void MappedMemory::unmapAll() {
   for (const AddressRange& range : mapped_) munmap(pointer(range.address), range.size);

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <stdexcept>
 
+#include "sim/model/server_layout.h"
+
 namespace rotaryn::sim {
 namespace {
 
@@ -52,6 +54,12 @@ RotationEntry parseLine(std::string_view line, int lineNumber) {
   if (entry.displayName.empty()) {
     entry.displayName = entry.missionFile.substr(0, entry.missionFile.rfind('.'));
   }
+  try {
+    checkRotationEntry(entry);
+  } catch (const std::invalid_argument& error) {
+    throw std::invalid_argument("rotation line " + std::to_string(lineNumber) + ": " +
+                                error.what());
+  }
   return entry;
 }
 
@@ -74,6 +82,23 @@ std::vector<RotationEntry> parseRotation(std::string_view text) {
 std::string formatRotationLine(const RotationEntry& entry) {
   return std::to_string(entry.gameType) + std::string(kSeparator) + (entry.custom ? "1" : "0") +
          std::string(kSeparator) + entry.missionFile + std::string(kSeparator) + entry.displayName;
+}
+
+void checkRotationEntry(const RotationEntry& entry) {
+  auto tooLong = [](const char* what, const std::string& text, size_t capacity) {
+    throw std::invalid_argument(
+        std::string(what) + " \"" + text + "\" has " + std::to_string(text.size()) +
+        " characters; the server holds at most " + std::to_string(capacity));
+  };
+  if (entry.gameType < 0 || entry.gameType > 8) {
+    throw std::invalid_argument("game type " + std::to_string(entry.gameType) + " is not 0 to 8");
+  }
+  if (entry.missionFile.size() > kMissionFileCapacity) {
+    tooLong("mission file", entry.missionFile, kMissionFileCapacity);
+  }
+  if (entry.displayName.size() > kDisplayNameCapacity) {
+    tooLong("display name", entry.displayName, kDisplayNameCapacity);
+  }
 }
 
 std::vector<RotationEntry> defaultRotation() {

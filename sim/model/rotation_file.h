@@ -22,9 +22,16 @@ struct RotationEntry {
 //     gametype[-]custom[-]MISSIONFILE.BMS[-]Display Name
 // for example "1[-]0[-]TDMM_01A.BMS[-]Mean Streets A". Blank lines and lines starting with '#'
 // or ';' are skipped; CR is ignored. A missing display name is the mission file without its
-// extension. Throws std::invalid_argument naming the line of the first bad line.
+// extension. Throws std::invalid_argument naming the line of the first bad line, a line whose
+// texts do not fit the server (checkRotationEntry) included.
 std::vector<RotationEntry> parseRotation(std::string_view text);
 std::string formatRotationLine(const RotationEntry& entry);
+
+// Throws std::invalid_argument saying which text of the entry is too long for the server: a
+// mission file longer than kMissionFileCapacity (its rotation entry), a display name longer
+// than kDisplayNameCapacity (CurMap, which shows it while the map plays), or a game type
+// outside 0..8.
+void checkRotationEntry(const RotationEntry& entry);
 
 // Four stock maps of four game types (Deathmatch, Team Deathmatch, Team King of the Hill,
 // Flagball), names from the stock catalogue.

@@ -6,16 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "memory/address_table.h"
+#include "sim/model/server_builds.h"
 #include "sim/model/server_memory.h"
 
 namespace rotaryn::sim {
-
-enum class ServerBuild { kStandard, kAffiliate };
-
-// "standard" / "affiliate", as the command-line options spell them.
-std::string_view buildName(ServerBuild build);
-std::optional<ServerBuild> parseBuild(std::string_view text);
 
 // The server's rotation structures; offsets in bytes.
 inline constexpr uint32_t kSlotStride = 1840;
@@ -40,10 +34,16 @@ inline constexpr int32_t kRotationCapacity = 512;
 // bytes below GameType in the standard build; the mailbox text 100 bytes below MsgTitleAdd.
 inline constexpr size_t kCurMapCapacity = 63;
 inline constexpr size_t kCommandCapacity = 99;
+// A rotation entry's mission file ends before its custom flag; a map's display name becomes
+// CurMap while the map plays.
+inline constexpr size_t kMissionFileCapacity = kEntryCustomOffset - 1;
+inline constexpr size_t kDisplayNameCapacity = kCurMapCapacity;
+// Room for the resource pack's name in the block ModAdd points to.
+inline constexpr size_t kPackNameCapacity = 219;
 inline constexpr const char* kBasePack = "localres.pff";
 
-// Where one build keeps everything the simulated server holds. The address-table fields are the
-// real ones (memory/address_table.cpp); the rotation header and the resource-pack block live wherever the
+// Where one build keeps everything the simulated server holds. The named fields are the build's
+// own (server_builds.h); the rotation header and the resource-pack block live wherever the
 // pointers at MapPointer and ModAdd say, and we place them in otherwise unused pages of both
 // builds (below 0x2000000, above every field).
 class ServerLayout {
@@ -52,7 +52,7 @@ class ServerLayout {
 
   ServerBuild build() const { return build_; }
   bool isAffiliate() const { return build_ == ServerBuild::kAffiliate; }
-  std::span<const AddressEntry> fields() const;
+  std::span<const FieldAddress> fields() const { return fieldsOf(build_); }
   // The address of a key (case-insensitive), or nothing when the build lacks it.
   std::optional<uint32_t> find(std::string_view key) const;
   // Throws std::out_of_range naming the key and the build when the build lacks it.
@@ -64,11 +64,19 @@ class ServerLayout {
   uint32_t slotAddress(int32_t k) const;
   uint32_t entryAddress(int32_t k) const;
 
+  // How many bytes lie between address and the next field above it (a named field, a field of
+  // a map slot, of the rotation header or of a rotation entry, the pack name, the end of what
+  // the server holds), when address lies in something the server holds; nothing otherwise. A
+  // text written at address must fit with its NUL.
+  std::optional<uint32_t> roomAt(uint32_t address) const;
+
   // Every range the server holds: each field, the slots, the header and entries, the pack
   // block. Homes map pageRanges(regions()).
   std::vector<AddressRange> regions() const;
 
  private:
+  std::vector<AddressRange> namedRanges() const;  // each named field with its size
+
   ServerBuild build_;
   uint32_t rotationHeader_;
   uint32_t packBlock_;

@@ -18,7 +18,8 @@ std::vector<AddressRange> pageRanges(std::span<const AddressRange> ranges) {
     uint64_t end = (uint64_t{range.address} + range.size + kPageSize - 1) / kPageSize * kPageSize;
     spans.push_back({begin, end});
   }
-  std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.begin < b.begin; });
+  std::sort(spans.begin(), spans.end(),
+            [](const Span& a, const Span& b) { return a.begin < b.begin; });
   std::vector<AddressRange> merged;
   uint64_t begin = 0;
   uint64_t end = 0;

@@ -7,7 +7,9 @@
 namespace rotaryn::sim {
 namespace {
 
-bool isRunning(int32_t state) { return state == kStateRunning || state == kStateRunningToo; }
+bool isRunning(int32_t state) {
+  return state == kStateRunning || state == kStateRunningToo;
+}
 
 std::string folded(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\r' || text.front() == '\n')) {
@@ -27,19 +29,52 @@ std::string folded(std::string_view text) {
 
 std::string_view gameTypeName(int32_t gameType) {
   static constexpr std::string_view kNames[] = {
-      "Deathmatch",           "Team Deathmatch",   "Cooperative",
-      "Team King of the Hill", "King of the Hill", "Search and Destroy",
-      "Attack and Defend",    "Capture the Flag",  "Flagball",
+      "Deathmatch",       "Team Deathmatch",    "Cooperative",       "Team King of the Hill",
+      "King of the Hill", "Search and Destroy", "Attack and Defend", "Capture the Flag",
+      "Flagball",
   };
   return gameType >= 0 && gameType <= 8 ? kNames[gameType] : "unknown";
 }
 
+int64_t ClientWrite::number() const {
+  uint32_t value = 0;
+  for (size_t i = 0; i < bytes.size() && i < 4; ++i) {
+    value |= uint32_t{static_cast<uint8_t>(bytes[i])} << (8 * i);
+  }
+  if (bytes.size() >= 4) return static_cast<int32_t>(value);
+  return value;
+}
+
+std::string ClientWrite::text() const {
+  return bytes.substr(0, bytes.find('\0'));
+}
+
+void ServerModel::checkOptions(const ServerOptions& options) {
+  if (options.rotation.size() > static_cast<size_t>(kRotationCapacity)) {
+    throw std::invalid_argument("a rotation holds at most " + std::to_string(kRotationCapacity) +
+                                " maps, not " + std::to_string(options.rotation.size()));
+  }
+  for (size_t k = 0; k < options.rotation.size(); ++k) {
+    try {
+      checkRotationEntry(options.rotation[k]);
+    } catch (const std::invalid_argument& error) {
+      throw std::invalid_argument("rotation map " + std::to_string(k) + ": " + error.what());
+    }
+  }
+  if (options.resourcePack.size() > kPackNameCapacity) {
+    throw std::invalid_argument("the resource pack \"" + options.resourcePack + "\" has " +
+                                std::to_string(options.resourcePack.size()) +
+                                " characters; the server holds at most " +
+                                std::to_string(kPackNameCapacity));
+  }
+  if (options.commandDelayReads < 0) {
+    throw std::invalid_argument("the command delay is a number of reads, 0 or more");
+  }
+}
+
 ServerModel::ServerModel(std::unique_ptr<ServerMemory> memory, ServerOptions options)
     : layout_(options.build), memory_(std::move(memory)), options_(std::move(options)) {
-  if (options_.rotation.size() > static_cast<size_t>(kRotationCapacity)) {
-    throw std::invalid_argument("a rotation holds at most " + std::to_string(kRotationCapacity) +
-                                " maps");
-  }
+  checkOptions(options_);
   std::vector<AddressRange> regions = layout_.regions();
   memory_->map(pageRanges(regions));
 
@@ -56,8 +91,8 @@ ServerModel::ServerModel(std::unique_ptr<ServerMemory> memory, ServerOptions opt
                          : 0;
   setCurrentPosition(position);
   int32_t gameType = count > 0 ? options_.rotation[static_cast<size_t>(position)].gameType : 0;
-  setText("CurMap", count > 0 ? options_.rotation[static_cast<size_t>(position)].displayName
-                              : std::string());
+  setText("CurMap",
+          count > 0 ? options_.rotation[static_cast<size_t>(position)].displayName : std::string());
   setLong("GameType", gameType);
   for (const char* key : {"GTUpdate1", "GTUpdate2", "GTUpdate3", "GTUpdate4", "GTUpdate5"}) {
     setLong(key, gameType);
@@ -138,6 +173,7 @@ void ServerModel::setRotationCount(int32_t count) {
 
 void ServerModel::setSlot(int32_t k, const RotationEntry& entry) {
   if (k < 0 || k >= kRotationCapacity) throw std::out_of_range("map slot out of range");
+  checkRotationEntry(entry);
   uint32_t slot = layout_.slotAddress(k);
   writeText(slot, entry.missionFile);
   writeText(slot + kSlotNameOffset, entry.displayName);
@@ -149,16 +185,16 @@ void ServerModel::setSlot(int32_t k, const RotationEntry& entry) {
 
 void ServerModel::setEntry(int32_t k, const RotationEntry& entry) {
   if (k < 0 || k >= kRotationCapacity) throw std::out_of_range("rotation entry out of range");
+  checkRotationEntry(entry);
   uint32_t at = rotationPointer() + kEntriesOffset + static_cast<uint32_t>(k) * kEntryStride;
   writeText(at, entry.missionFile);
   writeLong(at + kEntryCustomOffset, entry.custom ? 1 : 0);
 }
 
 void ServerModel::setRotation(const std::vector<RotationEntry>& entries) {
-  if (entries.size() > static_cast<size_t>(kRotationCapacity)) {
-    throw std::invalid_argument("a rotation holds at most " + std::to_string(kRotationCapacity) +
-                                " maps");
-  }
+  ServerOptions check;
+  check.rotation = entries;
+  checkOptions(check);
   int32_t k = 0;
   for (const RotationEntry& entry : entries) {
     setSlot(k, entry);
@@ -191,6 +227,9 @@ std::string ServerModel::resourcePack() const {
 }
 
 void ServerModel::setResourcePack(std::string_view pack) {
+  ServerOptions check;
+  check.resourcePack = pack;
+  checkOptions(check);
   writeText(static_cast<uint32_t>(longAt("ModAdd")) + kPackNameOffset, pack);
 }
 
@@ -198,6 +237,53 @@ void ServerModel::postCommand(std::string_view command) {
   if (command.size() > kCommandCapacity) command = command.substr(0, kCommandCapacity);
   setText("MsgStrAdd", command);
   setLong("MsgTypeAdd", 1);
+}
+
+void ServerModel::setCommandDelayReads(int32_t reads) {
+  ServerOptions check;
+  check.commandDelayReads = reads;
+  checkOptions(check);
+  options_.commandDelayReads = reads;
+}
+
+bool ServerModel::clientRead(uint32_t address, void* out, size_t size) {
+  if (!memory_->read(address, out, size)) return false;
+  noteClientRead();
+  return true;
+}
+
+std::optional<std::string> ServerModel::clientReadText(uint32_t address, size_t maxLength) {
+  std::string text;
+  for (size_t i = 0; i < maxLength; ++i) {
+    char c = 0;
+    if (!memory_->read(address + static_cast<uint32_t>(i), &c, 1)) {
+      if (i == 0) return std::nullopt;
+      break;
+    }
+    if (c == '\0') break;
+    text.push_back(c);
+  }
+  noteClientRead();
+  return text;
+}
+
+void ServerModel::noteClientRead() {
+  if (longAt("MsgTypeAdd") != 0) ++readsWhileCommandWaits_;
+}
+
+bool ServerModel::clientWrite(uint32_t address, const void* in, size_t size) {
+  if (!memory_->write(address, in, size)) return false;
+  if (clientWrites_.size() >= kClientWriteLogCapacity) {
+    clientWrites_.pop_front();
+    ++droppedClientWrites_;
+  }
+  clientWrites_.push_back({address, std::string(static_cast<const char*>(in), size)});
+  return true;
+}
+
+void ServerModel::clearClientWrites() {
+  clientWrites_.clear();
+  droppedClientWrites_ = 0;
 }
 
 void ServerModel::log(const std::string& line) const {
@@ -267,9 +353,14 @@ void ServerModel::startNextGame() {
 }
 
 void ServerModel::pollMailbox() {
-  if (!options_.consumeCommands || longAt("MsgTypeAdd") == 0) return;
+  if (longAt("MsgTypeAdd") == 0) {
+    readsWhileCommandWaits_ = 0;
+    return;
+  }
+  if (!options_.consumeCommands || readsWhileCommandWaits_ < options_.commandDelayReads) return;
   std::string command = readText(layout_.at("MsgStrAdd"), kCommandCapacity);
   setLong("MsgTypeAdd", 0);
+  readsWhileCommandWaits_ = 0;
   if (folded(command) != "resetgames") {
     log("console command ignored: \"" + command + "\"");
     return;

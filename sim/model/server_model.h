@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,12 +25,12 @@ struct ServerOptions {
   ServerBuild build = ServerBuild::kStandard;
   std::string resourcePack = kBasePack;
   std::vector<RotationEntry> rotation = defaultRotation();
-  int32_t startPosition = 0;          // rotation entry playing at start
+  int32_t startPosition = 0;  // rotation entry playing at start
   int32_t initialState = kStateRunning;
-  double gameLengthSeconds = 0;       // 0: a game runs until "resetgames"
-  double displayLengthSeconds = 60;   // end-of-game display; RestartTmr starts at this x 62
-  double loadingSeconds = 3;          // time in state 1 between games
-  double speed = 1;                   // server seconds per elapsed second
+  double gameLengthSeconds = 0;      // 0: a game runs until "resetgames"
+  double displayLengthSeconds = 60;  // end-of-game display; RestartTmr starts at this x 62
+  double loadingSeconds = 3;         // time in state 1 between games
+  double speed = 1;                  // server seconds per elapsed second
   // The server's own limits: MaxKills and KothLimit of the standard build, and what both
   // builds enforce at the start of a game (the affiliate build has no field for them).
   int32_t maxKills = 30;
@@ -36,7 +38,27 @@ struct ServerOptions {
   // Whether advance() consumes console commands from the mailbox. A test that wants to look
   // at the mailbox after AddMsg turns it off.
   bool consumeCommands = true;
+  // A slow server: a command waits in the mailbox until clients have read the server's memory
+  // this many times while it was there (ServerModel::clientRead). 0: the next advance() takes it.
+  int32_t commandDelayReads = 0;
 };
+
+// One write a client made to the server's memory (ServerModel::clientWrite).
+struct ClientWrite {
+  uint32_t address = 0;
+  std::string bytes;  // as written: a long's lowest bytes little-endian, a text with its NUL
+
+  size_t size() const { return bytes.size(); }
+  // The bytes as a little-endian integer, a 4-byte one signed: what WriteLong was given, cut to
+  // its byte count. Only meaningful for 1 to 4 bytes.
+  int64_t number() const;
+  // The bytes up to the first NUL: what WriteStr was given.
+  std::string text() const;
+  bool operator==(const ClientWrite&) const = default;
+};
+
+// The client write log keeps the most recent writes; older ones are dropped (and counted).
+inline constexpr size_t kClientWriteLogCapacity = 65536;
 
 // One DFBHD server: its fields in a ServerMemory, laid out as one build lays them out, and the
 // life cycle of design.md ("The simulated server"):
@@ -57,8 +79,8 @@ class ServerModel {
   using Logger = std::function<void(const std::string& line)>;
 
   // Maps the layout's pages in memory and writes the initial server. Throws std::runtime_error
-  // when the memory cannot be mapped, std::invalid_argument for a rotation longer than
-  // kRotationCapacity.
+  // when the memory cannot be mapped, std::invalid_argument for options that do not fit the
+  // server (checkOptions).
   ServerModel(std::unique_ptr<ServerMemory> memory, ServerOptions options);
   ServerModel(const ServerModel&) = delete;
   ServerModel& operator=(const ServerModel&) = delete;
@@ -80,6 +102,28 @@ class ServerModel {
   void setGameLengthSeconds(double seconds) { options_.gameLengthSeconds = seconds; }
   void setDisplayLengthSeconds(double seconds) { options_.displayLengthSeconds = seconds; }
   void setLoadingSeconds(double seconds) { options_.loadingSeconds = seconds; }
+  // Throws std::invalid_argument for a negative count. Applies to a command already waiting.
+  void setCommandDelayReads(int32_t reads);
+
+  // The server as its clients reach it: the in-process Gravik component goes through these
+  // (dfbhd-sim's clients are other processes, whose access it cannot see). Unlike memory(),
+  // the server notices each call: writes go to the client write log, and reads made while a
+  // command waits in the mailbox count towards commandDelayReads. False when a byte of the
+  // range is not mapped; nothing is then read, written, logged or counted.
+  bool clientRead(uint32_t address, void* out, size_t size);
+  bool clientWrite(uint32_t address, const void* in, size_t size);
+  // One read of a text: up to its NUL, at most maxLength bytes, ending early where the mapping
+  // ends. Nothing when its first byte is not mapped.
+  std::optional<std::string> clientReadText(uint32_t address, size_t maxLength);
+
+  // Client writes in the order they were made, oldest first. The model's own updates (the
+  // countdown, the next map, consuming a command) and the setters below are not clients.
+  const std::deque<ClientWrite>& clientWrites() const { return clientWrites_; }
+  // Writes dropped from the front of a full log since the last clear.
+  uint64_t droppedClientWrites() const { return droppedClientWrites_; }
+  void clearClientWrites();
+  // Client reads made while the command now in the mailbox waited; 0 when none waits.
+  int64_t readsWhileCommandWaits() const { return readsWhileCommandWaits_; }
 
   // Fields by address-table key (case-insensitive); a key the build lacks throws
   // std::out_of_range. Longs are 32-bit little-endian.
@@ -103,26 +147,36 @@ class ServerModel {
 
   // The rotation as the server holds it: P is the value at MapPointer.
   uint32_t rotationPointer() const { return static_cast<uint32_t>(longAt("MapPointer")); }
-  int32_t rotationCount() const;  // P+8
+  int32_t rotationCount() const;    // P+8
   int32_t currentPosition() const;  // P+12
   void setCurrentPosition(int32_t position);
   // Entries 0..count-1 (count clamped to the capacity): mission file and custom flag of the
-  // entry, display name and game type of the slot (its own byte when the slot carries the "S" marker, else GameType).
+  // entry, display name and game type of the slot (its own byte when the slot carries the "S"
+  // marker, else GameType).
   std::vector<RotationEntry> rotation() const;
-  // Writes slots, entries and both counts as the plug-in's "Update Maps" does ("S" marker, slot constant, ...)
-  // and MaxMaps; does not move the current position.
+  // Writes slots, entries and both counts as the plug-in's "Update Maps" does ("S" marker, slot
+  // constant, ...) and MaxMaps; does not move the current position. The entries are checked first
+  // (checkRotationEntry); nothing is written when one does not fit.
   void setRotation(const std::vector<RotationEntry>& entries);
-  void setSlot(int32_t k, const RotationEntry& entry);   // map slot k only
-  void setEntry(int32_t k, const RotationEntry& entry);  // rotation entry k only
-  void setRotationCount(int32_t count);                  // P+8 and P+4
+  // Map slot k only, rotation entry k only; std::invalid_argument as setRotation.
+  void setSlot(int32_t k, const RotationEntry& entry);
+  void setEntry(int32_t k, const RotationEntry& entry);
+  void setRotationCount(int32_t count);  // P+8 and P+4
 
   std::string resourcePack() const;
+  // Throws std::invalid_argument for a name longer than kPackNameCapacity.
   void setResourcePack(std::string_view pack);
+
+  // Throws std::invalid_argument naming the first option the server cannot hold: a rotation
+  // longer than kRotationCapacity, a text too long for its field (checkRotationEntry), a
+  // negative commandDelayReads.
+  static void checkOptions(const ServerOptions& options);
 
  private:
   void startNextGame();
   void enterState(int32_t state);
   void pollMailbox();
+  void noteClientRead();
   void setActiveLimits(int32_t gameType);
   void log(const std::string& line) const;
 
@@ -134,6 +188,9 @@ class ServerModel {
   double phaseMs_ = 0;           // server time spent in the current phase
   double countdownCarryMs_ = 0;  // server time not yet taken off RestartTmr
   int32_t lastCountdown_ = 0;    // RestartTmr as we last left it
+  int64_t readsWhileCommandWaits_ = 0;
+  std::deque<ClientWrite> clientWrites_;
+  uint64_t droppedClientWrites_ = 0;
 };
 
 std::string_view gameTypeName(int32_t gameType);

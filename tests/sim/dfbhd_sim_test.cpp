@@ -22,12 +22,12 @@ using testing::SimProcess;
 // Fast servers: a 2-second end-of-game display and half a second of loading pass in about
 // 0.13 s of real time.
 std::vector<std::string> fastServer(ServerBuild build, std::vector<std::string> more = {}) {
-  std::vector<std::string> arguments = {"--build",        std::string(sim::buildName(build)),
-                                        "--speed",        "20",
-                                        "--display-length", "2",
+  std::vector<std::string> arguments = {"--build",           std::string(sim::buildName(build)),
+                                        "--speed",           "20",
+                                        "--display-length",  "2",
                                         "--loading-seconds", "0.5",
-                                        "--game-length",  "0",
-                                        "--tick-ms",      "5"};
+                                        "--game-length",     "0",
+                                        "--tick-ms",         "5"};
   arguments.insert(arguments.end(), more.begin(), more.end());
   return arguments;
 }
@@ -250,9 +250,15 @@ TEST(DfbhdSim, AnExitedServerGivesAnErrorNamingThePid) {
   for (auto call : {0, 1, 2, 3}) {
     try {
       switch (call) {
-        case 0: memory.ReadLong(pid, 0x9E4748); break;
-        case 1: memory.WriteLong(pid, 0x9DAE00, 500, 4); break;
-        case 2: memory.ReadStr(pid, 0xA033EC); break;
+        case 0:
+          memory.ReadLong(pid, 0x9E4748);
+          break;
+        case 1:
+          memory.WriteLong(pid, 0x9DAE00, 500, 4);
+          break;
+        case 2:
+          memory.ReadStr(pid, 0xA033EC);
+          break;
         default: {
           int32_t index = 1;
           bool affiliate = false;

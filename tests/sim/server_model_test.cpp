@@ -201,6 +201,160 @@ TEST(ServerModel, RawAccessOutsideTheServerNamesTheAddress) {
   }
 }
 
+TEST(ServerModel, RefusesTextsTooLongForTheirFieldsAndWritesNothing) {
+  auto refusal = [](ServerOptions options) {
+    try {
+      makeServer(std::move(options));
+    } catch (const std::invalid_argument& error) {
+      return std::string(error.what());
+    }
+    return std::string("accepted");
+  };
+  ServerOptions options = quickOptions();
+  options.rotation = {{0, false, "DMM_01A.BMS", "City Madness"},
+                      {1, false, "TDMM_01A.BMS", std::string(64, 'n')}};
+  EXPECT_NE(refusal(options).find("rotation map 1: display name \"nnn"), std::string::npos)
+      << refusal(options);
+  EXPECT_NE(refusal(options).find("has 64 characters; the server holds at most 63"),
+            std::string::npos);
+  options.rotation = {{0, false, std::string(28, 'M') + ".BMS", "Long File"}};
+  EXPECT_NE(refusal(options).find("mission file"), std::string::npos) << refusal(options);
+  options.rotation = {{0, false, std::string(27, 'M') + ".BMS", std::string(63, 'n')}};
+  EXPECT_EQ(refusal(options), "accepted");
+  options.resourcePack = std::string(220, 'p');
+  EXPECT_NE(refusal(options).find("resource pack"), std::string::npos) << refusal(options);
+  options.resourcePack = std::string(219, 'p');
+  EXPECT_EQ(refusal(options), "accepted");
+
+  ServerModel server = makeServer(quickOptions());
+  std::vector<RotationEntry> before = server.rotation();
+  EXPECT_THROW(
+      server.setRotation({{0, false, "A.BMS", "A"}, {0, false, "B.BMS", std::string(70, 'b')}}),
+      std::invalid_argument);
+  EXPECT_EQ(server.rotation(), before);
+  EXPECT_THROW(server.setResourcePack(std::string(220, 'p')), std::invalid_argument);
+  EXPECT_EQ(server.resourcePack(), kBasePack);
+}
+
+TEST(ServerModelClientWrites, RecordsWhatClientsWroteInOrderButNotTheServersOwnUpdates) {
+  ServerModel server = makeServer(quickOptions());
+  uint32_t timer = server.layout().at("RestartTmr");
+  uint32_t slot = server.layout().slotAddress(2);
+  int32_t skip = 500;
+  uint8_t flagball = 8;
+  const char file[] = "FBM_02A.BMS";
+  int16_t twoBytes = -1;
+  ASSERT_TRUE(server.clientWrite(timer, &skip, sizeof skip));
+  ASSERT_TRUE(server.clientWrite(slot + kSlotGameTypeOffset, &flagball, 1));
+  ASSERT_TRUE(server.clientWrite(slot, file, sizeof file));
+  ASSERT_TRUE(server.clientWrite(timer, &twoBytes, sizeof twoBytes));
+  int32_t minusOne = -1;
+  EXPECT_FALSE(server.clientWrite(0x100, &minusOne, 4)) << "unmapped: not written, not logged";
+  ASSERT_TRUE(server.clientWrite(timer, &minusOne, 4));
+  // Not clients: a setter, the end of a game, the countdown, the next map.
+  server.setLong("GTUpdate1", 1);
+  server.endGame();
+  server.advance(11000);
+  ASSERT_EQ(server.state(), 2);
+
+  const std::deque<ClientWrite>& writes = server.clientWrites();
+  ASSERT_EQ(writes.size(), 5u);
+  EXPECT_EQ(writes[0].address, timer);
+  EXPECT_EQ(writes[0].size(), 4u);
+  EXPECT_EQ(writes[0].number(), 500);
+  EXPECT_EQ(writes[1].address, slot + kSlotGameTypeOffset);
+  EXPECT_EQ(writes[1].size(), 1u);
+  EXPECT_EQ(writes[1].number(), 8);
+  EXPECT_EQ(writes[2].size(), sizeof file);
+  EXPECT_EQ(writes[2].text(), "FBM_02A.BMS");
+  EXPECT_EQ(writes[3].number(), 0xFFFF) << "fewer than 4 bytes are unsigned";
+  EXPECT_EQ(writes[4].number(), -1) << "4 bytes are signed, as WriteLong was given them";
+
+  server.clearClientWrites();
+  EXPECT_TRUE(server.clientWrites().empty());
+}
+
+TEST(ServerModelClientWrites, AFullLogDropsTheOldestWritesAndCountsThem) {
+  ServerModel server = makeServer();
+  uint32_t timer = server.layout().at("RestartTmr");
+  for (int32_t value = 0; value < static_cast<int32_t>(kClientWriteLogCapacity) + 2; ++value) {
+    server.clientWrite(timer, &value, sizeof value);
+  }
+  EXPECT_EQ(server.clientWrites().size(), kClientWriteLogCapacity);
+  EXPECT_EQ(server.clientWrites().front().number(), 2);
+  EXPECT_EQ(server.droppedClientWrites(), 2u);
+  server.clearClientWrites();
+  EXPECT_EQ(server.droppedClientWrites(), 0u);
+}
+
+TEST(ServerModelCommandDelay, ACommandWaitsForClientReadsMadeWhileItWaits) {
+  ServerOptions options = quickOptions();
+  options.commandDelayReads = 2;
+  ServerModel server = makeServer(options);
+  uint32_t state = server.layout().at("GameState");
+  int32_t value = 0;
+  for (int i = 0; i < 3; ++i) server.clientRead(state, &value, sizeof value);  // nothing waits yet
+  server.postCommand("resetgames");
+  server.advance(1000);
+  EXPECT_EQ(server.state(), 2);
+  EXPECT_EQ(server.readsWhileCommandWaits(), 0);
+
+  ASSERT_TRUE(server.clientRead(state, &value, sizeof value));
+  EXPECT_FALSE(server.clientRead(0x100, &value, sizeof value)) << "a failed read is no read";
+  EXPECT_FALSE(server.clientReadText(0x100, 10).has_value());
+  server.advance(1000);
+  EXPECT_EQ(server.state(), 2);
+  EXPECT_EQ(server.readsWhileCommandWaits(), 1);
+
+  EXPECT_EQ(server.clientReadText(server.layout().at("CurMap"), 4096), "City Madness");
+  server.advance(0);
+  EXPECT_EQ(server.state(), 4);
+  EXPECT_EQ(server.longAt("MsgTypeAdd"), 0);
+  EXPECT_EQ(server.readsWhileCommandWaits(), 0);
+}
+
+TEST(ServerModelCommandDelay, TheDelayChangesForACommandAlreadyWaiting) {
+  ServerOptions options = quickOptions();
+  options.commandDelayReads = 5;
+  ServerModel server = makeServer(options);
+  server.postCommand("resetgames");
+  int32_t value = 0;
+  server.clientRead(server.layout().at("GameState"), &value, sizeof value);
+  server.clientRead(server.layout().at("GameState"), &value, sizeof value);
+  server.advance(0);
+  EXPECT_EQ(server.state(), 2);
+  server.setCommandDelayReads(2);
+  server.advance(0);
+  EXPECT_EQ(server.state(), 4);
+
+  EXPECT_THROW(server.setCommandDelayReads(-1), std::invalid_argument);
+  EXPECT_EQ(server.options().commandDelayReads, 2);
+  options.commandDelayReads = -1;
+  EXPECT_THROW(makeServer(options), std::invalid_argument);
+}
+
+TEST(ServerLayout, RoomAtEndsAtTheNextFieldTheServerKeeps) {
+  ServerLayout standard(ServerBuild::kStandard);
+  EXPECT_EQ(standard.roomAt(standard.at("CurMap")), 64u) << "GameType follows";
+  EXPECT_EQ(standard.roomAt(standard.at("CurMap") + 10), 54u);
+  EXPECT_EQ(standard.roomAt(standard.at("GameState")), 4u);
+  EXPECT_EQ(standard.roomAt(standard.at("MsgStrAdd")), 100u);
+  uint32_t slot = standard.slotAddress(3);
+  EXPECT_EQ(standard.roomAt(slot), 527u);
+  EXPECT_EQ(standard.roomAt(slot + kSlotNameOffset), 773u);
+  EXPECT_EQ(standard.roomAt(slot + kSlotMarkerOffset), 1u);
+  EXPECT_EQ(standard.roomAt(slot + kSlotCustomOffset - 8), 8u);
+  // The configured limits lie inside map slot 0 of the standard build.
+  EXPECT_EQ(standard.roomAt(standard.slotAddress(0) + 1310), 3u);
+  ServerLayout affiliate(ServerBuild::kAffiliate);
+  EXPECT_EQ(affiliate.roomAt(affiliate.slotAddress(0) + 1310), 498u);
+  EXPECT_EQ(standard.roomAt(standard.entryAddress(2)), 32u);
+  EXPECT_EQ(standard.roomAt(standard.rotationHeader() + kHeaderCountOffset), 4u);
+  EXPECT_EQ(standard.roomAt(standard.packBlock() + kPackNameOffset), kPackNameCapacity + 1);
+  EXPECT_FALSE(standard.roomAt(0x100).has_value());
+  EXPECT_FALSE(standard.roomAt(standard.packBlock() + 4096).has_value());
+}
+
 TEST(PageRanges, RoundsOutAndMergesTouchingPages) {
   std::vector<AddressRange> ranges = {{0x5000, 4}, {0x1FFE, 4}, {0x3000, 1}, {0x2100, 8}};
   std::vector<AddressRange> pages = pageRanges(ranges);
@@ -212,8 +366,9 @@ TEST(PageRanges, RoundsOutAndMergesTouchingPages) {
 }
 
 TEST(RotationFile, ParsesEntriesAndSkipsCommentsAndBlankLines) {
-  auto entries = parseRotation("# mine\r\n\r\n1[-]0[-]TDMM_01A.BMS[-]Mean Streets A\r\n"
-                               "; custom\n2[-]1[-]COOP.BMS\n");
+  auto entries = parseRotation(
+      "# mine\r\n\r\n1[-]0[-]TDMM_01A.BMS[-]Mean Streets A\r\n"
+      "; custom\n2[-]1[-]COOP.BMS\n");
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[0], (RotationEntry{1, false, "TDMM_01A.BMS", "Mean Streets A"}));
   EXPECT_EQ(entries[1], (RotationEntry{2, true, "COOP.BMS", "COOP"}));
@@ -221,11 +376,14 @@ TEST(RotationFile, ParsesEntriesAndSkipsCommentsAndBlankLines) {
 }
 
 TEST(RotationFile, NamesTheLineOfABadEntry) {
-  try {
-    parseRotation("1[-]0[-]A.BMS\n9[-]0[-]B.BMS\n");
-    FAIL();
-  } catch (const std::invalid_argument& error) {
-    EXPECT_NE(std::string(error.what()).find("line 2"), std::string::npos);
+  for (const std::string& second :
+       {std::string("9[-]0[-]B.BMS"), "1[-]0[-]B.BMS[-]" + std::string(64, 'b')}) {
+    try {
+      parseRotation("1[-]0[-]A.BMS\n" + second + "\n");
+      FAIL() << second;
+    } catch (const std::invalid_argument& error) {
+      EXPECT_NE(std::string(error.what()).find("line 2"), std::string::npos) << error.what();
+    }
   }
   EXPECT_THROW(parseRotation("1[-]2[-]A.BMS"), std::invalid_argument);
   EXPECT_THROW(parseRotation("A.BMS"), std::invalid_argument);
@@ -233,9 +391,9 @@ TEST(RotationFile, NamesTheLineOfABadEntry) {
 
 TEST(MappedMemory, FailsLoudlyWhenTheRangeIsTaken) {
   // A low page of this test process, away from the server's addresses.
-  auto* taken = static_cast<std::byte*>(mmap(reinterpret_cast<void*>(0x1F00000), 4096,
-                                             PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE,
-                                             -1, 0));
+  auto* taken =
+      static_cast<std::byte*>(mmap(reinterpret_cast<void*>(0x1F00000), 4096, PROT_READ,
+                                   MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0));
   ASSERT_EQ(taken, reinterpret_cast<std::byte*>(0x1F00000));
   MappedMemory memory;
   std::vector<AddressRange> pages = {{0x1EFF000, 4096}, {0x1F00000, 4096}};

@@ -16,6 +16,9 @@
 #ifndef ROTARYN_DFBHD_SIM_PATH
 #error "ROTARYN_DFBHD_SIM_PATH names the dfbhd-sim binary (tests/CMakeLists.txt)"
 #endif
+#ifndef ROTARYN_MEMTOOL_PATH
+#error "ROTARYN_MEMTOOL_PATH names the rotaryn-memtool binary (tests/CMakeLists.txt)"
+#endif
 
 namespace rotaryn::testing {
 namespace {
@@ -34,7 +37,13 @@ bool waitForExit(pid_t pid, int timeoutMs, int& status) {
 
 }  // namespace
 
-std::string SimProcess::binaryPath() { return ROTARYN_DFBHD_SIM_PATH; }
+std::string SimProcess::binaryPath() {
+  return ROTARYN_DFBHD_SIM_PATH;
+}
+
+std::string SimProcess::memtoolPath() {
+  return ROTARYN_MEMTOOL_PATH;
+}
 
 SimProcess::SimProcess(std::vector<std::string> arguments) {
   std::string binary = binaryPath();
@@ -86,7 +95,9 @@ SimProcess::SimProcess(std::vector<std::string> arguments) {
   }
 }
 
-SimProcess::~SimProcess() { stop(); }
+SimProcess::~SimProcess() {
+  stop();
+}
 
 int SimProcess::stop() {
   int status = 0;
@@ -104,6 +115,77 @@ int SimProcess::stop() {
     output_ = -1;
   }
   return status;
+}
+
+ProgramRun runProgram(const std::string& binary, std::vector<std::string> arguments,
+                      int timeoutMs) {
+  std::vector<char*> argv;
+  std::string program = binary;
+  argv.push_back(program.data());
+  for (std::string& argument : arguments) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+
+  int outFds[2];
+  int errFds[2];
+  if (pipe2(outFds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+  if (pipe2(errFds, O_CLOEXEC) != 0) {
+    close(outFds[0]);
+    close(outFds[1]);
+    throw std::runtime_error("pipe failed");
+  }
+  pid_t parent = getpid();
+  pid_t pid = fork();
+  if (pid < 0) {
+    for (int fd : {outFds[0], outFds[1], errFds[0], errFds[1]}) close(fd);
+    throw std::runtime_error("fork failed");
+  }
+  if (pid == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(127);
+    dup2(outFds[1], STDOUT_FILENO);
+    dup2(errFds[1], STDERR_FILENO);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  close(outFds[1]);
+  close(errFds[1]);
+
+  ProgramRun run;
+  pollfd streams[2] = {{outFds[0], POLLIN, 0}, {errFds[0], POLLIN, 0}};
+  std::string* texts[2] = {&run.out, &run.err};
+  int open = 2;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (open > 0) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) break;
+    int ready = poll(streams, 2, static_cast<int>(left.count()));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0) break;
+    for (int i = 0; i < 2; ++i) {
+      if (streams[i].fd < 0 || streams[i].revents == 0) continue;
+      char buffer[4096];
+      ssize_t got = read(streams[i].fd, buffer, sizeof buffer);
+      if (got > 0) {
+        texts[i]->append(buffer, static_cast<size_t>(got));
+      } else if (got == 0 || errno != EINTR) {
+        close(streams[i].fd);
+        streams[i].fd = -1;
+        --open;
+      }
+    }
+  }
+  for (const pollfd& stream : streams) {
+    if (stream.fd >= 0) close(stream.fd);
+  }
+  int status = 0;
+  if (!waitForExit(pid, open > 0 ? 0 : timeoutMs, status)) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return run;
+  }
+  if (WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
+  return run;
 }
 
 }  // namespace rotaryn::testing

@@ -25,13 +25,25 @@ class SimProcess {
   // SIGTERM and wait; returns the exit status as waitpid gives it, -1 when it had to be killed.
   int stop();
 
-  // The dfbhd-sim of this build tree.
+  // The dfbhd-sim and rotaryn-memtool of this build tree.
   static std::string binaryPath();
+  static std::string memtoolPath();
 
  private:
   pid_t pid_ = -1;
   int output_ = -1;  // its stdout, kept open so a late write never meets a closed pipe
   std::string readyLine_;
 };
+
+// A program run to its end: its exit code (-1 when it did not exit normally, or was killed
+// after timeoutMs) and everything it printed.
+struct ProgramRun {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+// Throws std::runtime_error when the program cannot be started.
+ProgramRun runProgram(const std::string& binary, std::vector<std::string> arguments,
+                      int timeoutMs = 10000);
 
 }  // namespace rotaryn::testing
