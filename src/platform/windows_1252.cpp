@@ -49,4 +49,90 @@ std::string utf8FromWindows1252(std::string_view text) {
   return out;
 }
 
+std::optional<char32_t> nextUtf8Character(std::string_view text, size_t& pos) {
+  auto byteAt = [&](size_t at) { return static_cast<unsigned char>(text[at]); };
+  unsigned char lead = byteAt(pos);
+  size_t length = lead < 0x80                    ? 1
+                  : lead >= 0xC2 && lead <= 0xDF ? 2
+                  : (lead & 0xF0) == 0xE0        ? 3
+                  : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                 : 0;
+  if (length == 0 || pos + length > text.size()) {
+    ++pos;
+    return std::nullopt;
+  }
+  char32_t code = length == 1 ? lead : lead & (0xFF >> (length + 1));
+  for (size_t i = 1; i < length; ++i) {
+    if ((byteAt(pos + i) & 0xC0) != 0x80) {
+      ++pos;
+      return std::nullopt;
+    }
+    code = (code << 6) | (byteAt(pos + i) & 0x3F);
+  }
+  static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (code < kSmallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+    ++pos;
+    return std::nullopt;
+  }
+  pos += length;
+  return code;
+}
+
+std::string utf8NameFromWindows1252(std::string_view name) {
+  std::string out;
+  out.reserve(name.size());
+  for (char c : name) {
+    auto byte = static_cast<unsigned char>(c);
+    char32_t code = unicodeOfWindows1252(byte);
+    appendUtf8(out, code == kUnassigned ? byte : code);
+  }
+  return out;
+}
+
+namespace {
+
+// Converts a name, calling `unspellable` for each character or byte the code page cannot hold;
+// false when it returned false.
+template <class Unspellable>
+bool nameFromUtf8(std::string_view name, std::string& out, Unspellable unspellable) {
+  out.reserve(name.size());
+  for (size_t pos = 0; pos < name.size();) {
+    if (static_cast<unsigned char>(name[pos]) < 0x80) {
+      out += name[pos++];
+      continue;
+    }
+    std::optional<char32_t> code = nextUtf8Character(name, pos);
+    std::optional<char> byte;
+    if (code) {
+      byte = windows1252ByteOf(*code);
+      bool unassigned =
+          *code < 0xA0 && unicodeOfWindows1252(static_cast<unsigned char>(*code)) == kUnassigned;
+      if (!byte && unassigned) byte = static_cast<char>(*code);
+    }
+    if (byte) {
+      out += *byte;
+    } else if (!unspellable(out)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::string> windows1252NameFromUtf8(std::string_view name) {
+  std::string out;
+  if (!nameFromUtf8(name, out, [](std::string&) { return false; })) return std::nullopt;
+  return out;
+}
+
+std::string windows1252NameFromUtf8(std::string_view name, char replacement) {
+  std::string out;
+  nameFromUtf8(name, out, [replacement](std::string& text) {
+    text += replacement;
+    return true;
+  });
+  return out;
+}
+
 }  // namespace rotaryn

@@ -127,6 +127,40 @@ TEST_F(WindowsFileSystemTest, FilesOfListsPlainVisibleFilesOnly) {
   EXPECT_EQ(errorOf([&] { files.FilesOf("C:\\maps\\a.bms"); }), 76);
 }
 
+// The core's names are Windows-1252, the disk's UTF-8: "Café", "€.bms", "naïve.ini".
+TEST_F(WindowsFileSystemTest, NamesConvertBetweenWindows1252AndUtf8) {
+  root.write("Caf\xC3\xA9/\xE2\x82\xAC.bms", "euro");
+  EXPECT_EQ(files.ReadAll("C:\\CAF\xC9\\\x80.BMS"), "euro");  // folded as NTFS folds case
+  files.ReplaceAll("C:\\caf\xE9\\na\xEFve.ini", "x");
+  files.ReplaceAll("C:\\caf\xE9\\odd\x81.txt", "y");  // an unassigned byte comes back the same
+  EXPECT_EQ(root.read("Caf\xC3\xA9/na\xC3\xAFve.ini"), "x");
+  auto names = files.FilesOf("C:\\Caf\xE9");
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"na\xEFve.ini", "odd\x81.txt", "\x80.bms"}));
+  files.CopyFile("C:\\Caf\xE9\\\x80.bms", "C:\\", true);
+  EXPECT_EQ(root.read("\xE2\x82\xAC.bms"), "euro");
+
+  EXPECT_EQ(WindowsFileSystem::toWindowsPath("/opt/Caf\xC3\xA9/x"), "C:\\opt\\Caf\xE9\\x");
+  EXPECT_EQ(WindowsFileSystem::toPosix("C:\\opt\\Caf\xE9"), "/opt/Caf\xC3\xA9");
+  EXPECT_EQ(WindowsFileSystem::toWindowsPath("/opt/\xE4\xB8\xAD/x"), "C:\\opt\\?\\x");
+}
+
+TEST_F(WindowsFileSystemTest, NamesWindows1252CannotSpellAreLeftOutWithOneLogLineEach) {
+  std::vector<std::string> lines;
+  WindowsFileSystem logged({{'C', root.path()}},
+                           [&](const std::string& line) { lines.push_back(line); });
+  root.write("maps/a.bms", "");
+  root.write("maps/\xE4\xB8\xAD.bms", "");  // a CJK character
+  root.write("maps/bad\xFF.bms", "");       // not UTF-8 at all
+  EXPECT_EQ(logged.FilesOf("C:\\maps"), std::vector<std::string>{"a.bms"});
+  std::sort(lines.begin(), lines.end());
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "C:\\maps: left out the file \"bad\\xFF.bms\": Windows-1252 cannot "
+                       "spell its name",
+                       "C:\\maps: left out the file \"\xE4\xB8\xAD.bms\": Windows-1252 cannot "
+                       "spell its name"}));
+}
+
 TEST_F(WindowsFileSystemTest, ReplaceAllSwapsContentAndLeavesNoTemporary) {
   root.write("s/x.ini", "old");
   ::chmod((root / "s/x.ini").c_str(), 0640);

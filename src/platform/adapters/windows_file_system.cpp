@@ -10,12 +10,15 @@
 #include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <system_error>
 #include <utility>
 
 #include "platform/vb_error.h"
+#include "platform/vb_runtime.h"
+#include "platform/windows_1252.h"
 
 namespace rotaryn {
 
@@ -32,14 +35,6 @@ bool isSeparator(char c) {
 
 char asciiUpper(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool equalsIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (asciiUpper(a[i]) != asciiUpper(b[i])) return false;
-  }
-  return true;
 }
 
 [[noreturn]] void fail(int number, const std::string& path, const std::string& detail = "") {
@@ -73,6 +68,43 @@ int vbNumberOfErrno(int err, int notFound) {
 
 [[noreturn]] void failErrno(int err, const std::string& path, int notFound = vberr::kFileNotFound) {
   fail(vbNumberOfErrno(err, notFound), path, std::generic_category().message(err));
+}
+
+bool isAscii(std::string_view name) {
+  for (char c : name) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+// A component of a core path as the system names it.
+std::string systemName(const std::string& windowsName) {
+  return isAscii(windowsName) ? windowsName : utf8NameFromWindows1252(windowsName);
+}
+
+// A name from the system as the core spells it; nullopt when Windows-1252 cannot.
+std::optional<std::string> coreName(const std::string& name) {
+  if (isAscii(name)) return name;
+  return windows1252NameFromUtf8(name);
+}
+
+// A system name for a log line: UTF-8 as it is, other bytes and control characters as \xNN.
+std::string printable(std::string_view name) {
+  std::string out;
+  for (size_t pos = 0; pos < name.size();) {
+    size_t start = pos;
+    std::optional<char32_t> code = nextUtf8Character(name, pos);
+    if (code && *code >= 0x20 && *code != 0x7F && !(*code >= 0x80 && *code < 0xA0)) {
+      out.append(name.substr(start, pos - start));
+      continue;
+    }
+    for (size_t i = start; i < pos; ++i) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(name[i]));
+      out += hex;
+    }
+  }
+  return out;
 }
 
 // Windows path -> drive and components; "." and ".." resolved by name.
@@ -123,9 +155,10 @@ bool isReadOnly(mode_t mode) {
   return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
-// The on-disk name in folder matching name without regard to case; exact case wins, then the
-// lowest name in byte order so that the choice does not depend on listing order.
-bool findEntry(const std::string& folder, std::string& name) {
+// The on-disk name in folder of the core's name, without regard to case; exact case wins, then
+// the lowest name in byte order so that the choice does not depend on listing order. name is
+// the system's spelling of it and becomes the one found.
+bool findEntry(const std::string& folder, const std::string& windowsName, std::string& name) {
   struct stat st;
   if (::lstat(joinPosix(folder, name).c_str(), &st) == 0) return true;
   DIR* dir = ::opendir(folder.c_str());
@@ -134,7 +167,9 @@ bool findEntry(const std::string& folder, std::string& name) {
   bool found = false;
   while (dirent* entry = ::readdir(dir)) {
     std::string candidate = entry->d_name;
-    if (equalsIgnoringCase(candidate, name) && (!found || candidate < best)) {
+    if (found && candidate >= best) continue;
+    std::optional<std::string> spelled = coreName(candidate);
+    if (spelled && vb::EqualsText(*spelled, windowsName)) {
       best = std::move(candidate);
       found = true;
     }
@@ -203,7 +238,7 @@ struct WindowsFileSystem::Resolved {
   std::string windows;  // as given, for messages
   std::string posix;
   std::string parent;  // POSIX folder holding the last component
-  std::string name;    // last component, on-disk case when it exists
+  std::string name;    // last component as the system names it, on-disk case when it exists
   bool parentFound = false;
   bool found = false;
 
@@ -221,16 +256,20 @@ struct WindowsFileSystem::Resolved {
   }
 };
 
+void WindowsFileSystem::logToStandardError(const std::string& line) {
+  std::fprintf(stderr, "rotaryn: %s\n", line.c_str());
+}
+
 WindowsFileSystem::WindowsFileSystem() : WindowsFileSystem(DriveMap{{'C', "/"}}) {}
 
-WindowsFileSystem::WindowsFileSystem(DriveMap drives) {
+WindowsFileSystem::WindowsFileSystem(DriveMap drives, LogLine log) : log_(std::move(log)) {
   for (auto& [letter, folder] : drives) drives_[asciiUpper(letter)] = folder;
 }
 
 std::string WindowsFileSystem::toWindowsPath(const std::string& posixPath) {
   std::string result;
   if (!posixPath.empty() && posixPath[0] == '/') result = "C:";
-  for (char c : posixPath) {
+  for (char c : windows1252NameFromUtf8(posixPath, '?')) {
     if (c != '/') {
       result += c;
     } else if (result.empty() || result.back() != '\\') {
@@ -246,7 +285,7 @@ std::string WindowsFileSystem::toPosix(const std::string& windowsPath) {
     fail(vberr::kPathNotFound, windowsPath, "drive not mapped");
   }
   std::string result;
-  for (const auto& part : parsed.parts) result += "/" + part;
+  for (const auto& part : parsed.parts) result += "/" + systemName(part);
   return result.empty() ? "/" : result;
 }
 
@@ -259,7 +298,7 @@ std::optional<std::string> WindowsFileSystem::exactPosix(const std::string& wind
     current = it->second;
   }
   if (parsed.parts.empty()) return std::nullopt;
-  for (const std::string& part : parsed.parts) current = joinPosix(current, part);
+  for (const std::string& part : parsed.parts) current = joinPosix(current, systemName(part));
   return current;
 }
 
@@ -278,14 +317,16 @@ WindowsFileSystem::Resolved WindowsFileSystem::resolve(const std::string& window
   resolved.windows = windowsPath;
   // Fast path: a path whose every component exists in the given case needs one lstat, not one
   // per component (exact case wins anyway).
-  if (!parsed.parts.empty()) {
+  std::vector<std::string> names;
+  for (const std::string& part : parsed.parts) names.push_back(systemName(part));
+  if (!names.empty()) {
     std::string exact = current;
-    for (const std::string& part : parsed.parts) exact = joinPosix(exact, part);
+    for (const std::string& name : names) exact = joinPosix(exact, name);
     struct stat st;
     if (::lstat(exact.c_str(), &st) == 0) {
       resolved.posix = exact;
       resolved.found = resolved.parentFound = true;
-      resolved.name = parsed.parts.back();
+      resolved.name = names.back();
       resolved.parent = exact.substr(0, exact.size() - resolved.name.size());
       if (resolved.parent.size() > 1 && resolved.parent.back() == '/') resolved.parent.pop_back();
       return resolved;
@@ -298,12 +339,12 @@ WindowsFileSystem::Resolved WindowsFileSystem::resolve(const std::string& window
     return resolved;
   }
   for (size_t i = 0; i < parsed.parts.size(); ++i) {
-    std::string name = parsed.parts[i];
+    std::string name = names[i];
     if (i + 1 == parsed.parts.size()) {
       resolved.parent = current;
       resolved.parentFound = existing && isDirectory(current);
     }
-    if (existing) existing = findEntry(current, name);
+    if (existing) existing = findEntry(current, parsed.parts[i], name);
     current = joinPosix(current, name);
     resolved.name = name;
   }
@@ -368,7 +409,7 @@ void WindowsFileSystem::CopyFile(const std::string& source, const std::string& d
   }
   // A destination ending with a separator is a folder to copy into, under the source's name.
   Resolved to = (!destination.empty() && isSeparator(destination.back()))
-                    ? resolve(destination + from.name)
+                    ? resolve(destination + windows1252NameFromUtf8(from.name, '?'))
                     : resolve(destination);
   std::optional<struct stat> existing = to.requireWritable(overwrite);
   if (existing && existing->st_dev == sourceStat.st_dev && existing->st_ino == sourceStat.st_ino) {
@@ -385,6 +426,7 @@ std::vector<std::string> WindowsFileSystem::FilesOf(const std::string& folder) {
   DIR* dir = ::opendir(target.posix.c_str());
   if (dir == nullptr) failErrno(errno, folder, vberr::kPathNotFound);
   std::vector<std::string> names;
+  std::vector<std::string> unspellable;
   while (dirent* entry = ::readdir(dir)) {
     if (entry->d_name[0] == '.') continue;
     bool regular = entry->d_type == DT_REG;
@@ -392,9 +434,19 @@ std::vector<std::string> WindowsFileSystem::FilesOf(const std::string& folder) {
       struct stat st;
       regular = statPath(joinPosix(target.posix, entry->d_name), st) && S_ISREG(st.st_mode);
     }
-    if (regular) names.emplace_back(entry->d_name);
+    if (!regular) continue;
+    if (std::optional<std::string> name = coreName(entry->d_name)) {
+      names.push_back(std::move(*name));
+    } else {
+      unspellable.emplace_back(entry->d_name);
+    }
   }
   ::closedir(dir);
+  for (const std::string& name : unspellable) {
+    if (!log_) break;
+    log_(utf8FromWindows1252(folder) + ": left out the file \"" + printable(name) +
+         "\": Windows-1252 cannot spell its name");
+  }
   return names;
 }
 

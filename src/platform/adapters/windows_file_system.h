@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -20,20 +21,32 @@ namespace rotaryn {
 // keep the case they were given. Hidden means a name starting with '.'.
 //
 // Read-only means "no write permission bit set" in the file's mode, whoever runs the process.
+//
+// Names: the core's paths are Windows-1252, the system's names UTF-8; components are converted
+// both ways (a byte the code page leaves unassigned stands for the control character of the same
+// number). Existing names also match without regard to the case of Windows-1252 letters. A name
+// on disk that Windows-1252 cannot spell (or that is not UTF-8) cannot be reached: a listing
+// leaves it out and says so in one line to its log.
 class WindowsFileSystem final : public FileSystem {
  public:
   // Drive letter (either case) -> POSIX folder.
   using DriveMap = std::map<char, std::string>;
+  // Takes one line of UTF-8 text, without its line end.
+  using LogLine = std::function<void(const std::string& line)>;
+
+  // Writes the line to standard error, prefixed "rotaryn: ".
+  static void logToStandardError(const std::string& line);
 
   // "C:" -> "/".
   WindowsFileSystem();
-  explicit WindowsFileSystem(DriveMap drives);
+  explicit WindowsFileSystem(DriveMap drives, LogLine log = logToStandardError);
 
   // "/opt/host/Plugins" -> "C:\opt\host\Plugins"; the inverse of toPosix under the default
-  // drive map. A relative POSIX path only has its separators turned.
+  // drive map. A relative POSIX path only has its separators turned. A character Windows-1252
+  // lacks becomes "?", as in Windows' ANSI names.
   static std::string toWindowsPath(const std::string& posixPath);
-  // "C:\opt\host" or "\opt\host" -> "/opt/host", by name only (no case resolution), under the
-  // default drive map. Raises 76 for another drive or a relative path.
+  // "C:\opt\host" or "\opt\host" -> "/opt/host" (UTF-8), by name only (no case resolution),
+  // under the default drive map. Raises 76 for another drive or a relative path.
   static std::string toPosix(const std::string& windowsPath);
 
   // The POSIX path a Windows path resolves to now, existing components in their on-disk case.
@@ -67,6 +80,7 @@ class WindowsFileSystem final : public FileSystem {
   void writeInPlace(const std::string& path, int64_t offset, bool atEnd, const std::string& bytes);
 
   DriveMap drives_;
+  LogLine log_;
   uint64_t tempCounter_ = 0;
 };
 
