@@ -3,7 +3,7 @@
 #include <string>
 
 #include "catalogue/map_files.h"
-#include "memory/address_table.h"
+#include "memory/server_fields.h"
 #include "plugin/module.h"
 
 namespace rotaryn {
@@ -237,10 +237,8 @@ void LoadCatalogue(Module& module, int variant) {
 }
 
 void setExtendedCatalogue(Module& module, int32_t index) {
-  int32_t& process = module.profile(index).ServerProcess;
-  IMemoryAccess& memory = module.memory();
-  int32_t block = memory.ReadLong(process, addressOf(module, index, "ModAdd"));
-  std::string pack = memory.ReadStr(process, block + kResourcePackOffset);
+  int32_t block = readLong(module, index, "ModAdd");
+  std::string pack = readTextAt(module, index, block + kResourcePackOffset);
   module.ExtendedCatalogue = pack == kBaseResourcePack ? 0 : 1;
 }
 

@@ -4,6 +4,8 @@
 
 #include "errors/error_report.h"
 #include "memory/address_table.h"
+#include "memory/score_limits.h"
+#include "memory/server_fields.h"
 #include "platform/ini_file.h"
 #include "platform/vb_runtime.h"
 #include "plugin/module.h"
@@ -27,41 +29,13 @@ constexpr int32_t kMaxRotation = 255;
 constexpr const char* kMapsSection = "Maps";
 constexpr const char* kEntrySeparator = "[-]";
 
-// Reads one profile's server through the memory component, by address-table key.
-class ServerReader {
- public:
-  ServerReader(Module& module, int32_t index)
-      : module_(module),
-        index_(index),
-        memory_(module.memory()),
-        process_(module.profile(index).ServerProcess) {}
-
-  int32_t address(const std::string& key) const { return addressOf(module_, index_, key); }
-  int32_t readLong(int32_t address) { return memory_.ReadLong(process_, address); }
-  int32_t readLong(const std::string& key) { return readLong(address(key)); }
-  std::string readStr(int32_t address) { return memory_.ReadStr(process_, address); }
-  void writeLong(int32_t address, int32_t value) { memory_.WriteLong(process_, address, value, 4); }
-
-  // Slots this system wrote carry "S" and their own type; others run the server's current one.
-  int32_t slotType(int32_t nameAddress) {
-    if (vb::InStr(readStr(nameAddress + kMarkerFromName), "S") > 0) {
-      return memory_.ReadByte(process_, nameAddress + kSlotTypeFromName);
-    }
-    return memory_.ReadByte(process_, address("GameType"));
+// Slots this system wrote carry "S" and their own type; others run the server's current one.
+int32_t slotType(Module& module, int32_t index, int32_t nameAddress) {
+  if (vb::InStr(readTextAt(module, index, nameAddress + kMarkerFromName), "S") > 0) {
+    return readByteAt(module, index, nameAddress + kSlotTypeFromName);
   }
-
-  // A configured limit, or the server's own when none is configured.
-  int32_t limit(const std::string& configured, const std::string& fallback) {
-    int32_t value = readLong(configured);
-    return value != 0 ? value : readLong(fallback);
-  }
-
- private:
-  Module& module_;
-  int32_t index_;
-  IMemoryAccess& memory_;
-  int32_t& process_;
-};
+  return readByte(module, index, "GameType");
+}
 
 struct RotationEntry {
   std::string file;
@@ -70,12 +44,12 @@ struct RotationEntry {
   int32_t type;
 };
 
-RotationEntry readEntry(ServerReader& server, int32_t entryAddress, int32_t nameAddress) {
+RotationEntry readEntry(Module& module, int32_t index, int32_t entryAddress, int32_t nameAddress) {
   RotationEntry entry;
-  entry.file = server.readStr(entryAddress);
-  entry.name = server.readStr(nameAddress);
-  entry.custom = server.readLong(entryAddress + kEntryCustomOffset);
-  entry.type = server.slotType(nameAddress);
+  entry.file = readTextAt(module, index, entryAddress);
+  entry.name = readTextAt(module, index, nameAddress);
+  entry.custom = readLongAt(module, index, entryAddress + kEntryCustomOffset);
+  entry.type = slotType(module, index, nameAddress);
   return entry;
 }
 
@@ -114,20 +88,17 @@ void GetMapList(Module& module, int32_t index) {
     trap.at(3);
     if (!files.FolderExists(settingsFolder)) files.CreateFolder(settingsFolder);
 
-    ServerReader server(module, index);
     if (record) {
       trap.at(4);
-      const int32_t dm = server.limit("CMaxKills", "MaxKills");
-      const int32_t fb = server.limit("CGameScore", "MaxKills");
-      const int32_t tk = server.limit("CKothLimit", "KothLimit");
-      ini.write(lastSettings, kMapsSection, "tkScore", std::to_string(tk));
-      ini.write(lastSettings, kMapsSection, "dmScore", std::to_string(dm));
-      ini.write(lastSettings, kMapsSection, "fbScore", std::to_string(fb));
+      const ScoreLimits limits = readScoreLimits(module, index);
+      ini.write(lastSettings, kMapsSection, "tkScore", std::to_string(limits.koth));
+      ini.write(lastSettings, kMapsSection, "dmScore", std::to_string(limits.kills));
+      ini.write(lastSettings, kMapsSection, "fbScore", std::to_string(limits.gameScore));
     }
 
     trap.at(5);
-    const int32_t rotation = server.readLong("MapPointer");
-    int32_t count = server.readLong(rotation + kCountOffset);
+    const int32_t rotation = readLong(module, index, "MapPointer");
+    int32_t count = readLongAt(module, index, rotation + kCountOffset);
     trap.at(6);
     if (record) ini.write(lastSettings, kMapsSection, "mapcount", std::to_string(count - 1));
 
@@ -138,10 +109,10 @@ void GetMapList(Module& module, int32_t index) {
     // Entry 0 is read whatever the count says, so the list is never empty.
     trap.at(8);
     int32_t entryAddress = rotation + kFirstEntryOffset;
-    int32_t nameAddress = server.address("MapNameAdd");
-    RotationEntry entry = readEntry(server, entryAddress, nameAddress);
+    int32_t nameAddress = addressOf(module, index, "MapNameAdd");
+    RotationEntry entry = readEntry(module, index, entryAddress, nameAddress);
     trap.at(9);
-    const std::string playing = "Map playing: " + server.readStr(server.address("CurMap"));
+    const std::string playing = "Map playing: " + readText(module, index, "CurMap");
     if (module.window) module.window->lblCurMap.caption = playing;
     trap.at(10);
     appendEntry(list, 0, entry);
@@ -150,14 +121,14 @@ void GetMapList(Module& module, int32_t index) {
     trap.at(11);
     if (count > kMaxRotation) {
       count = kMaxRotation;
-      server.writeLong(rotation + kCountOffset, count);
-      server.writeLong(rotation + kSecondCountOffset, count);
+      writeLongAt(module, index, rotation + kCountOffset, count);
+      writeLongAt(module, index, rotation + kSecondCountOffset, count);
     }
     for (int32_t k = 1; k < count; ++k) {
       trap.at(12);
       entryAddress += kEntrySize;
       nameAddress += kSlotSize;
-      entry = readEntry(server, entryAddress, nameAddress);
+      entry = readEntry(module, index, entryAddress, nameAddress);
       appendEntry(list, k, entry);
       if (record) {
         ini.write(lastSettings, kMapsSection, "map" + std::to_string(k), entryText(entry));
@@ -171,15 +142,14 @@ int32_t GetNextMapCode(Module& module, int32_t index) {
   int32_t nextType = 0;
   trap.run([&] {
     trap.at(1);
-    ServerReader server(module, index);
-    const int32_t rotation = server.readLong("MapPointer");
-    const int32_t count = server.readLong(rotation + kCountOffset);
-    const int32_t current = server.readLong(rotation + kCurrentOffset);
+    const int32_t rotation = readLong(module, index, "MapPointer");
+    const int32_t count = readLongAt(module, index, rotation + kCountOffset);
+    const int32_t current = readLongAt(module, index, rotation + kCurrentOffset);
     trap.at(2);
     const int32_t next = current < count - 1 ? current + 1 : 0;
     trap.at(3);
-    int32_t nameAddress = server.address("MapNameAdd");
-    const int32_t firstType = server.slotType(nameAddress);
+    int32_t nameAddress = addressOf(module, index, "MapNameAdd");
+    const int32_t firstType = slotType(module, index, nameAddress);
     if (next == 0) {
       nextType = firstType;
       return;
@@ -187,7 +157,7 @@ int32_t GetNextMapCode(Module& module, int32_t index) {
     trap.at(4);
     for (int32_t k = 1; k <= count; ++k) {
       nameAddress += kSlotSize;
-      const int32_t type = server.slotType(nameAddress);
+      const int32_t type = slotType(module, index, nameAddress);
       if (k == next) {
         nextType = type;
         return;

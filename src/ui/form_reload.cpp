@@ -1,5 +1,6 @@
 #include "catalogue/stock_catalogue.h"
 #include "errors/error_report.h"
+#include "memory/score_limits.h"
 #include "memory/server_rotation.h"
 #include "platform/ini_file.h"
 #include "platform/vb_runtime.h"
@@ -29,7 +30,8 @@ void frmRotarynMaps::Form_Reload() {
     setExtendedCatalogue(module_, index);
 
     trap.at(2);
-    std::string autoload = readDisplaySettings(module_.profile(index).ProfileFolder);
+    const std::string profileFolder = module_.profile(index).ProfileFolder;
+    std::string autoload = readDisplaySettings(profileFolder);
 
     trap.at(3);
     LoadCatalogue(module_, module_.ExtendedCatalogue);
@@ -49,18 +51,13 @@ void frmRotarynMaps::Form_Reload() {
     if (!module_.currentList.CurrentMapNames.empty()) FillCurrentGrid();
 
     trap.at(6);
-    int32_t kills = readServerLong("CMaxKills");
-    if (kills == 0) kills = readServerLong("MaxKills");
-    int32_t score = readServerLong("CGameScore");
-    if (score == 0) score = readServerLong("MaxKills");
-    int32_t koth = readServerLong("CKothLimit");
-    if (koth == 0) koth = readServerLong("KothLimit");
-    txtTkoth.text = std::to_string(koth);
-    txtTdm.text = std::to_string(kills);
-    txtFb.text = std::to_string(score);
+    const ScoreLimits limits = readScoreLimits(module_, index);
+    txtTkoth.text = std::to_string(limits.koth);
+    txtTdm.text = std::to_string(limits.kills);
+    txtFb.text = std::to_string(limits.gameScore);
 
     trap.at(7);
-    refreshMapCapacity();
+    refreshMapCapacity(index);
 
     trap.at(8);
     lblTnum.caption = std::to_string(mfgList.Rows());

@@ -2,7 +2,7 @@
 
 #include "catalogue/stock_catalogue.h"
 #include "errors/error_report.h"
-#include "memory/address_table.h"
+#include "memory/server_fields.h"
 #include "plugin/module.h"
 
 namespace rotaryn {
@@ -200,21 +200,9 @@ void frmRotarynMaps::cmdRandomize_Click() {
   buttonMouseUp(cmdRandomize, MouseButton::Left, 0);
 }
 
-int32_t frmRotarynMaps::readServerLong(const std::string& key) {
-  int32_t index = module_.CurrentProfile;
-  int32_t address = addressOf(module_, index, key);
-  return module_.memory().ReadLong(module_.profile(index).ServerProcess, address);
-}
-
-void frmRotarynMaps::writeServerLong(const std::string& key, int32_t value) {
-  int32_t index = module_.CurrentProfile;
-  int32_t address = addressOf(module_, index, key);
-  module_.memory().WriteLong(module_.profile(index).ServerProcess, address, value, 4);
-}
-
-void frmRotarynMaps::refreshMapCapacity() {
-  writeServerLong("MaxMaps", 255);
-  MaxMapsLimit = readServerLong("MaxMaps");
+void frmRotarynMaps::refreshMapCapacity(int32_t index) {
+  writeLong(module_, index, "MaxMaps", 255);
+  MaxMapsLimit = readLong(module_, index, "MaxMaps");
 }
 
 }  // namespace rotaryn

@@ -159,10 +159,8 @@ class frmRotarynMaps {
   void bindActions();
   // Reads (and completes) the profile's Maps.ini entries; returns the "Autoload" value used.
   std::string readDisplaySettings(const std::string& profileFolder);
-  int32_t readServerLong(const std::string& key);
-  void writeServerLong(const std::string& key, int32_t value);
-  // Raises the server's map limit to 255 and keeps what the server accepted.
-  void refreshMapCapacity();
+  // Raises the profile's server map limit to 255 and keeps what the server accepted.
+  void refreshMapCapacity(int32_t index);
   // The add steps shared by cmdAdd and the drop; the text of the last map added, if any.
   std::optional<std::string> addSelectedMaps(ErrorTrap& trap);
   void removeSelectedMaps(ErrorTrap& trap);

@@ -59,7 +59,7 @@ RowSpan selectionOf(const FlexGrid& grid) {
 
 std::optional<std::string> frmRotarynMaps::addSelectedMaps(ErrorTrap& trap) {
   trap.at(1);
-  refreshMapCapacity();
+  refreshMapCapacity(module_.CurrentProfile);
 
   trap.at(2);
   if (mfgCurrent.Rows() >= MaxMapsLimit) {

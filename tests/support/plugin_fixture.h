@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "components/gravik/simulated_memory.h"
 #include "platform/adapters/scripted_dialogs.h"
@@ -34,6 +35,68 @@ class FaultyFileSystem final : public FileSystemWrapper {
   }
 
   Hook beforeCall;
+};
+
+// Forwards every member to the memory component it wraps, so a test overrides one member to
+// change a server's answer or to run events inside a memory call.
+class MemoryAccessWrapper : public IMemoryAccess {
+ public:
+  explicit MemoryAccessWrapper(std::shared_ptr<IMemoryAccess> target)
+      : target_(std::move(target)) {}
+
+  int32_t ReadLong(int32_t& process, int32_t address) override {
+    return target_->ReadLong(process, address);
+  }
+  uint8_t ReadByte(int32_t& process, int32_t address) override {
+    return target_->ReadByte(process, address);
+  }
+  std::string ReadStr(int32_t& process, int32_t address) override {
+    return target_->ReadStr(process, address);
+  }
+  void WriteLong(int32_t& process, int32_t address, int32_t value, int16_t byteCount) override {
+    target_->WriteLong(process, address, value, byteCount);
+  }
+  void WriteStr(int32_t& process, int32_t address, const std::string& text) override {
+    target_->WriteStr(process, address, text);
+  }
+  void AddMsg(int32_t& profileIndex, int32_t& messageTarget, const std::string& command,
+              bool& isAffiliate, const std::string& kind, int16_t flag) override {
+    target_->AddMsg(profileIndex, messageTarget, command, isAffiliate, kind, flag);
+  }
+  std::string Enc64(const std::string& text) override { return target_->Enc64(text); }
+  std::string dec64(const std::string& text) override { return target_->dec64(text); }
+
+ protected:
+  std::shared_ptr<IMemoryAccess> target_;
+};
+
+// Runs a hook inside every memory call before it reaches the server, as a host's event pump may
+// run a timer tick or a nested LoadInterface while a call waits.
+class EventsInMemoryCalls final : public MemoryAccessWrapper {
+ public:
+  using Hook = std::function<void(std::string_view member, int32_t address)>;
+  EventsInMemoryCalls(std::shared_ptr<IMemoryAccess> target, Hook hook)
+      : MemoryAccessWrapper(std::move(target)), hook_(std::move(hook)) {}
+
+  int32_t ReadLong(int32_t& process, int32_t address) override {
+    hook_("ReadLong", address);
+    return target_->ReadLong(process, address);
+  }
+  uint8_t ReadByte(int32_t& process, int32_t address) override {
+    hook_("ReadByte", address);
+    return target_->ReadByte(process, address);
+  }
+  std::string ReadStr(int32_t& process, int32_t address) override {
+    hook_("ReadStr", address);
+    return target_->ReadStr(process, address);
+  }
+  void WriteLong(int32_t& process, int32_t address, int32_t value, int16_t byteCount) override {
+    hook_("WriteLong", address);
+    target_->WriteLong(process, address, value, byteCount);
+  }
+
+ private:
+  Hook hook_;
 };
 
 // One plug-in Module on a host root folder under /tmp ("Plugins", "profiles", "settings"),

@@ -9,38 +9,20 @@
 namespace rotaryn {
 namespace {
 
-// Forwards to the simulated server but never lets "MaxMaps" above a capacity, as a server
-// whose map table is smaller would.
-class CappedMemory final : public IMemoryAccess {
+// Never lets "MaxMaps" above a capacity, as a server whose map table is smaller would.
+class CappedMemory final : public MemoryAccessWrapper {
  public:
   CappedMemory(std::shared_ptr<IMemoryAccess> target, int32_t maxMapsAddress, int32_t capacity)
-      : target_(std::move(target)), maxMapsAddress_(maxMapsAddress), capacity_(capacity) {}
+      : MemoryAccessWrapper(std::move(target)),
+        maxMapsAddress_(maxMapsAddress),
+        capacity_(capacity) {}
 
-  int32_t ReadLong(int32_t& process, int32_t address) override {
-    return target_->ReadLong(process, address);
-  }
-  uint8_t ReadByte(int32_t& process, int32_t address) override {
-    return target_->ReadByte(process, address);
-  }
-  std::string ReadStr(int32_t& process, int32_t address) override {
-    return target_->ReadStr(process, address);
-  }
   void WriteLong(int32_t& process, int32_t address, int32_t value, int16_t byteCount) override {
     if (address == maxMapsAddress_ && value > capacity_) value = capacity_;
     target_->WriteLong(process, address, value, byteCount);
   }
-  void WriteStr(int32_t& process, int32_t address, const std::string& text) override {
-    target_->WriteStr(process, address, text);
-  }
-  void AddMsg(int32_t& profileIndex, int32_t& messageTarget, const std::string& command,
-              bool& isAffiliate, const std::string& kind, int16_t flag) override {
-    target_->AddMsg(profileIndex, messageTarget, command, isAffiliate, kind, flag);
-  }
-  std::string Enc64(const std::string& text) override { return target_->Enc64(text); }
-  std::string dec64(const std::string& text) override { return target_->dec64(text); }
 
  private:
-  std::shared_ptr<IMemoryAccess> target_;
   int32_t maxMapsAddress_;
   int32_t capacity_;
 };

@@ -1,0 +1,26 @@
+#include "memory/score_limits.h"
+
+#include <string>
+
+#include "memory/server_fields.h"
+
+namespace rotaryn {
+namespace {
+
+int32_t limitOf(Module& module, int32_t index, const std::string& configured,
+                const std::string& fallback) {
+  int32_t value = readLong(module, index, configured);
+  return value != 0 ? value : readLong(module, index, fallback);
+}
+
+}  // namespace
+
+ScoreLimits readScoreLimits(Module& module, int32_t index) {
+  ScoreLimits limits{};
+  limits.kills = limitOf(module, index, "CMaxKills", "MaxKills");
+  limits.gameScore = limitOf(module, index, "CGameScore", "MaxKills");
+  limits.koth = limitOf(module, index, "CKothLimit", "KothLimit");
+  return limits;
+}
+
+}  // namespace rotaryn
