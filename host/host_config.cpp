@@ -262,6 +262,18 @@ HostConfig parseHostConfig(std::string_view text, const std::string& fileName,
   int lineNumber = 0;
   size_t start = 0;
   auto fail = [&fileName](int line, const std::string& reason) { failAt(fileName, line, reason); };
+  // An editor that saved the file as Unicode leaves a mark that would otherwise show up as a
+  // strange first key or section.
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+    fail(1,
+         "the file starts with a UTF-8 byte-order mark, but host.ini is read as Windows-1252: "
+         "save it as Windows-1252 (ANSI) or as UTF-8 without the mark when it holds only ASCII");
+  }
+  if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF") {
+    fail(1,
+         "the file is UTF-16 text, but host.ini is read as Windows-1252: save it as "
+         "Windows-1252 (ANSI)");
+  }
   while (start <= text.size()) {
     size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
@@ -322,6 +334,7 @@ HostConfig parseHostConfig(std::string_view text, const std::string& fileName,
         applyHostSetting(*section.host, key, value);
       } else {
         applyProfileSetting(*section.profile, key, value, rootPosix);
+        if (lower(key) == "gamefolder") section.profile->gameFolderLine = lineNumber;
       }
     } catch (const std::invalid_argument& error) {
       fail(lineNumber, error.what());
@@ -346,12 +359,40 @@ HostConfig parseHostConfig(std::string_view text, const std::string& fileName,
   return config;
 }
 
+void checkGameFolders(const HostConfig& config, const std::string& fileName) {
+  for (const ProfileConfig& profile : config.profiles) {
+    if (profile.server.kind == ServerSource::Kind::kSimulated) continue;
+    // Without the trailing separator a file in the folder's place is told apart from no folder.
+    std::string folder = profile.gameFolderPosix;
+    if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    std::error_code error;
+    const auto status = std::filesystem::status(folder, error);
+    std::string problem;
+    if (status.type() == std::filesystem::file_type::not_found) {
+      problem = "does not exist";
+    } else if (error) {
+      problem = "cannot be reached (" + error.message() + ")";
+    } else if (status.type() != std::filesystem::file_type::directory) {
+      problem = "is not a folder";
+    } else {
+      continue;
+    }
+    const char* kind = profile.server.kind == ServerSource::Kind::kPid ? "pid" : "command";
+    failAt(fileName, profile.gameFolderLine,
+           "[Profile " + std::to_string(profile.index) + "]: the game folder " +
+               profile.gameFolderPosix + " " + problem + "; a " + kind +
+               " server's game folder is the server's own and the host does not make it");
+  }
+}
+
 HostConfig readHostConfig(const std::string& path, const std::string& rootPosix) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw HostConfigError(path, 0, "cannot be read (missing, or no permission)");
   std::stringstream text;
   text << in.rdbuf();
-  return parseHostConfig(text.str(), path, rootPosix);
+  HostConfig config = parseHostConfig(text.str(), path, rootPosix);
+  checkGameFolders(config, path);
+  return config;
 }
 
 }  // namespace rotaryn::host

@@ -44,7 +44,8 @@ struct ServerSource {
 // One [Profile N] section.
 struct ProfileConfig {
   int32_t index = 0;
-  int line = 0;  // of the section header, for messages
+  int line = 0;            // of the section header, for messages
+  int gameFolderLine = 0;  // of its GameFolder key
   std::string serverType;
   ServerSource server;
   std::string gameFolderPosix;  // absolute, ends with "/"
@@ -64,11 +65,15 @@ struct HostConfig {
   std::vector<ProfileConfig> profiles;  // ascending by index
 };
 
-// Parses host.ini text. Relative folders are taken from rootPosix. Throws HostConfigError for
-// the first problem found, naming fileName and the line.
+// Parses host.ini text, Windows-1252 like every text of the plug-in. Relative folders are taken
+// from rootPosix. Throws HostConfigError for the first problem found, naming fileName and the
+// line.
 HostConfig parseHostConfig(std::string_view text, const std::string& fileName,
                            const std::string& rootPosix);
-// Reads and parses a file; a missing or unreadable file is a HostConfigError at line 0.
+// Checks that the game folder of every pid and command server exists: the host makes only those
+// of simulated servers. Throws HostConfigError at the first profile's GameFolder line.
+void checkGameFolders(const HostConfig& config, const std::string& fileName);
+// Reads, parses and checks a file; a missing or unreadable file is a HostConfigError at line 0.
 HostConfig readHostConfig(const std::string& path, const std::string& rootPosix);
 
 // One profile setting as host.ini spells it (key case-insensitive), shared with the script

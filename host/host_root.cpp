@@ -1,16 +1,91 @@
 #include "host/host_root.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QFile>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <stdexcept>
+#include <string_view>
 #include <system_error>
 
 namespace rotaryn::host {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The host.ini --init-root writes: one simulated server, and the other kinds commented out.
+constexpr std::string_view kStarterHostIni =
+    R"(; rotaryn-host's profiles: one [Profile N] section per game server (docs/host.md).
+;
+; Encoding: this file is read as Windows-1252 (ANSI), one byte a character, like every text the
+; plug-in keeps. Save it as Windows-1252 or plain ASCII; a UTF-8 byte-order mark is refused.
+; Lines starting with ; or # are comments; a comment cannot follow a value on its line.
+; Relative folders are taken from the folder of this file.
+
+[Host]
+; The dfbhd-sim to start for simulated servers (default: beside rotaryn-host, ../sim/, PATH).
+; Simulator = /path/to/dfbhd-sim
+; The plug-in area in twips.
+; AreaWidth = 11040
+; AreaHeight = 8400
+
+[Profile 1]
+; A simulated server: a dfbhd-sim child with these options (dfbhd-sim --help lists them).
+Server = simulated --build standard --pack localres.pff
+; The server's game folder (custom .bms maps go here); made for a simulated server.
+GameFolder = games/alpha
+; The profile's folder under profiles/: one folder name, unique among the profiles.
+ProfileFolder = alpha
+HostText0 = Alpha (simulated)
+
+; A server that already runs, by its process id. Its game folder must exist.
+; [Profile 2]
+; Server = pid 4242
+; ServerType = DFBHD
+; GameFolder = /srv/dfbhd/
+; ProfileFolder = bravo
+
+; A server the host starts and stops. Its game folder must exist.
+; [Profile 3]
+; Server = command wine dfbhd.exe /w
+; ServerType = DFBHD
+; GameFolder = /srv/dfbhd3/
+; ProfileFolder = charlie
+; Seconds before the profile is loaded.
+; StartupSeconds = 10
+)";
+
+// Writes the file unless it exists, without a window in which another writer could be
+// overwritten. Returns whether it was written.
+bool createExclusively(const fs::path& file, std::string_view bytes) {
+  const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0 && errno == EEXIST) return false;
+  if (fd < 0) {
+    throw std::runtime_error("cannot create " + file.string() + ": " + std::strerror(errno));
+  }
+  size_t written = 0;
+  while (written < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int writeError = errno;
+      ::close(fd);
+      ::unlink(file.c_str());  // a half file would be kept as the user's next time
+      throw std::runtime_error("cannot write " + file.string() + ": " + std::strerror(writeError));
+    }
+    written += static_cast<size_t>(n);
+  }
+  if (::close(fd) != 0) {
+    ::unlink(file.c_str());
+    throw std::runtime_error("cannot write " + file.string() + ": " + std::strerror(errno));
+  }
+  return true;
+}
 
 void makeFolder(const fs::path& folder) {
   std::error_code error;
@@ -53,6 +128,17 @@ void layOutRoot(const std::string& rootPosix, const std::vector<ProfileConfig>& 
     // A real server's folder is the server's own; only a simulated one gets it made.
     if (profile.server.kind == ServerSource::Kind::kSimulated) makeFolder(profile.gameFolderPosix);
   }
+}
+
+bool initRoot(const std::string& rootPosix) {
+  const fs::path file = fs::path(rootPosix) / kHostIniName;
+  makeFolder(rootPosix);
+  if (!createExclusively(file, kStarterHostIni)) {
+    layOutRoot(rootPosix, {});
+    return false;
+  }
+  layOutRoot(rootPosix, parseHostConfig(kStarterHostIni, file.string(), rootPosix).profiles);
+  return true;
 }
 
 void installPlugin(const std::string& libraryFile, const std::string& rootPosix) {

@@ -18,6 +18,11 @@ inline constexpr const char* kHostIniName = "host.ini";
 // naming the path that cannot be made.
 void layOutRoot(const std::string& rootPosix, const std::vector<ProfileConfig>& profiles);
 
+// --init-root: lays out a root and writes a commented host.ini with one simulated profile,
+// whose profile and game folders are made too. An existing host.ini is kept as it is. Returns
+// whether host.ini was written. Throws std::runtime_error naming what cannot be made.
+bool initRoot(const std::string& rootPosix);
+
 // Copies the plug-in library into <root>/Plugins/. Throws std::runtime_error with the reason.
 void installPlugin(const std::string& libraryFile, const std::string& rootPosix);
 

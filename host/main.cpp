@@ -1,42 +1,22 @@
 // rotaryn-host: the host program that runs the plug-in, with its window (--window), without a
 // window (--headless) or a scripted scenario (--script).
-#include <unistd.h>
-
 #include <QApplication>
 #include <QCoreApplication>
-#include <cstdlib>
+#include <QStringList>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <optional>
+#include <sstream>
 #include <string>
-#include <string_view>
 
+#include "host/command_line.h"
 #include "host/gui_run.h"
 #include "host/headless.h"
-#include "host/host_config.h"
 #include "host/host_root.h"
 #include "host/script_runner.h"
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: rotaryn-host --window [--root DIR] [--duration SECONDS] [--screenshot PNG]\n"
-    "       rotaryn-host --headless [--root DIR] [--duration SECONDS] [--watch MS]\n"
-    "       rotaryn-host --script FILE [--root DIR] [--keep-root]\n"
-    "       rotaryn-host --init-root DIR\n"
-    "  --window            the host's window (the default when a display is present): the\n"
-    "                      profiles of DIR/host.ini, Server > Maps opens the plug-in\n"
-    "  --screenshot PNG    with --window: save the window once a profile is shown, then quit\n"
-    "  --headless          load every profile of DIR/host.ini without a window; stops on\n"
-    "                      SIGTERM or SIGINT (or after --duration)\n"
-    "  --root DIR          the host root (default: the current folder; for --script a fresh\n"
-    "                      folder that must be missing or empty)\n"
-    "  --watch MS          print each server's map and game state as they change\n"
-    "  --script FILE       run a JSON-lines scenario (docs/scripting.md) and print its\n"
-    "                      transcript; exit 0 passed, 1 an expectation failed, 2 stopped\n"
-    "  --keep-root         keep the script's root folder and name it in the summary\n"
-    "  --init-root DIR     lay out a host root and install the plug-in built with this host\n";
+using rotaryn::host::HostMode;
 
 // An absolute root without a trailing separator: the root's Windows form is a folder name the
 // plug-in appends "\\Plugins" and the like to.
@@ -46,9 +26,8 @@ std::string normalRoot(const std::string& path) {
   return root;
 }
 
-[[noreturn]] void usage(const std::string& problem) {
-  std::cerr << "rotaryn-host: " << problem << "\n" << kUsage;
-  std::exit(2);
+std::string rootOrCurrent(const std::string& root) {
+  return normalRoot(root.empty() ? std::filesystem::current_path().string() : root);
 }
 
 int initRoot(const std::string& root) {
@@ -58,7 +37,14 @@ int initRoot(const std::string& root) {
   const std::string plugin;
 #endif
   try {
-    rotaryn::host::layOutRoot(root, {});
+    if (rotaryn::host::initRoot(root)) {
+      std::cout << "rotaryn-host: wrote " << root << "/" << rotaryn::host::kHostIniName
+                << " with one simulated profile; run it with: rotaryn-host --headless --root "
+                << root << "\n";
+    } else {
+      std::cout << "rotaryn-host: kept the existing " << root << "/" << rotaryn::host::kHostIniName
+                << "\n";
+    }
     if (plugin.empty() || !std::filesystem::exists(plugin)) {
       std::cerr << "rotaryn-host: the built plug-in is not known to this host; copy "
                 << rotaryn::host::kPluginFileName << " into " << root << "/Plugins yourself\n";
@@ -72,91 +58,59 @@ int initRoot(const std::string& root) {
   return 0;
 }
 
+int runScript(const rotaryn::host::HostCommandLine& line, int argc, char** argv) {
+  std::string text;
+  try {
+    text = rotaryn::host::readScriptFile(line.script);
+  } catch (const std::exception& error) {
+    std::cerr << "rotaryn-host: " << error.what() << "\n";
+    return rotaryn::host::kScriptCannotStart;
+  }
+  std::istringstream in(text);
+  QCoreApplication app(argc, argv);
+  return rotaryn::host::runScript(
+      in, {line.script, line.root.empty() ? "" : normalRoot(line.root), line.keepRoot}, std::cout,
+      std::cerr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  enum class Mode { kNone, kWindow, kHeadless, kScript, kInitRoot } mode = Mode::kNone;
-  std::string root;
-  std::string script;
-  std::optional<std::string> screenshot;
-  std::optional<double> duration;
-  int watchMs = 0;
-  bool keepRoot = false;
-  for (int i = 1; i < argc; ++i) {
-    std::string_view option = argv[i];
-    auto value = [&]() -> std::string {
-      if (i + 1 >= argc) usage(std::string(option) + " needs a value");
-      return argv[++i];
-    };
-    auto setMode = [&](Mode chosen) {
-      if (mode != Mode::kNone) {
-        usage("choose one of --window, --headless, --script and --init-root");
-      }
-      mode = chosen;
-    };
-    if (option == "--help" || option == "-h") {
-      std::cout << kUsage;
-      return 0;
-    } else if (option == "--window") {
-      setMode(Mode::kWindow);
-    } else if (option == "--screenshot") {
-      screenshot = value();
-    } else if (option == "--headless") {
-      setMode(Mode::kHeadless);
-    } else if (option == "--script") {
-      setMode(Mode::kScript);
-      script = value();
-    } else if (option == "--init-root") {
-      setMode(Mode::kInitRoot);
-      root = value();
-    } else if (option == "--root") {
-      root = value();
-    } else if (option == "--keep-root") {
-      keepRoot = true;
-    } else if (option == "--duration" || option == "--watch") {
-      std::string text = value();
-      char* end = nullptr;
-      double number = std::strtod(text.c_str(), &end);
-      if (end == text.c_str() || *end != '\0' || number <= 0) {
-        usage(std::string(option) + " needs a positive number");
-      }
-      if (option == "--duration")
-        duration = number;
-      else
-        watchMs = static_cast<int>(number);
-    } else {
-      usage("unknown option " + std::string(option));
-    }
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
+  const auto environment = rotaryn::host::DisplayEnvironment::current();
+  rotaryn::host::HostCommandLine line;
+  try {
+    line = rotaryn::host::parseCommandLine(arguments, environment.displayPresent());
+  } catch (const rotaryn::host::UsageError& error) {
+    std::cerr << "rotaryn-host: " << error.what() << " (rotaryn-host --help lists the options)\n";
+    return rotaryn::host::kUsageErrorStatus;
+  }
+  if (line.help) {
+    std::cout << rotaryn::host::helpText();
+    return 0;
   }
 
-  const bool display =
-      !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-  if (mode == Mode::kNone && (display || screenshot)) mode = Mode::kWindow;
-  if (screenshot && mode != Mode::kWindow) usage("--screenshot goes with --window");
-  switch (mode) {
-    case Mode::kNone:
-      usage("no display: say --headless, --script FILE, --init-root DIR or --window");
-    case Mode::kWindow: {
-      if (root.empty()) root = std::filesystem::current_path().string();
-      QApplication app(argc, argv);
-      return rotaryn::host::runGui({normalRoot(root), screenshot, duration});
-    }
-    case Mode::kInitRoot:
-      return initRoot(normalRoot(root));
-    case Mode::kScript: {
-      std::ifstream in(script, std::ios::binary);
-      if (!in) {
-        std::cerr << "rotaryn-host: cannot read the script " << script << "\n";
-        return rotaryn::host::kScriptCannotStart;
+  switch (line.mode) {
+    case HostMode::kWindow: {
+      // Qt aborts the program when it cannot reach a display; say why before it gets the chance.
+      if (std::string problem = rotaryn::host::windowDisplayProblem(environment);
+          !problem.empty()) {
+        std::cerr << "rotaryn-host: " << problem << "\n";
+        return rotaryn::host::kUsageErrorStatus;
       }
-      QCoreApplication app(argc, argv);
-      return rotaryn::host::runScript(in, {script, root.empty() ? "" : normalRoot(root), keepRoot},
-                                      std::cout, std::cerr);
+      QApplication app(argc, argv);
+      return rotaryn::host::runGui(
+          {rootOrCurrent(line.root), line.screenshot, line.durationSeconds});
     }
-    case Mode::kHeadless: {
-      if (root.empty()) root = std::filesystem::current_path().string();
+    case HostMode::kInitRoot:
+      return initRoot(normalRoot(line.root));
+    case HostMode::kScript:
+      return runScript(line, argc, argv);
+    case HostMode::kHeadless: {
       QCoreApplication app(argc, argv);
-      return rotaryn::host::runHeadless({normalRoot(root), duration, watchMs});
+      return rotaryn::host::runHeadless(
+          {rootOrCurrent(line.root), line.durationSeconds, line.watchMs});
     }
   }
   return 0;

@@ -22,8 +22,9 @@ if [ ! -x "${host}" ]; then
   exit 1
 fi
 
-# The root: the built plug-in in Plugins/, and a host.ini with three simulated servers.
-"${host}" --init-root "${root}"
+# The root: a host.ini with three simulated servers, and the built plug-in in Plugins/.
+# The host.ini comes first: --init-root keeps one that is there and would write its own otherwise.
+mkdir -p "${root}"
 if [ ! -f "${root}/host.ini" ]; then
   cat >"${root}/host.ini" <<'INI'
 ; The demo's host: three simulated servers, each started as a dfbhd-sim child.
@@ -47,6 +48,7 @@ GameFolder = games/charlie
 ProfileFolder = charlie
 INI
 fi
+"${host}" --init-root "${root}"
 
 args=(--window --root "${root}")
 [ -n "${DEMO_SECONDS:-}" ] && args+=(--duration "${DEMO_SECONDS}")

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "host/pdat.h"
+#include "tests/support/scratch_folder.h"
 
 namespace rotaryn::host {
 namespace {
@@ -102,6 +103,10 @@ TEST(HostConfig, RefusesAMalformedFileWithLineAndReason) {
        1, "the simulator runs the affiliate build"},
       {profile + "[Profile 2]\nServer = simulated\nGameFolder = h\nProfileFolder = ONE\n", 5,
        "already the folder of profile 1"},
+      {"\xEF\xBB\xBF[Host]\n", 1,
+       "starts with a UTF-8 byte-order mark, but host.ini is read as "
+       "Windows-1252: save it as Windows-1252 (ANSI)"},
+      {"\xFF\xFE[Host]\n", 1, "UTF-16 text"},
   };
   for (const Case& c : cases) {
     try {
@@ -122,6 +127,41 @@ TEST(HostConfig, MissingFileIsRefusedAsAWhole) {
   } catch (const HostConfigError& error) {
     EXPECT_EQ(error.line(), 0);
     EXPECT_THAT(error.what(), HasSubstr("/nonexistent/host.ini: cannot be read"));
+  }
+}
+
+// The host makes the game folders of simulated servers only; another server's must be there.
+TEST(HostConfig, RefusesAPidOrCommandServerWithoutItsGameFolder) {
+  ScratchFolder root;
+  root.write("games/pid/readme.txt", "");
+  root.write("games/file", "");
+  const std::string start =
+      "[Profile 1]\nServer = simulated\nGameFolder = games/made-later\nProfileFolder = sim\n"
+      "[Profile 2]\nServer = pid 42\nServerType = DFBHD\nGameFolder = games/pid\n"
+      "ProfileFolder = pid\n";
+  root.write("host.ini", start);
+  EXPECT_EQ(readHostConfig(root / "host.ini", root.path()).profiles.size(), 2u);
+
+  struct Case {
+    std::string profile;
+    std::string problem;
+  };
+  const Case cases[] = {
+      {"Server = command wine dfbhd.exe\nServerType = DFBHD\nProfileFolder = cmd\nGameFolder = "
+       "/nonexistent/dfbhd\n",
+       "[Profile 3]: the game folder /nonexistent/dfbhd/ does not exist; a command server's"},
+      {"Server = pid 7\nServerType = DFBHD\nProfileFolder = cmd\nGameFolder = games/file\n",
+       "[Profile 3]: the game folder " + root.path() + "/games/file/ is not a folder; a pid"},
+  };
+  for (const Case& c : cases) {
+    root.write("host.ini", start + "[Profile 3]\n" + c.profile);
+    try {
+      readHostConfig(root / "host.ini", root.path());
+      ADD_FAILURE() << "accepted:\n" << c.profile;
+    } catch (const HostConfigError& error) {
+      EXPECT_EQ(error.line(), 14) << c.profile;  // its GameFolder line
+      EXPECT_THAT(error.what(), HasSubstr(root / "host.ini:14: " + c.problem));
+    }
   }
 }
 
