@@ -3,6 +3,7 @@
 #include <string>
 
 #include "memory/server_fields.h"
+#include "plugin/module.h"
 
 namespace rotaryn {
 namespace {
@@ -15,7 +16,12 @@ int32_t limitOf(Module& module, int32_t index, const std::string& configured,
 
 }  // namespace
 
-ScoreLimits readScoreLimits(Module& module, int32_t index) {
+bool hasScoreLimitFields(const Module& module, int32_t index) {
+  return !module.profile(index).IsAffiliate;
+}
+
+std::optional<ScoreLimits> readScoreLimits(Module& module, int32_t index) {
+  if (!hasScoreLimitFields(module, index)) return std::nullopt;
   ScoreLimits limits{};
   limits.kills = limitOf(module, index, "CMaxKills", "MaxKills");
   limits.gameScore = limitOf(module, index, "CGameScore", "MaxKills");

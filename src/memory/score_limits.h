@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace rotaryn {
 
@@ -14,7 +15,12 @@ struct ScoreLimits {
   int32_t koth;       // "CKothLimit", else "KothLimit"
 };
 
-// Reads the three limits of the profile's server, in that order. Raises what the reads raise.
-ScoreLimits readScoreLimits(Module& module, int32_t index);
+// False for the affiliate build, whose address table has none of the five limit fields.
+bool hasScoreLimitFields(const Module& module, int32_t index);
+
+// Reads the three limits of the profile's server, in that order; nothing is read, and nothing
+// returned, for a build without limit fields. Raises what the reads raise (9 for a profile
+// that is not registered).
+std::optional<ScoreLimits> readScoreLimits(Module& module, int32_t index);
 
 }  // namespace rotaryn

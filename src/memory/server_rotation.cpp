@@ -90,10 +90,12 @@ void GetMapList(Module& module, int32_t index) {
 
     if (record) {
       trap.at(4);
-      const ScoreLimits limits = readScoreLimits(module, index);
-      ini.write(lastSettings, kMapsSection, "tkScore", std::to_string(limits.koth));
-      ini.write(lastSettings, kMapsSection, "dmScore", std::to_string(limits.kills));
-      ini.write(lastSettings, kMapsSection, "fbScore", std::to_string(limits.gameScore));
+      // The affiliate build has no limit fields: its file keeps whatever limits it had.
+      if (const std::optional<ScoreLimits> limits = readScoreLimits(module, index)) {
+        ini.write(lastSettings, kMapsSection, "tkScore", std::to_string(limits->koth));
+        ini.write(lastSettings, kMapsSection, "dmScore", std::to_string(limits->kills));
+        ini.write(lastSettings, kMapsSection, "fbScore", std::to_string(limits->gameScore));
+      }
     }
 
     trap.at(5);

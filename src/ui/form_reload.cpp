@@ -11,6 +11,7 @@ namespace rotaryn {
 namespace {
 
 constexpr int kDefaultDisplayTime = 9;
+constexpr const char* kNoScoreLimitFields = "This server build has no score-limit fields.";
 
 // 1..9 as a whole number; anything else stands for the default.
 int displayTimeOf(const std::string& value) {
@@ -51,10 +52,7 @@ void frmRotarynMaps::Form_Reload() {
     if (!module_.currentList.CurrentMapNames.empty()) FillCurrentGrid();
 
     trap.at(6);
-    const ScoreLimits limits = readScoreLimits(module_, index);
-    txtTkoth.text = std::to_string(limits.koth);
-    txtTdm.text = std::to_string(limits.kills);
-    txtFb.text = std::to_string(limits.gameScore);
+    showScoreLimits(readScoreLimits(module_, index));
 
     trap.at(7);
     refreshMapCapacity(index);
@@ -63,6 +61,18 @@ void frmRotarynMaps::Form_Reload() {
     lblTnum.caption = std::to_string(mfgList.Rows());
     lblSnum.caption = std::to_string(mfgCurrent.Rows()) + " / " + std::to_string(MaxMapsLimit);
   });
+}
+
+void frmRotarynMaps::showScoreLimits(const std::optional<ScoreLimits>& limits) {
+  // A build without limit fields shows empty, disabled boxes rather than another profile's.
+  const std::string tip = limits ? "" : kNoScoreLimitFields;
+  txtTkoth.text = limits ? std::to_string(limits->koth) : "";
+  txtTdm.text = limits ? std::to_string(limits->kills) : "";
+  txtFb.text = limits ? std::to_string(limits->gameScore) : "";
+  for (TextBox* box : {&txtTkoth, &txtTdm, &txtFb}) {
+    box->enabled = limits.has_value();
+    box->toolTipText = tip;
+  }
 }
 
 std::string frmRotarynMaps::readDisplaySettings(const std::string& profileFolder) {

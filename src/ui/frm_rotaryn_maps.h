@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "memory/score_limits.h"
 #include "platform/error_trap.h"
 #include "ui/controls.h"
 #include "ui/flex_grid.h"
@@ -159,6 +160,8 @@ class frmRotarynMaps {
   void bindActions();
   // Reads (and completes) the profile's Maps.ini entries; returns the "Autoload" value used.
   std::string readDisplaySettings(const std::string& profileFolder);
+  // The limits in the three limit boxes; none (a build without limit fields) disables them.
+  void showScoreLimits(const std::optional<ScoreLimits>& limits);
   // Raises the profile's server map limit to 255 and keeps what the server accepted.
   void refreshMapCapacity(int32_t index);
   // The add steps shared by cmdAdd and the drop; the text of the last map added, if any.

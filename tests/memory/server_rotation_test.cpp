@@ -93,6 +93,24 @@ TEST_F(ServerRotation, RecordsLimitsAndRotationWithTheirFallbacks) {
   EXPECT_EQ(host.module.window->lblCurMap.caption.get(), "Map playing: Map 1");
 }
 
+TEST_F(ServerRotation, AffiliateServerRotationIsReadAndItsFileKeepsTheLimitsItHad) {
+  sim::ServerOptions options;
+  options.build = sim::ServerBuild::kAffiliate;
+  options.rotation = rotationOf(3);
+  host.addProfile(kProfile, options);
+  host.scratch.write(PluginFixture::settingsFolderOnDisk(kProfile) + "/lastsettings.ini",
+                     "[Maps]\r\ndmScore=44\r\n");
+  GetMapList(host.module, kProfile);
+
+  EXPECT_EQ(host.dialogs.boxes().size(), 0u);
+  EXPECT_EQ(list().CurrentMapFiles.values(),
+            (std::vector<std::string>{"MAP_0.BMS", "MAP_1.BMS", "MAP_2.BMS"}));
+  EXPECT_EQ(lastSetting("dmScore"), "44");
+  EXPECT_EQ(lastSetting("tkScore"), "<none>");
+  EXPECT_EQ(lastSetting("mapcount"), "2");
+  EXPECT_EQ(lastSetting("map2"), "2[-]0[-]MAP_2.BMS");
+}
+
 TEST_F(ServerRotation, AutoloadLeavesLastSettingsUntouched) {
   serverWith(rotationOf(3));
   host.scratch.write("Plugins/Maps.ini", "[Autoload]\r\nprofile1=1\r\n");

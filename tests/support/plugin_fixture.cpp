@@ -33,12 +33,23 @@ sim::ServerModel& PluginFixture::addProfile(int32_t index, sim::ServerOptions op
   sim::ServerModel& server = memory->addServer(pid, std::move(options));
   scratch.write(gameFolderOnDisk(index) + "/.keep", "");
   scratch.write("profiles/profile" + std::to_string(index) + "/.keep", "");
+  RegisterProfile(module, index, pdatOf(index, affiliate));
+  return server;
+}
+
+void PluginFixture::registerAgain(int32_t index) {
+  const bool affiliate =
+      memory->server(kFirstPid + index).options().build == sim::ServerBuild::kAffiliate;
+  RegisterProfile(module, index, pdatOf(index, affiliate));
+}
+
+Variant PluginFixture::pdatOf(int32_t index, bool affiliate) const {
+  const int32_t pid = kFirstPid + index;
   Variant::Array pdat{Variant("host"), Variant(affiliate ? "DFBHD_AFF" : "DFBHD"),
                       Variant(pid),    Variant(""),
                       Variant(""),     Variant(gameFolder(index)),
                       Variant(pid),    Variant("profile" + std::to_string(index))};
-  RegisterProfile(module, index, Variant(std::move(pdat)));
-  return server;
+  return Variant(std::move(pdat));
 }
 
 std::string PluginFixture::gameFolder(int32_t index) const {

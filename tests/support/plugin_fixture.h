@@ -12,6 +12,7 @@
 #include "platform/adapters/virtual_scheduler.h"
 #include "platform/adapters/windows_file_system.h"
 #include "platform/component_registry.h"
+#include "platform/variant.h"
 #include "plugin/module.h"
 #include "sim/model/server_model.h"
 #include "tests/support/scratch_folder.h"
@@ -111,6 +112,8 @@ class PluginFixture {
   // Registers profile index on a new simulated server (pid 1000 + index), with the profile
   // folder "profile<index>" and the game folder "game<index>\" (created), and makes it current.
   sim::ServerModel& addProfile(int32_t index, sim::ServerOptions options = {});
+  // Registers an added profile again, with the same data, as each LoadInterface does.
+  void registerAgain(int32_t index);
 
   // Windows paths; gameFolder ends with "\".
   std::string root() const { return root_; }
@@ -132,6 +135,8 @@ class PluginFixture {
   std::shared_ptr<gravik::SimulatedMemory> memory;
 
  private:
+  Variant pdatOf(int32_t index, bool affiliate) const;
+
   std::string root_;
 
  public:

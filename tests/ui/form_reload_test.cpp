@@ -103,15 +103,56 @@ TEST(FormReload, FillsGridsCountersAndLimitsFromTheServer) {
   EXPECT_EQ(server.longAt("MaxMaps"), 255);
 }
 
-TEST(FormReload, AffiliateProfileStopsAtTheLimitsWithOneReport) {
+TEST(FormReload, AffiliateProfileShowsItsRotationWithTheLimitBoxesDisabled) {
   WindowFixture host;
   sim::ServerOptions options;
   options.build = sim::ServerBuild::kAffiliate;
+  options.rotation = WindowFixture::rotationOf(3);
   frmRotarynMaps& w = host.load(options);
-  EXPECT_EQ(host.failuresOf("Form_Reload"), 1);
-  EXPECT_EQ(w.txtTdm.text.get(), "500");
-  EXPECT_EQ(w.lblSnum.caption.get(), "");
-  EXPECT_EQ(w.MaxMapsLimit, 0);
+
+  EXPECT_EQ(host.dialogs.boxes().size(), 0u);
+  EXPECT_EQ(host.gridRows(w.mfgCurrent), host.currentListRows());
+  EXPECT_EQ(host.gridRows(w.mfgCurrent)[2], "Map 2 <MAP_2.BMS>|2|0");
+  EXPECT_EQ(w.lblSnum.caption.get(), "3 / 255");
+  for (TextBox* box : {&w.txtTkoth, &w.txtTdm, &w.txtFb}) {
+    EXPECT_FALSE(box->enabled.get()) << box->name();
+    EXPECT_EQ(box->text.get(), "") << box->name();
+    EXPECT_EQ(box->toolTipText.get(), "This server build has no score-limit fields.");
+  }
+}
+
+TEST(FormReload, SwitchingBetweenBuildsShowsEachProfilesOwnRotationAndLimitBoxes) {
+  WindowFixture host;
+  sim::ServerOptions standard;
+  standard.rotation = WindowFixture::rotationOf(2);
+  standard.maxKills = 35;
+  sim::ServerOptions affiliate;
+  affiliate.build = sim::ServerBuild::kAffiliate;
+  affiliate.rotation = {{4, false, "AFF_A.BMS", "Aff A"},
+                        {7, true, "AFF_B.BMS", "Aff B"},
+                        {8, false, "AFF_C.BMS", "Aff C"}};
+  frmRotarynMaps& w = host.load(standard);
+  std::vector<std::string> standardRows = host.gridRows(w.mfgCurrent);
+  host.addProfile(2, affiliate);
+  w.Form_Reload();
+
+  EXPECT_EQ(host.gridRows(w.mfgCurrent),
+            (std::vector<std::string>{"Aff A <AFF_A.BMS>|4|0", "Aff B <AFF_B.BMS>|7|1",
+                                      "Aff C <AFF_C.BMS>|8|0"}));
+  EXPECT_EQ(host.gridRows(w.mfgCurrent), host.currentListRows());
+  EXPECT_FALSE(w.txtTdm.enabled.get());
+  EXPECT_EQ(w.txtTdm.text.get(), "");
+
+  host.registerAgain(WindowFixture::kProfile);
+  w.Form_Reload();
+  EXPECT_EQ(host.gridRows(w.mfgCurrent), standardRows);
+  EXPECT_EQ(host.gridRows(w.mfgCurrent), host.currentListRows());
+  for (TextBox* box : {&w.txtTkoth, &w.txtTdm, &w.txtFb}) {
+    EXPECT_TRUE(box->enabled.get()) << box->name();
+    EXPECT_EQ(box->toolTipText.get(), "") << box->name();
+  }
+  EXPECT_EQ(w.txtTdm.text.get(), "35");
+  EXPECT_EQ(host.dialogs.boxes().size(), 0u);
 }
 
 // Restoring the last rotation at start-up is not built yet; this records that an autoloading
