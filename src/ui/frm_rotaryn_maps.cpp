@@ -147,21 +147,13 @@ void frmRotarynMaps::buildButtons() {
 }
 
 void frmRotarynMaps::bindActions() {
-  cmdAdd.action = [this] { trapped("cmdAdd", [this](ErrorTrap& trap) { addSelectedMaps(trap); }); };
-  cmdRemove.action = [this] {
-    trapped("cmdRemove", [this](ErrorTrap& t) { removeSelectedMaps(t); });
-  };
-  cmdUp.action = [this] { trapped("cmdUp", [this](ErrorTrap& t) { moveCurrentRow(t, -1); }); };
-  cmdDown.action = [this] { trapped("cmdDown", [this](ErrorTrap& t) { moveCurrentRow(t, 1); }); };
-  cmdGtLeft.action = [this] {
-    trapped("cmdGtLeft", [this](ErrorTrap& t) { stepGameType(t, -1); });
-  };
-  cmdGtRight.action = [this] {
-    trapped("cmdGtRight", [this](ErrorTrap& t) { stepGameType(t, 1); });
-  };
-  cmdRandomize.action = [this] {
-    trapped("cmdRandomize", [this](ErrorTrap& t) { randomizeCurrentList(t); });
-  };
+  cmdAdd.action = [this] { cmdAdd_Click(); };
+  cmdRemove.action = [this] { cmdRemove_Click(); };
+  cmdUp.action = [this] { cmdUp_Click(); };
+  cmdDown.action = [this] { cmdDown_Click(); };
+  cmdGtLeft.action = [this] { cmdGtLeft_Click(); };
+  cmdGtRight.action = [this] { cmdGtRight_Click(); };
+  cmdRandomize.action = [this] { cmdRandomize_Click(); };
   // The game commands, the writing of the rotation, map-list files, tasks and the map-file
   // menu are not built yet: their controls say so instead of silently doing nothing.
   for (Button* button :
@@ -194,10 +186,6 @@ void frmRotarynMaps::buttonMouseDown(Button&, MouseButton, int) {
 void frmRotarynMaps::buttonMouseUp(Button& button, MouseButton, int) {
   if (!button.enabled) return;
   if (button.action) button.action();
-}
-
-void frmRotarynMaps::cmdRandomize_Click() {
-  buttonMouseUp(cmdRandomize, MouseButton::Left, 0);
 }
 
 void frmRotarynMaps::refreshMapCapacity(int32_t index) {

@@ -54,9 +54,21 @@ class frmRotarynMaps {
 
   // Input from the view.
   void buttonMouseDown(Button& button, MouseButton mouse, int shift);
-  // Runs the button's action whichever mouse button was released.
+  // Runs the button's action whichever mouse button was released; a disabled button does nothing.
   void buttonMouseUp(Button& button, MouseButton mouse, int shift);
+
+  // The rotation editing buttons' actions, each trapped under the button's name.
+  void cmdAdd_Click();
+  void cmdRemove_Click();
+  void cmdUp_Click();
+  void cmdDown_Click();
+  void cmdGtLeft_Click();
+  void cmdGtRight_Click();
+  // The picture button acts on a click; nothing while it is disabled.
   void cmdRandomize_Click();
+
+  // Grid input: a double click on mfgList adds, on mfgCurrent removes; "+", "=" and "-" in
+  // mfgCurrent move the selected map.
   void mfgList_DblClick();
   void mfgList_MouseDown(MouseButton mouse, int shift, int row);
   void mfgCurrent_DblClick();
@@ -164,12 +176,12 @@ class frmRotarynMaps {
   void showScoreLimits(const std::optional<ScoreLimits>& limits);
   // Raises the profile's server map limit to 255 and keeps what the server accepted.
   void refreshMapCapacity(int32_t index);
-  // The add steps shared by cmdAdd and the drop; the text of the last map added, if any.
-  std::optional<std::string> addSelectedMaps(ErrorTrap& trap);
-  void removeSelectedMaps(ErrorTrap& trap);
-  void moveCurrentRow(ErrorTrap& trap, int direction);
-  void randomizeCurrentList(ErrorTrap& trap);
-  void stepGameType(ErrorTrap& trap, int direction);
+  // cmdAdd's steps, shared with the drop on mfgCurrent; the text of the last map added, if any.
+  std::optional<std::string> cmdAddSteps(ErrorTrap& trap);
+  // cmdUp (-1) and its mirror cmdDown (+1).
+  void cmdUpDownSteps(ErrorTrap& trap, int direction);
+  // cmdGtLeft (-1) and its mirror cmdGtRight (+1).
+  void cmdGtLeftRightSteps(ErrorTrap& trap, int direction);
 
   Module& module_;
   bool visible_ = false;

@@ -11,18 +11,18 @@ bool holdsRow(const FlexGrid& grid, int row) {
 }  // namespace
 
 void frmRotarynMaps::mfgList_DblClick() {
-  cmdAdd.action();
+  cmdAdd_Click();
 }
 
 void frmRotarynMaps::mfgCurrent_DblClick() {
-  cmdRemove.action();
+  cmdRemove_Click();
 }
 
 void frmRotarynMaps::mfgCurrent_KeyPress(int keyAscii) {
   if (keyAscii == '+' || keyAscii == '=') {
-    cmdUp.action();
+    cmdUp_Click();
   } else if (keyAscii == '-') {
-    cmdDown.action();
+    cmdDown_Click();
   }
 }
 
@@ -52,7 +52,7 @@ void frmRotarynMaps::mfgList_MouseDown(MouseButton mouse, int shift, int row) {
 void frmRotarynMaps::mfgCurrent_DragDrop(int row) {
   dragging_ = false;
   trapped("mfgCurrentDragDrop", [&](ErrorTrap& trap) {
-    std::optional<std::string> added = addSelectedMaps(trap);
+    std::optional<std::string> added = cmdAddSteps(trap);
     if (!added) return;
 
     trap.at(4);
@@ -67,7 +67,7 @@ void frmRotarynMaps::mfgCurrent_DragDrop(int row) {
       // The added map always lies at or after the drop row; anything else would never end.
       if (found < 0) break;
       mfgCurrent.setRow(found);
-      cmdUp.action();
+      cmdUp_Click();
     }
   });
 }

@@ -74,7 +74,16 @@ void frmRotarynMaps::FillCurrentGrid() {
   mfgCurrent.Redraw = true;
 }
 
-void frmRotarynMaps::stepGameType(ErrorTrap& trap, int direction) {
+void frmRotarynMaps::cmdGtLeft_Click() {
+  trapped("cmdGtLeft", [this](ErrorTrap& trap) { cmdGtLeftRightSteps(trap, -1); });
+}
+
+void frmRotarynMaps::cmdGtRight_Click() {
+  trapped("cmdGtRight", [this](ErrorTrap& trap) { cmdGtLeftRightSteps(trap, 1); });
+}
+
+// A name that is none of the nine restarts at Deathmatch.
+void frmRotarynMaps::cmdGtLeftRightSteps(ErrorTrap& trap, int direction) {
   trap.at(1);
   int next = 0;
   for (int i = 0; i < kGameTypeCount; ++i) {

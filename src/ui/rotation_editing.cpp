@@ -57,7 +57,11 @@ RowSpan selectionOf(const FlexGrid& grid) {
 
 }  // namespace
 
-std::optional<std::string> frmRotarynMaps::addSelectedMaps(ErrorTrap& trap) {
+void frmRotarynMaps::cmdAdd_Click() {
+  trapped("cmdAdd", [this](ErrorTrap& trap) { cmdAddSteps(trap); });
+}
+
+std::optional<std::string> frmRotarynMaps::cmdAddSteps(ErrorTrap& trap) {
   trap.at(1);
   refreshMapCapacity(module_.CurrentProfile);
 
@@ -89,31 +93,41 @@ std::optional<std::string> frmRotarynMaps::addSelectedMaps(ErrorTrap& trap) {
   return lastAdded;
 }
 
-void frmRotarynMaps::removeSelectedMaps(ErrorTrap& trap) {
-  trap.at(1);
-  if (mfgCurrent.Rows() == 1) {
-    ErrorReport(module_, kReportFailed, kLastMapStays, nullptr, 0, 0);
-    return;
-  }
+void frmRotarynMaps::cmdRemove_Click() {
+  trapped("cmdRemove", [this](ErrorTrap& trap) {
+    trap.at(1);
+    if (mfgCurrent.Rows() == 1) {
+      ErrorReport(module_, kReportFailed, kLastMapStays, nullptr, 0, 0);
+      return;
+    }
 
-  trap.at(2);
-  RowSpan span = selectionOf(mfgCurrent);
-  if (span.first == 0 && span.last == mfgCurrent.Rows() - 1) span.first = 1;
-  if (span.last == mfgCurrent.Rows()) span.last = mfgCurrent.Rows() - 1;
+    trap.at(2);
+    RowSpan span = selectionOf(mfgCurrent);
+    if (span.first == 0 && span.last == mfgCurrent.Rows() - 1) span.first = 1;
+    if (span.last == mfgCurrent.Rows()) span.last = mfgCurrent.Rows() - 1;
 
-  trap.at(3);
-  CurrentListTables kept;
-  const CurrentListTables& list = module_.currentList;
-  for (long position = 1; position <= list.CurrentMapNames.count(); ++position) {
-    long index = position - 1;
-    if (index >= span.first && index <= span.last) continue;
-    append(kept, entryAt(list, position));
-  }
-  module_.currentList = std::move(kept);
-  FillCurrentGrid();
+    trap.at(3);
+    CurrentListTables kept;
+    const CurrentListTables& list = module_.currentList;
+    for (long position = 1; position <= list.CurrentMapNames.count(); ++position) {
+      long index = position - 1;
+      if (index >= span.first && index <= span.last) continue;
+      append(kept, entryAt(list, position));
+    }
+    module_.currentList = std::move(kept);
+    FillCurrentGrid();
+  });
 }
 
-void frmRotarynMaps::moveCurrentRow(ErrorTrap& trap, int direction) {
+void frmRotarynMaps::cmdUp_Click() {
+  trapped("cmdUp", [this](ErrorTrap& trap) { cmdUpDownSteps(trap, -1); });
+}
+
+void frmRotarynMaps::cmdDown_Click() {
+  trapped("cmdDown", [this](ErrorTrap& trap) { cmdUpDownSteps(trap, 1); });
+}
+
+void frmRotarynMaps::cmdUpDownSteps(ErrorTrap& trap, int direction) {
   trap.at(1);
   int from = mfgCurrent.RowSel();
   int to = from + direction;
@@ -144,25 +158,28 @@ void frmRotarynMaps::moveCurrentRow(ErrorTrap& trap, int direction) {
   mfgCurrent.setRow(to);
 }
 
-void frmRotarynMaps::randomizeCurrentList(ErrorTrap& trap) {
-  trap.at(1);
-  int last = mfgCurrent.Rows() - 1;
-  CurrentListTables shuffled;
+void frmRotarynMaps::cmdRandomize_Click() {
+  if (!cmdRandomize.enabled) return;
+  trapped("cmdRandomize", [this](ErrorTrap& trap) {
+    trap.at(1);
+    int last = mfgCurrent.Rows() - 1;
+    CurrentListTables shuffled;
 
-  trap.at(2);
-  for (int k = 0; k <= last; ++k) {
-    int r = static_cast<int>(module_.rnd.next() * (last - k + 1));
-    append(shuffled, entryOfRow(mfgCurrent, r));
-    if (mfgCurrent.Rows() == 1) {
-      mfgCurrent.setRows(0);
-    } else {
-      mfgCurrent.RemoveItem(r);
+    trap.at(2);
+    for (int k = 0; k <= last; ++k) {
+      int r = static_cast<int>(module_.rnd.next() * (last - k + 1));
+      append(shuffled, entryOfRow(mfgCurrent, r));
+      if (mfgCurrent.Rows() == 1) {
+        mfgCurrent.setRows(0);
+      } else {
+        mfgCurrent.RemoveItem(r);
+      }
     }
-  }
 
-  trap.at(3);
-  module_.currentList = std::move(shuffled);
-  FillCurrentGrid();
+    trap.at(3);
+    module_.currentList = std::move(shuffled);
+    FillCurrentGrid();
+  });
 }
 
 }  // namespace rotaryn
