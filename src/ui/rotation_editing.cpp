@@ -62,6 +62,9 @@ void frmRotarynMaps::cmdAdd_Click() {
 }
 
 std::optional<std::string> frmRotarynMaps::cmdAddSteps(ErrorTrap& trap) {
+  // A game type without maps leaves nothing to add, and nothing to tell the user.
+  if (mfgList.Rows() <= mfgList.FixedRows()) return std::nullopt;
+
   trap.at(1);
   refreshMapCapacity(module_.CurrentProfile);
 

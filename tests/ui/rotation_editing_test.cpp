@@ -63,12 +63,19 @@ TEST_F(Editing, RemovingAMiddleBlockRenumbersTheList) {
   expectInStep();
 }
 
-TEST_F(Editing, CooperativeWithoutCustomMapsListsNothing) {
+TEST_F(Editing, CooperativeWithoutCustomMapsListsNothingAndAddingFromItDoesNothing) {
   w->txtGametype.text = "Team Deathmatch";
   host.release(w->cmdGtRight);
   EXPECT_EQ(w->mfgList.Rows(), 0);
   EXPECT_EQ(w->lblTnum.caption.get(), "0");
   EXPECT_EQ(w->mfgList.toolTipText.get().substr(0, 10), "Maps: 0 / ");
+
+  host.release(w->cmdAdd);
+  w->mfgList_DblClick();
+  w->mfgCurrent_DragDrop(0);
+  EXPECT_EQ(host.dialogs.boxes().size(), 0u);
+  EXPECT_EQ(current(), before);
+  expectInStep();
 }
 
 TEST_F(Editing, MovingPastEitherEndDoesNothing) {
