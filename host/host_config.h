@@ -48,8 +48,8 @@ struct ProfileConfig {
   int gameFolderLine = 0;  // of its GameFolder key
   std::string serverType;
   ServerSource server;
-  std::string gameFolderPosix;  // absolute, ends with "/"
-  std::string profileFolder;
+  std::string gameFolderPosix;           // absolute, ends with "/", UTF-8 like every system name
+  std::string profileFolder;             // Windows-1252, as the plug-in gets it
   std::optional<int32_t> messageTarget;  // none: the server's pid
   std::array<std::string, 3> hostTexts;  // PDAT elements 0, 3 and 4
   bool sharedAdminLog = false;
@@ -61,7 +61,7 @@ struct HostConfig {
   // The host's plug-in area, PDAT elements 13 and 12.
   int32_t areaWidthTwips = 11040;  // the window needs 10920 x 8340 to show every control
   int32_t areaHeightTwips = 8400;
-  std::string simulator;                // dfbhd-sim to start; empty: found next to the host
+  std::string simulator;                // dfbhd-sim to start (UTF-8); empty: found next to the host
   std::vector<ProfileConfig> profiles;  // ascending by index
 };
 

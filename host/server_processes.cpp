@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "platform/windows_1252.h"
+
 namespace rotaryn::host {
 namespace {
 
@@ -20,9 +22,12 @@ constexpr int kReadyTimeoutMs = 15000;
 constexpr int kPidPollMs = 2000;
 constexpr std::string_view kReadyLine = "dfbhd-sim ready pid=";
 
+// Command lines come from host.ini in Windows-1252; a program's arguments are UTF-8.
 QStringList qtArguments(const std::vector<std::string>& arguments) {
   QStringList list;
-  for (const std::string& argument : arguments) list.append(QString::fromStdString(argument));
+  for (const std::string& argument : arguments) {
+    list.append(QString::fromStdString(utf8FromWindows1252(argument)));
+  }
   return list;
 }
 
@@ -58,7 +63,7 @@ void ServerProcesses::start(const ProfileConfig& profile) {
       if (simulator_.empty()) {
         return fail(server, "cannot find dfbhd-sim (name it with Simulator in [Host] of host.ini)");
       }
-      startChild(server, simulator_, profile.server.arguments);
+      startChild(server, QString::fromStdString(simulator_), qtArguments(profile.server.arguments));
       server.timer = std::make_unique<QTimer>();
       server.timer->setSingleShot(true);
       QObject::connect(server.timer.get(), &QTimer::timeout, [this, &server] {
@@ -70,8 +75,8 @@ void ServerProcesses::start(const ProfileConfig& profile) {
       server.timer->start(kReadyTimeoutMs);
       return;
     case ServerSource::Kind::kCommand: {
-      std::vector<std::string> arguments(profile.server.arguments.begin() + 1,
-                                         profile.server.arguments.end());
+      QStringList arguments = qtArguments(profile.server.arguments);
+      const QString program = arguments.takeFirst();
       // The start-up delay counts from the moment the program runs.
       server.timer = std::make_unique<QTimer>();
       server.timer->setSingleShot(true);
@@ -81,7 +86,7 @@ void ServerProcesses::start(const ProfileConfig& profile) {
         }
       });
       server.startDelayMs = static_cast<int>(profile.startupSeconds * 1000);
-      startChild(server, profile.server.arguments.front(), arguments);
+      startChild(server, program, arguments);
       return;
     }
     case ServerSource::Kind::kPid:
@@ -100,12 +105,12 @@ void ServerProcesses::start(const ProfileConfig& profile) {
   }
 }
 
-void ServerProcesses::startChild(Server& server, const std::string& program,
-                                 const std::vector<std::string>& arguments) {
+void ServerProcesses::startChild(Server& server, const QString& program,
+                                 const QStringList& arguments) {
   server.process = std::make_unique<QProcess>();
   QProcess& process = *server.process;
-  process.setProgram(QString::fromStdString(program));
-  process.setArguments(qtArguments(arguments));
+  process.setProgram(program);
+  process.setArguments(arguments);
   process.setWorkingDirectory(QString::fromStdString(workingFolder_));
   // Our servers end with us even when the host itself is killed. They run in a process group of
   // their own, so a Ctrl-C at the terminal reaches the host only: the host unloads the plug-in

@@ -54,8 +54,8 @@ class ServerProcesses {
     int startDelayMs = 0;           // commands: from running to ready
   };
 
-  void startChild(Server& server, const std::string& program,
-                  const std::vector<std::string>& arguments);
+  // program and arguments as the system spells them (UTF-8).
+  void startChild(Server& server, const QString& program, const QStringList& arguments);
   void watchPid(Server& server);
   void becomeReady(Server& server, int32_t pid);
   void childFinished(Server& server, int exitCode, QProcess::ExitStatus status);

@@ -54,5 +54,25 @@ TEST(InitRoot, KeepsAnExistingHostIniAndRefusesAFileInTheRootsPlace) {
   }
 }
 
+// host.ini is Windows-1252; the folders it names are made under their UTF-8 names, which the
+// plug-in's file system finds from the Windows-1252 names it is given.
+TEST(LayOutRoot, MakesTheFoldersHostIniNamesUnderTheirUtf8Names) {
+  ScratchFolder root;
+  HostConfig config = parseHostConfig(
+      "[Host]\nSimulator = bin/d\xE9mo-sim\n"
+      "[Profile 1]\nServer = simulated\nGameFolder = jeux/caf\xE9\nProfileFolder = \xE9t\xE9\n"
+      "HostText0 = Caf\xE9\n",
+      "host.ini", root.path());
+  layOutRoot(root.path(), config.profiles);
+
+  EXPECT_EQ(config.simulator, "bin/d\xC3\xA9mo-sim");
+  const ProfileConfig& profile = config.profiles.at(0);
+  EXPECT_EQ(profile.gameFolderPosix, root / "jeux/caf\xC3\xA9/");
+  EXPECT_EQ(profile.profileFolder, "\xE9t\xE9");  // as the plug-in gets it
+  EXPECT_EQ(profile.hostTexts[0], "Caf\xE9");
+  EXPECT_TRUE(root.exists("jeux/caf\xC3\xA9"));
+  EXPECT_TRUE(root.exists("profiles/\xC3\xA9t\xC3\xA9/settings"));
+}
+
 }  // namespace
 }  // namespace rotaryn::host

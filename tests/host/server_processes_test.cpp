@@ -55,6 +55,19 @@ TEST(ServerProcesses, ACommandServerIsReadyAfterItsDelayAndItsEndIsReported) {
   EXPECT_FALSE(reports.ready.count(2));
 }
 
+// host.ini's command lines are Windows-1252; the program is given them in UTF-8.
+TEST(ServerProcesses, ACommandGetsItsArgumentsInUtf8) {
+  qtTestApp();
+  Reports reports;
+  ServerProcesses servers("", "/tmp", reports.events());
+  servers.start(
+      profileOf(7, ServerSource::Kind::kCommand,
+                {"sh", "-c", "sleep 0.2; [ \"$1\" = \"$(printf 'caf\\303\\251')\" ] || exit 9",
+                 "sh", "caf\xE9"}));
+  ASSERT_TRUE(runEventsUntil([&] { return reports.ended.count(7) != 0; }, 10000));
+  EXPECT_EQ(reports.ended.at(7), "exited with code 0");
+}
+
 TEST(ServerProcesses, AWatchedPidIsReportedWhenItEndsAndAMissingOneFails) {
   qtTestApp();
   QProcess other;  // a server the host did not start
