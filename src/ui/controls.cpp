@@ -18,6 +18,15 @@ void ChangeNotifier::notify(const std::string& control, Change what) const {
   for (ControlObserver* observer : observers) observer->controlChanged(control, what);
 }
 
+TabControl::TabControl(ControlSet& set, const ControlDesign& design) : Widget(set, design) {
+  std::string_view rest = design.caption;
+  while (!rest.empty()) {
+    size_t bar = rest.find('|');
+    captions.emplace_back(rest.substr(0, bar));
+    rest = bar == std::string_view::npos ? std::string_view() : rest.substr(bar + 1);
+  }
+}
+
 void ComboBox::addItem(const std::string& item) {
   items_.push_back(item);
   notify(Change::Items);

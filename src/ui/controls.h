@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/vb_date.h"
+#include "ui/control_design.h"
 
 namespace rotaryn {
 
@@ -46,20 +47,44 @@ class ChangeNotifier {
   std::vector<ControlObserver*> observers_;
 };
 
+class Control;
+
+// The controls of one window: the views told of their changes, and the roster of every control
+// made from the window's design, in the order they were made. Not a ChangeNotifier itself, so a
+// window's control cannot be made without its design by mistake.
+class ControlSet {
+ public:
+  ChangeNotifier& notifier() { return notifier_; }
+  void enrol(Control& control) { roster_.push_back(&control); }
+  const std::vector<Control*>& roster() const { return roster_; }
+
+ private:
+  ChangeNotifier notifier_;
+  std::vector<Control*> roster_;
+};
+
 // A named control of the window. Controls are members of the window and never move.
 class Control {
  public:
   Control(ChangeNotifier& notifier, std::string name)
       : notifier_(notifier), name_(std::move(name)) {}
+  // A control of a window's design: named by it, and enrolled in the window's set.
+  Control(ControlSet& set, const ControlDesign& design)
+      : notifier_(set.notifier()), name_(design.name), design_(&design) {
+    set.enrol(*this);
+  }
   Control(const Control&) = delete;
   Control& operator=(const Control&) = delete;
 
   const std::string& name() const { return name_; }
+  // Null for a control made outside a window's design.
+  const ControlDesign* design() const { return design_; }
   void notify(Change what) const { notifier_.notify(name_, what); }
 
  private:
   ChangeNotifier& notifier_;
   std::string name_;
+  const ControlDesign* design_ = nullptr;
 };
 
 // A control property: assigning a different value tells the view and then runs the change
@@ -92,20 +117,17 @@ class Property {
   std::function<void()> handler_;
 };
 
-// Left, top, width, height in twips.
-struct TwipsRect {
-  int left = 0;
-  int top = 0;
-  int width = 0;
-  int height = 0;
-  friend bool operator==(const TwipsRect&, const TwipsRect&) = default;
-};
-
 // A control with a place inside a container (a frame or the window itself).
 class Widget : public Control {
  public:
   Widget(ChangeNotifier& notifier, std::string name, std::string container = "")
       : Control(notifier, std::move(name)), container(std::move(container)) {}
+  // Name, container, place and tool-tip as designed.
+  Widget(ControlSet& set, const ControlDesign& design)
+      : Control(set, design), container(design.container) {
+    place = design.place;
+    toolTipText = std::string(design.toolTip);
+  }
 
   std::string container;
   Property<TwipsRect> place{*this, Change::Placement};
@@ -117,12 +139,20 @@ class Widget : public Control {
 class Label : public Widget {
  public:
   using Widget::Widget;
+  Label(ControlSet& set, const ControlDesign& design) : Widget(set, design) {
+    caption = std::string(design.caption);
+  }
+  static constexpr bool fits(ControlKind kind) { return kind == ControlKind::Label; }
   Property<std::string> caption{*this, Change::Caption};
 };
 
 class Frame : public Widget {
  public:
   using Widget::Widget;
+  Frame(ControlSet& set, const ControlDesign& design) : Widget(set, design) {
+    caption = std::string(design.caption);
+  }
+  static constexpr bool fits(ControlKind kind) { return kind == ControlKind::Frame; }
   Property<std::string> caption{*this, Change::Caption};
 };
 
@@ -130,6 +160,11 @@ class Frame : public Widget {
 class TextBox : public Widget {
  public:
   using Widget::Widget;
+  // The designed text, set before any change handler exists.
+  TextBox(ControlSet& set, const ControlDesign& design) : Widget(set, design) {
+    text = std::string(design.caption);
+  }
+  static constexpr bool fits(ControlKind kind) { return kind == ControlKind::TextBox; }
   Property<std::string> text{*this, Change::Text};
 };
 
@@ -137,6 +172,10 @@ class TextBox : public Widget {
 class CheckBox : public Widget {
  public:
   using Widget::Widget;
+  CheckBox(ControlSet& set, const ControlDesign& design) : Widget(set, design) {
+    caption = std::string(design.caption);
+  }
+  static constexpr bool fits(ControlKind kind) { return kind == ControlKind::CheckBox; }
   Property<std::string> caption{*this, Change::Caption};
   Property<int> value{*this, Change::Value};
 };
@@ -144,6 +183,7 @@ class CheckBox : public Widget {
 class Slider : public Widget {
  public:
   using Widget::Widget;
+  static constexpr bool fits(ControlKind kind) { return kind == ControlKind::Slider; }
   int min = 1;
   int max = 9;
   Property<int> value{*this, Change::Value};
@@ -152,6 +192,7 @@ class Slider : public Widget {
 class ComboBox : public Widget {
  public:
   using Widget::Widget;
+  static constexpr bool fits(ControlKind kind) { return kind == ControlKind::ComboBox; }
   void addItem(const std::string& item);
   void clear();
   const std::vector<std::string>& items() const { return items_; }
@@ -167,6 +208,10 @@ class DatePicker : public Widget {
              std::string customFormat)
       : Widget(notifier, std::move(name), std::move(container)),
         customFormat(std::move(customFormat)) {}
+  // The designed caption is the custom format.
+  DatePicker(ControlSet& set, const ControlDesign& design)
+      : Widget(set, design), customFormat(design.caption) {}
+  static constexpr bool fits(ControlKind kind) { return kind == ControlKind::DatePicker; }
   std::string customFormat;
   Property<DateTime> value{*this, Change::Value};
 };
@@ -178,6 +223,12 @@ inline constexpr int kShiftMask = 1;
 class Button : public Widget {
  public:
   using Widget::Widget;
+  Button(ControlSet& set, const ControlDesign& design) : Widget(set, design) {
+    caption = std::string(design.caption);
+  }
+  static constexpr bool fits(ControlKind kind) {
+    return kind == ControlKind::Button || kind == ControlKind::PictureButton;
+  }
   Property<std::string> caption{*this, Change::Caption};
   std::function<void()> action;
 };
@@ -186,6 +237,9 @@ class TabControl : public Widget {
  public:
   TabControl(ChangeNotifier& notifier, std::string name, std::vector<std::string> captions)
       : Widget(notifier, std::move(name)), captions(std::move(captions)) {}
+  // The designed caption holds the pages' captions separated by "|".
+  TabControl(ControlSet& set, const ControlDesign& design);
+  static constexpr bool fits(ControlKind kind) { return kind == ControlKind::TabControl; }
   std::vector<std::string> captions;
   Property<int> tab{*this, Change::Tab};
 };
@@ -194,6 +248,9 @@ class MenuItem : public Control {
  public:
   MenuItem(ChangeNotifier& notifier, std::string name, std::string caption)
       : Control(notifier, std::move(name)), caption(*this, Change::Caption, std::move(caption)) {}
+  MenuItem(ControlSet& set, const ControlDesign& design)
+      : Control(set, design), caption(*this, Change::Caption, std::string(design.caption)) {}
+  static constexpr bool fits(ControlKind kind) { return kind == ControlKind::MenuItem; }
   Property<std::string> caption;
   Property<bool> enabled{*this, Change::Enabled, true};
   std::function<void()> action;
@@ -205,6 +262,10 @@ class Menu : public Control {
   Menu(ChangeNotifier& notifier, std::string name, std::string caption,
        std::vector<MenuItem*> items)
       : Control(notifier, std::move(name)), caption(std::move(caption)), items(std::move(items)) {}
+  // Its items are the window's to add: they are the controls designed inside the menu.
+  Menu(ControlSet& set, const ControlDesign& design)
+      : Control(set, design), caption(design.caption) {}
+  static constexpr bool fits(ControlKind kind) { return kind == ControlKind::Menu; }
   void popup() {
     ++popups;
     notify(Change::Popup);

@@ -23,6 +23,15 @@ FlexGrid::FlexGrid(ChangeNotifier& notifier, std::string name, std::string conta
   setRows(fixedRows);
 }
 
+FlexGrid::FlexGrid(ControlSet& set, const ControlDesign& design, int cols, int fixedRows)
+    : Widget(set, design),
+      cols_(cols),
+      fixedRows_(fixedRows),
+      colWidths_(static_cast<size_t>(cols), -1),
+      colAlignments_(static_cast<size_t>(cols), 0) {
+  setRows(fixedRows);
+}
+
 void FlexGrid::setRows(int count) {
   if (count < 0) raiseVbError(vberr::kInvalidPropertyValue);
   rows_.resize(static_cast<size_t>(count),

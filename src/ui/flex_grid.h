@@ -18,6 +18,8 @@ class FlexGrid : public Widget {
  public:
   FlexGrid(ChangeNotifier& notifier, std::string name, std::string container, int cols,
            int fixedRows);
+  FlexGrid(ControlSet& set, const ControlDesign& design, int cols, int fixedRows);
+  static constexpr bool fits(ControlKind kind) { return kind == ControlKind::FlexGrid; }
 
   int Rows() const { return static_cast<int>(rows_.size()); }
   // Grows with empty rows or drops rows from the end; the current cell stays inside.

@@ -6,37 +6,9 @@
 #include "plugin/module.h"
 
 namespace rotaryn {
-namespace {
-
-struct ButtonLayout {
-  Button frmRotarynMaps::*button;
-  const char* caption;
-  TwipsRect place;
-  bool enabled;
-};
-
-// The fourteen push buttons in the order they are built.
-constexpr ButtonLayout kButtons[] = {
-    {&frmRotarynMaps::cmdSkip, "Skip Map", {360, 320, 1335, 495}, true},
-    {&frmRotarynMaps::cmdScore, "Score Map", {2030, 320, 1335, 495}, true},
-    {&frmRotarynMaps::cmdPlay, "Play Next", {3690, 320, 1335, 495}, true},
-    {&frmRotarynMaps::cmdUpdate, "Update Maps", {5470, 320, 1335, 495}, true},
-    {&frmRotarynMaps::cmdSave, "Save Maps", {7140, 320, 1335, 495}, true},
-    {&frmRotarynMaps::cmdLoad, "Load Maps", {8810, 320, 1335, 495}, true},
-    {&frmRotarynMaps::cmdAdd, ">>", {120, 420, 495, 375}, true},
-    {&frmRotarynMaps::cmdRemove, "<<", {120, 1060, 495, 375}, true},
-    {&frmRotarynMaps::cmdUp, "+", {120, 420, 495, 375}, true},
-    {&frmRotarynMaps::cmdDown, "-", {120, 1060, 495, 375}, true},
-    {&frmRotarynMaps::cmdGtLeft, "<", {1180, 280, 255, 320}, true},
-    {&frmRotarynMaps::cmdGtRight, ">", {3350, 280, 255, 320}, true},
-    {&frmRotarynMaps::cmdEditTask, "Edit Task", {3090, 800, 1215, 495}, false},
-    {&frmRotarynMaps::cmdAddTask, "Add Task", {3090, 800, 1215, 495}, true},
-};
-
-}  // namespace
 
 frmRotarynMaps::frmRotarynMaps(Module& module) : module_(module) {
-  setDesignTimeTexts();
+  fillMenusAndLists();
   bindActions();
   Form_Load();
 }
@@ -45,7 +17,7 @@ frmRotarynMaps::~frmRotarynMaps() = default;
 
 void frmRotarynMaps::move(int leftPx, int topPx, int widthPx, int heightPx) {
   placementPx_ = {leftPx, topPx, widthPx, heightPx};
-  notifier_.notify("frmRotarynMaps", Change::Placement);
+  controls_.notifier().notify("frmRotarynMaps", Change::Placement);
 }
 
 void frmRotarynMaps::setParentWindow(int64_t hostWindowId) {
@@ -54,12 +26,12 @@ void frmRotarynMaps::setParentWindow(int64_t hostWindowId) {
 
 void frmRotarynMaps::show() {
   visible_ = true;
-  notifier_.notify("frmRotarynMaps", Change::Visible);
+  controls_.notifier().notify("frmRotarynMaps", Change::Visible);
 }
 
 void frmRotarynMaps::hide() {
   visible_ = false;
-  notifier_.notify("frmRotarynMaps", Change::Visible);
+  controls_.notifier().notify("frmRotarynMaps", Change::Visible);
 }
 
 void frmRotarynMaps::trapped(const char* procedure, const std::function<void(ErrorTrap&)>& body) {
@@ -67,35 +39,16 @@ void frmRotarynMaps::trapped(const char* procedure, const std::function<void(Err
   trap.run([&] { body(trap); });
 }
 
-void frmRotarynMaps::setDesignTimeTexts() {
-  Frame1.caption = "Map List";
-  txtGametype.text = "Deathmatch";
-  chkAutoLoad.caption = "Autoload last known map list on start up.";
-  Frame10.caption = "End of Map Display Time";
-  Frame8.caption = "Add New Task";
-  Label14.caption = "Start Date:";
-  Label13.caption = "Start Time:";
-  Label12.caption = "Frequency:";
-  Label11.caption = "File:";
-  Frame9.caption = "Edit Task";
-  Label7.caption = "Start Date:";
-  Label8.caption = "Start Time:";
-  Label9.caption = "Frequency:";
-  Label10.caption = "File:";
-  Frame7.caption = "Scheduled Tasks";
-  Frame2.caption = "Current Maps";
-  lblSelected.caption = "Selected Maps:";
-  lblTotal.caption = "Total Maps:";
-  lblCurMap.caption = "Map playing:";
-  Label1.caption = "Scores:";
-  Label2.caption = "TKOTH + KOTH:";
-  txtTkoth.text = "10";
-  Label3.caption = "DM + TDM:";
-  txtTdm.text = "500";
-  Label4.caption = "FB:";
-  txtFb.text = "20";
-  cmdRandomize.toolTipText = "Randomize Current Maps List";
-  frmOptions.caption = "Options";
+void frmRotarynMaps::fillMenusAndLists() {
+  // A menu's items are the controls designed inside it.
+  for (Control* control : controls()) {
+    if (control->design()->kind != ControlKind::MenuItem) continue;
+    for (Control* menu : controls()) {
+      if (menu->name() == control->design()->container) {
+        static_cast<Menu*>(menu)->items.push_back(static_cast<MenuItem*>(control));
+      }
+    }
+  }
   for (ComboBox* box : {&cboAddFrequency, &cboEditFrequency}) {
     for (const char* item : {"Once", "Every Day", "Every Week", "Every Month"}) box->addItem(item);
   }
@@ -136,13 +89,14 @@ void frmRotarynMaps::setUpGrids() {
   }
 }
 
+// The fourteen push buttons, in the design's order; their captions and places are designed.
 void frmRotarynMaps::buildButtons() {
-  for (const ButtonLayout& layout : kButtons) {
-    Button& button = this->*layout.button;
-    button.place = layout.place;
-    button.enabled = layout.enabled;
+  for (Control* control : controls()) {
+    const ControlDesign& design = *control->design();
+    if (design.kind != ControlKind::Button) continue;
+    auto& button = static_cast<Button&>(*control);
+    button.enabled = design.enabledAtLoad;
     button.visible = true;
-    button.caption = layout.caption;
   }
 }
 

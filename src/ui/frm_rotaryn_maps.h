@@ -5,11 +5,13 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "memory/score_limits.h"
 #include "platform/error_trap.h"
 #include "ui/controls.h"
 #include "ui/flex_grid.h"
+#include "ui/window_controls_table.h"
 
 namespace rotaryn {
 
@@ -29,8 +31,8 @@ class frmRotarynMaps {
   frmRotarynMaps(const frmRotarynMaps&) = delete;
   frmRotarynMaps& operator=(const frmRotarynMaps&) = delete;
 
-  void subscribe(ControlObserver& observer) { notifier_.subscribe(observer); }
-  void unsubscribe(ControlObserver& observer) { notifier_.unsubscribe(observer); }
+  void subscribe(ControlObserver& observer) { controls_.notifier().subscribe(observer); }
+  void unsubscribe(ControlObserver& observer) { controls_.notifier().unsubscribe(observer); }
 
   // Placement inside the host, as the host asks for it.
   void move(int leftPx, int topPx, int widthPx, int heightPx);
@@ -84,89 +86,96 @@ class frmRotarynMaps {
   std::array<std::string, kGameTypeCount> GameTypeNames{};
 
  private:
-  ChangeNotifier notifier_;
+  ControlSet controls_;
 
  public:
-  TabControl ssmTab{notifier_, "ssmTab", {"Available Maps", "Settings", "Task Scheduler"}};
+  // Every control below, declared in the order of the window's design (kWindowControls), which
+  // gives each its name, container, place and caption.
+  const std::vector<Control*>& controls() const { return controls_.roster(); }
 
-  Frame Frame1{notifier_, "Frame1", "ssmTab"};
-  Button cmdGtLeft{notifier_, "cmdGtLeft", "Frame1"};
-  TextBox txtGametype{notifier_, "txtGametype", "Frame1"};
-  Button cmdGtRight{notifier_, "cmdGtRight", "Frame1"};
-  FlexGrid mfgList{notifier_, "mfgList", "Frame1", 1, 0};
+  Frame frmOptions{controls_, windowControlDesign<Frame>("frmOptions")};
+  Button cmdSkip{controls_, windowControlDesign<Button>("cmdSkip")};
+  Button cmdScore{controls_, windowControlDesign<Button>("cmdScore")};
+  Button cmdPlay{controls_, windowControlDesign<Button>("cmdPlay")};
+  Button cmdUpdate{controls_, windowControlDesign<Button>("cmdUpdate")};
+  Button cmdSave{controls_, windowControlDesign<Button>("cmdSave")};
+  Button cmdLoad{controls_, windowControlDesign<Button>("cmdLoad")};
 
-  Frame Frame3{notifier_, "Frame3", "ssmTab"};
-  CheckBox chkAutoLoad{notifier_, "chkAutoLoad", "Frame3"};
-  Frame Frame10{notifier_, "Frame10", "ssmTab"};
-  Slider sldTimer{notifier_, "sldTimer", "Frame10"};
-  Label Label15{notifier_, "Label15", "Frame10"};
+  Frame Frame5{controls_, windowControlDesign<Frame>("Frame5")};
+  Button cmdAdd{controls_, windowControlDesign<Button>("cmdAdd")};
+  Button cmdRemove{controls_, windowControlDesign<Button>("cmdRemove")};
 
-  Frame Frame8{notifier_, "Frame8", "ssmTab"};
-  Label Label14{notifier_, "Label14", "Frame8"};
-  DatePicker dtAddDate{notifier_, "dtAddDate", "Frame8", "dd/MM/yyyy"};
-  Label Label13{notifier_, "Label13", "Frame8"};
-  DatePicker dtAddTime{notifier_, "dtAddTime", "Frame8", "HH:mm:ss"};
-  Label Label12{notifier_, "Label12", "Frame8"};
-  ComboBox cboAddFrequency{notifier_, "cboAddFrequency", "Frame8"};
-  Label Label11{notifier_, "Label11", "Frame8"};
-  ComboBox cboAddFile{notifier_, "cboAddFile", "Frame8"};
-  Button cmdAddTask{notifier_, "cmdAddTask", "Frame8"};
+  Frame Frame4{controls_, windowControlDesign<Frame>("Frame4")};
+  Button cmdUp{controls_, windowControlDesign<Button>("cmdUp")};
+  Button cmdDown{controls_, windowControlDesign<Button>("cmdDown")};
 
-  Frame Frame9{notifier_, "Frame9", "ssmTab"};
-  Label Label7{notifier_, "Label7", "Frame9"};
-  DatePicker dtEditDate{notifier_, "dtEditDate", "Frame9", "dd/MM/yyyy"};
-  Label Label8{notifier_, "Label8", "Frame9"};
-  DatePicker dtEditTime{notifier_, "dtEditTime", "Frame9", "HH:mm:ss"};
-  Label Label9{notifier_, "Label9", "Frame9"};
-  ComboBox cboEditFrequency{notifier_, "cboEditFrequency", "Frame9"};
-  Label Label10{notifier_, "Label10", "Frame9"};
-  ComboBox cboEditFile{notifier_, "cboEditFile", "Frame9"};
-  Button cmdEditTask{notifier_, "cmdEditTask", "Frame9"};
-
-  Frame Frame7{notifier_, "Frame7", "ssmTab"};
-  FlexGrid mfgTask{notifier_, "mfgTask", "Frame7", 3, 1};
-
-  Frame Frame2{notifier_, "Frame2"};
-  FlexGrid mfgCurrent{notifier_, "mfgCurrent", "Frame2", 1, 0};
-  Label lblSelected{notifier_, "lblSelected", "Frame2"};
-  Label lblSnum{notifier_, "lblSnum", "Frame2"};
-  Label lblTotal{notifier_, "lblTotal", "Frame2"};
-  Label lblTnum{notifier_, "lblTnum", "Frame2"};
-  Label lblCurMap{notifier_, "lblCurMap", "Frame2"};
-  Label Label1{notifier_, "Label1", "Frame2"};
-  Label Label2{notifier_, "Label2", "Frame2"};
-  TextBox txtTkoth{notifier_, "txtTkoth", "Frame2"};
-  Label Label3{notifier_, "Label3", "Frame2"};
-  TextBox txtTdm{notifier_, "txtTdm", "Frame2"};
-  Label Label4{notifier_, "Label4", "Frame2"};
-  TextBox txtFb{notifier_, "txtFb", "Frame2"};
-
-  Frame Frame5{notifier_, "Frame5"};
-  Button cmdAdd{notifier_, "cmdAdd", "Frame5"};
-  Button cmdRemove{notifier_, "cmdRemove", "Frame5"};
-  Frame Frame4{notifier_, "Frame4"};
-  Button cmdUp{notifier_, "cmdUp", "Frame4"};
-  Button cmdDown{notifier_, "cmdDown", "Frame4"};
   // A picture button: no caption, acts on click.
-  Button cmdRandomize{notifier_, "cmdRandomize"};
+  Button cmdRandomize{controls_, windowControlDesign<Button>("cmdRandomize")};
 
-  Frame frmOptions{notifier_, "frmOptions"};
-  Button cmdSkip{notifier_, "cmdSkip", "frmOptions"};
-  Button cmdScore{notifier_, "cmdScore", "frmOptions"};
-  Button cmdPlay{notifier_, "cmdPlay", "frmOptions"};
-  Button cmdUpdate{notifier_, "cmdUpdate", "frmOptions"};
-  Button cmdSave{notifier_, "cmdSave", "frmOptions"};
-  Button cmdLoad{notifier_, "cmdLoad", "frmOptions"};
+  TabControl ssmTab{controls_, windowControlDesign<TabControl>("ssmTab")};
 
-  MenuItem mnuAdd{notifier_, "mnuAdd", "Add New Map to Game Folder"};
-  MenuItem mnuDelete{notifier_, "mnuDelete", "Delete Map from Game Folder"};
-  Menu mnuMain{notifier_, "mnuMain", "Main", {&mnuAdd, &mnuDelete}};
+  Frame Frame1{controls_, windowControlDesign<Frame>("Frame1")};
+  Button cmdGtLeft{controls_, windowControlDesign<Button>("cmdGtLeft")};
+  TextBox txtGametype{controls_, windowControlDesign<TextBox>("txtGametype")};
+  Button cmdGtRight{controls_, windowControlDesign<Button>("cmdGtRight")};
+  FlexGrid mfgList{controls_, windowControlDesign<FlexGrid>("mfgList"), 1, 0};
+
+  Frame Frame3{controls_, windowControlDesign<Frame>("Frame3")};
+  CheckBox chkAutoLoad{controls_, windowControlDesign<CheckBox>("chkAutoLoad")};
+
+  Frame Frame10{controls_, windowControlDesign<Frame>("Frame10")};
+  Slider sldTimer{controls_, windowControlDesign<Slider>("sldTimer")};
+  Label Label15{controls_, windowControlDesign<Label>("Label15")};
+
+  Frame Frame9{controls_, windowControlDesign<Frame>("Frame9")};
+  Label Label7{controls_, windowControlDesign<Label>("Label7")};
+  DatePicker dtEditDate{controls_, windowControlDesign<DatePicker>("dtEditDate")};
+  Label Label8{controls_, windowControlDesign<Label>("Label8")};
+  DatePicker dtEditTime{controls_, windowControlDesign<DatePicker>("dtEditTime")};
+  Label Label9{controls_, windowControlDesign<Label>("Label9")};
+  ComboBox cboEditFrequency{controls_, windowControlDesign<ComboBox>("cboEditFrequency")};
+  Label Label10{controls_, windowControlDesign<Label>("Label10")};
+  ComboBox cboEditFile{controls_, windowControlDesign<ComboBox>("cboEditFile")};
+  Button cmdEditTask{controls_, windowControlDesign<Button>("cmdEditTask")};
+
+  Frame Frame8{controls_, windowControlDesign<Frame>("Frame8")};
+  Label Label14{controls_, windowControlDesign<Label>("Label14")};
+  DatePicker dtAddDate{controls_, windowControlDesign<DatePicker>("dtAddDate")};
+  Label Label13{controls_, windowControlDesign<Label>("Label13")};
+  DatePicker dtAddTime{controls_, windowControlDesign<DatePicker>("dtAddTime")};
+  Label Label12{controls_, windowControlDesign<Label>("Label12")};
+  ComboBox cboAddFrequency{controls_, windowControlDesign<ComboBox>("cboAddFrequency")};
+  Label Label11{controls_, windowControlDesign<Label>("Label11")};
+  ComboBox cboAddFile{controls_, windowControlDesign<ComboBox>("cboAddFile")};
+  Button cmdAddTask{controls_, windowControlDesign<Button>("cmdAddTask")};
+
+  Frame Frame7{controls_, windowControlDesign<Frame>("Frame7")};
+  FlexGrid mfgTask{controls_, windowControlDesign<FlexGrid>("mfgTask"), 3, 1};
+
+  Frame Frame2{controls_, windowControlDesign<Frame>("Frame2")};
+  FlexGrid mfgCurrent{controls_, windowControlDesign<FlexGrid>("mfgCurrent"), 1, 0};
+  Label lblSelected{controls_, windowControlDesign<Label>("lblSelected")};
+  Label lblSnum{controls_, windowControlDesign<Label>("lblSnum")};
+  Label lblTotal{controls_, windowControlDesign<Label>("lblTotal")};
+  Label lblTnum{controls_, windowControlDesign<Label>("lblTnum")};
+  Label lblCurMap{controls_, windowControlDesign<Label>("lblCurMap")};
+  Label Label1{controls_, windowControlDesign<Label>("Label1")};
+  Label Label2{controls_, windowControlDesign<Label>("Label2")};
+  TextBox txtTkoth{controls_, windowControlDesign<TextBox>("txtTkoth")};
+  Label Label3{controls_, windowControlDesign<Label>("Label3")};
+  TextBox txtTdm{controls_, windowControlDesign<TextBox>("txtTdm")};
+  Label Label4{controls_, windowControlDesign<Label>("Label4")};
+  TextBox txtFb{controls_, windowControlDesign<TextBox>("txtFb")};
+
+  Menu mnuMain{controls_, windowControlDesign<Menu>("mnuMain")};
+  MenuItem mnuAdd{controls_, windowControlDesign<MenuItem>("mnuAdd")};
+  MenuItem mnuDelete{controls_, windowControlDesign<MenuItem>("mnuDelete")};
 
  private:
   void notBuiltYet(const std::string& what);
   // Runs a window operation under its error trap, for CurrentProfile.
   void trapped(const char* procedure, const std::function<void(ErrorTrap&)>& body);
-  void setDesignTimeTexts();
+  void fillMenusAndLists();
   void setUpGrids();
   void buildButtons();
   void bindActions();

@@ -11,11 +11,14 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 
 #include "tests/qt/qt_test_application.h"
 #include "tests/support/ui_window_fixture.h"
 #include "ui/qt/frm_rotaryn_maps_view.h"
 #include "ui/qt/grid_binding.h"
+#include "ui/qt/twips.h"
+#include "ui/window_controls_table.h"
 
 namespace rotaryn {
 namespace {
@@ -77,6 +80,25 @@ TEST_F(ViewFollowsModel, ShowsTheLoadedWindowAndEveryLaterChange) {
   w->cboEditFile.text = "missing.mpl";
   EXPECT_EQ(widget<QComboBox>("cboEditFile")->currentIndex(), -1);
   EXPECT_EQ(widget<QComboBox>("cboEditFile")->placeholderText(), "missing.mpl");
+}
+
+// The view is made from the window's design: each designed control has its widget, inside its
+// frame or on its tab page, at its designed place.
+TEST_F(ViewFollowsModel, EveryDesignedControlHasItsWidgetInItsContainerAtItsPlace) {
+  auto* tabs = widget<QTabWidget>("ssmTab");
+  for (const ControlDesign& design : kWindowControls) {
+    if (design.kind == ControlKind::MenuItem) continue;
+    QWidget* shown = view->widgetOf(std::string(design.name));
+    ASSERT_NE(shown, nullptr) << design.name;
+    if (design.kind == ControlKind::Menu) continue;
+    QWidget* container = design.container.empty() ? view.get()
+                         : design.container == "ssmTab"
+                             ? tabs->widget(design.tabPage)
+                             : view->widgetOf(std::string(design.container));
+    EXPECT_EQ(shown->parentWidget(), container) << design.name;
+    EXPECT_EQ(shown->geometry(), pixelRect(design.place)) << design.name;
+  }
+  EXPECT_NE(qobject_cast<QToolButton*>(view->widgetOf("cmdRandomize")), nullptr);
 }
 
 TEST_F(ViewFollowsModel, GridsShowRowsColoursTitlesAndTheSelection) {

@@ -1,6 +1,8 @@
-#include "host/window_controls.h"
+#include "ui/automation/window_controls.h"
 
-namespace rotaryn::host {
+#include <stdexcept>
+
+namespace rotaryn {
 namespace {
 
 template <class>
@@ -32,20 +34,10 @@ constexpr std::string_view kKindName<Menu> = "Menu";
 
 }  // namespace
 
-std::vector<ControlRef> windowControls(frmRotarynMaps& w) {
-  return {&w.ssmTab,      &w.Frame1,   &w.cmdGtLeft,        &w.txtGametype,  &w.cmdGtRight,
-          &w.mfgList,     &w.Frame3,   &w.chkAutoLoad,      &w.Frame10,      &w.sldTimer,
-          &w.Label15,     &w.Frame8,   &w.Label14,          &w.dtAddDate,    &w.Label13,
-          &w.dtAddTime,   &w.Label12,  &w.cboAddFrequency,  &w.Label11,      &w.cboAddFile,
-          &w.cmdAddTask,  &w.Frame9,   &w.Label7,           &w.dtEditDate,   &w.Label8,
-          &w.dtEditTime,  &w.Label9,   &w.cboEditFrequency, &w.Label10,      &w.cboEditFile,
-          &w.cmdEditTask, &w.Frame7,   &w.mfgTask,          &w.Frame2,       &w.mfgCurrent,
-          &w.lblSelected, &w.lblSnum,  &w.lblTotal,         &w.lblTnum,      &w.lblCurMap,
-          &w.Label1,      &w.Label2,   &w.txtTkoth,         &w.Label3,       &w.txtTdm,
-          &w.Label4,      &w.txtFb,    &w.Frame5,           &w.cmdAdd,       &w.cmdRemove,
-          &w.Frame4,      &w.cmdUp,    &w.cmdDown,          &w.cmdRandomize, &w.frmOptions,
-          &w.cmdSkip,     &w.cmdScore, &w.cmdPlay,          &w.cmdUpdate,    &w.cmdSave,
-          &w.cmdLoad,     &w.mnuAdd,   &w.mnuDelete,        &w.mnuMain};
+std::vector<ControlRef> windowControls(frmRotarynMaps& window) {
+  std::vector<ControlRef> controls;
+  for (Control* control : window.controls()) controls.push_back(controlRef(*control));
+  return controls;
 }
 
 std::string controlName(const ControlRef& control) {
@@ -57,10 +49,45 @@ std::string_view controlKind(const ControlRef& control) {
 }
 
 std::optional<ControlRef> findControl(frmRotarynMaps& window, std::string_view name) {
-  for (const ControlRef& control : windowControls(window)) {
-    if (controlName(control) == name) return control;
+  for (Control* control : window.controls()) {
+    if (control->name() == name) return controlRef(*control);
   }
   return std::nullopt;
 }
 
-}  // namespace rotaryn::host
+// The window declares each control with the class its design's kind asks for.
+ControlRef controlRef(Control& control) {
+  if (control.design() == nullptr) {
+    throw std::logic_error(control.name() + " is not a control of the window's design");
+  }
+  switch (control.design()->kind) {
+    case ControlKind::TabControl:
+      return static_cast<TabControl*>(&control);
+    case ControlKind::Frame:
+      return static_cast<Frame*>(&control);
+    case ControlKind::Label:
+      return static_cast<Label*>(&control);
+    case ControlKind::TextBox:
+      return static_cast<TextBox*>(&control);
+    case ControlKind::CheckBox:
+      return static_cast<CheckBox*>(&control);
+    case ControlKind::Slider:
+      return static_cast<Slider*>(&control);
+    case ControlKind::ComboBox:
+      return static_cast<ComboBox*>(&control);
+    case ControlKind::DatePicker:
+      return static_cast<DatePicker*>(&control);
+    case ControlKind::FlexGrid:
+      return static_cast<FlexGrid*>(&control);
+    case ControlKind::Button:
+    case ControlKind::PictureButton:
+      return static_cast<Button*>(&control);
+    case ControlKind::Menu:
+      return static_cast<Menu*>(&control);
+    case ControlKind::MenuItem:
+      return static_cast<MenuItem*>(&control);
+  }
+  throw std::logic_error("a control of no kind: " + control.name());
+}
+
+}  // namespace rotaryn

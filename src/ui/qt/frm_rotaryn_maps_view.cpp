@@ -1,5 +1,10 @@
 #include "ui/qt/frm_rotaryn_maps_view.h"
 
+#include <type_traits>
+#include <variant>
+#include <vector>
+
+#include "ui/automation/window_controls.h"
 #include "ui/frm_rotaryn_maps.h"
 #include "ui/qt/button_binding.h"
 #include "ui/qt/check_box_binding.h"
@@ -20,33 +25,6 @@
 
 namespace rotaryn {
 namespace {
-
-using Window = frmRotarynMaps;
-
-// Frames first: every other control is placed inside one of them or on the window.
-constexpr Frame Window::*kFrames[] = {
-    &Window::Frame1, &Window::Frame3, &Window::Frame10, &Window::Frame8, &Window::Frame9,
-    &Window::Frame7, &Window::Frame2, &Window::Frame5,  &Window::Frame4, &Window::frmOptions,
-};
-constexpr Label Window::*kLabels[] = {
-    &Window::Label15, &Window::Label14,  &Window::Label13, &Window::Label12,   &Window::Label11,
-    &Window::Label7,  &Window::Label8,   &Window::Label9,  &Window::Label10,   &Window::lblSelected,
-    &Window::lblSnum, &Window::lblTotal, &Window::lblTnum, &Window::lblCurMap, &Window::Label1,
-    &Window::Label2,  &Window::Label3,   &Window::Label4,
-};
-constexpr TextBox Window::*kTextBoxes[] = {&Window::txtGametype, &Window::txtTkoth, &Window::txtTdm,
-                                           &Window::txtFb};
-constexpr ComboBox Window::*kComboBoxes[] = {&Window::cboAddFrequency, &Window::cboAddFile,
-                                             &Window::cboEditFrequency, &Window::cboEditFile};
-constexpr DatePicker Window::*kDatePickers[] = {&Window::dtAddDate, &Window::dtAddTime,
-                                                &Window::dtEditDate, &Window::dtEditTime};
-constexpr Button Window::*kButtons[] = {
-    &Window::cmdSkip,     &Window::cmdScore,   &Window::cmdPlay,   &Window::cmdUpdate,
-    &Window::cmdSave,     &Window::cmdLoad,    &Window::cmdAdd,    &Window::cmdRemove,
-    &Window::cmdUp,       &Window::cmdDown,    &Window::cmdGtLeft, &Window::cmdGtRight,
-    &Window::cmdEditTask, &Window::cmdAddTask,
-};
-constexpr FlexGrid Window::*kGrids[] = {&Window::mfgList, &Window::mfgCurrent, &Window::mfgTask};
 
 TwipsRect designPlace(const Control& control) {
   std::optional<DesignPlace> place = designPlaceOf(control.name());
@@ -89,34 +67,58 @@ Binding& FrmRotarynMapsView::addWithWindow(Control& control) {
 
 QWidget* FrmRotarynMapsView::containerOf(const Widget& control) const {
   if (control.container == model_.ssmTab.name()) {
-    std::optional<DesignPlace> place = designPlaceOf(control.name());
-    QWidget* page = tabs_->page(place ? place->tabPage : 0);
+    QWidget* page = tabs_->page(control.design() != nullptr ? control.design()->tabPage : 0);
     return page != nullptr ? page : tabs_->page(0);
   }
   auto found = containers_.find(control.container);
   return found != containers_.end() ? found->second : const_cast<FrmRotarynMapsView*>(this);
 }
 
+// One binding per control of the model, in the order of the window's design; the tab control
+// and the frames first, since every other control is placed inside one of them or on the window.
 void FrmRotarynMapsView::build() {
-  tabs_ = &add<TabBinding>(model_.ssmTab);
-  for (Frame Window::*frame : kFrames) {
-    Frame& control = model_.*frame;
-    containers_[control.name()] = add<FrameBinding>(control).widget();
+  std::vector<ControlRef> controls = windowControls(model_);
+  for (const ControlRef& control : controls) {
+    if (auto* tabs = std::get_if<TabControl*>(&control)) tabs_ = &add<TabBinding>(**tabs);
   }
-  for (Label Window::*label : kLabels) add<LabelBinding>(model_.*label);
-  for (TextBox Window::*box : kTextBoxes) add<TextBoxBinding>(model_.*box);
-  for (ComboBox Window::*box : kComboBoxes) add<ComboBoxBinding>(model_.*box);
-  for (DatePicker Window::*picker : kDatePickers) add<DatePickerBinding>(model_.*picker);
-  add<CheckBoxBinding>(model_.chkAutoLoad);
-  add<SliderBinding>(model_.sldTimer);
-  for (Button Window::*button : kButtons) addWithWindow<ButtonBinding>(model_.*button);
-  addWithWindow<PictureButtonBinding>(model_.cmdRandomize);
-  for (FlexGrid Window::*grid : kGrids) {
-    add<GridBinding>(model_.*grid).setGridFont(windowFont());
+  for (const ControlRef& control : controls) {
+    if (auto* frame = std::get_if<Frame*>(&control)) {
+      containers_[(*frame)->name()] = add<FrameBinding>(**frame).widget();
+    }
   }
-  auto menu = std::make_unique<PopupMenuBinding>(model_.mnuMain, this);
-  popupMenu_ = menu.get();
-  bindings_[model_.mnuMain.name()] = std::move(menu);
+  for (const ControlRef& control : controls) {
+    std::visit(
+        [this](auto* c) {
+          using Kind = std::remove_pointer_t<decltype(c)>;
+          if constexpr (std::is_same_v<Kind, Label>) {
+            add<LabelBinding>(*c);
+          } else if constexpr (std::is_same_v<Kind, TextBox>) {
+            add<TextBoxBinding>(*c);
+          } else if constexpr (std::is_same_v<Kind, CheckBox>) {
+            add<CheckBoxBinding>(*c);
+          } else if constexpr (std::is_same_v<Kind, Slider>) {
+            add<SliderBinding>(*c);
+          } else if constexpr (std::is_same_v<Kind, ComboBox>) {
+            add<ComboBoxBinding>(*c);
+          } else if constexpr (std::is_same_v<Kind, DatePicker>) {
+            add<DatePickerBinding>(*c);
+          } else if constexpr (std::is_same_v<Kind, FlexGrid>) {
+            add<GridBinding>(*c).setGridFont(windowFont());
+          } else if constexpr (std::is_same_v<Kind, Button>) {
+            if (c->design()->kind == ControlKind::PictureButton) {
+              addWithWindow<PictureButtonBinding>(*c);
+            } else {
+              addWithWindow<ButtonBinding>(*c);
+            }
+          } else if constexpr (std::is_same_v<Kind, Menu>) {
+            auto menu = std::make_unique<PopupMenuBinding>(*c, this);
+            popupMenu_ = menu.get();
+            bindings_[c->name()] = std::move(menu);
+          }
+          // The tab control and the frames are bound above; menu items come with their menu.
+        },
+        control);
+  }
   connectGridInput();
 }
 

@@ -1,0 +1,45 @@
+#include <gtest/gtest.h>
+
+#include "tests/support/ui_window_fixture.h"
+#include "ui/automation/window_controls.h"
+#include "ui/window_controls_table.h"
+
+namespace rotaryn {
+namespace {
+
+// The window's named controls and its design are one list: every control is the row at its
+// own position, so none is missing from the design, none is there twice, and the views and
+// the automation that walk the design reach every control.
+TEST(WindowDesign, EveryControlOfTheWindowIsItsRowOfTheDesign) {
+  WindowFixture host;
+  frmRotarynMaps& w = host.load();
+  const std::vector<Control*>& controls = w.controls();
+  ASSERT_EQ(controls.size(), kWindowControls.size());
+  for (size_t i = 0; i < controls.size(); ++i) {
+    EXPECT_EQ(controls[i]->design(), &kWindowControls[i]) << controls[i]->name();
+    std::optional<ControlRef> found = findControl(w, kWindowControls[i].name);
+    ASSERT_TRUE(found.has_value()) << kWindowControls[i].name;
+    EXPECT_EQ(std::visit([](auto* c) -> const Control* { return c; }, *found), controls[i]);
+  }
+  EXPECT_FALSE(findControl(w, "cmdadd").has_value());
+  EXPECT_EQ(w.mnuMain.items, (std::vector<MenuItem*>{&w.mnuAdd, &w.mnuDelete}));
+}
+
+TEST(WindowDesign, ControlsStartAsDesigned) {
+  WindowFixture host;
+  frmRotarynMaps& w = host.load();
+  EXPECT_EQ(w.ssmTab.captions,
+            (std::vector<std::string>{"Available Maps", "Settings", "Task Scheduler"}));
+  EXPECT_EQ(w.Frame8.container, "ssmTab");
+  EXPECT_EQ(w.Frame8.design()->tabPage, 2);
+  EXPECT_EQ(w.cmdRemove.container, "Frame5");
+  EXPECT_EQ(w.cmdRemove.place.get(), (TwipsRect{120, 1060, 495, 375}));
+  EXPECT_EQ(w.mfgCurrent.place.get(), (TwipsRect{120, 270, 3565, 4170}));
+  EXPECT_EQ(w.dtEditTime.customFormat, "HH:mm:ss");
+  EXPECT_EQ(w.txtTkoth.design()->caption, "10");
+  EXPECT_EQ(w.cmdRandomize.toolTipText.get(), "Randomize Current Maps List");
+  EXPECT_EQ(w.mnuDelete.caption.get(), "Delete Map from Game Folder");
+}
+
+}  // namespace
+}  // namespace rotaryn
