@@ -7,6 +7,7 @@
 #include <memory>
 #include <utility>
 
+#include "platform/base64.h"
 #include "platform/vb_runtime.h"
 
 namespace rotaryn {
@@ -15,56 +16,9 @@ namespace {
 
 constexpr const char* kCrLf = "\r\n";
 constexpr int kOutOfMemory = 7;
-constexpr std::string_view kBase64Digits =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
-std::string encodeBase64(std::string_view bytes) {
-  std::string text;
-  text.reserve((bytes.size() + 2) / 3 * 4);
-  for (size_t i = 0; i < bytes.size(); i += 3) {
-    uint32_t group = static_cast<uint8_t>(bytes[i]) << 16;
-    if (i + 1 < bytes.size()) group |= static_cast<uint8_t>(bytes[i + 1]) << 8;
-    if (i + 2 < bytes.size()) group |= static_cast<uint8_t>(bytes[i + 2]);
-    text += kBase64Digits[(group >> 18) & 63];
-    text += kBase64Digits[(group >> 12) & 63];
-    text += i + 1 < bytes.size() ? kBase64Digits[(group >> 6) & 63] : '=';
-    text += i + 2 < bytes.size() ? kBase64Digits[group & 63] : '=';
-  }
-  return text;
-}
 
 [[noreturn]] void corrupt(const std::string& why) {
   raiseVbError(vberr::kInvalidCall, "DecompressString: " + why);
-}
-
-// Line breaks and blanks a transport may have added are skipped; anything else must be a digit.
-std::string decodeBase64(std::string_view text) {
-  std::array<int, 256> values;
-  values.fill(-1);
-  for (size_t i = 0; i < kBase64Digits.size(); ++i) {
-    values[static_cast<uint8_t>(kBase64Digits[i])] = static_cast<int>(i);
-  }
-  std::string bytes;
-  uint32_t group = 0;
-  int bits = 0;
-  size_t padding = 0;
-  for (char c : text) {
-    if (c == '\r' || c == '\n' || c == ' ' || c == '\t') continue;
-    if (c == '=') {
-      ++padding;
-      continue;
-    }
-    int value = values[static_cast<uint8_t>(c)];
-    if (value < 0 || padding > 0) corrupt("the compressed text is not base 64");
-    group = (group << 6) | static_cast<uint32_t>(value);
-    bits += 6;
-    if (bits >= 8) {
-      bits -= 8;
-      bytes += static_cast<char>((group >> bits) & 0xFF);
-    }
-  }
-  if (padding > 2 || bits >= 6) corrupt("the compressed text is cut short");
-  return bytes;
 }
 
 std::string inflateExactly(const std::string& stream, int32_t length) {
@@ -178,7 +132,13 @@ std::string clsMFD::CompressString(std::string& text) {
 
 std::string clsMFD::DecompressString(const std::string& compressed, int32_t length) {
   if (length < 0) corrupt("negative length " + std::to_string(length));
-  return inflateExactly(decodeBase64(compressed), length);
+  std::string stream;
+  try {
+    stream = decodeBase64(compressed);
+  } catch (const VbError& error) {
+    corrupt(error.description());
+  }
+  return inflateExactly(stream, length);
 }
 
 void clsMFD::LogError(const std::string& module, std::string& procedure, const VbError& error,

@@ -1,14 +1,9 @@
 #pragma once
 
-#include <string>
-#include <string_view>
+// Enc64 and dec64 use the project's one base-64 codec.
+#include "platform/base64.h"
 
 namespace rotaryn::gravik {
-
-// Standard base 64 (RFC 4648 alphabet, '=' padding), as Enc64 and dec64 of Gravik.clsMemory.
-std::string encodeBase64(std::string_view bytes);
-// Skips CR, LF, tabs and spaces; accepts missing padding. Raises VbError 5 naming the first
-// offending character or the bad length.
-std::string decodeBase64(std::string_view text);
-
+using rotaryn::decodeBase64;
+using rotaryn::encodeBase64;
 }  // namespace rotaryn::gravik

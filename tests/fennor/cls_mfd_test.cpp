@@ -114,6 +114,13 @@ TEST_F(ClsMfdTest, DecompressStringRefusesWrongLengthOrDamagedText) {
   EXPECT_EQ(errorOf([&] { utility.DecompressString(packed, -1); }), 5);
   EXPECT_EQ(errorOf([&] { utility.DecompressString(packed.substr(0, 12), length); }), 5);
   EXPECT_EQ(errorOf([&] { utility.DecompressString("not base64!", length); }), 5);
+  try {
+    utility.DecompressString("eJz*", length);
+    ADD_FAILURE() << "no error";
+  } catch (const VbError& error) {  // the project's one codec, named by the utility's member
+    EXPECT_EQ(error.description(),
+              "DecompressString: the text is not base 64: character 42 at position 4");
+  }
   EXPECT_EQ(errorOf([&] { utility.DecompressString(packed + "AAAA", length); }), 5);
   std::string damaged = packed;
   damaged[10] = damaged[10] == 'A' ? 'B' : 'A';

@@ -1,0 +1,58 @@
+#include "platform/base64.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/vb_error.h"
+
+namespace rotaryn {
+namespace {
+
+std::string failureOf(std::string_view text) {
+  try {
+    decodeBase64(text);
+  } catch (const VbError& error) {
+    return std::to_string(error.number()) + " " + error.description();
+  }
+  return "decoded";
+}
+
+TEST(Base64, EncodesTheRfcVectorsAndRoundTripsEveryByte) {
+  const char* vectors[][2] = {{"", ""},
+                              {"f", "Zg=="},
+                              {"fo", "Zm8="},
+                              {"foo", "Zm9v"},
+                              {"foob", "Zm9vYg=="},
+                              {"fooba", "Zm9vYmE="},
+                              {"foobar", "Zm9vYmFy"}};
+  for (const auto& [plain, encoded] : vectors) {
+    EXPECT_EQ(encodeBase64(plain), encoded);
+    EXPECT_EQ(decodeBase64(encoded), plain);
+  }
+  std::string bytes;
+  for (int i = 0; i < 256; ++i) bytes.push_back(static_cast<char>(i));
+  EXPECT_EQ(encodeBase64(bytes).find_first_not_of(
+                "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/="),
+            std::string::npos);
+  EXPECT_EQ(decodeBase64(encodeBase64(bytes)), bytes);
+}
+
+TEST(Base64, DecodingSkipsLineBreaksAndAcceptsMissingPadding) {
+  EXPECT_EQ(decodeBase64("Zm9v\r\nYmFy"), "foobar");
+  EXPECT_EQ(decodeBase64(" Zm 9v\tYg "), "foob");
+  EXPECT_EQ(decodeBase64("Zm9vYg"), "foob");
+  EXPECT_EQ(decodeBase64("Zm9vYmE"), "fooba");
+}
+
+TEST(Base64, DecodingRefusesWhatIsNotBase64WithError5) {
+  EXPECT_EQ(failureOf("Zm*v"), "5 the text is not base 64: character 42 at position 3");
+  EXPECT_EQ(failureOf("Zm9vY"),
+            "5 the text is not base 64: its length is not a whole number of bytes");
+  EXPECT_EQ(failureOf("Zg=A"),
+            "5 the text is not base 64: text after the '=' padding at position 4");
+  EXPECT_EQ(failureOf("Zg==="), "5 the text is not base 64: bad '=' padding");
+  EXPECT_EQ(failureOf("Zm9="), "decoded");
+  EXPECT_EQ(failureOf("Zm9=="), "5 the text is not base 64: bad '=' padding");
+}
+
+}  // namespace
+}  // namespace rotaryn
