@@ -1,6 +1,5 @@
 #include "plugin/profiles.h"
 
-#include "errors/error_report.h"
 #include "platform/vb_runtime.h"
 #include "plugin/module.h"
 
@@ -36,16 +35,6 @@ void RegisterProfile(Module& module, int32_t index, const Variant& PDAT) {
 
   SetMemory(module, index, module.Profiles[static_cast<size_t>(index)].IsAffiliate);
   module.CurrentProfile = index;
-}
-
-bool arrayInitBound(Module& module, long upperBound, bool dimensioned) {
-  if (!dimensioned) return false;
-  if (upperBound < 0 || upperBound > 255) {
-    VbError overflow(vberr::kOverflow);
-    ErrorReport(module, kReportFailure, "ArrayInit", &overflow, 1, module.CurrentProfile);
-    return false;
-  }
-  return true;
 }
 
 }  // namespace rotaryn

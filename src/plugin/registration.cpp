@@ -8,19 +8,9 @@
 namespace rotaryn {
 namespace {
 
-struct PrivilegeEntry {
-  Privilege privilege;
-  std::string_view name;
+constexpr std::array<std::string_view, 6> kPrivileges{
+    "Change Map List", "Skip Maps", "Delete Maps", "Add New Maps", "Add New Tasks", "Delete Tasks",
 };
-
-constexpr std::array<PrivilegeEntry, 6> kPrivileges{{
-    {Privilege::ChangeMapList, "Change Map List"},
-    {Privilege::SkipMaps, "Skip Maps"},
-    {Privilege::DeleteMaps, "Delete Maps"},
-    {Privilege::AddNewMaps, "Add New Maps"},
-    {Privilege::AddNewTasks, "Add New Tasks"},
-    {Privilege::DeleteTasks, "Delete Tasks"},
-}};
 
 }  // namespace
 
@@ -50,17 +40,8 @@ PLUGIN pluginData() {
 
 Variant privilegeList() {
   Variant::Array list{Variant("Rotaryn")};
-  for (const PrivilegeEntry& entry : kPrivileges) {
-    list.emplace_back(std::string(entry.name) + "|1");
-  }
+  for (std::string_view name : kPrivileges) list.emplace_back(std::string(name) + "|1");
   return Variant(std::move(list));
-}
-
-std::string privilegeName(Privilege privilege) {
-  for (const PrivilegeEntry& entry : kPrivileges) {
-    if (entry.privilege == privilege) return std::string(entry.name);
-  }
-  return {};
 }
 
 }  // namespace rotaryn

@@ -31,20 +31,9 @@ struct PLUGIN {
   friend bool operator==(const PLUGIN&, const PLUGIN&) = default;
 };
 
-// The privileges a host can grant remote administrators, as names to rights: the list is data,
-// indexed as the host receives it (0 is the plug-in's name).
-enum class Privilege {
-  ChangeMapList = 1,
-  SkipMaps,
-  DeleteMaps,
-  AddNewMaps,
-  AddNewTasks,
-  DeleteTasks
-};
-
 PLUGIN pluginData();
+// The privileges a host can grant remote administrators, as the host receives them: element 0
+// is the plug-in's name, then one "Name|1" per privilege ("Change Map List|1").
 Variant privilegeList();
-// The display name of a privilege as the host shows it ("Change Map List").
-std::string privilegeName(Privilege privilege);
 
 }  // namespace rotaryn
