@@ -5,8 +5,6 @@
 #include <QSplitter>
 #include <QStatusBar>
 
-#include "platform/adapters/console_dialogs.h"
-
 namespace rotaryn::host {
 
 GuiMainWindow::GuiMainWindow(const QString& title) {
@@ -28,21 +26,13 @@ GuiMainWindow::GuiMainWindow(const QString& title) {
   statusBar();
 }
 
-void GuiMainWindow::setServerMenu(const std::vector<std::string>& entries) {
+void GuiMainWindow::setServerMenu(const std::vector<QString>& entries) {
   serverMenu_->clear();
-  for (const std::string& entry : entries) {
-    if (entry.empty()) continue;
-    serverMenu_->addAction(QString::fromStdString(utf8FromWindows1252(entry)), this, [this, entry] {
+  for (const QString& entry : entries) {
+    serverMenu_->addAction(entry, this, [this, entry] {
       if (onServerMenu) onServerMenu(entry);
     });
   }
-}
-
-std::vector<std::string> GuiMainWindow::serverMenuOf(const PLUGIN& data) {
-  std::vector<std::string> entries;
-  if (!data.ServerMenu || !data.ServerMenuItems.isArray()) return entries;
-  for (const Variant& item : data.ServerMenuItems.asArray()) entries.push_back(item.asString());
-  return entries;
 }
 
 void GuiMainWindow::say(const QString& text) {

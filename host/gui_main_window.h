@@ -7,7 +7,6 @@
 
 #include "host/gui_plugin_area.h"
 #include "host/gui_profile_list.h"
-#include "plugin/registration.h"
 
 namespace rotaryn::host {
 
@@ -21,13 +20,11 @@ class GuiMainWindow final : public QMainWindow {
   GuiProfileList& profiles() { return *profiles_; }
   GuiPluginArea& pluginArea() { return *area_; }
   // One "Server" menu entry per text; empty texts are left out.
-  void setServerMenu(const PLUGIN& data) { setServerMenu(serverMenuOf(data)); }
-  void setServerMenu(const std::vector<std::string>& entries);
+  void setServerMenu(const std::vector<QString>& entries);
   void say(const QString& text);
   // The entries the plug-in asks for in the host's server menu.
-  static std::vector<std::string> serverMenuOf(const PLUGIN& data);
 
-  std::function<void(const std::string& entry)> onServerMenu;
+  std::function<void(const QString& entry)> onServerMenu;
   // The window is closing; the host ends its session before it goes.
   std::function<void()> onClosing;
 

@@ -2,15 +2,20 @@
 
 #include <QPainter>
 
-#include "ui/qt/twips.h"
-#include "ui/qt/window_layout.h"
-
 namespace rotaryn::host {
 namespace {
 
 // The plug-in's window starts 30 pixels down, below the strip naming what is shown.
 constexpr int kStripPx = 30;
 constexpr int kMarginPx = 4;
+// The plug-in window's design size, for the area's first size before host.ini sets it.
+constexpr int kDesignWidthTwips = 10920;
+constexpr int kDesignHeightTwips = 7920;
+constexpr int kTwipsPerPixel = 15;
+
+int pixelsFromTwips(int twips) {
+  return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
+}
 
 }  // namespace
 

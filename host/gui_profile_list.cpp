@@ -2,7 +2,7 @@
 
 #include <QHeaderView>
 
-#include "platform/adapters/console_dialogs.h"
+#include "host/host_text.h"
 
 namespace rotaryn::host {
 namespace {
@@ -10,7 +10,7 @@ namespace {
 enum Column { kIndex, kFolder, kType, kState, kColumns };
 
 QString text(const std::string& windows1252) {
-  return QString::fromStdString(utf8FromWindows1252(windows1252));
+  return fromWindows1252(windows1252);
 }
 
 }  // namespace

@@ -7,17 +7,12 @@
 #include <iostream>
 #include <memory>
 
-#include "components/gravik/process_memory.h"
+#include "host/gui_dialogs.h"
 #include "host/gui_main_window.h"
 #include "host/gui_session.h"
-#include "host/host_app.h"
 #include "host/host_root.h"
-#include "host/qt_timers.h"
-#include "host/server_processes.h"
-#include "platform/adapters/console_dialogs.h"
-#include "platform/adapters/system_clock.h"
-#include "platform/adapters/windows_file_system.h"
-#include "ui/qt/qt_dialogs.h"
+#include "host/host_text.h"
+#include "host/live_host.h"
 
 namespace rotaryn::host {
 namespace {
@@ -30,18 +25,20 @@ void say(const std::string& text) {
 }
 
 // Saves the host window once a profile has been on show long enough, then closes it.
-void takeScreenshotWhenShown(GuiMainWindow& window, GuiSession& session, const std::string& file) {
+void takeScreenshotWhenShown(GuiMainWindow& window, GuiSession& session, const std::string& file,
+                             std::function<void()> quit) {
   auto* poll = new QTimer(&window);
   auto shownFor = std::make_shared<QElapsedTimer>();
-  QObject::connect(poll, &QTimer::timeout, &window, [&window, &session, poll, shownFor, file] {
-    if (!session.shownProfile()) return;
-    if (!shownFor->isValid()) shownFor->start();
-    if (shownFor->elapsed() < kScreenshotDelayMs) return;
-    poll->stop();
-    bool saved = window.grab().save(QString::fromStdString(file));
-    say(saved ? "screenshot saved to " + file : "cannot save the screenshot to " + file);
-    window.close();
-  });
+  QObject::connect(
+      poll, &QTimer::timeout, &window, [&window, &session, poll, shownFor, file, quit] {
+        if (!session.shownProfile()) return;
+        if (!shownFor->isValid()) shownFor->start();
+        if (shownFor->elapsed() < kScreenshotDelayMs) return;
+        poll->stop();
+        bool saved = window.grab().save(QString::fromStdString(file));
+        say(saved ? "screenshot saved to " + file : "cannot save the screenshot to " + file);
+        quit();
+      });
   poll->start(200);
 }
 
@@ -51,62 +48,45 @@ int runGui(const GuiOptions& options) {
   int exitCode = 0;
   std::optional<HostConfig> loaded = loadRoot(options.rootPosix, exitCode);
   if (!loaded) return exitCode;
-  HostConfig& config = *loaded;
 
   GuiMainWindow window(QString::fromStdString("Rotaryn host - " + options.rootPosix));
   auto note = [&window](const std::string& text) {
     say(text);
-    window.say(QString::fromStdString(utf8FromWindows1252(text)));
+    window.say(fromWindows1252(text));
   };
-  WindowsFileSystem files;
-  SystemClock clock;
-  QtTimers timers([note](const std::string& failure) { note("a timer tick failed: " + failure); });
-  QtEventPump pump;
-  QtDialogs dialogs;
-  auto memory = std::make_shared<gravik::ProcessMemory>();
-  for (const ProfileConfig& profile : config.profiles) {
-    memory->setDelivery(profile.index, profile.delivery);
-  }
-  HostApp host(
-      HostApp::Environment{options.rootPosix, files, clock, timers, pump, dialogs, memory, note},
-      config);
-  try {
-    host.loadPluginFromRoot();
-  } catch (const std::exception& error) {
-    std::cerr << "rotaryn-host: " << error.what() << "\n";
-    return kGuiCannotStart;
-  }
-  PLUGIN data = host.plugin().GetData();
-  note("plug-in " + data.Name + " " + host.plugin().dllVersion("") + " loaded from " +
-       pluginPathIn(options.rootPosix));
-  window.setServerMenu(data);
-  window.pluginArea().setAreaTwips(config.areaWidthTwips, config.areaHeightTwips);
-  window.profiles().setProfiles(config.profiles);
+  WindowDialogs dialogs;
+  LiveHost live(options.rootPosix, std::move(*loaded), dialogs, note);
+  if (!live.loadPlugin()) return kGuiCannotStart;
+  HostApp& host = live.app();
+  window.setServerMenu(host.serverMenu());
+  window.pluginArea().setAreaTwips(live.config().areaWidthTwips, live.config().areaHeightTwips);
+  window.profiles().setProfiles(live.config().profiles);
 
   GuiSession session(host, window);
-  ServerProcesses servers(
-      findSimulator(config.simulator, options.rootPosix), options.rootPosix,
-      ServerProcesses::Events{
-          [&session](int32_t index, int32_t pid) { session.serverReady(index, pid); },
-          [&session](int32_t index, int32_t pid, const std::string& how) {
-            session.serverEnded(index, pid, how);
-          },
-          [&session](int32_t index, const std::string& problem) {
-            session.serverFailed(index, problem);
-          }});
-  session.onEnded = [&] {
-    note("plug-in unloaded (UnLoadInterface)");
-    servers.stopAll(3000);
-    note("servers stopped");
+  session.onEnded = [&] { live.shutDown(); };
+  // Quitting while a box is open answers the box as its close button would, then closes the
+  // window once the box's own event loop has returned.
+  auto quit = [&window, &dialogs] {
+    dialogs.refuseNew();
+    dialogs.closeAll();
+    QTimer::singleShot(0, &window, [&window] { window.close(); });
   };
-  if (options.screenshotFile) takeScreenshotWhenShown(window, session, *options.screenshotFile);
+  if (options.screenshotFile) {
+    takeScreenshotWhenShown(window, session, *options.screenshotFile, quit);
+  }
   if (options.durationSeconds) {
-    QTimer::singleShot(static_cast<int>(*options.durationSeconds * 1000), &window,
-                       [&window] { window.close(); });
+    QTimer::singleShot(static_cast<int>(*options.durationSeconds * 1000), &window, quit);
   }
 
   window.show();
-  for (const ProfileConfig& profile : config.profiles) servers.start(profile);
+  live.startServers(ServerProcesses::Events{
+      [&session](int32_t index, int32_t pid) { session.serverReady(index, pid); },
+      [&session](int32_t index, int32_t pid, const std::string& how) {
+        session.serverEnded(index, pid, how);
+      },
+      [&session](int32_t index, const std::string& problem) {
+        session.serverFailed(index, problem);
+      }});
   int code = QApplication::exec();
   session.end();  // while the servers it stops are still there
   return code == 0 ? kGuiDone : kGuiCannotStart;

@@ -1,14 +1,13 @@
 #include "host/gui_session.h"
 
-#include "platform/adapters/console_dialogs.h"
-#include "ui/frm_rotaryn_maps.h"
+#include "host/host_text.h"
 
 namespace rotaryn::host {
 
 GuiSession::GuiSession(HostApp& host, GuiMainWindow& window) : host_(host), window_(window) {
   window_.profiles().onSelected = [this](int32_t index) { selected(index); };
   window_.profiles().onOpened = [this](int32_t index) { open(index); };
-  window_.onServerMenu = [this](const std::string&) {
+  window_.onServerMenu = [this](const QString&) {
     // The plug-in asks for one server menu entry, and it opens its window.
     if (std::optional<int32_t> index = window_.profiles().selectedProfile()) open(*index);
   };
@@ -36,7 +35,7 @@ void GuiSession::serverEnded(int32_t index, int32_t pid, const std::string& how)
   host_.serverEnded(pid, how);
   window_.profiles().setServerState(index, QString::fromStdString("stopped: " + how));
   if (shown_ == index && !ended_) {
-    host_.plugin().HideInterface();
+    host_.hideInterface();
     shown_.reset();
     showNothing(QStringLiteral("The server of %1 has stopped.").arg(labelOf(index)));
   }
@@ -54,41 +53,31 @@ void GuiSession::open(int32_t index) {
   if (ended_ || !host_.hasPlugin()) return;
   opened_ = true;
   if (!host_.profile(index).serverRunning) {
-    if (shown_) host_.plugin().HideInterface();
+    if (shown_) host_.hideInterface();
     shown_.reset();
     showNothing(QStringLiteral("The server of %1 is not running.").arg(labelOf(index)));
     return;
   }
   // The shown profile is hidden first, as the host does when another one is chosen; it stays
   // loaded, so its timers go on.
-  if (shown_ && *shown_ != index) host_.plugin().HideInterface();
+  if (shown_ && *shown_ != index) host_.hideInterface();
   GuiPluginArea& area = window_.pluginArea();
-  host_.loadProfile(index, area.windowId());
-  attachView();
+  std::string unreadable = host_.loadProfile(index, area.windowId());
   shown_ = index;
   area.setTitle(QStringLiteral("Rotaryn - %1").arg(labelOf(index)));
   area.setHint(QString());
-  window_.say(QStringLiteral("%1 loaded").arg(labelOf(index)));
+  window_.say(unreadable.empty() ? QStringLiteral("%1 loaded").arg(labelOf(index))
+                                 : QStringLiteral("%1 not loaded: its server cannot be read: %2")
+                                       .arg(labelOf(index), QString::fromStdString(unreadable)));
 }
 
 void GuiSession::end() {
   if (ended_) return;
   ended_ = true;
-  // The view goes before the window it shows.
-  view_.reset();
   if (host_.hasPlugin()) host_.unload();
   shown_.reset();
   showNothing(QStringLiteral("The plug-in is unloaded."));
   if (onEnded) onEnded();
-}
-
-void GuiSession::attachView() {
-  frmRotarynMaps* model = host_.plugin().module().window.get();
-  if (model == nullptr) return;
-  if (!view_ || &view_->model() != model) {
-    view_.reset();
-    view_ = std::make_unique<FrmRotarynMapsView>(*model);
-  }
 }
 
 void GuiSession::showNothing(const QString& hint) {
@@ -98,9 +87,7 @@ void GuiSession::showNothing(const QString& hint) {
 
 QString GuiSession::labelOf(int32_t index) const {
   const ProfileConfig& profile = host_.profile(index).config;
-  return QStringLiteral("profile %1 (%2)")
-      .arg(index)
-      .arg(QString::fromStdString(utf8FromWindows1252(profile.profileFolder)));
+  return QStringLiteral("profile %1 (%2)").arg(index).arg(fromWindows1252(profile.profileFolder));
 }
 
 }  // namespace rotaryn::host

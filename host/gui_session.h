@@ -9,7 +9,6 @@
 
 #include "host/gui_main_window.h"
 #include "host/host_app.h"
-#include "ui/qt/frm_rotaryn_maps_view.h"
 
 namespace rotaryn::host {
 
@@ -40,17 +39,14 @@ class GuiSession {
   std::function<void()> onEnded;
 
   std::optional<int32_t> shownProfile() const { return shown_; }
-  FrmRotarynMapsView* view() const { return view_.get(); }
 
  private:
   void selected(int32_t index);
-  void attachView();
   void showNothing(const QString& hint);
   QString labelOf(int32_t index) const;
 
   HostApp& host_;
   GuiMainWindow& window_;
-  std::unique_ptr<FrmRotarynMapsView> view_;
   std::optional<int32_t> shown_;
   bool opened_ = false;  // the user has the plug-in open: picking a profile reloads it
   bool ended_ = false;

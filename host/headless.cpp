@@ -11,15 +11,11 @@
 #include <iostream>
 #include <memory>
 
-#include "components/gravik/process_memory.h"
-#include "host/host_app.h"
+#include "host/host_dialogs.h"
 #include "host/host_root.h"
-#include "host/qt_timers.h"
-#include "host/server_processes.h"
+#include "host/host_text.h"
+#include "host/live_host.h"
 #include "host/server_watch.h"
-#include "platform/adapters/console_dialogs.h"
-#include "platform/adapters/system_clock.h"
-#include "platform/adapters/windows_file_system.h"
 
 namespace rotaryn::host {
 namespace {
@@ -74,73 +70,48 @@ void say(const std::string& text) {
   std::cout << "rotaryn-host: " << utf8FromWindows1252(text) << std::endl;
 }
 
-std::string labelOf(const ProfileConfig& profile) {
-  return "profile " + std::to_string(profile.index) + " (" + profile.profileFolder + ")";
-}
-
 }  // namespace
 
 int runHeadless(const HeadlessOptions& options) {
   int exitCode = 0;
   std::optional<HostConfig> loaded = loadRoot(options.rootPosix, exitCode);
   if (!loaded) return exitCode;
-  HostConfig& config = *loaded;
 
-  WindowsFileSystem files;
-  SystemClock clock;
-  QtTimers timers([](const std::string& failure) { say("a timer tick failed: " + failure); });
-  QtEventPump pump;
   ConsoleDialogs dialogs(std::cout);
-  auto memory = std::make_shared<gravik::ProcessMemory>();
-  for (const ProfileConfig& profile : config.profiles) {
-    memory->setDelivery(profile.index, profile.delivery);
-  }
-  HostApp host(
-      HostApp::Environment{options.rootPosix, files, clock, timers, pump, dialogs, memory, say},
-      config);
-  try {
-    host.loadPluginFromRoot();
-  } catch (const std::exception& error) {
-    std::cerr << "rotaryn-host: " << error.what() << "\n";
-    return kHeadlessCannotStart;
-  }
-  say("plug-in " + host.plugin().GetData().Name + " " + host.plugin().dllVersion("") +
-      " loaded from " + pluginPathIn(options.rootPosix));
+  LiveHost live(options.rootPosix, std::move(*loaded), dialogs, say);
+  if (!live.loadPlugin()) return kHeadlessCannotStart;
+  HostApp& host = live.app();
 
   std::unique_ptr<ServerWatch> watch;
-  if (options.watchMs > 0) watch = std::make_unique<ServerWatch>(*memory, options.watchMs, say);
-
+  if (options.watchMs > 0) watch = std::make_unique<ServerWatch>(host, options.watchMs, say);
   auto profileOf = [&host](int32_t index) -> const ProfileConfig& {
     return host.profile(index).config;
   };
-  ServerProcesses servers(
-      findSimulator(config.simulator, options.rootPosix), options.rootPosix,
-      ServerProcesses::Events{
-          [&](int32_t index, int32_t pid) {
-            const ProfileConfig& profile = profileOf(index);
-            host.serverStarted(index, pid);
-            host.loadProfile(index, 0);
-            say(labelOf(profile) + ": loaded; its server runs as pid " + std::to_string(pid));
-            if (watch) {
-              watch->watch(index, labelOf(profile), pid,
-                           profile.server.build == sim::ServerBuild::kAffiliate ||
-                               profile.serverType.ends_with("_AFF"));
-            }
-          },
-          [&](int32_t index, int32_t pid, const std::string& how) {
-            if (watch) watch->forget(index);
-            host.serverEnded(pid, how);
-          },
-          [&](int32_t index, const std::string& problem) {
-            say(labelOf(profileOf(index)) + ": not loaded: " + problem);
-          }});
-
   StopSignals stopSignals([&](int signal) {
     say(std::string("received ") + (signal == SIGINT ? "SIGINT" : "SIGTERM") + "; stopping");
     QCoreApplication::quit();
   });
-  if (config.profiles.empty()) say("host.ini lists no profile; waiting for a stop signal");
-  for (const ProfileConfig& profile : config.profiles) servers.start(profile);
+  if (live.config().profiles.empty()) say("host.ini lists no profile; waiting for a stop signal");
+  live.startServers(ServerProcesses::Events{
+      [&](int32_t index, int32_t pid) {
+        const ProfileConfig& profile = profileOf(index);
+        host.serverStarted(index, pid);
+        std::string unreadable = host.loadProfile(index, 0);
+        if (!unreadable.empty()) {
+          say(labelOf(profile) + ": not loaded: its server (pid " + std::to_string(pid) +
+              ") cannot be read: " + unreadable);
+          return;
+        }
+        say(labelOf(profile) + ": loaded; its server runs as pid " + std::to_string(pid));
+        if (watch) watch->watch(index, labelOf(profile));
+      },
+      [&](int32_t index, int32_t pid, const std::string& how) {
+        if (watch) watch->forget(index);
+        host.serverEnded(pid, how);
+      },
+      [&](int32_t index, const std::string& problem) {
+        say(labelOf(profileOf(index)) + ": not loaded: " + problem);
+      }});
   if (options.durationSeconds) {
     QTimer::singleShot(static_cast<int>(*options.durationSeconds * 1000), [] {
       say("the time given has passed; stopping");
@@ -151,10 +122,7 @@ int runHeadless(const HeadlessOptions& options) {
   QCoreApplication::exec();
 
   watch.reset();
-  host.unload();
-  say("plug-in unloaded (UnLoadInterface)");
-  servers.stopAll(3000);
-  say("servers stopped");
+  live.shutDown();
   return kHeadlessDone;
 }
 

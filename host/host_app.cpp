@@ -2,38 +2,53 @@
 
 #include <stdexcept>
 
-#include "components/fennor/cls_mfd.h"
-#include "components/gravik/register_gravik.h"
 #include "host/host_root.h"
 #include "host/pdat.h"
-#include "platform/adapters/windows_file_system.h"
 
 namespace rotaryn::host {
 
 HostApp::HostApp(Environment environment, HostConfig config)
-    : env_(std::move(environment)), config_(std::move(config)), ports_{registry_,  env_.files,
-                                                                       env_.clock, env_.timers,
-                                                                       env_.pump,  env_.dialogs} {
-  registerFennor(registry_, env_.files, env_.clock,
-                 WindowsFileSystem::toWindowsPath(env_.rootPosix));
-  gravik::registerGravik(registry_, env_.memory);
+    : env_(std::move(environment)),
+      config_(std::move(config)),
+      ports_(env_.clock, env_.timers, env_.pump, env_.dialogs, env_.memory,
+             [this](int32_t index, const std::string&) -> std::optional<std::string> {
+               auto found = profiles_.find(index);
+               if (found == profiles_.end() ||
+                   found->second.config.delivery != CommandDelivery::kNone) {
+                 return std::nullopt;
+               }
+               return "console command delivery is off for profile " + std::to_string(index) +
+                      " (Delivery = none in host.ini), so the command was not sent; set "
+                      "Delivery = mailbox if the server reads its console mailbox";
+             }) {
   for (const ProfileConfig& profile : config_.profiles) addProfile(profile);
 }
 
 HostApp::~HostApp() = default;
 
-void HostApp::loadPluginFromRoot() {
-  plugin_.emplace(PluginHandle::load(pluginPathIn(env_.rootPosix), ports_));
+void HostApp::loadPlugin(const std::string& libraryPath) {
+  plugin_.emplace(PluginHandle::load(
+      libraryPath.empty() ? pluginPathIn(env_.rootPosix) : libraryPath, ports_.ports()));
 }
 
-void HostApp::linkPlugin() {
-  plugin_.emplace(
-      PluginHandle::linked(ports_, WindowsFileSystem::toWindowsPath(env_.rootPosix) + "\\Plugins"));
-}
-
-clsPlugin& HostApp::plugin() {
+PluginHandle& HostApp::plugin() {
   if (!plugin_) throw std::logic_error("the plug-in is not created yet");
-  return plugin_->plugin();
+  return *plugin_;
+}
+
+std::string HostApp::pluginTitle() {
+  QJsonObject data = plugin().call(QJsonObject{{"op", "GetData"}}).toObject();
+  return (data.value("Name").toString() + " " + data.value("Version").toString()).toStdString();
+}
+
+std::vector<QString> HostApp::serverMenu() {
+  QJsonObject data = plugin().call(QJsonObject{{"op", "GetData"}}).toObject();
+  std::vector<QString> entries;
+  if (!data.value("ServerMenu").toBool()) return entries;
+  for (const QJsonValue& entry : data.value("ServerMenuItems").toArray()) {
+    if (!entry.toString().isEmpty()) entries.push_back(entry.toString());
+  }
+  return entries;
 }
 
 void HostApp::addProfile(ProfileConfig profile) {
@@ -59,7 +74,7 @@ void HostApp::serverStarted(int32_t index, int32_t pid) {
   p.serverRunning = true;
 }
 
-Variant HostApp::pdatOf(int32_t index, const std::string& adminName) const {
+QJsonArray HostApp::pdatOf(int32_t index, const std::string& adminName) const {
   const Profile& p = profile(index);
   if (!p.serverPid) {
     throw std::logic_error("the server of profile " + std::to_string(index) + " has not run yet");
@@ -67,10 +82,26 @@ Variant HostApp::pdatOf(int32_t index, const std::string& adminName) const {
   return buildPdat(p.config, *p.serverPid, config_, adminName);
 }
 
-void HostApp::loadProfile(int32_t index, int64_t windowId, const std::optional<Variant>& pdat) {
-  Variant data = pdat ? *pdat : pdatOf(index);
-  plugin().LoadInterface(index, windowId, data);
+std::string HostApp::loadProfile(int32_t index, int64_t windowId,
+                                 const std::optional<QJsonValue>& pdat) {
+  QJsonValue data = pdat ? *pdat : QJsonValue(pdatOf(index));
+  plugin().call(QJsonObject{{"op", "LoadInterface"},
+                            {"Index", index},
+                            {"pHwnd", static_cast<double>(windowId)},
+                            {"PDAT", data}});
   if (auto found = profiles_.find(index); found != profiles_.end()) found->second.loaded = true;
+  // LoadInterface reports its own failures in a box; the host also wants to know whether the
+  // profile's server can be read at all, to say so once.
+  try {
+    serverState(index);
+  } catch (const PluginCallError& error) {
+    return error.description().toStdString();
+  }
+  return "";
+}
+
+void HostApp::hideInterface() {
+  plugin().call(QJsonObject{{"op", "HideInterface"}});
 }
 
 int HostApp::serverEnded(int32_t pid, const std::string& how) {
@@ -78,24 +109,30 @@ int HostApp::serverEnded(int32_t pid, const std::string& how) {
   for (auto& [index, p] : profiles_) {
     if (p.serverPid != pid || !p.serverRunning) continue;
     p.serverRunning = false;
+    std::string label = "profile " + std::to_string(index) + " (" + p.config.profileFolder +
+                        "): its server (pid " + std::to_string(pid) + ") " + how;
     if (!p.loaded) {
-      env_.note("profile " + std::to_string(index) + " (" + p.config.profileFolder +
-                "): its server (pid " + std::to_string(pid) + ") " + how);
+      env_.note(label);
       continue;
     }
-    if (plugin_) plugin_->plugin().DisableProfile(index);
+    if (plugin_) plugin_->call(QJsonObject{{"op", "DisableProfile"}, {"Index", index}});
     p.loaded = false;
     ++disabled;
-    env_.note("profile " + std::to_string(index) + " (" + p.config.profileFolder +
-              "): its server (pid " + std::to_string(pid) + ") " + how +
-              "; monitoring is disabled (DisableProfile)");
+    env_.note(label + "; monitoring is disabled (DisableProfile)");
   }
   return disabled;
 }
 
 void HostApp::unload() {
-  if (plugin_) plugin_->plugin().UnLoadInterface("");
+  if (plugin_) plugin_->call(QJsonObject{{"op", "UnLoadInterface"}});
   for (auto& [index, p] : profiles_) p.loaded = false;
+}
+
+QJsonObject HostApp::serverState(int32_t index) {
+  return plugin()
+      .automate(QJsonObject{{"dump", "serverState"}, {"index", index}})
+      .value("result")
+      .toObject();
 }
 
 }  // namespace rotaryn::host

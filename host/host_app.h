@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QJsonValue>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -9,26 +12,23 @@
 
 #include "host/host_config.h"
 #include "host/plugin_library.h"
-#include "platform/component_registry.h"
-#include "plugin/memory_access.h"
-#include "plugin/module.h"
+#include "host/port_table.h"
 
 namespace rotaryn::host {
 
-// What every host mode is made of: the ports and components handed to the plug-in, the plug-in
-// itself and the profiles it serves. The modes differ only in the adapters they pass in (Qt or
-// virtual time, console or scripted dialogs, process or simulated memory) and in where servers
-// come from. Runs on the UI thread only.
+// What every host mode is made of: the ports handed to the plug-in, the plug-in itself and the
+// profiles it serves. The modes differ only in the ports they pass in (Qt or virtual time,
+// console, window or scripted dialogs, real or simulated servers) and in where servers come
+// from. Runs on the UI thread only.
 class HostApp {
  public:
   struct Environment {
     std::string rootPosix;
-    FileSystem& files;
-    Clock& clock;
-    Timers& timers;
-    EventPump& pump;
-    Dialogs& dialogs;
-    std::shared_ptr<IMemoryAccess> memory;  // "Gravik.clsMemory"
+    HostClock& clock;
+    HostTimers& timers;
+    HostPump& pump;
+    HostDialogs& dialogs;
+    HostMemory* memory = nullptr;  // null: the plug-in reaches server processes itself
     // Where the host says what it does on its own (a server ended, a profile loaded).
     std::function<void(const std::string&)> note;
   };
@@ -45,16 +45,18 @@ class HostApp {
   HostApp(const HostApp&) = delete;
   HostApp& operator=(const HostApp&) = delete;
 
-  // Creates the plug-in from <root>/Plugins (throws PluginLoadError), or from the code linked
-  // into the host.
-  void loadPluginFromRoot();
-  void linkPlugin();
+  // Creates the plug-in from the library at path (default: <root>/Plugins); throws
+  // PluginLoadError.
+  void loadPlugin(const std::string& libraryPath = "");
   bool hasPlugin() const { return plugin_.has_value(); }
   // Throws std::logic_error before the plug-in is created.
-  clsPlugin& plugin();
-  ComponentRegistry& registry() { return registry_; }
+  PluginHandle& plugin();
   const HostConfig& config() const { return config_; }
   const std::string& rootPosix() const { return env_.rootPosix; }
+  // "Rotaryn 1.4.5", from the plug-in's own registration data.
+  std::string pluginTitle();
+  // The plug-in's server menu entries (empty ones left out).
+  std::vector<QString> serverMenu();
 
   // Adds or replaces a profile (its server not started yet).
   void addProfile(ProfileConfig profile);
@@ -65,23 +67,28 @@ class HostApp {
   // The profile's server runs as pid.
   void serverStarted(int32_t index, int32_t pid);
   // The profile data of a profile whose server has run; throws std::logic_error before that.
-  Variant pdatOf(int32_t index, const std::string& adminName = "") const;
+  QJsonArray pdatOf(int32_t index, const std::string& adminName = "") const;
   // LoadInterface for the profile, in the host window given (0: none), with its PDAT or the
-  // one given.
-  void loadProfile(int32_t index, int64_t windowId, const std::optional<Variant>& pdat = {});
+  // one given. Returns an empty text when the profile loaded and its server could be read,
+  // else why not (the plug-in has reported it in its own way as well).
+  std::string loadProfile(int32_t index, int64_t windowId,
+                          const std::optional<QJsonValue>& pdat = {});
+  void hideInterface();
   // Every loaded profile whose server was pid: DisableProfile and a note saying so. Returns the
   // profiles disabled.
   int serverEnded(int32_t pid, const std::string& how);
   // UnLoadInterface; no profile is loaded afterwards.
   void unload();
+  // The map, game state and game type of a loaded profile's server, read by the plug-in
+  // through its memory component; throws PluginCallError when it cannot be read.
+  QJsonObject serverState(int32_t index);
 
  private:
   Profile& mutableProfile(int32_t index);
 
   Environment env_;
   HostConfig config_;
-  ComponentRegistry registry_;
-  Ports ports_;
+  PortTable ports_;
   std::map<int32_t, Profile> profiles_;
   std::optional<PluginHandle> plugin_;
 };

@@ -9,7 +9,7 @@
 #include <set>
 #include <sstream>
 
-#include "platform/windows_1252.h"
+#include "host/host_text.h"
 
 namespace rotaryn::host {
 namespace {
@@ -224,7 +224,7 @@ void applyProfileSetting(ProfileConfig& profile, std::string_view key, std::stri
   } else if (k == "sharedadminlog") {
     profile.sharedAdminLog = yesNo(key, value);
   } else if (k == "delivery") {
-    auto delivery = gravik::parseDelivery(lower(value));
+    auto delivery = parseDelivery(lower(value));
     if (!delivery) invalid("Delivery is mailbox or none, not \"" + std::string(value) + "\"");
     profile.delivery = *delivery;
   } else if (k == "startupseconds") {

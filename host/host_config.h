@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "components/gravik/process_memory.h"
+#include "host/command_delivery.h"
 #include "sim/model/server_layout.h"
 
 namespace rotaryn::host {
@@ -53,7 +53,7 @@ struct ProfileConfig {
   std::optional<int32_t> messageTarget;  // none: the server's pid
   std::array<std::string, 3> hostTexts;  // PDAT elements 0, 3 and 4
   bool sharedAdminLog = false;
-  gravik::CommandDelivery delivery = gravik::CommandDelivery::kMailbox;
+  CommandDelivery delivery = CommandDelivery::kMailbox;
   double startupSeconds = 10;  // command servers: time before the profile is loaded
 };
 

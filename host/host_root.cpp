@@ -13,7 +13,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "platform/windows_1252.h"
+#include "host/host_text.h"
 
 namespace rotaryn::host {
 namespace {

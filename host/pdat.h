@@ -1,10 +1,10 @@
 #pragma once
 
+#include <QJsonArray>
 #include <cstdint>
 #include <string>
 
 #include "host/host_config.h"
-#include "platform/variant.h"
 
 namespace rotaryn::host {
 
@@ -16,7 +16,7 @@ inline constexpr int kPdatElements = 14;
 // target; 7 the profile folder; 8, 9 empty; 10 the remote administrator ("" when the call is
 // the local user's); 11 -1 when admin logs are shared, else 0; 12, 13 the plug-in area in
 // twips.
-Variant buildPdat(const ProfileConfig& profile, int32_t serverPid, const HostConfig& host,
-                  const std::string& adminName = "");
+QJsonArray buildPdat(const ProfileConfig& profile, int32_t serverPid, const HostConfig& host,
+                     const std::string& adminName = "");
 
 }  // namespace rotaryn::host

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QString>
 #include <stdexcept>
 #include <string>
 
-#include "plugin/cls_plugin.h"
+#include "plugin/twk_rotaryn.h"
 
 namespace rotaryn::host {
 
@@ -13,33 +16,55 @@ class PluginLoadError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Owns the one clsPlugin of a host run: created through the library's C entry point (dlopen) or
-// linked into the host. Destroying it destroys the plug-in object, then unloads the library.
+// An operation failed to the host: the plug-in's run-time error number and description.
+class PluginCallError : public std::runtime_error {
+ public:
+  PluginCallError(int number, QString description)
+      : std::runtime_error("error " + std::to_string(number) + ": " + description.toStdString()),
+        number_(number),
+        description_(std::move(description)) {}
+  int number() const { return number_; }
+  const QString& description() const { return description_; }
+
+ private:
+  int number_;
+  QString description_;
+};
+
+// The one plug-in of a host run, loaded with dlopen and reached only through its C entry
+// points. Destroying the handle destroys the plug-in object, then unloads the library.
 class PluginHandle {
  public:
-  // Loads the library and creates the plug-in with the host's interface version; the ports must
-  // outlive the handle. Throws PluginLoadError.
-  static PluginHandle load(const std::string& libraryPath, const Ports& ports);
-  // The plug-in code linked into the host, started as if its file were in pluginFolder
-  // (a Windows path; the root folder is derived from it).
-  static PluginHandle linked(const Ports& ports, const std::string& pluginFolder);
+  // Loads the library and creates the plug-in with the ports given, which must outlive the
+  // handle. Throws PluginLoadError.
+  static PluginHandle load(const std::string& libraryPath, const twkRotarynHostPorts& ports);
 
   PluginHandle(PluginHandle&& other) noexcept;
   PluginHandle& operator=(PluginHandle&&) = delete;
   PluginHandle(const PluginHandle&) = delete;
   ~PluginHandle();
 
-  clsPlugin& plugin() { return *plugin_; }
-  bool fromLibrary() const { return library_ != nullptr; }
+  // An operation ({"op":...}): its result; throws PluginCallError when it failed to the host.
+  QJsonValue call(const QJsonObject& request);
+  // A window automation request: its whole answer ({"result":..., "notes":[...]}); throws
+  // PluginCallError when it could not be done.
+  QJsonObject automate(const QJsonObject& request);
 
  private:
-  using Destroy = void (*)(clsPlugin*);
-  PluginHandle(void* library, clsPlugin* plugin, Destroy destroy)
-      : library_(library), plugin_(plugin), destroy_(destroy) {}
+  struct Entries {
+    decltype(&twkRotaryn_CreatePlugin) create = nullptr;
+    decltype(&twkRotaryn_DestroyPlugin) destroy = nullptr;
+    decltype(&twkRotaryn_Call) call = nullptr;
+    decltype(&twkRotaryn_Automate) automate = nullptr;
+    decltype(&twkRotaryn_Free) free = nullptr;
+  };
+  PluginHandle(void* library, twkRotarynPlugin* plugin, Entries entries)
+      : library_(library), plugin_(plugin), entries_(entries) {}
+  QJsonObject exchange(char* (*entry)(twkRotarynPlugin*, const char*), const QJsonObject& request);
 
   void* library_ = nullptr;
-  clsPlugin* plugin_ = nullptr;
-  Destroy destroy_ = nullptr;
+  twkRotarynPlugin* plugin_ = nullptr;
+  Entries entries_;
 };
 
 }  // namespace rotaryn::host

@@ -1,6 +1,7 @@
 #include "host/qt_timers.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QThread>
 #include <algorithm>
 #include <exception>
@@ -21,52 +22,28 @@ QtTimers::QtTimers(std::function<void(const std::string&)> failure) : failure_(s
 
 QtTimers::~QtTimers() {
   wake_.stop();
-  table_.destroyAll();
+  timers_.stopAll();
 }
 
-void QtTimers::create(const std::string& name, int index, Tick tick) {
-  table_.create(name, index, std::move(tick));
-}
-
-bool QtTimers::exists(const std::string& name, int index) const {
-  return table_.exists(name, index);
-}
-
-void QtTimers::setInterval(const std::string& name, int index, int intervalMs) {
-  table_.setInterval(name, index, intervalMs, nowMs());
-  rearm();
-}
-
-void QtTimers::start(const std::string& name, int index) {
-  table_.start(name, index, nowMs());
+void QtTimers::start(const std::string& name, int index, int intervalMs, Tick tick) {
+  timers_.start(name, index, intervalMs, std::move(tick), nowMs());
   rearm();
 }
 
 void QtTimers::stop(const std::string& name, int index) {
-  table_.stop(name, index);
+  timers_.stop(name, index);
   rearm();
 }
 
-int QtTimers::interval(const std::string& name, int index) const {
-  return table_.interval(name, index);
-}
-
-bool QtTimers::isRunning(const std::string& name, int index) const {
-  return table_.isRunning(name, index);
-}
-
-void QtTimers::destroy(const std::string& name, int index) {
-  table_.destroy(name, index);
-  rearm();
-}
-
-void QtTimers::destroyAll() {
-  table_.destroyAll();
-  rearm();
+bool QtTimers::isArmed(const std::string& name, int index) const {
+  for (const auto& timer : timers_.all()) {
+    if (timer->name == name && timer->index == index) return timer->armed;
+  }
+  return false;
 }
 
 void QtTimers::rearm() {
-  TimerTable::TimerPtr next = table_.nextDue();
+  KeyedTimers::TimerPtr next = timers_.nextDue();
   if (!next) {
     wake_.stop();
     return;
@@ -81,10 +58,10 @@ void QtTimers::dispatch() {
   // Ticks due within one Windows timer period run in this wake-up: a Windows timer is no finer
   // than that, and a host with many profiles wakes once for ticks that fall close together.
   const int64_t horizon = now + kCoalesceMs;
-  for (const auto& timer : table_.dueBy(horizon)) {
-    if (!TimerTable::stillDue(timer, horizon)) continue;
+  for (const auto& timer : timers_.dueBy(horizon)) {
+    if (!KeyedTimers::stillDue(timer, horizon)) continue;
     try {
-      TimerTable::fire(timer, now);
+      KeyedTimers::fire(timer, now);
     } catch (const std::exception& error) {
       if (failure_) failure_(error.what());
     } catch (...) {
@@ -100,6 +77,12 @@ void QtEventPump::doEvents() {
 
 void QtEventPump::sleep(int milliseconds) {
   if (milliseconds > 0) QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
+
+LocalTime SystemClock::now() const {
+  QDateTime at = QDateTime::currentDateTime();
+  return LocalTime{at.date().year(), at.date().month(),  at.date().day(),
+                   at.time().hour(), at.time().minute(), at.time().second()};
 }
 
 }  // namespace rotaryn::host

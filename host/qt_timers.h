@@ -6,34 +6,24 @@
 #include <functional>
 #include <string>
 
-#include "platform/adapters/timer_table.h"
-#include "platform/event_pump.h"
-#include "platform/timers.h"
+#include "host/keyed_timers.h"
+#include "host/port_table.h"
 
 namespace rotaryn::host {
 
-// The timers port on a Qt event loop. All the plug-in's timers share one single-shot QTimer
-// armed for the next tick due, so a host with fifty profiles wakes only when a tick is due.
-// The bookkeeping (errors, phase keeping, a tick destroying its own timer) is the shared
-// TimerTable's. Ticks run on the thread of the event loop; a tick that lets events run may see
-// other ticks run inside it.
-class QtTimers final : public Timers {
+// The plug-in's timers on a Qt event loop. All share one single-shot QTimer armed for the next
+// tick due, so a host with fifty profiles wakes only when a tick is due. A tick that lets
+// events run may see other ticks run inside it.
+class QtTimers final : public HostTimers {
  public:
-  // failure: told of an exception a tick let escape (the plug-in's ticks trap their own); the
-  // loop goes on.
+  // failure: told of an exception a tick let escape; the loop goes on.
   explicit QtTimers(std::function<void(const std::string&)> failure = {});
   ~QtTimers() override;
 
-  void create(const std::string& name, int index, Tick tick) override;
-  bool exists(const std::string& name, int index) const override;
-  void setInterval(const std::string& name, int index, int intervalMs) override;
-  void start(const std::string& name, int index) override;
+  void start(const std::string& name, int index, int intervalMs, Tick tick) override;
   void stop(const std::string& name, int index) override;
-  int interval(const std::string& name, int index) const override;
-  bool isRunning(const std::string& name, int index) const override;
-  void destroy(const std::string& name, int index) override;
-  void destroyAll() override;
 
+  bool isArmed(const std::string& name, int index) const;
   // Wake-ups of the shared QTimer so far, for measuring.
   uint64_t wakeUps() const { return wakeUps_; }
 
@@ -42,7 +32,7 @@ class QtTimers final : public Timers {
   void dispatch();
   void rearm();
 
-  TimerTable table_;
+  KeyedTimers timers_;
   QElapsedTimer clock_;
   QTimer wake_;
   std::function<void(const std::string&)> failure_;
@@ -50,10 +40,21 @@ class QtTimers final : public Timers {
 };
 
 // DoEvents and Sleep on the Qt event loop of the calling thread.
-class QtEventPump final : public EventPump {
+class QtEventPump final : public HostPump {
  public:
   void doEvents() override;
   void sleep(int milliseconds) override;
+};
+
+// The system's local time.
+class SystemClock final : public HostClock {
+ public:
+  SystemClock() { elapsed_.start(); }
+  LocalTime now() const override;
+  int64_t monotonicMs() const override { return elapsed_.elapsed(); }
+
+ private:
+  QElapsedTimer elapsed_;
 };
 
 }  // namespace rotaryn::host

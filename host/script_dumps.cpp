@@ -9,7 +9,6 @@
 
 #include "host/script_json.h"
 #include "host/script_session.h"
-#include "plugin/module.h"
 #include "sim/model/server_model.h"
 
 namespace rotaryn::host {
@@ -31,40 +30,11 @@ QJsonObject rotationEntryJson(const sim::RotationEntry& entry) {
 
 }  // namespace
 
-QJsonValue ScriptSession::dumpWindow() {
-  Module& module = plugin().module();
-  if (!module.window) return QJsonObject{{"exists", false}};
-  frmRotarynMaps& w = *module.window;
-  auto place = w.placementPx();
-  return QJsonObject{{"exists", true},
-                     {"visible", w.isVisible()},
-                     {"parent", static_cast<double>(w.parentWindow())},
-                     {"placement", QJsonArray{place[0], place[1], place[2], place[3]}},
-                     {"dragging", w.dragging()},
-                     {"maxMaps", w.MaxMapsLimit},
-                     {"currentProfile", module.CurrentProfile}};
-}
-
-QJsonValue ScriptSession::dumpCurrentList() {
-  const CurrentListTables& list = plugin().module().currentList;
-  QJsonArray entries;
-  for (long i = 1; i <= list.CurrentMapNames.count(); ++i) {
-    auto at = [i](const Collection<std::string>& c) {
-      return i <= c.count() ? fromWindows1252(c.item(i)) : QString();
-    };
-    entries.append(QJsonObject{{"name", at(list.CurrentMapNames)},
-                               {"file", at(list.CurrentMapFiles)},
-                               {"type", at(list.CurrentMapTypes)},
-                               {"custom", at(list.CurrentMapCustom)}});
-  }
-  return entries;
-}
-
 QJsonValue ScriptSession::dumpServer(const ScriptLine& line) {
   const auto pid = static_cast<int32_t>(line.integer("server", 1, INT32_MAX));
   syncServers();
-  if (!memory_->hasServer(pid)) return QJsonObject{{"pid", pid}, {"running", false}};
-  sim::ServerModel& s = memory_->server(pid);
+  if (!servers_.set().has(pid)) return QJsonObject{{"pid", pid}, {"running", false}};
+  sim::ServerModel& s = servers_.set().at(pid);
   QJsonArray rotation;
   for (const sim::RotationEntry& entry : s.rotation()) rotation.append(rotationEntryJson(entry));
   QJsonObject out{{"pid", pid},
@@ -101,7 +71,7 @@ QJsonValue ScriptSession::dumpServer(const ScriptLine& line) {
 
 QJsonValue ScriptSession::dumpFile(const ScriptLine& line) {
   // Found as the plug-in finds files: without regard to case.
-  std::string path = files_.posixPathOf(windowsPath(line.text("file")));
+  std::string path = foundPath(line.text("file"));
   if (!fs::is_regular_file(path)) return QJsonObject{{"exists", false}};
   std::ifstream in(path, std::ios::binary);
   std::string bytes(std::istreambuf_iterator<char>(in), {});
@@ -132,30 +102,7 @@ QJsonValue ScriptSession::dumpFile(const ScriptLine& line) {
 
 QJsonValue ScriptSession::dumpProfile(const ScriptLine& line) {
   const auto index = static_cast<int32_t>(line.integer("profile", 0, 100000));
-  Module& module = plugin().module();
-  QJsonObject out{{"index", index}, {"current", module.CurrentProfile == index}};
-  if (static_cast<size_t>(index) < module.Profiles.size()) {
-    const ProfileRecord& r = module.Profiles[static_cast<size_t>(index)];
-    out["registered"] = true;
-    out["GameFolder"] = fromWindows1252(r.GameFolder);
-    out["ServerType"] = fromWindows1252(r.ServerType);
-    out["ServerProcess"] = r.ServerProcess;
-    out["HostText0"] = fromWindows1252(r.HostText0);
-    out["HostText3"] = fromWindows1252(r.HostText3);
-    out["HostText4"] = fromWindows1252(r.HostText4);
-    out["MessageTarget"] = r.MessageTarget;
-    out["ProfileFolder"] = fromWindows1252(r.ProfileFolder);
-    out["IsAffiliate"] = r.IsAffiliate;
-  } else {
-    out["registered"] = false;
-  }
-  out["addresses"] =
-      static_cast<size_t>(index) < module.AddressTables.size()
-          ? static_cast<int>(module.AddressTables[static_cast<size_t>(index)].count())
-          : 0;
-  if (static_cast<size_t>(index) < module.AutoloadDone.size()) {
-    out["autoloadDone"] = module.AutoloadDone[static_cast<size_t>(index)];
-  }
+  QJsonObject out = automate(QJsonObject{{"dump", "profile"}, {"index", index}}).toObject();
   if (auto found = host_.profiles().find(index); found != host_.profiles().end()) {
     out["loaded"] = found->second.loaded;
     out["serverPid"] = found->second.serverPid ? QJsonValue(*found->second.serverPid)
@@ -173,13 +120,15 @@ QJsonValue ScriptSession::select(const ScriptLine& line) {
         "say what to look at with one of control, window, currentList, server, "
         "file, folder, profile, timer, boxes, fileDialogs, result, time");
   }
-  if (line.has("control")) return describeControl(control(line));
-  if (line.has("window")) return dumpWindow();
-  if (line.has("currentList")) return dumpCurrentList();
+  if (line.has("control")) {
+    return automate(QJsonObject{{"dump", "control"}, {"control", line.text("control")}});
+  }
+  if (line.has("window")) return automate(QJsonObject{{"dump", "window"}});
+  if (line.has("currentList")) return automate(QJsonObject{{"dump", "currentList"}});
   if (line.has("server")) return dumpServer(line);
   if (line.has("file")) return dumpFile(line);
   if (line.has("folder")) {
-    std::string path = files_.posixPathOf(windowsPath(line.text("folder")));
+    std::string path = foundPath(line.text("folder"));
     if (!fs::is_directory(path)) return QJsonObject{{"exists", false}};
     QStringList names;
     for (const auto& entry : fs::directory_iterator(path)) {
@@ -193,30 +142,28 @@ QJsonValue ScriptSession::select(const ScriptLine& line) {
   if (line.has("timer")) {
     std::string name = line.text("timer").toStdString();
     int index = static_cast<int>(line.integer("index", INT32_MIN, INT32_MAX));
-    if (!scheduler_.exists(name, index)) return QJsonObject{{"exists", false}};
-    return QJsonObject{{"exists", true},
-                       {"running", scheduler_.isRunning(name, index)},
-                       {"interval", scheduler_.interval(name, index)}};
+    for (const auto& timer : time_.timers().all()) {
+      if (timer->name != name || timer->index != index) continue;
+      return QJsonObject{
+          {"exists", true}, {"running", timer->armed}, {"interval", timer->intervalMs}};
+    }
+    return QJsonObject{{"exists", false}};
   }
   if (line.has("boxes")) {
     QJsonArray boxes;
-    for (const auto& box : dialogs_.recorder().boxes()) {
-      boxes.append(
-          QJsonObject{{"title", fromWindows1252(box.title)}, {"text", fromWindows1252(box.text)}});
-    }
+    for (const auto& box : dialogs_.boxes()) boxes.append(ScriptDialogs::boxJson(box));
     return boxes;
   }
   if (line.has("fileDialogs")) {
     QJsonArray dialogs;
-    for (const auto& dialog : dialogs_.recorder().fileDialogs()) {
-      dialogs.append(QJsonObject{{"kind", dialog.save ? "save" : "open"},
-                                 {"title", fromWindows1252(dialog.request.title)}});
+    for (const auto& dialog : dialogs_.fileDialogs()) {
+      dialogs.append(ScriptDialogs::fileDialogJson(dialog));
     }
     return dialogs;
   }
   if (line.has("result")) return lastResult_;
-  return QJsonObject{{"ms", static_cast<double>(scheduler_.monotonicMs())},
-                     {"clock", formatDateTime(scheduler_.now())}};
+  return QJsonObject{{"ms", static_cast<double>(time_.monotonicMs())},
+                     {"clock", formatDateTime(time_.now())}};
 }
 
 void ScriptSession::dump(const ScriptLine& line) {

@@ -16,7 +16,6 @@
 #include "host/host_root.h"
 #include "host/script_json.h"
 #include "host/script_session.h"
-#include "platform/adapters/dialog_names.h"
 #include "sim/model/rotation_file.h"
 
 namespace rotaryn::host {
@@ -50,6 +49,7 @@ const std::map<QString, std::vector<QString>>& allowedKeys() {
     k["answer"] = {"box", "open", "save"};
     k["advance"] = {"ms", "seconds"};
     k["clock"] = {"set"};
+    k["plugin"] = {"folder"};
     k["dump"] = kSelector;
     std::vector<QString> expect = kSelector;
     for (const char* key : {"equals", "contains", "count", "exists"}) expect.push_back(key);
@@ -81,21 +81,6 @@ void checkKeys(const ScriptLine& line) {
 
 std::string keyText(const char* key) {
   return std::string("\"") + key + "\"";
-}
-
-std::optional<MessageAnswer> answerNamed(const QString& name) {
-  for (MessageAnswer answer :
-       {MessageAnswer::Ok, MessageAnswer::Cancel, MessageAnswer::Yes, MessageAnswer::No}) {
-    if (name.compare(QString::fromLatin1(messageAnswerName(answer).data()), Qt::CaseInsensitive) ==
-        0) {
-      return answer;
-    }
-  }
-  return std::nullopt;
-}
-
-QString latin(std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 // The bytes of a map file: signature, name field at 4 (32 bytes), game-type bytes at 138, 139.
@@ -224,59 +209,17 @@ QJsonObject ScriptLine::objectAt(const char* key) const {
   return object_.value(key).toObject();
 }
 
-ScriptDialogs::ScriptDialogs(std::function<void(const QJsonObject&)> record) {
-  recorder_.onMessageBox([record](const ScriptedDialogs::MessageBoxRecord& box) {
-    record(QJsonObject{{"box", QJsonObject{{"title", fromWindows1252(box.title)},
-                                           {"text", fromWindows1252(box.text)},
-                                           {"buttons", latin(messageButtonsName(box.buttons))},
-                                           {"answer", latin(messageAnswerName(box.answer))}}}});
-  });
-  recorder_.onFileDialog([record](const ScriptedDialogs::FileDialogRecord& dialog) {
-    record(QJsonObject{
-        {"fileDialog",
-         QJsonObject{{"kind", dialog.save ? "save" : "open"},
-                     {"title", fromWindows1252(dialog.request.title)},
-                     {"filter", fromWindows1252(dialog.request.filter)},
-                     {"initialDir", fromWindows1252(dialog.request.initialDir)},
-                     {"answer", dialog.answer ? QJsonValue(fromWindows1252(*dialog.answer))
-                                              : QJsonValue(QJsonValue::Null)}}}});
-  });
-}
-
-MessageAnswer ScriptDialogs::messageBox(const std::string& text, const std::string& title,
-                                        MessageButtons buttons) {
-  if (!answers_.empty()) {
-    MessageAnswer answer = answers_.front();
-    answers_.pop_front();
-    if (offersAnswer(buttons, answer)) {
-      recorder_.queueAnswer(answer);
-    } else if (fault_.empty()) {
-      fault_ = "the queued answer " + std::string(messageAnswerName(answer)) +
-               " is not a button of the " + std::string(messageButtonsName(buttons)) + " box \"" +
-               text + "\"";
-    }
-  }
-  return recorder_.messageBox(text, title, buttons);
-}
-
-std::optional<std::string> ScriptDialogs::openFile(const FileDialogRequest& request) {
-  return recorder_.openFile(request);
-}
-
-std::optional<std::string> ScriptDialogs::saveFile(const FileDialogRequest& request) {
-  return recorder_.saveFile(request);
-}
-
-ScriptSession::ScriptSession(std::string rootPosix, std::ostream& transcript)
+ScriptSession::ScriptSession(std::string rootPosix, std::string pluginLibrary,
+                             std::ostream& transcript)
     : root_(std::move(rootPosix)),
       transcript_(transcript),
+      pluginLibrary_(std::move(pluginLibrary)),
       dialogs_([this](const QJsonObject& object) { record(object); }),
-      memory_(std::make_shared<gravik::SimulatedMemory>()),
-      host_(HostApp::Environment{root_, files_, scheduler_, scheduler_, scheduler_, dialogs_,
-                                 memory_, [this](const std::string& text) { note(text); }},
+      host_(HostApp::Environment{root_, time_, time_, time_, dialogs_, &servers_,
+                                 [this](const std::string& text) { note(text); }},
             HostConfig{}) {
   // The plug-in's own waits (Sleep, DoEvents) move virtual time, and servers follow it.
-  memory_->followClock([this] { return scheduler_.monotonicMs(); });
+  servers_.set().followClock([this] { return time_.monotonicMs(); });
   layOutRoot(root_, {});
 }
 
@@ -319,6 +262,8 @@ void ScriptSession::execute(int lineNumber, const ScriptLine& line) {
     advance(line);
   } else if (op == "clock") {
     clock(line);
+  } else if (op == "plugin") {
+    pluginFolder(line);
   } else if (op == "dump") {
     dump(line);
   } else if (op == "expect") {
@@ -326,8 +271,8 @@ void ScriptSession::execute(int lineNumber, const ScriptLine& line) {
   } else {
     windowEvent(line);
   }
-  std::string fault = dialogs_.takeFault();
-  if (!fault.empty()) throw ScriptError(fault);
+  QString fault = dialogs_.takeFault();
+  if (!fault.isEmpty()) throw ScriptError(fault.toStdString());
 }
 
 std::string ScriptSession::rootPath(const QString& relative) const {
@@ -346,7 +291,29 @@ std::string ScriptSession::rootPath(const QString& relative) const {
 }
 
 std::string ScriptSession::windowsPath(const QString& relative) const {
-  return WindowsFileSystem::toWindowsPath(rootPath(relative));
+  return windowsFromPosix(QString::fromStdString(rootPath(relative))).toStdString();
+}
+
+std::string ScriptSession::foundPath(const QString& relative) const {
+  fs::path found(root_);
+  fs::path wanted = fs::path(rootPath(relative)).lexically_relative(root_);
+  for (const fs::path& part : wanted) {
+    if (part == ".") continue;
+    fs::path next = found / part;
+    std::error_code error;
+    if (!fs::exists(next, error) && fs::is_directory(found, error)) {
+      QString name = QString::fromStdString(part.string());
+      for (const auto& entry : fs::directory_iterator(found, error)) {
+        if (QString::fromStdString(entry.path().filename().string())
+                .compare(name, Qt::CaseInsensitive) == 0) {
+          next = entry.path();
+          break;
+        }
+      }
+    }
+    found = next;
+  }
+  return found.string();
 }
 
 void ScriptSession::file(const ScriptLine& line) {
@@ -411,25 +378,19 @@ void ScriptSession::server(const ScriptLine& line) {
     options.kothLimit = static_cast<int32_t>(line.integer("kothLimit", 0, INT32_MAX));
   options.consumeCommands = line.flag("consume", true);
   syncServers();
-  memory_->addServer(pid, std::move(options));
+  servers_.set().add(pid, std::move(options));
   pids_.insert(pid);
 }
 
 sim::ServerModel& ScriptSession::simulated(int32_t pid) {
-  if (!memory_->hasServer(pid)) {
+  if (!servers_.set().has(pid)) {
     throw ScriptError("there is no running simulated server with pid " + std::to_string(pid));
   }
-  return memory_->server(pid);
+  return servers_.set().at(pid);
 }
 
 void ScriptSession::syncServers() {
-  for (int32_t pid : pids_) {
-    if (!memory_->hasServer(pid)) continue;
-    // Any member call brings every server up to the clock.
-    int32_t process = pid;
-    memory_->ReadLong(process, static_cast<int32_t>(memory_->server(pid).layout().at("GameState")));
-    return;
-  }
+  servers_.set().catchUp();
 }
 
 void ScriptSession::change(const ScriptLine& line) {
@@ -473,7 +434,7 @@ void ScriptSession::kill(const ScriptLine& line) {
   const auto pid = static_cast<int32_t>(line.integer("pid", 1, INT32_MAX));
   simulated(pid);
   syncServers();
-  memory_->removeServer(pid);
+  servers_.set().remove(pid);
   host_.serverEnded(pid, "ended");
 }
 
@@ -495,7 +456,7 @@ void ScriptSession::profile(const ScriptLine& line) {
     config.gameFolderPosix = (fs::path(root_) / "games" / config.profileFolder).string() + "/";
   }
   if (config.serverType.empty()) {
-    bool affiliate = memory_->hasServer(pid) && memory_->server(pid).layout().isAffiliate();
+    bool affiliate = servers_.set().has(pid) && servers_.set().at(pid).layout().isAffiliate();
     config.serverType = affiliate ? "DFBHD_AFF" : "DFBHD";
   }
   // The script may give a type that does not match its server on purpose.
@@ -514,12 +475,9 @@ void ScriptSession::answer(const ScriptLine& line) {
   }
   for (const char* kind : {"open", "save"}) {
     if (!line.has(kind)) continue;
-    std::optional<std::string> path;
-    if (!line.value(kind).isNull()) path = toWindows1252(line.text(kind));
-    if (kind[0] == 'o')
-      dialogs_.queueOpenFile(path);
-    else
-      dialogs_.queueSaveFile(path);
+    std::optional<QString> path;
+    if (!line.value(kind).isNull()) path = line.text(kind);
+    dialogs_.queueFile(kind[0] == 's', path);
   }
 }
 
@@ -527,17 +485,39 @@ void ScriptSession::advance(const ScriptLine& line) {
   int64_t ms = 0;
   if (line.has("ms")) ms += line.integer("ms", 0, int64_t{1} << 40);
   if (line.has("seconds")) ms += line.integer("seconds", 0, int64_t{1} << 30) * 1000;
-  scheduler_.advance(ms);
+  time_.advance(ms);
 }
 
 void ScriptSession::clock(const ScriptLine& line) {
   auto when = parseDateTime(line.text("set"));
   if (!when) throw ScriptError("\"set\" is a date and time \"yyyy-mm-dd hh:mm:ss\"");
-  scheduler_.setWallClock(*when);
+  time_.setWallClock(*when);
 }
 
-clsPlugin& ScriptSession::plugin() {
-  if (!host_.hasPlugin()) host_.linkPlugin();
+void ScriptSession::pluginFolder(const ScriptLine& line) {
+  if (host_.hasPlugin()) throw ScriptError("the plug-in is loaded already; say its folder first");
+  pluginFolder_ = line.text("folder").toStdString();
+  rootPath(QString::fromStdString(pluginFolder_));  // refuses a folder outside the root
+}
+
+PluginHandle& ScriptSession::plugin() {
+  if (!host_.hasPlugin()) {
+    // Installed as a host installs it, so the plug-in derives the root from its own folder.
+    fs::path folder = rootPath(QString::fromStdString(pluginFolder_));
+    fs::path library = folder / kPluginFileName;
+    std::error_code error;
+    fs::create_directories(folder, error);
+    fs::copy_file(pluginLibrary_, library, fs::copy_options::overwrite_existing, error);
+    if (error) {
+      throw ScriptError("cannot install the plug-in " + pluginLibrary_ + " into " +
+                        folder.string() + ": " + error.message());
+    }
+    try {
+      host_.loadPlugin(library.string());
+    } catch (const PluginLoadError& failure) {
+      throw ScriptError(failure.what());
+    }
+  }
   return host_.plugin();
 }
 
@@ -554,7 +534,7 @@ int runScript(std::istream& script, const ScriptOptions& options, std::ostream& 
   int result = kScriptPassed;
   int lineNumber = 0;
   {
-    ScriptSession session(root->path(), transcript);
+    ScriptSession session(root->path(), options.pluginLibrary, transcript);
     std::string text;
     while (std::getline(script, text)) {
       ++lineNumber;

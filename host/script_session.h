@@ -12,12 +12,10 @@
 #include <stdexcept>
 #include <string>
 
-#include "components/gravik/simulated_memory.h"
 #include "host/host_app.h"
-#include "host/window_controls.h"
-#include "platform/adapters/scripted_dialogs.h"
-#include "platform/adapters/virtual_scheduler.h"
-#include "platform/adapters/windows_file_system.h"
+#include "host/host_dialogs.h"
+#include "host/simulated_servers.h"
+#include "host/virtual_time.h"
 
 namespace rotaryn::host {
 
@@ -50,37 +48,11 @@ class ScriptLine {
   QJsonObject object_;
 };
 
-// The dialogs of a script run: answers queued by the script, every box and file dialog written
-// to the transcript as it opens. A queued answer the next box does not offer is a mistake of the
-// script: the box gets its first button and the run stops after the line.
-class ScriptDialogs final : public Dialogs {
- public:
-  explicit ScriptDialogs(std::function<void(const QJsonObject&)> record);
-
-  void queueAnswer(MessageAnswer answer) { answers_.push_back(answer); }
-  void queueOpenFile(std::optional<std::string> path) { recorder_.queueOpenFile(std::move(path)); }
-  void queueSaveFile(std::optional<std::string> path) { recorder_.queueSaveFile(std::move(path)); }
-  size_t unusedAnswers() const { return answers_.size(); }
-  // The mistake of the last box, once; empty when there was none.
-  std::string takeFault() { return std::exchange(fault_, {}); }
-  const ScriptedDialogs& recorder() const { return recorder_; }
-
-  MessageAnswer messageBox(const std::string& text, const std::string& title,
-                           MessageButtons buttons) override;
-  std::optional<std::string> openFile(const FileDialogRequest& request) override;
-  std::optional<std::string> saveFile(const FileDialogRequest& request) override;
-  void setBusy(bool busy) override { recorder_.setBusy(busy); }
-
- private:
-  ScriptedDialogs recorder_;
-  std::deque<MessageAnswer> answers_;
-  std::string fault_;
-};
-
 // The state of one script run and a handler per kind of line.
 class ScriptSession {
  public:
-  ScriptSession(std::string rootPosix, std::ostream& transcript);
+  // pluginLibrary: the built plug-in, installed into the root when the first call needs it.
+  ScriptSession(std::string rootPosix, std::string pluginLibrary, std::ostream& transcript);
   ~ScriptSession();
 
   // Does one line; throws ScriptError (or another std::exception) when it cannot.
@@ -103,6 +75,7 @@ class ScriptSession {
   void answer(const ScriptLine& line);
   void advance(const ScriptLine& line);
   void clock(const ScriptLine& line);
+  void pluginFolder(const ScriptLine& line);
   // Plug-in operations (script_calls.cpp).
   void call(const ScriptLine& line);
   // Window events (script_events.cpp).
@@ -112,29 +85,33 @@ class ScriptSession {
   void dump(const ScriptLine& line);
   void expect(const ScriptLine& line);
 
-  clsPlugin& plugin();
-  frmRotarynMaps& window();
-  ControlRef control(const ScriptLine& line);
+  // The plug-in, installed and loaded on first use.
+  PluginHandle& plugin();
+  // A window automation request; its notes go to the transcript; throws ScriptError when the
+  // plug-in cannot do it.
+  QJsonValue automate(const QJsonObject& request);
   sim::ServerModel& simulated(int32_t pid);
   // Brings every simulated server up to the virtual time now.
   void syncServers();
   // A path under the root from the script's relative path; throws for an absolute one or "..".
   std::string rootPath(const QString& relative) const;
   std::string windowsPath(const QString& relative) const;
+  // The same path found as the plug-in finds files, without regard to case; as given when
+  // nothing matches.
+  std::string foundPath(const QString& relative) const;
 
   QJsonValue dumpServer(const ScriptLine& line);
   QJsonValue dumpFile(const ScriptLine& line);
   QJsonValue dumpProfile(const ScriptLine& line);
-  QJsonValue dumpCurrentList();
-  QJsonValue dumpWindow();
 
   std::string root_;
   std::ostream& transcript_;
   int line_ = 0;
-  WindowsFileSystem files_;
-  VirtualScheduler scheduler_;
+  std::string pluginLibrary_;
+  std::string pluginFolder_ = "Plugins";
+  VirtualTime time_;
   ScriptDialogs dialogs_;
-  std::shared_ptr<gravik::SimulatedMemory> memory_;
+  SimulatedServers servers_;
   std::set<int32_t> pids_;  // simulated servers created, alive or not
   HostApp host_;
   QJsonValue lastResult_;

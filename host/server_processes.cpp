@@ -11,7 +11,7 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "platform/windows_1252.h"
+#include "host/host_text.h"
 
 namespace rotaryn::host {
 namespace {

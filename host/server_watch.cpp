@@ -1,25 +1,8 @@
 #include "host/server_watch.h"
 
-#include <algorithm>
-#include <span>
-
-#include "catalogue/stock_catalogue.h"
-#include "memory/address_table.h"
+#include "host/host_app.h"
 
 namespace rotaryn::host {
-namespace {
-
-// Where the resource pack's name lies in the block ModAdd points to.
-constexpr int32_t kPackNameOffset = 36;
-
-int32_t addressIn(bool isAffiliate, std::string_view key) {
-  std::span<const AddressEntry> table = isAffiliate ? affiliateAddresses() : standardAddresses();
-  auto found = std::find_if(table.begin(), table.end(),
-                            [key](const AddressEntry& entry) { return entry.key == key; });
-  return found == table.end() ? 0 : found->address;
-}
-
-}  // namespace
 
 std::string gameStateText(int32_t state) {
   switch (state) {
@@ -35,21 +18,20 @@ std::string gameStateText(int32_t state) {
   }
 }
 
-ServerWatch::ServerWatch(IMemoryAccess& memory, int intervalMs,
+ServerWatch::ServerWatch(HostApp& host, int intervalMs,
                          std::function<void(const std::string&)> print)
-    : memory_(memory), print_(std::move(print)) {
+    : host_(host), print_(std::move(print)) {
   timer_.setTimerType(Qt::CoarseTimer);
   QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { poll(); });
   timer_.start(intervalMs);
 }
 
-void ServerWatch::watch(int32_t index, const std::string& label, int32_t pid, bool isAffiliate) {
-  Watched& server = servers_[index];
-  server = Watched{label, pid, isAffiliate, {}};
+void ServerWatch::watch(int32_t index, const std::string& label) {
+  servers_[index] = Watched{label, {}};
   try {
-    int32_t block = memory_.ReadLong(server.pid, addressIn(isAffiliate, "ModAdd"));
-    print_(label + ": " + (isAffiliate ? "affiliate" : "standard") + " build, resource pack " +
-           memory_.ReadStr(server.pid, block + kPackNameOffset));
+    QJsonObject state = host_.serverState(index);
+    print_(label + ": " + (state.value("affiliate").toBool() ? "affiliate" : "standard") +
+           " build, resource pack " + state.value("pack").toString().toStdString());
   } catch (const std::exception& error) {
     print_(label + ": cannot read the server: " + error.what());
   }
@@ -60,21 +42,21 @@ void ServerWatch::forget(int32_t index) {
   servers_.erase(index);
 }
 
-std::string ServerWatch::describe(Watched& server) {
-  int32_t state = memory_.ReadLong(server.pid, addressIn(server.isAffiliate, "GameState"));
-  std::string map = memory_.ReadStr(server.pid, addressIn(server.isAffiliate, "CurMap"));
-  int32_t type = memory_.ReadLong(server.pid, addressIn(server.isAffiliate, "GameType"));
-  std::string typeName = type >= 0 && type < static_cast<int32_t>(GameTypeNames.size())
-                             ? std::string(GameTypeNames[static_cast<size_t>(type)])
+std::string ServerWatch::describe(int32_t index) {
+  QJsonObject state = host_.serverState(index);
+  int type = state.value("gameType").toInt();
+  std::string typeName = state.contains("gameTypeName")
+                             ? state.value("gameTypeName").toString().toStdString()
                              : "game type " + std::to_string(type);
-  return "playing \"" + map + "\" (" + typeName + "), " + gameStateText(state);
+  return "playing \"" + state.value("map").toString().toStdString() + "\" (" + typeName + "), " +
+         gameStateText(state.value("state").toInt());
 }
 
 void ServerWatch::poll() {
   for (auto& [index, server] : servers_) {
     std::string line;
     try {
-      line = describe(server);
+      line = describe(index);
     } catch (const std::exception& error) {
       line = std::string("cannot read the server: ") + error.what();
     }

@@ -4,34 +4,31 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <memory>
 #include <string>
-
-#include "plugin/memory_access.h"
 
 namespace rotaryn::host {
 
-// Prints, as it happens, the map each watched server plays and its game state, read from the
-// server's memory the way the plug-in reads it. For demonstrations and operators; the plug-in
-// does not need it.
+class HostApp;
+
+// Prints, as it happens, the map each watched server plays and its game state, as the plug-in
+// reads them from the server's memory. For demonstrations and operators; the plug-in does not
+// need it.
 class ServerWatch {
  public:
-  ServerWatch(IMemoryAccess& memory, int intervalMs, std::function<void(const std::string&)> print);
+  ServerWatch(HostApp& host, int intervalMs, std::function<void(const std::string&)> print);
 
-  void watch(int32_t index, const std::string& label, int32_t pid, bool isAffiliate);
+  void watch(int32_t index, const std::string& label);
   void forget(int32_t index);
 
  private:
   struct Watched {
     std::string label;
-    int32_t pid = 0;
-    bool isAffiliate = false;
     std::string lastLine;
   };
   void poll();
-  std::string describe(Watched& server);
+  std::string describe(int32_t index);
 
-  IMemoryAccess& memory_;
+  HostApp& host_;
   std::function<void(const std::string&)> print_;
   std::map<int32_t, Watched> servers_;
   QTimer timer_;

@@ -3,10 +3,19 @@
 #include <cerrno>
 #include <cstring>
 
+#include <cstdio>
 #include "platform/vb_error.h"
-#include "sim/model/server_memory.h"
 
 namespace rotaryn::gravik {
+namespace {
+
+std::string hexAddress(uint64_t address) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(address));
+  return text;
+}
+
+}  // namespace
 
 void raiseNoProcess(int32_t pid) {
   raiseVbError(kNoProcessError,
@@ -26,9 +35,8 @@ void raisePermissionDenied(int32_t pid) {
 
 void raiseNotMapped(int32_t pid, uint64_t address, size_t size) {
   raiseVbError(kNotMappedError,
-               "Gravik.clsMemory: address " + sim::hexAddress(address) + " (" +
-                   std::to_string(size) + " bytes) is not mapped in process " +
-                   std::to_string(pid) +
+               "Gravik.clsMemory: address " + hexAddress(address) + " (" + std::to_string(size) +
+                   " bytes) is not mapped in process " + std::to_string(pid) +
                    " (is it a DFBHD server of the build the profile names, standard or "
                    "affiliate?)");
 }
@@ -50,7 +58,7 @@ void raiseFromErrno(int error, int32_t pid, uint64_t address, size_t size, bool 
     default:
       raiseVbError(kNotMappedError, std::string("Gravik.clsMemory: ") +
                                         (writing ? "writing " : "reading ") + std::to_string(size) +
-                                        " bytes at " + sim::hexAddress(address) + " of process " +
+                                        " bytes at " + hexAddress(address) + " of process " +
                                         std::to_string(pid) + " failed: " + std::strerror(error));
   }
 }

@@ -2,8 +2,8 @@
 
 #include <sys/uio.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "components/gravik/base64.h"
@@ -14,13 +14,17 @@
 namespace rotaryn::gravik {
 namespace {
 
-void* remote(uint32_t address) { return reinterpret_cast<void*>(static_cast<uintptr_t>(address)); }
+void* remote(uint32_t address) {
+  return reinterpret_cast<void*>(static_cast<uintptr_t>(address));
+}
 
 void checkPid(int32_t pid) {
   if (pid <= 0) raiseNoProcess(pid);
 }
 
-void readRemote(int32_t pid, uint32_t address, void* out, size_t size) {
+}  // namespace
+
+void ProcessTransport::read(int32_t pid, uint32_t address, void* out, size_t size) {
   checkPid(pid);
   iovec local{out, size};
   iovec theirs{remote(address), size};
@@ -30,7 +34,7 @@ void readRemote(int32_t pid, uint32_t address, void* out, size_t size) {
   raiseNotMapped(pid, address + static_cast<uint64_t>(done), size - static_cast<size_t>(done));
 }
 
-void writeRemote(int32_t pid, uint32_t address, const void* in, size_t size) {
+void ProcessTransport::write(int32_t pid, uint32_t address, const void* in, size_t size) {
   checkPid(pid);
   iovec local{const_cast<void*>(in), size};
   iovec theirs{remote(address), size};
@@ -40,7 +44,8 @@ void writeRemote(int32_t pid, uint32_t address, const void* in, size_t size) {
   raiseNotMapped(pid, address + static_cast<uint64_t>(done), size - static_cast<size_t>(done));
 }
 
-}  // namespace
+ProcessMemory::ProcessMemory(std::shared_ptr<MemoryTransport> transport)
+    : transport_(transport ? std::move(transport) : std::make_shared<ProcessTransport>()) {}
 
 std::optional<CommandDelivery> parseDelivery(std::string_view text) {
   if (text == "mailbox") return CommandDelivery::kMailbox;
@@ -59,13 +64,13 @@ CommandDelivery ProcessMemory::deliveryFor(int32_t profileIndex) const {
 
 int32_t ProcessMemory::ReadLong(int32_t& process, int32_t address) {
   int32_t value = 0;
-  readRemote(process, static_cast<uint32_t>(address), &value, sizeof value);
+  transport_->read(process, static_cast<uint32_t>(address), &value, sizeof value);
   return value;
 }
 
 uint8_t ProcessMemory::ReadByte(int32_t& process, int32_t address) {
   uint8_t value = 0;
-  readRemote(process, static_cast<uint32_t>(address), &value, sizeof value);
+  transport_->read(process, static_cast<uint32_t>(address), &value, sizeof value);
   return value;
 }
 
@@ -78,24 +83,20 @@ std::string ProcessMemory::ReadStr(int32_t& process, int32_t address) {
   // One read per page: a read that crosses into an unmapped page would fail as a whole.
   while (text.size() < kMaxText) {
     size_t chunk = std::min(kPage - at % kPage, kMaxText - text.size());
-    iovec local{buffer, chunk};
-    iovec theirs{reinterpret_cast<void*>(static_cast<uintptr_t>(at)), chunk};
-    ssize_t done = process_vm_readv(process, &local, 1, &theirs, 1, 0);
-    if (done <= 0) {
-      if (text.empty() || (done < 0 && errno != EFAULT)) {
-        if (done < 0) raiseFromErrno(errno, process, at, chunk, false);
-        raiseNotMapped(process, at, chunk);
-      }
+    try {
+      transport_->read(process, static_cast<uint32_t>(at), buffer, chunk);
+    } catch (const VbError& error) {
+      // A text that runs into unmapped memory ends there; any other failure is the read's.
+      if (text.empty() || error.number() != kNotMappedError) throw;
       break;
     }
-    const char* end = static_cast<const char*>(std::memchr(buffer, '\0', static_cast<size_t>(done)));
+    const char* end = static_cast<const char*>(std::memchr(buffer, '\0', chunk));
     if (end) {
       text.append(buffer, static_cast<size_t>(end - buffer));
       return text;
     }
-    text.append(buffer, static_cast<size_t>(done));
-    at += static_cast<uint64_t>(done);
-    if (static_cast<size_t>(done) < chunk) break;
+    text.append(buffer, chunk);
+    at += chunk;
   }
   return text;
 }
@@ -103,12 +104,13 @@ std::string ProcessMemory::ReadStr(int32_t& process, int32_t address) {
 void ProcessMemory::WriteLong(int32_t& process, int32_t address, int32_t value, int16_t byteCount) {
   if (byteCount < 1 || byteCount > 4) raiseBadByteCount(byteCount);
   uint8_t bytes[4];
-  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
-  writeRemote(process, static_cast<uint32_t>(address), bytes, static_cast<size_t>(byteCount));
+  for (int i = 0; i < 4; ++i)
+    bytes[i] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
+  transport_->write(process, static_cast<uint32_t>(address), bytes, static_cast<size_t>(byteCount));
 }
 
 void ProcessMemory::WriteStr(int32_t& process, int32_t address, const std::string& text) {
-  writeRemote(process, static_cast<uint32_t>(address), text.c_str(), text.size() + 1);
+  transport_->write(process, static_cast<uint32_t>(address), text.c_str(), text.size() + 1);
 }
 
 void ProcessMemory::AddMsg(int32_t& profileIndex, int32_t& messageTarget,
@@ -121,15 +123,20 @@ void ProcessMemory::AddMsg(int32_t& profileIndex, int32_t& messageTarget,
                      "\" was not sent; set the profile's delivery to \"mailbox\" if the server "
                      "reads its console mailbox (docs/memory.md)");
   }
+  if (gate_) gate_(profileIndex, messageTarget, command);
   Mailbox mailbox = mailboxFor(isAffiliate);
   std::string text = mailboxText(command);
   int32_t one = 1;
-  writeRemote(messageTarget, mailbox.textAddress, text.data(), text.size());
-  writeRemote(messageTarget, mailbox.typeAddress, &one, sizeof one);
+  transport_->write(messageTarget, mailbox.textAddress, text.data(), text.size());
+  transport_->write(messageTarget, mailbox.typeAddress, &one, sizeof one);
 }
 
-std::string ProcessMemory::Enc64(const std::string& text) { return encodeBase64(text); }
+std::string ProcessMemory::Enc64(const std::string& text) {
+  return encodeBase64(text);
+}
 
-std::string ProcessMemory::dec64(const std::string& text) { return decodeBase64(text); }
+std::string ProcessMemory::dec64(const std::string& text) {
+  return decodeBase64(text);
+}
 
 }  // namespace rotaryn::gravik

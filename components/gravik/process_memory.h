@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +24,26 @@ enum class CommandDelivery {
 std::optional<CommandDelivery> parseDelivery(std::string_view text);  // "mailbox" | "none"
 std::string_view deliveryName(CommandDelivery delivery);
 
+// Where the bytes of a server's memory come from. Raises VbError on failure: 57 for an address
+// that is not mapped, so a text read can stop at the end of a mapping.
+class MemoryTransport {
+ public:
+  MemoryTransport() = default;
+  MemoryTransport(const MemoryTransport&) = delete;
+  MemoryTransport& operator=(const MemoryTransport&) = delete;
+  virtual ~MemoryTransport() = default;
+
+  virtual void read(int32_t pid, uint32_t address, void* out, size_t size) = 0;
+  virtual void write(int32_t pid, uint32_t address, const void* in, size_t size) = 0;
+};
+
+// Another process's memory through process_vm_readv/process_vm_writev, one system call each.
+class ProcessTransport final : public MemoryTransport {
+ public:
+  void read(int32_t pid, uint32_t address, void* out, size_t size) override;
+  void write(int32_t pid, uint32_t address, const void* in, size_t size) override;
+};
+
 // Gravik.clsMemory over a real server process: ServerProcess is its pid, and AddMsg's
 // MessageTarget is the pid too (our host passes the server's pid as MessageTarget). Reads and
 // writes go through process_vm_readv/process_vm_writev, one system call per member, and need
@@ -30,6 +52,14 @@ std::string_view deliveryName(CommandDelivery delivery);
 class ProcessMemory final : public IMemoryAccess {
  public:
   static constexpr size_t kMaxText = 4096;  // ReadStr stops here when no NUL comes first
+
+  // Reads and writes through the transport given; the default reaches the process directly.
+  explicit ProcessMemory(std::shared_ptr<MemoryTransport> transport = nullptr);
+
+  // Asked before a console command goes into the mailbox; it refuses by raising VbError.
+  using CommandGate =
+      std::function<void(int32_t profileIndex, int32_t messageTarget, const std::string& command)>;
+  void setCommandGate(CommandGate gate) { gate_ = std::move(gate); }
 
   // The delivery of every profile without its own setting (default: mailbox).
   void setDelivery(CommandDelivery delivery) { delivery_ = delivery; }
@@ -52,6 +82,8 @@ class ProcessMemory final : public IMemoryAccess {
   std::string dec64(const std::string& text) override;
 
  private:
+  std::shared_ptr<MemoryTransport> transport_;
+  CommandGate gate_;
   CommandDelivery delivery_ = CommandDelivery::kMailbox;
   std::map<int32_t, CommandDelivery> profileDelivery_;
 };

@@ -65,7 +65,10 @@ void clsPlugin::LoadInterface(int32_t Index, int64_t pHwnd, const Variant& PDAT,
     trap.at(2);
     RegisterProfile(m, Index, PDAT);
     trap.at(3);
-    if (!m.window) m.window = std::make_unique<frmRotarynMaps>(m);
+    if (!m.window) {
+      m.window = std::make_unique<frmRotarynMaps>(m);
+      if (m.ports.views != nullptr) m.view = m.ports.views->create(*m.window);
+    }
     trap.at(4);
     int widthPx = vb::CLng(PDAT.at(13)) / kTwipsPerPixelX;
     int heightPx = vb::CLng(PDAT.at(12)) / kTwipsPerPixelY - 28;
@@ -131,6 +134,7 @@ void clsPlugin::UnLoadInterface(const std::string& /*fName*/) {
   ignoringFailure([&] {
     if (m.window) {
       m.window->Form_Unload();
+      m.view.reset();
       m.window.reset();
     }
     m.ports.timers.destroyAll();

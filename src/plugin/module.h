@@ -23,6 +23,20 @@ namespace rotaryn {
 
 class frmRotarynMaps;
 
+// A toolkit's view of the window; it must go before the window it shows.
+class WindowView {
+ public:
+  virtual ~WindowView() = default;
+};
+
+// Makes a view for the window when it is created; null when there is nothing to show it on
+// (no display, a host without a window).
+class WindowViews {
+ public:
+  virtual ~WindowViews() = default;
+  virtual std::unique_ptr<WindowView> create(frmRotarynMaps& window) = 0;
+};
+
 // The outside world as the host hands it to the plug-in. The host owns every port and keeps it
 // alive for the plug-in's lifetime.
 struct Ports {
@@ -32,6 +46,7 @@ struct Ports {
   Timers& timers;
   EventPump& pump;
   Dialogs& dialogs;
+  WindowViews* views = nullptr;
 };
 
 // One game-server profile as the host describes it in PDAT.
@@ -101,6 +116,7 @@ struct Module {
   std::array<bool, kEndOfGameFlags> EndOfGameHandled{};
 
   std::unique_ptr<frmRotarynMaps> window;
+  std::unique_ptr<WindowView> view;  // declared after the window: destroyed first
   vb::Rnd rnd;
 };
 

@@ -64,7 +64,7 @@ TEST(HostConfig, ReadsEveryKindOfServerAndFillsWhatFollows) {
   EXPECT_EQ(seven.gameFolderPosix, "/games/dfbhd/");
   EXPECT_EQ(seven.messageTarget, 99);
   EXPECT_EQ(seven.hostTexts[1], "kept text");
-  EXPECT_EQ(seven.delivery, gravik::CommandDelivery::kNone);
+  EXPECT_EQ(seven.delivery, host::CommandDelivery::kNone);
 }
 
 // Each malformed file is refused at the line that is wrong, saying why.
@@ -181,27 +181,27 @@ TEST(Pdat, HoldsEveryElementThePluginReads) {
   profile.hostTexts = {"zero", "three", "four"};
   profile.sharedAdminLog = true;
 
-  Variant pdat = buildPdat(profile, 4321, host, "Ann Admin");
-  ASSERT_EQ(pdat.upperBound(), 13);
-  EXPECT_EQ(pdat.at(0).asString(), "zero");
-  EXPECT_EQ(pdat.at(1).asString(), "DFBHD_AFF");
-  EXPECT_EQ(pdat.at(2).asLong(), 4321);
-  EXPECT_EQ(pdat.at(3).asString(), "three");
-  EXPECT_EQ(pdat.at(4).asString(), "four");
-  EXPECT_EQ(pdat.at(5).asString(), "C:\\srv\\games\\aff\\");
-  EXPECT_EQ(pdat.at(6).asLong(), 4321);  // the server's pid unless told otherwise
-  EXPECT_EQ(pdat.at(7).asString(), "aff");
-  EXPECT_EQ(pdat.at(10).asString(), "Ann Admin");
-  EXPECT_EQ(pdat.at(11).asInteger(), -1);
-  EXPECT_EQ(pdat.at(12).asLong(), 8400);
-  EXPECT_EQ(pdat.at(13).asLong(), 11040);
+  QJsonArray pdat = buildPdat(profile, 4321, host, "Ann Admin");
+  ASSERT_EQ(pdat.size(), 14);
+  EXPECT_EQ(pdat[0].toString(), "zero");
+  EXPECT_EQ(pdat[1].toString(), "DFBHD_AFF");
+  EXPECT_EQ(pdat[2].toInt(), 4321);
+  EXPECT_EQ(pdat[3].toString(), "three");
+  EXPECT_EQ(pdat[4].toString(), "four");
+  EXPECT_EQ(pdat[5].toString(), "C:\\srv\\games\\aff\\");
+  EXPECT_EQ(pdat[6].toInt(), 4321);  // the server's pid unless told otherwise
+  EXPECT_EQ(pdat[7].toString(), "aff");
+  EXPECT_EQ(pdat[10].toString(), "Ann Admin");
+  EXPECT_EQ(pdat[11].toInt(), -1);
+  EXPECT_EQ(pdat[12].toInt(), 8400);
+  EXPECT_EQ(pdat[13].toInt(), 11040);
 
   profile.sharedAdminLog = false;
   profile.messageTarget = 7;
-  Variant local = buildPdat(profile, 4321, host);
-  EXPECT_EQ(local.at(6).asLong(), 7);
-  EXPECT_EQ(local.at(10).asString(), "");
-  EXPECT_EQ(local.at(11).asInteger(), 0);
+  QJsonArray local = buildPdat(profile, 4321, host);
+  EXPECT_EQ(local[6].toInt(), 7);
+  EXPECT_EQ(local[10].toString(), "");
+  EXPECT_EQ(local[11].toInt(), 0);
 }
 
 }  // namespace

@@ -2,11 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "platform/vb_error.h"
+#include "host/virtual_time.h"
 #include "tests/host/qt_test_app.h"
 
 namespace rotaryn::host {
@@ -23,22 +24,13 @@ class QtTimersTest : public ::testing::Test {
 TEST_F(QtTimersTest, ArmedTimersTickRepeatedlyAndIdleOnesNever) {
   int fast = 0;
   int slow = 0;
-  int stopped = 0;
   int zero = 0;
-  timers.create("fast", 1, [&] { ++fast; });
-  timers.setInterval("fast", 1, 10);
-  timers.start("fast", 1);
-  timers.create("slow", 1, [&] { ++slow; });
-  timers.setInterval("slow", 1, 40);
-  timers.start("slow", 1);
-  timers.create("stopped", 1, [&] { ++stopped; });
-  timers.setInterval("stopped", 1, 5);
-  timers.create("zero", 1, [&] { ++zero; });  // running with interval 0: a disabled VB timer
-  timers.start("zero", 1);
+  timers.start("fast", 1, 10, [&] { ++fast; });
+  timers.start("slow", 1, 40, [&] { ++slow; });
+  timers.start("zero", 1, 0, [&] { ++zero; });  // interval 0: a disabled VB timer
 
   ASSERT_TRUE(runEventsUntil([&] { return slow >= 2; }, 5000));
   EXPECT_GT(fast, slow);
-  EXPECT_EQ(stopped, 0);
   EXPECT_EQ(zero, 0);
 
   timers.stop("fast", 1);
@@ -47,25 +39,18 @@ TEST_F(QtTimersTest, ArmedTimersTickRepeatedlyAndIdleOnesNever) {
   EXPECT_EQ(fast, fastWhenStopped);
 }
 
-TEST_F(QtTimersTest, ATickMayDestroyItsOwnTimerAndAFailingTickIsReported) {
-  int selfDestroying = 0;
+TEST_F(QtTimersTest, ATickMayStopItsOwnTimerAndAFailingTickIsReported) {
+  int selfStopping = 0;
   int steady = 0;
-  timers.create("once", 2, [&] {
-    ++selfDestroying;
-    timers.destroy("once", 2);
+  timers.start("once", 2, 5, [&] {
+    ++selfStopping;
+    timers.stop("once", 2);
   });
-  timers.setInterval("once", 2, 5);
-  timers.start("once", 2);
-  timers.create("throws", 2, [] { throw std::runtime_error("tick broke"); });
-  timers.setInterval("throws", 2, 5);
-  timers.start("throws", 2);
-  timers.create("steady", 2, [&] { ++steady; });
-  timers.setInterval("steady", 2, 5);
-  timers.start("steady", 2);
+  timers.start("throws", 2, 5, [] { throw std::runtime_error("tick broke"); });
+  timers.start("steady", 2, 5, [&] { ++steady; });
 
   ASSERT_TRUE(runEventsUntil([&] { return steady >= 3; }, 5000));
-  EXPECT_EQ(selfDestroying, 1);
-  EXPECT_FALSE(timers.exists("once", 2));
+  EXPECT_EQ(selfStopping, 1);
   ASSERT_FALSE(failures.empty());
   EXPECT_EQ(failures.front(), "tick broke");
 }
@@ -73,13 +58,9 @@ TEST_F(QtTimersTest, ATickMayDestroyItsOwnTimerAndAFailingTickIsReported) {
 TEST_F(QtTimersTest, TicksDueCloseTogetherShareOneWakeUp) {
   int first = 0;
   int second = 0;
-  timers.create("tmrMaps", 1, [&] { ++first; });
-  timers.setInterval("tmrMaps", 1, 60);
-  timers.start("tmrMaps", 1);
+  timers.start("tmrMaps", 1, 60, [&] { ++first; });
   pump.sleep(4);
-  timers.create("tmrMaps", 2, [&] { ++second; });
-  timers.setInterval("tmrMaps", 2, 60);
-  timers.start("tmrMaps", 2);
+  timers.start("tmrMaps", 2, 60, [&] { ++second; });
 
   ASSERT_TRUE(runEventsUntil([&] { return first >= 1 && second >= 1; }, 5000));
   EXPECT_EQ(timers.wakeUps(), 1u);
@@ -87,38 +68,42 @@ TEST_F(QtTimersTest, TicksDueCloseTogetherShareOneWakeUp) {
   EXPECT_EQ(second, 1);
 }
 
-TEST_F(QtTimersTest, RaisesTheControlArrayErrors) {
-  timers.create("tmrMaps", 3, [] {});
-  try {
-    timers.create("tmrMaps", 3, [] {});
-    FAIL() << "a second create was accepted";
-  } catch (const VbError& error) {
-    EXPECT_EQ(error.number(), vberr::kObjectAlreadyLoaded);
-  }
-  try {
-    timers.start("tmrMaps", 4);
-    FAIL() << "a missing timer was started";
-  } catch (const VbError& error) {
-    EXPECT_EQ(error.number(), vberr::kControlArrayElementMissing);
-  }
-  timers.destroy("tmrMaps", 4);  // missing: nothing happens
-  timers.setInterval("tmrMaps", 3, 2000);
-  timers.start("tmrMaps", 3);
-  EXPECT_TRUE(timers.isRunning("tmrMaps", 3));
-  EXPECT_EQ(timers.interval("tmrMaps", 3), 2000);
-  timers.destroyAll();
-  EXPECT_FALSE(timers.exists("tmrMaps", 3));
-}
-
 TEST_F(QtTimersTest, DoEventsRunsATickThatFellDueDuringASleep) {
   int ticks = 0;
-  timers.create("due", 5, [&] { ++ticks; });
-  timers.setInterval("due", 5, 1);
-  timers.start("due", 5);
+  timers.start("due", 5, 1, [&] { ++ticks; });
   pump.sleep(20);
   EXPECT_EQ(ticks, 0);  // Sleep runs nothing
   pump.doEvents();
   EXPECT_EQ(ticks, 1);  // a late timer ticks once, not once per period missed
+}
+
+TEST(VirtualTime, TicksInTimeOrderKeepTheirPhaseAndMoveTheWallClock) {
+  VirtualTime time(LocalTime{2026, 12, 31, 23, 59, 0});
+  std::vector<std::string> order;
+  time.start("tmrMaps", 2, 2000, [&] { order.push_back("maps2"); });
+  time.start("tmrMaps", 1, 2000, [&] { order.push_back("maps1"); });
+  time.start("tmrMapTasks", 1, 60000, [&] {
+    order.push_back("tasks1");
+    time.sleep(3000);  // a tick that blocks: the monitors fire late, once each
+  });
+  time.advance(60000);
+  ASSERT_GE(order.size(), 3u);
+  // Equal due times tick in the order the timers were first armed.
+  EXPECT_EQ(order[0], "maps2");
+  EXPECT_EQ(order[1], "maps1");
+  EXPECT_EQ(std::count(order.begin(), order.end(), "tasks1"), 1);
+  EXPECT_EQ(std::count(order.begin(), order.end(), "maps1"), 30);
+  LocalTime now = time.now();
+  EXPECT_EQ(now.year, 2027);
+  EXPECT_EQ(now.minute, 0);
+  EXPECT_EQ(now.second, 3);
+  // The blocking tick left tmrMaps 2 overdue: one doEvents runs it once, and it keeps its
+  // phase (next due at 64000, not 63000 + 2000).
+  time.stop("tmrMaps", 1);
+  EXPECT_EQ(time.untilNextTickMs(), 0);
+  time.doEvents();
+  EXPECT_EQ(std::count(order.begin(), order.end(), "maps2"), 31);
+  EXPECT_EQ(time.untilNextTickMs(), 1000);
 }
 
 }  // namespace

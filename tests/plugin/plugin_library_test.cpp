@@ -2,44 +2,144 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
 
-#include "platform/adapters/scripted_dialogs.h"
-#include "platform/adapters/virtual_scheduler.h"
-#include "platform/adapters/windows_file_system.h"
-#include "plugin/cls_plugin.h"
+#include "plugin/twk_rotaryn.h"
+#include "tests/support/scratch_folder.h"
 
 namespace rotaryn {
 namespace {
 
-using CreatePlugin = clsPlugin* (*)(int, const Ports*);
-using DestroyPlugin = void (*)(clsPlugin*);
+using Json = nlohmann::json;
 
-TEST(PluginLibrary, LoadsLikeTheHostDoesAndFindsItsRootFolder) {
-  void* library = dlopen(ROTARYN_PLUGIN_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-  ASSERT_NE(library, nullptr) << dlerror();
-  auto create = reinterpret_cast<CreatePlugin>(dlsym(library, "twkRotaryn_CreatePlugin"));
-  auto destroy = reinterpret_cast<DestroyPlugin>(dlsym(library, "twkRotaryn_DestroyPlugin"));
-  ASSERT_NE(create, nullptr);
-  ASSERT_NE(destroy, nullptr);
+// The smallest host: a fixed clock, timers it only records, boxes it answers with their first
+// button and records.
+struct MiniHost {
+  std::vector<std::string> boxes;
+  std::vector<std::string> timersStarted;
+  twkRotarynHostPorts ports{};
 
-  WindowsFileSystem files;
-  VirtualScheduler scheduler;
-  ScriptedDialogs dialogs;
-  ComponentRegistry registry;
-  Ports ports{registry, files, scheduler, scheduler, scheduler, dialogs};
+  MiniHost() {
+    ports.size = sizeof ports;
+    ports.context = this;
+    ports.localNow = [](void*, twkRotarynDateTime* now) { *now = {2026, 12, 6, 10, 0, 0}; };
+    ports.monotonicMs = [](void*) -> int64_t { return 0; };
+    ports.timerStart = [](void* c, const char* name, int32_t index, int32_t, twkRotarynTick,
+                          void*) {
+      static_cast<MiniHost*>(c)->timersStarted.push_back(name + std::to_string(index));
+    };
+    ports.timerStop = [](void*, const char*, int32_t) {};
+    ports.doEvents = [](void*) {};
+    ports.sleepMs = [](void*, int32_t) {};
+    ports.messageBox = [](void* c, const char* text, const char*, int32_t) -> int32_t {
+      static_cast<MiniHost*>(c)->boxes.push_back(text);
+      return TWK_ROTARYN_ANSWER_OK;
+    };
+    ports.fileDialog = [](void*, int32_t, const char*, const char*, const char*, const char*, char*,
+                          size_t) -> int32_t { return 0; };
+    ports.setBusy = [](void*, int32_t) {};
+  }
+};
 
-  EXPECT_EQ(create(kPluginInterfaceVersion + 1, &ports), nullptr);
-  clsPlugin* plugin = create(kPluginInterfaceVersion, &ports);
+class PluginLibrary : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // Installed into a root's Plugins folder, as a host installs it.
+    std::filesystem::create_directories(std::filesystem::path(root.path()) / "Plugins");
+    installed = std::filesystem::path(root.path()) / "Plugins" / "libtwkRotaryn.so";
+    std::filesystem::copy_file(ROTARYN_PLUGIN_LIBRARY, installed);
+    library = dlopen(installed.c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    create = reinterpret_cast<decltype(create)>(dlsym(library, "twkRotaryn_CreatePlugin"));
+    destroy = reinterpret_cast<decltype(destroy)>(dlsym(library, "twkRotaryn_DestroyPlugin"));
+    callEntry = reinterpret_cast<decltype(callEntry)>(dlsym(library, "twkRotaryn_Call"));
+    automateEntry =
+        reinterpret_cast<decltype(automateEntry)>(dlsym(library, "twkRotaryn_Automate"));
+    freeAnswer = reinterpret_cast<decltype(freeAnswer)>(dlsym(library, "twkRotaryn_Free"));
+    ASSERT_TRUE(create && destroy && callEntry && automateEntry && freeAnswer);
+  }
+  void TearDown() override {
+    if (plugin != nullptr) destroy(plugin);
+    if (library != nullptr) dlclose(library);
+  }
+  Json exchange(decltype(&twkRotaryn_Call) entry, const std::string& request) {
+    char* answer = entry(plugin, request.c_str());
+    Json parsed = Json::parse(answer);
+    freeAnswer(answer);
+    return parsed;
+  }
+  Json call(const Json& request) { return exchange(callEntry, request.dump()); }
+
+  ScratchFolder root;
+  std::filesystem::path installed;
+  void* library = nullptr;
+  decltype(&twkRotaryn_CreatePlugin) create = nullptr;
+  decltype(&twkRotaryn_DestroyPlugin) destroy = nullptr;
+  decltype(&twkRotaryn_Call) callEntry = nullptr;
+  decltype(&twkRotaryn_Automate) automateEntry = nullptr;
+  decltype(&twkRotaryn_Free) freeAnswer = nullptr;
+  twkRotarynPlugin* plugin = nullptr;
+  MiniHost host;
+};
+
+TEST_F(PluginLibrary, ExportsOnlyItsCInterface) {
+  // Everything else stays inside the library: a host cannot reach into the plug-in's objects.
+  EXPECT_EQ(dlsym(library, "_ZN7rotaryn9clsPluginD1Ev"), nullptr);
+  EXPECT_EQ(dlsym(library, "_ZN7rotaryn10raiseVbErrorEi"), nullptr);
+}
+
+TEST_F(PluginLibrary, RefusesAnotherInterfaceVersionOrAHostWithoutItsPorts) {
+  EXPECT_EQ(create(TWK_ROTARYN_INTERFACE_VERSION + 1, &host.ports), nullptr);
+  EXPECT_EQ(create(TWK_ROTARYN_INTERFACE_VERSION, nullptr), nullptr);
+  twkRotarynHostPorts partial = host.ports;
+  partial.messageBox = nullptr;
+  EXPECT_EQ(create(TWK_ROTARYN_INTERFACE_VERSION, &partial), nullptr);
+  partial = host.ports;
+  partial.size = sizeof partial - 8;  // a host built for an older, smaller table
+  EXPECT_EQ(create(TWK_ROTARYN_INTERFACE_VERSION, &partial), nullptr);
+}
+
+TEST_F(PluginLibrary, AnswersOperationsInJsonAndFailuresAsErrors) {
+  plugin = create(TWK_ROTARYN_INTERFACE_VERSION, &host.ports);
   ASSERT_NE(plugin, nullptr);
-  EXPECT_EQ(plugin->interfaceVersion(), kPluginInterfaceVersion);
-  EXPECT_EQ(plugin->GetData().File, "twkRotaryn.dll");
-  std::string folder =
-      std::filesystem::canonical(std::filesystem::path(ROTARYN_PLUGIN_LIBRARY)).parent_path();
-  EXPECT_EQ(plugin->module().RootFolder, WindowsFileSystem::toWindowsPath(folder));
-  // No component is registered here: start-up reports that once, then carries on.
-  EXPECT_EQ(dialogs.boxes().size(), 1u);
-  destroy(plugin);
-  dlclose(library);
+  EXPECT_EQ(call({{"op", "GetData"}})["result"]["File"], "twkRotaryn.dll");
+  EXPECT_EQ(call({{"op", "GetPrivis"}})["result"][0], "Rotaryn");
+  EXPECT_EQ(call({{"op", "dllVersion"}, {"pName", ""}})["result"],
+            call({{"op", "GetData"}})["result"]["Version"]);
+
+  Json unknown = call({{"op", "Frobnicate"}});
+  EXPECT_EQ(unknown["error"]["number"], 438);
+  Json notYet = call({{"op", "SkipMapRem"}, {"Index", 1}});
+  EXPECT_EQ(notYet["error"]["number"], 438);
+  EXPECT_NE(notYet["error"]["description"].get<std::string>().find("not available"),
+            std::string::npos);
+  EXPECT_EQ(call({{"op", "DisableProfile"}, {"Index", "one"}})["error"]["number"], 5);
+  EXPECT_EQ(exchange(callEntry, "{not json")["error"]["number"], 5);
+  EXPECT_EQ(exchange(automateEntry, R"({"dump":"control","control":"cmdAdd"})")["error"]["number"],
+            5);
+}
+
+TEST_F(PluginLibrary, FindsItsRootFromItsFolderAndLogsUnderIt) {
+  plugin = create(TWK_ROTARYN_INTERFACE_VERSION, &host.ports);
+  ASSERT_NE(plugin, nullptr);
+  // A profile whose server process does not exist: the load fails in a box naming the process,
+  // and the window stays the plug-in's, with no view on a host without a Qt application.
+  Json pdat = Json::array(
+      {"", "DFBHD", 999999, "", "", "C:\\games\\x\\", 999999, "x", "", "", "", 0, 7920, 10920});
+  EXPECT_TRUE(call({{"op", "LoadInterface"}, {"Index", 1}, {"pHwnd", 0}, {"PDAT", pdat}})
+                  .contains("result"));
+  ASSERT_FALSE(host.boxes.empty());
+  Json window = exchange(automateEntry, R"({"dump":"window"})")["result"];
+  EXPECT_EQ(window["exists"], true);
+  EXPECT_EQ(host.timersStarted, (std::vector<std::string>{"tmrMaps1", "tmrMapTasks1"}));
+  // The failure went to the log under the root the plug-in derived from its folder.
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(root.path()) / "logs" / "errors.log"));
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(root.path()) / "Plugins" / "logs"));
+  Json profile = exchange(automateEntry, R"({"dump":"profile","index":1})")["result"];
+  EXPECT_EQ(profile["GameFolder"], "C:\\games\\x\\");
+  EXPECT_EQ(profile["IsAffiliate"], false);
 }
 
 }  // namespace

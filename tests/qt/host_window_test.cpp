@@ -7,20 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "components/gravik/simulated_memory.h"
 #include "host/gui_main_window.h"
 #include "host/gui_session.h"
 #include "host/host_app.h"
+#include "host/host_dialogs.h"
 #include "host/host_root.h"
 #include "host/qt_timers.h"
-#include "platform/adapters/scripted_dialogs.h"
-#include "platform/adapters/system_clock.h"
-#include "platform/adapters/windows_file_system.h"
-#include "plugin/cls_plugin.h"
+#include "host/script_runner.h"
+#include "host/simulated_servers.h"
 #include "tests/qt/qt_test_application.h"
 #include "tests/support/scratch_folder.h"
-#include "ui/frm_rotaryn_maps.h"
-#include "ui/qt/frm_rotaryn_maps_view.h"
 
 namespace rotaryn::host {
 namespace {
@@ -38,14 +34,16 @@ class HostWindow : public ::testing::Test {
         "[Profile 2]\r\nServer = simulated\r\nGameFolder = game2\r\nProfileFolder = bravo\r\n",
         "host.ini", root.path());
     layOutRoot(root.path(), config.profiles);
-    memory->addServer(kFirstPid);
-    memory->addServer(kSecondPid);
+    servers.set().add(kFirstPid);
+    servers.set().add(kSecondPid);
     host = std::make_unique<HostApp>(
-        HostApp::Environment{root.path(), files, clock, timers, pump, dialogs, memory,
+        HostApp::Environment{root.path(), clock, timers, pump, dialogs, &servers,
                              [this](const std::string& text) { notes.push_back(text); }},
         config);
-    host->linkPlugin();
-    window.setServerMenu(host->plugin().GetData());
+    // The plug-in as a host has it: its library in the root's Plugins folder.
+    installPlugin(kBuiltPluginLibrary, root.path());
+    host->loadPlugin();
+    window.setServerMenu(host->serverMenu());
     window.pluginArea().setAreaTwips(config.areaWidthTwips, config.areaHeightTwips);
     window.profiles().setProfiles(config.profiles);
     session = std::make_unique<GuiSession>(*host, window);
@@ -68,25 +66,30 @@ class HostWindow : public ::testing::Test {
     return nullptr;
   }
 
-  // Both timers of the profile exist and run.
+  // Both timers of the profile run.
   bool timersRun(int32_t index) const {
-    for (const char* name : {kMonitorTimer, kTaskTimer}) {
-      if (!timers.exists(name, index) || !timers.isRunning(name, index)) return false;
-    }
-    return true;
+    return timers.isArmed("tmrMaps", index) && timers.isArmed("tmrMapTasks", index);
   }
 
-  frmRotarynMaps* model() { return host->plugin().module().window.get(); }
+  // The plug-in's window as its automation describes it; null when there is none.
+  QJsonObject model() {
+    QJsonObject window =
+        host->plugin().automate(QJsonObject{{"dump", "window"}}).value("result").toObject();
+    return window.value("exists").toBool() ? window : QJsonObject{};
+  }
+  // The widget the plug-in placed into the host's container.
+  QWidget* view() {
+    return window.pluginArea().findChild<QWidget*>("frmRotarynMaps", Qt::FindDirectChildrenOnly);
+  }
 
   QApplication& application = testing::qtApplication();  // before any widget
   ScratchFolder root;
   HostConfig config;
-  WindowsFileSystem files;
   SystemClock clock;
   QtTimers timers;
   QtEventPump pump;
-  ScriptedDialogs dialogs;
-  std::shared_ptr<gravik::SimulatedMemory> memory = std::make_shared<gravik::SimulatedMemory>();
+  ScriptDialogs dialogs{[](const QJsonObject&) {}};
+  SimulatedServers servers;
   std::vector<std::string> notes;
   std::unique_ptr<HostApp> host;
   GuiMainWindow window{QStringLiteral("Rotaryn host")};
@@ -95,8 +98,8 @@ class HostWindow : public ::testing::Test {
 
 TEST_F(HostWindow, TheServerMenuHoldsThePluginsEntry) {
   EXPECT_NE(serverMenuEntry(QStringLiteral("Maps")), nullptr);
-  EXPECT_EQ(model(), nullptr);
-  EXPECT_EQ(session->view(), nullptr);
+  EXPECT_TRUE(model().isEmpty());
+  EXPECT_EQ(view(), nullptr);
 }
 
 TEST_F(HostWindow, MapsLoadsThePluginForTheSelectedProfileIntoTheContainer) {
@@ -104,17 +107,18 @@ TEST_F(HostWindow, MapsLoadsThePluginForTheSelectedProfileIntoTheContainer) {
   ASSERT_NE(serverMenuEntry(QStringLiteral("Maps")), nullptr);
   serverMenuEntry(QStringLiteral("Maps"))->trigger();
 
-  ASSERT_NE(model(), nullptr);
-  EXPECT_EQ(host->plugin().module().CurrentProfile, 2);
-  EXPECT_EQ(model()->parentWindow(), window.pluginArea().windowId());
-  ASSERT_NE(session->view(), nullptr);
-  EXPECT_EQ(session->view()->parentWidget(), &window.pluginArea());
-  EXPECT_EQ(session->view()->geometry(), QRect(2, 30, 11040 / 15, 8400 / 15 - 28));
-  EXPECT_TRUE(session->view()->isVisible());
+  ASSERT_FALSE(model().isEmpty());
+  EXPECT_EQ(model().value("currentProfile").toInt(), 2);
+  EXPECT_EQ(static_cast<int64_t>(model().value("parent").toDouble()),
+            window.pluginArea().windowId());
+  ASSERT_NE(view(), nullptr);
+  EXPECT_EQ(view()->parentWidget(), &window.pluginArea());
+  EXPECT_EQ(view()->geometry(), QRect(2, 30, 11040 / 15, 8400 / 15 - 28));
+  EXPECT_TRUE(view()->isVisible());
   EXPECT_EQ(session->shownProfile(), 2);
   EXPECT_TRUE(timersRun(2));
   EXPECT_FALSE(timersRun(1));
-  EXPECT_TRUE(dialogs.boxes().empty()) << dialogs.boxes().front().text;
+  EXPECT_TRUE(dialogs.boxes().empty()) << dialogs.boxes().front().text.toStdString();
 }
 
 TEST_F(HostWindow, SwitchingProfilesReloadsTheWindowAndKeepsEveryLoadedProfilesTimers) {
@@ -124,18 +128,18 @@ TEST_F(HostWindow, SwitchingProfilesReloadsTheWindowAndKeepsEveryLoadedProfilesT
 
   window.profiles().selectProfile(2);
   EXPECT_EQ(session->shownProfile(), 2);
-  EXPECT_EQ(host->plugin().module().CurrentProfile, 2);
-  ASSERT_NE(model(), nullptr);
-  EXPECT_TRUE(model()->isVisible());
-  EXPECT_TRUE(session->view()->isVisible());
+  EXPECT_EQ(model().value("currentProfile").toInt(), 2);
+  ASSERT_FALSE(model().isEmpty());
+  EXPECT_TRUE(model().value("visible").toBool());
+  EXPECT_TRUE(view()->isVisible());
   EXPECT_TRUE(timersRun(1));
   EXPECT_TRUE(timersRun(2));
 
   window.profiles().selectProfile(1);
-  EXPECT_EQ(host->plugin().module().CurrentProfile, 1);
+  EXPECT_EQ(model().value("currentProfile").toInt(), 1);
   EXPECT_TRUE(timersRun(1));
   EXPECT_TRUE(timersRun(2));
-  EXPECT_TRUE(dialogs.boxes().empty()) << dialogs.boxes().front().text;
+  EXPECT_TRUE(dialogs.boxes().empty()) << dialogs.boxes().front().text.toStdString();
 }
 
 TEST_F(HostWindow, ClosingTheWindowUnloadsThePlugin) {
@@ -148,8 +152,8 @@ TEST_F(HostWindow, ClosingTheWindowUnloadsThePlugin) {
 
   window.close();
   EXPECT_EQ(ended, 1);
-  EXPECT_EQ(model(), nullptr);
-  EXPECT_EQ(session->view(), nullptr);
+  EXPECT_TRUE(model().isEmpty());
+  EXPECT_EQ(view(), nullptr);
   EXPECT_EQ(session->shownProfile(), std::nullopt);
   EXPECT_FALSE(timersRun(1));
   EXPECT_FALSE(timersRun(2));

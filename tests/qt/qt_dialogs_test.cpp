@@ -5,12 +5,11 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "host/gui_dialogs.h"
 #include "host/qt_timers.h"
 #include "tests/qt/qt_test_application.h"
-#include "ui/qt/file_filter.h"
-#include "ui/qt/qt_dialogs.h"
 
-namespace rotaryn {
+namespace rotaryn::host {
 namespace {
 
 QMessageBox* openBox() {
@@ -23,24 +22,20 @@ QMessageBox* openBox() {
 
 // One profile's timer opens a box; the other profile's timer, on the host's Qt timers, goes on
 // ticking until the box is answered.
-TEST(QtDialogs, ABoxOpenedByOneProfilesTickLetsTheOtherProfilesTimerRun) {
+TEST(WindowDialogs, ABoxOpenedByOneProfilesTickLetsTheOtherProfilesTimerRun) {
   testing::qtApplication();
-  QtDialogs dialogs;
-  host::QtTimers timers;
+  WindowDialogs dialogs;
+  QtTimers timers;
   int otherTicks = 0;
   int otherTicksWhileOpen = -1;
-  std::optional<MessageAnswer> answer;
+  std::optional<int> answer;
 
-  timers.create("tmrMaps", 2, [&] { ++otherTicks; });
-  timers.setInterval("tmrMaps", 2, 5);
-  timers.start("tmrMaps", 2);
-  timers.create("tmrMaps", 1, [&] {
+  timers.start("tmrMaps", 2, 5, [&] { ++otherTicks; });
+  timers.start("tmrMaps", 1, 1, [&] {
     timers.stop("tmrMaps", 1);
-    answer =
-        dialogs.messageBox("Replace the list?", "Confirmation Required!", MessageButtons::YesNo);
+    answer = dialogs.messageBox("Replace the list?", "Confirmation Required!",
+                                TWK_ROTARYN_BUTTONS_YES_NO);
   });
-  timers.setInterval("tmrMaps", 1, 1);
-  timers.start("tmrMaps", 1);
   // The box is answered later from outside, as a user would.
   QTimer::singleShot(150, [&] {
     QMessageBox* box = openBox();
@@ -58,13 +53,13 @@ TEST(QtDialogs, ABoxOpenedByOneProfilesTickLetsTheOtherProfilesTimerRun) {
   }
 
   ASSERT_TRUE(answer.has_value());
-  EXPECT_EQ(*answer, MessageAnswer::No);
+  EXPECT_EQ(*answer, TWK_ROTARYN_ANSWER_NO);
   EXPECT_GE(otherTicksWhileOpen, 5);
 }
 
-TEST(QtDialogs, TheBusyCursorGivesWayWhileABoxIsOpen) {
+TEST(WindowDialogs, TheBusyCursorGivesWayWhileABoxIsOpen) {
   testing::qtApplication();
-  QtDialogs dialogs;
+  WindowDialogs dialogs;
   dialogs.setBusy(true);
   dialogs.setBusy(true);
   ASSERT_NE(QApplication::overrideCursor(), nullptr);
@@ -75,7 +70,7 @@ TEST(QtDialogs, TheBusyCursorGivesWayWhileABoxIsOpen) {
     arrowWhileOpen = QApplication::overrideCursor() == nullptr;
     if (QMessageBox* box = openBox()) box->close();
   });
-  EXPECT_EQ(dialogs.messageBox("Saved.", "Success", MessageButtons::Ok), MessageAnswer::Ok);
+  EXPECT_EQ(dialogs.messageBox("Saved.", "Success", TWK_ROTARYN_BUTTONS_OK), TWK_ROTARYN_ANSWER_OK);
   EXPECT_TRUE(arrowWhileOpen);
   EXPECT_NE(QApplication::overrideCursor(), nullptr);
 
@@ -83,12 +78,23 @@ TEST(QtDialogs, TheBusyCursorGivesWayWhileABoxIsOpen) {
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST(QtFileFilter, TurnsCommonDialogFiltersIntoQtOnes) {
-  EXPECT_EQ(qtFileFilter("Map Lists (*.mpl)|*.mpl"), "Map Lists (*.mpl)");
-  EXPECT_EQ(qtFileFilter("Map Lists|*.mpl|All Files|*.*"), "Map Lists (*.mpl);;All Files (*.*)");
-  EXPECT_EQ(qtFileFilter("Maps (*.bms)|*.bms;*.til; *.wac"), "Maps (*.bms) (*.bms *.til *.wac)");
-  EXPECT_EQ(qtFileFilter(""), "");
+// The host quits (its window closed, --duration, a screenshot run) while a box is open: the
+// box closes with the answer of its close button, and no new box opens after that.
+TEST(WindowDialogs, QuittingClosesAnOpenBoxWithItsCloseAnswer) {
+  testing::qtApplication();
+  WindowDialogs dialogs;
+  QTimer::singleShot(20, [&] {
+    ASSERT_EQ(dialogs.openCount(), 1u);
+    dialogs.refuseNew();
+    dialogs.closeAll();
+  });
+  EXPECT_EQ(
+      dialogs.messageBox("Delete the task?", "Confirmation Required!", TWK_ROTARYN_BUTTONS_YES_NO),
+      TWK_ROTARYN_ANSWER_NO);
+  EXPECT_EQ(dialogs.openCount(), 0u);
+  EXPECT_EQ(dialogs.messageBox("Saved.", "Success", TWK_ROTARYN_BUTTONS_OK), TWK_ROTARYN_ANSWER_OK);
+  EXPECT_EQ(openBox(), nullptr);
 }
 
 }  // namespace
-}  // namespace rotaryn
+}  // namespace rotaryn::host

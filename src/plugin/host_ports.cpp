@@ -1,0 +1,220 @@
+#include "plugin/host_ports.h"
+
+#include <stdexcept>
+
+#include "platform/vb_error.h"
+#include "platform/windows_1252.h"
+#include "plugin/json_values.h"
+
+namespace rotaryn {
+namespace {
+
+constexpr size_t kPathBuffer = 4096;
+
+void require(bool present, const char* port) {
+  if (!present) throw std::invalid_argument(std::string("the host gave no ") + port + " port");
+}
+
+std::string utf8(const std::string& text) {
+  return utf8FromWindows1252(text);
+}
+
+int32_t buttonsCode(MessageButtons buttons) {
+  switch (buttons) {
+    case MessageButtons::Ok:
+      return TWK_ROTARYN_BUTTONS_OK;
+    case MessageButtons::OkCancel:
+      return TWK_ROTARYN_BUTTONS_OK_CANCEL;
+    case MessageButtons::YesNoCancel:
+      return TWK_ROTARYN_BUTTONS_YES_NO_CANCEL;
+    case MessageButtons::YesNo:
+      return TWK_ROTARYN_BUTTONS_YES_NO;
+  }
+  return TWK_ROTARYN_BUTTONS_OK;
+}
+
+// An answer the box did not offer counts as closing it: Cancel where there is one, else the
+// first button (a Yes/No box closed by its window counts as No, as Windows does).
+MessageAnswer answerOf(int32_t code, MessageButtons buttons) {
+  switch (code) {
+    case TWK_ROTARYN_ANSWER_YES:
+      if (buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel)
+        return MessageAnswer::Yes;
+      break;
+    case TWK_ROTARYN_ANSWER_NO:
+      if (buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel)
+        return MessageAnswer::No;
+      break;
+    case TWK_ROTARYN_ANSWER_CANCEL:
+      if (buttons == MessageButtons::OkCancel || buttons == MessageButtons::YesNoCancel)
+        return MessageAnswer::Cancel;
+      break;
+    case TWK_ROTARYN_ANSWER_OK:
+      if (buttons == MessageButtons::Ok || buttons == MessageButtons::OkCancel)
+        return MessageAnswer::Ok;
+      break;
+    default:
+      break;
+  }
+  switch (buttons) {
+    case MessageButtons::Ok:
+      return MessageAnswer::Ok;
+    case MessageButtons::YesNo:
+      return MessageAnswer::No;
+    default:
+      return MessageAnswer::Cancel;
+  }
+}
+
+}  // namespace
+
+HostPorts::HostPorts(const twkRotarynHostPorts& ports) : ports_{} {
+  if (ports.size < sizeof(twkRotarynHostPorts)) {
+    throw std::invalid_argument("the host's port table is smaller than this plug-in's");
+  }
+  ports_ = ports;
+  require(ports_.localNow && ports_.monotonicMs, "clock");
+  require(ports_.timerStart && ports_.timerStop, "timers");
+  require(ports_.doEvents && ports_.sleepMs, "event pump");
+  require(ports_.messageBox && ports_.fileDialog && ports_.setBusy, "dialogs");
+  require((ports_.readMemory == nullptr) == (ports_.writeMemory == nullptr),
+          "pair of memory (read and write come together)");
+}
+
+HostPorts::~HostPorts() {
+  destroyAll();
+}
+
+DateTime HostPorts::now() const {
+  twkRotarynDateTime t{};
+  ports_.localNow(ports_.context, &t);
+  return DateTime{t.year, t.month, t.day, t.hour, t.minute, t.second};
+}
+
+int64_t HostPorts::monotonicMs() const {
+  return ports_.monotonicMs(ports_.context);
+}
+
+HostPorts::Timer& HostPorts::find(const std::string& name, int index) {
+  auto found = timers_.find(Key{name, index});
+  if (found == timers_.end()) raiseVbError(vberr::kControlArrayElementMissing);
+  return found->second;
+}
+
+const HostPorts::Timer& HostPorts::find(const std::string& name, int index) const {
+  return const_cast<HostPorts*>(this)->find(name, index);
+}
+
+void HostPorts::sync(const Key& key, const Timer& timer) {
+  if (timer.running && timer.intervalMs > 0) {
+    ports_.timerStart(ports_.context, key.first.c_str(), key.second, timer.intervalMs,
+                      &HostPorts::tickFromHost, this);
+  } else {
+    ports_.timerStop(ports_.context, key.first.c_str(), key.second);
+  }
+}
+
+void HostPorts::tickFromHost(void* context, const char* name, int32_t index) {
+  auto* self = static_cast<HostPorts*>(context);
+  auto found = self->timers_.find(Key{name, index});
+  if (found == self->timers_.end() || !found->second.running) return;
+  // The tick may destroy its own timer; the copy keeps the function alive while it runs.
+  std::shared_ptr<Tick> tick = found->second.tick;
+  try {
+    (*tick)();
+  } catch (...) {
+    // The plug-in's ticks trap their own failures; nothing may unwind into the host.
+  }
+}
+
+void HostPorts::create(const std::string& name, int index, Tick tick) {
+  auto [at, added] = timers_.try_emplace(Key{name, index});
+  if (!added) raiseVbError(vberr::kObjectAlreadyLoaded);
+  at->second.tick = std::make_shared<Tick>(std::move(tick));
+}
+
+bool HostPorts::exists(const std::string& name, int index) const {
+  return timers_.count(Key{name, index}) != 0;
+}
+
+void HostPorts::setInterval(const std::string& name, int index, int intervalMs) {
+  if (intervalMs < 0) raiseVbError(vberr::kInvalidPropertyValue);
+  Timer& timer = find(name, index);
+  timer.intervalMs = intervalMs;
+  sync(Key{name, index}, timer);
+}
+
+void HostPorts::start(const std::string& name, int index) {
+  Timer& timer = find(name, index);
+  // Enabling an enabled timer changes nothing, as in VB.
+  if (timer.running) return;
+  timer.running = true;
+  sync(Key{name, index}, timer);
+}
+
+void HostPorts::stop(const std::string& name, int index) {
+  Timer& timer = find(name, index);
+  timer.running = false;
+  sync(Key{name, index}, timer);
+}
+
+int HostPorts::interval(const std::string& name, int index) const {
+  return find(name, index).intervalMs;
+}
+
+bool HostPorts::isRunning(const std::string& name, int index) const {
+  return find(name, index).running;
+}
+
+void HostPorts::destroy(const std::string& name, int index) {
+  auto found = timers_.find(Key{name, index});
+  if (found == timers_.end()) return;
+  ports_.timerStop(ports_.context, name.c_str(), index);
+  timers_.erase(found);
+}
+
+void HostPorts::destroyAll() {
+  while (!timers_.empty()) {
+    Key key = timers_.begin()->first;
+    destroy(key.first, key.second);
+  }
+}
+
+void HostPorts::doEvents() {
+  ports_.doEvents(ports_.context);
+}
+
+void HostPorts::sleep(int milliseconds) {
+  ports_.sleepMs(ports_.context, milliseconds);
+}
+
+MessageAnswer HostPorts::messageBox(const std::string& text, const std::string& title,
+                                    MessageButtons buttons) {
+  int32_t code = ports_.messageBox(ports_.context, utf8(text).c_str(), utf8(title).c_str(),
+                                   buttonsCode(buttons));
+  return answerOf(code, buttons);
+}
+
+std::optional<std::string> HostPorts::fileDialog(bool save, const FileDialogRequest& request) {
+  std::string path(kPathBuffer, '\0');
+  int32_t chosen = ports_.fileDialog(ports_.context, save ? 1 : 0, utf8(request.title).c_str(),
+                                     utf8(request.filter).c_str(), utf8(request.initialDir).c_str(),
+                                     utf8(request.defaultExt).c_str(), path.data(), path.size());
+  if (chosen != 1) return std::nullopt;
+  path.back() = '\0';
+  return fromJsonText(path.c_str(), '?');
+}
+
+std::optional<std::string> HostPorts::openFile(const FileDialogRequest& request) {
+  return fileDialog(false, request);
+}
+
+std::optional<std::string> HostPorts::saveFile(const FileDialogRequest& request) {
+  return fileDialog(true, request);
+}
+
+void HostPorts::setBusy(bool busy) {
+  ports_.setBusy(ports_.context, busy ? 1 : 0);
+}
+
+}  // namespace rotaryn

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/event_pump.h"
+#include "platform/timers.h"
+#include "plugin/twk_rotaryn.h"
+
+namespace rotaryn {
+
+// The core's clock, timers, event pump and dialogs over the ports a host hands the plug-in
+// through the C interface. Text crosses as UTF-8; the core's is Windows-1252.
+class HostPorts final : public Clock, public Timers, public EventPump, public Dialogs {
+ public:
+  // The host's structure is copied; one that is too small or lacks a required port is refused
+  // with std::invalid_argument naming what is missing.
+  explicit HostPorts(const twkRotarynHostPorts& ports);
+  ~HostPorts() override;
+
+  const twkRotarynHostPorts& raw() const { return ports_; }
+
+  DateTime now() const override;
+  int64_t monotonicMs() const override;
+
+  // Timers as timers.h says (360 for a second create, 340 for a missing one). The bookkeeping
+  // is ours; the host only arms and disarms repeating wake-ups.
+  void create(const std::string& name, int index, Tick tick) override;
+  bool exists(const std::string& name, int index) const override;
+  void setInterval(const std::string& name, int index, int intervalMs) override;
+  void start(const std::string& name, int index) override;
+  void stop(const std::string& name, int index) override;
+  int interval(const std::string& name, int index) const override;
+  bool isRunning(const std::string& name, int index) const override;
+  void destroy(const std::string& name, int index) override;
+  void destroyAll() override;
+
+  void doEvents() override;
+  void sleep(int milliseconds) override;
+
+  MessageAnswer messageBox(const std::string& text, const std::string& title,
+                           MessageButtons buttons) override;
+  std::optional<std::string> openFile(const FileDialogRequest& request) override;
+  std::optional<std::string> saveFile(const FileDialogRequest& request) override;
+  void setBusy(bool busy) override;
+
+ private:
+  struct Timer {
+    std::shared_ptr<Tick> tick;
+    int intervalMs = 0;
+    bool running = false;
+  };
+  using Key = std::pair<std::string, int>;
+
+  Timer& find(const std::string& name, int index);
+  const Timer& find(const std::string& name, int index) const;
+  // Arms the host's wake-up when the timer runs with an interval, else disarms it.
+  void sync(const Key& key, const Timer& timer);
+  static void tickFromHost(void* context, const char* name, int32_t index);
+  std::optional<std::string> fileDialog(bool save, const FileDialogRequest& request);
+
+  twkRotarynHostPorts ports_;
+  std::map<Key, Timer> timers_;
+};
+
+}  // namespace rotaryn

@@ -1,0 +1,133 @@
+#include "plugin/json_values.h"
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "platform/vb_error.h"
+#include "platform/windows_1252.h"
+
+namespace rotaryn {
+
+std::string jsonText(std::string_view windows1252) {
+  return utf8FromWindows1252(windows1252);
+}
+
+std::string fromJsonText(std::string_view utf8, std::optional<char> replacement) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size();) {
+    auto lead = static_cast<unsigned char>(utf8[i]);
+    int extra = lead < 0x80             ? 0
+                : (lead & 0xE0) == 0xC0 ? 1
+                : (lead & 0xF0) == 0xE0 ? 2
+                : (lead & 0xF8) == 0xF0 ? 3
+                                        : -1;
+    if (extra < 0 || i + static_cast<size_t>(extra) >= utf8.size()) {
+      raiseVbError(vberr::kInvalidCall, "the text is not UTF-8");
+    }
+    char32_t code = extra == 0 ? lead : lead & (0x3Fu >> extra);
+    for (int k = 1; k <= extra; ++k) {
+      auto next = static_cast<unsigned char>(utf8[i + static_cast<size_t>(k)]);
+      if ((next & 0xC0) != 0x80) raiseVbError(vberr::kInvalidCall, "the text is not UTF-8");
+      code = (code << 6) | (next & 0x3Fu);
+    }
+    i += static_cast<size_t>(extra) + 1;
+    if (std::optional<char> byte = windows1252ByteOf(code)) {
+      out += *byte;
+    } else if (replacement) {
+      out += *replacement;
+    } else {
+      char hex[16];
+      std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(code));
+      raiseVbError(vberr::kInvalidCall, std::string("the character ") + hex +
+                                            " has no Windows-1252 byte (the plug-in's text is "
+                                            "single-byte)");
+    }
+  }
+  return out;
+}
+
+Json variantJson(const Variant& value) {
+  switch (value.type()) {
+    case Variant::Type::Empty:
+      return nullptr;
+    case Variant::Type::Boolean:
+      return value.asBoolean();
+    case Variant::Type::Integer:
+      return value.asInteger();
+    case Variant::Type::Long:
+      return value.asLong();
+    case Variant::Type::Double:
+      return value.asDouble();
+    case Variant::Type::String:
+      return jsonText(value.asString());
+    case Variant::Type::Array: {
+      Json array = Json::array();
+      for (const Variant& element : value.asArray()) array.push_back(variantJson(element));
+      return array;
+    }
+  }
+  return nullptr;
+}
+
+Variant jsonVariant(const Json& value) {
+  switch (value.type()) {
+    case Json::value_t::null:
+    case Json::value_t::discarded:
+      return Variant();
+    case Json::value_t::boolean:
+      return Variant(value.get<bool>());
+    case Json::value_t::number_integer:
+    case Json::value_t::number_unsigned:
+    case Json::value_t::number_float: {
+      double number = value.get<double>();
+      if (std::floor(number) == number && number >= std::numeric_limits<int32_t>::min() &&
+          number <= std::numeric_limits<int32_t>::max()) {
+        return Variant(static_cast<int32_t>(number));
+      }
+      return Variant(number);
+    }
+    case Json::value_t::string:
+      return Variant(fromJsonText(value.get_ref<const std::string&>()));
+    case Json::value_t::array: {
+      Variant::Array array;
+      for (const Json& element : value) array.push_back(jsonVariant(element));
+      return Variant(std::move(array));
+    }
+    case Json::value_t::object:
+    case Json::value_t::binary:
+      break;
+  }
+  raiseVbError(vberr::kTypeMismatch, "an object cannot be passed to the plug-in; use an array");
+}
+
+std::string formatDateTime(const DateTime& when) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", when.year, when.month, when.day,
+                when.hour, when.minute, when.second);
+  return text;
+}
+
+std::optional<DateTime> parseDateTime(std::string_view view) {
+  DateTime when{};
+  std::string s(view);
+  char separator = 0;
+  int used = 0;
+  int fields =
+      std::sscanf(s.c_str(), "%4d-%2d-%2d%n%c%2d:%2d:%2d%n", &when.year, &when.month, &when.day,
+                  &used, &separator, &when.hour, &when.minute, &when.second, &used);
+  if (fields == 3 && static_cast<size_t>(used) == s.size()) {
+    when.hour = when.minute = when.second = 0;
+  } else if (fields != 7 || (separator != ' ' && separator != 'T') ||
+             static_cast<size_t>(used) != s.size()) {
+    return std::nullopt;
+  }
+  if (!vb::IsValidDate(when.year, when.month, when.day) || when.hour > 23 || when.minute > 59 ||
+      when.second > 59 || when.hour < 0 || when.minute < 0 || when.second < 0) {
+    return std::nullopt;
+  }
+  return when;
+}
+
+}  // namespace rotaryn
