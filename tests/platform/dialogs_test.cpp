@@ -3,7 +3,6 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "platform/adapters/console_dialogs.h"
 #include "platform/adapters/scripted_dialogs.h"
 #include "platform/adapters/virtual_scheduler.h"
 
@@ -81,20 +80,6 @@ TEST(ScriptedDialogs, FileDialogsTakeQueuedPathsElseCancel) {
 
   dialogs.setBusy(true);
   EXPECT_TRUE(dialogs.busy());
-}
-
-TEST(ConsoleDialogs, WritesBoxesAsUtf8AndAnswersTheDefault) {
-  std::ostringstream out;
-  ConsoleDialogs dialogs(out);
-  EXPECT_EQ(dialogs.messageBox("Caf\xE9 \x80", "Success", MessageButtons::Ok), MessageAnswer::Ok);
-  EXPECT_EQ(dialogs.messageBox("Sure?", "Confirmation Required!", MessageButtons::YesNoCancel),
-            MessageAnswer::Yes);
-  EXPECT_EQ(dialogs.openFile({"Open Map List", "", "", ""}), std::nullopt);
-
-  EXPECT_EQ(out.str(),
-            "[Success] Caf\xC3\xA9 \xE2\x82\xAC (Ok -> Ok)\n"
-            "[Confirmation Required!] Sure? (YesNoCancel -> Yes)\n"
-            "[Open Map List] no open file dialog is available headless; cancelled\n");
 }
 
 }  // namespace

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The host reaches the plug-in only through its C interface: rotaryn-host holds no code of the
+# plug-in (no symbol of its namespaces but the host's and the simulator's), and the library
+# exports no symbol of ours but the twkRotaryn_ entry points.
+set -euo pipefail
+host=$1
+plugin=$2
+status=0
+foreign=$(nm -C "$host" | grep ' rotaryn::' | grep -v ' rotaryn::host::\| rotaryn::sim::' || true)
+if [ -n "$foreign" ]; then
+  echo "rotaryn-host holds plug-in code:"
+  echo "$foreign" | head -20
+  status=1
+fi
+exported=$(nm -D -C --defined-only "$plugin" | grep -i 'rotaryn' | grep -v ' twkRotaryn_' || true)
+if [ -n "$exported" ]; then
+  echo "libtwkRotaryn.so exports more than its C interface:"
+  echo "$exported" | head -20
+  status=1
+fi
+for entry in twkRotaryn_CreatePlugin twkRotaryn_DestroyPlugin twkRotaryn_Call twkRotaryn_Automate \
+  twkRotaryn_Free; do
+  nm -D --defined-only "$plugin" | grep -q " $entry\$" || { echo "missing entry point $entry"; status=1; }
+done
+[ $status -eq 0 ] && echo "boundary: 1 passed, 0 failed"
+exit $status
