@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <string_view>
 
@@ -108,12 +109,19 @@ inline constexpr ControlDesign kControls[] = {
 
 inline constexpr std::span<const ControlDesign> kWindowControls = window_design::kControls;
 
+// The position of the control with this name (exact case) in kWindowControls; its size for
+// none. Positions rather than pointers, because GCC's sanitizers make a pointer comparison in
+// a constant expression non-constant.
+constexpr size_t windowControlIndex(std::string_view name) {
+  size_t index = 0;
+  while (index < kWindowControls.size() && kWindowControls[index].name != name) ++index;
+  return index;
+}
+
 // The design of the control with this name (exact case); null for none.
-constexpr const ControlDesign* findWindowControlDesign(std::string_view name) {
-  for (const ControlDesign& design : kWindowControls) {
-    if (design.name == name) return &design;
-  }
-  return nullptr;
+inline const ControlDesign* findWindowControlDesign(std::string_view name) {
+  size_t index = windowControlIndex(name);
+  return index < kWindowControls.size() ? &kWindowControls[index] : nullptr;
 }
 
 // The window's control `name`, which must be of a kind that Control (a model class) shows:
@@ -121,17 +129,18 @@ constexpr const ControlDesign* findWindowControlDesign(std::string_view name) {
 // does not compile.
 template <class Control>
 consteval const ControlDesign& windowControlDesign(std::string_view name) {
-  const ControlDesign* design = findWindowControlDesign(name);
-  if (design == nullptr) throw "the window's design has no control of this name";
-  if (!Control::fits(design->kind)) throw "the window's design has this control of another kind";
-  return *design;
+  size_t index = windowControlIndex(name);
+  if (index == kWindowControls.size()) throw "the window's design has no control of this name";
+  const ControlDesign& design = kWindowControls[index];
+  if (!Control::fits(design.kind)) throw "the window's design has this control of another kind";
+  return design;
 }
 
 namespace window_design {
 
 constexpr bool namesAreUnique() {
-  for (const ControlDesign& design : kWindowControls) {
-    if (findWindowControlDesign(design.name) != &design) return false;
+  for (size_t index = 0; index < kWindowControls.size(); ++index) {
+    if (windowControlIndex(kWindowControls[index].name) != index) return false;
   }
   return true;
 }
@@ -143,9 +152,9 @@ constexpr bool containersExist() {
       if (design.tabPage != -1) return false;
       continue;
     }
-    const ControlDesign* container = findWindowControlDesign(design.container);
-    if (container == nullptr) return false;
-    switch (container->kind) {
+    size_t container = windowControlIndex(design.container);
+    if (container == kWindowControls.size()) return false;
+    switch (kWindowControls[container].kind) {
       case ControlKind::Frame:
         if (design.tabPage != -1 || design.kind == ControlKind::MenuItem) return false;
         break;
