@@ -28,6 +28,13 @@ QJsonObject rotationEntryJson(const sim::RotationEntry& entry) {
                      {"name", fromWindows1252(entry.displayName)}};
 }
 
+// A text holding a text, or an array holding an element.
+bool containsValue(const QJsonValue& part, const QJsonValue& wanted) {
+  if (part.isString()) return wanted.isString() && part.toString().contains(wanted.toString());
+  if (part.isArray()) return part.toArray().contains(wanted);
+  return false;
+}
+
 }  // namespace
 
 QJsonValue ScriptSession::dumpServer(const ScriptLine& line) {
@@ -48,18 +55,29 @@ QJsonValue ScriptSession::dumpServer(const ScriptLine& line) {
                   {"pack", fromWindows1252(s.resourcePack())},
                   {"restartTmr", s.longAt("RestartTmr")},
                   {"rotation", rotation}};
+  // What clients wrote, in order: the plug-in's writes as the server saw them.
+  QJsonArray writes;
+  for (const sim::ClientWrite& write : s.clientWrites()) {
+    writes.append(
+        QJsonObject{{"address", "0x" + QString::number(write.address, 16).toUpper()},
+                    {"size", static_cast<int>(write.size())},
+                    {"value", write.size() <= 4 ? QJsonValue(static_cast<double>(write.number()))
+                                                : QJsonValue(fromWindows1252(write.text()))}});
+  }
+  out["writes"] = writes;
+  out["readsWhileCommandWaits"] = static_cast<double>(s.readsWhileCommandWaits());
   if (line.has("fields")) {
     QJsonObject wanted = line.objectAt("fields");
     QJsonObject fields;
     for (auto it = wanted.begin(); it != wanted.end(); ++it) {
-      std::string key = it.key().toStdString();
+      const uint32_t address = fieldAddress(s, it.key());
       QString kind = it.value().toString();
       if (kind == "long") {
-        fields[it.key()] = s.longAt(key);
+        fields[it.key()] = s.readLong(address);
       } else if (kind == "text") {
-        fields[it.key()] = fromWindows1252(s.textAt(key));
+        fields[it.key()] = fromWindows1252(s.readText(address));
       } else if (kind == "byte") {
-        fields[it.key()] = s.byteAt(key);
+        fields[it.key()] = s.readByte(address);
       } else {
         throw ScriptError("a field is read as long, text or byte");
       }
@@ -178,9 +196,13 @@ void ScriptSession::dump(const ScriptLine& line) {
 
 void ScriptSession::expect(const ScriptLine& line) {
   int checks = 0;
-  for (const char* key : {"equals", "contains", "count", "exists"}) checks += line.has(key) ? 1 : 0;
-  if (checks != 1)
-    throw ScriptError("an expect line checks one of equals, contains, count, exists");
+  for (const char* key : {"equals", "contains", "count", "exists", "notEquals", "notContains"}) {
+    checks += line.has(key) ? 1 : 0;
+  }
+  if (checks != 1) {
+    throw ScriptError(
+        "an expect line checks one of equals, notEquals, contains, notContains, count, exists");
+  }
   QJsonValue value = select(line);
   QString at = line.optText("at").value_or("");
   std::optional<QJsonValue> part = valueAt(value, at);
@@ -190,6 +212,13 @@ void ScriptSession::expect(const ScriptLine& line) {
   if (line.has("exists")) {
     wanted = line.flag("exists", true);
     passed = part.has_value() == wanted.toBool();
+  } else if (line.has("notEquals")) {
+    // Nothing there is not equal to anything.
+    wanted = line.value("notEquals");
+    passed = !part || *part != wanted;
+  } else if (line.has("notContains")) {
+    wanted = line.value("notContains");
+    passed = !part || !containsValue(*part, wanted);
   } else if (!part) {
     wanted = line.has("equals")
                  ? line.value("equals")
@@ -199,11 +228,7 @@ void ScriptSession::expect(const ScriptLine& line) {
     passed = *part == wanted;
   } else if (line.has("contains")) {
     wanted = line.value("contains");
-    if (part->isString()) {
-      passed = wanted.isString() && part->toString().contains(wanted.toString());
-    } else if (part->isArray()) {
-      passed = part->toArray().contains(wanted);
-    }
+    passed = containsValue(*part, wanted);
   } else {
     wanted = line.value("count");
     qsizetype count = part->isArray() ? part->toArray().size()

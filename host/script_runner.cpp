@@ -28,16 +28,22 @@ const std::map<QString, std::vector<QString>>& allowedKeys() {
   static const std::vector<QString> kSelector{
       "control", "window", "currentList", "server", "fields",      "file",   "as",   "folder",
       "profile", "timer",  "index",       "boxes",  "fileDialogs", "result", "time", "at"};
-  static const std::vector<QString> kServerOptions{
-      "pid",           "build",   "pack",  "state",    "rotation",  "position", "gameLength",
-      "displayLength", "loading", "speed", "maxKills", "kothLimit", "consume"};
+  static const std::vector<QString> kServerOptions{"pid",        "build",
+                                                   "pack",       "state",
+                                                   "rotation",   "position",
+                                                   "gameLength", "displayLength",
+                                                   "loading",    "speed",
+                                                   "maxKills",   "kothLimit",
+                                                   "consume",    "commandDelayReads"};
   static const std::map<QString, std::vector<QString>> keys = [] {
     std::map<QString, std::vector<QString>> k;
-    k["file"] = {"path", "text", "lines", "base64", "bms", "folder", "delete"};
+    k["file"] = {"path",   "text",   "lines",    "base64", "bms",
+                 "folder", "delete", "readOnly", "hidden"};
     k["server"] = kServerOptions;
     k["change"] = {"pid",        "state",         "rotation", "position", "pack",
                    "gameLength", "displayLength", "loading",  "speed",    "long",
-                   "text",       "byte",          "command",  "endGame"};
+                   "text",       "byte",          "command",  "endGame",  "commandDelayReads",
+                   "clearWrites"};
     k["kill"] = {"pid"};
     k["profile"] = {};  // any host.ini profile key; checked by the profile settings
     k["call"] = {"name",  "index", "hwnd", "pdat", "admin", "data",
@@ -52,7 +58,9 @@ const std::map<QString, std::vector<QString>>& allowedKeys() {
     k["plugin"] = {"folder"};
     k["dump"] = kSelector;
     std::vector<QString> expect = kSelector;
-    for (const char* key : {"equals", "contains", "count", "exists"}) expect.push_back(key);
+    for (const char* key : {"equals", "contains", "count", "exists", "notEquals", "notContains"}) {
+      expect.push_back(key);
+    }
     k["expect"] = expect;
     return k;
   }();
@@ -166,6 +174,31 @@ std::string makeRoot(const ScriptOptions& options) {
 }
 
 }  // namespace
+
+uint32_t fieldAddress(const sim::ServerModel& server, const QString& field) {
+  bool ok = false;
+  if (field.startsWith("0x", Qt::CaseInsensitive)) {
+    qulonglong address = field.mid(2).toULongLong(&ok, 16);
+    if (!ok || address > UINT32_MAX)
+      throw ScriptError("\"" + field.toStdString() + "\" is no 32-bit address");
+    return static_cast<uint32_t>(address);
+  }
+  QString key = field.section('+', 0, 0).trimmed();
+  uint64_t offset = 0;
+  if (field.contains('+')) {
+    offset = field.section('+', 1).trimmed().toULongLong(&ok, 0);
+    if (!ok) throw ScriptError("\"" + field.toStdString() + "\": an offset is a number");
+  }
+  uint32_t base = 0;
+  try {
+    base = server.layout().at(key.toStdString());
+  } catch (const std::exception&) {
+    throw ScriptError("the server's build has no field \"" + key.toStdString() + "\"");
+  }
+  if (base + offset > UINT32_MAX)
+    throw ScriptError("\"" + field.toStdString() + "\" is beyond 32 bits");
+  return static_cast<uint32_t>(base + offset);
+}
 
 QString ScriptLine::text(const char* key) const {
   if (!object_.value(key).isString()) throw ScriptError(keyText(key) + " needs a text");
@@ -348,10 +381,21 @@ void ScriptSession::file(const ScriptLine& line) {
   } else {
     throw ScriptError("a file line needs text, lines, base64, bms, folder or delete");
   }
-  fs::create_directories(path.parent_path(), error);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-  if (!out.flush()) throw ScriptError("cannot write " + path.string());
+  fs::path target = path;
+  // Hidden as the plug-in's file system sees it: a name starting with '.'.
+  if (line.flag("hidden", false)) target = path.parent_path() / ("." + path.filename().string());
+  fs::create_directories(target.parent_path(), error);
+  {
+    std::ofstream out(target, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    if (!out.flush()) throw ScriptError("cannot write " + target.string());
+  }
+  if (line.flag("readOnly", false)) {
+    fs::permissions(target,
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove, error);
+    if (error) throw ScriptError("cannot make " + target.string() + " read-only");
+  }
 }
 
 void ScriptSession::server(const ScriptLine& line) {
@@ -377,6 +421,12 @@ void ScriptSession::server(const ScriptLine& line) {
   if (line.has("kothLimit"))
     options.kothLimit = static_cast<int32_t>(line.integer("kothLimit", 0, INT32_MAX));
   options.consumeCommands = line.flag("consume", true);
+  if (line.has("commandDelayReads")) {
+    options.commandDelayReads = static_cast<int32_t>(line.integer("commandDelayReads", 0, 1 << 20));
+  }
+  if (pids_.count(pid) != 0) {
+    throw ScriptError("pid " + std::to_string(pid) + " is used already; each server has its own");
+  }
   syncServers();
   servers_.set().add(pid, std::move(options));
   pids_.insert(pid);
@@ -408,22 +458,29 @@ void ScriptSession::change(const ScriptLine& line) {
     if (!line.has(key)) continue;
     QJsonObject fields = line.objectAt(key);
     for (auto it = fields.begin(); it != fields.end(); ++it) {
-      std::string field = it.key().toStdString();
+      const uint32_t address = fieldAddress(s, it.key());
       if (kind == 1) {
         if (!it.value().isString()) throw ScriptError("text fields take texts");
-        s.setText(field, toWindows1252(it.value().toString()));
+        s.writeText(address, toWindows1252(it.value().toString()));
         continue;
       }
       double value = it.value().toDouble(std::nan(""));
       if (!it.value().isDouble() || std::floor(value) != value) {
         throw ScriptError(std::string(key) + " fields take whole numbers");
       }
-      if (kind == 0)
-        s.setLong(field, static_cast<int32_t>(value));
-      else
-        s.setByte(field, static_cast<uint8_t>(value));
+      if (kind == 0) {
+        if (value < INT32_MIN || value > UINT32_MAX) throw ScriptError("a long is 32 bits");
+        s.writeLong(address, static_cast<int32_t>(static_cast<int64_t>(value)));
+      } else {
+        if (value < 0 || value > 255) throw ScriptError("a byte is 0 to 255");
+        s.writeByte(address, static_cast<uint8_t>(value));
+      }
     }
   }
+  if (line.has("commandDelayReads")) {
+    s.setCommandDelayReads(static_cast<int32_t>(line.integer("commandDelayReads", 0, 1 << 20)));
+  }
+  if (line.flag("clearWrites", false)) s.clearClientWrites();
   if (line.has("state"))
     s.setLong("GameState", static_cast<int32_t>(line.integer("state", INT32_MIN, INT32_MAX)));
   if (line.has("command")) s.postCommand(toWindows1252(line.text("command")));
@@ -442,6 +499,10 @@ void ScriptSession::profile(const ScriptLine& line) {
   ProfileConfig config;
   config.index = static_cast<int32_t>(line.integer("index", 1, 100000));
   const auto pid = static_cast<int32_t>(line.integer("server", 1, INT32_MAX));
+  if (pids_.count(pid) == 0) {
+    throw ScriptError("there is no server with pid " + std::to_string(pid) +
+                      "; add a server line first");
+  }
   QJsonObject object = line.object();
   for (auto it = object.begin(); it != object.end(); ++it) {
     if (it.key() == "op" || it.key() == "index" || it.key() == "server") continue;

@@ -48,6 +48,10 @@ class ScriptLine {
   QJsonObject object_;
 };
 
+// The address a script names a server field by: "Key", "Key+offset" or "0xADDRESS"; throws
+// ScriptError for a key the server's build lacks.
+uint32_t fieldAddress(const sim::ServerModel& server, const QString& field);
+
 // The state of one script run and a handler per kind of line.
 class ScriptSession {
  public:

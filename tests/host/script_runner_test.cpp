@@ -58,6 +58,9 @@ TEST(ScriptRunner, ABadLineStopsTheRunWithItsLineNumber) {
       {"{\"op\":\"clock\",\"set\":\"2026-02-30 10:00:00\"}", "a date and time"},
       {"{\"op\":\"expect\",\"window\":true,\"server\":900,\"equals\":1}", "one of control"},
       {"{\"op\":\"expect\",\"window\":true}", "checks one of equals"},
+      {"{\"op\":\"server\",\"pid\":900}", "pid 900 is used already"},
+      {"{\"op\":\"profile\",\"index\":2,\"server\":777}", "no server with pid 777"},
+      {"{\"op\":\"change\",\"pid\":900,\"byte\":{\"MaxKills\":300}}", "a byte is 0 to 255"},
   };
   for (const Case& c : cases) {
     ScriptRun run = runLines(std::string(kLoadedProfile) + "\n# the line below is wrong\n" +
@@ -110,17 +113,35 @@ TEST(ScriptRunner, AnAnswerTheBoxDoesNotOfferStopsTheRun) {
   EXPECT_THAT(run.errors, HasSubstr("story.jsonl:2: the queued answer No is not a button"));
 }
 
-TEST(ScriptRunner, AnOperationNotBuiltYetSaysSo) {
+// An operation that fails to the host is recorded with the plug-in's error, and the run goes on.
+TEST(ScriptRunner, AnOperationThatFailsIsRecordedAndTheRunGoesOn) {
   ScriptRun run =
       runLines(std::string(kLoadedProfile) +
-               "{\"op\":\"call\",\"name\":\"SetScore\",\"index\":1,\"tk\":5,\"dm\":50,\"fb\":3}\n"
-               "{\"op\":\"call\",\"name\":\"SkipMapRem\",\"index\":1,\"admin\":\"Ann\"}\n");
-  // Whichever of the two exists runs; the first missing one stops the run plainly.
-  if (run.exitCode == kScriptStopped) {
-    EXPECT_THAT(run.errors, HasSubstr(" yet: not built"));
-  } else {
-    EXPECT_EQ(run.exitCode, kScriptPassed);
-  }
+               "{\"op\":\"call\",\"name\":\"SkipMapRem\",\"index\":1,\"admin\":\"Ann\"}\n"
+               "{\"op\":\"call\",\"name\":\"GetData\"}\n");
+  EXPECT_EQ(run.exitCode, kScriptPassed) << run.errors;
+  EXPECT_THAT(run.transcript, HasSubstr("{\"line\":4,\"call\":\"SkipMapRem\",\"error\":{"));
+  EXPECT_THAT(run.transcript, HasSubstr("\"number\":438"));
+  EXPECT_THAT(run.transcript, HasSubstr("{\"line\":5,\"call\":\"GetData\",\"result\":{"));
+}
+
+// Server memory by key, key plus offset or address; the plug-in's writes in the server's log.
+TEST(ScriptRunner, ReadsAndWritesServerMemoryAndShowsThePluginsWrites) {
+  ScriptRun run = runLines(
+      std::string(kLoadedProfile) +
+      "{\"op\":\"change\",\"pid\":900,\"long\":{\"0xA34494\":40,\"BaseAdd+1840\":7},"
+      "\"byte\":{\"KothLimit\":9}}\n"
+      "{\"op\":\"expect\",\"server\":900,\"fields\":{\"MaxKills\":\"long\"},\"at\":\"/fields/"
+      "MaxKills\",\"equals\":40}\n"
+      "{\"op\":\"expect\",\"server\":900,\"fields\":{\"BaseAdd+1840\":\"long\"},\"at\":\"/"
+      "fields/BaseAdd+1840\",\"equals\":7}\n"
+      "{\"op\":\"expect\",\"server\":900,\"fields\":{\"KothLimit\":\"byte\"},\"at\":\"/fields/"
+      "KothLimit\",\"equals\":9}\n"
+      // Loading the window raised the server's map limit to 255: a write the server logged.
+      "{\"op\":\"expect\",\"server\":900,\"at\":\"/writes/0/value\",\"equals\":255}\n"
+      "{\"op\":\"expect\",\"server\":900,\"at\":\"/writes\",\"notEquals\":[]}\n"
+      "{\"op\":\"expect\",\"boxes\":true,\"notContains\":{\"title\":\"Error!\"}}\n");
+  EXPECT_EQ(run.exitCode, kScriptPassed) << run.errors << run.transcript;
 }
 
 TEST(ScriptRunner, LaysOutFilesAndServersAndDumpsThem) {
