@@ -3,7 +3,7 @@
 #include <type_traits>
 
 #include "catalogue/stock_catalogue.h"
-#include "memory/address_table.h"
+#include "memory/server_fields.h"
 #include "platform/vb_error.h"
 #include "plugin/module.h"
 #include "ui/automation/window_controls.h"
@@ -208,18 +208,15 @@ Json dumpProfile(const Module& module, int32_t index) {
 // What a host shows of a profile's server: read through the memory component as the plug-in
 // reads it, so a host needs no memory code of its own.
 Json dumpServerState(Module& module, int32_t index) {
-  ProfileRecord record = module.profile(index);
-  IMemoryAccess& memory = module.memory();
-  int32_t state = memory.ReadLong(record.ServerProcess, addressOf(module, index, "GameState"));
-  std::string map = memory.ReadStr(record.ServerProcess, addressOf(module, index, "CurMap"));
-  int32_t type = memory.ReadLong(record.ServerProcess, addressOf(module, index, "GameType"));
-  int32_t block = memory.ReadLong(record.ServerProcess, addressOf(module, index, "ModAdd"));
-  std::string pack = memory.ReadStr(record.ServerProcess, block + kPackNameOffset);
+  int32_t state = readLong(module, index, "GameState");
+  std::string map = readText(module, index, "CurMap");
+  int32_t type = readLong(module, index, "GameType");
+  std::string pack = readTextAt(module, index, readLong(module, index, "ModAdd") + kPackNameOffset);
   Json out{{"state", state},
            {"map", jsonText(map)},
            {"gameType", type},
            {"pack", jsonText(pack)},
-           {"affiliate", record.IsAffiliate}};
+           {"affiliate", module.profile(index).IsAffiliate}};
   if (type >= 0 && type < static_cast<int32_t>(GameTypeNames.size())) {
     out["gameTypeName"] = std::string(GameTypeNames[static_cast<size_t>(type)]);
   }
