@@ -285,7 +285,10 @@ std::string WindowsFileSystem::toPosix(const std::string& windowsPath) {
     fail(vberr::kPathNotFound, windowsPath, "drive not mapped");
   }
   std::string result;
-  for (const auto& part : parsed.parts) result += "/" + systemName(part);
+  for (const auto& part : parsed.parts) {
+    result += '/';  // not "/" + name: GCC 12 at -O3 falsely warns (-Wrestrict) on that
+    result += systemName(part);
+  }
   return result.empty() ? "/" : result;
 }
 
