@@ -64,6 +64,8 @@ host_pid=$!
 wait_for "profile 1 (one): loaded; its server runs as pid"
 wait_for "profile 2 (two): loaded; its server runs as pid"
 wait_for "profile 2 (two): affiliate build, resource pack classic_mod.pff"
+# Affiliate servers have no score-limit fields: loading one shows no box.
+grep -q "^\[" "$root/log" && fail "a message box appeared"
 one="$(sed -n 's/.*profile 1 (one): loaded; its server runs as pid \([0-9]*\).*/\1/p' "$root/log")"
 two="$(sed -n 's/.*profile 2 (two): loaded; its server runs as pid \([0-9]*\).*/\1/p' "$root/log")"
 
@@ -83,4 +85,22 @@ grep -q "plug-in unloaded (UnLoadInterface)" "$root/log" || fail "not unloaded"
 grep -q "servers stopped" "$root/log" || fail "servers not stopped"
 sleep 0.2
 kill -0 "$one" 2>/dev/null && fail "the host left its server $one running"
+
+# A process that is no server: its profile is reported as not loaded, with the reason, and the
+# host stops no server it did not start.
+sleep 60 &
+stranger=$!
+mkdir -p "$root/games/three"
+cat > "$root/host.ini" <<INI
+[Profile 3]
+Server = pid $stranger
+ServerType = DFBHD
+GameFolder = games/three
+ProfileFolder = three
+INI
+"$host" --headless --root "$root" --duration 3 > "$root/log" 2>&1 || fail "the host failed"
+kill "$stranger" 2>/dev/null || true
+grep -q "profile 3 (three): not loaded: its server (pid $stranger) cannot be read: .*not mapped" \
+  "$root/log" || fail "the unreadable server was not reported"
+grep -q "servers stopped" "$root/log" && fail "said it stopped servers it did not start"
 echo "headless host: passed"
