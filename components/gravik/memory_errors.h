@@ -7,9 +7,9 @@ namespace rotaryn::gravik {
 
 // The run-time errors of Gravik.clsMemory. Each description says what went wrong and what an
 // operator can do about it; the numbers are VB's nearest ones.
-inline constexpr int kNoProcessError = 5;        // "Invalid procedure call or argument"
-inline constexpr int kPermissionError = 70;      // "Permission denied"
-inline constexpr int kNotMappedError = 57;       // "Device I/O error"
+inline constexpr int kNoProcessError = 5;    // "Invalid procedure call or argument"
+inline constexpr int kPermissionError = 70;  // "Permission denied"
+inline constexpr int kNotMappedError = 57;   // "Device I/O error"
 inline constexpr int kBadArgumentError = 5;
 
 [[noreturn]] void raiseNoProcess(int32_t pid);

@@ -49,7 +49,7 @@ class ProcessTransport final : public MemoryTransport {
 // writes go through process_vm_readv/process_vm_writev, one system call per member, and need
 // ptrace permission over the server (docs/memory.md). Failures raise VbError: no such process
 // (5), permission denied (70, with how to grant it), address not mapped (57, with the address).
-class ProcessMemory final : public IMemoryAccess {
+class ProcessMemory : public IMemoryAccess {
  public:
   static constexpr size_t kMaxText = 4096;  // ReadStr stops here when no NUL comes first
 
