@@ -6,13 +6,17 @@ set -euo pipefail
 host=$1
 plugin=$2
 status=0
-foreign=$(nm -C "$host" | grep ' rotaryn::' | grep -v ' rotaryn::host::\| rotaryn::sim::' || true)
+# Symbols of our own namespaces (functions, objects, their type information and guards), not the
+# standard library's templates instantiated with our types.
+ours='^((typeinfo|typeinfo name|vtable|guard variable) for )?rotaryn::'
+names() { nm -C --defined-only "$@" | cut -d' ' -f3-; }
+foreign=$(names "$host" | grep -E "$ours" | grep -v -E '^((.*) for )?rotaryn::(host|sim)::' || true)
 if [ -n "$foreign" ]; then
   echo "rotaryn-host holds plug-in code:"
   echo "$foreign" | head -20
   status=1
 fi
-exported=$(nm -D -C --defined-only "$plugin" | grep -i 'rotaryn' | grep -v ' twkRotaryn_' || true)
+exported=$(names -D "$plugin" | grep -E "$ours" || true)
 if [ -n "$exported" ]; then
   echo "libtwkRotaryn.so exports more than its C interface:"
   echo "$exported" | head -20
