@@ -94,6 +94,12 @@ Arguments parseArguments(int argc, char** argv) {
   app.add_option("--koth-limit", server.kothLimit, "the server's own king-of-the-hill limit")
       ->check(rotaryn::sim::wholeRange(0, INT32_MAX))
       ->capture_default_str();
+  app.add_option("--scoring-rate", server.scoringRate,
+                 "points per second the leading side scores; a game ends when the score reaches "
+                 "its type's active limit (Score1a, or Score2a for king of the hill); 0: nobody "
+                 "scores")
+      ->check(finiteRange(0, 1e6))
+      ->capture_default_str();
   app.add_option("--tick-ms", arguments.tickMs, "milliseconds between two runs of the server")
       ->check(rotaryn::sim::wholeRange(1, 10000))
       ->capture_default_str();

@@ -109,6 +109,31 @@ int32_t slotGameType(ProcessMemory& memory, int32_t& pid, const ServerLayout& la
   return memory.ReadByte(pid, static_cast<int32_t>(layout.at("GameType")));
 }
 
+// What only a simulated server keeps: its rotation checks and its score. A real server has
+// nothing (or something else) at that address.
+void printSimInfo(ProcessMemory& memory, int32_t& pid, const ServerLayout& layout) {
+  auto block = static_cast<int32_t>(layout.simInfoBlock());
+  bool simulated = false;
+  try {
+    simulated =
+        memory.ReadStr(pid, block + static_cast<int32_t>(rotaryn::sim::kSimInfoMarkerOffset)) ==
+        rotaryn::sim::kSimInfoMarker;
+  } catch (const rotaryn::VbError&) {
+    // Not mapped: not a dfbhd-sim.
+  }
+  if (!simulated) {
+    std::cout << "Violations  unknown (not a dfbhd-sim server)\n";
+    return;
+  }
+  auto at = [&](uint32_t offset) {
+    return memory.ReadLong(pid, block + static_cast<int32_t>(offset));
+  };
+  std::cout << "Violations  " << at(rotaryn::sim::kSimInfoViolationsOffset)
+            << " (rotation checked at " << at(rotaryn::sim::kSimInfoChecksOffset)
+            << " map starts)\n"
+            << "Score       " << at(rotaryn::sim::kSimInfoScoreOffset) << "\n";
+}
+
 void printStatus(ProcessMemory& memory, int32_t& pid, const ServerLayout& layout) {
   auto field = [&](const char* key) {
     return memory.ReadLong(pid, static_cast<int32_t>(layout.at(key)));
@@ -145,6 +170,7 @@ void printStatus(ProcessMemory& memory, int32_t& pid, const ServerLayout& layout
   }
   std::cout << "Mailbox     " << (field("MsgTypeAdd") ? "pending: " : "empty; last: ")
             << memory.ReadStr(pid, static_cast<int32_t>(layout.at("MsgStrAdd"))) << "\n";
+  printSimInfo(memory, pid, layout);
 }
 
 void printRotation(ProcessMemory& memory, int32_t& pid, const ServerLayout& layout) {

@@ -39,6 +39,9 @@ constexpr uint32_t kEntryFieldStarts[] = {0, kEntryCustomOffset, kEntryStride};
 constexpr uint32_t kHeaderFieldStarts[] = {0, kHeaderCountCopyOffset, kHeaderCountOffset,
                                            kHeaderPositionOffset, kEntriesOffset};
 constexpr uint32_t kPackFieldStarts[] = {0, kPackNameOffset, kPackBlockSize};
+constexpr uint32_t kSimInfoFieldStarts[] = {kSimInfoMarkerOffset, kSimInfoViolationsOffset,
+                                            kSimInfoChecksOffset, kSimInfoScoreOffset,
+                                            kSimInfoSize};
 
 // The first start above offset, in a structure repeating every stride bytes.
 uint64_t nextStart(std::span<const uint32_t> starts, uint64_t offset) {
@@ -98,6 +101,9 @@ std::optional<uint32_t> ServerLayout::roomAt(uint32_t address) const {
   if (within(packBlock_, kPackBlockSize)) {
     consider(packBlock_ + nextStart(kPackFieldStarts, where - packBlock_));
   }
+  if (within(kSimInfoBlock, kSimInfoSize)) {
+    consider(kSimInfoBlock + nextStart(kSimInfoFieldStarts, where - kSimInfoBlock));
+  }
   for (const AddressRange& field : namedRanges()) {
     if (within(field.address, field.size)) consider(field.end());
   }
@@ -127,6 +133,7 @@ std::vector<AddressRange> ServerLayout::regions() const {
   regions.push_back({at("BaseAdd"), kSlotStride * kRotationCapacity});
   regions.push_back({rotationHeader_, kEntriesOffset + kEntryStride * kRotationCapacity});
   regions.push_back({packBlock_, kPackBlockSize});
+  regions.push_back({kSimInfoBlock, kSimInfoSize});
   return regions;
 }
 

@@ -42,6 +42,17 @@ inline constexpr size_t kDisplayNameCapacity = kCurMapCapacity;
 inline constexpr size_t kPackNameCapacity = 219;
 inline constexpr const char* kBasePack = "localres.pff";
 
+// The simulator's own block, which no real server has: what it found checking its rotation and
+// its simulated score, so that outside tools (rotaryn-memtool) can show them. It starts with a
+// marker text telling a simulated server from a real one.
+inline constexpr uint32_t kSimInfoBlock = 0x01320000;
+inline constexpr uint32_t kSimInfoMarkerOffset = 0;       // text, kSimInfoMarker and its NUL
+inline constexpr uint32_t kSimInfoViolationsOffset = 16;  // int32: violations found so far
+inline constexpr uint32_t kSimInfoChecksOffset = 20;      // int32: map starts checked
+inline constexpr uint32_t kSimInfoScoreOffset = 24;       // int32: leading score of the game
+inline constexpr uint32_t kSimInfoSize = 32;
+inline constexpr const char* kSimInfoMarker = "dfbhd-sim info";
+
 // Where one build keeps everything the simulated server holds. The named fields are the build's
 // own (server_builds.h); the rotation header and the resource-pack block live wherever the
 // pointers at MapPointer and ModAdd say, and we place them in otherwise unused pages of both
@@ -61,6 +72,7 @@ class ServerLayout {
 
   uint32_t rotationHeader() const { return rotationHeader_; }  // P: the value at MapPointer
   uint32_t packBlock() const { return packBlock_; }
+  uint32_t simInfoBlock() const { return kSimInfoBlock; }
   uint32_t slotAddress(int32_t k) const;
   uint32_t entryAddress(int32_t k) const;
 
@@ -71,7 +83,7 @@ class ServerLayout {
   std::optional<uint32_t> roomAt(uint32_t address) const;
 
   // Every range the server holds: each field, the slots, the header and entries, the pack
-  // block. Homes map pageRanges(regions()).
+  // block, the simulator's info block. Homes map pageRanges(regions()).
   std::vector<AddressRange> regions() const;
 
  private:

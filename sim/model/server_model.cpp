@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <stdexcept>
 
 namespace rotaryn::sim {
@@ -9,6 +10,16 @@ namespace {
 
 bool isRunning(int32_t state) {
   return state == kStateRunning || state == kStateRunningToo;
+}
+
+constexpr const char* kGameTypeFields[] = {"GTUpdate1", "GTUpdate2", "GTUpdate3", "GTUpdate4",
+                                           "GTUpdate5"};
+constexpr double kNever = std::numeric_limits<double>::infinity();
+// Violations named one by one in the log line of a rotation check; the rest are counted.
+constexpr size_t kViolationsLogged = 5;
+
+int32_t clampedLong(int64_t value) {
+  return static_cast<int32_t>(std::min<int64_t>(value, std::numeric_limits<int32_t>::max()));
 }
 
 std::string folded(std::string_view text) {
@@ -70,6 +81,9 @@ void ServerModel::checkOptions(const ServerOptions& options) {
   if (options.commandDelayReads < 0) {
     throw std::invalid_argument("the command delay is a number of reads, 0 or more");
   }
+  if (!std::isfinite(options.scoringRate) || options.scoringRate < 0) {
+    throw std::invalid_argument("the scoring rate is a number of points per second, 0 or more");
+  }
 }
 
 ServerModel::ServerModel(std::unique_ptr<ServerMemory> memory, ServerOptions options)
@@ -94,12 +108,13 @@ ServerModel::ServerModel(std::unique_ptr<ServerMemory> memory, ServerOptions opt
   setText("CurMap",
           count > 0 ? options_.rotation[static_cast<size_t>(position)].displayName : std::string());
   setLong("GameType", gameType);
-  for (const char* key : {"GTUpdate1", "GTUpdate2", "GTUpdate3", "GTUpdate4", "GTUpdate5"}) {
-    setLong(key, gameType);
-  }
+  for (const char* key : kGameTypeFields) setLong(key, gameType);
+  playedType_ = gameType;
   setActiveLimits(gameType);
   setLong("GameState", options_.initialState);
   knownState_ = options_.initialState;
+  writeText(layout_.simInfoBlock() + kSimInfoMarkerOffset, kSimInfoMarker);
+  publishInfo();
 }
 
 int32_t ServerModel::readLong(uint32_t address) const {
@@ -246,6 +261,76 @@ void ServerModel::setCommandDelayReads(int32_t reads) {
   options_.commandDelayReads = reads;
 }
 
+void ServerModel::setScoringRate(double pointsPerSecond) {
+  ServerOptions check;
+  check.scoringRate = pointsPerSecond;
+  checkOptions(check);
+  options_.scoringRate = pointsPerSecond;
+}
+
+int32_t ServerModel::activeLimit() const {
+  int32_t limit = 0;
+  if (playedType_ == 0 || playedType_ == 1 || playedType_ == 8) {
+    limit = longAt("Score1a");
+  } else if (playedType_ == 3 || playedType_ == 4) {
+    limit = longAt("Score2a");
+  }
+  return std::max(limit, 0);
+}
+
+std::vector<RotationViolation> ServerModel::checkRotation() const {
+  std::vector<RotationViolation> found;
+  uint32_t header = rotationPointer();
+  int32_t count = readLong(header + kHeaderCountOffset);
+  int32_t copy = readLong(header + kHeaderCountCopyOffset);
+  if (copy != count) {
+    found.push_back(
+        {-1, "the count is " + std::to_string(count) + ", its copy " + std::to_string(copy)});
+  }
+  int32_t checked = std::clamp(count, 0, kRotationCapacity);
+  for (int32_t k = 0; k < checked; ++k) {
+    uint32_t slot = layout_.slotAddress(k);
+    uint32_t entry = header + kEntriesOffset + static_cast<uint32_t>(k) * kEntryStride;
+    std::string slotFile = readText(slot, kSlotNameOffset);
+    std::string entryFile = readText(entry, kEntryCustomOffset);
+    int32_t constant = readLong(slot + kSlotConstantOffset);
+    std::string what;
+    if (slotFile != entryFile) {
+      what = "slot file \"" + slotFile + "\", entry file \"" + entryFile + "\"";
+    }
+    if (constant != kSlotConstant) {
+      if (!what.empty()) what += ", ";
+      what += "slot constant " + hexAddress(static_cast<uint32_t>(constant));
+    }
+    if (!what.empty()) found.push_back({k, std::move(what)});
+  }
+  return found;
+}
+
+void ServerModel::recordRotationCheck() {
+  std::vector<RotationViolation> found = checkRotation();
+  ++rotationChecks_;
+  rotationViolations_ += static_cast<int64_t>(found.size());
+  publishInfo();
+  if (found.empty()) return;
+  std::string line = "rotation check: " + std::to_string(found.size()) + " violation" +
+                     (found.size() == 1 ? "" : "s");
+  for (size_t i = 0; i < found.size() && i < kViolationsLogged; ++i) {
+    line += (i == 0 ? ": " : "; ");
+    line += found[i].entry < 0 ? "counts" : "entry " + std::to_string(found[i].entry);
+    line += " (" + found[i].what + ")";
+  }
+  if (found.size() > kViolationsLogged) line += "; ...";
+  log(line);
+}
+
+void ServerModel::publishInfo() {
+  uint32_t block = layout_.simInfoBlock();
+  writeLong(block + kSimInfoViolationsOffset, clampedLong(rotationViolations_));
+  writeLong(block + kSimInfoChecksOffset, clampedLong(rotationChecks_));
+  writeLong(block + kSimInfoScoreOffset, static_cast<int32_t>(std::floor(score_)));
+}
+
 bool ServerModel::clientRead(uint32_t address, void* out, size_t size) {
   if (!memory_->read(address, out, size)) return false;
   noteClientRead();
@@ -330,7 +415,21 @@ void ServerModel::setActiveLimits(int32_t gameType) {
   }
 }
 
+int32_t ServerModel::nextGameType() const {
+  int32_t type = longAt(kGameTypeFields[0]);
+  for (const char* key : kGameTypeFields) {
+    if (longAt(key) != type) {
+      log("the game-type fields disagree (" + std::string(kGameTypeFields[0]) + " " +
+          std::to_string(type) + ", " + key + " " + std::to_string(longAt(key)) +
+          "): the type played so far stays");
+      return playedType_;
+    }
+  }
+  return type >= 0 && type <= 8 ? type : playedType_;
+}
+
 void ServerModel::startNextGame() {
+  recordRotationCheck();
   int32_t count = rotationCount();
   int32_t current = currentPosition();
   int32_t next = current >= -1 && current < count - 1 ? current + 1 : 0;
@@ -340,13 +439,13 @@ void ServerModel::startNextGame() {
       readText(layout_.slotAddress(next) + kSlotNameOffset, kSlotConstantOffset - kSlotNameOffset);
   if (name.size() > kCurMapCapacity) name.resize(kCurMapCapacity);
   setText("CurMap", name);
-  int32_t gameType = longAt("GTUpdate1");
-  if (gameType < 0 || gameType > 8) gameType = longAt("GameType");
+  int32_t gameType = nextGameType();
+  playedType_ = gameType;
   setLong("GameType", gameType);
-  for (const char* key : {"GTUpdate1", "GTUpdate2", "GTUpdate3", "GTUpdate4", "GTUpdate5"}) {
-    setLong(key, gameType);
-  }
+  for (const char* key : kGameTypeFields) setLong(key, gameType);
   setActiveLimits(gameType);
+  score_ = 0;
+  publishInfo();
   enterState(kStateRunning);
   log("state 2: map " + std::to_string(next) + " \"" + name + "\", " +
       std::string(gameTypeName(gameType)) + " (" + std::to_string(gameType) + ")");
@@ -386,12 +485,32 @@ void ServerModel::advance(int64_t elapsedMs) {
   for (int phases = 0; phases < 100000; ++phases) {
     if (isRunning(state)) {
       double lengthMs = options_.gameLengthSeconds * 1000;
-      if (lengthMs <= 0 || phaseMs_ + serverMs < lengthMs) {
+      double untilLengthMs = lengthMs > 0 ? std::max(0.0, lengthMs - phaseMs_) : kNever;
+      // The limit is read every step: the plug-in's monitor may impose another one.
+      double rate = options_.scoringRate;
+      int32_t limit = activeLimit();
+      double untilLimitMs =
+          rate > 0 && limit > 0 ? std::max(0.0, (limit - score_) * 1000 / rate) : kNever;
+      double untilEndMs = std::min(untilLengthMs, untilLimitMs);
+      if (serverMs + 1e-6 < untilEndMs) {  // within rounding of the score arithmetic
         phaseMs_ += serverMs;
+        if (rate > 0) {
+          score_ += rate * serverMs / 1000;
+          publishInfo();
+        }
         return;
       }
-      serverMs -= std::max(0.0, lengthMs - phaseMs_);
-      log("game length reached");
+      serverMs = std::max(0.0, serverMs - untilEndMs);
+      phaseMs_ += untilEndMs;
+      if (untilLimitMs <= untilLengthMs) {
+        score_ = std::max<double>(score_, limit);
+        publishInfo();
+        log("score limit " + std::to_string(limit) + " reached");
+      } else {
+        score_ += rate * untilEndMs / 1000;
+        publishInfo();
+        log("game length reached");
+      }
       endGame();
     } else if (state == kStateEndOfGame) {
       uint32_t timerAddress = layout_.at("RestartTmr");

@@ -41,6 +41,16 @@ struct ServerOptions {
   // A slow server: a command waits in the mailbox until clients have read the server's memory
   // this many times while it was there (ServerModel::clientRead). 0: the next advance() takes it.
   int32_t commandDelayReads = 0;
+  // Points per server second the leading side scores while a game runs; the game ends when the
+  // score reaches the active limit of its type. 0: nobody scores.
+  double scoringRate = 0;
+};
+
+// What the server found wrong with one rotation entry when it started a map.
+struct RotationViolation {
+  int32_t entry = 0;  // k; -1 when the two count fields differ
+  std::string what;
+  bool operator==(const RotationViolation&) const = default;
 };
 
 // One write a client made to the server's memory (ServerModel::clientWrite).
@@ -62,18 +72,22 @@ inline constexpr size_t kClientWriteLogCapacity = 65536;
 
 // One DFBHD server: its fields in a ServerMemory, laid out as one build lays them out, and the
 // life cycle of design.md ("The simulated server"):
-//   2 (or 3) while a game runs. The game ends after gameLengthSeconds, or at once on the console
-//   command "resetgames": state 4, RestartTmr = displayLengthSeconds x 62.
+//   2 (or 3) while a game runs. The game ends after gameLengthSeconds, when the simulated score
+//   (scoringRate) reaches the active limit of the game type (activeLimit), or at once on the
+//   console command "resetgames": state 4, RestartTmr = displayLengthSeconds x 62.
 //   4: RestartTmr falls by 62 per server second (it is read back each step, so a value the
 //   plug-in writes - 500 for a skip, a display-time cut - takes effect). At <= 0: state 1.
-//   1: for loadingSeconds, then the next map: the entry after the current position (P+12),
-//   0 after the last (count at P+8) or for a position outside the rotation; P+12 = that entry;
-//   CurMap = its slot's display name; the game type is the value in GTUpdate1 when it is a game
-//   type (0..8), else the type played so far; GameType and all five GTUpdate fields are set to
-//   it, the active limits (Score1a/1b, Score2a/2b) to the server's limits; state 2.
+//   1: for loadingSeconds, then the next map. First the rotation check (checkRotation), whose
+//   findings add to rotationViolations. Then the entry after the current position (P+12), 0
+//   after the last (count at P+8) or for a position outside the rotation; P+12 = that entry;
+//   CurMap = its slot's display name; the game type is the one the five GTUpdate fields agree
+//   on when it is a game type (0..8), else the type played so far; GameType and all five
+//   GTUpdate fields are set to it, the active limits (Score1a/1b, Score2a/2b) to the server's
+//   limits, the score to 0; state 2.
 //   Any other state (0, or a value a test writes): the server idles.
 // A state written from outside restarts the clock of that phase. Time is server time: elapsed
-// time x speed.
+// time x speed. The rotation check's counts and the score are also kept in the info block
+// (kSimInfoBlock), for tools that only see the server's memory.
 class ServerModel {
  public:
   using Logger = std::function<void(const std::string& line)>;
@@ -104,6 +118,21 @@ class ServerModel {
   void setLoadingSeconds(double seconds) { options_.loadingSeconds = seconds; }
   // Throws std::invalid_argument for a negative count. Applies to a command already waiting.
   void setCommandDelayReads(int32_t reads);
+  // Throws std::invalid_argument for a negative or non-finite rate. Applies to the running game.
+  void setScoringRate(double pointsPerSecond);
+
+  // The leading side's score in the running game (0 when nobody scores), and the limit the game
+  // ends at: Score1a for Deathmatch, Team Deathmatch and Flagball, Score2a for (Team) King of
+  // the Hill, read as it stands now; 0 (no limit) for the other types or a limit of 0 or less.
+  double score() const { return score_; }
+  int32_t activeLimit() const;
+
+  // The rotation check made at each map start: every entry k below the count at P+8 must match
+  // map slot k (same mission file, the slot constant at offset 1300), and the count copy at P+4
+  // must equal P+8. checkRotation() looks now without counting anything.
+  std::vector<RotationViolation> checkRotation() const;
+  int64_t rotationViolations() const { return rotationViolations_; }  // found so far, in total
+  int64_t rotationChecks() const { return rotationChecks_; }          // map starts checked
 
   // The server as its clients reach it: the in-process Gravik component goes through these
   // (dfbhd-sim's clients are other processes, whose access it cannot see). Unlike memory(),
@@ -178,6 +207,9 @@ class ServerModel {
   void pollMailbox();
   void noteClientRead();
   void setActiveLimits(int32_t gameType);
+  int32_t nextGameType() const;
+  void recordRotationCheck();
+  void publishInfo();
   void log(const std::string& line) const;
 
   ServerLayout layout_;
@@ -188,6 +220,10 @@ class ServerModel {
   double phaseMs_ = 0;           // server time spent in the current phase
   double countdownCarryMs_ = 0;  // server time not yet taken off RestartTmr
   int32_t lastCountdown_ = 0;    // RestartTmr as we last left it
+  int32_t playedType_ = 0;       // GameType may share its address with a GTUpdate field
+  double score_ = 0;
+  int64_t rotationViolations_ = 0;
+  int64_t rotationChecks_ = 0;
   int64_t readsWhileCommandWaits_ = 0;
   std::deque<ClientWrite> clientWrites_;
   uint64_t droppedClientWrites_ = 0;

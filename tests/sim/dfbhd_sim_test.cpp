@@ -184,6 +184,32 @@ TEST_P(BothBuilds, ReadStrCrossesPagesStopsAtTheMaximumAndAtTheEndOfTheMapping) 
   EXPECT_EQ(server.memory.ReadStr(server.pid, blockEnd - 8), "zzzzzzzz");
 }
 
+TEST_P(BothBuilds, GamesEndAtTheScoreLimitAndTornRotationsAreCountedAndShownByMemtool) {
+  // 10 points a second against a limit of 5: a game lasts half a server second.
+  Server server(GetParam(), {"--scoring-rate", "10", "--max-kills", "5", "--koth-limit", "5"});
+  int32_t info = static_cast<int32_t>(server.layout.simInfoBlock());
+  auto infoLong = [&](uint32_t offset) {
+    return server.memory.ReadLong(server.pid, info + static_cast<int32_t>(offset));
+  };
+  // Slot 1 rewritten without its rotation entry, as an update that failed part-way leaves it.
+  server.memory.WriteStr(server.pid, server.at("BaseAdd") + 1840, "TORN.BMS");
+  // No resetgames and no game length: only the score ends the games.
+  ASSERT_TRUE(waitFor([&] { return infoLong(sim::kSimInfoChecksOffset) >= 2; }));
+  server.write("GameState", 0);  // idle, so the counts hold still
+  int32_t checks = infoLong(sim::kSimInfoChecksOffset);
+  int32_t violations = infoLong(sim::kSimInfoViolationsOffset);
+  EXPECT_EQ(violations, checks) << "one violation, entry 1, at every map start";
+
+  testing::ProgramRun status = testing::runProgram(
+      SimProcess::memtoolPath(), {"--pid", std::to_string(server.pid), "--build",
+                                  std::string(sim::buildName(GetParam())), "status"});
+  ASSERT_EQ(status.exitCode, 0) << status.err;
+  EXPECT_NE(status.out.find("Violations  " + std::to_string(violations) + " (rotation checked at " +
+                            std::to_string(checks) + " map starts)"),
+            std::string::npos)
+      << status.out;
+}
+
 TEST(DfbhdSimAffiliate, FieldsShareTheAffiliateAddresses) {
   Server server(ServerBuild::kAffiliate);
   // GameType and GTUpdate4 are one field in this build, Score1a/Score2a and Score1b/Score2b too.

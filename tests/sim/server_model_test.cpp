@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/mman.h>
 
+#include <algorithm>
+
 #include "sim/model/mapped_memory.h"
 
 namespace rotaryn::sim {
@@ -111,21 +113,50 @@ TEST(ServerModel, TheRotationCountInTheServerDecidesTheWrap) {
   EXPECT_EQ(server.textAt("CurMap"), "Hornets Nest A");
 }
 
-TEST(ServerModel, TheNextGameTypeComesFromGTUpdate1) {
-  ServerModel server = makeServer(quickOptions());
-  EXPECT_EQ(server.longAt("GameType"), 0);
-  server.endGame();
-  server.setLong("GTUpdate1", 3);
-  server.advance(11000);
-  EXPECT_EQ(server.longAt("GameType"), 3);
-  for (const char* key : {"GTUpdate2", "GTUpdate3", "GTUpdate4", "GTUpdate5"}) {
-    EXPECT_EQ(server.longAt(key), 3) << key;
+void writeGameTypeFields(ServerModel& server, int32_t type, int fields = 5) {
+  for (int i = 1; i <= fields; ++i) server.setLong("GTUpdate" + std::to_string(i), type);
+}
+
+TEST(ServerModel, TheNextGameTypeIsTheOneTheFiveGameTypeFieldsAgreeOn) {
+  for (ServerBuild build : {ServerBuild::kStandard, ServerBuild::kAffiliate}) {
+    ServerOptions options = quickOptions();
+    options.build = build;
+    ServerModel server = makeServer(options);
+    EXPECT_EQ(server.longAt("GameType"), 0);
+    server.endGame();
+    writeGameTypeFields(server, 3);
+    server.advance(11000);
+    EXPECT_EQ(server.longAt("GameType"), 3);
+    // Only some fields written (a write that failed half-way): the type played so far stays.
+    // GameType shares its address with one of the fields, so it is not what decides.
+    server.endGame();
+    writeGameTypeFields(server, 8, 4);
+    server.advance(11000);
+    EXPECT_EQ(server.longAt("GameType"), 3);
+    for (const char* key : {"GTUpdate1", "GTUpdate2", "GTUpdate3", "GTUpdate4", "GTUpdate5"}) {
+      EXPECT_EQ(server.longAt(key), 3) << key << " is reset to the type played";
+    }
+    // Not a game type.
+    server.endGame();
+    writeGameTypeFields(server, 99);
+    server.advance(11000);
+    EXPECT_EQ(server.longAt("GameType"), 3);
   }
-  // Unwritten (or not a game type): the type played so far stays.
+}
+
+TEST(ServerModel, ACountdownCutShortEndsTheDisplayAtTheCutValue) {
+  ServerOptions options = quickOptions();
+  options.displayLengthSeconds = 60;
+  ServerModel server = makeServer(options);
   server.endGame();
-  server.setLong("GTUpdate1", 99);
-  server.advance(11000);
-  EXPECT_EQ(server.longAt("GameType"), 3);
+  server.advance(2000);
+  EXPECT_EQ(server.longAt("RestartTmr"), 3720 - 124);
+  server.setLong("RestartTmr", 500);  // a skip
+  server.advance(8000);
+  EXPECT_EQ(server.longAt("RestartTmr"), 4);
+  EXPECT_EQ(server.state(), 4);
+  server.advance(65);
+  EXPECT_EQ(server.state(), 1);
 }
 
 TEST(ServerModel, TheActiveLimitsAreTheServersOwnAtTheStartOfAGame) {
@@ -234,6 +265,200 @@ TEST(ServerModel, RefusesTextsTooLongForTheirFieldsAndWritesNothing) {
   EXPECT_EQ(server.rotation(), before);
   EXPECT_THROW(server.setResourcePack(std::string(220, 'p')), std::invalid_argument);
   EXPECT_EQ(server.resourcePack(), kBasePack);
+}
+
+// Writes a rotation through the client interface in the order the plug-in's Update Maps uses:
+// slot and entry of each map, then the count at P+8 and its copy at P+4. Stops before the
+// write numbered failAt (counted from 0), as a failing memory call would.
+int writeAsUpdateMaps(ServerModel& server, const std::vector<RotationEntry>& maps,
+                      int failAt = -1) {
+  int writes = 0;
+  auto write = [&](uint32_t address, const void* bytes, size_t size) {
+    if (writes == failAt) return false;
+    ++writes;
+    EXPECT_TRUE(server.clientWrite(address, bytes, size));
+    return true;
+  };
+  auto text = [&](uint32_t address, const std::string& value) {
+    return write(address, value.c_str(), value.size() + 1);
+  };
+  auto number = [&](uint32_t address, int32_t value, size_t size = 4) {
+    return write(address, &value, size);
+  };
+  uint32_t header = server.rotationPointer();
+  for (size_t k = 0; k < maps.size(); ++k) {
+    uint32_t slot = server.layout().slotAddress(static_cast<int32_t>(k));
+    uint32_t entry = header + kEntriesOffset + static_cast<uint32_t>(k) * kEntryStride;
+    const RotationEntry& map = maps[k];
+    if (!text(slot, map.missionFile) || !text(slot + kSlotNameOffset, map.displayName) ||
+        !text(slot + kSlotMarkerOffset, "S") ||
+        !number(slot + kSlotGameTypeOffset, map.gameType, 1) ||
+        !number(slot + kSlotConstantOffset, kSlotConstant) || !text(entry, map.missionFile) ||
+        !number(slot + kSlotCustomOffset, map.custom) ||
+        !number(entry + kEntryCustomOffset, map.custom)) {
+      return writes;
+    }
+  }
+  auto count = static_cast<int32_t>(maps.size());
+  if (number(header + kHeaderCountOffset, count)) number(header + kHeaderCountCopyOffset, count);
+  return writes;
+}
+
+std::vector<RotationEntry> numberedMaps(int count, const std::string& prefix) {
+  std::vector<RotationEntry> maps;
+  for (int k = 0; k < count; ++k) {
+    maps.push_back({k % 2 == 0 ? 1 : 3, k % 3 == 0, prefix + std::to_string(k) + ".BMS",
+                    prefix + " map " + std::to_string(k)});
+  }
+  return maps;
+}
+
+int32_t infoLong(const ServerModel& server, uint32_t offset) {
+  return server.readLong(server.layout().simInfoBlock() + offset);
+}
+
+TEST(ServerModelRotation, PlaysAWrittenRotationInOrderAndWrapsWithoutViolations) {
+  ServerModel server = makeServer(quickOptions());
+  std::vector<RotationEntry> maps = numberedMaps(6, "NEW");
+  writeAsUpdateMaps(server, maps);
+  EXPECT_TRUE(server.checkRotation().empty());
+  std::vector<std::string> played;
+  for (int game = 0; game < 8; ++game) {
+    server.endGame();
+    server.advance(11000);
+    ASSERT_EQ(server.state(), 2);
+    played.push_back(server.textAt("CurMap"));
+    EXPECT_EQ(server.currentPosition(), (game + 1) % 6);
+  }
+  EXPECT_EQ(played.front(), "NEW map 1");
+  EXPECT_EQ(played[4], "NEW map 5");
+  EXPECT_EQ(played[5], "NEW map 0") << "wrapped after the last entry";
+  EXPECT_EQ(server.rotationChecks(), 8);
+  EXPECT_EQ(server.rotationViolations(), 0);
+  EXPECT_EQ(std::string(server.readText(server.layout().simInfoBlock())), kSimInfoMarker);
+  EXPECT_EQ(infoLong(server, kSimInfoChecksOffset), 8);
+}
+
+TEST(ServerModelRotation, EachMapStartCountsTheEntriesThatDoNotMatchTheirSlots) {
+  ServerModel server = makeServer(quickOptions());
+  std::vector<std::string> log;
+  server.setLogger([&](const std::string& line) { log.push_back(line); });
+  std::vector<RotationEntry> old = numberedMaps(5, "OLD");
+  writeAsUpdateMaps(server, old);
+  // An update of 5 maps that fails part-way into map 2: maps 0 and 1 new, map 2 torn (slot
+  // file written, entry not), the count fields untouched.
+  writeAsUpdateMaps(server, numberedMaps(5, "NEW"), 8 * 2 + 5);
+  std::vector<RotationViolation> found = server.checkRotation();
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].entry, 2);
+  EXPECT_NE(found[0].what.find("NEW2.BMS"), std::string::npos) << found[0].what;
+
+  // A missing slot constant, and count fields that disagree.
+  server.writeLong(server.layout().slotAddress(4) + kSlotConstantOffset, 0);
+  server.writeLong(server.rotationPointer() + kHeaderCountCopyOffset, 3);
+  found = server.checkRotation();
+  ASSERT_EQ(found.size(), 3u);
+  EXPECT_EQ(found[0].entry, -1);
+  EXPECT_EQ(found[2].entry, 4);
+  EXPECT_NE(found[2].what.find("slot constant 0x0"), std::string::npos) << found[2].what;
+  EXPECT_EQ(server.rotationViolations(), 0) << "looking counts nothing";
+
+  // Slots beyond the count are not the server's business.
+  server.writeText(server.layout().slotAddress(5), "STRAY.BMS");
+  server.endGame();
+  server.advance(11000);
+  server.endGame();
+  server.advance(11000);
+  EXPECT_EQ(server.rotationChecks(), 2);
+  EXPECT_EQ(server.rotationViolations(), 6);
+  EXPECT_EQ(infoLong(server, kSimInfoViolationsOffset), 6);
+  EXPECT_NE(std::find_if(log.begin(), log.end(),
+                         [](const std::string& line) {
+                           return line.find("rotation check: 3 violations: counts") == 0 &&
+                                  line.find(
+                                      "entry 2 (slot file \"NEW2.BMS\", entry file "
+                                      "\"OLD2.BMS\")") != std::string::npos;
+                         }),
+            log.end());
+
+  // A complete update repairs it: nothing more is counted.
+  writeAsUpdateMaps(server, numberedMaps(5, "NEW"));
+  server.endGame();
+  server.advance(11000);
+  EXPECT_EQ(server.rotationChecks(), 3);
+  EXPECT_EQ(server.rotationViolations(), 6);
+}
+
+TEST(ServerModelRotation, TheCountAtHeaderPlus8DecidesTheWrapAndTheCheck) {
+  ServerModel server = makeServer(quickOptions());
+  writeAsUpdateMaps(server, numberedMaps(4, "A"));
+  server.writeLong(server.rotationPointer() + kHeaderCountOffset, 2);
+  server.writeLong(server.rotationPointer() + kHeaderCountCopyOffset, 2);
+  server.writeText(server.layout().slotAddress(3), "OTHER.BMS");  // beyond the count now
+  server.setCurrentPosition(1);
+  server.endGame();
+  server.advance(11000);
+  EXPECT_EQ(server.currentPosition(), 0);
+  EXPECT_EQ(server.textAt("CurMap"), "A map 0");
+  EXPECT_EQ(server.rotationViolations(), 0);
+}
+
+TEST(ServerModelScoring, AGameEndsWhenTheScoreReachesTheLimitOfItsType) {
+  ServerOptions options = quickOptions();
+  options.scoringRate = 2;
+  options.maxKills = 30;
+  options.kothLimit = 10;
+  options.rotation = {{1, false, "TDMM_01A.BMS", "Mean Streets A"},
+                      {3, false, "TKHM_01A.BMS", "House of Pain A"},
+                      {7, false, "CTFM_01A.BMS", "Rocky Mountain A"}};
+  ServerModel server = makeServer(options);
+  EXPECT_EQ(server.activeLimit(), 30) << "Team Deathmatch: Score1a";
+  server.advance(14999);
+  EXPECT_EQ(server.state(), 2);
+  EXPECT_EQ(infoLong(server, kSimInfoScoreOffset), 29);
+  server.advance(1);
+  EXPECT_EQ(server.state(), 4);
+  EXPECT_DOUBLE_EQ(server.score(), 30);
+
+  // King of the hill: Score2a, read as it stands (a limit the monitor imposes mid-game).
+  writeGameTypeFields(server, 3);
+  server.advance(11000);
+  ASSERT_EQ(server.longAt("GameType"), 3);
+  EXPECT_EQ(server.score(), 0) << "a new game starts from nothing";
+  EXPECT_EQ(server.activeLimit(), 10);
+  server.advance(2000);
+  server.setLong("Score2a", 6);
+  server.advance(0);
+  EXPECT_EQ(server.state(), 2);
+  server.advance(1000);
+  EXPECT_EQ(server.state(), 4);
+
+  // A game length shorter than the time to the limit ends it first.
+  server.setGameLengthSeconds(4);
+  server.advance(11000);
+  server.advance(4000);
+  EXPECT_EQ(server.state(), 4);
+  EXPECT_DOUBLE_EQ(server.score(), 8);
+
+  // Capture the flag has no limit; nor has a limit of 0.
+  server.setGameLengthSeconds(0);
+  writeGameTypeFields(server, 7);
+  server.advance(11000);
+  EXPECT_EQ(server.activeLimit(), 0);
+  server.advance(600000);
+  EXPECT_EQ(server.state(), 2);
+  writeGameTypeFields(server, 1);
+  server.endGame();
+  server.advance(11000);
+  server.setLong("Score1a", 0);
+  server.advance(600000);
+  EXPECT_EQ(server.state(), 2);
+
+  EXPECT_THROW(server.setScoringRate(-1), std::invalid_argument);
+  server.setScoringRate(0);
+  server.setLong("Score1a", 1);
+  server.advance(600000);
+  EXPECT_EQ(server.state(), 2) << "nobody scores";
 }
 
 TEST(ServerModelClientWrites, RecordsWhatClientsWroteInOrderButNotTheServersOwnUpdates) {
