@@ -7,7 +7,7 @@
 namespace rotaryn::host {
 namespace {
 
-enum Column { kIndex, kFolder, kType, kState, kColumns };
+enum Column { kIndex, kFolder, kType, kState, kGame, kPlaying, kNext, kColumns };
 
 QString text(const std::string& windows1252) {
   return fromWindows1252(windows1252);
@@ -16,7 +16,7 @@ QString text(const std::string& windows1252) {
 }  // namespace
 
 GuiProfileList::GuiProfileList(QWidget* parent) : QTableWidget(0, kColumns, parent) {
-  setHorizontalHeaderLabels({"#", "Profile", "Server type", "Server"});
+  setHorizontalHeaderLabels({"#", "Profile", "Server type", "Server", "Game", "Playing", "Next"});
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -42,6 +42,7 @@ void GuiProfileList::setProfiles(const std::vector<ProfileConfig>& profiles) {
     setItem(row, kFolder, new QTableWidgetItem(text(profile.profileFolder)));
     setItem(row, kType, new QTableWidgetItem(text(profile.serverType)));
     setItem(row, kState, new QTableWidgetItem(QStringLiteral("starting")));
+    for (int column : {kGame, kPlaying, kNext}) setItem(row, column, new QTableWidgetItem());
     ++row;
   }
   resizeColumnsToContents();
@@ -52,6 +53,20 @@ void GuiProfileList::setServerState(int32_t index, const QString& state) {
     item(*row, kState)->setText(state);
     item(*row, kState)->setToolTip(state);
   }
+}
+
+void GuiProfileList::setGame(int32_t index, const QString& state, const QString& playing,
+                             const QString& next) {
+  std::optional<int> row = rowOf(index);
+  if (!row) return;
+  bool changed = false;
+  for (auto [column, text] :
+       {std::pair{kGame, state}, std::pair{kPlaying, playing}, std::pair{kNext, next}}) {
+    if (item(*row, column)->text() == text) continue;
+    item(*row, column)->setText(text);
+    changed = true;
+  }
+  if (changed) resizeColumnsToContents();
 }
 
 std::optional<int32_t> GuiProfileList::selectedProfile() const {

@@ -10,13 +10,15 @@
 
 namespace rotaryn::host {
 
-// The host's profiles, a row each: index, profile folder, server type and the server's state.
+// The host's profiles, a row each: index, profile folder, server type, the server's process
+// state, and for a loaded profile its game state, the map playing and the next map.
 class GuiProfileList final : public QTableWidget {
  public:
   explicit GuiProfileList(QWidget* parent);
 
   void setProfiles(const std::vector<ProfileConfig>& profiles);
   void setServerState(int32_t index, const QString& state);
+  void setGame(int32_t index, const QString& state, const QString& playing, const QString& next);
   std::optional<int32_t> selectedProfile() const;
   void selectProfile(int32_t index);
 

@@ -1,6 +1,7 @@
 #include "host/gui_session.h"
 
 #include "host/host_text.h"
+#include "host/server_watch.h"
 
 namespace rotaryn::host {
 
@@ -13,6 +14,10 @@ GuiSession::GuiSession(HostApp& host, GuiMainWindow& window) : host_(host), wind
   };
   window_.onClosing = [this] { end(); };
   showNothing(QStringLiteral("Choose a profile and Server > Maps to manage its map rotation."));
+  // As often as the plug-in's own monitor looks at the servers.
+  games_.setTimerType(Qt::CoarseTimer);
+  QObject::connect(&games_, &QTimer::timeout, &games_, [this] { showGames(); });
+  games_.start(2000);
 }
 
 GuiSession::~GuiSession() {
@@ -66,6 +71,7 @@ void GuiSession::open(int32_t index) {
   shown_ = index;
   area.setTitle(QStringLiteral("Rotaryn - %1").arg(labelOf(index)));
   area.setHint(QString());
+  showGames();
   window_.say(unreadable.empty() ? QStringLiteral("%1 loaded").arg(labelOf(index))
                                  : QStringLiteral("%1 not loaded: its server cannot be read: %2")
                                        .arg(labelOf(index), QString::fromStdString(unreadable)));
@@ -78,6 +84,24 @@ void GuiSession::end() {
   shown_.reset();
   showNothing(QStringLiteral("The plug-in is unloaded."));
   if (onEnded) onEnded();
+}
+
+void GuiSession::showGames() {
+  if (ended_ || !host_.hasPlugin()) return;
+  for (const auto& [index, profile] : host_.profiles()) {
+    if (!profile.loaded) {
+      window_.profiles().setGame(index, QString(), QString(), QString());
+      continue;
+    }
+    try {
+      QJsonObject game = host_.serverState(index);
+      window_.profiles().setGame(index,
+                                 QString::fromStdString(gameStateText(game.value("state").toInt())),
+                                 game.value("map").toString(), game.value("nextMap").toString());
+    } catch (const std::exception& error) {
+      window_.profiles().setGame(index, QStringLiteral("cannot be read"), QString(), QString());
+    }
+  }
 }
 
 void GuiSession::showNothing(const QString& hint) {

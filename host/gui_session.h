@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QTimer>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -42,6 +43,8 @@ class GuiSession {
 
  private:
   void selected(int32_t index);
+  // Refreshes the profile list's game columns of every loaded profile.
+  void showGames();
   void showNothing(const QString& hint);
   QString labelOf(int32_t index) const;
 
@@ -50,6 +53,7 @@ class GuiSession {
   std::optional<int32_t> shown_;
   bool opened_ = false;  // the user has the plug-in open: picking a profile reloads it
   bool ended_ = false;
+  QTimer games_;
 };
 
 }  // namespace rotaryn::host

@@ -116,6 +116,15 @@ TEST_F(HostWindow, MapsLoadsThePluginForTheSelectedProfileIntoTheContainer) {
   EXPECT_EQ(view()->geometry(), QRect(2, 30, 11040 / 15, 8400 / 15 - 28));
   EXPECT_TRUE(view()->isVisible());
   EXPECT_EQ(session->shownProfile(), 2);
+  // The profile list shows the loaded profile's game as the plug-in reads it; not the other's.
+  sim::ServerModel& second = servers.set().at(kSecondPid);
+  EXPECT_EQ(window.profiles().item(1, 4)->text(), "game running");
+  EXPECT_EQ(window.profiles().item(1, 5)->text().toStdString(), second.textAt("CurMap"));
+  const auto& rotation = second.rotation();
+  ASSERT_FALSE(rotation.empty());
+  const size_t next = static_cast<size_t>(second.currentPosition() + 1) % rotation.size();
+  EXPECT_EQ(window.profiles().item(1, 6)->text().toStdString(), rotation[next].displayName);
+  EXPECT_TRUE(window.profiles().item(0, 4)->text().isEmpty());
   EXPECT_TRUE(timersRun(2));
   EXPECT_FALSE(timersRun(1));
   EXPECT_TRUE(dialogs.boxes().empty()) << dialogs.boxes().front().text.toStdString();

@@ -5,6 +5,7 @@
 #include "catalogue/stock_catalogue.h"
 #include "memory/server_fields.h"
 #include "platform/vb_error.h"
+#include "platform/vb_runtime.h"
 #include "plugin/module.h"
 #include "ui/automation/window_controls.h"
 
@@ -13,6 +14,11 @@ namespace {
 
 // Where the resource pack's name lies in the block "ModAdd" points to.
 constexpr int32_t kPackNameOffset = 36;
+// The rotation header at MapPointer: the count at +8, the position playing at +12; map slot k's
+// display name at MapNameAdd + 1840 * k.
+constexpr int32_t kRotationCountOffset = 8;
+constexpr int32_t kRotationPositionOffset = 12;
+constexpr int32_t kSlotSize = 1840;
 
 [[noreturn]] void refuse(const std::string& why) {
   raiseVbError(vberr::kInvalidCall, why);
@@ -219,6 +225,15 @@ Json dumpServerState(Module& module, int32_t index) {
            {"affiliate", module.profile(index).IsAffiliate}};
   if (type >= 0 && type < static_cast<int32_t>(GameTypeNames.size())) {
     out["gameTypeName"] = std::string(GameTypeNames[static_cast<size_t>(type)]);
+  }
+  // The map the server plays after this game: the entry after its position, wrapping.
+  const int32_t rotation = readLong(module, index, "MapPointer");
+  const int32_t count = readLongAt(module, index, rotation + kRotationCountOffset);
+  const int32_t position = readLongAt(module, index, rotation + kRotationPositionOffset);
+  if (count > 0 && count <= 255 && position >= 0) {
+    const int32_t next = (position + 1) % count;
+    out["nextPosition"] = next;
+    out["nextMap"] = jsonText(vb::Trim(readText(module, index, "MapNameAdd", next * kSlotSize)));
   }
   return out;
 }
