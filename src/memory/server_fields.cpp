@@ -46,6 +46,11 @@ void writeLongAt(Module& module, int32_t index, int32_t address, int32_t value, 
   server.memory->WriteLong(server.process, address, value, bytes);
 }
 
+void writeTextAt(Module& module, int32_t index, int32_t address, const std::string& text) {
+  Server server = serverOf(module, index);
+  server.memory->WriteStr(server.process, address, text);
+}
+
 int32_t readLong(Module& module, int32_t index, const std::string& key, int32_t offset) {
   return readLongAt(module, index, fieldAddress(module, index, key, offset));
 }

@@ -29,5 +29,7 @@ int32_t readLongAt(Module& module, int32_t index, int32_t address);
 uint8_t readByteAt(Module& module, int32_t index, int32_t address);
 std::string readTextAt(Module& module, int32_t index, int32_t address);
 void writeLongAt(Module& module, int32_t index, int32_t address, int32_t value, int16_t bytes = 4);
+// Stores the text and its terminating NUL.
+void writeTextAt(Module& module, int32_t index, int32_t address, const std::string& text);
 
 }  // namespace rotaryn

@@ -4,6 +4,8 @@
 
 #include "errors/error_report.h"
 #include "memory/address_table.h"
+#include "memory/last_settings.h"
+#include "memory/rotation_layout.h"
 #include "memory/score_limits.h"
 #include "memory/server_fields.h"
 #include "platform/ini_file.h"
@@ -14,20 +16,7 @@
 namespace rotaryn {
 namespace {
 
-// Rotation list at P (the value at MapPointer) and map slots from MapNameAdd.
-constexpr int32_t kSecondCountOffset = 4;
-constexpr int32_t kCountOffset = 8;
-constexpr int32_t kCurrentOffset = 12;
-constexpr int32_t kFirstEntryOffset = 16;
-constexpr int32_t kEntrySize = 36;
-constexpr int32_t kEntryCustomOffset = 32;
-constexpr int32_t kSlotSize = 1840;
-constexpr int32_t kMarkerFromName = 781;
-constexpr int32_t kSlotTypeFromName = 782;
-constexpr int32_t kMaxRotation = 255;
-
-constexpr const char* kMapsSection = "Maps";
-constexpr const char* kEntrySeparator = "[-]";
+using namespace rotation;
 
 // Slots this system wrote carry "S" and their own type; others run the server's current one.
 int32_t slotType(Module& module, int32_t index, int32_t nameAddress) {
@@ -62,8 +51,8 @@ void appendEntry(CurrentListTables& list, int32_t key, const RotationEntry& entr
 }
 
 std::string entryText(const RotationEntry& entry) {
-  return std::to_string(entry.type) + kEntrySeparator + std::to_string(entry.custom) +
-         kEntrySeparator + vb::Trim(entry.file);
+  return rotationEntryText(std::to_string(entry.type), std::to_string(entry.custom),
+                           vb::Trim(entry.file));
 }
 
 }  // namespace
@@ -73,28 +62,25 @@ void GetMapList(Module& module, int32_t index) {
   trap.run([&] {
     trap.at(1);
     FileSystem& files = module.ports.files;
-    IniFile ini(files, iniFailureLog(module));
-    const std::string profileFolder = module.profile(index).ProfileFolder;
     const std::string pluginSettings = module.RootFolder + "\\Plugins\\Maps.ini";
-    const std::string settingsFolder =
-        module.RootFolder + "\\profiles\\" + profileFolder + "\\settings";
-    const std::string lastSettings = settingsFolder + "\\lastsettings.ini";
+    LastSettings lastSettings(module, index, LastSettings::Failures::kLogged);
 
     trap.at(2);
     std::string autoload;
-    if (files.FileExists(pluginSettings))
-      autoload = ini.read(pluginSettings, "Autoload", profileFolder);
+    if (files.FileExists(pluginSettings)) {
+      autoload = IniFile(files, iniFailureLog(module))
+                     .read(pluginSettings, "Autoload", module.profile(index).ProfileFolder);
+    }
     const bool record = autoload != "1";
     trap.at(3);
-    if (!files.FolderExists(settingsFolder)) files.CreateFolder(settingsFolder);
+    lastSettings.createFolderIfMissing();
 
     if (record) {
       trap.at(4);
       // The affiliate build has no limit fields: its file keeps whatever limits it had.
       if (const std::optional<ScoreLimits> limits = readScoreLimits(module, index)) {
-        ini.write(lastSettings, kMapsSection, "tkScore", std::to_string(limits->koth));
-        ini.write(lastSettings, kMapsSection, "dmScore", std::to_string(limits->kills));
-        ini.write(lastSettings, kMapsSection, "fbScore", std::to_string(limits->gameScore));
+        lastSettings.writeLimits(std::to_string(limits->koth), std::to_string(limits->kills),
+                                 std::to_string(limits->gameScore));
       }
     }
 
@@ -102,7 +88,7 @@ void GetMapList(Module& module, int32_t index) {
     const int32_t rotation = readLong(module, index, "MapPointer");
     int32_t count = readLongAt(module, index, rotation + kCountOffset);
     trap.at(6);
-    if (record) ini.write(lastSettings, kMapsSection, "mapcount", std::to_string(count - 1));
+    if (record) lastSettings.writeMapCount(count - 1);
 
     trap.at(7);
     CurrentListTables& list = module.currentList;
@@ -118,7 +104,7 @@ void GetMapList(Module& module, int32_t index) {
     if (module.window) module.window->lblCurMap.caption = playing;
     trap.at(10);
     appendEntry(list, 0, entry);
-    if (record) ini.write(lastSettings, kMapsSection, "map0", entryText(entry));
+    if (record) lastSettings.writeMap(0, entryText(entry));
 
     trap.at(11);
     if (count > kMaxRotation) {
@@ -132,9 +118,7 @@ void GetMapList(Module& module, int32_t index) {
       nameAddress += kSlotSize;
       entry = readEntry(module, index, entryAddress, nameAddress);
       appendEntry(list, k, entry);
-      if (record) {
-        ini.write(lastSettings, kMapsSection, "map" + std::to_string(k), entryText(entry));
-      }
+      if (record) lastSettings.writeMap(k, entryText(entry));
     }
   });
 }

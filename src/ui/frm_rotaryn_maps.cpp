@@ -3,6 +3,7 @@
 #include "catalogue/stock_catalogue.h"
 #include "errors/error_report.h"
 #include "memory/server_fields.h"
+#include "memory/update_maps.h"
 #include "plugin/module.h"
 
 namespace rotaryn {
@@ -117,6 +118,7 @@ void frmRotarynMaps::bindActions() {
   for (MenuItem* item : {&mnuAdd, &mnuDelete}) {
     item->action = [this, item] { notBuiltYet(item->caption); };
   }
+  cmdUpdate.action = [this] { cmdUpdateProc_Click(module_, false); };
 }
 
 void frmRotarynMaps::notBuiltYet(const std::string& what) {

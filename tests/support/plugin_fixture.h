@@ -19,8 +19,8 @@
 
 namespace rotaryn {
 
-// The fixture's file system, with a hook run before each byte-positioned read or write so a
-// test can make one file fail (by raising a VbError from the hook).
+// The fixture's file system, with a hook run before each byte-positioned read or write and each
+// whole-file replace, so a test can make one file fail (by raising a VbError from the hook).
 class FaultyFileSystem final : public FileSystemWrapper {
  public:
   using Hook = std::function<void(std::string_view call, const std::string& path)>;
@@ -33,6 +33,10 @@ class FaultyFileSystem final : public FileSystemWrapper {
   void WriteAt(const std::string& path, int64_t offset, const std::string& bytes) override {
     if (beforeCall) beforeCall("WriteAt", path);
     target_.WriteAt(path, offset, bytes);
+  }
+  void ReplaceAll(const std::string& path, const std::string& bytes) override {
+    if (beforeCall) beforeCall("ReplaceAll", path);
+    target_.ReplaceAll(path, bytes);
   }
 
   Hook beforeCall;

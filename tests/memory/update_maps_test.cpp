@@ -1,0 +1,342 @@
+#include "memory/update_maps.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "memory/server_rotation.h"
+#include "platform/ini_file.h"
+#include "tests/support/ui_window_fixture.h"
+
+namespace rotaryn {
+namespace {
+
+constexpr int32_t kProfile = WindowFixture::kProfile;
+constexpr int kMaps = 20;
+// Two reads (state, rotation header), eight writes per map, two count writes.
+constexpr int kMemoryCalls = 2 + 8 * kMaps + 2;
+
+sim::RotationEntry newEntry(int k) {
+  return {(k + 3) % 9, k % 3 == 0, "NEW_" + std::to_string(k) + ".BMS", "New " + std::to_string(k)};
+}
+
+std::vector<sim::RotationEntry> newRotation(int count) {
+  std::vector<sim::RotationEntry> entries;
+  for (int k = 0; k < count; ++k) entries.push_back(newEntry(k));
+  return entries;
+}
+
+std::string entryText(const sim::RotationEntry& entry) {
+  return std::to_string(entry.gameType) + "[-]" + (entry.custom ? "1" : "0") + "[-]" +
+         entry.missionFile;
+}
+
+// Fails the failAt-th call to the memory component (counting from 1); 0 fails none.
+class FailingCall final : public MemoryAccessWrapper {
+ public:
+  using MemoryAccessWrapper::MemoryAccessWrapper;
+
+  int32_t ReadLong(int32_t& process, int32_t address) override {
+    count();
+    return target_->ReadLong(process, address);
+  }
+  uint8_t ReadByte(int32_t& process, int32_t address) override {
+    count();
+    return target_->ReadByte(process, address);
+  }
+  std::string ReadStr(int32_t& process, int32_t address) override {
+    count();
+    return target_->ReadStr(process, address);
+  }
+  void WriteLong(int32_t& process, int32_t address, int32_t value, int16_t bytes) override {
+    count();
+    target_->WriteLong(process, address, value, bytes);
+  }
+  void WriteStr(int32_t& process, int32_t address, const std::string& text) override {
+    count();
+    target_->WriteStr(process, address, text);
+  }
+
+  int failAt = 0;
+  int calls = 0;
+
+ private:
+  void count() {
+    if (++calls == failAt) raiseVbError(vberr::kDeviceIo, "Device I/O error (injected)");
+  }
+};
+
+// One profile's window on an in-process server, ready to press Update Maps.
+class Scene {
+ public:
+  // The window on a server running `old`, with `fresh` in CurrentList and the grid.
+  void load(const std::vector<sim::RotationEntry>& old,
+            const std::vector<sim::RotationEntry>& fresh) {
+    sim::ServerOptions options;
+    options.rotation = old;
+    host.load(options);
+    show(fresh);
+    // Limits other than the server's, so that the first replace of the file changes it.
+    window().txtTdm.text = "45";
+    original = settingsBytes();
+    host.server().clearClientWrites();
+    host.dialogs.clearRecords();
+  }
+  // Back to the state load() left, for the next run.
+  void restore(const std::vector<sim::RotationEntry>& old) {
+    host.server().setRotation(old);
+    host.scratch.write(PluginFixture::settingsFolderOnDisk(kProfile) + "/lastsettings.ini",
+                       original);
+    host.server().clearClientWrites();
+    host.dialogs.clearRecords();
+  }
+  void show(const std::vector<sim::RotationEntry>& entries) {
+    CurrentListTables& list = host.module.currentList;
+    list = CurrentListTables{};
+    for (size_t k = 0; k < entries.size(); ++k) {
+      const std::string key = std::to_string(k);
+      list.CurrentMapNames.add(key, entries[k].displayName);
+      list.CurrentMapFiles.add(key, entries[k].missionFile);
+      list.CurrentMapTypes.add(key, std::to_string(entries[k].gameType));
+      list.CurrentMapCustom.add(key, entries[k].custom ? "1" : "0");
+    }
+    host.window().FillCurrentGrid();
+  }
+
+  frmRotarynMaps& window() { return host.window(); }
+  std::string settingsBytes() const {
+    return host.scratch.read(PluginFixture::settingsFolderOnDisk(kProfile) + "/lastsettings.ini");
+  }
+  // What key-by-key writes of these keys leave in a file that held `before`.
+  std::string keyByKey(const std::string& before,
+                       const std::vector<std::pair<std::string, std::string>>& keys) {
+    host.scratch.write("reference.ini", before);
+    IniFile ini(host.disk);
+    for (const auto& [key, value] : keys)
+      ini.write(host.root() + "\\reference.ini", "Maps", key, value);
+    return host.scratch.read("reference.ini");
+  }
+  std::vector<std::pair<std::string, std::string>> limitKeys(int rows) const {
+    const frmRotarynMaps& window = *host.module.window;
+    return {{"tkScore", window.txtTkoth.text.get()},
+            {"dmScore", window.txtTdm.text.get()},
+            {"fbScore", window.txtFb.text.get()},
+            {"mapcount", std::to_string(rows - 1)}};
+  }
+  std::vector<std::pair<std::string, std::string>> mapKeys(
+      const std::vector<sim::RotationEntry>& entries) const {
+    std::vector<std::pair<std::string, std::string>> keys;
+    for (size_t k = 0; k < entries.size(); ++k) {
+      keys.emplace_back("map" + std::to_string(k), entryText(entries[k]));
+    }
+    return keys;
+  }
+
+  // Slot k and entry k name the same mission file and the slot constant is in place.
+  int violations() {
+    sim::ServerModel& server = host.server();
+    int count = 0;
+    for (int32_t k = 0; k < server.rotationCount(); ++k) {
+      const uint32_t slot = server.layout().slotAddress(k);
+      const uint32_t entry = server.layout().entryAddress(k);
+      if (server.readText(slot) != server.readText(entry) ||
+          server.readLong(slot + sim::kSlotConstantOffset) != sim::kSlotConstant) {
+        ++count;
+      }
+    }
+    return count;
+  }
+  std::pair<int32_t, int32_t> counts() {
+    sim::ServerModel& server = host.server();
+    return {server.readLong(server.rotationPointer() + sim::kHeaderCountOffset),
+            server.readLong(server.rotationPointer() + sim::kHeaderCountCopyOffset)};
+  }
+  // The failure box of cmdUpdateProc at that step, if it is the only box.
+  bool reportedOnlyAtStep(int step) const {
+    if (host.failuresOf("cmdUpdateProc") != 1 || host.dialogs.boxes().size() != 1) return false;
+    return host.dialogs.boxes()[0].text.find("Error Line: " + std::to_string(step) + "\r\n") !=
+           std::string::npos;
+  }
+
+  WindowFixture host;
+  std::string original;
+};
+
+TEST(UpdateMaps, OverALongerRotationIsReadBackIdenticallyAndRecordedAsTyped) {
+  Scene scene;
+  WindowFixture& host = scene.host;
+  const auto fresh = newRotation(kMaps);
+  scene.load(WindowFixture::rotationOf(30), fresh);
+  host.server().setCurrentPosition(7);
+  host.window().txtTkoth.text = "abc";
+  host.window().txtFb.text = "";
+
+  host.release(host.window().cmdUpdate);
+
+  EXPECT_EQ(host.boxes("Success", "Map List updated successfully."), 1);
+  EXPECT_EQ(host.dialogs.boxes().size(), 1u);
+  EXPECT_EQ(host.server().rotation(), fresh);
+  EXPECT_EQ(scene.counts(), std::make_pair(kMaps, kMaps));
+  EXPECT_EQ(host.server().currentPosition(), 7);
+  EXPECT_EQ(scene.violations(), 0);
+  // Stale keys of the longer list stay; the rest is what key-by-key writes leave.
+  auto keys = scene.limitKeys(kMaps);
+  for (auto& key : scene.mapKeys(fresh)) keys.push_back(key);
+  EXPECT_EQ(scene.settingsBytes(), scene.keyByKey(scene.original, keys));
+  EXPECT_NE(scene.settingsBytes().find("map29=2[-]1[-]MAP_29.BMS\r\n"), std::string::npos);
+  EXPECT_NE(scene.settingsBytes().find("tkScore=abc\r\n"), std::string::npos);
+
+  GetMapList(host.module, kProfile);
+  host.window().FillCurrentGrid();
+  std::vector<std::string> readBack = host.currentListRows();
+  scene.show(fresh);
+  EXPECT_EQ(readBack, host.currentListRows());
+}
+
+TEST(UpdateMaps, UnnamedEntriesStayOutOfTheServerButNotOutOfTheFile) {
+  Scene scene;
+  WindowFixture& host = scene.host;
+  auto fresh = newRotation(4);
+  fresh[1].displayName = "";
+  scene.load(WindowFixture::rotationOf(6), fresh);
+
+  cmdUpdateProc_Click(host.module, true);
+
+  EXPECT_TRUE(host.dialogs.boxes().empty());
+  EXPECT_EQ(host.server().rotation(),
+            (std::vector<sim::RotationEntry>{fresh[0], fresh[2], fresh[3]}));
+  // Custom flags in both places follow CurrentList: slot 2 holds entry 3, a custom map.
+  EXPECT_EQ(host.server().readLong(host.server().layout().slotAddress(2) + sim::kSlotCustomOffset),
+            1);
+  EXPECT_EQ(IniFile(host.files)
+                .read(host.settingsFolder(kProfile) + "\\lastsettings.ini", "Maps", "map1"),
+            entryText(fresh[1]));
+}
+
+TEST(UpdateMaps, RefusalsWriteNothingAndSpeakOnlyWhenNotSilent) {
+  Scene scene;
+  WindowFixture& host = scene.host;
+  scene.load(WindowFixture::rotationOf(kMaps), newRotation(kMaps));
+  const auto old = host.server().rotation();
+  const std::string notNow = "The games current state does not permit this action!";
+
+  for (int32_t state : {sim::kStateBetweenGames, sim::kStateEndOfGame}) {
+    host.server().setLong("GameState", state);
+    cmdUpdateProc_Click(host.module, true);
+    EXPECT_TRUE(host.dialogs.boxes().empty());
+    host.release(host.window().cmdUpdate);
+    EXPECT_EQ(host.boxes("Failed!", notNow), 1);
+    host.dialogs.clearRecords();
+  }
+  host.server().setLong("GameState", sim::kStateRunningToo);
+  scene.show(newRotation(256));
+  cmdUpdateProc_Click(host.module, true);
+  EXPECT_TRUE(host.dialogs.boxes().empty());
+  cmdUpdateProc_Click(host.module, false);
+  ASSERT_EQ(host.dialogs.boxes().size(), 1u);
+  EXPECT_EQ(host.dialogs.boxes()[0].title, "Failed!");
+  EXPECT_NE(host.dialogs.boxes()[0].text.find("256"), std::string::npos);
+
+  EXPECT_TRUE(host.server().clientWrites().empty());
+  EXPECT_EQ(host.server().rotation(), old);
+  EXPECT_EQ(scene.settingsBytes(), scene.original);
+
+  // 255 named maps and an unnamed one fill every slot, and no more.
+  auto full = newRotation(256);
+  full[100].displayName = "";
+  scene.show(full);
+  cmdUpdateProc_Click(host.module, true);
+  EXPECT_EQ(scene.counts(), std::make_pair(255, 255));
+  EXPECT_EQ(host.server().rotation().back(), full[255]);
+  EXPECT_EQ(host.failuresOf("cmdUpdateProc"), 0);
+}
+
+// For every memory call of an Update Maps of 20 maps over 20 older ones: the failure stops the
+// operation where the write order says, and the next Update Maps repairs the rotation.
+TEST(UpdateMaps, AFailingMemoryCallLeavesExactlyTheWritesBeforeIt) {
+  const auto old = WindowFixture::rotationOf(kMaps);
+  const auto fresh = newRotation(kMaps);
+  Scene run;
+  run.load(old, fresh);
+  const std::string limitsWritten = run.keyByKey(run.original, run.limitKeys(kMaps));
+  cmdUpdateProc_Click(run.host.module, true);
+  ASSERT_EQ(run.host.server().rotation(), fresh);
+  const std::vector<sim::ClientWrite> allWrites(run.host.server().clientWrites().begin(),
+                                                run.host.server().clientWrites().end());
+  ASSERT_EQ(allWrites.size(), static_cast<size_t>(kMemoryCalls - 2));
+
+  auto failing = std::make_shared<FailingCall>(run.host.module.MemoryAccess);
+  run.host.module.MemoryAccess = failing;
+  for (int k = 1; k <= kMemoryCalls; ++k) {
+    SCOPED_TRACE("failing call " + std::to_string(k));
+    run.restore(old);
+    failing->calls = 0;
+    failing->failAt = k;
+    cmdUpdateProc_Click(run.host.module, false);
+
+    const int step = k == 1 ? 2 : k == 2 ? 4 : k <= kMemoryCalls - 2 ? 5 : 6;
+    EXPECT_TRUE(run.reportedOnlyAtStep(step));
+    EXPECT_EQ(run.counts(), std::make_pair(kMaps, kMaps));
+    const size_t done = k <= 2 ? 0 : static_cast<size_t>(k - 3);
+    const auto& writes = run.host.server().clientWrites();
+    ASSERT_EQ(writes.size(), done);
+    EXPECT_TRUE(std::equal(writes.begin(), writes.end(), allWrites.begin()));
+    const int failingMap = k <= 2 ? 0 : (k - 3) / 8;
+    const auto held = run.host.server().rotation();
+    for (int m = 0; m < kMaps; ++m) {
+      if (m != failingMap) {
+        EXPECT_EQ(held[m], m < failingMap ? fresh[m] : old[m]) << "map " << m;
+      }
+    }
+    EXPECT_EQ(run.settingsBytes(), k == 1 ? run.original : limitsWritten);
+
+    failing->failAt = 0;
+    run.host.dialogs.clearRecords();
+    cmdUpdateProc_Click(run.host.module, true);
+    EXPECT_TRUE(run.host.dialogs.boxes().empty());
+    EXPECT_EQ(run.host.server().rotation(), fresh);
+    EXPECT_EQ(run.violations(), 0);
+  }
+}
+
+// The same for the two replaces of lastsettings.ini: the limits before any memory write, the
+// maps after the count fields.
+TEST(UpdateMaps, AFailingFileWriteStopsWhereTheWriteOrderSays) {
+  const auto old = WindowFixture::rotationOf(kMaps);
+  const auto fresh = newRotation(kMaps);
+  Scene run;
+  run.load(old, fresh);
+  auto keys = run.limitKeys(kMaps);
+  const std::string limitsWritten = run.keyByKey(run.original, keys);
+  for (auto& key : run.mapKeys(fresh)) keys.push_back(key);
+  const std::string allWritten = run.keyByKey(run.original, keys);
+  for (int k = 1; k <= 2; ++k) {
+    SCOPED_TRACE("failing file write " + std::to_string(k));
+    run.restore(old);
+    int writes = 0;
+    run.host.files.beforeCall = [&](std::string_view call, const std::string& path) {
+      if (call == "ReplaceAll" && path.ends_with("lastsettings.ini") && ++writes == k) {
+        raiseVbError(vberr::kDiskFull, "Disk full: " + path);
+      }
+    };
+    cmdUpdateProc_Click(run.host.module, false);
+
+    EXPECT_TRUE(run.reportedOnlyAtStep(k == 1 ? 3 : 7));
+    EXPECT_EQ(run.host.server().rotation(), k == 1 ? old : fresh);
+    EXPECT_EQ(run.host.server().clientWrites().size(), k == 1 ? 0u : size_t{kMemoryCalls - 2});
+    EXPECT_EQ(run.settingsBytes(), k == 1 ? run.original : limitsWritten);
+
+    run.host.files.beforeCall = nullptr;
+    cmdUpdateProc_Click(run.host.module, true);
+    EXPECT_EQ(run.host.server().rotation(), fresh);
+    EXPECT_EQ(run.violations(), 0);
+    EXPECT_EQ(run.settingsBytes(), allWritten);
+  }
+}
+
+}  // namespace
+}  // namespace rotaryn
