@@ -1,0 +1,76 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "components/gravik/process_memory.h"
+#include "plugin/profiles.h"
+#include "sim/model/server_layout.h"
+#include "tests/support/sim_process.h"
+#include "tests/support/ui_window_fixture.h"
+
+namespace rotaryn {
+
+// The window of profile 1 on a real dfbhd-sim process, reached through the process backend as
+// the plug-in reaches a server in production. The server plays one game until told otherwise.
+class SimProcessWindow {
+ public:
+  static constexpr int32_t kProfile = WindowFixture::kProfile;
+
+  explicit SimProcessWindow(sim::ServerBuild build)
+      : layout(build),
+        server({"--build", std::string(sim::buildName(build)), "--game-length", "0"}) {
+    host.scratch.write(PluginFixture::gameFolderOnDisk(kProfile) + "/.keep", "");
+    host.scratch.write("profiles/profile" + std::to_string(kProfile) + "/.keep", "");
+    host.module.MemoryAccess = memory;
+    const int32_t pid = server.pid();
+    Variant::Array pdat{Variant("host"), Variant(layout.isAffiliate() ? "DFBHD_AFF" : "DFBHD"),
+                        Variant(pid),    Variant(""),
+                        Variant(""),     Variant(host.gameFolder(kProfile)),
+                        Variant(pid),    Variant("profile" + std::to_string(kProfile))};
+    RegisterProfile(host.module, kProfile, Variant(std::move(pdat)));
+    waitForState(2);
+    host.module.window = std::make_unique<frmRotarynMaps>(host.module);
+    host.window().Form_Reload();
+  }
+
+  int32_t readLong(std::string_view key, int32_t offset = 0) {
+    int32_t pid = server.pid();
+    return memory->ReadLong(pid, static_cast<int32_t>(layout.at(key)) + offset);
+  }
+  void waitForState(int32_t state) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (readLong("GameState") != state) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        throw std::runtime_error("dfbhd-sim never reached state " + std::to_string(state));
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  }
+
+  // CurrentList and the grid as a rotation of `count` maps: stock and custom, all game types.
+  void showRotation(int count) {
+    CurrentListTables& list = host.module.currentList;
+    list = CurrentListTables{};
+    for (int k = 0; k < count; ++k) {
+      const std::string key = std::to_string(k);
+      list.CurrentMapNames.add(key, "Map number " + key);
+      list.CurrentMapFiles.add(key, "ROT_" + key + ".BMS");
+      list.CurrentMapTypes.add(key, std::to_string(k % 9));
+      list.CurrentMapCustom.add(key, k % 4 == 1 ? "1" : "0");
+    }
+    host.window().FillCurrentGrid();
+  }
+
+  WindowFixture host;
+  sim::ServerLayout layout;
+  testing::SimProcess server;
+  std::shared_ptr<gravik::ProcessMemory> memory = std::make_shared<gravik::ProcessMemory>();
+};
+
+}  // namespace rotaryn
