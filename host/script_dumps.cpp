@@ -54,7 +54,8 @@ QJsonValue ScriptSession::dumpServer(const ScriptLine& line) {
                   {"count", s.rotationCount()},
                   {"pack", fromWindows1252(s.resourcePack())},
                   {"restartTmr", s.longAt("RestartTmr")},
-                  {"rotation", rotation}};
+                  {"rotation", rotation},
+                  {"violations", static_cast<double>(s.rotationViolations())}};
   // What clients wrote, in order: the plug-in's writes as the server saw them.
   QJsonArray writes;
   for (const sim::ClientWrite& write : s.clientWrites()) {

@@ -144,21 +144,6 @@ TEST(ServerModel, TheNextGameTypeIsTheOneTheFiveGameTypeFieldsAgreeOn) {
   }
 }
 
-TEST(ServerModel, ACountdownCutShortEndsTheDisplayAtTheCutValue) {
-  ServerOptions options = quickOptions();
-  options.displayLengthSeconds = 60;
-  ServerModel server = makeServer(options);
-  server.endGame();
-  server.advance(2000);
-  EXPECT_EQ(server.longAt("RestartTmr"), 3720 - 124);
-  server.setLong("RestartTmr", 500);  // a skip
-  server.advance(8000);
-  EXPECT_EQ(server.longAt("RestartTmr"), 4);
-  EXPECT_EQ(server.state(), 4);
-  server.advance(65);
-  EXPECT_EQ(server.state(), 1);
-}
-
 TEST(ServerModel, TheActiveLimitsAreTheServersOwnAtTheStartOfAGame) {
   ServerOptions options = quickOptions();
   options.maxKills = 25;
@@ -267,43 +252,6 @@ TEST(ServerModel, RefusesTextsTooLongForTheirFieldsAndWritesNothing) {
   EXPECT_EQ(server.resourcePack(), kBasePack);
 }
 
-// Writes a rotation through the client interface in the order the plug-in's Update Maps uses:
-// slot and entry of each map, then the count at P+8 and its copy at P+4. Stops before the
-// write numbered failAt (counted from 0), as a failing memory call would.
-int writeAsUpdateMaps(ServerModel& server, const std::vector<RotationEntry>& maps,
-                      int failAt = -1) {
-  int writes = 0;
-  auto write = [&](uint32_t address, const void* bytes, size_t size) {
-    if (writes == failAt) return false;
-    ++writes;
-    EXPECT_TRUE(server.clientWrite(address, bytes, size));
-    return true;
-  };
-  auto text = [&](uint32_t address, const std::string& value) {
-    return write(address, value.c_str(), value.size() + 1);
-  };
-  auto number = [&](uint32_t address, int32_t value, size_t size = 4) {
-    return write(address, &value, size);
-  };
-  uint32_t header = server.rotationPointer();
-  for (size_t k = 0; k < maps.size(); ++k) {
-    uint32_t slot = server.layout().slotAddress(static_cast<int32_t>(k));
-    uint32_t entry = header + kEntriesOffset + static_cast<uint32_t>(k) * kEntryStride;
-    const RotationEntry& map = maps[k];
-    if (!text(slot, map.missionFile) || !text(slot + kSlotNameOffset, map.displayName) ||
-        !text(slot + kSlotMarkerOffset, "S") ||
-        !number(slot + kSlotGameTypeOffset, map.gameType, 1) ||
-        !number(slot + kSlotConstantOffset, kSlotConstant) || !text(entry, map.missionFile) ||
-        !number(slot + kSlotCustomOffset, map.custom) ||
-        !number(entry + kEntryCustomOffset, map.custom)) {
-      return writes;
-    }
-  }
-  auto count = static_cast<int32_t>(maps.size());
-  if (number(header + kHeaderCountOffset, count)) number(header + kHeaderCountCopyOffset, count);
-  return writes;
-}
-
 std::vector<RotationEntry> numberedMaps(int count, const std::string& prefix) {
   std::vector<RotationEntry> maps;
   for (int k = 0; k < count; ++k) {
@@ -319,8 +267,7 @@ int32_t infoLong(const ServerModel& server, uint32_t offset) {
 
 TEST(ServerModelRotation, PlaysAWrittenRotationInOrderAndWrapsWithoutViolations) {
   ServerModel server = makeServer(quickOptions());
-  std::vector<RotationEntry> maps = numberedMaps(6, "NEW");
-  writeAsUpdateMaps(server, maps);
+  server.setRotation(numberedMaps(6, "NEW"));
   EXPECT_TRUE(server.checkRotation().empty());
   std::vector<std::string> played;
   for (int game = 0; game < 8; ++game) {
@@ -343,11 +290,14 @@ TEST(ServerModelRotation, EachMapStartCountsTheEntriesThatDoNotMatchTheirSlots) 
   ServerModel server = makeServer(quickOptions());
   std::vector<std::string> log;
   server.setLogger([&](const std::string& line) { log.push_back(line); });
-  std::vector<RotationEntry> old = numberedMaps(5, "OLD");
-  writeAsUpdateMaps(server, old);
-  // An update of 5 maps that fails part-way into map 2: maps 0 and 1 new, map 2 torn (slot
-  // file written, entry not), the count fields untouched.
-  writeAsUpdateMaps(server, numberedMaps(5, "NEW"), 8 * 2 + 5);
+  server.setRotation(numberedMaps(5, "OLD"));
+  // An update that stopped in map 2, after its slot and before its entry.
+  std::vector<RotationEntry> update = numberedMaps(5, "NEW");
+  for (int32_t k = 0; k < 2; ++k) {
+    server.setSlot(k, update[static_cast<size_t>(k)]);
+    server.setEntry(k, update[static_cast<size_t>(k)]);
+  }
+  server.setSlot(2, update[2]);
   std::vector<RotationViolation> found = server.checkRotation();
   ASSERT_EQ(found.size(), 1u);
   EXPECT_EQ(found[0].entry, 2);
@@ -382,25 +332,11 @@ TEST(ServerModelRotation, EachMapStartCountsTheEntriesThatDoNotMatchTheirSlots) 
             log.end());
 
   // A complete update repairs it: nothing more is counted.
-  writeAsUpdateMaps(server, numberedMaps(5, "NEW"));
+  server.setRotation(update);
   server.endGame();
   server.advance(11000);
   EXPECT_EQ(server.rotationChecks(), 3);
   EXPECT_EQ(server.rotationViolations(), 6);
-}
-
-TEST(ServerModelRotation, TheCountAtHeaderPlus8DecidesTheWrapAndTheCheck) {
-  ServerModel server = makeServer(quickOptions());
-  writeAsUpdateMaps(server, numberedMaps(4, "A"));
-  server.writeLong(server.rotationPointer() + kHeaderCountOffset, 2);
-  server.writeLong(server.rotationPointer() + kHeaderCountCopyOffset, 2);
-  server.writeText(server.layout().slotAddress(3), "OTHER.BMS");  // beyond the count now
-  server.setCurrentPosition(1);
-  server.endGame();
-  server.advance(11000);
-  EXPECT_EQ(server.currentPosition(), 0);
-  EXPECT_EQ(server.textAt("CurMap"), "A map 0");
-  EXPECT_EQ(server.rotationViolations(), 0);
 }
 
 TEST(ServerModelScoring, AGameEndsWhenTheScoreReachesTheLimitOfItsType) {
