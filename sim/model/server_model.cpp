@@ -328,7 +328,8 @@ void ServerModel::publishInfo() {
   uint32_t block = layout_.simInfoBlock();
   writeLong(block + kSimInfoViolationsOffset, clampedLong(rotationViolations_));
   writeLong(block + kSimInfoChecksOffset, clampedLong(rotationChecks_));
-  writeLong(block + kSimInfoScoreOffset, static_cast<int32_t>(std::floor(score_)));
+  writeLong(block + kSimInfoScoreOffset,
+            static_cast<int32_t>(std::min<double>(std::floor(score_), INT32_MAX)));
 }
 
 bool ServerModel::clientRead(uint32_t address, void* out, size_t size) {

@@ -195,7 +195,12 @@ TEST_P(BothBuilds, GamesEndAtTheScoreLimitAndTornRotationsAreCountedAndShownByMe
   server.memory.WriteStr(server.pid, server.at("BaseAdd") + 1840, "TORN.BMS");
   // No resetgames and no game length: only the score ends the games.
   ASSERT_TRUE(waitFor([&] { return infoLong(sim::kSimInfoChecksOffset) >= 2; }));
-  server.write("GameState", 0);  // idle, so the counts hold still
+  // Idle, so the counts hold still (a write landing while the server starts a map is lost).
+  ASSERT_TRUE(waitFor([&] {
+    server.write("GameState", 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    return server.read("GameState") == 0;
+  }));
   int32_t checks = infoLong(sim::kSimInfoChecksOffset);
   int32_t violations = infoLong(sim::kSimInfoViolationsOffset);
   EXPECT_EQ(violations, checks) << "one violation, entry 1, at every map start";
