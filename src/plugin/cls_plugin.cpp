@@ -1,5 +1,10 @@
 #include "plugin/cls_plugin.h"
 
+#include <string_view>
+#include <utility>
+
+#include "control/game_commands.h"
+#include "control/map_monitor.h"
 #include "errors/error_report.h"
 #include "platform/vb_runtime.h"
 #include "plugin/profiles.h"
@@ -48,9 +53,13 @@ void clsPlugin::startTimer(const char* name, int32_t index, int intervalMs) {
   Timers& timers = module_->ports.timers;
   // A second load of the same profile keeps its timer; only interval and start are redone.
   if (!timers.exists(name, index)) {
-    // The monitor's and the task runner's work arrive with those subsystems; until then a tick
-    // only keeps the profile's timer alive.
-    timers.create(name, index, [] {});
+    // The task runner's work arrives with the task scheduler; until then its tick only keeps
+    // the profile's timer alive.
+    Timers::Tick tick = [] {};
+    if (std::string_view(name) == kMonitorTimer) {
+      tick = [m = module_.get(), index] { tmrMaps_Timer(*m, index); };
+    }
+    timers.create(name, index, std::move(tick));
   }
   timers.setInterval(name, index, intervalMs);
   timers.start(name, index);
@@ -139,6 +148,18 @@ void clsPlugin::UnLoadInterface(const std::string& /*fName*/) {
     }
     m.ports.timers.destroyAll();
   });
+}
+
+int32_t clsPlugin::SkipMapRem(int32_t Index, const Variant& PDAT, const Variant& Data) {
+  return rotaryn::SkipMapRem(*module_, Index, PDAT, Data);
+}
+
+int32_t clsPlugin::ScoreMapRem(int32_t Index, const Variant& PDAT, const Variant& Data) {
+  return rotaryn::ScoreMapRem(*module_, Index, PDAT, Data);
+}
+
+int32_t clsPlugin::PlayMapRem(int32_t Index, const Variant& PDAT, const Variant& Data) {
+  return rotaryn::PlayMapRem(*module_, Index, PDAT, Data);
 }
 
 }  // namespace rotaryn

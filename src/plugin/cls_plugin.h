@@ -35,6 +35,12 @@ class clsPlugin {
   virtual void DisableProfile(int32_t Index);
   virtual void HideInterface(const std::string& fName = "");
 
+  // The game commands for a remote administrator: 1 done, 0 refused (game not running, or a
+  // play-next position outside the rotation); one admin-log line either way.
+  virtual int32_t SkipMapRem(int32_t Index, const Variant& PDAT, const Variant& Data = Variant());
+  virtual int32_t ScoreMapRem(int32_t Index, const Variant& PDAT, const Variant& Data = Variant());
+  virtual int32_t PlayMapRem(int32_t Index, const Variant& PDAT, const Variant& Data = Variant());
+
   Module& module() { return *module_; }
 
  private:

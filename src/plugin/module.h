@@ -80,7 +80,9 @@ struct CurrentListTables {
   Collection<std::string> CurrentMapCustom;
 };
 
-inline constexpr int kEndOfGameFlags = 51;  // profiles 0..50
+// End-of-game flags at start: profiles 0..50; the monitor grows the table for registered
+// profiles beyond.
+inline constexpr int kEndOfGameFlags = 51;
 
 // The plug-in's module-level state, gathered in one object owned by the plug-in.
 struct Module {
@@ -113,7 +115,7 @@ struct Module {
   uint8_t ExtendedCatalogue = 0;
   CatalogueTables catalogue;
   CurrentListTables currentList;
-  std::array<bool, kEndOfGameFlags> EndOfGameHandled{};
+  std::vector<uint8_t> EndOfGameHandled = std::vector<uint8_t>(kEndOfGameFlags, 0);
 
   std::unique_ptr<frmRotarynMaps> window;
   std::unique_ptr<WindowView> view;  // declared after the window: destroyed first

@@ -11,10 +11,10 @@ namespace {
 
 // The operations of the interface whose behaviour this version does not have yet; asking for
 // one answers error 438 saying so, never a pretended result.
-constexpr const char* kNotBuilt[] = {
-    "GetMapsRem", "SkipMapRem",      "AddTaskRem",  "EditTaskRem",    "DeleteTaskRem",
-    "AddFileRem", "DeleteFileRem",   "ScoreMapRem", "PlayMapRem",     "SetMapsRem",
-    "SetScore",   "SetDisplayTimer", "SetAutoLoad", "SaveMapSettings"};
+constexpr const char* kNotBuilt[] = {"GetMapsRem",    "AddTaskRem",     "EditTaskRem",
+                                     "DeleteTaskRem", "AddFileRem",     "DeleteFileRem",
+                                     "SetMapsRem",    "SetScore",       "SetDisplayTimer",
+                                     "SetAutoLoad",   "SaveMapSettings"};
 
 [[noreturn]] void malformed(const std::string& why) {
   raiseVbError(vberr::kInvalidCall, why);
@@ -114,6 +114,18 @@ const std::map<std::string, Operation>& operations() {
        [](clsPlugin& p, const Arguments& a) {
          p.HideInterface(a.text("fName"));
          return Json();
+       }},
+      {"SkipMapRem",
+       [](clsPlugin& p, const Arguments& a) {
+         return Json(p.SkipMapRem(a.number("Index"), a.variant("PDAT"), a.variant("Data")));
+       }},
+      {"ScoreMapRem",
+       [](clsPlugin& p, const Arguments& a) {
+         return Json(p.ScoreMapRem(a.number("Index"), a.variant("PDAT"), a.variant("Data")));
+       }},
+      {"PlayMapRem",
+       [](clsPlugin& p, const Arguments& a) {
+         return Json(p.PlayMapRem(a.number("Index"), a.variant("PDAT"), a.variant("Data")));
        }},
   };
   return table;

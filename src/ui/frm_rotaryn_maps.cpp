@@ -1,6 +1,7 @@
 #include "ui/frm_rotaryn_maps.h"
 
 #include "catalogue/stock_catalogue.h"
+#include "control/game_commands.h"
 #include "errors/error_report.h"
 #include "memory/server_fields.h"
 #include "memory/update_maps.h"
@@ -109,10 +110,12 @@ void frmRotarynMaps::bindActions() {
   cmdGtLeft.action = [this] { cmdGtLeft_Click(); };
   cmdGtRight.action = [this] { cmdGtRight_Click(); };
   cmdRandomize.action = [this] { cmdRandomize_Click(); };
-  // The game commands, the writing of the rotation, map-list files, tasks and the map-file
-  // menu are not built yet: their controls say so instead of silently doing nothing.
-  for (Button* button :
-       {&cmdSkip, &cmdScore, &cmdPlay, &cmdUpdate, &cmdSave, &cmdLoad, &cmdAddTask, &cmdEditTask}) {
+  cmdSkip.action = [this] { cmdSkip_Click(module_); };
+  cmdScore.action = [this] { cmdScore_Click(module_); };
+  cmdPlay.action = [this] { cmdPlay_Click(module_); };
+  // Map-list files, tasks and the map-file menu are not built yet: their controls say so
+  // instead of silently doing nothing.
+  for (Button* button : {&cmdSave, &cmdLoad, &cmdAddTask, &cmdEditTask}) {
     button->action = [this, button] { notBuiltYet(button->caption); };
   }
   for (MenuItem* item : {&mnuAdd, &mnuDelete}) {

@@ -117,10 +117,10 @@ TEST(ScriptRunner, AnAnswerTheBoxDoesNotOfferStopsTheRun) {
 TEST(ScriptRunner, AnOperationThatFailsIsRecordedAndTheRunGoesOn) {
   ScriptRun run =
       runLines(std::string(kLoadedProfile) +
-               "{\"op\":\"call\",\"name\":\"SkipMapRem\",\"index\":1,\"admin\":\"Ann\"}\n"
+               "{\"op\":\"call\",\"name\":\"AddTaskRem\",\"index\":1,\"admin\":\"Ann\"}\n"
                "{\"op\":\"call\",\"name\":\"GetData\"}\n");
   EXPECT_EQ(run.exitCode, kScriptPassed) << run.errors;
-  EXPECT_THAT(run.transcript, HasSubstr("{\"line\":4,\"call\":\"SkipMapRem\",\"error\":{"));
+  EXPECT_THAT(run.transcript, HasSubstr("{\"line\":4,\"call\":\"AddTaskRem\",\"error\":{"));
   EXPECT_THAT(run.transcript, HasSubstr("\"number\":438"));
   EXPECT_THAT(run.transcript, HasSubstr("{\"line\":5,\"call\":\"GetData\",\"result\":{"));
 }

@@ -111,7 +111,7 @@ TEST_F(PluginLibrary, AnswersOperationsInJsonAndFailuresAsErrors) {
 
   Json unknown = call({{"op", "Frobnicate"}});
   EXPECT_EQ(unknown["error"]["number"], 438);
-  Json notYet = call({{"op", "SkipMapRem"}, {"Index", 1}});
+  Json notYet = call({{"op", "AddTaskRem"}, {"Index", 1}});
   EXPECT_EQ(notYet["error"]["number"], 438);
   EXPECT_NE(notYet["error"]["description"].get<std::string>().find("not available"),
             std::string::npos);

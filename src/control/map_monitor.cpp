@@ -1,0 +1,138 @@
+#include "control/map_monitor.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "errors/error_report.h"
+#include "memory/score_limits.h"
+#include "memory/server_fields.h"
+#include "memory/server_rotation.h"
+#include "platform/ini_file.h"
+#include "platform/vb_runtime.h"
+#include "plugin/module.h"
+#include "ui/frm_rotaryn_maps.h"
+
+namespace rotaryn {
+namespace {
+
+constexpr int32_t kCountdownUnitsPerSecond = 62;
+constexpr int32_t kSecondsPerDisplayUnit = 5;
+
+// Game types whose score limit the monitor imposes.
+constexpr int32_t kDeathmatch = 0;
+constexpr int32_t kTeamDeathmatch = 1;
+constexpr int32_t kTeamKingOfTheHill = 3;
+constexpr int32_t kKingOfTheHill = 4;
+constexpr int32_t kFlagball = 8;
+
+constexpr const char* kGameTypeFields[] = {"GTUpdate1", "GTUpdate2", "GTUpdate3", "GTUpdate4",
+                                           "GTUpdate5"};
+
+// The profile's end-of-game flag. The table starts with profiles 0..50 and grows for any
+// registered profile beyond them, so those behave like the others; error 9 otherwise.
+uint8_t& endOfGameFlag(Module& module, int32_t index) {
+  std::vector<uint8_t>& flags = module.EndOfGameHandled;
+  if (index < 0 || static_cast<size_t>(index) >= std::max(flags.size(), module.Profiles.size())) {
+    raiseVbError(vberr::kSubscriptOutOfRange);
+  }
+  if (static_cast<size_t>(index) >= flags.size()) flags.resize(static_cast<size_t>(index) + 1, 0);
+  return flags[static_cast<size_t>(index)];
+}
+
+// Writes the value into the active limit field and its companion when the active one differs.
+void imposeLimit(Module& module, int32_t index, int32_t active, int32_t limit,
+                 const char* activeField, const char* companionField) {
+  if (active == limit) return;
+  writeLong(module, index, activeField, limit);
+  writeLong(module, index, companionField, limit);
+}
+
+// The display-time cut: RestartTmr is lowered to the profile's display time, never raised, so a
+// countdown already shortened (a skip) stays as it is.
+void cutDisplayTime(Module& module, int32_t index) {
+  FileSystem& files = module.ports.files;
+  const std::string path = module.RootFolder + "\\Plugins\\Maps.ini";
+  if (!files.FileExists(path)) return;
+  const std::string folder = module.profile(index).ProfileFolder;
+  const std::string units = IniFile(files, iniFailureLog(module)).read(path, "DisplayTime", folder);
+  if (units.empty()) return;
+  // Text that is not a number fails here (13), as it would in the multiplication it stands for.
+  const double countdown =
+      vb::CDbl(Variant(units)) * kSecondsPerDisplayUnit * kCountdownUnitsPerSecond;
+  const int32_t limit = vb::CLng(Variant(countdown));
+  if (readLong(module, index, "RestartTmr") > limit) {
+    writeLong(module, index, "RestartTmr", limit);
+  }
+}
+
+}  // namespace
+
+void tmrMaps_Timer(Module& module, int32_t index) {
+  ErrorTrap trap = module.trap("tmrMaps", index);
+  trap.run([&] {
+    // A missing table element skips its step only; the tick goes on with the next one.
+    auto step = [&trap](int number, auto&& body) {
+      trap.skippable(number, {vberr::kSubscriptOutOfRange}, body);
+    };
+
+    int32_t state = 0;
+    int32_t gameType = 0;
+    std::string playing;
+    step(1, [&] { state = readLong(module, index, "GameState"); });
+    step(2, [&] { gameType = readLong(module, index, "GameType"); });
+    step(3, [&] { playing = readText(module, index, "CurMap"); });
+    step(4, [&] {
+      if (index == module.CurrentProfile && module.window) {
+        module.window->lblCurMap.caption = "Map playing: " + playing;
+      }
+    });
+
+    if (state == gamestate::kEndOfGame) {
+      int32_t nextType = 0;
+      step(5, [&] { nextType = GetNextMapCode(module, index); });
+      step(6, [&] {
+        if (endOfGameFlag(module, index) == 0 && nextType != gameType) {
+          for (const char* field : kGameTypeFields) writeLong(module, index, field, nextType);
+        }
+      });
+      step(7, [&] { cutDisplayTime(module, index); });
+      step(8, [&] { endOfGameFlag(module, index) = 1; });
+    }
+
+    if (state == gamestate::kBetweenGames) {
+      step(9, [&] { endOfGameFlag(module, index) = 0; });
+    }
+
+    if (gameIsRunning(state)) {
+      // Builds without limit fields give no limits: nothing is read or imposed there.
+      std::optional<ScoreLimits> limits;
+      step(10, [&] { limits = readScoreLimits(module, index); });
+      if (!limits) return;
+      int32_t score1 = 0;
+      int32_t score2 = 0;
+      step(11, [&] { score1 = readLong(module, index, "Score1a"); });
+      step(12, [&] { score2 = readLong(module, index, "Score2a"); });
+      step(13, [&] {
+        switch (gameType) {
+          case kDeathmatch:
+          case kTeamDeathmatch:
+            imposeLimit(module, index, score1, limits->kills, "Score1a", "Score1b");
+            break;
+          case kTeamKingOfTheHill:
+          case kKingOfTheHill:
+            imposeLimit(module, index, score2, limits->koth, "Score2a", "Score2b");
+            break;
+          case kFlagball:
+            imposeLimit(module, index, score1, limits->gameScore, "Score1a", "Score1b");
+            break;
+          default:
+            break;
+        }
+      });
+    }
+  });
+}
+
+}  // namespace rotaryn
