@@ -28,22 +28,19 @@ const std::map<QString, std::vector<QString>>& allowedKeys() {
   static const std::vector<QString> kSelector{
       "control", "window", "currentList", "server", "fields",      "file",   "as",   "folder",
       "profile", "timer",  "index",       "boxes",  "fileDialogs", "result", "time", "at"};
-  static const std::vector<QString> kServerOptions{"pid",        "build",
-                                                   "pack",       "state",
-                                                   "rotation",   "position",
-                                                   "gameLength", "displayLength",
-                                                   "loading",    "speed",
-                                                   "maxKills",   "kothLimit",
-                                                   "consume",    "commandDelayReads"};
+  static const std::vector<QString> kServerOptions{
+      "pid",           "build",   "pack",  "state",    "rotation",  "position", "gameLength",
+      "displayLength", "loading", "speed", "maxKills", "kothLimit", "consume",  "commandDelayReads",
+      "scoringRate"};
   static const std::map<QString, std::vector<QString>> keys = [] {
     std::map<QString, std::vector<QString>> k;
     k["file"] = {"path",   "text",   "lines",    "base64", "bms",
                  "folder", "delete", "readOnly", "hidden"};
     k["server"] = kServerOptions;
-    k["change"] = {"pid",        "state",         "rotation", "position", "pack",
-                   "gameLength", "displayLength", "loading",  "speed",    "long",
-                   "text",       "byte",          "command",  "endGame",  "commandDelayReads",
-                   "clearWrites"};
+    k["change"] = {"pid",         "state",         "rotation", "position", "pack",
+                   "gameLength",  "displayLength", "loading",  "speed",    "long",
+                   "text",        "byte",          "command",  "endGame",  "commandDelayReads",
+                   "clearWrites", "scoringRate"};
     k["kill"] = {"pid"};
     k["profile"] = {};  // any host.ini profile key; checked by the profile settings
     k["call"] = {"name",  "index", "hwnd", "pdat", "admin", "data",
@@ -424,6 +421,7 @@ void ScriptSession::server(const ScriptLine& line) {
   if (line.has("commandDelayReads")) {
     options.commandDelayReads = static_cast<int32_t>(line.integer("commandDelayReads", 0, 1 << 20));
   }
+  if (line.has("scoringRate")) options.scoringRate = line.number("scoringRate");
   if (pids_.count(pid) != 0) {
     throw ScriptError("pid " + std::to_string(pid) + " is used already; each server has its own");
   }
@@ -481,6 +479,7 @@ void ScriptSession::change(const ScriptLine& line) {
     s.setCommandDelayReads(static_cast<int32_t>(line.integer("commandDelayReads", 0, 1 << 20)));
   }
   if (line.flag("clearWrites", false)) s.clearClientWrites();
+  if (line.has("scoringRate")) s.setScoringRate(line.number("scoringRate"));
   if (line.has("state"))
     s.setLong("GameState", static_cast<int32_t>(line.integer("state", INT32_MIN, INT32_MAX)));
   if (line.has("command")) s.postCommand(toWindows1252(line.text("command")));
