@@ -1,13 +1,13 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace rotaryn {
 
 struct Module;
-class GatheredFile;
 
 // The profile's "lastsettings.ini", section "Maps": the last rotation and score limits sent to
 // or read from its server, which the autoload restores. Reading the rotation and Update Maps
@@ -34,22 +34,24 @@ class LastSettings {
   void writeMapCount(int32_t lastIndex);
   void writeMap(int32_t index, const std::string& entry);
 
-  // Between gather() and flush() the writes land in a copy of the file, read once, and flush()
-  // replaces the file with it in one atomic write. The bytes are exactly those the key-by-key
-  // writes would leave, since the same INI writer produces them; only use it where nothing can
-  // touch the file in between (no memory calls, which may let events run). A write the
-  // file system refuses fails the whole group, as the group's first key-by-key write would.
+  // Writes between gather() and flush() are kept and done by flush() in one replace of the file,
+  // which leaves exactly the bytes the key-by-key writes would. Only for writes that nothing
+  // can come between (no memory call in the group: those may let events run, and another
+  // writer of the file with them). A refused replace fails the whole group, as the group's
+  // first key-by-key write would.
   void gather();
   void flush();
 
  private:
   void write(const std::string& key, const std::string& value);
+  void write(const std::vector<std::pair<std::string, std::string>>& values);
 
   Module& module_;
   Failures failures_;
   std::string folder_;
   std::string path_;
-  std::unique_ptr<GatheredFile> gathered_;
+  bool gathering_ = false;
+  std::vector<std::pair<std::string, std::string>> pending_;
 };
 
 // A rotation entry as the last-settings and map-list files hold it: "type[-]custom[-]file".

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 
 #include "platform/vb_error.h"
@@ -174,37 +175,91 @@ std::string IniFile::read(const std::string& path, const std::string& section,
   return cut(unquoted(document->lines[*index].value));
 }
 
+namespace {
+
+// Key writes into one section of a parsed file, each exactly as a write that reads the file
+// again would do it, with the section's keys indexed so a long group stays linear.
+class SectionWriter {
+ public:
+  SectionWriter(Document& document, std::string section)
+      : document_(document), section_(std::move(section)) {
+    index();
+  }
+
+  // False when the key already holds the value.
+  bool write(const std::string& keyName, const std::string& value) {
+    auto& lines = document_.lines;
+    if (!header_) {
+      // A new section goes at the end, with no blank line before it.
+      endLineBefore(document_, lines.size());
+      lines.push_back(makeLine("[" + section_ + "]", kNewLineEnd));
+      index();
+    }
+    auto found = keys_.find(vb::UCase(keyName));
+    if (found != keys_.end()) {
+      Line& line = lines[found->second];
+      if (line.hasValue && line.value == value) return false;
+      line = makeLine(line.name + "=" + value, line.end);
+      if (line.kind != LineKind::Key) index();
+      return true;
+    }
+    // A new key goes after the last key of its section, or right after the header.
+    const size_t position = lastKey_ + 1;
+    endLineBefore(document_, position);
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(position),
+                 makeLine(keyName + "=" + value, kNewLineEnd));
+    const Line& added = lines[position];
+    if (added.kind == LineKind::Section) {
+      index();
+    } else if (added.kind == LineKind::Key) {
+      keys_.emplace(vb::UCase(added.name), position);  // an earlier key of that name wins
+      lastKey_ = position;
+    }
+    return true;
+  }
+
+ private:
+  void index() {
+    keys_.clear();
+    auto range = findSection(document_, section_);
+    header_ = range.has_value();
+    if (!range) return;
+    lastKey_ = range->header;
+    for (size_t i = range->header + 1; i < range->end; ++i) {
+      const Line& line = document_.lines[i];
+      if (line.kind != LineKind::Key) continue;
+      keys_.emplace(vb::UCase(line.name), i);
+      lastKey_ = i;
+    }
+  }
+
+  Document& document_;
+  std::string section_;
+  bool header_ = false;
+  size_t lastKey_ = 0;
+  std::unordered_map<std::string, size_t> keys_;
+};
+
+}  // namespace
+
 bool IniFile::write(const std::string& path, const std::string& section, const std::string& key,
                     const std::string& value) {
+  return write(path, section, {{key, value}});
+}
+
+bool IniFile::write(const std::string& path, const std::string& section,
+                    const std::vector<std::pair<std::string, std::string>>& values) {
   requireSingleLine(path, "section name", section);
-  requireSingleLine(path, "key name", key);
-  requireSingleLine(path, "value", value);
+  for (const auto& [key, value] : values) {
+    requireSingleLine(path, "key name", key);
+    requireSingleLine(path, "value", value);
+  }
   return reporting(path, [&] {
-    std::string sectionName = trim(section);
-    std::string keyName = trim(key);
     Document document = load(files_, path).value_or(Document{});
-    auto& lines = document.lines;
-    auto range = findSection(document, sectionName);
-    if (!range) {
-      // A new section goes at the end, with no blank line before it.
-      endLineBefore(document, lines.size());
-      lines.push_back(makeLine("[" + sectionName + "]", kNewLineEnd));
-      lines.push_back(makeLine(keyName + "=" + value, kNewLineEnd));
-    } else if (auto index = findKey(document, *range, keyName)) {
-      Line& line = lines[*index];
-      if (line.hasValue && line.value == value) return;  // nothing to change: file untouched
-      line = makeLine(line.name + "=" + value, line.end);
-    } else {
-      // A new key goes after the last key of its section, or right after the header.
-      size_t position = range->header + 1;
-      for (size_t i = range->header + 1; i < range->end; ++i) {
-        if (lines[i].kind == LineKind::Key) position = i + 1;
-      }
-      endLineBefore(document, position);
-      lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(position),
-                   makeLine(keyName + "=" + value, kNewLineEnd));
-    }
-    files_.ReplaceAll(path, serialise(document));
+    SectionWriter writer(document, trim(section));
+    bool changed = false;
+    for (const auto& [key, value] : values) changed = writer.write(trim(key), value) || changed;
+    if (changed) files_.ReplaceAll(path, serialise(document));  // else the file stays untouched
   });
 }
 

@@ -42,6 +42,11 @@ class IniFile {
   // is the caller's mistake and raises 5.
   bool write(const std::string& path, const std::string& section, const std::string& key,
              const std::string& value);
+  // Several keys of one section: the file ends exactly as the successive writes leave it, read
+  // once and replaced at most once. A refused replace leaves the file as it was, as the first
+  // of the successive writes would.
+  bool write(const std::string& path, const std::string& section,
+             const std::vector<std::pair<std::string, std::string>>& values);
   // Value NULL / key NULL: both succeed when nothing existed.
   bool deleteKey(const std::string& path, const std::string& section, const std::string& key);
   bool deleteSection(const std::string& path, const std::string& section);

@@ -35,6 +35,37 @@ std::string entryText(const sim::RotationEntry& entry) {
          entry.missionFile;
 }
 
+std::string little(int32_t value, int bytes) {
+  std::string out;
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>(static_cast<uint32_t>(value) >> (8 * i));
+  return out;
+}
+
+// The writes of an Update Maps in their order: per map its slot and entry, then both counts.
+std::vector<sim::ClientWrite> writeOrder(const sim::ServerModel& server,
+                                         const std::vector<sim::RotationEntry>& entries) {
+  std::vector<sim::ClientWrite> writes;
+  const uint32_t header = server.rotationPointer();
+  for (size_t k = 0; k < entries.size(); ++k) {
+    const auto& map = entries[k];
+    const uint32_t slot = server.layout().slotAddress(static_cast<int32_t>(k));
+    const uint32_t entry = server.layout().entryAddress(static_cast<int32_t>(k));
+    const std::string custom = little(map.custom ? 1 : 0, 4);
+    writes.push_back({slot, map.missionFile + '\0'});
+    writes.push_back({slot + sim::kSlotNameOffset, map.displayName + '\0'});
+    writes.push_back({slot + sim::kSlotMarkerOffset, std::string("S") + '\0'});
+    writes.push_back({slot + sim::kSlotGameTypeOffset, little(map.gameType, 1)});
+    writes.push_back({slot + sim::kSlotConstantOffset, little(sim::kSlotConstant, 4)});
+    writes.push_back({entry, map.missionFile + '\0'});
+    writes.push_back({slot + sim::kSlotCustomOffset, custom});
+    writes.push_back({entry + sim::kEntryCustomOffset, custom});
+  }
+  const auto count = static_cast<int32_t>(entries.size());
+  writes.push_back({header + sim::kHeaderCountOffset, little(count, 4)});
+  writes.push_back({header + sim::kHeaderCountCopyOffset, little(count, 4)});
+  return writes;
+}
+
 // Fails the failAt-th call to the memory component (counting from 1); 0 fails none.
 class FailingCall final : public MemoryAccessWrapper {
  public:
@@ -265,9 +296,11 @@ TEST(UpdateMaps, AFailingMemoryCallLeavesExactlyTheWritesBeforeIt) {
   const std::string limitsWritten = run.keyByKey(run.original, run.limitKeys(kMaps));
   cmdUpdateProc_Click(run.host.module, true);
   ASSERT_EQ(run.host.server().rotation(), fresh);
-  const std::vector<sim::ClientWrite> allWrites(run.host.server().clientWrites().begin(),
-                                                run.host.server().clientWrites().end());
+  const std::vector<sim::ClientWrite> allWrites = writeOrder(run.host.server(), fresh);
   ASSERT_EQ(allWrites.size(), static_cast<size_t>(kMemoryCalls - 2));
+  ASSERT_TRUE(std::equal(allWrites.begin(), allWrites.end(),
+                         run.host.server().clientWrites().begin(),
+                         run.host.server().clientWrites().end()));
 
   auto failing = std::make_shared<FailingCall>(run.host.module.MemoryAccess);
   run.host.module.MemoryAccess = failing;

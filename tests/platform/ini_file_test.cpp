@@ -133,6 +133,27 @@ TEST_F(IniFileTest, UnchangedValueDoesNotRewriteTheFile) {
   EXPECT_EQ(files.replaceCalls, 0);
 }
 
+// A group of keys leaves the bytes its key-by-key writes leave, with one replace at most.
+TEST_F(IniFileTest, AGroupOfKeysWritesWhatTheSingleWritesWrite) {
+  const std::string handEdited = "; mine\n[b]\nx = 1\n; about b\n\n[C]\ny=2";
+  const std::vector<std::pair<std::string, std::string>> keys = {
+      {"x", "1"}, {"z", "3 "},  {"X", "9"},   {"new", ""}, {"a=b", "5"},
+      {"a", "6"}, {"; c", "7"}, {"[s]", "8"}, {"z", "4"},  {"w", "0"}};
+  for (const char* section : {"B", "C", "D"}) {
+    SCOPED_TRACE(section);
+    givenFile(handEdited);
+    for (const auto& [key, value] : keys) ini.write(kPath, section, key, value);
+    const std::string oneByOne = fileBytes();
+    givenFile(handEdited);
+    files.replaceCalls = 0;
+    EXPECT_TRUE(ini.write(kPath, section, keys));
+    EXPECT_EQ(fileBytes(), oneByOne);
+    EXPECT_EQ(files.replaceCalls, 1);
+  }
+  EXPECT_TRUE(ini.write(kPath, "c", {{"Y", "2"}, {"y", "2"}}));
+  EXPECT_EQ(files.replaceCalls, 1);
+}
+
 TEST_F(IniFileTest, DeletesKeysAndSections) {
   givenFile("[A]\r\nk1=1\r\nk2=2\r\n; keep\r\n[B]\r\nb=1\r\n\r\n[C]\r\nc=1\r\n");
   ini.deleteKey(kPath, "a", "K1");
