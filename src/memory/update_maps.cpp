@@ -83,15 +83,15 @@ void cmdUpdateProc_Click(Module& module, bool silent) {
     // Read through the module on every pass: a memory call may let events run, and they may
     // replace the list.
     for (long i = 1; i <= module.currentList.CurrentMapNames.count(); ++i) {
+      // Position i holds key i - 1 in every table.
       const CurrentListTables& list = module.currentList;
-      const std::string key = std::to_string(i - 1);
-      const std::string name = list.CurrentMapNames.item(key);
+      const std::string name = list.CurrentMapNames.item(i);
       if (name.empty()) continue;
       // Never past the last slot, even if the list grew while events ran.
       if (written == kMaxRotation) break;
-      const std::string file = list.CurrentMapFiles.item(key);
-      const int32_t type = vb::CLng(list.CurrentMapTypes.item(key));
-      const int32_t custom = list.CurrentMapCustom.item(key) == "1" ? 1 : 0;
+      const std::string file = list.CurrentMapFiles.item(i);
+      const int32_t type = vb::CLng(list.CurrentMapTypes.item(i));
+      const int32_t custom = list.CurrentMapCustom.item(i) == "1" ? 1 : 0;
       writeTextAt(module, index, slot, file);
       writeTextAt(module, index, slot + kSlotNameOffset, name);
       writeTextAt(module, index, slot + kSlotMarkerOffset, "S");
