@@ -22,9 +22,10 @@ class SimProcessWindow {
  public:
   static constexpr int32_t kProfile = WindowFixture::kProfile;
 
-  explicit SimProcessWindow(sim::ServerBuild build)
-      : layout(build),
-        server({"--build", std::string(sim::buildName(build)), "--game-length", "0"}) {
+  // The server takes the options given after its build; by default one game that never ends.
+  explicit SimProcessWindow(sim::ServerBuild build,
+                            std::vector<std::string> options = {"--game-length", "0"})
+      : layout(build), server(withBuild(build, std::move(options))) {
     host.scratch.write(PluginFixture::gameFolderOnDisk(kProfile) + "/.keep", "");
     host.scratch.write("profiles/profile" + std::to_string(kProfile) + "/.keep", "");
     host.module.MemoryAccess = memory;
@@ -65,6 +66,12 @@ class SimProcessWindow {
       list.CurrentMapCustom.add(key, k % 4 == 1 ? "1" : "0");
     }
     host.window().FillCurrentGrid();
+  }
+
+  static std::vector<std::string> withBuild(sim::ServerBuild build,
+                                            std::vector<std::string> options) {
+    options.insert(options.begin(), {"--build", std::string(sim::buildName(build))});
+    return options;
   }
 
   WindowFixture host;
