@@ -100,6 +100,7 @@ int main(int argc, char** argv) {
     const double ratio = scan->second / floor->second;
     std::printf("GetCustomMaps / floor: %.2fx (target at most %.1fx)\n", ratio,
                 rotaryn::kTargetRatio);
+    std::printf("RATIO custom_map_scan %.3f target %.1f\n", ratio, rotaryn::kTargetRatio);
   }
   benchmark::Shutdown();
   return 0;

@@ -93,5 +93,7 @@ awk -v t="$((end_ticks - start_ticks))" -v hz="${hz}" -v ns="$((end_ns - start_n
     if (exact >= 0) {
       printf "rotaryn-host, %d simulated profiles: %.3f s CPU in %.1f s = %.3f %% of one core (target < 0.5 %%)\n",
              n, run / 1e9, wall, 100 * run / 1e9 / wall
+      # The floor here is one core: the host's share of it, in per cent.
+      printf "RATIO host_cpu_percent %.3f target 0.5\n", 100 * run / 1e9 / wall
     }
     printf "  by clock ticks of /proc/<pid>/stat: %.2f s = %.3f %%\n", t / hz, 100 * t / hz / wall }'
