@@ -4,6 +4,8 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -254,6 +256,43 @@ TEST_F(WindowsFileSystemTest, AppendAndBinaryAccess) {
   EXPECT_EQ(errorOf([&] { files.ReadAt("C:\\map.bms", -1, 1); }), 5);
   EXPECT_EQ(errorOf([&] { files.WriteAt("C:\\map.bms", -1, "x"); }), 5);
   EXPECT_EQ(errorOf([&] { files.ReadAt("C:\\none.bms", 0, 1); }), 53);
+}
+
+// Two processes sharing one root append to one log: every line arrives whole, none is lost.
+TEST_F(WindowsFileSystemTest, AppendsFromTwoProcessesNeverInterleaveWithinALine) {
+  files.CreateTextFile("c:\\log.txt", false);
+  constexpr int kLines = 400;
+  auto appendLines = [this](char writer) {
+    for (int i = 0; i < kLines; ++i) {
+      files.Append("c:\\log.txt",
+                   std::string(1, writer) + std::to_string(i) + std::string(120, writer) + "\r\n");
+    }
+  };
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    appendLines('b');
+    ::_exit(0);
+  }
+  appendLines('a');
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+  std::string text = files.ReadAll("c:\\log.txt");
+  int whole = 0;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find("\r\n", start);
+    ASSERT_NE(end, std::string::npos);
+    std::string line = text.substr(start, end - start);
+    const char writer = line[0];
+    const size_t digits = line.find_first_not_of("0123456789", 1);
+    EXPECT_EQ(line.substr(digits), std::string(120, writer)) << "a torn line: " << line;
+    ++whole;
+    start = end + 2;
+  }
+  EXPECT_EQ(whole, 2 * kLines);
 }
 
 }  // namespace
