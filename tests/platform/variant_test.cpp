@@ -20,20 +20,15 @@ int errorNumberOf(const std::function<void()>& call) {
 
 TEST(Variant, RawAccessToAnotherTypeIsTypeMismatch) {
   Variant text("7");
-  EXPECT_EQ(text.type(), Variant::Type::String);
   EXPECT_EQ(text.asString(), "7");
   EXPECT_EQ(errorNumberOf([&] { text.asLong(); }), vberr::kTypeMismatch);
   EXPECT_EQ(errorNumberOf([] { Variant(int16_t{1}).asLong(); }), vberr::kTypeMismatch);
   EXPECT_EQ(errorNumberOf([] { Variant().asBoolean(); }), vberr::kTypeMismatch);
-  EXPECT_EQ(Variant(int32_t{5}).type(), Variant::Type::Long);
-  EXPECT_EQ(Variant(int16_t{5}).type(), Variant::Type::Integer);
-  EXPECT_TRUE(Variant().isEmpty());
   EXPECT_NE(Variant(int16_t{5}), Variant(int32_t{5}));
 }
 
 TEST(Variant, ArraysAreZeroBasedWithBoundsChecks) {
   Variant pdat(Variant::Array{"C:\\Games\\DFBHD", int32_t{1234}, true});
-  EXPECT_TRUE(pdat.isArray());
   EXPECT_EQ(pdat.upperBound(), 2);
   EXPECT_EQ(pdat.at(1).asLong(), 1234);
   EXPECT_EQ(errorNumberOf([&] { pdat.at(3); }), vberr::kSubscriptOutOfRange);
@@ -41,9 +36,6 @@ TEST(Variant, ArraysAreZeroBasedWithBoundsChecks) {
   EXPECT_EQ(Variant(Variant::Array{}).upperBound(), -1);
   EXPECT_EQ(errorNumberOf([] { Variant("x").upperBound(); }), vberr::kTypeMismatch);
   EXPECT_EQ(errorNumberOf([] { Variant(1.0).at(0); }), vberr::kTypeMismatch);
-
-  pdat.asArray().push_back(Variant("admin"));
-  EXPECT_EQ(pdat.at(3).asString(), "admin");
 }
 
 }  // namespace
