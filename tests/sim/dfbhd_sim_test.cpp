@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 #include "components/gravik/process_memory.h"
@@ -117,52 +118,24 @@ TEST_P(BothBuilds, HoldsTheRotationAndResourcePackBehindItsPointers) {
   EXPECT_EQ(server.memory.ReadStr(server.pid, server.read("ModAdd") + 36), "localres.pff");
 }
 
-TEST_P(BothBuilds, ResetgamesThroughAddMsgMovesTheServerToState4) {
+TEST_P(BothBuilds, ResetgamesThroughAddMsgMovesTheServerToState4UnlessDeliveryIsOff) {
   Server server(GetParam(), {"--display-length", "600"});
+  server.memory.setDelivery(2, gravik::CommandDelivery::kNone);
+  int32_t profile = 2;
+  bool affiliate = server.layout.isAffiliate();
+  try {
+    server.memory.AddMsg(profile, server.pid, "resetgames", affiliate, "CMD", 1);
+    FAIL();
+  } catch (const VbError& error) {
+    EXPECT_NE(error.description().find("delivery is off for profile 2"), std::string::npos);
+  }
+  EXPECT_EQ(server.read("MsgTypeAdd"), 0);
   ASSERT_EQ(server.read("GameState"), 2);
-  server.resetgames();
+  server.resetgames();  // profile 1 keeps the mailbox
   ASSERT_TRUE(waitFor([&] { return server.read("GameState") == 4; }));
   EXPECT_EQ(server.read("MsgTypeAdd"), 0) << "the server consumed the command";
   EXPECT_EQ(server.text("MsgStrAdd"), "resetgames");
   EXPECT_GT(server.read("RestartTmr"), 600 * 62 - 62 * 20);
-}
-
-TEST_P(BothBuilds, CountdownLeadsToTheNextMapAndWrapsAfterTheLast) {
-  Server server(GetParam(), {"--position", "2"});
-  EXPECT_EQ(server.text("CurMap"), "House of Pain A");
-  server.nextMap();
-  EXPECT_EQ(server.position(), 3);
-  EXPECT_EQ(server.text("CurMap"), "Pigskin A");
-  server.nextMap();
-  EXPECT_EQ(server.position(), 0);
-  EXPECT_EQ(server.text("CurMap"), "City Madness");
-}
-
-TEST_P(BothBuilds, TheServerFollowsARestartTimerWrittenFromOutside) {
-  Server server(GetParam(), {"--display-length", "600"});
-  server.resetgames();
-  ASSERT_TRUE(waitFor([&] { return server.read("GameState") == 4; }));
-  server.write("RestartTmr", 10);  // as a skip cuts the display short
-  ASSERT_TRUE(waitFor([&] { return server.read("GameState") == 2; }));
-  EXPECT_EQ(server.position(), 1);
-}
-
-TEST_P(BothBuilds, GameTypeFollowsTheGameTypeFields) {
-  Server server(GetParam(), {"--display-length", "600"});
-  EXPECT_EQ(server.read("GameType"), 0);
-  server.resetgames();
-  ASSERT_TRUE(waitFor([&] { return server.read("GameState") == 4; }));
-  // What the plug-in's monitor does at the end of a game, then a skip's short countdown.
-  for (const char* key : {"GTUpdate1", "GTUpdate2", "GTUpdate3", "GTUpdate4", "GTUpdate5"}) {
-    server.write(key, 8);
-  }
-  server.write("RestartTmr", 1);
-  ASSERT_TRUE(waitFor([&] { return server.read("GameState") == 2 && server.position() == 1; }));
-  EXPECT_EQ(server.read("GameType"), 8);
-  EXPECT_EQ(server.read("GTUpdate5"), 8);
-  // Nobody writes the fields this time: the type played so far stays.
-  server.nextMap();
-  EXPECT_EQ(server.read("GameType"), 8);
 }
 
 TEST_P(BothBuilds, ReadStrCrossesPagesStopsAtTheMaximumAndAtTheEndOfTheMapping) {
@@ -239,34 +212,29 @@ TEST(DfbhdSimStandard, KeepsTheLimitFieldsOnlyTheStandardBuildHas) {
   EXPECT_EQ(server.read("MaxKills"), 25);
   EXPECT_EQ(server.read("KothLimit"), 7);
   EXPECT_EQ(server.read("Score1a"), 25);
-  server.write("CMaxKills", 45);
-  server.write("CGameScore", 20);
-  server.write("CKothLimit", 9);
-  EXPECT_EQ(server.read("CMaxKills"), 45);
-  EXPECT_EQ(server.read("CGameScore"), 20);
-  EXPECT_EQ(server.read("CKothLimit"), 9);
+  for (const char* key : {"CMaxKills", "CGameScore", "CKothLimit"}) {
+    server.write(key, 45);
+    EXPECT_EQ(server.read(key), 45) << key;
+  }
 }
 
-TEST(DfbhdSim, TakesItsRotationAndPackFromTheCommandLine) {
+TEST(DfbhdSim, TakesItsRotationPackAndPositionFromTheCommandLine) {
   std::string file = ::testing::TempDir() + "/rotation_" + std::to_string(getpid()) + ".txt";
   {
     std::ofstream out(file, std::ios::binary);
     out << "# two maps\r\n7[-]0[-]CTFM_01A.BMS[-]Rocky Mountain A\r\n2[-]1[-]MYCOOP.BMS\r\n";
   }
-  Server server(ServerBuild::kStandard, {"--rotation", file, "--pack", "mymod.pff"});
+  Server server(ServerBuild::kStandard,
+                {"--rotation", file, "--pack", "mymod.pff", "--position", "1"});
   std::remove(file.c_str());
   EXPECT_EQ(server.memory.ReadStr(server.pid, server.read("ModAdd") + 36), "mymod.pff");
   EXPECT_EQ(server.memory.ReadLong(server.pid, server.header() + 8), 2);
-  EXPECT_EQ(server.read("GameType"), 7);
-  EXPECT_EQ(server.text("CurMap"), "Rocky Mountain A");
+  EXPECT_EQ(server.read("GameType"), 2);
+  EXPECT_EQ(server.text("CurMap"), "MYCOOP");
   EXPECT_EQ(server.memory.ReadLong(server.pid, server.header() + 16 + 36 + 32), 1);
   server.nextMap();
-  EXPECT_EQ(server.text("CurMap"), "MYCOOP");
-}
-
-TEST(DfbhdSim, RefusesABadCommandLine) {
-  EXPECT_THROW(SimProcess({"--build", "nova"}), std::runtime_error);
-  EXPECT_THROW(SimProcess({"--rotation", "/nonexistent/rotation.txt"}), std::runtime_error);
+  EXPECT_EQ(server.position(), 0) << "wrapped after the last";
+  EXPECT_EQ(server.text("CurMap"), "Rocky Mountain A");
 }
 
 TEST(DfbhdSim, AnExitedServerGivesAnErrorNamingThePid) {
@@ -278,24 +246,17 @@ TEST(DfbhdSim, AnExitedServerGivesAnErrorNamingThePid) {
     int32_t alive = pid;
     EXPECT_EQ(memory.ReadLong(alive, 0x9E4748), 2);
   }
-  for (auto call : {0, 1, 2, 3}) {
+  int32_t index = 1;
+  bool affiliate = false;
+  const std::vector<std::function<void()>> calls = {
+      [&] { memory.ReadLong(pid, 0x9E4748); },
+      [&] { memory.WriteLong(pid, 0x9DAE00, 500, 4); },
+      [&] { memory.ReadStr(pid, 0xA033EC); },
+      [&] { memory.AddMsg(index, pid, "resetgames", affiliate, "CMD", 1); },
+  };
+  for (size_t call = 0; call < calls.size(); ++call) {
     try {
-      switch (call) {
-        case 0:
-          memory.ReadLong(pid, 0x9E4748);
-          break;
-        case 1:
-          memory.WriteLong(pid, 0x9DAE00, 500, 4);
-          break;
-        case 2:
-          memory.ReadStr(pid, 0xA033EC);
-          break;
-        default: {
-          int32_t index = 1;
-          bool affiliate = false;
-          memory.AddMsg(index, pid, "resetgames", affiliate, "CMD", 1);
-        }
-      }
+      calls[call]();
       FAIL() << "call " << call;
     } catch (const VbError& error) {
       EXPECT_EQ(error.number(), 5);
@@ -304,23 +265,6 @@ TEST(DfbhdSim, AnExitedServerGivesAnErrorNamingThePid) {
           << error.description();
     }
   }
-}
-
-TEST(DfbhdSim, DeliveryNoneRefusesConsoleCommandsForThatProfile) {
-  Server server(ServerBuild::kStandard);
-  server.memory.setDelivery(2, gravik::CommandDelivery::kNone);
-  int32_t profile = 2;
-  bool affiliate = false;
-  try {
-    server.memory.AddMsg(profile, server.pid, "resetgames", affiliate, "CMD", 1);
-    FAIL();
-  } catch (const VbError& error) {
-    EXPECT_NE(error.description().find("delivery is off for profile 2"), std::string::npos);
-  }
-  EXPECT_EQ(server.read("MsgTypeAdd"), 0);
-  EXPECT_EQ(server.read("GameState"), 2);
-  server.resetgames();  // profile 1 keeps the mailbox
-  EXPECT_TRUE(waitFor([&] { return server.read("GameState") == 4; }));
 }
 
 }  // namespace
