@@ -38,37 +38,8 @@ ProfileConfig profileOf(int32_t index, ServerSource::Kind kind, std::vector<std:
   return profile;
 }
 
-TEST(ServerProcesses, ACommandServerIsReadyAfterItsDelayAndItsEndIsReported) {
-  qtTestApp();
-  Reports reports;
-  ServerProcesses servers("", "/tmp", reports.events());
-  servers.start(profileOf(1, ServerSource::Kind::kCommand, {"sh", "-c", "sleep 0.3; exit 3"}));
-  servers.start(profileOf(2, ServerSource::Kind::kCommand, {"/nonexistent/dfbhd.exe"}));
-  servers.start(profileOf(3, ServerSource::Kind::kSimulated, {}));  // no simulator known
-
-  ASSERT_TRUE(
-      runEventsUntil([&] { return reports.ended.count(1) && reports.failed.size() == 2; }, 10000));
-  EXPECT_GT(reports.ready.at(1), 0);
-  EXPECT_EQ(reports.ended.at(1), "exited with code 3");
-  EXPECT_THAT(reports.failed.at(2), HasSubstr("cannot start /nonexistent/dfbhd.exe"));
-  EXPECT_THAT(reports.failed.at(3), HasSubstr("cannot find dfbhd-sim"));
-  EXPECT_FALSE(reports.ready.count(2));
-}
-
 // host.ini's command lines are Windows-1252; the program is given them in UTF-8.
-TEST(ServerProcesses, ACommandGetsItsArgumentsInUtf8) {
-  qtTestApp();
-  Reports reports;
-  ServerProcesses servers("", "/tmp", reports.events());
-  servers.start(
-      profileOf(7, ServerSource::Kind::kCommand,
-                {"sh", "-c", "sleep 0.2; [ \"$1\" = \"$(printf 'caf\\303\\251')\" ] || exit 9",
-                 "sh", "caf\xE9"}));
-  ASSERT_TRUE(runEventsUntil([&] { return reports.ended.count(7) != 0; }, 10000));
-  EXPECT_EQ(reports.ended.at(7), "exited with code 0");
-}
-
-TEST(ServerProcesses, AWatchedPidIsReportedWhenItEndsAndAMissingOneFails) {
+TEST(ServerProcesses, ReportsWhenEachServerIsReadyEndsOrCannotStart) {
   qtTestApp();
   QProcess other;  // a server the host did not start
   other.start("sleep", {"0.4"});
@@ -77,13 +48,27 @@ TEST(ServerProcesses, AWatchedPidIsReportedWhenItEndsAndAMissingOneFails) {
 
   Reports reports;
   ServerProcesses servers("", "/tmp", reports.events());
+  servers.start(profileOf(1, ServerSource::Kind::kCommand, {"sh", "-c", "sleep 0.3; exit 3"}));
+  servers.start(profileOf(2, ServerSource::Kind::kCommand, {"/nonexistent/dfbhd.exe"}));
+  servers.start(profileOf(3, ServerSource::Kind::kSimulated, {}));  // no simulator known
   servers.start(profileOf(4, ServerSource::Kind::kPid, {}, pid));
   servers.start(profileOf(5, ServerSource::Kind::kPid, {}, 0x7ffffff0));
+  servers.start(
+      profileOf(7, ServerSource::Kind::kCommand,
+                {"sh", "-c", "sleep 0.2; [ \"$1\" = \"$(printf 'caf\\303\\251')\" ] || exit 9",
+                 "sh", "caf\xE9"}));
 
-  ASSERT_TRUE(runEventsUntil([&] { return reports.ended.count(4) != 0; }, 10000));
+  ASSERT_TRUE(runEventsUntil(
+      [&] { return reports.ended.size() == 3 && reports.failed.size() == 3; }, 10000));
+  EXPECT_GT(reports.ready.at(1), 0);
+  EXPECT_EQ(reports.ended.at(1), "exited with code 3");
+  EXPECT_THAT(reports.failed.at(2), HasSubstr("cannot start /nonexistent/dfbhd.exe"));
+  EXPECT_THAT(reports.failed.at(3), HasSubstr("cannot find dfbhd-sim"));
+  EXPECT_FALSE(reports.ready.count(2));
   EXPECT_EQ(reports.ready.at(4), pid);
   EXPECT_EQ(reports.ended.at(4), "ended");
   EXPECT_THAT(reports.failed.at(5), HasSubstr("no process with pid"));
+  EXPECT_EQ(reports.ended.at(7), "exited with code 0");
   other.waitForFinished(1000);
 }
 
