@@ -5,6 +5,7 @@
 
 #include "control/game_commands.h"
 #include "control/map_monitor.h"
+#include "control/score_limits.h"
 #include "errors/error_report.h"
 #include "platform/vb_runtime.h"
 #include "plugin/profiles.h"
@@ -160,6 +161,10 @@ int32_t clsPlugin::ScoreMapRem(int32_t Index, const Variant& PDAT, const Variant
 
 int32_t clsPlugin::PlayMapRem(int32_t Index, const Variant& PDAT, const Variant& Data) {
   return rotaryn::PlayMapRem(*module_, Index, PDAT, Data);
+}
+
+void clsPlugin::SetScore(int32_t Index, int16_t tk, int32_t dm, int32_t fb) {
+  rotaryn::SetScore(*module_, Index, tk, dm, fb);
 }
 
 }  // namespace rotaryn

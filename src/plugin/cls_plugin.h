@@ -14,7 +14,8 @@ namespace rotaryn {
 inline constexpr int kPluginInterfaceVersion = 1;
 
 // The plug-in object the host creates once and calls for every profile. Every operation traps
-// its own failures and reports them; no exception leaves it.
+// its own failures and reports them, except where said: those raise the run-time error, which
+// the C interface hands to the host as an error answer.
 class clsPlugin {
  public:
   // Runs the module start-up: RootFolder from the plug-in's folder (Windows form), components.
@@ -40,6 +41,9 @@ class clsPlugin {
   virtual int32_t SkipMapRem(int32_t Index, const Variant& PDAT, const Variant& Data = Variant());
   virtual int32_t ScoreMapRem(int32_t Index, const Variant& PDAT, const Variant& Data = Variant());
   virtual int32_t PlayMapRem(int32_t Index, const Variant& PDAT, const Variant& Data = Variant());
+
+  // Sets the profile's three configured score limits; untrapped.
+  virtual void SetScore(int32_t Index, int16_t tk, int32_t dm, int32_t fb);
 
   Module& module() { return *module_; }
 

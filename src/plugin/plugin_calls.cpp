@@ -11,10 +11,9 @@ namespace {
 
 // The operations of the interface whose behaviour this version does not have yet; asking for
 // one answers error 438 saying so, never a pretended result.
-constexpr const char* kNotBuilt[] = {"GetMapsRem",    "AddTaskRem",     "EditTaskRem",
-                                     "DeleteTaskRem", "AddFileRem",     "DeleteFileRem",
-                                     "SetMapsRem",    "SetScore",       "SetDisplayTimer",
-                                     "SetAutoLoad",   "SaveMapSettings"};
+constexpr const char* kNotBuilt[] = {
+    "GetMapsRem",    "AddTaskRem", "EditTaskRem",     "DeleteTaskRem", "AddFileRem",
+    "DeleteFileRem", "SetMapsRem", "SetDisplayTimer", "SetAutoLoad",   "SaveMapSettings"};
 
 [[noreturn]] void malformed(const std::string& why) {
   raiseVbError(vberr::kInvalidCall, why);
@@ -126,6 +125,13 @@ const std::map<std::string, Operation>& operations() {
       {"PlayMapRem",
        [](clsPlugin& p, const Arguments& a) {
          return Json(p.PlayMapRem(a.number("Index"), a.variant("PDAT"), a.variant("Data")));
+       }},
+      {"SetScore",
+       [](clsPlugin& p, const Arguments& a) {
+         const int32_t tk = a.number("tk");
+         if (tk < INT16_MIN || tk > INT16_MAX) malformed("\"tk\" is beyond an Integer");
+         p.SetScore(a.number("Index"), static_cast<int16_t>(tk), a.number("dm"), a.number("fb"));
+         return Json();
        }},
   };
   return table;

@@ -2,6 +2,7 @@
 
 #include "catalogue/stock_catalogue.h"
 #include "control/game_commands.h"
+#include "control/score_limits.h"
 #include "errors/error_report.h"
 #include "memory/server_fields.h"
 #include "memory/update_maps.h"
@@ -122,6 +123,9 @@ void frmRotarynMaps::bindActions() {
     item->action = [this, item] { notBuiltYet(item->caption); };
   }
   cmdUpdate.action = [this] { cmdUpdateProc_Click(module_, false); };
+  txtTkoth.text.onChange(LimitBoxChange(module_, txtTkoth, kKothLimitBox));
+  txtTdm.text.onChange(LimitBoxChange(module_, txtTdm, kKillLimitBox));
+  txtFb.text.onChange(LimitBoxChange(module_, txtFb, kFlagballLimitBox));
 }
 
 void frmRotarynMaps::notBuiltYet(const std::string& what) {

@@ -203,7 +203,7 @@ TEST(UpdateMaps, OverALongerRotationIsReadBackIdenticallyAndRecordedAsTyped) {
   const auto fresh = newRotation(kMaps);
   scene.load(WindowFixture::rotationOf(30), fresh);
   host.server().setCurrentPosition(7);
-  host.window().txtTkoth.text = "abc";
+  host.window().txtTkoth.text = "2.5";
   host.window().txtFb.text = "";
 
   host.release(host.window().cmdUpdate);
@@ -219,7 +219,7 @@ TEST(UpdateMaps, OverALongerRotationIsReadBackIdenticallyAndRecordedAsTyped) {
   for (auto& key : scene.mapKeys(fresh)) keys.push_back(key);
   EXPECT_EQ(scene.settingsBytes(), scene.keyByKey(scene.original, keys));
   EXPECT_NE(scene.settingsBytes().find("map29=2[-]1[-]MAP_29.BMS\r\n"), std::string::npos);
-  EXPECT_NE(scene.settingsBytes().find("tkScore=abc\r\n"), std::string::npos);
+  EXPECT_NE(scene.settingsBytes().find("tkScore=2.5\r\n"), std::string::npos);
 
   GetMapList(host.module, kProfile);
   host.window().FillCurrentGrid();

@@ -116,6 +116,12 @@ TEST_F(PluginLibrary, AnswersOperationsInJsonAndFailuresAsErrors) {
   EXPECT_NE(notYet["error"]["description"].get<std::string>().find("not available"),
             std::string::npos);
   EXPECT_EQ(call({{"op", "DisableProfile"}, {"Index", "one"}})["error"]["number"], 5);
+  // An operation without an error trap answers its run-time error: no profile 3 is registered.
+  Json score = call({{"op", "SetScore"}, {"Index", 3}, {"tk", 10}, {"dm", 20}, {"fb", 30}});
+  EXPECT_EQ(score["error"]["number"], 9);
+  EXPECT_FALSE(score["error"]["description"].get<std::string>().empty());
+  Json beyond = call({{"op", "SetScore"}, {"Index", 3}, {"tk", 40000}, {"dm", 20}, {"fb", 30}});
+  EXPECT_EQ(beyond["error"]["number"], 5);
   EXPECT_EQ(exchange(callEntry, "{not json")["error"]["number"], 5);
   EXPECT_EQ(exchange(automateEntry, R"({"dump":"control","control":"cmdAdd"})")["error"]["number"],
             5);

@@ -60,7 +60,7 @@ TEST_F(ViewFollowsModel, ShowsTheLoadedWindowAndEveryLaterChange) {
   EXPECT_EQ(widget<QComboBox>("cboAddFrequency")->count(), 4);
 
   w->lblSnum.caption = "5 / 255";
-  w->txtTdm.text = "750";
+  w->txtTdm.text = "75";
   w->chkAutoLoad.value = 1;
   w->sldTimer.value = 4;
   w->dtAddTime.value = DateTime{2026, 12, 5, 16, 20, 9};
@@ -68,7 +68,7 @@ TEST_F(ViewFollowsModel, ShowsTheLoadedWindowAndEveryLaterChange) {
   w->cmdSkip.enabled = false;
   w->Frame4.visible = false;
   EXPECT_EQ(widget<QLabel>("lblSnum")->text(), "5 / 255");
-  EXPECT_EQ(widget<QLineEdit>("txtTdm")->text(), "750");
+  EXPECT_EQ(widget<QLineEdit>("txtTdm")->text(), "75");
   EXPECT_TRUE(widget<QCheckBox>("chkAutoLoad")->isChecked());
   EXPECT_EQ(widget<QSlider>("sldTimer")->value(), 4);
   EXPECT_EQ(widget<QDateTimeEdit>("dtAddTime")->time(), QTime(16, 20, 9));
@@ -147,10 +147,10 @@ TEST_F(ViewFollowsModel, AGridWithRedrawOffKeepsItsPictureUntilRedrawIsOn) {
 TEST_F(ViewFollowsModel, TextOutsideAsciiCrossesTheEdgeInBothDirections) {
   w->lblCurMap.caption = "Map playing: Caf\xE9 \x80";
   EXPECT_EQ(widget<QLabel>("lblCurMap")->text(), QString::fromUtf8("Map playing: Café €"));
-  auto* box = widget<QLineEdit>("txtFb");
+  auto* box = widget<QLineEdit>("txtGametype");
   box->setText(QString());
   QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString::fromUtf8("é€"), Qt::NoModifier);
-  EXPECT_EQ(w->txtFb.text.get(), "\xE9\x80");
+  EXPECT_EQ(w->txtGametype.text.get(), "\xE9\x80");
 }
 
 TEST_F(ViewFollowsModel, TheWindowMovesIntoTheHostContainerAndFollowsShowAndHide) {
