@@ -75,9 +75,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   double ratio = component / bare;
-  std::printf("process_memory: WriteLong %.1f ns, bare process_vm_writev %.1f ns, ratio %.3f "
-              "(goal < %.1f) %s\n",
-              component, bare, ratio, kTargetRatio, ratio < kTargetRatio ? "OK" : "OVER");
+  std::printf(
+      "process_memory: WriteLong %.1f ns, bare process_vm_writev %.1f ns, ratio %.3f "
+      "(goal < %.1f) %s\n",
+      component, bare, ratio, kTargetRatio, ratio < kTargetRatio ? "OK" : "OVER");
   std::printf("RATIO write_long %.3f target %.1f\n", ratio, kTargetRatio);
   return 0;
 }
