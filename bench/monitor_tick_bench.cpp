@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/ratio_reporter.h"
 #include "components/gravik/process_memory.h"
 #include "control/map_monitor.h"
 #include "plugin/profiles.h"
@@ -27,21 +28,6 @@ constexpr const char* kTick = "MonitorTickStateTwo";
 constexpr const char* kBare = "BareProcessVmReadv";
 constexpr int32_t kProfile = 1;
 constexpr size_t kPage = 4096;
-
-// Keeps the fastest repetition of each benchmark, as the least disturbed by the machine.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-      double& best = fastestNs[run.run_name.function_name];
-      double time = run.GetAdjustedRealTime();
-      best = best == 0 ? time : std::min(best, time);
-    }
-  }
-  std::map<std::string, double> fastestNs;
-};
 
 bool bareRead(pid_t pid, uint32_t address, void* out, size_t size) {
   iovec local{out, size};

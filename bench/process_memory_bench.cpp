@@ -10,6 +10,7 @@
 #include <map>
 #include <string>
 
+#include "bench/ratio_reporter.h"
 #include "components/gravik/process_memory.h"
 #include "sim/model/server_layout.h"
 #include "tests/support/sim_process.h"
@@ -20,21 +21,6 @@ namespace {
 constexpr double kTargetRatio = 1.3;
 constexpr const char* kComponent = "WriteLongThroughProcessMemory";
 constexpr const char* kBare = "BareProcessVmWritev";
-
-// Keeps the fastest repetition of each benchmark, as the least disturbed by the machine.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-      double& best = fastestNs[run.run_name.function_name];
-      double time = run.GetAdjustedRealTime();
-      best = best == 0 ? time : std::min(best, time);
-    }
-  }
-  std::map<std::string, double> fastestNs;
-};
 
 }  // namespace
 }  // namespace rotaryn

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/ratio_reporter.h"
 #include "memory/update_maps.h"
 #include "tests/memory/sim_process_window.h"
 
@@ -79,20 +80,6 @@ bool atomicWrite(const std::string& folder, const std::string& path, const std::
   }
   return ok;
 }
-
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-      double& best = fastestNs[run.run_name.function_name];
-      double time = run.GetAdjustedRealTime();
-      best = best == 0 ? time : std::min(best, time);
-    }
-  }
-  std::map<std::string, double> fastestNs;
-};
 
 }  // namespace
 }  // namespace rotaryn
