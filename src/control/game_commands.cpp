@@ -26,8 +26,11 @@ int32_t gameState(Module& module, int32_t index) {
   return readLong(module, index, "GameState");
 }
 
-void refuse(Module& module) {
+// True while a game runs; otherwise the window says the state does not permit the command.
+bool runningElseRefuse(Module& module, int32_t index) {
+  if (gameIsRunning(gameState(module, index))) return true;
   ErrorReport(module, kReportFailed, kStateRefusal, nullptr, 0, 0);
+  return false;
 }
 
 // "resetgames" on the profile's console: the running game ends and the server enters state 4.
@@ -71,10 +74,7 @@ void cmdSkip_Click(Module& module) {
   ErrorTrap trap = module.trap("cmdSkip", index);
   trap.run([&] {
     trap.at(1);
-    if (!gameIsRunning(gameState(module, index))) {
-      refuse(module);
-      return;
-    }
+    if (!runningElseRefuse(module, index)) return;
     trap.at(2);
     sendResetGames(module, index);
     trap.at(3);
@@ -99,10 +99,7 @@ void cmdScore_Click(Module& module) {
   ErrorTrap trap = module.trap("cmdScore", index);
   trap.run([&] {
     trap.at(1);
-    if (!gameIsRunning(gameState(module, index))) {
-      refuse(module);
-      return;
-    }
+    if (!runningElseRefuse(module, index)) return;
     trap.at(2);
     sendResetGames(module, index);
   });
@@ -120,10 +117,7 @@ void cmdPlay_Click(Module& module) {
     const int row = grid.Row();
     const int32_t position = row == 0 ? grid.Rows() - 1 : row - 1;
     trap.at(3);
-    if (!gameIsRunning(gameState(module, index))) {
-      refuse(module);
-      return;
-    }
+    if (!runningElseRefuse(module, index)) return;
     trap.at(4);
     writeLongAt(module, index, header + kHeaderPositionOffset, position);
     letEventsRunThenPause(module);
