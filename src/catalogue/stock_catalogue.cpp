@@ -236,10 +236,13 @@ void LoadCatalogue(Module& module, int variant) {
   GetCustomMaps(module, folder);
 }
 
-void setExtendedCatalogue(Module& module, int32_t index) {
+std::string serverResourcePack(Module& module, int32_t index) {
   int32_t block = readLong(module, index, "ModAdd");
-  std::string pack = readTextAt(module, index, block + kResourcePackOffset);
-  module.ExtendedCatalogue = pack == kBaseResourcePack ? 0 : 1;
+  return readTextAt(module, index, block + kResourcePackOffset);
+}
+
+void setExtendedCatalogue(Module& module, int32_t index) {
+  module.ExtendedCatalogue = serverResourcePack(module, index) == kBaseResourcePack ? 0 : 1;
 }
 
 }  // namespace rotaryn

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace rotaryn {
@@ -37,6 +38,9 @@ std::span<const StockMapRow> stockMapRows();
 // outside the folder scan (an unregistered current profile: 9); the caller's trap reports it.
 void LoadCatalogue(Module& module, int variant);
 
+// The resource pack the profile's server has loaded: the text 36 bytes into the block "ModAdd"
+// points to.
+std::string serverResourcePack(Module& module, int32_t index);
 // Sets ExtendedCatalogue from the resource pack the profile's server has loaded: 0 for exactly
 // "localres.pff", 1 for anything else. Memory failures propagate to the caller's trap.
 void setExtendedCatalogue(Module& module, int32_t index);

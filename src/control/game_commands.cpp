@@ -6,6 +6,7 @@
 
 #include "control/map_monitor.h"
 #include "errors/error_report.h"
+#include "memory/rotation_layout.h"
 #include "memory/server_fields.h"
 #include "platform/vb_runtime.h"
 #include "plugin/module.h"
@@ -16,10 +17,6 @@
 namespace rotaryn {
 namespace {
 
-// The rotation header behind "MapPointer": its count of entries and the position the server
-// plays after (the next map is the entry after it, wrapping).
-constexpr int32_t kHeaderCountOffset = 8;
-constexpr int32_t kHeaderPositionOffset = 12;
 constexpr int kPollMs = 50;
 
 int32_t gameState(Module& module, int32_t index) {
@@ -119,7 +116,7 @@ void cmdPlay_Click(Module& module) {
     trap.at(3);
     if (!runningElseRefuse(module, index)) return;
     trap.at(4);
-    writeLongAt(module, index, header + kHeaderPositionOffset, position);
+    writeLongAt(module, index, header + rotation::kCurrentOffset, position);
     letEventsRunThenPause(module);
   });
 }
@@ -160,13 +157,13 @@ int32_t PlayMapRem(Module& module, int32_t Index, const Variant& PDAT, const Var
     // 0 asks for the first entry: a position at or past the last one makes the server wrap.
     const int32_t position = wanted == 0 ? maxMaps : wanted - 1;
     trap.at(5);
-    const int32_t count = readLongAt(module, Index, header + kHeaderCountOffset);
+    const int32_t count = readLongAt(module, Index, header + rotation::kCountOffset);
     trap.at(6);
     if (!gameIsRunning(gameState(module, Index))) return false;
     // A position outside the rotation would make the server play its first entry instead.
     if (wanted < 0 || wanted >= count) return false;
     trap.at(7);
-    writeLongAt(module, Index, header + kHeaderPositionOffset, position);
+    writeLongAt(module, Index, header + rotation::kCurrentOffset, position);
     letEventsRunThenPause(module);
     return true;
   });

@@ -3,6 +3,7 @@
 #include <type_traits>
 
 #include "catalogue/stock_catalogue.h"
+#include "memory/rotation_layout.h"
 #include "memory/server_fields.h"
 #include "platform/vb_error.h"
 #include "platform/vb_runtime.h"
@@ -11,14 +12,6 @@
 
 namespace rotaryn {
 namespace {
-
-// Where the resource pack's name lies in the block "ModAdd" points to.
-constexpr int32_t kPackNameOffset = 36;
-// The rotation header at MapPointer: the count at +8, the position playing at +12; map slot k's
-// display name at MapNameAdd + 1840 * k.
-constexpr int32_t kRotationCountOffset = 8;
-constexpr int32_t kRotationPositionOffset = 12;
-constexpr int32_t kSlotSize = 1840;
 
 [[noreturn]] void refuse(const std::string& why) {
   raiseVbError(vberr::kInvalidCall, why);
@@ -217,7 +210,7 @@ Json dumpServerState(Module& module, int32_t index) {
   int32_t state = readLong(module, index, "GameState");
   std::string map = readText(module, index, "CurMap");
   int32_t type = readLong(module, index, "GameType");
-  std::string pack = readTextAt(module, index, readLong(module, index, "ModAdd") + kPackNameOffset);
+  std::string pack = serverResourcePack(module, index);
   Json out{{"state", state},
            {"map", jsonText(map)},
            {"gameType", type},
@@ -227,13 +220,14 @@ Json dumpServerState(Module& module, int32_t index) {
     out["gameTypeName"] = std::string(GameTypeNames[static_cast<size_t>(type)]);
   }
   // The map the server plays after this game: the entry after its position, wrapping.
-  const int32_t rotation = readLong(module, index, "MapPointer");
-  const int32_t count = readLongAt(module, index, rotation + kRotationCountOffset);
-  const int32_t position = readLongAt(module, index, rotation + kRotationPositionOffset);
+  const int32_t header = readLong(module, index, "MapPointer");
+  const int32_t count = readLongAt(module, index, header + rotation::kCountOffset);
+  const int32_t position = readLongAt(module, index, header + rotation::kCurrentOffset);
   if (count > 0 && count <= 255 && position >= 0) {
     const int32_t next = (position + 1) % count;
     out["nextPosition"] = next;
-    out["nextMap"] = jsonText(vb::Trim(readText(module, index, "MapNameAdd", next * kSlotSize)));
+    out["nextMap"] =
+        jsonText(vb::Trim(readText(module, index, "MapNameAdd", next * rotation::kSlotSize)));
   }
   return out;
 }
