@@ -28,6 +28,15 @@ Result guarded(Body&& body, Result failed) {
   }
 }
 
+// The same for a port without a result: a failure is dropped.
+template <class Body>
+void guarded(Body&& body) {
+  try {
+    body();
+  } catch (...) {
+  }
+}
+
 }  // namespace
 
 PortTable::PortTable(HostClock& clock, HostTimers& timers, HostPump& pump, HostDialogs& dialogs,
@@ -48,39 +57,17 @@ PortTable::PortTable(HostClock& clock, HostTimers& timers, HostPump& pump, HostD
   ports_.timerStart = [](void* c, const char* name, int32_t index, int32_t intervalMs,
                          twkRotarynTick tick, void* tickContext) {
     std::string key = name;
-    guarded(
-        [&] {
-          self(c).timers.start(key, index, intervalMs, [tick, tickContext, key, index] {
-            tick(tickContext, key.c_str(), index);
-          });
-          return 0;
-        },
-        0);
+    guarded([&] {
+      self(c).timers.start(key, index, intervalMs, [tick, tickContext, key, index] {
+        tick(tickContext, key.c_str(), index);
+      });
+    });
   };
   ports_.timerStop = [](void* c, const char* name, int32_t index) {
-    guarded(
-        [&] {
-          self(c).timers.stop(name, index);
-          return 0;
-        },
-        0);
+    guarded([&] { self(c).timers.stop(name, index); });
   };
-  ports_.doEvents = [](void* c) {
-    guarded(
-        [&] {
-          self(c).pump.doEvents();
-          return 0;
-        },
-        0);
-  };
-  ports_.sleepMs = [](void* c, int32_t ms) {
-    guarded(
-        [&] {
-          self(c).pump.sleep(ms);
-          return 0;
-        },
-        0);
-  };
+  ports_.doEvents = [](void* c) { guarded([&] { self(c).pump.doEvents(); }); };
+  ports_.sleepMs = [](void* c, int32_t ms) { guarded([&] { self(c).pump.sleep(ms); }); };
   ports_.messageBox = [](void* c, const char* text, const char* title, int32_t buttons) {
     return guarded(
         [&] {
@@ -104,12 +91,7 @@ PortTable::PortTable(HostClock& clock, HostTimers& timers, HostPump& pump, HostD
         0);
   };
   ports_.setBusy = [](void* c, int32_t busy) {
-    guarded(
-        [&] {
-          self(c).dialogs.setBusy(busy != 0);
-          return 0;
-        },
-        0);
+    guarded([&] { self(c).dialogs.setBusy(busy != 0); });
   };
   if (memory != nullptr) {
     ports_.readMemory = [](void* c, int32_t pid, uint32_t address, void* buffer, uint32_t length,
