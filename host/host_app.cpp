@@ -29,6 +29,8 @@ HostApp::~HostApp() = default;
 void HostApp::loadPlugin(const std::string& libraryPath) {
   plugin_.emplace(PluginHandle::load(
       libraryPath.empty() ? pluginPathIn(env_.rootPosix) : libraryPath, ports_.ports()));
+  // The registration data is the plug-in's constant: asked for once.
+  pluginData_ = plugin_->call(QJsonObject{{"op", "GetData"}}).toObject();
 }
 
 PluginHandle& HostApp::plugin() {
@@ -36,16 +38,15 @@ PluginHandle& HostApp::plugin() {
   return *plugin_;
 }
 
-std::string HostApp::pluginTitle() {
-  QJsonObject data = plugin().call(QJsonObject{{"op", "GetData"}}).toObject();
-  return (data.value("Name").toString() + " " + data.value("Version").toString()).toStdString();
+std::string HostApp::pluginTitle() const {
+  return (pluginData_.value("Name").toString() + " " + pluginData_.value("Version").toString())
+      .toStdString();
 }
 
-std::vector<QString> HostApp::serverMenu() {
-  QJsonObject data = plugin().call(QJsonObject{{"op", "GetData"}}).toObject();
+std::vector<QString> HostApp::serverMenu() const {
   std::vector<QString> entries;
-  if (!data.value("ServerMenu").toBool()) return entries;
-  for (const QJsonValue& entry : data.value("ServerMenuItems").toArray()) {
+  if (!pluginData_.value("ServerMenu").toBool()) return entries;
+  for (const QJsonValue& entry : pluginData_.value("ServerMenuItems").toArray()) {
     if (!entry.toString().isEmpty()) entries.push_back(entry.toString());
   }
   return entries;

@@ -54,9 +54,9 @@ class HostApp {
   const HostConfig& config() const { return config_; }
   const std::string& rootPosix() const { return env_.rootPosix; }
   // "Rotaryn 1.4.5", from the plug-in's own registration data.
-  std::string pluginTitle();
+  std::string pluginTitle() const;
   // The plug-in's server menu entries (empty ones left out).
-  std::vector<QString> serverMenu();
+  std::vector<QString> serverMenu() const;
 
   // Adds or replaces a profile (its server not started yet).
   void addProfile(ProfileConfig profile);
@@ -91,6 +91,7 @@ class HostApp {
   PortTable ports_;
   std::map<int32_t, Profile> profiles_;
   std::optional<PluginHandle> plugin_;
+  QJsonObject pluginData_;  // GetData, from the plug-in's start
 };
 
 }  // namespace rotaryn::host
