@@ -17,22 +17,9 @@ std::string fromJsonText(std::string_view utf8, std::optional<char> replacement)
   std::string out;
   out.reserve(utf8.size());
   for (size_t i = 0; i < utf8.size();) {
-    auto lead = static_cast<unsigned char>(utf8[i]);
-    int extra = lead < 0x80             ? 0
-                : (lead & 0xE0) == 0xC0 ? 1
-                : (lead & 0xF0) == 0xE0 ? 2
-                : (lead & 0xF8) == 0xF0 ? 3
-                                        : -1;
-    if (extra < 0 || i + static_cast<size_t>(extra) >= utf8.size()) {
-      raiseVbError(vberr::kInvalidCall, "the text is not UTF-8");
-    }
-    char32_t code = extra == 0 ? lead : lead & (0x3Fu >> extra);
-    for (int k = 1; k <= extra; ++k) {
-      auto next = static_cast<unsigned char>(utf8[i + static_cast<size_t>(k)]);
-      if ((next & 0xC0) != 0x80) raiseVbError(vberr::kInvalidCall, "the text is not UTF-8");
-      code = (code << 6) | (next & 0x3Fu);
-    }
-    i += static_cast<size_t>(extra) + 1;
+    std::optional<char32_t> character = nextUtf8Character(utf8, i);
+    if (!character) raiseVbError(vberr::kInvalidCall, "the text is not UTF-8");
+    const char32_t code = *character;
     if (std::optional<char> byte = windows1252ByteOf(code)) {
       out += *byte;
     } else if (replacement) {
