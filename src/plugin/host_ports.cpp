@@ -95,89 +95,68 @@ int64_t HostPorts::monotonicMs() const {
   return ports_.monotonicMs(ports_.context);
 }
 
-HostPorts::Timer& HostPorts::find(const std::string& name, int index) {
-  auto found = timers_.find(Key{name, index});
-  if (found == timers_.end()) raiseVbError(vberr::kControlArrayElementMissing);
-  return found->second;
-}
-
-const HostPorts::Timer& HostPorts::find(const std::string& name, int index) const {
-  return const_cast<HostPorts*>(this)->find(name, index);
-}
-
-void HostPorts::sync(const Key& key, const Timer& timer) {
-  if (timer.running && timer.intervalMs > 0) {
-    ports_.timerStart(ports_.context, key.first.c_str(), key.second, timer.intervalMs,
+void HostPorts::sync(const std::string& name, int index) {
+  if (timers_.isRunning(name, index) && timers_.interval(name, index) > 0) {
+    ports_.timerStart(ports_.context, name.c_str(), index, timers_.interval(name, index),
                       &HostPorts::tickFromHost, this);
   } else {
-    ports_.timerStop(ports_.context, key.first.c_str(), key.second);
+    ports_.timerStop(ports_.context, name.c_str(), index);
   }
 }
 
 void HostPorts::tickFromHost(void* context, const char* name, int32_t index) {
   auto* self = static_cast<HostPorts*>(context);
-  auto found = self->timers_.find(Key{name, index});
-  if (found == self->timers_.end() || !found->second.running) return;
-  // The tick may destroy its own timer; the copy keeps the function alive while it runs.
-  std::shared_ptr<Tick> tick = found->second.tick;
+  // Held while it runs: the tick may destroy its own timer.
+  TimerTable::TimerPtr timer = self->timers_.timer(name, index);
+  if (!timer || !timer->running || !timer->tick) return;
   try {
-    (*tick)();
+    timer->tick();
   } catch (...) {
     // The plug-in's ticks trap their own failures; nothing may unwind into the host.
   }
 }
 
 void HostPorts::create(const std::string& name, int index, Tick tick) {
-  auto [at, added] = timers_.try_emplace(Key{name, index});
-  if (!added) raiseVbError(vberr::kObjectAlreadyLoaded);
-  at->second.tick = std::make_shared<Tick>(std::move(tick));
+  timers_.create(name, index, std::move(tick));
 }
 
 bool HostPorts::exists(const std::string& name, int index) const {
-  return timers_.count(Key{name, index}) != 0;
+  return timers_.exists(name, index);
 }
 
 void HostPorts::setInterval(const std::string& name, int index, int intervalMs) {
-  if (intervalMs < 0) raiseVbError(vberr::kInvalidPropertyValue);
-  Timer& timer = find(name, index);
-  timer.intervalMs = intervalMs;
-  sync(Key{name, index}, timer);
+  timers_.setInterval(name, index, intervalMs, 0);
+  sync(name, index);
 }
 
 void HostPorts::start(const std::string& name, int index) {
-  Timer& timer = find(name, index);
-  // Enabling an enabled timer changes nothing, as in VB.
-  if (timer.running) return;
-  timer.running = true;
-  sync(Key{name, index}, timer);
+  // Enabling an enabled timer changes nothing, as in VB: its wake-up keeps its phase.
+  if (timers_.isRunning(name, index)) return;
+  timers_.start(name, index, 0);
+  sync(name, index);
 }
 
 void HostPorts::stop(const std::string& name, int index) {
-  Timer& timer = find(name, index);
-  timer.running = false;
-  sync(Key{name, index}, timer);
+  timers_.stop(name, index);
+  sync(name, index);
 }
 
 int HostPorts::interval(const std::string& name, int index) const {
-  return find(name, index).intervalMs;
+  return timers_.interval(name, index);
 }
 
 bool HostPorts::isRunning(const std::string& name, int index) const {
-  return find(name, index).running;
+  return timers_.isRunning(name, index);
 }
 
 void HostPorts::destroy(const std::string& name, int index) {
-  auto found = timers_.find(Key{name, index});
-  if (found == timers_.end()) return;
+  if (!timers_.exists(name, index)) return;
   ports_.timerStop(ports_.context, name.c_str(), index);
-  timers_.erase(found);
+  timers_.destroy(name, index);
 }
 
 void HostPorts::destroyAll() {
-  while (!timers_.empty()) {
-    Key key = timers_.begin()->first;
-    destroy(key.first, key.second);
-  }
+  for (const auto& [name, index] : timers_.keys()) destroy(name, index);
 }
 
 void HostPorts::doEvents() {

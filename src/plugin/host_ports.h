@@ -1,11 +1,11 @@
 #pragma once
 
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 
+#include "platform/adapters/timer_table.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
@@ -50,22 +50,13 @@ class HostPorts final : public Clock, public Timers, public EventPump, public Di
   void setBusy(bool busy) override;
 
  private:
-  struct Timer {
-    std::shared_ptr<Tick> tick;
-    int intervalMs = 0;
-    bool running = false;
-  };
-  using Key = std::pair<std::string, int>;
-
-  Timer& find(const std::string& name, int index);
-  const Timer& find(const std::string& name, int index) const;
   // Arms the host's wake-up when the timer runs with an interval, else disarms it.
-  void sync(const Key& key, const Timer& timer);
+  void sync(const std::string& name, int index);
   static void tickFromHost(void* context, const char* name, int32_t index);
   std::optional<std::string> fileDialog(bool save, const FileDialogRequest& request);
 
   twkRotarynHostPorts ports_;
-  std::map<Key, Timer> timers_;
+  TimerTable timers_;  // the VB timer semantics; the host only arms and disarms wake-ups
 };
 
 }  // namespace rotaryn

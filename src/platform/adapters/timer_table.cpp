@@ -65,6 +65,17 @@ void TimerTable::destroyAll() {
   for (auto& [key, timer] : doomed) timer->destroyed = true;
 }
 
+TimerTable::TimerPtr TimerTable::timer(const std::string& name, int index) const {
+  auto it = timers_.find(Key{name, index});
+  return it == timers_.end() ? nullptr : it->second;
+}
+
+std::vector<std::pair<std::string, int>> TimerTable::keys() const {
+  std::vector<std::pair<std::string, int>> out;
+  for (const auto& [key, timer] : timers_) out.push_back(key);
+  return out;
+}
+
 TimerTable::TimerPtr TimerTable::nextDue() const {
   TimerPtr best;
   for (const auto& [key, timer] : timers_) {

@@ -39,6 +39,10 @@ class TimerTable {
   bool isRunning(const std::string& name, int index) const;
   void destroy(const std::string& name, int index);
   void destroyAll();
+  // The timer of that name and index; null when there is none.
+  TimerPtr timer(const std::string& name, int index) const;
+  // Every timer's name and index, in key order.
+  std::vector<std::pair<std::string, int>> keys() const;
 
   // The armed timer (running, interval above 0) due first; null when there is none.
   TimerPtr nextDue() const;
