@@ -10,40 +10,36 @@
 
 namespace rotaryn {
 
-// Version of this interface; the host checks it before it uses the object it created.
-inline constexpr int kPluginInterfaceVersion = 1;
-
-// The plug-in object the host creates once and calls for every profile. Every operation traps
+// The plug-in object the host creates once and calls for every profile (through the C
+// interface of twk_rotaryn.h). Every operation traps
 // its own failures and reports them, except where said: those raise the run-time error, which
 // the C interface hands to the host as an error answer.
 class clsPlugin {
  public:
   // Runs the module start-up: RootFolder from the plug-in's folder (Windows form), components.
   clsPlugin(Ports ports, const std::string& pluginFolder);
-  virtual ~clsPlugin();
+  ~clsPlugin();
   clsPlugin(const clsPlugin&) = delete;
   clsPlugin& operator=(const clsPlugin&) = delete;
 
-  virtual int interfaceVersion() const { return kPluginInterfaceVersion; }
+  std::string dllVersion(const std::string& pName);
+  PLUGIN GetData();
+  Variant GetPrivis();
 
-  virtual std::string dllVersion(const std::string& pName);
-  virtual PLUGIN GetData();
-  virtual Variant GetPrivis();
-
-  virtual void LoadInterface(int32_t Index, int64_t pHwnd, const Variant& PDAT,
-                             const std::string& fName = "");
-  virtual void UnLoadInterface(const std::string& fName = "");
-  virtual void DisableProfile(int32_t Index);
-  virtual void HideInterface(const std::string& fName = "");
+  void LoadInterface(int32_t Index, int64_t pHwnd, const Variant& PDAT,
+                     const std::string& fName = "");
+  void UnLoadInterface(const std::string& fName = "");
+  void DisableProfile(int32_t Index);
+  void HideInterface(const std::string& fName = "");
 
   // The game commands for a remote administrator: 1 done, 0 refused (game not running, or a
   // play-next position outside the rotation); one admin-log line either way.
-  virtual int32_t SkipMapRem(int32_t Index, const Variant& PDAT, const Variant& Data = Variant());
-  virtual int32_t ScoreMapRem(int32_t Index, const Variant& PDAT, const Variant& Data = Variant());
-  virtual int32_t PlayMapRem(int32_t Index, const Variant& PDAT, const Variant& Data = Variant());
+  int32_t SkipMapRem(int32_t Index, const Variant& PDAT, const Variant& Data = Variant());
+  int32_t ScoreMapRem(int32_t Index, const Variant& PDAT, const Variant& Data = Variant());
+  int32_t PlayMapRem(int32_t Index, const Variant& PDAT, const Variant& Data = Variant());
 
   // Sets the profile's three configured score limits; untrapped.
-  virtual void SetScore(int32_t Index, int16_t tk, int32_t dm, int32_t fb);
+  void SetScore(int32_t Index, int16_t tk, int32_t dm, int32_t fb);
 
   Module& module() { return *module_; }
 
