@@ -47,21 +47,6 @@ void ProcessTransport::write(int32_t pid, uint32_t address, const void* in, size
 ProcessMemory::ProcessMemory(std::shared_ptr<MemoryTransport> transport)
     : transport_(transport ? std::move(transport) : std::make_shared<ProcessTransport>()) {}
 
-std::optional<CommandDelivery> parseDelivery(std::string_view text) {
-  if (text == "mailbox") return CommandDelivery::kMailbox;
-  if (text == "none") return CommandDelivery::kNone;
-  return std::nullopt;
-}
-
-std::string_view deliveryName(CommandDelivery delivery) {
-  return delivery == CommandDelivery::kNone ? "none" : "mailbox";
-}
-
-CommandDelivery ProcessMemory::deliveryFor(int32_t profileIndex) const {
-  auto found = profileDelivery_.find(profileIndex);
-  return found == profileDelivery_.end() ? delivery_ : found->second;
-}
-
 int32_t ProcessMemory::ReadLong(int32_t& process, int32_t address) {
   int32_t value = 0;
   transport_->read(process, static_cast<uint32_t>(address), &value, sizeof value);
@@ -116,13 +101,6 @@ void ProcessMemory::WriteStr(int32_t& process, int32_t address, const std::strin
 void ProcessMemory::AddMsg(int32_t& profileIndex, int32_t& messageTarget,
                            const std::string& command, bool& isAffiliate,
                            const std::string& /*kind*/, int16_t /*flag*/) {
-  if (deliveryFor(profileIndex) == CommandDelivery::kNone) {
-    raiseVbError(vberr::kInvalidCall,
-                 "Gravik.clsMemory: console command delivery is off for profile " +
-                     std::to_string(profileIndex) + " (delivery \"none\"), so \"" + command +
-                     "\" was not sent; set the profile's delivery to \"mailbox\" if the server "
-                     "reads its console mailbox (docs/memory.md)");
-  }
   if (gate_) gate_(profileIndex, messageTarget, command);
   Mailbox mailbox = mailboxFor(isAffiliate);
   std::string text = mailboxText(command);

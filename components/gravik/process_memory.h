@@ -2,27 +2,12 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
-#include <optional>
 #include <string>
-#include <string_view>
 
 #include "plugin/memory_access.h"
 
 namespace rotaryn::gravik {
-
-// How AddMsg hands a console command to a server.
-enum class CommandDelivery {
-  // Write the text at the build's MsgStrAdd, then 1 at MsgTypeAdd (dfbhd-sim, and servers whose
-  // console polls that mailbox).
-  kMailbox,
-  // Refuse: AddMsg raises an error saying delivery is off for the profile. For servers whose
-  // console takes commands some other way; skip and score then fail visibly instead of silently.
-  kNone,
-};
-std::optional<CommandDelivery> parseDelivery(std::string_view text);  // "mailbox" | "none"
-std::string_view deliveryName(CommandDelivery delivery);
 
 // Where the bytes of a server's memory come from. Raises VbError on failure: 57 for an address
 // that is not mapped, so a text read can stop at the end of a mapping.
@@ -56,18 +41,11 @@ class ProcessMemory : public IMemoryAccess {
   // Reads and writes through the transport given; the default reaches the process directly.
   explicit ProcessMemory(std::shared_ptr<MemoryTransport> transport = nullptr);
 
-  // Asked before a console command goes into the mailbox; it refuses by raising VbError.
+  // Asked before a console command goes into the mailbox; it refuses by raising VbError (a
+  // host whose profile's server takes no commands that way).
   using CommandGate =
       std::function<void(int32_t profileIndex, int32_t messageTarget, const std::string& command)>;
   void setCommandGate(CommandGate gate) { gate_ = std::move(gate); }
-
-  // The delivery of every profile without its own setting (default: mailbox).
-  void setDelivery(CommandDelivery delivery) { delivery_ = delivery; }
-  // The delivery for one profile index (the first argument of AddMsg).
-  void setDelivery(int32_t profileIndex, CommandDelivery delivery) {
-    profileDelivery_[profileIndex] = delivery;
-  }
-  CommandDelivery deliveryFor(int32_t profileIndex) const;
 
   int32_t ReadLong(int32_t& process, int32_t address) override;
   uint8_t ReadByte(int32_t& process, int32_t address) override;
@@ -84,8 +62,6 @@ class ProcessMemory : public IMemoryAccess {
  private:
   std::shared_ptr<MemoryTransport> transport_;
   CommandGate gate_;
-  CommandDelivery delivery_ = CommandDelivery::kMailbox;
-  std::map<int32_t, CommandDelivery> profileDelivery_;
 };
 
 }  // namespace rotaryn::gravik

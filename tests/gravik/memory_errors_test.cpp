@@ -42,18 +42,5 @@ TEST(ProcessMemory, RefusesANonPositivePidBeforeAnySystemCall) {
   EXPECT_THROW(memory.ReadStr(pid, 0x9E4748), VbError);
 }
 
-TEST(ProcessMemory, DeliveryIsTheMailboxUnlessSetPerProfileOrForAll) {
-  ProcessMemory memory;
-  EXPECT_EQ(memory.deliveryFor(1), CommandDelivery::kMailbox);
-  memory.setDelivery(3, CommandDelivery::kNone);
-  EXPECT_EQ(memory.deliveryFor(3), CommandDelivery::kNone);
-  EXPECT_EQ(memory.deliveryFor(1), CommandDelivery::kMailbox);
-  memory.setDelivery(CommandDelivery::kNone);
-  EXPECT_EQ(memory.deliveryFor(1), CommandDelivery::kNone);
-  EXPECT_EQ(parseDelivery("mailbox"), CommandDelivery::kMailbox);
-  EXPECT_EQ(parseDelivery("none"), CommandDelivery::kNone);
-  EXPECT_FALSE(parseDelivery("pipe"));
-}
-
 }  // namespace
 }  // namespace rotaryn::gravik

@@ -120,7 +120,10 @@ TEST_P(BothBuilds, HoldsTheRotationAndResourcePackBehindItsPointers) {
 
 TEST_P(BothBuilds, ResetgamesThroughAddMsgMovesTheServerToState4UnlessDeliveryIsOff) {
   Server server(GetParam(), {"--display-length", "600"});
-  server.memory.setDelivery(2, gravik::CommandDelivery::kNone);
+  // The host refuses commands for a profile whose delivery is off.
+  server.memory.setCommandGate([](int32_t index, int32_t, const std::string&) {
+    if (index == 2) raiseVbError(5, "console command delivery is off for profile 2");
+  });
   int32_t profile = 2;
   bool affiliate = server.layout.isAffiliate();
   try {
