@@ -4,7 +4,7 @@ BUILD_ASAN ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build test test-plain test-asan demo demo-headless bench format clean
+.PHONY: all deps build test test-plain test-asan demo demo-headless bench fuzz format clean
 
 all: build
 
@@ -37,6 +37,11 @@ demo-headless: build
 
 bench: build
 	@bash scripts/bench.sh $(BUILD)
+
+# Every fuzz target with libFuzzer for FUZZ_SECONDS each (default 60); `make test` only replays
+# the seed corpora in fuzz/corpus.
+fuzz:
+	@bash scripts/fuzz.sh build-fuzz
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -7,6 +7,8 @@ packages=(
   clang-format
   qt6-base-dev libgl-dev xvfb xauth fonts-wine
 )
+# `install-deps.sh fuzz`: clang and its libFuzzer runtime as well.
+if [ "${1:-}" = fuzz ]; then packages+=(clang libclang-rt-dev); fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
