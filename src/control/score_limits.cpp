@@ -6,25 +6,12 @@
 #include "memory/score_limits.h"
 #include "memory/server_fields.h"
 #include "platform/error_trap.h"
+#include "platform/scoped_flag.h"
 #include "platform/vb_runtime.h"
 #include "plugin/module.h"
 #include "ui/controls.h"
 
 namespace rotaryn {
-namespace {
-
-class PuttingBack {
- public:
-  explicit PuttingBack(bool& flag) : flag_(flag) { flag_ = true; }
-  ~PuttingBack() { flag_ = false; }
-  PuttingBack(const PuttingBack&) = delete;
-  PuttingBack& operator=(const PuttingBack&) = delete;
-
- private:
-  bool& flag_;
-};
-
-}  // namespace
 
 void LimitBoxChange::operator()() {
   const LimitBox& limit = *limit_;
@@ -44,7 +31,7 @@ void LimitBoxChange::operator()() {
       // as well: the box shows it once.
       if (puttingBack_) return;
       trap.at(3);
-      PuttingBack during(puttingBack_);
+      ScopedFlag during(puttingBack_);
       box_->text = std::to_string(current);
       return;
     }
