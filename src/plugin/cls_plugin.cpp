@@ -10,6 +10,7 @@
 #include "platform/vb_runtime.h"
 #include "plugin/profiles.h"
 #include "plugin/startup.h"
+#include "store/map_settings.h"
 #include "ui/frm_rotaryn_maps.h"
 
 namespace rotaryn {
@@ -166,5 +167,15 @@ int32_t clsPlugin::PlayMapRem(int32_t Index, const Variant& PDAT, const Variant&
 void clsPlugin::SetScore(int32_t Index, int16_t tk, int32_t dm, int32_t fb) {
   rotaryn::SetScore(*module_, Index, tk, dm, fb);
 }
+
+int32_t clsPlugin::SetAutoLoad(int32_t Index, const Variant& PDAT, const Variant& Data) {
+  return rotaryn::SetAutoLoad(*module_, Index, PDAT, Data);
+}
+
+int32_t clsPlugin::SetDisplayTimer(int32_t Index, const Variant& PDAT, const Variant& Data) {
+  return rotaryn::SetDisplayTimer(*module_, Index, PDAT, Data);
+}
+
+void clsPlugin::SaveMapSettings(int32_t Index) { rotaryn::SaveMapSettings(*module_, Index); }
 
 }  // namespace rotaryn

@@ -40,6 +40,10 @@ class clsPlugin {
 
   // Sets the profile's three configured score limits; untrapped.
   void SetScore(int32_t Index, int16_t tk, int32_t dm, int32_t fb);
+  // The profile's settings in Plugins\Maps.ini and its lastknownsettings.ini; untrapped.
+  int32_t SetAutoLoad(int32_t Index, const Variant& PDAT, const Variant& Data = Variant());
+  int32_t SetDisplayTimer(int32_t Index, const Variant& PDAT, const Variant& Data = Variant());
+  void SaveMapSettings(int32_t Index);
 
   Module& module() { return *module_; }
 

@@ -11,9 +11,8 @@ namespace {
 
 // The operations of the interface whose behaviour this version does not have yet; asking for
 // one answers error 438 saying so, never a pretended result.
-constexpr const char* kNotBuilt[] = {
-    "GetMapsRem",    "AddTaskRem", "EditTaskRem",     "DeleteTaskRem", "AddFileRem",
-    "DeleteFileRem", "SetMapsRem", "SetDisplayTimer", "SetAutoLoad",   "SaveMapSettings"};
+constexpr const char* kNotBuilt[] = {"GetMapsRem", "AddTaskRem",    "EditTaskRem", "DeleteTaskRem",
+                                     "AddFileRem", "DeleteFileRem", "SetMapsRem"};
 
 [[noreturn]] void malformed(const std::string& why) {
   raiseVbError(vberr::kInvalidCall, why);
@@ -131,6 +130,19 @@ const std::map<std::string, Operation>& operations() {
          const int32_t tk = a.number("tk");
          if (tk < INT16_MIN || tk > INT16_MAX) malformed("\"tk\" is beyond an Integer");
          p.SetScore(a.number("Index"), static_cast<int16_t>(tk), a.number("dm"), a.number("fb"));
+         return Json();
+       }},
+      {"SetAutoLoad",
+       [](clsPlugin& p, const Arguments& a) {
+         return Json(p.SetAutoLoad(a.number("Index"), a.variant("PDAT"), a.variant("Data")));
+       }},
+      {"SetDisplayTimer",
+       [](clsPlugin& p, const Arguments& a) {
+         return Json(p.SetDisplayTimer(a.number("Index"), a.variant("PDAT"), a.variant("Data")));
+       }},
+      {"SaveMapSettings",
+       [](clsPlugin& p, const Arguments& a) {
+         p.SaveMapSettings(a.number("Index"));
          return Json();
        }},
   };

@@ -3,8 +3,11 @@
 #include "memory/score_limits.h"
 #include "memory/server_rotation.h"
 #include "platform/ini_file.h"
+#include "platform/scoped_flag.h"
 #include "platform/vb_runtime.h"
 #include "plugin/module.h"
+#include "store/autoload.h"
+#include "store/map_settings.h"
 #include "ui/frm_rotaryn_maps.h"
 
 namespace rotaryn {
@@ -40,9 +43,7 @@ void frmRotarynMaps::Form_Reload() {
 
     trap.at(4);
     if (autoload == "1") {
-      // Restoring the last rotation is not built yet: until it is, an autoloading profile
-      // shows the server's rotation like any other.
-      GetMapList(module_, index);
+      AutoLoadMap(module_, index, false);
     } else {
       GetMapList(module_, index);
     }
@@ -76,7 +77,8 @@ void frmRotarynMaps::showScoreLimits(const std::optional<ScoreLimits>& limits) {
 }
 
 std::string frmRotarynMaps::readDisplaySettings(const std::string& profileFolder) {
-  std::string path = module_.RootFolder + "\\Plugins\\Maps.ini";
+  ScopedFlag showing(showingSettings_);
+  std::string path = module_.RootFolder + kMapsIniName;
   if (!module_.ports.files.FileExists(path)) {
     chkAutoLoad.value = 0;
     sldTimer.value = kDefaultDisplayTime;

@@ -7,6 +7,7 @@
 #include "memory/server_fields.h"
 #include "memory/update_maps.h"
 #include "plugin/module.h"
+#include "store/map_settings.h"
 
 namespace rotaryn {
 
@@ -123,6 +124,12 @@ void frmRotarynMaps::bindActions() {
     item->action = [this, item] { notBuiltYet(item->caption); };
   }
   cmdUpdate.action = [this] { cmdUpdateProc_Click(module_, false); };
+  chkAutoLoad.value.onChange([this] {
+    if (!showingSettings_) chkAutoLoad_Click(module_);
+  });
+  sldTimer.value.onChange([this] {
+    if (!showingSettings_) sldTimer_Change(module_);
+  });
   txtTkoth.text.onChange(LimitBoxChange(module_, txtTkoth, kKothLimitBox));
   txtTdm.text.onChange(LimitBoxChange(module_, txtTdm, kKillLimitBox));
   txtFb.text.onChange(LimitBoxChange(module_, txtFb, kFlagballLimitBox));

@@ -197,6 +197,8 @@ class frmRotarynMaps {
   int64_t parentWindow_ = 0;
   std::array<int, 4> placementPx_{};
   bool dragging_ = false;
+  // Set while a reload shows the stored settings: showing them is not the operator's change.
+  bool showingSettings_ = false;
 };
 
 }  // namespace rotaryn
