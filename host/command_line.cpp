@@ -29,6 +29,7 @@ constexpr unsigned kWindow = bit(HostMode::kWindow);
 constexpr unsigned kHeadless = bit(HostMode::kHeadless);
 constexpr unsigned kScript = bit(HostMode::kScript);
 constexpr unsigned kInitRoot = bit(HostMode::kInitRoot);
+constexpr unsigned kAddAdmin = bit(HostMode::kAddAdmin);
 
 struct OptionSpec {
   const char* name;
@@ -58,21 +59,39 @@ const OptionSpec kOptions[] = {
     {"root", "DIR",
      "The host root (default: the current folder; for --script a fresh folder that must be "
      "missing or empty).",
-     kWindow | kHeadless | kScript},
+     kWindow | kHeadless | kScript | kAddAdmin},
     {"duration", "SECONDS", "Stop by itself after this many seconds.", kWindow | kHeadless},
     {"watch", "MS", "Print each server's map and game state as they change, checking every MS ms.",
      kHeadless},
     {"screenshot", "PNG", "Save the window once a profile is shown, then quit.", kWindow},
     {"keep-root", "", "Keep the script's root folder and name it in the summary.", kScript},
+    {"add-admin", "NAME",
+     "Add a remote administrator to ROOT/administrators.ini (or replace the one of that name) "
+     "and print the new token once, on the last line.",
+     kAddAdmin, HostMode::kAddAdmin},
+    {"privileges", "LIST",
+     "The administrator's privileges, comma-separated: Change Map List, Skip Maps, Delete Maps, "
+     "Add New Maps, Add New Tasks, Delete Tasks.",
+     kAddAdmin},
+    {"profiles", "LIST",
+     "The profiles the administrator may touch, comma-separated (default: all).", kAddAdmin},
+    {"listen", "ADDR:PORT",
+     "The remote API's address and port (default: the Listen of ROOT/administrators.ini, else "
+     "127.0.0.1:8730).",
+     kWindow | kHeadless},
+    {"api-off", "", "Do not serve the remote API.", kWindow | kHeadless},
 };
 
 constexpr const char* kSynopsis =
     "rotaryn-host runs the Rotaryn plug-in: with its window, without one, or a scripted "
     "scenario.\n\n"
     "  rotaryn-host --window [--root DIR] [--duration SECONDS] [--screenshot PNG]\n"
+    "               [--listen ADDR:PORT | --api-off]\n"
     "  rotaryn-host --headless [--root DIR] [--duration SECONDS] [--watch MS]\n"
+    "               [--listen ADDR:PORT | --api-off]\n"
     "  rotaryn-host --script FILE [--root DIR] [--keep-root]\n"
-    "  rotaryn-host --init-root DIR\n\n"
+    "  rotaryn-host --init-root DIR\n"
+    "  rotaryn-host --add-admin NAME --privileges LIST [--profiles LIST] [--root DIR]\n\n"
     "Exit status 2: a usage error or a bad host.ini. docs/host.md describes host.ini.";
 
 void addOptions(QCommandLineParser& parser) {
@@ -164,7 +183,9 @@ HostCommandLine parseCommandLine(const QStringList& arguments, bool displayPrese
       }
     }
     if (!option.selects) continue;
-    if (mode) usage("choose one of " + modeNames(kWindow | kHeadless | kScript | kInitRoot));
+    if (mode) {
+      usage("choose one of " + modeNames(kWindow | kHeadless | kScript | kInitRoot | kAddAdmin));
+    }
     mode = option.selects;
   }
   if (!mode && (displayPresent || given.contains("screenshot"))) mode = HostMode::kWindow;
@@ -183,6 +204,16 @@ HostCommandLine parseCommandLine(const QStringList& arguments, bool displayPrese
   if (given.contains("duration")) line.durationSeconds = durationOf(parser.value("duration"));
   if (given.contains("watch")) line.watchMs = watchOf(parser.value("watch"));
   line.keepRoot = given.contains("keep-root");
+  if (line.mode == HostMode::kAddAdmin) {
+    line.adminName = parser.value("add-admin").toStdString();
+    if (!given.contains("privileges")) usage("--add-admin needs --privileges LIST");
+    line.privileges = parser.value("privileges").toStdString();
+    if (given.contains("profiles")) line.adminProfiles = parser.value("profiles").toStdString();
+  }
+  if (given.contains("listen")) line.listen = parser.value("listen").toStdString();
+  if (line.listen && line.listen->empty()) usage("--listen needs ADDR:PORT");
+  line.apiOff = given.contains("api-off");
+  if (line.apiOff && line.listen) usage("--api-off and --listen contradict each other");
   return line;
 }
 

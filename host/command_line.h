@@ -7,7 +7,7 @@
 
 namespace rotaryn::host {
 
-enum class HostMode { kWindow, kHeadless, kScript, kInitRoot };
+enum class HostMode { kWindow, kHeadless, kScript, kInitRoot, kAddAdmin };
 
 // What rotaryn-host was asked to do.
 struct HostCommandLine {
@@ -19,6 +19,12 @@ struct HostCommandLine {
   std::optional<double> durationSeconds;
   int watchMs = 0;  // 0: no --watch
   bool keepRoot = false;
+  // --add-admin NAME --privileges LIST [--profiles LIST]
+  std::string adminName;
+  std::string privileges;
+  std::string adminProfiles;
+  std::optional<std::string> listen;  // --listen ADDR:PORT for the remote API
+  bool apiOff = false;                // --api-off
 };
 
 // A command line that asks for nothing sensible; rotaryn-host exits 2 after saying why.

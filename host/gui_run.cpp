@@ -58,6 +58,12 @@ int runGui(const GuiOptions& options) {
   LiveHost live(options.rootPosix, std::move(*loaded), dialogs, note);
   if (!live.loadPlugin()) return kGuiCannotStart;
   HostApp& host = live.app();
+  auto remoteApi = std::make_unique<api::RemoteApi>(host, options.rootPosix, note);
+  if (std::string problem = remoteApi->start(options.api); !problem.empty()) {
+    std::cerr << "rotaryn-host: " << problem << "\n";
+    live.shutDown();
+    return kGuiCannotStart;
+  }
   window.setServerMenu(host.serverMenu());
   window.pluginArea().setAreaTwips(live.config().areaWidthTwips, live.config().areaHeightTwips);
   window.profiles().setProfiles(live.config().profiles);
@@ -88,7 +94,8 @@ int runGui(const GuiOptions& options) {
         session.serverFailed(index, problem);
       }});
   int code = QApplication::exec();
-  session.end();  // while the servers it stops are still there
+  remoteApi.reset();  // no request reaches the plug-in while it unloads
+  session.end();      // while the servers it stops are still there
   return code == 0 ? kGuiDone : kGuiCannotStart;
 }
 

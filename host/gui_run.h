@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "host/api/remote_api.h"
+
 namespace rotaryn::host {
 
 struct GuiOptions {
@@ -11,6 +13,8 @@ struct GuiOptions {
   std::optional<std::string> screenshotFile;
   // Close the window by itself after this long; none: when the user closes it.
   std::optional<double> durationSeconds;
+  // The remote administration API (ROOT/administrators.ini).
+  api::ApiOptions api;
 };
 
 // Exit codes of a windowed run.

@@ -81,6 +81,12 @@ int runHeadless(const HeadlessOptions& options) {
   LiveHost live(options.rootPosix, std::move(*loaded), dialogs, say);
   if (!live.loadPlugin()) return kHeadlessCannotStart;
   HostApp& host = live.app();
+  auto remoteApi = std::make_unique<api::RemoteApi>(host, options.rootPosix, say);
+  if (std::string problem = remoteApi->start(options.api); !problem.empty()) {
+    std::cerr << "rotaryn-host: " << problem << "\n";
+    live.shutDown();
+    return kHeadlessCannotStart;
+  }
 
   std::unique_ptr<ServerWatch> watch;
   if (options.watchMs > 0) watch = std::make_unique<ServerWatch>(host, options.watchMs, say);
@@ -122,6 +128,7 @@ int runHeadless(const HeadlessOptions& options) {
   QCoreApplication::exec();
 
   watch.reset();
+  remoteApi.reset();  // no request reaches the plug-in while it unloads
   live.shutDown();
   return kHeadlessDone;
 }

@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "host/api/remote_api.h"
+
 namespace rotaryn::host {
 
 struct HeadlessOptions {
@@ -11,6 +13,8 @@ struct HeadlessOptions {
   std::optional<double> durationSeconds;
   // Print each server's map and game state as they change, polling this often; 0: don't.
   int watchMs = 0;
+  // The remote administration API (ROOT/administrators.ini).
+  api::ApiOptions api;
 };
 
 // Exit codes of a headless run.
@@ -20,9 +24,9 @@ inline constexpr int kHeadlessCannotStart = 3;
 
 // Runs the host without a window: reads host.ini of the root, starts or finds every profile's
 // server, loads the plug-in from the root's Plugins/ and calls LoadInterface for each profile
-// once its server runs. A server that ends gets its profile disabled. SIGTERM and SIGINT (and
-// the end of durationSeconds) unload the plug-in and stop the servers the host started.
-// Needs a QCoreApplication (or QApplication) to exist.
+// once its server runs, and serves the remote API. A server that ends gets its profile disabled.
+// SIGTERM and SIGINT (and the end of durationSeconds) unload the plug-in and stop the servers the
+// host started. Needs a QCoreApplication (or QApplication) to exist.
 int runHeadless(const HeadlessOptions& options);
 
 }  // namespace rotaryn::host

@@ -5,9 +5,11 @@
 #include <QStringList>
 #include <filesystem>
 #include <iostream>
+#include <set>
 #include <sstream>
 #include <string>
 
+#include "host/api/administrators.h"
 #include "host/command_line.h"
 #include "host/gui_run.h"
 #include "host/headless.h"
@@ -58,6 +60,29 @@ int initRoot(const std::string& root) {
   return 0;
 }
 
+// Writes the administrator's entry and prints the token alone on the last line: the only time it
+// is ever shown.
+int addAdmin(const rotaryn::host::HostCommandLine& line, const std::string& root) {
+  namespace api = rotaryn::host::api;
+  try {
+    const auto privileges = api::parsePrivileges(line.privileges);
+    std::optional<std::set<int32_t>> profiles;
+    if (!line.adminProfiles.empty()) profiles = api::parseProfileList(line.adminProfiles);
+    const auto added = api::addAdministrator(root, line.adminName, privileges, profiles);
+    std::cout << "rotaryn-host: " << (added.replaced ? "replaced" : "added") << " administrator \""
+              << line.adminName << "\" in " << root << "/" << api::kAdministratorsFileName
+              << "; the host stores only the token's SHA-256, so keep the token now:\n"
+              << added.token.toStdString() << "\n";
+  } catch (const std::invalid_argument& error) {
+    std::cerr << "rotaryn-host: --add-admin: " << error.what() << "\n";
+    return rotaryn::host::kUsageErrorStatus;
+  } catch (const std::exception& error) {
+    std::cerr << "rotaryn-host: " << error.what() << "\n";
+    return 3;
+  }
+  return 0;
+}
+
 int runScript(const rotaryn::host::HostCommandLine& line, int argc, char** argv) {
   std::string text;
   try {
@@ -100,17 +125,23 @@ int main(int argc, char** argv) {
         return rotaryn::host::kUsageErrorStatus;
       }
       QApplication app(argc, argv);
-      return rotaryn::host::runGui(
-          {rootOrCurrent(line.root), line.screenshot, line.durationSeconds});
+      return rotaryn::host::runGui({rootOrCurrent(line.root),
+                                    line.screenshot,
+                                    line.durationSeconds,
+                                    {line.listen, line.apiOff}});
     }
     case HostMode::kInitRoot:
       return initRoot(normalRoot(line.root));
+    case HostMode::kAddAdmin:
+      return addAdmin(line, rootOrCurrent(line.root));
     case HostMode::kScript:
       return runScript(line, argc, argv);
     case HostMode::kHeadless: {
       QCoreApplication app(argc, argv);
-      return rotaryn::host::runHeadless(
-          {rootOrCurrent(line.root), line.durationSeconds, line.watchMs});
+      return rotaryn::host::runHeadless({rootOrCurrent(line.root),
+                                         line.durationSeconds,
+                                         line.watchMs,
+                                         {line.listen, line.apiOff}});
     }
   }
   return 0;

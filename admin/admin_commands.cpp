@@ -1,0 +1,430 @@
+#include "admin/admin_commands.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QRegularExpression>
+#include <QUrl>
+#include <array>
+#include <ostream>
+#include <stdexcept>
+#include <variant>
+
+#include "admin/admin_client.h"
+#include "admin/maps_view.h"
+
+namespace rotaryn::admin {
+namespace {
+
+constexpr const char* kDefaultHost = "http://127.0.0.1:8730";
+
+class UsageError : public std::invalid_argument {
+ public:
+  using std::invalid_argument::invalid_argument;
+};
+
+struct Options {
+  QString host = kDefaultHost;
+  QString tokenFile;
+  QString caFile;
+  bool json = false;
+  std::optional<QString> scores;
+  QStringList words;
+};
+
+Options parseOptions(const QStringList& arguments) {
+  Options options;
+  for (qsizetype i = 0; i < arguments.size(); ++i) {
+    const QString& word = arguments[i];
+    auto value = [&]() -> QString {
+      if (i + 1 >= arguments.size()) throw UsageError(word.toStdString() + " needs a value");
+      return arguments[++i];
+    };
+    if (word == "--host") {
+      options.host = value();
+    } else if (word == "--token-file") {
+      options.tokenFile = value();
+    } else if (word == "--ca-file") {
+      options.caFile = value();
+    } else if (word == "--json") {
+      options.json = true;
+    } else if (word == "--scores") {
+      options.scores = value();
+    } else if (word.startsWith("--")) {
+      throw UsageError("unknown option " + word.toStdString());
+    } else {
+      options.words << word;
+    }
+  }
+  return options;
+}
+
+int profileOf(const QString& text) {
+  bool ok = false;
+  const int profile = text.toInt(&ok);
+  if (!ok || profile < 1) {
+    throw UsageError("a profile is a whole number from 1, not \"" + text.toStdString() + "\"");
+  }
+  return profile;
+}
+
+// The words a command takes after its name: exactly `count`.
+void expectWords(const Options& options, qsizetype count, const char* synopsis) {
+  if (options.words.size() != count) throw UsageError(std::string("usage: ") + synopsis);
+}
+
+std::string base64(const std::string& bytes) {
+  return QByteArray::fromStdString(bytes).toBase64().toStdString();
+}
+
+class Session {
+ public:
+  Session(const Options& options, QByteArray token, std::ostream& out, std::ostream& err)
+      : options_(options), client_(QUrl(options.host), std::move(token)), out_(out), err_(err) {}
+
+  bool trust(const QString& file) { return client_.addCaCertificates(file); }
+
+  int run() {
+    const QStringList& w = options_.words;
+    const QString command = w.value(0);
+    const QString sub = w.value(1);
+    if (command == "profiles") {
+      expectWords(options_, 1, "profiles");
+      return profiles();
+    }
+    if (command == "maps" && sub == "show") {
+      expectWords(options_, 3, "maps show P");
+      return mapsShow(profileOf(w[2]));
+    }
+    if (command == "maps" && sub == "set") {
+      if (w.size() != 3 && w.size() != 4) {
+        throw UsageError("usage: maps set P [MAPLIST.mpl] [--scores TK,DM,FB]");
+      }
+      return mapsSet(profileOf(w[2]), w.size() == 4 ? std::optional<QString>(w[3]) : std::nullopt);
+    }
+    if (command == "skip" || command == "score") {
+      expectWords(options_, 2, command == "skip" ? "skip P" : "score P");
+      return change(profileOf(w[1]), command == "skip" ? "SkipMapRem" : "ScoreMapRem", {},
+                    command == "skip" ? "the map is skipped" : "the map is scored");
+    }
+    if (command == "play") {
+      expectWords(options_, 3, "play P POS");
+      bool ok = false;
+      const int position = w[2].toInt(&ok);
+      if (!ok || position < 0) throw UsageError("POS is a rotation position from 0");
+      return change(profileOf(w[1]), "PlayMapRem", QJsonValue(position),
+                    QString("map %1 of the rotation plays next").arg(position));
+    }
+    if (command == "task") return task();
+    if (command == "file" && sub == "upload") {
+      expectWords(options_, 4, "file upload P PATH");
+      return upload(profileOf(w[2]), w[3]);
+    }
+    if (command == "file" && sub == "delete") {
+      expectWords(options_, 4, "file delete P NAME");
+      return change(profileOf(w[2]), "DeleteFileRem",
+                    QString::fromStdString(base64(toWindows1252(w[3]))),
+                    w[3] + " and its .til and .wac are deleted from the game folder");
+    }
+    if (command == "autoload") {
+      expectWords(options_, 3, "autoload P 0|1");
+      if (w[2] != "0" && w[2] != "1") throw UsageError("autoload is 0 or 1");
+      return change(profileOf(w[1]), "SetAutoLoad", w[2], "autoload set to " + w[2], false);
+    }
+    if (command == "display-time") {
+      expectWords(options_, 3, "display-time P 1..9");
+      bool ok = false;
+      const int value = w[2].toInt(&ok);
+      if (!ok || value < 1 || value > 9) throw UsageError("display-time is 1 to 9 (units of 5 s)");
+      return change(profileOf(w[1]), "SetDisplayTimer", w[2],
+                    QString("display time set to %1 s").arg(value * 5), false);
+    }
+    throw UsageError(command.isEmpty() ? "no command given"
+                                       : "unknown command \"" + w.join(' ').toStdString() + "\"");
+  }
+
+ private:
+  int fail(const ApiAnswer& answer) {
+    err_ << "rotaryn-admin: " << answer.problem.toStdString() << "\n";
+    return answer.exitCode();
+  }
+
+  void printJson(const QJsonObject& object) {
+    out_ << QJsonDocument(object).toJson(QJsonDocument::Indented).toStdString();
+  }
+
+  int profiles() {
+    const ApiAnswer answer = client_.profiles();
+    if (answer.kind != ApiAnswer::Kind::kAnswered) return fail(answer);
+    if (options_.json) {
+      printJson(answer.body);
+      return kExitDone;
+    }
+    for (const QJsonValue& entry : answer.body.value("profiles").toArray()) {
+      const QJsonObject p = entry.toObject();
+      out_ << p.value("index").toInt() << "  " << p.value("folder").toString().toStdString() << "  "
+           << p.value("serverType").toString().toStdString() << "  "
+           << p.value("state").toString().toStdString() << "\n";
+    }
+    return kExitDone;
+  }
+
+  // The decoded GetMapsRem answer, or the exit code of why there is none.
+  std::variant<exchange::MapsAnswer, int> fetchMaps(int profile) {
+    const ApiAnswer answer = client_.call(profile, "GetMapsRem");
+    if (answer.kind != ApiAnswer::Kind::kAnswered) return fail(answer);
+    const std::string text = answer.body.value("result").toString().toStdString();
+    if (text.empty()) {
+      err_ << "rotaryn-admin: the plug-in could not read the maps of profile " << profile
+           << " (its error log says why)\n";
+      return kExitFailed;
+    }
+    try {
+      return exchange::parseMapsAnswer(text);
+    } catch (const exchange::ExchangeError& error) {
+      if (error.kind() == exchange::ExchangeError::Kind::ServerNotRunning) {
+        err_ << "rotaryn-admin: the server of profile " << profile << " is not running\n";
+      } else {
+        err_ << "rotaryn-admin: the maps answer cannot be read: " << error.what() << "\n";
+      }
+      return kExitFailed;
+    }
+  }
+
+  int mapsShow(int profile) {
+    auto maps = fetchMaps(profile);
+    if (auto* code = std::get_if<int>(&maps)) return *code;
+    const auto& answer = std::get<exchange::MapsAnswer>(maps);
+    if (options_.json) {
+      printJson(mapsJson(answer));
+    } else {
+      out_ << mapsText(answer).toStdString();
+    }
+    return kExitDone;
+  }
+
+  int mapsSet(int profile, const std::optional<QString>& file) {
+    if (!file && !options_.scores) {
+      throw UsageError("maps set needs a map-list file, --scores TK,DM,FB, or both");
+    }
+    std::optional<std::array<int32_t, 3>> scores;
+    if (options_.scores) {
+      const QStringList parts = options_.scores->split(',');
+      bool ok = parts.size() == 3;
+      std::array<int32_t, 3> values{};
+      for (qsizetype i = 0; ok && i < 3; ++i) {
+        values[static_cast<size_t>(i)] = parts[i].trimmed().toInt(&ok);
+        ok = ok && values[static_cast<size_t>(i)] >= 1;
+      }
+      if (!ok) throw UsageError("--scores is three limits from 1: TK,DM,FB");
+      scores = values;
+    }
+    std::string listText;
+    if (file) {
+      QFile input(*file);
+      if (!input.open(QIODevice::ReadOnly)) {
+        err_ << "rotaryn-admin: cannot read " << file->toStdString() << ": "
+             << input.errorString().toStdString() << "\n";
+        return kExitFailed;
+      }
+      listText = input.readAll().toStdString();
+    }
+
+    auto maps = fetchMaps(profile);
+    if (auto* code = std::get_if<int>(&maps)) return *code;
+    const auto& current = std::get<exchange::MapsAnswer>(maps);
+    exchange::NewRotation rotation{current.settings.kothLimit, current.settings.killLimit,
+                                   current.settings.gameScoreLimit, current.rotation};
+    if (scores) {
+      rotation.kothLimit = (*scores)[0];
+      rotation.killLimit = (*scores)[1];
+      rotation.gameScoreLimit = (*scores)[2];
+    }
+    if (file) {
+      std::vector<std::string> problems;
+      rotation.rotation = readMapList(listText, current.catalogue, problems);
+      for (const std::string& problem : problems) {
+        err_ << "rotaryn-admin: " << file->toStdString() << ": "
+             << fromWindows1252(problem).toStdString() << "\n";
+      }
+      if (!problems.empty() || rotation.rotation.empty()) {
+        err_ << "rotaryn-admin: nothing was sent; " << file->toStdString()
+             << (problems.empty() ? " lists no map" : " names maps the server does not have")
+             << "\n";
+        return kExitFailed;
+      }
+    }
+    return change(profile, "SetMapsRem",
+                  QString::fromStdString(exchange::buildSetMapsData(rotation)),
+                  QString("the rotation of %1 maps is set, limits %2, %3, %4")
+                      .arg(rotation.rotation.size())
+                      .arg(rotation.kothLimit)
+                      .arg(rotation.killLimit)
+                      .arg(rotation.gameScoreLimit));
+  }
+
+  int task() {
+    const QStringList& w = options_.words;
+    const QString sub = w.value(1);
+    auto text = [](const QString& word) { return toWindows1252(word); };
+    if (sub == "add") {
+      expectWords(options_, 7, "task add P DATE TIME FILE FREQUENCY");
+      const std::string section = taskSection(text(w[3]), text(w[4]));
+      const std::string data = section + "|" + text(w[5]) + "|" + taskFrequency(text(w[6]));
+      return change(profileOf(w[2]), "AddTaskRem", QString::fromStdString(base64(data)),
+                    "task " + QString::fromStdString(section) + " added");
+    }
+    if (sub == "edit") {
+      expectWords(options_, 9, "task edit P DATE TIME NEW_DATE NEW_TIME FILE FREQUENCY");
+      const std::string old = taskSection(text(w[3]), text(w[4]));
+      const std::string now = taskSection(text(w[5]), text(w[6]));
+      const std::string data = old + "|" + now + "|" + text(w[7]) + "|" + taskFrequency(text(w[8]));
+      return change(profileOf(w[2]), "EditTaskRem", QString::fromStdString(base64(data)),
+                    "task " + QString::fromStdString(now) + " saved");
+    }
+    if (sub == "delete") {
+      expectWords(options_, 5, "task delete P DATE TIME");
+      const std::string section = taskSection(text(w[3]), text(w[4]));
+      return change(profileOf(w[2]), "DeleteTaskRem", fromWindows1252(section),
+                    "task " + QString::fromStdString(section) + " deleted");
+    }
+    throw UsageError("usage: task add|edit|delete P ...");
+  }
+
+  int upload(int profile, const QString& path) {
+    QFile input(path);
+    if (!input.open(QIODevice::ReadOnly)) {
+      err_ << "rotaryn-admin: cannot read " << path.toStdString() << ": "
+           << input.errorString().toStdString() << "\n";
+      return kExitFailed;
+    }
+    const QString name = QFileInfo(path).fileName();
+    const std::string data = uploadData(toWindows1252(name), input.readAll().toStdString());
+    return change(profile, "AddFileRem", fromWindows1252(data),
+                  name + " is written into the game folder");
+  }
+
+  // An operation that changes something: the plug-in answers 1 when it did, 0 when not
+  // (resultMeansDone false: the operation answers 0 in every case).
+  int change(int profile, const char* operation, const std::optional<QJsonValue>& data,
+             const QString& done, bool resultMeansDone = true) {
+    const ApiAnswer answer = client_.call(profile, operation, data);
+    if (answer.kind != ApiAnswer::Kind::kAnswered) return fail(answer);
+    if (options_.json) printJson(answer.body);
+    if (resultMeansDone && answer.body.value("result").toInt() != 1) {
+      err_ << "rotaryn-admin: profile " << profile << ": " << operation
+           << " was not done (the plug-in answered 0: no game running, or its error log says "
+              "why)\n";
+      return kExitFailed;
+    }
+    if (!options_.json) out_ << "profile " << profile << ": " << done.toStdString() << "\n";
+    return kExitDone;
+  }
+
+  const Options& options_;
+  ApiClient client_;
+  std::ostream& out_;
+  std::ostream& err_;
+};
+
+}  // namespace
+
+std::string taskSection(const std::string& date, const std::string& time) {
+  static const QRegularExpression datePattern(R"(^(\d{2})/(\d{2})/(\d{4})$)");
+  static const QRegularExpression timePattern(R"(^(\d{2}):(\d{2}):(\d{2})$)");
+  const auto d = datePattern.match(QString::fromStdString(date));
+  const auto t = timePattern.match(QString::fromStdString(time));
+  if (!d.hasMatch() || d.captured(1).toInt() < 1 || d.captured(1).toInt() > 31 ||
+      d.captured(2).toInt() < 1 || d.captured(2).toInt() > 12) {
+    throw UsageError("a task's date is dd/mm/yyyy, not \"" + date + "\"");
+  }
+  if (!t.hasMatch() || t.captured(1).toInt() > 23 || t.captured(2).toInt() > 59 ||
+      t.captured(3).toInt() > 59) {
+    throw UsageError("a task's time is hh:mm:ss (24-hour), not \"" + time + "\"");
+  }
+  return date + " " + time;
+}
+
+std::string taskFrequency(const std::string& text) {
+  for (const char* frequency : {"Once", "Every Day", "Every Week", "Every Month"}) {
+    if (QString::fromStdString(text).compare(frequency, Qt::CaseInsensitive) == 0) return frequency;
+  }
+  throw UsageError(
+      "a task's frequency is Once, \"Every Day\", \"Every Week\" or \"Every Month\", "
+      "not \"" +
+      text + "\"");
+}
+
+std::string uploadData(const std::string& name, const std::string& bytes) {
+  std::string data = name + "|";
+  data.reserve(data.size() + bytes.size() * 4);
+  for (char c : bytes) {
+    data += std::to_string(static_cast<unsigned char>(c));
+    data += '/';
+  }
+  return data;
+}
+
+std::string adminHelp() {
+  return "rotaryn-admin: the remote administrator's tool for a Rotaryn host.\n\n"
+         "  rotaryn-admin [--host URL] [--token-file FILE] [--ca-file PEM] [--json] COMMAND\n\n"
+         "Commands (P is a profile index):\n"
+         "  profiles                               the profiles you may touch\n"
+         "  maps show P                            settings, maps, rotation and tasks\n"
+         "  maps set P [MAPLIST.mpl] [--scores TK,DM,FB]\n"
+         "                                         a new rotation (default: the current one)\n"
+         "  skip P | score P | play P POS          the running game\n"
+         "  task add P DATE TIME FILE FREQUENCY    e.g. 25/12/2026 20:00:00 mylist.mpl \"Every "
+         "Day\"\n"
+         "  task edit P DATE TIME NEW_DATE NEW_TIME FILE FREQUENCY\n"
+         "  task delete P DATE TIME\n"
+         "  file upload P PATH | file delete P NAME   custom map files in the game folder\n"
+         "  autoload P 0|1 | display-time P 1..9\n\n"
+         "--host defaults to " +
+         std::string(kDefaultHost) +
+         "; the token comes from --token-file or ROTARYN_TOKEN.\n"
+         "Exit status: 0 done, 1 not done or failed, 2 usage, 3 refused by the host, 4 host "
+         "unreachable.\n";
+}
+
+int runAdmin(const QStringList& arguments, std::ostream& out, std::ostream& err,
+             const std::function<std::optional<std::string>(const char*)>& environment) {
+  if (arguments.contains("--help") || arguments.contains("-h")) {
+    out << adminHelp();
+    return kExitDone;
+  }
+  try {
+    const Options options = parseOptions(arguments);
+    QByteArray token;
+    if (!options.tokenFile.isEmpty()) {
+      QFile file(options.tokenFile);
+      if (!file.open(QIODevice::ReadOnly)) {
+        err << "rotaryn-admin: cannot read the token file " << options.tokenFile.toStdString()
+            << ": " << file.errorString().toStdString() << "\n";
+        return kExitUsage;
+      }
+      token = file.readAll().trimmed();
+    } else if (auto fromEnvironment = environment("ROTARYN_TOKEN")) {
+      token = QByteArray::fromStdString(*fromEnvironment).trimmed();
+    }
+    if (token.isEmpty()) {
+      throw UsageError("no token: give --token-file FILE or set ROTARYN_TOKEN");
+    }
+    const QUrl host(options.host);
+    if (!host.isValid() || (host.scheme() != "http" && host.scheme() != "https")) {
+      throw UsageError("--host is an http:// or https:// URL, not \"" + options.host.toStdString() +
+                       "\"");
+    }
+    Session session(options, token, out, err);
+    if (!options.caFile.isEmpty() && !session.trust(options.caFile)) {
+      throw UsageError("--ca-file " + options.caFile.toStdString() + " holds no PEM certificate");
+    }
+    return session.run();
+  } catch (const std::invalid_argument& error) {
+    err << "rotaryn-admin: " << error.what() << " (rotaryn-admin --help)\n";
+    return kExitUsage;
+  }
+}
+
+}  // namespace rotaryn::admin

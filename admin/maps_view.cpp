@@ -1,0 +1,237 @@
+#include "admin/maps_view.h"
+
+#include <QJsonArray>
+#include <QStringList>
+#include <array>
+#include <map>
+#include <stdexcept>
+
+namespace rotaryn::admin {
+namespace {
+
+// Windows-1252 at 0x80..0x9F; 0 marks the five bytes it leaves undefined (kept as Latin-1).
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+constexpr std::array<const char*, 9> kGameTypes = {
+    "Deathmatch",       "Team Deathmatch",    "Cooperative",       "Team King of the Hill",
+    "King of the Hill", "Search and Destroy", "Attack and Defend", "Capture the Flag",
+    "Flagball"};
+
+QString padded(const QString& text, qsizetype width) {
+  return text.leftJustified(width, ' ');
+}
+
+// Rows as aligned columns under a heading line.
+QString table(const QStringList& headings, const std::vector<QStringList>& rows) {
+  std::vector<qsizetype> widths;
+  for (const QString& heading : headings) widths.push_back(heading.size());
+  for (const QStringList& row : rows) {
+    for (qsizetype i = 0; i < row.size() && i < static_cast<qsizetype>(widths.size()); ++i) {
+      widths[static_cast<size_t>(i)] = std::max(widths[static_cast<size_t>(i)], row[i].size());
+    }
+  }
+  auto line = [&widths](const QStringList& cells) {
+    QString text = "  ";
+    for (qsizetype i = 0; i < cells.size(); ++i) {
+      const bool last = i + 1 == cells.size();
+      text += last ? cells[i] : padded(cells[i], widths[static_cast<size_t>(i)]) + "  ";
+    }
+    return text + "\n";
+  };
+  QString text = line(headings);
+  for (const QStringList& row : rows) text += line(row);
+  return text;
+}
+
+QString shown(const std::string& value) {
+  return value.empty() ? QString("(not set)") : fromWindows1252(value);
+}
+
+QJsonObject mapJson(const exchange::MapLine& map) {
+  return QJsonObject{{"displayName", fromWindows1252(map.displayName)},
+                     {"missionFile", fromWindows1252(map.missionFile)},
+                     {"gameType", map.gameType},
+                     {"gameTypeName", gameTypeName(map.gameType)},
+                     {"custom", map.custom}};
+}
+
+}  // namespace
+
+QString fromWindows1252(std::string_view bytes) {
+  QString text;
+  text.reserve(static_cast<qsizetype>(bytes.size()));
+  for (char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x80 && byte < 0xA0 && kHighControls[byte - 0x80] != 0) {
+      text += QChar(kHighControls[byte - 0x80]);
+    } else {
+      text += QChar(byte);
+    }
+  }
+  return text;
+}
+
+std::string toWindows1252(const QString& text) {
+  std::string bytes;
+  for (QChar c : text) {
+    const char16_t unit = c.unicode();
+    if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) {
+      bytes += static_cast<char>(unit);
+      continue;
+    }
+    size_t found = 0;
+    while (found < kHighControls.size() && kHighControls[found] != unit) ++found;
+    if (found == kHighControls.size() || unit == 0) {
+      throw std::invalid_argument("\"" + QString(c).toStdString() +
+                                  "\" has no place in the server's code page (Windows-1252)");
+    }
+    bytes += static_cast<char>(0x80 + found);
+  }
+  return bytes;
+}
+
+QString gameTypeName(int32_t type) {
+  if (type >= 0 && type < static_cast<int32_t>(kGameTypes.size())) {
+    return kGameTypes[static_cast<size_t>(type)];
+  }
+  return QString("game type %1").arg(type);
+}
+
+QString mapsText(const exchange::MapsAnswer& answer) {
+  const exchange::ServerSettings& s = answer.settings;
+  QString text = "Settings\n";
+  text +=
+      table({"setting", "value"},
+            {{"map playing", s.mapPlaying.empty() ? "(none)" : fromWindows1252(s.mapPlaying)},
+             {"autoload", shown(s.autoload)},
+             {"display time", s.displayTime.empty()
+                                  ? QString("(not set)")
+                                  : QString("%1 (%2 s)")
+                                        .arg(fromWindows1252(s.displayTime))
+                                        .arg(QString::fromStdString(s.displayTime).toInt() * 5)},
+             {"king of the hill limit", QString::number(s.kothLimit)},
+             {"kill limit", QString::number(s.killLimit)},
+             {"game score limit", QString::number(s.gameScoreLimit)},
+             {"map limit", QString::number(s.mapLimit)}});
+
+  for (const bool custom : {false, true}) {
+    // By game type, then in the catalogue's order.
+    std::map<int32_t, std::vector<const exchange::MapLine*>> byType;
+    for (const exchange::MapLine& map : answer.catalogue) {
+      if (map.custom == custom) byType[map.gameType].push_back(&map);
+    }
+    size_t count = 0;
+    for (const auto& [type, maps] : byType) count += maps.size();
+    text += QString("\n%1 maps (%2)\n").arg(custom ? "Custom" : "Stock").arg(count);
+    for (const auto& [type, maps] : byType) {
+      text += "  " + gameTypeName(type) + "\n";
+      for (const exchange::MapLine* map : maps) {
+        text += "    " + fromWindows1252(map->displayName) + " <" +
+                fromWindows1252(map->missionFile) + ">\n";
+      }
+    }
+  }
+
+  std::vector<QStringList> rotation;
+  for (size_t i = 0; i < answer.rotation.size(); ++i) {
+    const exchange::MapLine& map = answer.rotation[i];
+    rotation.push_back({QString::number(i), fromWindows1252(map.displayName),
+                        fromWindows1252(map.missionFile), gameTypeName(map.gameType),
+                        map.custom ? "custom" : "stock"});
+  }
+  text += QString("\nRotation (%1 maps)\n").arg(answer.rotation.size());
+  text += table({"pos", "map", "mission file", "game type", "kind"}, rotation);
+
+  std::vector<QStringList> tasks;
+  for (const exchange::Task& task : answer.tasks) {
+    QStringList row{fromWindows1252(task.section)};
+    QString file;
+    QString frequency;
+    for (const std::string& line : task.lines) {
+      const QString entry = fromWindows1252(line);
+      if (entry.startsWith("File=", Qt::CaseInsensitive)) file = entry.mid(5);
+      if (entry.startsWith("Frequency=", Qt::CaseInsensitive)) frequency = entry.mid(10);
+    }
+    tasks.push_back({row.front(), frequency, file});
+  }
+  text += QString("\nTasks (%1)\n").arg(answer.tasks.size());
+  if (!tasks.empty()) text += table({"date & time", "frequency", "file"}, tasks);
+  return text;
+}
+
+QJsonObject mapsJson(const exchange::MapsAnswer& answer) {
+  const exchange::ServerSettings& s = answer.settings;
+  QJsonArray stock;
+  QJsonArray custom;
+  for (const exchange::MapLine& map : answer.catalogue)
+    (map.custom ? custom : stock).append(mapJson(map));
+  QJsonArray rotation;
+  for (const exchange::MapLine& map : answer.rotation) rotation.append(mapJson(map));
+  QJsonArray tasks;
+  for (const exchange::Task& task : answer.tasks) {
+    QJsonArray lines;
+    for (const std::string& line : task.lines) lines.append(fromWindows1252(line));
+    tasks.append(QJsonObject{{"section", fromWindows1252(task.section)}, {"lines", lines}});
+  }
+  return QJsonObject{{"settings", QJsonObject{{"autoload", fromWindows1252(s.autoload)},
+                                              {"displayTime", fromWindows1252(s.displayTime)},
+                                              {"mapPlaying", fromWindows1252(s.mapPlaying)},
+                                              {"kothLimit", s.kothLimit},
+                                              {"killLimit", s.killLimit},
+                                              {"gameScoreLimit", s.gameScoreLimit},
+                                              {"mapLimit", s.mapLimit}}},
+                     {"stock", stock},
+                     {"custom", custom},
+                     {"rotation", rotation},
+                     {"tasks", tasks}};
+}
+
+std::vector<exchange::MapLine> readMapList(std::string_view text,
+                                           const std::vector<exchange::MapLine>& catalogue,
+                                           std::vector<std::string>& problems) {
+  std::vector<exchange::MapLine> rotation;
+  size_t lineNumber = 0;
+  while (!text.empty()) {
+    const size_t end = std::min(text.find('\n'), text.size());
+    std::string line(text.substr(0, end));
+    text.remove_prefix(std::min(end + 1, text.size()));
+    ++lineNumber;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    const std::string where = "line " + std::to_string(lineNumber) + ": ";
+    const size_t first = line.find("[-]");
+    const size_t second = first == std::string::npos ? first : line.find("[-]", first + 3);
+    if (second == std::string::npos || line.find("[-]", second + 3) != std::string::npos) {
+      problems.push_back(where + "not type[-]flag[-]mission file");
+      continue;
+    }
+    const std::string typeText = line.substr(0, first);
+    const std::string flag = line.substr(first + 3, second - first - 3);
+    std::string mission = line.substr(second + 3);
+    mission.erase(0, mission.find_first_not_of(' '));
+    mission.erase(mission.find_last_not_of(' ') + 1);
+    int32_t type = 0;
+    try {
+      type = exchange::parseNumber(typeText, "the game type");
+    } catch (const exchange::ExchangeError& error) {
+      problems.push_back(where + error.what());
+      continue;
+    }
+    const bool custom = flag == "1";
+    auto found = std::find_if(catalogue.begin(), catalogue.end(), [&](const auto& map) {
+      return map.missionFile == mission && map.gameType == type && map.custom == custom;
+    });
+    if (found == catalogue.end()) {
+      problems.push_back(where + mission + " (" + gameTypeName(type).toStdString() + ", " +
+                         (custom ? "custom" : "stock") + ") is not among the server's maps");
+      continue;
+    }
+    rotation.push_back(*found);
+  }
+  return rotation;
+}
+
+}  // namespace rotaryn::admin

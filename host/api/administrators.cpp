@@ -1,0 +1,352 @@
+#include "host/api/administrators.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QCryptographicHash>
+#include <QRandomGenerator>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace rotaryn::host::api {
+namespace {
+
+std::string trim(std::string_view text) {
+  const size_t first = text.find_first_not_of(" \t\r");
+  if (first == std::string_view::npos) return {};
+  const size_t last = text.find_last_not_of(" \t\r");
+  return std::string(text.substr(first, last - first + 1));
+}
+
+std::string lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+std::vector<std::string> splitList(std::string_view list) {
+  std::vector<std::string> items;
+  size_t start = 0;
+  while (start <= list.size()) {
+    const size_t comma = std::min(list.find(',', start), list.size());
+    std::string item = trim(list.substr(start, comma - start));
+    if (!item.empty()) items.push_back(std::move(item));
+    start = comma + 1;
+  }
+  return items;
+}
+
+constexpr std::string_view kAdminSection = "administrator ";
+constexpr std::string_view kTokenPrefix = "sha256:";
+
+// The section an administrator's entry has: "[Administrator NAME]".
+std::optional<std::string> adminNameOf(const std::string& header) {
+  if (header.size() < kAdminSection.size() ||
+      lower(header.substr(0, kAdminSection.size())) != kAdminSection) {
+    return std::nullopt;
+  }
+  return trim(std::string_view(header).substr(kAdminSection.size()));
+}
+
+uint64_t numberOf(const std::string& text, const char* what) {
+  if (text.empty() || text.size() > 19 ||
+      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    throw std::invalid_argument(std::string(what) + " is a whole number, not \"" + text + "\"");
+  }
+  return std::stoull(text);
+}
+
+std::string readFile(const std::string& path, bool& exists) {
+  std::ifstream in(path, std::ios::binary);
+  exists = static_cast<bool>(in);
+  if (!in) {
+    if (errno == ENOENT) return {};
+    throw std::runtime_error("cannot read " + path + ": " + std::strerror(errno));
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+}  // namespace
+
+ListenAddress parseListenAddress(std::string_view text) {
+  const size_t colon = text.rfind(':');
+  if (colon == std::string_view::npos || colon == 0) {
+    throw std::invalid_argument("the address is ADDR:PORT, not \"" + std::string(text) + "\"");
+  }
+  std::string host(text.substr(0, colon));
+  if (host.size() > 2 && host.front() == '[' && host.back() == ']') {
+    host = host.substr(1, host.size() - 2);
+  }
+  const std::string port(text.substr(colon + 1));
+  uint64_t number = 0;
+  try {
+    number = numberOf(port, "the port");
+  } catch (const std::invalid_argument&) {
+    number = 65536;
+  }
+  if (number > 65535) {
+    throw std::invalid_argument("the port is a number from 0 to 65535, not \"" + port + "\"");
+  }
+  return ListenAddress{host, static_cast<uint16_t>(number)};
+}
+
+std::set<std::string> parsePrivileges(std::string_view list) {
+  std::set<std::string> privileges;
+  for (const std::string& item : splitList(list)) {
+    auto known = std::find_if(std::begin(kPrivilegeNames), std::end(kPrivilegeNames),
+                              [&item](const char* name) { return item == name; });
+    if (known == std::end(kPrivilegeNames)) {
+      std::string names;
+      for (const char* name : kPrivilegeNames)
+        names += std::string(names.empty() ? "" : ", ") + name;
+      throw std::invalid_argument("\"" + item + "\" is not a privilege of the plug-in; they are " +
+                                  names);
+    }
+    privileges.insert(item);
+  }
+  if (privileges.empty()) throw std::invalid_argument("no privilege given");
+  return privileges;
+}
+
+std::set<int32_t> parseProfileList(std::string_view list) {
+  std::set<int32_t> profiles;
+  for (const std::string& item : splitList(list)) {
+    const uint64_t index = numberOf(item, "a profile");
+    if (index < 1 || index > 2147483647) {
+      throw std::invalid_argument("a profile is from 1 to 2147483647, not " + item);
+    }
+    profiles.insert(static_cast<int32_t>(index));
+  }
+  if (profiles.empty()) throw std::invalid_argument("no profile given");
+  return profiles;
+}
+
+std::string nameProblem(std::string_view name) {
+  if (name.empty() || name.size() > 64) return "a name has 1 to 64 characters";
+  if (name.front() == ' ' || name.back() == ' ') return "a name does not start or end with a blank";
+  for (char c : name) {
+    if (c < 0x20 || c > 0x7E || c == ']') {
+      return "a name is printable ASCII without \"]\"";
+    }
+  }
+  return {};
+}
+
+ApiSettings parseAdministrators(std::string_view text, const std::string& fileName) {
+  ApiSettings settings;
+  enum class Section { kNone, kApi, kAdmin } section = Section::kNone;
+  std::map<std::string, int> adminLines;
+  int line = 0;
+  auto fail = [&](const std::string& why) -> void {
+    throw AdministratorsFileError(fileName + ":" + std::to_string(line) + ": " + why);
+  };
+  auto finishAdmin = [&] {
+    if (section != Section::kAdmin) return;
+    const Administrator& admin = settings.administrators.back();
+    if (admin.tokenSha256.isEmpty()) fail("administrator \"" + admin.name + "\" has no Token");
+    if (admin.privileges.empty()) fail("administrator \"" + admin.name + "\" has no Privileges");
+  };
+  std::istringstream in{std::string(text)};
+  std::string raw;
+  while (std::getline(in, raw)) {
+    ++line;
+    const std::string content = trim(raw);
+    if (content.empty() || content[0] == ';' || content[0] == '#') continue;
+    if (content.front() == '[') {
+      if (content.back() != ']') fail("a section header ends with \"]\"");
+      finishAdmin();
+      const std::string header = trim(std::string_view(content).substr(1, content.size() - 2));
+      if (lower(header) == "api") {
+        section = Section::kApi;
+      } else if (auto name = adminNameOf(header)) {
+        if (std::string problem = nameProblem(*name); !problem.empty()) fail(problem);
+        if (!adminLines.emplace(lower(*name), line).second) {
+          fail("administrator \"" + *name + "\" is named twice");
+        }
+        settings.administrators.push_back(Administrator{*name, {}, {}, std::nullopt});
+        section = Section::kAdmin;
+      } else {
+        fail("the sections are [API] and [Administrator NAME], not [" + header + "]");
+      }
+      continue;
+    }
+    const size_t equals = content.find('=');
+    if (equals == std::string::npos) fail("a setting is KEY = VALUE");
+    const std::string key = lower(trim(std::string_view(content).substr(0, equals)));
+    const std::string value = trim(std::string_view(content).substr(equals + 1));
+    try {
+      if (section == Section::kApi) {
+        if (key == "listen") {
+          settings.listen = parseListenAddress(value);
+        } else if (key == "certificate") {
+          settings.certificatePath = value;
+        } else if (key == "key") {
+          settings.keyPath = value;
+        } else if (key == "bodylimit") {
+          settings.bodyLimit = numberOf(value, "BodyLimit");
+          if (settings.bodyLimit == 0) fail("BodyLimit is at least 1 byte");
+        } else {
+          fail("[API] has Listen, Certificate, Key and BodyLimit, not \"" + key + "\"");
+        }
+      } else if (section == Section::kAdmin) {
+        Administrator& admin = settings.administrators.back();
+        if (key == "token") {
+          const QByteArray hex = QByteArray::fromStdString(value);
+          if (!hex.startsWith(kTokenPrefix.data()) ||
+              hex.size() != static_cast<qsizetype>(kTokenPrefix.size()) + 64) {
+            fail("Token is sha256: and 64 hex digits (rotaryn-host --add-admin writes it)");
+          }
+          admin.tokenSha256 = QByteArray::fromHex(hex.mid(kTokenPrefix.size()));
+          if (admin.tokenSha256.size() != 32) fail("Token is sha256: and 64 hex digits");
+        } else if (key == "privileges") {
+          admin.privileges = parsePrivileges(value);
+        } else if (key == "profiles") {
+          admin.profiles = parseProfileList(value);
+        } else {
+          fail("an administrator has Token, Privileges and Profiles, not \"" + key + "\"");
+        }
+      } else {
+        fail("a setting before the first section");
+      }
+    } catch (const std::invalid_argument& error) {
+      fail(error.what());
+    }
+  }
+  finishAdmin();
+  if (settings.certificatePath.empty() != settings.keyPath.empty()) {
+    line = 0;
+    fail("TLS needs both Certificate and Key in [API]");
+  }
+  return settings;
+}
+
+ApiSettings readAdministrators(const std::string& rootPosix) {
+  const std::string path = rootPosix + "/" + kAdministratorsFileName;
+  bool exists = false;
+  std::string text;
+  try {
+    text = readFile(path, exists);
+  } catch (const std::runtime_error& error) {
+    throw AdministratorsFileError(error.what());
+  }
+  ApiSettings settings = exists ? parseAdministrators(text, path) : ApiSettings{};
+  auto fromRoot = [&rootPosix](std::string& file) {
+    if (!file.empty() && file.front() != '/') file = rootPosix + "/" + file;
+  };
+  fromRoot(settings.certificatePath);
+  fromRoot(settings.keyPath);
+  return settings;
+}
+
+QByteArray newToken() {
+  quint32 words[8];
+  QRandomGenerator::system()->fillRange(words);
+  return QByteArray(reinterpret_cast<const char*>(words), sizeof words).toHex();
+}
+
+QByteArray tokenHash(QByteArrayView token) {
+  return QCryptographicHash::hash(token, QCryptographicHash::Sha256);
+}
+
+bool constantTimeEqual(QByteArrayView a, QByteArrayView b) {
+  if (a.size() != b.size()) return false;
+  unsigned char difference = 0;
+  for (qsizetype i = 0; i < a.size(); ++i) {
+    difference |= static_cast<unsigned char>(a[i] ^ b[i]);
+  }
+  return difference == 0;
+}
+
+const Administrator* findByToken(const std::vector<Administrator>& administrators,
+                                 QByteArrayView token) {
+  const QByteArray hash = tokenHash(token);
+  const Administrator* found = nullptr;
+  for (const Administrator& admin : administrators) {
+    if (constantTimeEqual(hash, admin.tokenSha256) && found == nullptr) found = &admin;
+  }
+  return found;
+}
+
+AddedAdministrator addAdministrator(const std::string& rootPosix, const std::string& name,
+                                    const std::set<std::string>& privileges,
+                                    const std::optional<std::set<int32_t>>& profiles) {
+  if (std::string problem = nameProblem(name); !problem.empty()) {
+    throw std::invalid_argument(problem);
+  }
+  const std::string path = rootPosix + "/" + kAdministratorsFileName;
+  bool exists = false;
+  const std::string old = readFile(path, exists);
+  // The file must be usable before it is changed; its own errors name the line.
+  if (exists) parseAdministrators(old, path);
+
+  AddedAdministrator added{newToken(), false};
+  std::string text;
+  if (!exists) {
+    text =
+        "; Remote administrators of this host root and the API's settings (docs/api.md).\n"
+        "; rotaryn-host --add-admin writes the entries; a token itself is never stored.\n"
+        "[API]\n"
+        "; Listen = 127.0.0.1:8730\n"
+        "; Certificate = tls/cert.pem\n"
+        "; Key = tls/key.pem\n"
+        "; BodyLimit = 33554432\n";
+  }
+  // Every line of the file except the entry being replaced.
+  std::istringstream in(old);
+  std::string raw;
+  bool skipping = false;
+  while (std::getline(in, raw)) {
+    const std::string content = trim(raw);
+    if (!content.empty() && content.front() == '[' && content.back() == ']') {
+      auto entry = adminNameOf(trim(std::string_view(content).substr(1, content.size() - 2)));
+      skipping = entry && lower(*entry) == lower(name);
+      added.replaced = added.replaced || skipping;
+    }
+    if (!skipping) text += raw + "\n";
+  }
+  std::string privilegeList;
+  for (const std::string& privilege : privileges) {
+    privilegeList += (privilegeList.empty() ? "" : ",") + privilege;
+  }
+  text += "\n[Administrator " + name + "]\n";
+  text += "Token = sha256:" + tokenHash(added.token).toHex().toStdString() + "\n";
+  text += "Privileges = " + privilegeList + "\n";
+  if (profiles) {
+    std::string list;
+    for (int32_t index : *profiles) list += (list.empty() ? "" : ",") + std::to_string(index);
+    text += "Profiles = " + list + "\n";
+  }
+
+  const std::string temporary = path + ".new";
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) throw std::runtime_error("cannot write " + temporary + ": " + std::strerror(errno));
+  size_t written = 0;
+  while (written < text.size()) {
+    const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int error = errno;
+      ::close(fd);
+      ::unlink(temporary.c_str());
+      throw std::runtime_error("cannot write " + temporary + ": " + std::strerror(error));
+    }
+    written += static_cast<size_t>(n);
+  }
+  const bool synced = ::fsync(fd) == 0;
+  ::close(fd);
+  if (!synced || ::rename(temporary.c_str(), path.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(temporary.c_str());
+    throw std::runtime_error("cannot replace " + path + ": " + std::strerror(error));
+  }
+  return added;
+}
+
+}  // namespace rotaryn::host::api

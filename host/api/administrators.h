@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/api/api_request.h"
+
+// The remote administrators of a host root and the API's own settings, kept in
+// ROOT/administrators.ini beside host.ini.
+namespace rotaryn::host::api {
+
+inline constexpr const char* kAdministratorsFileName = "administrators.ini";
+inline constexpr uint16_t kDefaultPort = 8730;
+inline constexpr uint64_t kDefaultBodyLimit = 32ull * 1024 * 1024;
+
+struct Administrator {
+  std::string name;                           // printable ASCII, as the plug-in's admin log gets it
+  QByteArray tokenSha256;                     // 32 bytes: the SHA-256 of the token, never the token
+  std::set<std::string> privileges;           // the plug-in's privilege names
+  std::optional<std::set<int32_t>> profiles;  // none: every profile
+
+  bool mayTouch(int32_t profile) const { return !profiles || profiles->count(profile) > 0; }
+};
+
+struct ListenAddress {
+  std::string host = "127.0.0.1";
+  uint16_t port = kDefaultPort;
+};
+
+struct ApiSettings {
+  ListenAddress listen;
+  std::string certificatePath;  // TLS when both are set; relative to the root
+  std::string keyPath;
+  uint64_t bodyLimit = kDefaultBodyLimit;
+  std::vector<Administrator> administrators;
+};
+
+// The file cannot be used: the line (0 = the file) and why.
+class AdministratorsFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Parses the file's text; throws AdministratorsFileError naming fileName and the line.
+ApiSettings parseAdministrators(std::string_view text, const std::string& fileName);
+// The root's file; a missing file gives the defaults with no administrator.
+ApiSettings readAdministrators(const std::string& rootPosix);
+
+// "ADDR:PORT", "[v6]:PORT"; throws std::invalid_argument with the reason.
+ListenAddress parseListenAddress(std::string_view text);
+// "Skip Maps,Change Map List": each a privilege name of the plug-in; throws
+// std::invalid_argument naming the unknown one.
+std::set<std::string> parsePrivileges(std::string_view list);
+// "1,2,5"; throws std::invalid_argument.
+std::set<int32_t> parseProfileList(std::string_view list);
+// Empty when the name can be an administrator's, else why not.
+std::string nameProblem(std::string_view name);
+
+// A new random 256-bit token, as 64 hex digits.
+QByteArray newToken();
+QByteArray tokenHash(QByteArrayView token);
+// Equal in time that depends only on the lengths.
+bool constantTimeEqual(QByteArrayView a, QByteArrayView b);
+// The administrator whose token this is; every entry is compared, whichever matches.
+const Administrator* findByToken(const std::vector<Administrator>& administrators,
+                                 QByteArrayView token);
+
+// Adds the administrator to the root's file (replacing an entry of the same name), written
+// beside and renamed into place, readable by its owner only; returns the new token and whether
+// an entry was replaced. Throws std::runtime_error when the file cannot be read or written.
+struct AddedAdministrator {
+  QByteArray token;
+  bool replaced = false;
+};
+AddedAdministrator addAdministrator(const std::string& rootPosix, const std::string& name,
+                                    const std::set<std::string>& privileges,
+                                    const std::optional<std::set<int32_t>>& profiles);
+
+}  // namespace rotaryn::host::api

@@ -1,0 +1,236 @@
+#include "host/api/api_request.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QList>
+#include <cmath>
+#include <limits>
+
+namespace rotaryn::host::api {
+namespace {
+
+ApiRefusal refuse(int status, const QString& message) {
+  return ApiRefusal{status, message};
+}
+
+QString operationList() {
+  QStringList names;
+  for (const OperationSpec& spec : kOperations) names << spec.name;
+  return names.join(", ");
+}
+
+// A profile index as the host numbers them: 1 to 2147483647, digits only.
+std::optional<int32_t> profileIndex(QByteArrayView text) {
+  if (text.isEmpty() || text.size() > 10 || text.front() == '0') return std::nullopt;
+  int64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  if (value > std::numeric_limits<int32_t>::max()) return std::nullopt;
+  return static_cast<int32_t>(value);
+}
+
+// A whole number given as a JSON number or as its decimal text.
+std::optional<int64_t> wholeNumber(const QJsonValue& value) {
+  if (value.isDouble()) {
+    const double number = value.toDouble();
+    if (std::trunc(number) != number || std::fabs(number) > 2147483647.0) return std::nullopt;
+    return static_cast<int64_t>(number);
+  }
+  QByteArray text = value.toString().toLatin1();
+  if (text.startsWith('-') || text.startsWith('+')) text.remove(0, 1);
+  if (text.isEmpty() || text.size() > 10) return std::nullopt;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+  }
+  const int64_t magnitude = text.toLongLong();
+  if (magnitude > std::numeric_limits<int32_t>::max()) return std::nullopt;
+  return value.toString().startsWith('-') ? -magnitude : magnitude;
+}
+
+// The checks an operation's data gets before the plug-in sees it; empty when it passes.
+QString dataProblem(const OperationSpec& spec, const QJsonValue& data) {
+  const std::string_view name = spec.name;
+  if (name == "PlayMapRem") {
+    return wholeNumber(data) ? QString() : "the data of PlayMapRem is a rotation position";
+  }
+  if (name == "SetAutoLoad") {
+    auto value = wholeNumber(data);
+    return value && (*value == 0 || *value == 1) ? QString() : "the data of SetAutoLoad is 0 or 1";
+  }
+  if (name == "SetDisplayTimer") {
+    auto value = wholeNumber(data);
+    return value && *value >= 1 && *value <= 9
+               ? QString()
+               : "the data of SetDisplayTimer is a display time from 1 to 9 (units of 5 seconds)";
+  }
+  if (!data.isString()) return QString("the data of %1 is a text").arg(spec.name);
+  const QByteArray text = data.toString().toUtf8();
+  if (name == "AddFileRem") {
+    const qsizetype bar = text.indexOf('|');
+    if (bar < 0) return "the data of AddFileRem is the file name, \"|\" and the bytes";
+    if (!isPlainFileName(text.left(bar))) {
+      return "AddFileRem writes only into the game folder: the file name may hold no path";
+    }
+  }
+  if (name == "DeleteFileRem") {
+    auto decoded = QByteArray::fromBase64Encoding(text, QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded) return "the data of DeleteFileRem is a file name in base 64";
+    if (!isPlainFileName(*decoded)) {
+      return "DeleteFileRem deletes only in the game folder: the file name may hold no path";
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+const OperationSpec* findOperation(std::string_view name) {
+  for (const OperationSpec& spec : kOperations) {
+    if (name == spec.name) return &spec;
+  }
+  return nullptr;
+}
+
+std::variant<ApiRequest, ApiRefusal> parseApiRequest(QByteArrayView method, QByteArrayView path,
+                                                     QByteArrayView body) {
+  const QByteArrayView prefix(kApiPrefix);
+  if (!path.startsWith(prefix)) return refuse(404, "the API's paths start with /api/v1/");
+  const QList<QByteArray> parts = path.sliced(prefix.size()).toByteArray().split('/');
+  const bool get = method == QByteArrayView("GET");
+  const bool post = method == QByteArrayView("POST");
+  if (parts.size() == 1 && parts[0] == "profiles") {
+    if (!get) return refuse(405, "/api/v1/profiles is read with GET");
+    return ApiRequest{};
+  }
+  if (parts.size() != 3 || parts[0] != "profiles") {
+    return refuse(404,
+                  "no such endpoint; they are /api/v1/profiles and "
+                  "/api/v1/profiles/<index>/<operation>");
+  }
+  auto index = profileIndex(parts[1]);
+  if (!index) return refuse(400, "the profile is a whole number from 1 to 2147483647");
+  const OperationSpec* spec = findOperation(std::string_view(parts[2].data(), parts[2].size()));
+  if (spec == nullptr) {
+    return refuse(404, "no operation \"" + QString::fromUtf8(parts[2]) + "\"; the operations are " +
+                           operationList());
+  }
+  if (!post && !(get && spec->readOnly)) {
+    return refuse(405, QString("%1 is called with POST").arg(spec->name));
+  }
+
+  ApiRequest request{ApiRequest::Kind::kOperation, spec, *index, std::nullopt};
+  if (!body.trimmed().isEmpty()) {
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(body.toByteArray(), &error);
+    if (error.error != QJsonParseError::NoError) {
+      return refuse(400, "the body is not JSON: " + error.errorString());
+    }
+    if (!document.isObject()) return refuse(400, "the body is a JSON object: {\"data\": ...}");
+    const QJsonObject envelope = document.object();
+    for (auto it = envelope.begin(); it != envelope.end(); ++it) {
+      if (it.key() != "data") {
+        return refuse(400, "the envelope holds only \"data\", not \"" + it.key() + "\"");
+      }
+      if (!it.value().isString() && !wholeNumber(it.value())) {
+        return refuse(400, "\"data\" is a text or a whole number");
+      }
+      request.data = it.value();
+    }
+  }
+  if (spec->readsData && !request.data) {
+    return refuse(400, QString("%1 needs its data: {\"data\": ...}").arg(spec->name));
+  }
+  if (!spec->readsData && request.data) {
+    return refuse(400, QString("%1 takes no data").arg(spec->name));
+  }
+  if (request.data) {
+    if (QString problem = dataProblem(*spec, *request.data); !problem.isEmpty()) {
+      return refuse(400, problem);
+    }
+  }
+  return request;
+}
+
+std::optional<QByteArray> bearerToken(QByteArrayView authorization) {
+  const QByteArrayView trimmed = authorization.trimmed();
+  if (trimmed.size() < 7 || trimmed.first(7).compare("Bearer ", Qt::CaseInsensitive) != 0) {
+    return std::nullopt;
+  }
+  const QByteArray token = trimmed.sliced(7).trimmed().toByteArray();
+  if (token.isEmpty()) return std::nullopt;
+  return token;
+}
+
+bool isPlainFileName(QByteArrayView name) {
+  if (name.isEmpty() || name == QByteArrayView(".") || name == QByteArrayView("..")) return false;
+  for (char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F || c == '/' || c == '\\' || c == ':') return false;
+  }
+  return true;
+}
+
+QByteArray headerValue(const QByteArray& head, QByteArrayView name) {
+  const QList<QByteArray> lines = head.split('\n');
+  for (qsizetype i = 1; i < lines.size(); ++i) {
+    const QByteArray& line = lines[i];
+    const qsizetype colon = line.indexOf(':');
+    if (colon <= 0) continue;
+    if (QByteArrayView(line).first(colon).trimmed().compare(name, Qt::CaseInsensitive) == 0) {
+      return line.mid(colon + 1).trimmed();
+    }
+  }
+  return {};
+}
+
+RequestStreamGuard::Verdict RequestStreamGuard::feed(QByteArrayView bytes) {
+  QByteArray pending;  // what follows a head in the bytes given, when the head ended in them
+  while (verdict_ == Verdict::kPass && !bytes.isEmpty()) {
+    if (bodyLeft_ > 0) {
+      const auto skip = static_cast<qsizetype>(
+          std::min<uint64_t>(bodyLeft_, static_cast<uint64_t>(bytes.size())));
+      bodyLeft_ -= static_cast<uint64_t>(skip);
+      bytes = bytes.sliced(skip);
+      continue;
+    }
+    // The head may end in bytes already held: look from just before the new ones.
+    const qsizetype from = std::max<qsizetype>(0, head_.size() - 3);
+    head_.append(bytes.data(), bytes.size());
+    const qsizetype end = head_.indexOf("\r\n\r\n", from);
+    if (end < 0) {
+      if (static_cast<size_t>(head_.size()) > kMaxHead) verdict_ = Verdict::kHeadTooLarge;
+      break;
+    }
+    const qsizetype headEnd = end + 4;
+    pending = head_.mid(headEnd);
+    head_.truncate(headEnd);
+    if (static_cast<size_t>(head_.size()) > kMaxHead) {
+      verdict_ = Verdict::kHeadTooLarge;
+      break;
+    }
+    verdict_ = judgeHead();
+    if (verdict_ != Verdict::kPass) break;
+    bodyLeft_ = declared_;
+    head_.clear();
+    bytes = pending;
+  }
+  return verdict_;
+}
+
+RequestStreamGuard::Verdict RequestStreamGuard::judgeHead() {
+  declared_ = 0;
+  const QByteArray encoding = headerValue(head_, "Transfer-Encoding").toLower();
+  if (encoding.contains("chunked")) return Verdict::kLengthRequired;
+  const QByteArray length = headerValue(head_, "Content-Length");
+  if (length.isEmpty()) return Verdict::kPass;
+  if (length.size() > 19) return Verdict::kTooLarge;
+  for (char c : length) {
+    if (c < '0' || c > '9') return Verdict::kMalformed;
+  }
+  declared_ = length.toULongLong();
+  return declared_ > bodyLimit_ ? Verdict::kTooLarge : Verdict::kPass;
+}
+
+}  // namespace rotaryn::host::api
