@@ -10,6 +10,9 @@
 #include "platform/vb_runtime.h"
 #include "plugin/profiles.h"
 #include "plugin/startup.h"
+#include "remote/get_maps_rem.h"
+#include "remote/map_file_rem.h"
+#include "remote/set_maps_rem.h"
 #include "store/map_settings.h"
 #include "ui/frm_rotaryn_maps.h"
 
@@ -162,6 +165,22 @@ int32_t clsPlugin::ScoreMapRem(int32_t Index, const Variant& PDAT, const Variant
 
 int32_t clsPlugin::PlayMapRem(int32_t Index, const Variant& PDAT, const Variant& Data) {
   return rotaryn::PlayMapRem(*module_, Index, PDAT, Data);
+}
+
+std::string clsPlugin::GetMapsRem(int32_t Index, const Variant& PDAT, const Variant& Data) {
+  return rotaryn::GetMapsRem(*module_, Index, PDAT, Data);
+}
+
+int32_t clsPlugin::SetMapsRem(int32_t Index, const Variant& PDAT, const Variant& Data) {
+  return rotaryn::SetMapsRem(*module_, Index, PDAT, Data);
+}
+
+int32_t clsPlugin::AddFileRem(int32_t Index, const Variant& PDAT, const Variant& Data) {
+  return rotaryn::AddFileRem(*module_, Index, PDAT, Data);
+}
+
+int32_t clsPlugin::DeleteFileRem(int32_t Index, const Variant& PDAT, const Variant& Data) {
+  return rotaryn::DeleteFileRem(*module_, Index, PDAT, Data);
 }
 
 void clsPlugin::SetScore(int32_t Index, int16_t tk, int32_t dm, int32_t fb) {

@@ -38,6 +38,13 @@ class clsPlugin {
   int32_t ScoreMapRem(int32_t Index, const Variant& PDAT, const Variant& Data = Variant());
   int32_t PlayMapRem(int32_t Index, const Variant& PDAT, const Variant& Data = Variant());
 
+  // The map-list exchange and the game folder's map files for a remote administrator
+  // (docs/exchange.md): GetMapsRem answers text ("" after a failure); the others 1 done, else 0.
+  std::string GetMapsRem(int32_t Index, const Variant& PDAT, const Variant& Data = Variant());
+  int32_t SetMapsRem(int32_t Index, const Variant& PDAT, const Variant& Data = Variant());
+  int32_t AddFileRem(int32_t Index, const Variant& PDAT, const Variant& Data = Variant());
+  int32_t DeleteFileRem(int32_t Index, const Variant& PDAT, const Variant& Data = Variant());
+
   // Sets the profile's three configured score limits; untrapped.
   void SetScore(int32_t Index, int16_t tk, int32_t dm, int32_t fb);
   // The profile's settings in Plugins\Maps.ini and its lastknownsettings.ini; untrapped.

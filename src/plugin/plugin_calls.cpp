@@ -11,8 +11,7 @@ namespace {
 
 // The operations of the interface whose behaviour this version does not have yet; asking for
 // one answers error 438 saying so, never a pretended result.
-constexpr const char* kNotBuilt[] = {"GetMapsRem", "AddTaskRem",    "EditTaskRem", "DeleteTaskRem",
-                                     "AddFileRem", "DeleteFileRem", "SetMapsRem"};
+constexpr const char* kNotBuilt[] = {"AddTaskRem", "EditTaskRem", "DeleteTaskRem"};
 
 [[noreturn]] void malformed(const std::string& why) {
   raiseVbError(vberr::kInvalidCall, why);
@@ -124,6 +123,23 @@ const std::map<std::string, Operation>& operations() {
       {"PlayMapRem",
        [](clsPlugin& p, const Arguments& a) {
          return Json(p.PlayMapRem(a.number("Index"), a.variant("PDAT"), a.variant("Data")));
+       }},
+      {"GetMapsRem",
+       [](clsPlugin& p, const Arguments& a) {
+         return Json(
+             jsonText(p.GetMapsRem(a.number("Index"), a.variant("PDAT"), a.variant("Data"))));
+       }},
+      {"SetMapsRem",
+       [](clsPlugin& p, const Arguments& a) {
+         return Json(p.SetMapsRem(a.number("Index"), a.variant("PDAT"), a.variant("Data")));
+       }},
+      {"AddFileRem",
+       [](clsPlugin& p, const Arguments& a) {
+         return Json(p.AddFileRem(a.number("Index"), a.variant("PDAT"), a.variant("Data")));
+       }},
+      {"DeleteFileRem",
+       [](clsPlugin& p, const Arguments& a) {
+         return Json(p.DeleteFileRem(a.number("Index"), a.variant("PDAT"), a.variant("Data")));
        }},
       {"SetScore",
        [](clsPlugin& p, const Arguments& a) {

@@ -1,5 +1,6 @@
 #include "ui/frm_rotaryn_maps.h"
 
+#include "catalogue/custom_map_menu.h"
 #include "catalogue/stock_catalogue.h"
 #include "control/game_commands.h"
 #include "control/score_limits.h"
@@ -120,9 +121,8 @@ void frmRotarynMaps::bindActions() {
   for (Button* button : {&cmdSave, &cmdLoad, &cmdAddTask, &cmdEditTask}) {
     button->action = [this, button] { notBuiltYet(button->caption); };
   }
-  for (MenuItem* item : {&mnuAdd, &mnuDelete}) {
-    item->action = [this, item] { notBuiltYet(item->caption); };
-  }
+  mnuAdd.action = [this] { mnuAdd_Click(module_); };
+  mnuDelete.action = [this] { mnuDelete_Click(module_); };
   cmdUpdate.action = [this] { cmdUpdateProc_Click(module_, false); };
   chkAutoLoad.value.onChange([this] {
     if (!showingSettings_) chkAutoLoad_Click(module_);
