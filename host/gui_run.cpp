@@ -64,7 +64,9 @@ int runGui(const GuiOptions& options) {
     live.shutDown();
     return kGuiCannotStart;
   }
-  window.setServerMenu(host.serverMenu());
+  std::vector<QString> serverMenu = host.serverMenu();
+  serverMenu.push_back(QString::fromLatin1(GuiSession::kSaveMapSettings));
+  window.setServerMenu(serverMenu);
   window.pluginArea().setAreaTwips(live.config().areaWidthTwips, live.config().areaHeightTwips);
   window.profiles().setProfiles(live.config().profiles);
 

@@ -1,5 +1,8 @@
 #include "host/gui_session.h"
 
+#include <QMessageBox>
+#include <iostream>
+
 #include "host/host_text.h"
 #include "host/server_watch.h"
 
@@ -8,7 +11,11 @@ namespace rotaryn::host {
 GuiSession::GuiSession(HostApp& host, GuiMainWindow& window) : host_(host), window_(window) {
   window_.profiles().onSelected = [this](int32_t index) { selected(index); };
   window_.profiles().onOpened = [this](int32_t index) { open(index); };
-  window_.onServerMenu = [this](const QString&) {
+  window_.onServerMenu = [this](const QString& entry) {
+    if (entry == QLatin1String(kSaveMapSettings)) {
+      saveShown(false);
+      return;
+    }
     // The plug-in asks for one server menu entry, and it opens its window.
     if (std::optional<int32_t> index = window_.profiles().selectedProfile()) open(*index);
   };
@@ -79,11 +86,27 @@ void GuiSession::open(int32_t index) {
 
 void GuiSession::end() {
   if (ended_) return;
+  saveShown(true);
   ended_ = true;
   if (host_.hasPlugin()) host_.unload();
   shown_.reset();
   showNothing(QStringLiteral("The plug-in is unloaded."));
   if (onEnded) onEnded();
+}
+
+void GuiSession::saveShown(bool quietly) {
+  if (ended_ || !host_.hasPlugin() || !shown_ || !host_.profile(*shown_).loaded) {
+    if (!quietly) window_.say(QStringLiteral("No profile is shown: nothing to save."));
+    return;
+  }
+  const std::string problem = host_.saveMapSettings(*shown_);
+  const QString text =
+      problem.empty() ? QStringLiteral("%1: map settings saved").arg(labelOf(*shown_))
+                      : QStringLiteral("%1: %2").arg(labelOf(*shown_), fromWindows1252(problem));
+  window_.say(text);
+  if (problem.empty()) return;
+  std::cerr << "rotaryn-host: " << text.toStdString() << "\n";
+  if (!quietly) QMessageBox::warning(&window_, QStringLiteral("Rotaryn host"), text);
 }
 
 void GuiSession::showGames() {

@@ -20,6 +20,10 @@ namespace rotaryn::host {
 // running while another profile is shown. The window must outlive the session.
 class GuiSession {
  public:
+  // The host's own server-menu entry: the shown profile's window content saved as its
+  // lastknownsettings.ini (also done when the host quits).
+  static constexpr const char* kSaveMapSettings = "Save Map Settings";
+
   GuiSession(HostApp& host, GuiMainWindow& window);
   ~GuiSession();
   GuiSession(const GuiSession&) = delete;
@@ -43,6 +47,9 @@ class GuiSession {
 
  private:
   void selected(int32_t index);
+  // SaveMapSettings of the shown profile; a failure is shown in a box, or only noted when
+  // `quietly` (the host is quitting and takes no new boxes).
+  void saveShown(bool quietly);
   // Refreshes the profile list's game columns of every loaded profile.
   void showGames();
   void showNothing(const QString& hint);

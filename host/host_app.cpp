@@ -124,6 +124,15 @@ int HostApp::serverEnded(int32_t pid, const std::string& how) {
   return disabled;
 }
 
+std::string HostApp::saveMapSettings(int32_t index) {
+  try {
+    plugin().call(QJsonObject{{"op", "SaveMapSettings"}, {"Index", index}});
+    return "";
+  } catch (const PluginCallError& error) {
+    return "SaveMapSettings failed: " + std::string(error.what());
+  }
+}
+
 void HostApp::unload() {
   if (plugin_) plugin_->call(QJsonObject{{"op", "UnLoadInterface"}});
   for (auto& [index, p] : profiles_) p.loaded = false;

@@ -78,6 +78,9 @@ class HostApp {
   // profiles disabled.
   int serverEnded(int32_t pid, const std::string& how);
   // UnLoadInterface; no profile is loaded afterwards.
+  // SaveMapSettings of a loaded profile: what the plug-in's window shows goes to the profile's
+  // lastknownsettings.ini. Answers the plug-in's failure as text, empty when it worked.
+  std::string saveMapSettings(int32_t index);
   void unload();
   // The map, game state and game type of a loaded profile's server, read by the plug-in
   // through its memory component; throws PluginCallError when it cannot be read.

@@ -12,11 +12,6 @@ namespace {
 constexpr int32_t kProfile = WindowFixture::kProfile;
 constexpr int32_t kPid = 1000 + kProfile;
 
-Variant remotePdat(const std::string& administrator, int16_t sharedLog = 0) {
-  return Variant(Variant::Array{"host", "DFBHD", Variant(kPid), "", "", "", Variant(kPid),
-                                "profile1", "", "", Variant(administrator), Variant(sharedLog)});
-}
-
 class GameCommands : public ::testing::Test {
  protected:
   GameCommands() { host.scheduler.setWallClock(DateTime{2026, 12, 4, 20, 15, 3}); }

@@ -6,6 +6,12 @@
 #include "plugin/profiles.h"
 
 namespace rotaryn {
+
+Variant remotePdat(const std::string& administrator, int16_t sharedLog) {
+  const int32_t pid = 1001;
+  return Variant(Variant::Array{"host", "DFBHD", Variant(pid), "", "", "", Variant(pid), "profile1",
+                                "", "", Variant(administrator), Variant(sharedLog)});
+}
 namespace {
 
 constexpr int32_t kFirstPid = 1000;

@@ -104,6 +104,10 @@ class EventsInMemoryCalls final : public MemoryAccessWrapper {
   Hook hook_;
 };
 
+// The PDAT a host passes for a remote administrator's call on profile 1 ("profile1", pid 1001):
+// the name in element 10, the host's one-log-for-all setting (VB True = -1) in element 11.
+Variant remotePdat(const std::string& administrator, int16_t sharedLog = 0);
+
 // One plug-in Module on a host root folder under /tmp ("Plugins", "profiles", "settings"),
 // with the real Fennor, in-process simulated servers, virtual time and scripted dialogs.
 // Simulated servers stand still unless a test advances them.

@@ -155,16 +155,5 @@ TEST(FormReload, SwitchingBetweenBuildsShowsEachProfilesOwnRotationAndLimitBoxes
   EXPECT_EQ(host.dialogs.boxes().size(), 0u);
 }
 
-// Restoring the last rotation at start-up is not built yet; this records that an autoloading
-// profile meanwhile shows the server's rotation. Replace it when the restore arrives.
-TEST(FormReload, AutoloadingProfileShowsTheServerRotationUntilRestoreExists) {
-  WindowFixture host;
-  host.writeMapsIni("[Autoload]\r\nprofile1=1\r\n");
-  frmRotarynMaps& w = host.load();
-  EXPECT_EQ(w.chkAutoLoad.value.get(), 1);
-  EXPECT_EQ(w.mfgCurrent.Rows(), 4);
-  EXPECT_EQ(host.failuresOf("Form_Reload"), 0);
-}
-
 }  // namespace
 }  // namespace rotaryn

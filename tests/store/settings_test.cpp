@@ -1,0 +1,230 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/ini_file.h"
+#include "plugin/module.h"
+#include "store/autoload.h"
+#include "store/map_settings.h"
+#include "tests/support/ui_window_fixture.h"
+
+namespace rotaryn {
+namespace {
+
+using sim::RotationEntry;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+constexpr const char* kLastSettings = "profiles/profile1/settings/lastsettings.ini";
+constexpr const char* kMarker = "settings/noautoload_profile1.asf";
+
+std::string settingsText(const std::vector<std::string>& lines) {
+  std::string text = "[Maps]\r\n";
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+// A profile whose Maps.ini turns autoload on, with a last-settings file to restore from.
+class Autoload : public ::testing::Test {
+ protected:
+  Autoload() {
+    host.writeMapsIni("[Autoload]\r\nprofile1=1\r\n[DisplayTime]\r\nprofile1=9\r\n");
+    host.scratch.write(kLastSettings,
+                       settingsText({"tkScore=7", "dmScore=45", "fbScore=12", "mapcount=1",
+                                     "map0=1[-]0[-]TDMK_01A.BMS", "map1=0[-]0[-]DMM_01E.BMS"}));
+  }
+
+  frmRotarynMaps& load(int32_t state = sim::kStateRunning) {
+    sim::ServerOptions options;
+    options.initialState = state;
+    return host.load(options);
+  }
+  std::vector<std::string> serverFiles() {
+    std::vector<std::string> files;
+    for (const RotationEntry& entry : host.server().rotation()) {
+      files.push_back(std::to_string(entry.gameType) + ":" + entry.missionFile);
+    }
+    return files;
+  }
+  std::vector<int32_t> limits() {
+    return {host.server().longAt("CKothLimit"), host.server().longAt("CMaxKills"),
+            host.server().longAt("CGameScore")};
+  }
+
+  WindowFixture host;
+};
+
+TEST_F(Autoload, RestoresRotationAndLimitsIntoARunningServerOnce) {
+  frmRotarynMaps& w = load();
+  EXPECT_THAT(serverFiles(), ElementsAre("1:TDMK_01A.BMS", "0:DMM_01E.BMS"));
+  EXPECT_THAT(limits(), ElementsAre(7, 45, 12));
+  EXPECT_EQ(w.mfgCurrent.Rows(), 2);
+  EXPECT_EQ(w.txtTdm.text.get(), "45");
+  EXPECT_EQ(host.module.AutoloadDone.at(1), 1);
+  EXPECT_EQ(host.dialogs.boxes().size(), 0u);
+
+  // A second load of the same profile only reads the server, whatever the file now says.
+  host.scratch.write(kLastSettings, settingsText({"mapcount=0", "map0=0[-]0[-]DMM_02A.BMS"}));
+  w.Form_Reload();
+  EXPECT_THAT(serverFiles(), ElementsAre("1:TDMK_01A.BMS", "0:DMM_01E.BMS"));
+  EXPECT_EQ(w.mfgCurrent.Rows(), 2);
+
+  // Forcing it (as a remote map list does) restores again.
+  AutoLoadMap(host.module, WindowFixture::kProfile, true);
+  EXPECT_THAT(serverFiles(), ElementsAre("0:DMM_02A.BMS"));
+}
+
+TEST_F(Autoload, BadLimitsGapsOddEntriesAndUnknownMaps) {
+  host.scratch.write(kLastSettings,
+                     settingsText({"dmScore=abc", "tkScore=", "fbScore=0.5", "mapcount=5",
+                                   "map0=0[-]0[-] DMM_01E.BMS ", "map2=1[-]0[-]TDMK_01B.BMS",
+                                   "map3=0[-]0", "map4=0[-]0[-]DMM_01E.BMS[-]x",
+                                   "map5=0[-]0[-]NOPE.BMS", "map6=0[-]0[-]DMM_02A.BMS"}));
+  frmRotarynMaps& w = load();
+  EXPECT_THAT(limits(), ElementsAre(10, 500, 20));
+  // Index 1 missing, 3 and 4 malformed, 5 unknown, 6 beyond mapcount: two entries remain.
+  EXPECT_THAT(serverFiles(), ElementsAre("0:DMM_01E.BMS", "1:TDMK_01B.BMS"));
+  EXPECT_THAT(host.currentListRows(), ElementsAre(HasSubstr("DMM_01E.BMS"), HasSubstr("TDMK_01B")));
+  EXPECT_EQ(w.lblSnum.caption.get(), "2 / 255");
+}
+
+TEST_F(Autoload, NothingRestorableReadsTheServerInsteadAndTriesAgainNextTime) {
+  host.scratch.write(kLastSettings, settingsText({"mapcount=0", "map0=0[-]0[-]NOPE.BMS"}));
+  frmRotarynMaps& w = load();
+  EXPECT_THAT(serverFiles(),
+              ElementsAre("0:DMM_01A.BMS", "1:TDMM_01A.BMS", "3:TKHM_01A.BMS", "8:FBM_01A.BMS"));
+  EXPECT_EQ(w.mfgCurrent.Rows(), 4);
+  // The three limits and the map capacity, no rotation.
+  EXPECT_EQ(host.server().clientWrites().size(), 4u);
+  EXPECT_EQ(host.module.AutoloadDone.at(1), 1);
+
+  // Without the file nothing counts as done: the next load tries again.
+  WindowFixture fresh;
+  fresh.writeMapsIni("[Autoload]\r\nprofile1=1\r\n");
+  fresh.load();
+  EXPECT_EQ(fresh.module.AutoloadDone.at(1), 0);
+}
+
+TEST_F(Autoload, BetweenGamesWritesLimitsButNotTheRotationAndStillCountsAsDone) {
+  load(sim::kStateBetweenGames);
+  EXPECT_THAT(limits(), ElementsAre(7, 45, 12));
+  EXPECT_EQ(host.server().rotation().size(), 4u);
+  EXPECT_EQ(host.module.AutoloadDone.at(1), 1);
+  EXPECT_EQ(host.dialogs.boxes().size(), 0u);
+}
+
+TEST_F(Autoload, TheMarkerSkipsOnceAndIsDeletedEvenReadOnly) {
+  host.scratch.write(kMarker, "");
+  ::chmod((host.scratch / kMarker).c_str(), 0444);
+  frmRotarynMaps& w = load();
+  EXPECT_FALSE(host.scratch.exists(kMarker));
+  EXPECT_EQ(host.server().rotation().size(), 4u);
+  EXPECT_THAT(limits(), ElementsAre(0, 0, 0));
+  EXPECT_EQ(w.mfgCurrent.Rows(), 4);
+  EXPECT_EQ(host.module.AutoloadDone.at(1), 1);
+
+  AutoLoadMap(host.module, WindowFixture::kProfile, true);
+  EXPECT_THAT(serverFiles(), ElementsAre("1:TDMK_01A.BMS", "0:DMM_01E.BMS"));
+}
+
+TEST_F(Autoload, AffiliateServerGetsTheRotationWithoutLimits) {
+  sim::ServerOptions options;
+  options.build = sim::ServerBuild::kAffiliate;
+  host.load(options);
+  EXPECT_THAT(serverFiles(), ElementsAre("1:TDMK_01A.BMS", "0:DMM_01E.BMS"));
+  EXPECT_EQ(host.failuresOf("AutoLoadMap"), 0);
+}
+
+// A server that refuses one value, as a protected page would.
+class RefusingValue final : public MemoryAccessWrapper {
+ public:
+  RefusingValue(std::shared_ptr<IMemoryAccess> target, int32_t value)
+      : MemoryAccessWrapper(std::move(target)), value_(value) {}
+  void WriteLong(int32_t& process, int32_t address, int32_t value, int16_t byteCount) override {
+    if (value == value_) raiseVbError(vberr::kPermissionDenied, "Permission denied");
+    target_->WriteLong(process, address, value, byteCount);
+  }
+
+ private:
+  int32_t value_;
+};
+
+TEST_F(Autoload, AFailingLimitWriteIsReportedAndLeavesTheRotationAlone) {
+  host.module.MemoryAccess = std::make_shared<RefusingValue>(host.module.MemoryAccess, 45);
+  load();
+  EXPECT_EQ(host.failuresOf("AutoLoadMap"), 1);
+  EXPECT_EQ(host.server().rotation().size(), 4u);
+  EXPECT_EQ(host.module.AutoloadDone.at(1), 0);
+}
+
+class Settings : public ::testing::Test {
+ protected:
+  std::string mapsIni(const std::string& section) {
+    return IniFile(host.files).read(host.root() + "\\Plugins\\Maps.ini", section, "profile1");
+  }
+  WindowFixture host;
+};
+
+TEST_F(Settings, CheckBoxAndSliderWriteMapsIniButAReloadDoesNot) {
+  host.writeMapsIni("[Autoload]\r\nprofile1=7\r\n[DisplayTime]\r\nprofile1=12\r\n");
+  frmRotarynMaps& w = host.load();
+  EXPECT_EQ(mapsIni("Autoload"), "7");
+  EXPECT_EQ(mapsIni("DisplayTime"), "12");
+
+  w.sldTimer.value = 3;
+  EXPECT_EQ(mapsIni("DisplayTime"), "3");
+  EXPECT_EQ(w.Label15.caption.get(), "15 Secs");
+  w.chkAutoLoad.value = 1;
+  EXPECT_EQ(mapsIni("Autoload"), "1");
+  w.chkAutoLoad.value = 0;
+  EXPECT_EQ(mapsIni("Autoload"), "0");
+}
+
+TEST_F(Settings, RemoteMethodsWriteThenLogAndLeaveTheWindowAlone) {
+  host.scheduler.setWallClock(DateTime{2026, 12, 6, 9, 5, 0});
+  frmRotarynMaps& w = host.load();
+  EXPECT_EQ(SetAutoLoad(host.module, 1, remotePdat("Ann"), Variant("1")), 0);
+  EXPECT_EQ(SetDisplayTimer(host.module, 1, remotePdat("Ann"), Variant(int32_t{4})), 0);
+  EXPECT_EQ(mapsIni("Autoload"), "1");
+  EXPECT_EQ(mapsIni("DisplayTime"), "4");
+  EXPECT_EQ(w.chkAutoLoad.value.get(), 0);
+  EXPECT_EQ(w.sldTimer.value.get(), 9);
+  EXPECT_EQ(host.scratch.read("profiles/profile1/adminlogs/2026-12-06.txt"),
+            "[09:05:00][Rotaryn] Change Autoload Setting (New Value: 1) from Ann\r\n"
+            "[09:05:00][Rotaryn] Change Display Timer (New Value: 20) from Ann\r\n");
+
+  // Not a number: the value is written, then the call fails before its log line.
+  try {
+    SetDisplayTimer(host.module, 1, remotePdat("Ann"), Variant("soon"));
+    FAIL() << "no failure";
+  } catch (const VbError& error) {
+    EXPECT_EQ(error.number(), vberr::kTypeMismatch);
+  }
+  EXPECT_EQ(mapsIni("DisplayTime"), "soon");
+  EXPECT_THAT(host.scratch.read("profiles/profile1/adminlogs/2026-12-06.txt"),
+              ::testing::Not(HasSubstr("soon")));
+}
+
+TEST_F(Settings, SaveMapSettingsWritesWhatTheWindowShows) {
+  frmRotarynMaps& w = host.load();
+  host.scratch.write("profiles/profile1/settings/lastknownsettings.ini", "[Old]\r\nx=1\r\n");
+  SaveMapSettings(host.module, 1);
+  EXPECT_EQ(host.scratch.read("profiles/profile1/settings/lastknownsettings.ini"),
+            "[Old]\r\nx=1\r\n[Maps]\r\ntkScore=10\r\ndmScore=30\r\nfbScore=30\r\nmapcount=3\r\n"
+            "map0=0[-]0[-]DMM_01A.BMS\r\nmap1=1[-]0[-]TDMM_01A.BMS\r\n"
+            "map2=3[-]0[-]TKHM_01A.BMS\r\nmap3=8[-]0[-]FBM_01A.BMS\r\n");
+
+  w.mfgCurrent.setRows(0);
+  host.scratch.write("profiles/profile1/settings/lastknownsettings.ini", "");
+  SaveMapSettings(host.module, 1);
+  EXPECT_EQ(host.scratch.read("profiles/profile1/settings/lastknownsettings.ini"),
+            "[Maps]\r\ntkScore=10\r\ndmScore=30\r\nfbScore=30\r\nmapcount=-1\r\n");
+}
+
+}  // namespace
+}  // namespace rotaryn
