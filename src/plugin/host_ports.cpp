@@ -1,5 +1,7 @@
 #include "plugin/host_ports.h"
 
+#include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 #include "platform/vb_error.h"
@@ -69,10 +71,10 @@ MessageAnswer answerOf(int32_t code, MessageButtons buttons) {
 }  // namespace
 
 HostPorts::HostPorts(const twkRotarynHostPorts& ports) : ports_{} {
-  if (ports.size < sizeof(twkRotarynHostPorts)) {
+  if (ports.size < TWK_ROTARYN_HOST_PORTS_MIN_SIZE) {
     throw std::invalid_argument("the host's port table is smaller than this plug-in's");
   }
-  ports_ = ports;
+  std::memcpy(&ports_, &ports, std::min<size_t>(ports.size, sizeof ports_));
   require(ports_.localNow && ports_.monotonicMs, "clock");
   require(ports_.timerStart && ports_.timerStop, "timers");
   require(ports_.doEvents && ports_.sleepMs, "event pump");
@@ -194,6 +196,12 @@ std::optional<std::string> HostPorts::saveFile(const FileDialogRequest& request)
 
 void HostPorts::setBusy(bool busy) {
   ports_.setBusy(ports_.context, busy ? 1 : 0);
+}
+
+int HostPorts::twipsPerPixelX() const {
+  if (ports_.twipsPerPixelX == nullptr) return kDefaultTwipsPerPixel;
+  const int32_t twips = ports_.twipsPerPixelX(ports_.context);
+  return twips > 0 ? twips : kDefaultTwipsPerPixel;
 }
 
 }  // namespace rotaryn

@@ -9,17 +9,23 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
+#include "platform/screen.h"
 #include "platform/timers.h"
 #include "plugin/twk_rotaryn.h"
 
 namespace rotaryn {
 
-// The core's clock, timers, event pump and dialogs over the ports a host hands the plug-in
-// through the C interface. Text crosses as UTF-8; the core's is Windows-1252.
-class HostPorts final : public Clock, public Timers, public EventPump, public Dialogs {
+// The core's clock, timers, event pump, dialogs and screen over the ports a host hands the
+// plug-in through the C interface. Text crosses as UTF-8; the core's is Windows-1252.
+class HostPorts final : public Clock,
+                        public Timers,
+                        public EventPump,
+                        public Dialogs,
+                        public Screen {
  public:
   // The host's structure is copied; one that is too small or lacks a required port is refused
-  // with std::invalid_argument naming what is missing.
+  // with std::invalid_argument naming what is missing. Optional ports past the end of an older
+  // host's structure count as not given.
   explicit HostPorts(const twkRotarynHostPorts& ports);
   ~HostPorts() override;
 
@@ -48,6 +54,9 @@ class HostPorts final : public Clock, public Timers, public EventPump, public Di
   std::optional<std::string> openFile(const FileDialogRequest& request) override;
   std::optional<std::string> saveFile(const FileDialogRequest& request) override;
   void setBusy(bool busy) override;
+
+  // The host's answer when it gives one above 0, else a 96-dpi screen's.
+  int twipsPerPixelX() const override;
 
  private:
   // Arms the host's wake-up when the timer runs with an interval, else disarms it.

@@ -14,6 +14,7 @@
 #include "platform/error_trap.h"
 #include "platform/event_pump.h"
 #include "platform/file_system.h"
+#include "platform/screen.h"
 #include "platform/timers.h"
 #include "platform/vb_date.h"
 #include "plugin/memory_access.h"
@@ -47,6 +48,8 @@ struct Ports {
   EventPump& pump;
   Dialogs& dialogs;
   WindowViews* views = nullptr;
+  // Null: a 96-dpi screen.
+  const Screen* screen = nullptr;
 };
 
 // One game-server profile as the host describes it in PDAT.

@@ -77,7 +77,14 @@ typedef struct twkRotarynHostPorts {
    * takes commands some other way). Null lets every command go. */
   int32_t (*consoleCommand)(void* context, int32_t profileIndex, int32_t messageTarget,
                             const char* command, char* error, size_t errorSize);
+
+  /* Screen, optional: twips per pixel across the screen the window shows on (15 at 96 dpi).
+   * Null, or a table whose `size` ends before this member (a host built before it): 15. */
+  int32_t (*twipsPerPixelX)(void* context);
 } twkRotarynHostPorts;
+
+/* The size of the port table before twipsPerPixelX: the smallest a plug-in accepts. */
+#define TWK_ROTARYN_HOST_PORTS_MIN_SIZE offsetof(twkRotarynHostPorts, twipsPerPixelX)
 
 /* Creates the plug-in (its start-up runs: root folder from the library's own folder, the sibling
  * components). Null when the host speaks another interface version or start-up cannot run. */

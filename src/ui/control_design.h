@@ -25,6 +25,8 @@ enum class ControlKind {
   FlexGrid,
   Button,
   PictureButton,  // a Button drawn as a picture, acting on a click
+  PictureBox,     // holds a picture the window draws with
+  Image,          // a picture control the window makes when it loads
   Menu,
   MenuItem,
 };

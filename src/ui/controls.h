@@ -28,6 +28,12 @@ enum class Change {
   Tab,
   Popup,  // a pop-up menu is to be shown now
   Drag,   // a drag starts from this control
+  // An image's picture was loaded.
+  Picture,
+  // Font size.
+  Font,
+  // Background colour, or the picture a control is painted with.
+  Background,
 };
 
 // A view of the window model; told of every change, by control name.
@@ -71,6 +77,11 @@ class Control {
   // A control of a window's design: named by it, and enrolled in the window's set.
   Control(ControlSet& set, const ControlDesign& design)
       : notifier_(set.notifier()), name_(design.name), design_(&design) {
+    set.enrol(*this);
+  }
+  // A control the window makes as it runs: its own name, the design of its kind.
+  Control(ControlSet& set, std::string name, const ControlDesign& kind)
+      : notifier_(set.notifier()), name_(std::move(name)), design_(&kind) {
     set.enrol(*this);
   }
   Control(const Control&) = delete;
@@ -128,6 +139,8 @@ class Widget : public Control {
     place = design.place;
     toolTipText = std::string(design.toolTip);
   }
+  Widget(ControlSet& set, std::string name, const ControlDesign& kind, std::string container)
+      : Control(set, std::move(name), kind), container(std::move(container)) {}
 
   std::string container;
   Property<TwipsRect> place{*this, Change::Placement};
@@ -219,7 +232,9 @@ class DatePicker : public Widget {
 enum class MouseButton { Left = 1, Right = 2, Middle = 4 };
 inline constexpr int kShiftMask = 1;
 
-// A push button; its action runs when a mouse button is released over it.
+// A push button; its action runs when a mouse button is released over it. Once the window has
+// loaded, a designed Button is the caption of an image button: a transparent label with centred
+// text over its face, the Image named after it with "Img" (see ui/image_buttons.h).
 class Button : public Widget {
  public:
   using Widget::Widget;
@@ -230,7 +245,39 @@ class Button : public Widget {
     return kind == ControlKind::Button || kind == ControlKind::PictureButton;
   }
   Property<std::string> caption{*this, Change::Caption};
+  // In points; 0 until the window sets it: the view's own size.
+  Property<int> fontSize{*this, Change::Font};
   std::function<void()> action;
+};
+
+// A picture control; its picture is stretched over its place when `stretch` is set.
+class Image : public Widget {
+ public:
+  using Widget::Widget;
+  static constexpr bool fits(ControlKind kind) { return kind == ControlKind::Image; }
+  bool stretch = false;
+  // The bytes of the picture last loaded (set before `picture`); empty when the file could not
+  // be read, and the view shows a plain face.
+  std::string pictureBytes;
+  // The file last loaded, a Windows path; "" for none.
+  Property<std::string> picture{*this, Change::Picture};
+};
+
+// OLE colours: 0x00BBGGRR, or a system colour 0x800000nn.
+inline constexpr uint32_t kSystemButtonFace = 0x8000000F;
+
+// A picture box: the view holds its picture (the window's design), the model its drawing state.
+class PictureBox : public Widget {
+ public:
+  PictureBox(ControlSet& set, const ControlDesign& design) : Widget(set, design) {
+    visible = false;
+  }
+  static constexpr bool fits(ControlKind kind) { return kind == ControlKind::PictureBox; }
+  // 1 twips, 3 pixels.
+  Property<int> scaleMode{*this, Change::Value, 1};
+  // Drawing kept in a persistent image, so the box can be copied from while hidden.
+  Property<bool> autoRedraw{*this, Change::Value, false};
+  Property<uint32_t> backColor{*this, Change::Background, kSystemButtonFace};
 };
 
 class TabControl : public Widget {
@@ -242,6 +289,8 @@ class TabControl : public Widget {
   static constexpr bool fits(ControlKind kind) { return kind == ControlKind::TabControl; }
   std::vector<std::string> captions;
   Property<int> tab{*this, Change::Tab};
+  // The picture box whose picture is blended over the control's painting; "" for none.
+  Property<std::string> paintedWith{*this, Change::Background};
 };
 
 class MenuItem : public Control {

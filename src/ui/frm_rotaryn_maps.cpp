@@ -9,10 +9,14 @@
 #include "memory/update_maps.h"
 #include "plugin/module.h"
 #include "store/map_settings.h"
+#include "ui/background_paint.h"
 
 namespace rotaryn {
 
-frmRotarynMaps::frmRotarynMaps(Module& module) : module_(module) {
+frmRotarynMaps::frmRotarynMaps(Module& module)
+    : module_(module),
+      imageButtons_(std::make_unique<ImageButtons>(controls_, module.ports.files, module.RootFolder,
+                                                   module.ports.screen)) {
   fillMenusAndLists();
   bindActions();
   Form_Load();
@@ -62,7 +66,7 @@ void frmRotarynMaps::fillMenusAndLists() {
 
 void frmRotarynMaps::Form_Load() {
   setUpGrids();
-  // The background painting of the tab control is installed here once it exists.
+  InstallBackgroundPainting(ssmTab, Picture1);
   buildButtons();
 
   DateTime now = module_.ports.clock.now();
@@ -94,14 +98,22 @@ void frmRotarynMaps::setUpGrids() {
   }
 }
 
-// The fourteen push buttons, in the design's order; their captions and places are designed.
+// The fourteen push buttons, in the design's order, each its image first and its label second;
+// their captions and places are designed.
 void frmRotarynMaps::buildButtons() {
+  std::vector<Button*> buttons;
   for (Control* control : controls()) {
-    const ControlDesign& design = *control->design();
-    if (design.kind != ControlKind::Button) continue;
-    auto& button = static_cast<Button&>(*control);
-    button.enabled = design.enabledAtLoad;
-    button.visible = true;
+    if (control->design()->kind == ControlKind::Button)
+      buttons.push_back(static_cast<Button*>(control));
+  }
+  for (Button* button : buttons) {
+    const ControlDesign& design = *button->design();
+    const TwipsRect& p = design.place;
+    const std::string container(design.container);
+    imageButtons_->CreateImage(p.width, p.height, p.left, p.top, design.enabledAtLoad, true,
+                               button->name() + "Img", container);
+    imageButtons_->CreateLabel(p.width, p.height, p.left, p.top, design.enabledAtLoad, true,
+                               std::string(design.caption), button->name(), container, 0);
   }
 }
 
@@ -141,7 +153,7 @@ void frmRotarynMaps::notBuiltYet(const std::string& what) {
 }
 
 void frmRotarynMaps::Form_Unload() {
-  // The background painting hook is removed here once it exists.
+  RemoveBackgroundPainting(ssmTab);
   module_.ports.timers.destroyAll();
 }
 
@@ -149,13 +161,27 @@ void frmRotarynMaps::BuildTasks(int32_t) {
   // The task list comes with the task scheduler; until then the grid keeps its header only.
 }
 
-void frmRotarynMaps::buttonMouseDown(Button&, MouseButton, int) {
-  // Pressed faces come with the image buttons.
+void frmRotarynMaps::buttonMouseDown(Button& button, MouseButton mouse, int, float, float) {
+  if (!button.enabled || mouse != MouseButton::Left) return;
+  if (imageButtons_->imageOf(button) != nullptr) {
+    imageButtons_->SetState("Down", button.name() + "Img");
+  }
 }
 
-void frmRotarynMaps::buttonMouseUp(Button& button, MouseButton, int) {
+void frmRotarynMaps::buttonMouseUp(Button& button, MouseButton mouse, int, float, float) {
   if (!button.enabled) return;
+  if (mouse == MouseButton::Left && imageButtons_->imageOf(button) != nullptr) {
+    imageButtons_->SetState("Up", button.name() + "Img");
+  }
   if (button.action) button.action();
+}
+
+void frmRotarynMaps::imageMouseDown(Image& image, MouseButton mouse, int shift, float x, float y) {
+  imageButtons_->imageMouseDown(*this, image, mouse, shift, x, y);
+}
+
+void frmRotarynMaps::imageMouseUp(Image& image, MouseButton mouse, int shift, float x, float y) {
+  imageButtons_->imageMouseUp(*this, image, mouse, shift, x, y);
 }
 
 void frmRotarynMaps::refreshMapCapacity(int32_t index) {

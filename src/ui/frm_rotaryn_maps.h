@@ -11,6 +11,7 @@
 #include "platform/error_trap.h"
 #include "ui/controls.h"
 #include "ui/flex_grid.h"
+#include "ui/image_buttons.h"
 #include "ui/window_controls_table.h"
 
 namespace rotaryn {
@@ -23,11 +24,11 @@ inline constexpr int kGameTypeCount = 9;
 // The plug-in's one window, shared by all profiles and always showing CurrentProfile. A plain
 // model: controls hold what a view shows, handlers hold all behaviour, a view (src/ui/qt/)
 // renders it and forwards input. Profile timers live in the Timers port, not here.
-class frmRotarynMaps {
+class frmRotarynMaps final : public ButtonLabelEvents {
  public:
   // Creating the window runs Form_Load.
   explicit frmRotarynMaps(Module& module);
-  ~frmRotarynMaps();
+  ~frmRotarynMaps() override;
   frmRotarynMaps(const frmRotarynMaps&) = delete;
   frmRotarynMaps& operator=(const frmRotarynMaps&) = delete;
 
@@ -54,10 +55,16 @@ class frmRotarynMaps {
   void SetMaps(int gameType);
   void FillCurrentGrid();
 
-  // Input from the view.
-  void buttonMouseDown(Button& button, MouseButton mouse, int shift);
-  // Runs the button's action whichever mouse button was released; a disabled button does nothing.
-  void buttonMouseUp(Button& button, MouseButton mouse, int shift);
+  // Input from the view. A button's label: the left button shows the pressed face while held;
+  // a release restores it (left button) and runs the action, whichever button was released. A
+  // disabled button does nothing. A button's image hands its events to its label.
+  void buttonMouseDown(Button& button, MouseButton mouse, int shift, float x = 0,
+                       float y = 0) override;
+  void buttonMouseUp(Button& button, MouseButton mouse, int shift, float x = 0,
+                     float y = 0) override;
+  void imageMouseDown(Image& image, MouseButton mouse, int shift, float x = 0, float y = 0);
+  void imageMouseUp(Image& image, MouseButton mouse, int shift, float x = 0, float y = 0);
+  ImageButtons& imageButtons() { return *imageButtons_; }
 
   // The rotation editing buttons' actions, each trapped under the button's name.
   void cmdAdd_Click();
@@ -167,6 +174,8 @@ class frmRotarynMaps {
   Label Label4{controls_, windowControlDesign<Label>("Label4")};
   TextBox txtFb{controls_, windowControlDesign<TextBox>("txtFb")};
 
+  PictureBox Picture1{controls_, windowControlDesign<PictureBox>("Picture1")};
+
   Menu mnuMain{controls_, windowControlDesign<Menu>("mnuMain")};
   MenuItem mnuAdd{controls_, windowControlDesign<MenuItem>("mnuAdd")};
   MenuItem mnuDelete{controls_, windowControlDesign<MenuItem>("mnuDelete")};
@@ -193,6 +202,8 @@ class frmRotarynMaps {
   void cmdGtLeftRightSteps(ErrorTrap& trap, int direction);
 
   Module& module_;
+  // Made before Form_Load; the images it makes are controls of the window from then on.
+  std::unique_ptr<ImageButtons> imageButtons_;
   bool visible_ = false;
   int64_t parentWindow_ = 0;
   std::array<int, 4> placementPx_{};

@@ -99,6 +99,9 @@ inline constexpr ControlDesign kControls[] = {
     {"Label4", Label, "Frame2", -1, {120, 6060, 1215, 255}, "FB:"},
     {"txtFb", TextBox, "Frame2", -1, {1395, 6000, 585, 315}, "20"},
 
+    // Holds the picture blended over the tab control; never shown itself.
+    {"Picture1", PictureBox, "", -1, {0, 0, 5025, 6600}},
+
     // The pop-up menu of mfgList.
     {"mnuMain", Menu, "", -1, {}, "Main"},
     {"mnuAdd", MenuItem, "mnuMain", -1, {}, "Add New Map to Game Folder"},

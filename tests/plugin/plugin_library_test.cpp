@@ -97,8 +97,14 @@ TEST_F(PluginLibrary, RefusesAnotherInterfaceVersionOrAHostWithoutItsPorts) {
   partial.messageBox = nullptr;
   EXPECT_EQ(create(TWK_ROTARYN_INTERFACE_VERSION, &partial), nullptr);
   partial = host.ports;
-  partial.size = sizeof partial - 8;  // a host built for an older, smaller table
+  partial.size = TWK_ROTARYN_HOST_PORTS_MIN_SIZE - 8;  // a table without the console gate
   EXPECT_EQ(create(TWK_ROTARYN_INTERFACE_VERSION, &partial), nullptr);
+  // A host built before the screen port.
+  partial = host.ports;
+  partial.size = TWK_ROTARYN_HOST_PORTS_MIN_SIZE;
+  twkRotarynPlugin* older = create(TWK_ROTARYN_INTERFACE_VERSION, &partial);
+  EXPECT_NE(older, nullptr);
+  destroy(older);
 }
 
 TEST_F(PluginLibrary, AnswersOperationsInJsonAndFailuresAsErrors) {

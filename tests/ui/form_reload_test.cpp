@@ -20,7 +20,7 @@ TEST(FormLoad, OnlyEditTaskStartsDisabled) {
   }
   EXPECT_FALSE(w.cmdEditTask.enabled.get());
   EXPECT_EQ(w.cmdUpdate.caption.get(), "Update Maps");
-  EXPECT_EQ(w.cmdUpdate.place.get(), (TwipsRect{5470, 320, 1335, 495}));
+  EXPECT_EQ(w.imageButtons().imageOf(w.cmdUpdate)->place.get(), (TwipsRect{5470, 320, 1335, 495}));
   EXPECT_EQ(w.mfgTask.TextMatrix(0, 0), "Date & Time");
   EXPECT_EQ(w.mfgTask.ColWidth(2), 1250);
 }

@@ -80,10 +80,24 @@ Json describeGrid(const FlexGrid& grid) {
       {"redraw", grid.Redraw.get()}, {"text", texts},           {"rows", rows}};
 }
 
-Json describeControl(const ControlRef& control) {
+// A file under the root as a relative path with "/"; any other path as it is.
+std::string underRoot(const Module& module, const std::string& path) {
+  std::string relative = path;
+  const std::string& root = module.RootFolder;
+  if (!root.empty() && path.size() > root.size() &&
+      vb::UCase(path.substr(0, root.size())) == vb::UCase(root) && path[root.size()] == '\\') {
+    relative = path.substr(root.size() + 1);
+  }
+  for (char& c : relative) {
+    if (c == '\\') c = '/';
+  }
+  return jsonText(relative);
+}
+
+Json describeControl(const Module& module, const ControlRef& control) {
   Json out{{"name", controlName(control)}, {"kind", std::string(controlKind(control))}};
   std::visit(
-      [&out](auto* c) {
+      [&out, &module](auto* c) {
         using T = std::remove_pointer_t<decltype(c)>;
         if constexpr (std::is_base_of_v<Widget, T>) {
           out["container"] = c->container;
@@ -125,9 +139,20 @@ Json describeControl(const ControlRef& control) {
         } else if constexpr (std::is_same_v<T, MenuItem>) {
           out["caption"] = jsonText(c->caption.get());
           out["enabled"] = c->enabled.get();
+        } else if constexpr (std::is_same_v<T, Image>) {
+          out["picture"] = underRoot(module, c->picture.get());
+          out["stretch"] = c->stretch;
+        } else if constexpr (std::is_same_v<T, PictureBox>) {
+          out["scaleMode"] = c->scaleMode.get();
+          out["autoRedraw"] = c->autoRedraw.get();
+          out["backColor"] = c->backColor.get();
+        } else if constexpr (std::is_same_v<T, Button>) {
+          out["caption"] = jsonText(c->caption.get());
+          out["fontSize"] = c->fontSize.get();
         } else {
           out["caption"] = jsonText(c->caption.get());
         }
+        if constexpr (std::is_same_v<T, TabControl>) out["paintedWith"] = c->paintedWith.get();
       },
       control);
   return out;
@@ -276,6 +301,16 @@ void deliverEvent(frmRotarynMaps& w, const Request& request, Json& notes) {
     }
     return;
   }
+  if (auto* image = std::get_if<Image*>(&target)) {
+    Image& i = **image;
+    if (event != "mouseDown" && event != "mouseUp" && event != "press") noEvent(name, event);
+    const MouseButton mouse = mouseButtonOf(request);
+    const auto x = static_cast<float>(request.integerOr("x", 0, 1 << 20, 0));
+    const auto y = static_cast<float>(request.integerOr("y", 0, 1 << 20, 0));
+    if (event != "mouseUp") w.imageMouseDown(i, mouse, shift, x, y);
+    if (event != "mouseDown") w.imageMouseUp(i, mouse, shift, x, y);
+    return;
+  }
   if (auto* grid = std::get_if<FlexGrid*>(&target)) {
     FlexGrid& g = **grid;
     if (event == "select") {
@@ -363,7 +398,7 @@ Json automateWindow(Module& module, const Json& json) {
     if (what == "window") {
       result = dumpWindow(module);
     } else if (what == "control") {
-      result = describeControl(controlOf(windowOf(module), request));
+      result = describeControl(module, controlOf(windowOf(module), request));
     } else if (what == "controls") {
       result = Json::array();
       for (const ControlRef& control : windowControls(windowOf(module))) {

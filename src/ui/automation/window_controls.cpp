@@ -31,6 +31,10 @@ template <>
 constexpr std::string_view kKindName<MenuItem> = "MenuItem";
 template <>
 constexpr std::string_view kKindName<Menu> = "Menu";
+template <>
+constexpr std::string_view kKindName<Image> = "Image";
+template <>
+constexpr std::string_view kKindName<PictureBox> = "PictureBox";
 
 }  // namespace
 
@@ -55,7 +59,8 @@ std::optional<ControlRef> findControl(frmRotarynMaps& window, std::string_view n
   return std::nullopt;
 }
 
-// The window declares each control with the class its design's kind asks for.
+// The window declares each control with the class its design's kind asks for, and makes the
+// controls it adds as it runs of their kind's class.
 ControlRef controlRef(Control& control) {
   if (control.design() == nullptr) {
     throw std::logic_error(control.name() + " is not a control of the window's design");
@@ -86,6 +91,10 @@ ControlRef controlRef(Control& control) {
       return static_cast<Menu*>(&control);
     case ControlKind::MenuItem:
       return static_cast<MenuItem*>(&control);
+    case ControlKind::PictureBox:
+      return static_cast<PictureBox*>(&control);
+    case ControlKind::Image:
+      return static_cast<Image*>(&control);
   }
   throw std::logic_error("a control of no kind: " + control.name());
 }

@@ -11,10 +11,12 @@
 namespace rotaryn {
 
 // One control of the window model, by its kind.
-using ControlRef = std::variant<TabControl*, Frame*, Button*, TextBox*, FlexGrid*, CheckBox*,
-                                Slider*, Label*, DatePicker*, ComboBox*, MenuItem*, Menu*>;
+using ControlRef =
+    std::variant<TabControl*, Frame*, Button*, TextBox*, FlexGrid*, CheckBox*, Slider*, Label*,
+                 DatePicker*, ComboBox*, MenuItem*, Menu*, Image*, PictureBox*>;
 
-// Every control of the window, in the order of its design (kWindowControls).
+// Every control of the window: those of its design (kWindowControls) in that order, then those
+// it made as it loaded.
 std::vector<ControlRef> windowControls(frmRotarynMaps& window);
 // A control of the window as the class its design's kind asks for.
 ControlRef controlRef(Control& control);

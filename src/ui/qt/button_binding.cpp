@@ -8,27 +8,37 @@ namespace rotaryn {
 
 ButtonBinding::ButtonBinding(frmRotarynMaps& window, Button& button, QWidget* parent,
                              TwipsRect designPlace)
-    : WidgetBinding(button, new MouseButtonWidget(parent), designPlace),
+    : WidgetBinding(button, new MouseLabel(parent), designPlace),
       button_(button),
-      widget_(static_cast<MouseButtonWidget*>(widget())) {
-  widget_->onPress = [&window, &button](Qt::MouseButton mouse, Qt::KeyboardModifiers keys) {
+      widget_(static_cast<MouseLabel*>(widget())) {
+  widget_->setTextFormat(Qt::PlainText);
+  widget_->setAlignment(Qt::AlignCenter);
+  widget_->setAutoFillBackground(false);
+  widget_->onPress = [&window, &button](Qt::MouseButton mouse, Qt::KeyboardModifiers keys, float x,
+                                        float y) {
     std::optional<MouseButton> pressed = modelMouseButton(mouse);
     if (!pressed) return;
-    forwardInput([&] { window.buttonMouseDown(button, *pressed, shiftState(keys)); });
+    forwardInput([&] { window.buttonMouseDown(button, *pressed, shiftState(keys), x, y); });
   };
-  widget_->onRelease = [&window, &button](Qt::MouseButton mouse, Qt::KeyboardModifiers keys) {
+  widget_->onRelease = [&window, &button](Qt::MouseButton mouse, Qt::KeyboardModifiers keys,
+                                          float x, float y) {
     std::optional<MouseButton> released = modelMouseButton(mouse);
     if (!released) return;
-    forwardInput([&] { window.buttonMouseUp(button, *released, shiftState(keys)); });
+    forwardInput([&] { window.buttonMouseUp(button, *released, shiftState(keys), x, y); });
   };
 }
 
 void ButtonBinding::renderContent(Change what) {
-  if (what == Change::Caption) renderAllContent();
+  if (what == Change::Caption || what == Change::Font) renderAllContent();
 }
 
 void ButtonBinding::renderAllContent() {
   widget_->setText(literalCaption(button_.caption));
+  if (button_.fontSize > 0) {
+    QFont font = widget_->font();
+    font.setPointSize(button_.fontSize);
+    widget_->setFont(font);
+  }
 }
 
 }  // namespace rotaryn

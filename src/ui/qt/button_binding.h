@@ -1,14 +1,15 @@
 #pragma once
 
-#include "ui/qt/mouse_button_widget.h"
+#include "ui/qt/mouse_label.h"
 #include "ui/qt/widget_binding.h"
 
 namespace rotaryn {
 
 class frmRotarynMaps;
 
-// A push button of the window: presses and releases of any mouse button go to the window's
-// button handlers, which run the action on release.
+// The caption of an image button: a transparent label with centred text over the button's face.
+// Presses and releases of any mouse button go to the window's button handlers, which show the
+// pressed face and run the action on release.
 class ButtonBinding final : public WidgetBinding {
  public:
   ButtonBinding(frmRotarynMaps& window, Button& button, QWidget* parent, TwipsRect designPlace);
@@ -19,7 +20,7 @@ class ButtonBinding final : public WidgetBinding {
 
  private:
   Button& button_;
-  MouseButtonWidget* widget_;
+  MouseLabel* widget_;
 };
 
 }  // namespace rotaryn

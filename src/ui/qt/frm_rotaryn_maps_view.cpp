@@ -13,8 +13,10 @@
 #include "ui/qt/date_picker_binding.h"
 #include "ui/qt/frame_binding.h"
 #include "ui/qt/grid_binding.h"
+#include "ui/qt/image_binding.h"
 #include "ui/qt/input_mapping.h"
 #include "ui/qt/label_binding.h"
+#include "ui/qt/picture_box_binding.h"
 #include "ui/qt/picture_button_binding.h"
 #include "ui/qt/popup_menu_binding.h"
 #include "ui/qt/slider_binding.h"
@@ -46,6 +48,8 @@ FrmRotarynMapsView::FrmRotarynMapsView(frmRotarynMaps& model, QWidget* parent)
 
 FrmRotarynMapsView::~FrmRotarynMapsView() {
   model_.unsubscribe(*this);
+  // The tab control's hook goes before the picture box it paints with.
+  if (tabs_ != nullptr) tabs_->unhook();
 }
 
 template <class Binding, class Control>
@@ -81,6 +85,11 @@ void FrmRotarynMapsView::build() {
   for (const ControlRef& control : controls) {
     if (auto* tabs = std::get_if<TabControl*>(&control)) tabs_ = &add<TabBinding>(**tabs);
   }
+  tabs_->setPictureSources([this](const std::string& name) -> paint::PaintSource* {
+    auto found = bindings_.find(name);
+    return found == bindings_.end() ? nullptr
+                                    : dynamic_cast<PictureBoxBinding*>(found->second.get());
+  });
   for (const ControlRef& control : controls) {
     if (auto* frame = std::get_if<Frame*>(&control)) {
       containers_[(*frame)->name()] = add<FrameBinding>(**frame).widget();
@@ -110,6 +119,10 @@ void FrmRotarynMapsView::build() {
             } else {
               addWithWindow<ButtonBinding>(*c);
             }
+          } else if constexpr (std::is_same_v<Kind, Image>) {
+            addWithWindow<ImageBinding>(*c);
+          } else if constexpr (std::is_same_v<Kind, PictureBox>) {
+            add<PictureBoxBinding>(*c);
           } else if constexpr (std::is_same_v<Kind, Menu>) {
             auto menu = std::make_unique<PopupMenuBinding>(*c, this);
             popupMenu_ = menu.get();
@@ -118,6 +131,13 @@ void FrmRotarynMapsView::build() {
           // The tab control and the frames are bound above; menu items come with their menu.
         },
         control);
+  }
+  // Each button's face in front of what was there, and its caption in front of the face.
+  for (const auto& image : model_.imageButtons().images()) {
+    if (QWidget* face = widgetOf(image->name())) face->raise();
+    if (Button* label = model_.imageButtons().labelOf(*image)) {
+      if (QWidget* caption = widgetOf(label->name())) caption->raise();
+    }
   }
   connectGridInput();
 }
