@@ -5,7 +5,7 @@
 namespace rotaryn::host {
 
 void KeyedTimers::start(const std::string& name, int index, int intervalMs, Tick tick,
-                        int64_t nowMs) {
+                        int64_t nowMs, int msIntoMinute) {
   TimerPtr& timer = timers_[{name, index}];
   if (!timer) {
     timer = std::make_shared<Timer>();
@@ -15,7 +15,8 @@ void KeyedTimers::start(const std::string& name, int index, int intervalMs, Tick
   }
   timer->intervalMs = intervalMs;
   timer->armed = intervalMs > 0;
-  timer->dueMs = nowMs + intervalMs;
+  timer->dueMs = intervalMs == kMinuteMs && msIntoMinute >= 0 ? nextMinuteDue(nowMs, msIntoMinute)
+                                                              : nowMs + intervalMs;
   timer->tick = std::move(tick);
 }
 
@@ -59,9 +60,17 @@ bool KeyedTimers::stillDue(const TimerPtr& timer, int64_t nowMs) {
   return timer->armed && timer->dueMs <= nowMs;
 }
 
-void KeyedTimers::fire(const TimerPtr& timer, int64_t nowMs) {
+int64_t KeyedTimers::nextMinuteDue(int64_t nowMs, int msIntoMinute) {
+  return nowMs + (kMinuteMs - msIntoMinute % kMinuteMs) + kMinuteMarginMs;
+}
+
+void KeyedTimers::fire(const TimerPtr& timer, int64_t nowMs, int msIntoMinute) {
   int64_t next = timer->dueMs + timer->intervalMs;
-  if (next <= nowMs) next += ((nowMs - next) / timer->intervalMs + 1) * timer->intervalMs;
+  if (timer->intervalMs == kMinuteMs && msIntoMinute >= 0) {
+    next = nextMinuteDue(nowMs, msIntoMinute);
+  } else if (next <= nowMs) {
+    next += ((nowMs - next) / timer->intervalMs + 1) * timer->intervalMs;
+  }
   timer->dueMs = next;
   // A copy: the tick may re-arm or stop its own timer, replacing the function that runs.
   Tick tick = timer->tick;

@@ -11,6 +11,12 @@ namespace {
 
 constexpr int64_t kCoalesceMs = 15;
 
+// Where the system's local clock stands in its minute.
+int wallMsIntoMinute() {
+  QTime now = QTime::currentTime();
+  return now.second() * 1000 + now.msec();
+}
+
 }  // namespace
 
 QtTimers::QtTimers(std::function<void(const std::string&)> failure) : failure_(std::move(failure)) {
@@ -26,7 +32,7 @@ QtTimers::~QtTimers() {
 }
 
 void QtTimers::start(const std::string& name, int index, int intervalMs, Tick tick) {
-  timers_.start(name, index, intervalMs, std::move(tick), nowMs());
+  timers_.start(name, index, intervalMs, std::move(tick), nowMs(), wallMsIntoMinute());
   rearm();
 }
 
@@ -61,7 +67,7 @@ void QtTimers::dispatch() {
   for (const auto& timer : timers_.dueBy(horizon)) {
     if (!KeyedTimers::stillDue(timer, horizon)) continue;
     try {
-      KeyedTimers::fire(timer, now);
+      KeyedTimers::fire(timer, now, wallMsIntoMinute());
     } catch (const std::exception& error) {
       if (failure_) failure_(error.what());
     } catch (...) {

@@ -16,8 +16,13 @@ LocalTime VirtualTime::now() const {
                    at.time().hour(), at.time().minute(), at.time().second()};
 }
 
+int VirtualTime::msIntoMinute() const {
+  return static_cast<int>((wallClock_.second * int64_t{1000} + nowMs_ - wallClockSetAtMs_) %
+                          KeyedTimers::kMinuteMs);
+}
+
 void VirtualTime::start(const std::string& name, int index, int intervalMs, Tick tick) {
-  timers_.start(name, index, intervalMs, std::move(tick), nowMs_);
+  timers_.start(name, index, intervalMs, std::move(tick), nowMs_, msIntoMinute());
 }
 
 void VirtualTime::stop(const std::string& name, int index) {
@@ -26,7 +31,7 @@ void VirtualTime::stop(const std::string& name, int index) {
 
 void VirtualTime::doEvents() {
   for (const auto& timer : timers_.dueBy(nowMs_)) {
-    if (KeyedTimers::stillDue(timer, nowMs_)) KeyedTimers::fire(timer, nowMs_);
+    if (KeyedTimers::stillDue(timer, nowMs_)) KeyedTimers::fire(timer, nowMs_, msIntoMinute());
   }
 }
 
@@ -40,7 +45,7 @@ void VirtualTime::advance(int64_t milliseconds) {
     if (timer->dueMs > targetMs) break;
     // A tick that slept may have carried time past a due timer: it then fires late, at once.
     nowMs_ = std::max(nowMs_, timer->dueMs);
-    KeyedTimers::fire(timer, nowMs_);
+    KeyedTimers::fire(timer, nowMs_, msIntoMinute());
   }
   // A tick may have moved time beyond the target; never go back.
   nowMs_ = std::max(nowMs_, targetMs);

@@ -35,6 +35,9 @@ class VirtualTime final : public HostClock, public HostTimers, public HostPump {
  private:
   KeyedTimers timers_;
   int64_t nowMs_ = 0;
+  // Where the wall clock stands in its minute, for the minute timers.
+  int msIntoMinute() const;
+
   LocalTime wallClock_;
   int64_t wallClockSetAtMs_ = 0;
 };
