@@ -536,7 +536,13 @@ void ScriptSession::answer(const ScriptLine& line) {
   for (const char* kind : {"open", "save"}) {
     if (!line.has(kind)) continue;
     std::optional<QString> path;
-    if (!line.value(kind).isNull()) path = line.text(kind);
+    if (!line.value(kind).isNull()) {
+      path = line.text(kind);
+      // Without a drive letter or a leading separator the answer names a file under the root.
+      const bool absolute = path->startsWith('\\') || path->startsWith('/') ||
+                            (path->size() > 1 && path->at(1) == ':');
+      if (!path->isEmpty() && !absolute) path = QString::fromStdString(windowsPath(*path));
+    }
     dialogs_.queueFile(kind[0] == 's', path);
   }
 }

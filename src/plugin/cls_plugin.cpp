@@ -14,6 +14,8 @@
 #include "remote/map_file_rem.h"
 #include "remote/set_maps_rem.h"
 #include "store/map_settings.h"
+#include "tasks/task_runner.h"
+#include "tasks/task_store.h"
 #include "ui/frm_rotaryn_maps.h"
 
 namespace rotaryn {
@@ -58,9 +60,7 @@ void clsPlugin::startTimer(const char* name, int32_t index, int intervalMs) {
   Timers& timers = module_->ports.timers;
   // A second load of the same profile keeps its timer; only interval and start are redone.
   if (!timers.exists(name, index)) {
-    // The task runner's work arrives with the task scheduler; until then its tick only keeps
-    // the profile's timer alive.
-    Timers::Tick tick = [] {};
+    Timers::Tick tick = [m = module_.get(), index] { tmrMapTasks_Timer(*m, index); };
     if (std::string_view(name) == kMonitorTimer) {
       tick = [m = module_.get(), index] { tmrMaps_Timer(*m, index); };
     }
@@ -183,6 +183,18 @@ int32_t clsPlugin::DeleteFileRem(int32_t Index, const Variant& PDAT, const Varia
   return rotaryn::DeleteFileRem(*module_, Index, PDAT, Data);
 }
 
+int32_t clsPlugin::AddTaskRem(int32_t Index, const Variant& PDAT, const Variant& Data) {
+  return rotaryn::AddTaskRem(*module_, Index, PDAT, Data);
+}
+
+int32_t clsPlugin::EditTaskRem(int32_t Index, const Variant& PDAT, const Variant& Data) {
+  return rotaryn::EditTaskRem(*module_, Index, PDAT, Data);
+}
+
+int32_t clsPlugin::DeleteTaskRem(int32_t Index, const Variant& PDAT, const Variant& Data) {
+  return rotaryn::DeleteTaskRem(*module_, Index, PDAT, Data);
+}
+
 void clsPlugin::SetScore(int32_t Index, int16_t tk, int32_t dm, int32_t fb) {
   rotaryn::SetScore(*module_, Index, tk, dm, fb);
 }
@@ -195,6 +207,8 @@ int32_t clsPlugin::SetDisplayTimer(int32_t Index, const Variant& PDAT, const Var
   return rotaryn::SetDisplayTimer(*module_, Index, PDAT, Data);
 }
 
-void clsPlugin::SaveMapSettings(int32_t Index) { rotaryn::SaveMapSettings(*module_, Index); }
+void clsPlugin::SaveMapSettings(int32_t Index) {
+  rotaryn::SaveMapSettings(*module_, Index);
+}
 
 }  // namespace rotaryn

@@ -45,6 +45,11 @@ class clsPlugin {
   int32_t AddFileRem(int32_t Index, const Variant& PDAT, const Variant& Data = Variant());
   int32_t DeleteFileRem(int32_t Index, const Variant& PDAT, const Variant& Data = Variant());
 
+  // Tasks for a remote administrator: 1 done, 0 after a failure; one admin-log line when done.
+  int32_t AddTaskRem(int32_t Index, const Variant& PDAT, const Variant& Data = Variant());
+  int32_t EditTaskRem(int32_t Index, const Variant& PDAT, const Variant& Data = Variant());
+  int32_t DeleteTaskRem(int32_t Index, const Variant& PDAT, const Variant& Data = Variant());
+
   // Sets the profile's three configured score limits; untrapped.
   void SetScore(int32_t Index, int16_t tk, int32_t dm, int32_t fb);
   // The profile's settings in Plugins\Maps.ini and its lastknownsettings.ini; untrapped.

@@ -9,10 +9,6 @@
 namespace rotaryn {
 namespace {
 
-// The operations of the interface whose behaviour this version does not have yet; asking for
-// one answers error 438 saying so, never a pretended result.
-constexpr const char* kNotBuilt[] = {"AddTaskRem", "EditTaskRem", "DeleteTaskRem"};
-
 [[noreturn]] void malformed(const std::string& why) {
   raiseVbError(vberr::kInvalidCall, why);
 }
@@ -141,6 +137,18 @@ const std::map<std::string, Operation>& operations() {
        [](clsPlugin& p, const Arguments& a) {
          return Json(p.DeleteFileRem(a.number("Index"), a.variant("PDAT"), a.variant("Data")));
        }},
+      {"AddTaskRem",
+       [](clsPlugin& p, const Arguments& a) {
+         return Json(p.AddTaskRem(a.number("Index"), a.variant("PDAT"), a.variant("Data")));
+       }},
+      {"EditTaskRem",
+       [](clsPlugin& p, const Arguments& a) {
+         return Json(p.EditTaskRem(a.number("Index"), a.variant("PDAT"), a.variant("Data")));
+       }},
+      {"DeleteTaskRem",
+       [](clsPlugin& p, const Arguments& a) {
+         return Json(p.DeleteTaskRem(a.number("Index"), a.variant("PDAT"), a.variant("Data")));
+       }},
       {"SetScore",
        [](clsPlugin& p, const Arguments& a) {
          const int32_t tk = a.number("tk");
@@ -174,12 +182,6 @@ Json callPluginOperation(clsPlugin& plugin, const Json& request) {
   const std::string& name = op->get_ref<const std::string&>();
   auto found = operations().find(name);
   if (found == operations().end()) {
-    for (const char* later : kNotBuilt) {
-      if (name == later) {
-        raiseVbError(vberr::kNotSupported,
-                     "\"" + name + "\" is not available in this version of Rotaryn.");
-      }
-    }
     raiseVbError(vberr::kNotSupported, "clsPlugin has no operation \"" + name + "\"");
   }
   return Json{{"result", found->second(plugin, Arguments(request))}};

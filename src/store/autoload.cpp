@@ -95,9 +95,19 @@ void AutoLoadMap(Module& module, int32_t profile, bool force) {
 
     trap.at(7);
     if (hasScoreLimitFields(module, profile)) {
-      writeLong(module, profile, "CKothLimit", vb::CLng(Variant(tk)));
-      writeLong(module, profile, "CMaxKills", vb::CLng(Variant(dm)));
-      writeLong(module, profile, "CGameScore", vb::CLng(Variant(fb)));
+      const int32_t koth = vb::CLng(Variant(tk));
+      const int32_t kills = vb::CLng(Variant(dm));
+      const int32_t gameScore = vb::CLng(Variant(fb));
+      writeLong(module, profile, "CKothLimit", koth);
+      writeLong(module, profile, "CMaxKills", kills);
+      writeLong(module, profile, "CGameScore", gameScore);
+      // Update Maps records the limit boxes in lastsettings.ini: they must show what was just
+      // restored, or the next start would restore whatever the boxes held before.
+      if (module.window && module.CurrentProfile == profile) {
+        module.window->txtTkoth.text = std::to_string(koth);
+        module.window->txtTdm.text = std::to_string(kills);
+        module.window->txtFb.text = std::to_string(gameScore);
+      }
     }
 
     trap.at(8);

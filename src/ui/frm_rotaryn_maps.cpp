@@ -8,6 +8,7 @@
 #include "memory/server_fields.h"
 #include "memory/update_maps.h"
 #include "plugin/module.h"
+#include "store/map_list.h"
 #include "store/map_settings.h"
 #include "ui/background_paint.h"
 
@@ -128,11 +129,10 @@ void frmRotarynMaps::bindActions() {
   cmdSkip.action = [this] { cmdSkip_Click(module_); };
   cmdScore.action = [this] { cmdScore_Click(module_); };
   cmdPlay.action = [this] { cmdPlay_Click(module_); };
-  // Map-list files, tasks and the map-file menu are not built yet: their controls say so
-  // instead of silently doing nothing.
-  for (Button* button : {&cmdSave, &cmdLoad, &cmdAddTask, &cmdEditTask}) {
-    button->action = [this, button] { notBuiltYet(button->caption); };
-  }
+  cmdSave.action = [this] { cmdSave_Click(module_); };
+  cmdLoad.action = [this] { cmdLoad_Click(module_); };
+  cmdAddTask.action = [this] { cmdAddTask_Click(); };
+  cmdEditTask.action = [this] { cmdEditTask_Click(); };
   mnuAdd.action = [this] { mnuAdd_Click(module_); };
   mnuDelete.action = [this] { mnuDelete_Click(module_); };
   cmdUpdate.action = [this] { cmdUpdateProc_Click(module_, false); };
@@ -155,10 +155,6 @@ void frmRotarynMaps::notBuiltYet(const std::string& what) {
 void frmRotarynMaps::Form_Unload() {
   RemoveBackgroundPainting(ssmTab);
   module_.ports.timers.destroyAll();
-}
-
-void frmRotarynMaps::BuildTasks(int32_t) {
-  // The task list comes with the task scheduler; until then the grid keeps its header only.
 }
 
 void frmRotarynMaps::buttonMouseDown(Button& button, MouseButton mouse, int, float, float) {

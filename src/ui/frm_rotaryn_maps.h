@@ -49,7 +49,10 @@ class frmRotarynMaps final : public ButtonLabelEvents {
   void Form_Reload();
   // Destroys every profile's timers with the window.
   void Form_Unload();
+  // Lists the profile's tasks in mfgTask and its map-list files in the two file boxes.
   void BuildTasks(int32_t index);
+  // Reads a map-list file into the current list and the grid, telling of what it could not use.
+  void LoadFile(const std::string& path);
 
   // Filling the grids.
   void SetMaps(int gameType);
@@ -85,6 +88,14 @@ class frmRotarynMaps final : public ButtonLabelEvents {
   void mfgCurrent_MouseMove(int row);
   void mfgCurrent_DragOver(int row);
   void mfgCurrent_DragDrop(int row);
+  // The Task Scheduler tab: the two buttons, Backspace on the task grid (delete after a
+  // confirmation), a click on a task row (into the editor) and a release over the header row
+  // (sort). Rows are the grid's rows under the mouse.
+  void cmdAddTask_Click();
+  void cmdEditTask_Click();
+  void mfgTask_KeyPress(int keyAscii);
+  void mfgTask_Click(int mouseRow);
+  void mfgTask_MouseUp(MouseButton mouse, int shift, int mouseRow);
   // True from a shift-press on mfgList until the drop.
   bool dragging() const { return dragging_; }
 
@@ -182,6 +193,8 @@ class frmRotarynMaps final : public ButtonLabelEvents {
 
  private:
   void notBuiltYet(const std::string& what);
+  // Shows or hides the task editor (Frame9, its labels, pickers, boxes and Edit Task).
+  void showTaskEditor(bool shown);
   // Runs a window operation under its error trap, for CurrentProfile.
   void trapped(const char* procedure, const std::function<void(ErrorTrap&)>& body);
   void fillMenusAndLists();

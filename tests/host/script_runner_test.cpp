@@ -82,7 +82,7 @@ TEST(ScriptRunner, FailedExpectationsAndOperationsAreReportedAndTheRunGoesOn) {
                "{\"op\":\"expect\",\"control\":\"txtTdm\",\"at\":\"/text\",\"equals\":\"31\"}\n"
                "{\"op\":\"expect\",\"control\":\"txtTdm\",\"at\":\"/text\",\"equals\":\"30\"}\n"
                "{\"op\":\"expect\",\"currentList\":true,\"at\":\"/9\",\"exists\":true}\n"
-               "{\"op\":\"call\",\"name\":\"AddTaskRem\",\"index\":1,\"admin\":\"Ann\"}\n"
+               "{\"op\":\"call\",\"name\":\"SetScore\",\"index\":7,\"tk\":1,\"dm\":1,\"fb\":1}\n"
                "{\"op\":\"call\",\"name\":\"GetData\"}\n");
   EXPECT_EQ(run.exitCode, kScriptExpectationFailed);
   EXPECT_THAT(run.transcript,
@@ -90,8 +90,8 @@ TEST(ScriptRunner, FailedExpectationsAndOperationsAreReportedAndTheRunGoesOn) {
                         "\"wanted\":\"31\"}"));
   EXPECT_THAT(run.transcript, HasSubstr("{\"line\":5,\"expect\":\"ok\"}"));
   EXPECT_THAT(run.transcript, HasSubstr("{\"line\":6,\"at\":\"/9\",\"expect\":\"FAILED\""));
-  EXPECT_THAT(run.transcript, HasSubstr("{\"line\":7,\"call\":\"AddTaskRem\",\"error\":{"));
-  EXPECT_THAT(run.transcript, HasSubstr("\"number\":438"));
+  EXPECT_THAT(run.transcript, HasSubstr("{\"line\":7,\"call\":\"SetScore\",\"error\":{"));
+  EXPECT_THAT(run.transcript, HasSubstr("\"number\":9"));
   EXPECT_THAT(run.transcript, HasSubstr("{\"line\":8,\"call\":\"GetData\",\"result\":{"));
   EXPECT_THAT(run.transcript,
               HasSubstr("\"summary\":{\"expectations\":3,\"failed\":2,\"stopped\":false}"));

@@ -65,6 +65,9 @@ TEST_F(Autoload, RestoresRotationAndLimitsIntoARunningServerOnce) {
   EXPECT_THAT(limits(), ElementsAre(7, 45, 12));
   EXPECT_EQ(w.mfgCurrent.Rows(), 2);
   EXPECT_EQ(w.txtTdm.text.get(), "45");
+  // Update Maps recorded the restored limits, not what the boxes showed before.
+  const std::string recorded = host.scratch.read(kLastSettings);
+  EXPECT_THAT(recorded, HasSubstr("tkScore=7\r\ndmScore=45\r\nfbScore=12\r\n"));
   EXPECT_EQ(host.module.AutoloadDone.at(1), 1);
   EXPECT_EQ(host.dialogs.boxes().size(), 0u);
 

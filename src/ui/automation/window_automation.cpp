@@ -323,6 +323,16 @@ void deliverEvent(frmRotarynMaps& w, const Request& request, Json& notes) {
       if (event == "mouseDown") return w.mfgList_MouseDown(mouseButtonOf(request), shift, row());
       if (event == "dblClick") return w.mfgList_DblClick();
     }
+    if (&g == &w.mfgTask) {
+      // A click on a task row selects it first, as the grid does; the header row selects nothing.
+      if (event == "click") {
+        const int at = row();
+        if (at >= g.FixedRows()) g.setRow(at);
+        return w.mfgTask_Click(at);
+      }
+      if (event == "mouseUp") return w.mfgTask_MouseUp(mouseButtonOf(request), shift, row());
+      if (event == "key") return w.mfgTask_KeyPress(keyAsciiOf(request));
+    }
     if (&g == &w.mfgCurrent) {
       if (event == "dblClick") return w.mfgCurrent_DblClick();
       if (event == "key") return w.mfgCurrent_KeyPress(keyAsciiOf(request));

@@ -1,5 +1,6 @@
 #include "ui/qt/frm_rotaryn_maps_view.h"
 
+#include <QHeaderView>
 #include <type_traits>
 #include <variant>
 #include <vector>
@@ -172,6 +173,23 @@ void FrmRotarynMapsView::connectGridInput() {
     forwardInput([&] { window.mfgCurrent_DragDrop(current->dropRowOf(row)); });
   };
   current->view()->setAcceptDrops(true);
+
+  GridBinding* tasks = gridOf(model_.mfgTask.name());
+  tasks->view()->onPress = [&window, tasks](Qt::MouseButton mouse, Qt::KeyboardModifiers, int row) {
+    if (mouse != Qt::LeftButton) return;
+    forwardInput([&] {
+      const int gridRow = tasks->gridRowOf(row);
+      if (gridRow >= window.mfgTask.FixedRows()) window.mfgTask.setRow(gridRow);
+      window.mfgTask_Click(gridRow);
+    });
+  };
+  tasks->view()->onKeyTyped = [&window](char typed) {
+    forwardInput([&] { window.mfgTask_KeyPress(static_cast<unsigned char>(typed)); });
+  };
+  // The header row is the grid's fixed row: a click on it (given on release) sorts the tasks.
+  QObject::connect(
+      tasks->view()->horizontalHeader(), &QHeaderView::sectionClicked, tasks->view(),
+      [&window](int) { forwardInput([&] { window.mfgTask_MouseUp(MouseButton::Left, 0, 0); }); });
 }
 
 QWidget* FrmRotarynMapsView::widgetOf(const std::string& control) const {

@@ -51,6 +51,11 @@ void GridView::mouseDoubleClickEvent(QMouseEvent* event) {
 void GridView::keyPressEvent(QKeyEvent* event) {
   // Typed characters belong to the window; keys that move the selection stay the grid's.
   QString text = event->text();
+  if (event->key() == Qt::Key_Backspace) {
+    event->accept();
+    if (onKeyTyped) onKeyTyped('\b');
+    return;
+  }
   if (text.size() == 1 && text.front().isPrint()) {
     event->accept();
     std::string typed = toWindows1252(text);

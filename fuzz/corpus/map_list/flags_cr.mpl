@@ -1,0 +1,1 @@
+0[-]maybe[-]X.BMS1[-]True[-]Y.BMS

@@ -1,0 +1,182 @@
+#include "store/map_list.h"
+
+#include "catalogue/map_files.h"
+#include "errors/error_report.h"
+#include "platform/vb_runtime.h"
+#include "plugin/module.h"
+#include "ui/frm_rotaryn_maps.h"
+#include "ui/map_entry.h"
+
+namespace rotaryn {
+namespace {
+
+constexpr const char* kCrLf = "\r\n";
+
+// The hourglass while a file is read or written, off again however the work ends.
+class BusyPointer {
+ public:
+  explicit BusyPointer(Dialogs& dialogs) : dialogs_(dialogs) { dialogs_.setBusy(true); }
+  ~BusyPointer() {
+    try {
+      dialogs_.setBusy(false);
+    } catch (...) {
+    }
+  }
+  BusyPointer(const BusyPointer&) = delete;
+  BusyPointer& operator=(const BusyPointer&) = delete;
+
+ private:
+  Dialogs& dialogs_;
+};
+
+frmRotarynMaps& windowOf(Module& module) {
+  if (!module.window) raiseVbError(vberr::kObjectNotSet);
+  return *module.window;
+}
+
+// The dialog of both buttons; the chosen Windows path, or nothing when cancelled.
+std::optional<std::string> askForMapList(Module& module, bool save) {
+  const std::string folder = settingsFolderOf(module, module.CurrentProfile);
+  if (!module.ports.files.FolderExists(folder)) module.ports.files.CreateFolder(folder);
+  FileDialogRequest request;
+  request.title = save ? kMapListSaveTitle : kMapListLoadTitle;
+  request.filter = kMapListFilter;
+  request.initialDir = folder;
+  std::optional<std::string> chosen =
+      save ? module.ports.dialogs.saveFile(request) : module.ports.dialogs.openFile(request);
+  if (!chosen || chosen->empty()) return std::nullopt;
+  return chosen;
+}
+
+}  // namespace
+
+MapListParse parseMapList(std::string_view bytes) {
+  MapListParse parse;
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t end = bytes.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) end = bytes.size();
+    std::string_view line = bytes.substr(start, end - start);
+    start = end + 1;
+    if (end < bytes.size() && bytes[end] == '\r' && start < bytes.size() && bytes[start] == '\n') {
+      ++start;
+    }
+    // The separator has to start at the third character or later: "0[-]0" is no listing.
+    if (line.empty() || vb::InStr(3, line, kMapListSeparator) == 0) continue;
+    std::vector<std::string> fields = vb::Split(line, kMapListSeparator);
+    if (fields.size() != 3) {
+      ++parse.unparsable;
+      continue;
+    }
+    parse.lines.push_back(MapListLine{fields[0], fields[1], vb::Trim(fields[2])});
+  }
+  return parse;
+}
+
+std::string mapListLine(int32_t gameType, bool custom, const std::string& file) {
+  return std::to_string(gameType) + kMapListSeparator + (custom ? "1" : "0") + kMapListSeparator +
+         file + kCrLf;
+}
+
+std::string settingsFolderOf(const Module& module, int32_t index) {
+  return module.RootFolder + "\\profiles\\" + module.profile(index).ProfileFolder + "\\settings";
+}
+
+void LoadMapList(Module& module, const std::string& path) {
+  ErrorTrap trap = module.trap("LoadFile", module.CurrentProfile);
+  trap.run([&] {
+    trap.at(1);
+    CurrentListTables list;
+    long loaded = 0;
+    std::string missing;
+
+    trap.at(2);
+    MapListParse parse = parseMapList(module.ports.files.ReadAll(path));
+    for (const MapListLine& line : parse.lines) {
+      trap.at(3);
+      const bool custom = vb::CBool(Variant(line.customFlag));
+      std::string name = FindMapName(module, line.file, line.gameType, custom);
+      trap.at(4);
+      if (name.empty()) {
+        missing += line.file + kCrLf;
+        continue;
+      }
+      const std::string key = std::to_string(list.CurrentMapNames.count());
+      list.CurrentMapNames.add(key, vb::Trim(name));
+      list.CurrentMapFiles.add(key, line.file);
+      list.CurrentMapTypes.add(key, line.gameType);
+      list.CurrentMapCustom.add(key, line.customFlag == "1" ? "1" : "0");
+      ++loaded;
+    }
+
+    trap.at(5);
+    module.currentList = std::move(list);
+    frmRotarynMaps& window = windowOf(module);
+    if (module.currentList.CurrentMapNames.empty()) {
+      ErrorReport(module, kReportError, kMapListInvalid, nullptr, 0, 0);
+    } else {
+      window.FillCurrentGrid();
+    }
+
+    trap.at(6);
+    if (parse.unparsable > 0) {
+      const std::string count = std::to_string(parse.unparsable);
+      if (!missing.empty()) {
+        missing += std::string(kCrLf) + "Unable to parse " + count + " other map listings!";
+      } else {
+        missing = "Unable to parse " + count + " map listings!";
+      }
+    }
+    trap.at(7);
+    if (!missing.empty()) {
+      module.ports.dialogs.messageBox(std::string(kMapListMissing) + kCrLf + kCrLf + missing,
+                                      kPlainBoxTitle, MessageButtons::Ok);
+    }
+    trap.at(8);
+    window.lblSnum.caption = std::to_string(loaded) + " / " + std::to_string(window.MaxMapsLimit);
+  });
+}
+
+void frmRotarynMaps::LoadFile(const std::string& path) {
+  LoadMapList(module_, path);
+}
+
+void cmdLoad_Click(Module& module) {
+  ErrorTrap trap = module.trap("cmdLoad", module.CurrentProfile);
+  trap.run([&] {
+    trap.at(1);
+    std::optional<std::string> path = askForMapList(module, false);
+    if (!path) return;
+    trap.at(2);
+    BusyPointer busy(module.ports.dialogs);
+    LoadMapList(module, *path);
+  });
+}
+
+void cmdSave_Click(Module& module) {
+  ErrorTrap trap = module.trap("cmdSave", module.CurrentProfile);
+  trap.run([&] {
+    trap.at(1);
+    std::optional<std::string> path = askForMapList(module, true);
+    if (!path) return;
+    trap.at(2);
+    BusyPointer busy(module.ports.dialogs);
+    // The rows are gathered first and the file replaced in one step: a failed write leaves the
+    // old file as it was.
+    FlexGrid& grid = windowOf(module).mfgCurrent;
+    std::string bytes;
+    for (int r = 0; r < grid.Rows(); ++r) {
+      trap.at(3);
+      grid.setRow(r);
+      const bool custom = grid.CellBackColor() != kStockBackColor;
+      const MapEntry entry = SplitMapEntry(grid.TextMatrix(r, 0));
+      bytes += mapListLine(grid.RowData(r), custom, entry.file);
+    }
+    trap.at(4);
+    module.ports.files.ReplaceAll(*path, bytes);
+    trap.at(5);
+    ErrorReport(module, kReportSuccess, kMapListSaved, nullptr, 0, 0);
+  });
+}
+
+}  // namespace rotaryn

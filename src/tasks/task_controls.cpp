@@ -1,0 +1,170 @@
+// The Task Scheduler tab of the window: adding, editing, deleting and sorting tasks.
+#include <strings.h>
+#include <algorithm>
+
+#include "errors/error_report.h"
+#include "platform/ini_file.h"
+#include "platform/vb_runtime.h"
+#include "plugin/module.h"
+#include "store/map_list.h"
+#include "tasks/task_dates.h"
+#include "tasks/task_store.h"
+#include "ui/frm_rotaryn_maps.h"
+
+namespace rotaryn {
+namespace {
+
+constexpr int kBackspace = 8;
+
+// The grid's generic order: two numbers by value, anything else as text without regard to case.
+int genericCompare(const std::string& a, const std::string& b) {
+  std::optional<double> x = vb::parseNumber(a);
+  std::optional<double> y = vb::parseNumber(b);
+  if (x && y) return *x < *y ? -1 : (*x > *y ? 1 : 0);
+  return strcasecmp(a.c_str(), b.c_str());
+}
+
+}  // namespace
+
+void frmRotarynMaps::showTaskEditor(bool shown) {
+  for (Widget* control :
+       std::initializer_list<Widget*>{&Frame9, &Label7, &Label8, &Label9, &Label10, &dtEditDate,
+                                      &dtEditTime, &cboEditFrequency, &cboEditFile, &cmdEditTask}) {
+    control->visible = shown;
+  }
+  // The edit button only makes sense with a task loaded into the editor.
+  cmdEditTask.enabled = shown;
+}
+
+void frmRotarynMaps::cmdAddTask_Click() {
+  trapped("cmdAddTask", [this](ErrorTrap& trap) {
+    trap.at(1);
+    const int32_t index = module_.CurrentProfile;
+    const std::string folder = settingsFolderOf(module_, index);
+    if (!module_.ports.files.FolderExists(folder)) module_.ports.files.CreateFolder(folder);
+    const std::string taskFile = taskFileOf(module_, index);
+    if (!module_.ports.files.FileExists(taskFile)) {
+      module_.ports.files.CreateTextFile(taskFile, false);
+    }
+
+    trap.at(2);
+    const std::string section = taskSectionName(dtAddDate.value, dtAddTime.value);
+
+    trap.at(3);
+    IniFile ini(module_.ports.files, iniFailureLog(module_));
+    if (!ini.read(taskFile, section, "File").empty()) {
+      ErrorReport(module_, kReportFailed, kTaskTaken, nullptr, 0, 0);
+      return;
+    }
+
+    trap.at(4);
+    writeTask(module_, taskFile, section, cboAddFile.text, cboAddFrequency.text);
+
+    trap.at(5);
+    ErrorReport(module_, kReportSuccess, kTaskAdded, nullptr, 0, 0);
+    BuildTasks(index);
+  });
+}
+
+void frmRotarynMaps::cmdEditTask_Click() {
+  trapped("cmdEditTask", [this](ErrorTrap& trap) {
+    trap.at(1);
+    if (mfgTask.Row() < 1) {
+      ErrorReport(module_, kReportError, kSelectTaskToEdit, nullptr, 0, 0);
+      return;
+    }
+    const int32_t index = module_.CurrentProfile;
+    const std::string taskFile = taskFileOf(module_, index);
+
+    trap.at(2);
+    const std::string section = taskSectionName(dtEditDate.value, dtEditTime.value);
+
+    trap.at(3);
+    const std::string old = mfgTask.TextMatrix(mfgTask.Row(), 0);
+    if (section != old) deleteTask(module_, taskFile, old);
+
+    trap.at(4);
+    // No check for a task already at the new date and time: its keys are overwritten.
+    writeTask(module_, taskFile, section, cboEditFile.text, cboEditFrequency.text);
+
+    trap.at(5);
+    BuildTasks(index);
+    ErrorReport(module_, kReportSuccess, kTaskEdited, nullptr, 0, 0);
+  });
+}
+
+void frmRotarynMaps::mfgTask_KeyPress(int keyAscii) {
+  if (keyAscii != kBackspace) return;
+  trapped("Form_KeyPress", [this](ErrorTrap& trap) {
+    trap.at(1);
+    if (mfgTask.Row() < 1) return;
+    trap.at(2);
+    MessageAnswer answer = module_.ports.dialogs.messageBox(kDeleteTaskQuestion, kConfirmationTitle,
+                                                            MessageButtons::YesNo);
+    if (answer != MessageAnswer::Yes) return;
+    trap.at(3);
+    const int32_t index = module_.CurrentProfile;
+    deleteTask(module_, taskFileOf(module_, index), mfgTask.TextMatrix(mfgTask.Row(), 0));
+    BuildTasks(index);
+  });
+}
+
+void frmRotarynMaps::mfgTask_Click(int mouseRow) {
+  trapped("mfgTaskClick", [this, mouseRow](ErrorTrap& trap) {
+    trap.at(1);
+    const int row = mfgTask.Row();
+    if (mouseRow == 0 || row == 0) return;
+
+    trap.at(2);
+    const std::vector<std::string> parts = vb::Split(mfgTask.TextMatrix(row, 0), " ");
+    if (parts.size() < 2) raiseVbError(vberr::kSubscriptOutOfRange);
+    dtEditDate.value = taskDateOf(parts[0]);
+    dtEditTime.value = taskTimeOf(parts[1], dtEditTime.value.get());
+
+    trap.at(3);
+    const std::string frequency = mfgTask.TextMatrix(row, 1);
+    cboEditFrequency.text =
+        vb::Left(frequency, 2) == "E " ? vb::Replace(frequency, "E ", "Every ") : frequency;
+
+    trap.at(4);
+    const std::string file = mfgTask.TextMatrix(row, 2);
+    const std::string path = settingsFolderOf(module_, module_.CurrentProfile) + "\\" + file;
+    // A list deleted since the task was written is offered as "Random".
+    cboEditFile.text =
+        file != kRandomList && module_.ports.files.FileExists(path) ? file : kRandomList;
+
+    trap.at(5);
+    showTaskEditor(true);
+  });
+}
+
+void frmRotarynMaps::mfgTask_MouseUp(MouseButton, int, int mouseRow) {
+  if (mouseRow != 0) return;
+  trapped("mfgTaskMouseUp", [this](ErrorTrap& trap) {
+    trap.at(1);
+    struct TaskRow {
+      std::string cells[3];
+    };
+    std::vector<TaskRow> rows;
+    for (int r = mfgTask.FixedRows(); r < mfgTask.Rows(); ++r) {
+      rows.push_back(
+          {{mfgTask.TextMatrix(r, 0), mfgTask.TextMatrix(r, 1), mfgTask.TextMatrix(r, 2)}});
+    }
+    // Two sorts, as the grid does them: on the frequency descending, then on the date and
+    // time ascending; the second decides, the first only orders what the second finds equal.
+    std::stable_sort(rows.begin(), rows.end(), [](const TaskRow& a, const TaskRow& b) {
+      return genericCompare(a.cells[1], b.cells[1]) > 0;
+    });
+    std::stable_sort(rows.begin(), rows.end(), [](const TaskRow& a, const TaskRow& b) {
+      return genericCompare(a.cells[0], b.cells[0]) < 0;
+    });
+    trap.at(2);
+    for (size_t i = 0; i < rows.size(); ++i) {
+      const int r = mfgTask.FixedRows() + static_cast<int>(i);
+      for (int c = 0; c < 3; ++c) mfgTask.setTextMatrix(r, c, rows[i].cells[c]);
+    }
+    mfgTask.Refresh();
+  });
+}
+
+}  // namespace rotaryn

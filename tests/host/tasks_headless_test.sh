@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# A task on the real clock: the headless host loads a profile on a dfbhd-sim process, and a
+# task due in the next minute loads a saved map list and writes it into the server.
+# usage: tasks_headless_test.sh ROTARYN_HOST DFBHD_SIM ROTARYN_MEMTOOL
+set -euo pipefail
+host="$(realpath "$1")"
+sim="$(realpath "$2")"
+memtool="$(realpath "$3")"
+root="$(mktemp -d /tmp/rotaryn-tasks-XXXXXX)"
+host_pid=""
+cleanup() {
+  [ -n "$host_pid" ] && kill -KILL "$host_pid" 2>/dev/null || true
+  rm -rf "$root"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAILED: $*" >&2
+  [ -f "$root/log" ] && sed 's/^/  | /' "$root/log" >&2
+  exit 1
+}
+
+"$host" --init-root "$root" || fail "--init-root"
+cat > "$root/host.ini" <<INI
+[Host]
+Simulator = $sim
+[Profile 1]
+Server = simulated --game-length 0 --tick-ms 50
+GameFolder = games/one
+ProfileFolder = one
+INI
+
+# The minute after the next one starts, unless this one has more than 30 s left: the host
+# needs a moment to start, and the task must fall in a minute its timer ticks in.
+second=$(date +%-S)
+ahead=1
+[ "$second" -ge 30 ] && ahead=2
+due="$(date -d "+$ahead minute" '+%d/%m/%Y %H:%M'):00"
+settings="$root/profiles/one/settings"
+mkdir -p "$settings"
+printf '1[-]0[-]TDMM_01A.BMS\r\n0[-]0[-]DMM_01E.BMS\r\n0[-]0[-]DMM_01G.BMS\r\n' > "$settings/evening.mpl"
+printf '[%s]\r\nFile=evening.mpl\r\nFrequency=Once\r\n' "$due" > "$settings/MapTasks.ini"
+
+"$host" --headless --root "$root" > "$root/log" 2>&1 &
+host_pid=$!
+pid=""
+for _ in $(seq 300); do
+  pid="$(sed -n 's/.*profile 1 (one): loaded; its server runs as pid \([0-9]*\).*/\1/p' "$root/log")"
+  [ -n "$pid" ] && break
+  sleep 0.1
+done
+[ -n "$pid" ] || fail "the profile was not loaded"
+before="$("$memtool" --pid "$pid" rotation)"
+echo "$before" | grep -q "DMM_01G.BMS" && fail "the server plays the list already"
+
+# At most the wait for the due minute plus the minute it takes to come round.
+for _ in $(seq 1900); do
+  after="$("$memtool" --pid "$pid" rotation)"
+  if echo "$after" | grep -q "DMM_01G.BMS"; then
+    echo "$after" | grep -q "TDMM_01A.BMS" || fail "the written rotation lacks a map: $after"
+    echo "$after" | grep -q "DMM_01E.BMS" || fail "the written rotation lacks a map: $after"
+    grep -q "^\[" "$root/log" && fail "a message box appeared"
+    kill -TERM "$host_pid"
+    wait "$host_pid" || true
+    host_pid=""
+    exit 0
+  fi
+  sleep 0.1
+done
+fail "the task due at $due did not change the rotation: $after"
