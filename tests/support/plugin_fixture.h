@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "components/gravik/simulated_memory.h"
 #include "platform/adapters/scripted_dialogs.h"
@@ -20,26 +21,70 @@
 namespace rotaryn {
 
 // The fixture's file system, with a hook run before each byte-positioned read or write and each
-// whole-file replace, so a test can make one file fail (by raising a VbError from the hook).
+// whole-file replace, so a test can make one file fail (by raising a VbError from the hook), and
+// a hook run before every call that can fail (all but the two existence tests), for sweeps that
+// fail the k-th call of an operation.
 class FaultyFileSystem final : public FileSystemWrapper {
  public:
   using Hook = std::function<void(std::string_view call, const std::string& path)>;
   using FileSystemWrapper::FileSystemWrapper;
 
+  void CreateFolder(const std::string& path) override {
+    every("CreateFolder", path);
+    target_.CreateFolder(path);
+  }
+  void DeleteFile(const std::string& path, bool force) override {
+    every("DeleteFile", path);
+    target_.DeleteFile(path, force);
+  }
+  void CopyFile(const std::string& source, const std::string& destination,
+                bool overwrite) override {
+    every("CopyFile", destination);
+    target_.CopyFile(source, destination, overwrite);
+  }
+  std::vector<std::string> FilesOf(const std::string& folder) override {
+    every("FilesOf", folder);
+    return target_.FilesOf(folder);
+  }
+  void CreateTextFile(const std::string& path, bool overwrite) override {
+    every("CreateTextFile", path);
+    target_.CreateTextFile(path, overwrite);
+  }
+  int64_t FileSize(const std::string& path) override {
+    every("FileSize", path);
+    return target_.FileSize(path);
+  }
+  std::string ReadAll(const std::string& path) override {
+    every("ReadAll", path);
+    return target_.ReadAll(path);
+  }
+  void Append(const std::string& path, const std::string& bytes) override {
+    every("Append", path);
+    target_.Append(path, bytes);
+  }
   std::string ReadAt(const std::string& path, int64_t offset, int64_t count) override {
+    every("ReadAt", path);
     if (beforeCall) beforeCall("ReadAt", path);
     return target_.ReadAt(path, offset, count);
   }
   void WriteAt(const std::string& path, int64_t offset, const std::string& bytes) override {
+    every("WriteAt", path);
     if (beforeCall) beforeCall("WriteAt", path);
     target_.WriteAt(path, offset, bytes);
   }
   void ReplaceAll(const std::string& path, const std::string& bytes) override {
+    every("ReplaceAll", path);
     if (beforeCall) beforeCall("ReplaceAll", path);
     target_.ReplaceAll(path, bytes);
   }
 
   Hook beforeCall;
+  Hook beforeEveryCall;
+
+ private:
+  void every(std::string_view call, const std::string& path) {
+    if (beforeEveryCall) beforeEveryCall(call, path);
+  }
 };
 
 // Forwards every member to the memory component it wraps, so a test overrides one member to
