@@ -117,10 +117,6 @@ TEST_F(PluginLibrary, AnswersOperationsInJsonAndFailuresAsErrors) {
 
   Json unknown = call({{"op", "Frobnicate"}});
   EXPECT_EQ(unknown["error"]["number"], 438);
-  Json notYet = call({{"op", "AddTaskRem"}, {"Index", 1}});
-  EXPECT_EQ(notYet["error"]["number"], 438);
-  EXPECT_NE(notYet["error"]["description"].get<std::string>().find("not available"),
-            std::string::npos);
   EXPECT_EQ(call({{"op", "DisableProfile"}, {"Index", "one"}})["error"]["number"], 5);
   // An operation without an error trap answers its run-time error: no profile 3 is registered.
   Json score = call({{"op", "SetScore"}, {"Index", 3}, {"tk", 10}, {"dm", 20}, {"fb", 30}});

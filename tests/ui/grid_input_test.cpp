@@ -88,17 +88,3 @@ TEST_F(GridInput, GameTypeStepsWrapAndAnUnknownNameRestartsAtDeathmatch) {
 
 }  // namespace
 }  // namespace rotaryn
-
-namespace rotaryn {
-namespace {
-
-TEST(UnbuiltCommand, SaysSoInsteadOfDoingNothing) {
-  WindowFixture host;
-  host.addProfile(WindowFixture::kProfile);
-  frmRotarynMaps& form = host.load();
-  host.release(form.cmdAddTask, MouseButton::Right);
-  EXPECT_EQ(host.boxes("Error!", "\"Add Task\" is not available in this version of Rotaryn."), 1);
-}
-
-}  // namespace
-}  // namespace rotaryn

@@ -1,0 +1,96 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <sstream>
+
+#include "admin/admin_client.h"
+#include "admin/admin_commands.h"
+#include "admin/maps_view.h"
+
+namespace rotaryn::admin {
+namespace {
+
+using ::testing::HasSubstr;
+
+exchange::MapsAnswer sampleAnswer() {
+  exchange::MapsAnswer answer;
+  answer.settings = {"1", "4", "City Madness", 10, 30, 20, 255};
+  answer.catalogue = {{"Road Rage", "DMK_01A.BMS", 0, false},
+                      {"Pigskin A", "FBM_01A.BMS", 8, false},
+                      {"Caf\xE9 Night", "cafe.bms", 1, true}};
+  answer.rotation = {answer.catalogue[1], answer.catalogue[2]};
+  answer.tasks = {{"25/12/2026 20:00:00", {"File=mylist.mpl", "Frequency=Every Day"}}};
+  return answer;
+}
+
+TEST(AdminMaps, ShowsSettingsMapsByTypeRotationAndTasks) {
+  const std::string text = mapsText(sampleAnswer()).toStdString();
+  EXPECT_THAT(text, HasSubstr("display time            4 (20 s)"));
+  EXPECT_THAT(text, HasSubstr("Stock maps (2)\n  Deathmatch\n    Road Rage <DMK_01A.BMS>\n"
+                              "  Flagball\n    Pigskin A <FBM_01A.BMS>\n"));
+  EXPECT_THAT(text, HasSubstr("Custom maps (1)\n  Team Deathmatch\n    Café Night <cafe.bms>"));
+  EXPECT_THAT(text, HasSubstr("  1    Café Night  cafe.bms      Team Deathmatch  custom\n"));
+  EXPECT_THAT(text, HasSubstr("25/12/2026 20:00:00  Every Day  mylist.mpl"));
+
+  const QJsonObject json = mapsJson(sampleAnswer());
+  EXPECT_EQ(json["rotation"].toArray()[0].toObject()["gameTypeName"].toString(), "Flagball");
+  EXPECT_EQ(json["custom"].toArray().size(), 1);
+}
+
+TEST(AdminMaps, ReadsAMapListAgainstTheServersCatalogue) {
+  std::vector<std::string> problems;
+  const auto rotation = readMapList(
+      "8[-]0[-]FBM_01A.BMS\r\n1[-]1[-] cafe.bms \r\n\r\n0[-]1[-]DMK_01A.BMS\r\nx[-]0[-]A\r\n"
+      "0[-]0\r\n",
+      sampleAnswer().catalogue, problems);
+  ASSERT_EQ(rotation.size(), 2u);
+  EXPECT_EQ(rotation[1].displayName, "Caf\xE9 Night");
+  ASSERT_EQ(problems.size(), 3u);
+  EXPECT_THAT(problems[0], HasSubstr("line 4: DMK_01A.BMS (Deathmatch, custom) is not among"));
+  EXPECT_THAT(problems[1], HasSubstr("line 5:"));
+  EXPECT_THAT(problems[2], HasSubstr("line 6: not type[-]flag[-]mission file"));
+}
+
+TEST(AdminData, BuildsTheTextsThePluginReads) {
+  EXPECT_EQ(uploadData("m.bms", std::string("BM\0\xFF", 4)), "m.bms|66/77/0/255/");
+  EXPECT_EQ(taskSection("03/03/2027", "07:05:09"), "03/03/2027 07:05:09");
+  EXPECT_THROW(taskSection("3/3/2027", "07:05:09"), std::invalid_argument);
+  EXPECT_THROW(taskSection("03/13/2027", "07:05:09"), std::invalid_argument);
+  EXPECT_THROW(taskSection("03/03/2027", "24:00:00"), std::invalid_argument);
+  EXPECT_EQ(taskFrequency("every week"), "Every Week");
+  EXPECT_THROW(taskFrequency("daily"), std::invalid_argument);
+  EXPECT_EQ(toWindows1252(fromWindows1252("\x80 \xE9 \x9F")), "\x80 \xE9 \x9F");
+  EXPECT_THROW(toWindows1252(QString::fromUtf8("\xE2\x98\x83")), std::invalid_argument);
+}
+
+TEST(AdminCommandLine, RefusesBadUsageWithExitTwoBeforeSendingAnything) {
+  static int argc = 1;
+  static char name[] = "api_tests";
+  static char* argv[] = {name, nullptr};
+  static QCoreApplication app(argc, argv);
+  auto run = [](QStringList words, std::optional<std::string> token = "t") {
+    std::ostringstream out;
+    std::ostringstream err;
+    // Port 1 on loopback: were anything sent, the answer would be "unreachable" (4).
+    words.prepend("http://127.0.0.1:1");
+    words.prepend("--host");
+    const int code = runAdmin(words, out, err, [token](const char*) { return token; });
+    return std::make_pair(code, err.str());
+  };
+  EXPECT_EQ(run({"profiles"}, std::nullopt).first, kExitUsage);
+  EXPECT_THAT(run({"profiles"}, std::nullopt).second, HasSubstr("ROTARYN_TOKEN"));
+  EXPECT_EQ(run({"skip"}).first, kExitUsage);
+  EXPECT_EQ(run({"skip", "x"}).first, kExitUsage);
+  EXPECT_EQ(run({"play", "1", "-1"}).first, kExitUsage);
+  EXPECT_EQ(run({"display-time", "1", "10"}).first, kExitUsage);
+  EXPECT_EQ(run({"task", "add", "1", "25/12/2026", "20:00", "Random", "Once"}).first, kExitUsage);
+  EXPECT_EQ(run({"maps", "set", "1"}).first, kExitUsage);
+  EXPECT_EQ(run({"reboot"}).first, kExitUsage);
+  EXPECT_EQ(run({"skip", "1", "--colour"}).first, kExitUsage);
+  EXPECT_EQ(run({"skip", "1"}).first, kExitUnreachable);
+}
+
+}  // namespace
+}  // namespace rotaryn::admin

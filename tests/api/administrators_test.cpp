@@ -1,0 +1,110 @@
+#include "host/api/administrators.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QTemporaryDir>
+#include <fstream>
+#include <sstream>
+
+namespace rotaryn::host::api {
+namespace {
+
+using ::testing::HasSubstr;
+
+std::string fileText(const std::string& path) {
+  std::ifstream in(path);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST(Administrators, AddingWritesTheTokensHashOnlyAndTheTokenFindsItsAdministrator) {
+  QTemporaryDir dir;
+  const std::string root = dir.path().toStdString();
+  const auto ann =
+      addAdministrator(root, "Ann Lee", parsePrivileges("Skip Maps, Delete Tasks"), std::nullopt);
+  const auto bob =
+      addAdministrator(root, "bob", parsePrivileges("Change Map List"), std::set<int32_t>{2, 5});
+  EXPECT_FALSE(ann.replaced);
+  EXPECT_EQ(ann.token.size(), 64);
+  EXPECT_NE(ann.token, bob.token);
+
+  const std::string path = root + "/" + kAdministratorsFileName;
+  const std::string text = fileText(path);
+  EXPECT_EQ(text.find(ann.token.toStdString()), std::string::npos);
+  EXPECT_THAT(text, HasSubstr("sha256:" + tokenHash(ann.token).toHex().toStdString()));
+  struct stat info {};
+  ASSERT_EQ(::stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+  const ApiSettings settings = readAdministrators(root);
+  ASSERT_EQ(settings.administrators.size(), 2u);
+  const Administrator* found = findByToken(settings.administrators, ann.token);
+  ASSERT_NE(found, nullptr);
+  EXPECT_EQ(found->name, "Ann Lee");
+  EXPECT_EQ(found->privileges, (std::set<std::string>{"Skip Maps", "Delete Tasks"}));
+  EXPECT_TRUE(found->mayTouch(7));
+  const Administrator* other = findByToken(settings.administrators, bob.token);
+  ASSERT_NE(other, nullptr);
+  EXPECT_TRUE(other->mayTouch(5));
+  EXPECT_FALSE(other->mayTouch(1));
+  EXPECT_EQ(findByToken(settings.administrators, ann.token.left(63)), nullptr);
+
+  // Adding a name again replaces its entry: the old token stops working.
+  const auto again = addAdministrator(root, "ANN LEE", parsePrivileges("Skip Maps"), std::nullopt);
+  EXPECT_TRUE(again.replaced);
+  const ApiSettings replaced = readAdministrators(root);
+  EXPECT_EQ(replaced.administrators.size(), 2u);
+  EXPECT_EQ(findByToken(replaced.administrators, ann.token), nullptr);
+  EXPECT_NE(findByToken(replaced.administrators, again.token), nullptr);
+}
+
+TEST(Administrators, ReadsTheApiSettingsAndRefusesABadFileNamingTheLine) {
+  const ApiSettings settings = parseAdministrators(
+      "[API]\nListen = 0.0.0.0:9000\nCertificate = c.pem\nKey = k.pem\nBodyLimit = 1024\n", "f");
+  EXPECT_EQ(settings.listen.host, "0.0.0.0");
+  EXPECT_EQ(settings.listen.port, 9000);
+  EXPECT_EQ(settings.bodyLimit, 1024u);
+  EXPECT_EQ(parseListenAddress("[::1]:0").host, "::1");
+
+  const std::string token = "Token = sha256:" + std::string(64, 'a') + "\n";
+  struct Case {
+    std::string text;
+    const char* problem;
+  };
+  const Case cases[] = {
+      {"[API]\nListen = 127.0.0.1\n", "f:2: the address is ADDR:PORT"},
+      {"[API]\nListen = 127.0.0.1:70000\n", "f:2: the port is a number"},
+      {"[API]\nCertificate = c.pem\n", "f:0: TLS needs both"},
+      {"[Administrator a]\n" + token + "Privileges = Root\n", "f:3: \"Root\" is not a privilege"},
+      {"[Administrator a]\nPrivileges = Skip Maps\n", "has no Token"},
+      {"[Administrator a]\nToken = abc\nPrivileges = Skip Maps\n", "f:2: Token is sha256:"},
+      {"[Administrator a]\n" + token + "Privileges = Skip Maps\n[Administrator A]\n",
+       "f:4: administrator \"A\" is named twice"},
+      {"[Administrator a]\n" + token + "Privileges = Skip Maps\nProfiles = 0\n", "f:4: a profile"},
+      {"[Admins]\n", "f:1: the sections are"},
+      {"Listen = 1\n", "f:1: a setting before the first section"},
+  };
+  for (const Case& c : cases) {
+    try {
+      parseAdministrators(c.text, "f");
+      ADD_FAILURE() << "accepted: " << c.text;
+    } catch (const AdministratorsFileError& error) {
+      EXPECT_THAT(error.what(), HasSubstr(c.problem)) << c.text;
+    }
+  }
+  EXPECT_THROW(addAdministrator("/nonexistent", "a]b", {"Skip Maps"}, std::nullopt),
+               std::invalid_argument);
+}
+
+TEST(Administrators, ComparesTokenHashesWithoutRegardToWhereTheyDiffer) {
+  EXPECT_TRUE(constantTimeEqual("abcd", "abcd"));
+  EXPECT_FALSE(constantTimeEqual("abcd", "abce"));
+  EXPECT_FALSE(constantTimeEqual("xbcd", "abcd"));
+  EXPECT_FALSE(constantTimeEqual("abc", "abcd"));
+}
+
+}  // namespace
+}  // namespace rotaryn::host::api
