@@ -1,6 +1,7 @@
 #include "host/host_root.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <regex>
 #include <stdexcept>
 #include <string_view>
 #include <system_error>
@@ -158,10 +160,34 @@ std::string pluginPathIn(const std::string& rootPosix) {
   return (fs::path(rootPosix) / "Plugins" / kPluginFileName).string();
 }
 
+int removeStaleTemporaries(const std::string& rootPosix) {
+  // The plug-in's file writes go to ".<name>.tmp<pid>.<n>" beside their target and are renamed
+  // into place; a host killed in between leaves the temporary. Only those of processes that no
+  // longer run are removed: a live writer's file may be renamed any moment.
+  static const std::regex temporary(R"(\..+\.tmp([0-9]{1,9})\.[0-9]+)");
+  int removed = 0;
+  std::error_code error;
+  for (fs::recursive_directory_iterator it(rootPosix, error), end; !error && it != end;
+       it.increment(error)) {
+    std::smatch match;
+    const std::string name = it->path().filename().string();
+    if (!it->is_regular_file(error) || !std::regex_match(name, match, temporary)) continue;
+    const pid_t writer = static_cast<pid_t>(std::stol(match[1].str()));
+    if (writer == ::getpid() || ::kill(writer, 0) == 0 || errno != ESRCH) continue;
+    std::error_code removing;
+    if (fs::remove(it->path(), removing)) ++removed;
+  }
+  return removed;
+}
+
 std::optional<HostConfig> loadRoot(const std::string& rootPosix, int& exitCode) {
   try {
     HostConfig config = readHostConfig(rootPosix + "/" + kHostIniName, rootPosix);
     layOutRoot(rootPosix, config.profiles);
+    if (int removed = removeStaleTemporaries(rootPosix)) {
+      std::cerr << "rotaryn-host: removed " << removed
+                << " temporary files left by writes that were cut off\n";
+    }
     return config;
   } catch (const HostConfigError& error) {
     std::cerr << "rotaryn-host: " << error.what() << "\nrotaryn-host: nothing was started\n";

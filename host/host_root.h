@@ -31,6 +31,10 @@ std::string pluginPathIn(const std::string& rootPosix);
 // Reads <root>/host.ini and lays out the root, as every mode that starts servers does first. On
 // failure prints why (and that nothing was started), sets exitCode to 2 for a bad host.ini or 3
 // for a root that cannot be laid out, and returns nullopt.
+// Removes the temporary files under the root that writers which no longer run left beside their
+// targets; answers how many.
+int removeStaleTemporaries(const std::string& rootPosix);
+
 std::optional<HostConfig> loadRoot(const std::string& rootPosix, int& exitCode);
 
 }  // namespace rotaryn::host

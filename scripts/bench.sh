@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
-# Runs every benchmark of the build once.
+# Runs every benchmark of the build once: the built ones, then the scripted ones of bench/
+# (the host's CPU use, the crash loop), which start real processes.
 set -euo pipefail
 build="${1:-build}"
 for b in "${build}"/bench/*_bench; do
   [ -x "$b" ] || continue
   echo "== $(basename "$b")"
   "$b"
+done
+for s in "$(dirname "$0")"/../bench/*_bench.sh; do
+  echo "== $(basename "$s" .sh)"
+  bash "$s" "${build}"
 done

@@ -2,6 +2,10 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
 
 #include "tests/support/scratch_folder.h"
 
@@ -72,6 +76,29 @@ TEST(LayOutRoot, MakesTheFoldersHostIniNamesUnderTheirUtf8Names) {
   EXPECT_EQ(profile.hostTexts[0], "Caf\xE9");
   EXPECT_TRUE(root.exists("jeux/caf\xC3\xA9"));
   EXPECT_TRUE(root.exists("profiles/\xC3\xA9t\xC3\xA9/settings"));
+}
+
+// A killed writer's temporaries go at the next start; a live writer's, and look-alikes, stay.
+TEST(RemoveStaleTemporaries, RemovesOnlyThoseOfWritersThatAreGone) {
+  ScratchFolder root;
+  const pid_t gone = [] {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+  }();
+  const std::string dead = ".lastsettings.ini.tmp" + std::to_string(gone) + ".3";
+  const std::string live = ".Maps.ini.tmp" + std::to_string(::getppid()) + ".1";
+  root.write("profiles/one/settings/" + dead, "[Maps]\r\ntkS");
+  root.write("Plugins/" + live, "half");
+  root.write("games/one/map.tmp12.bms", "a map");
+  root.write("profiles/one/settings/lastsettings.ini", "[Maps]\r\n");
+
+  EXPECT_EQ(removeStaleTemporaries(root.path()), 1);
+  EXPECT_FALSE(root.exists("profiles/one/settings/" + dead));
+  EXPECT_TRUE(root.exists("Plugins/" + live));
+  EXPECT_TRUE(root.exists("games/one/map.tmp12.bms"));
+  EXPECT_TRUE(root.exists("profiles/one/settings/lastsettings.ini"));
 }
 
 }  // namespace
