@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "exchange/exchange_codec.h"
+#include "host/host_text.h"
 #include "host/script_json.h"
 #include "host/script_session.h"
 
@@ -17,6 +19,27 @@ constexpr const char* kOperations[] = {
     "DeleteTaskRem",  "AddFileRem", "DeleteFileRem",   "ScoreMapRem",   "PlayMapRem",
     "SetMapsRem",     "SetScore",   "SetDisplayTimer", "SetAutoLoad",   "HideInterface",
     "SaveMapSettings"};
+
+// SetMapsRem's data from plain fields, built as an administrator's tool builds it:
+// {"koth":10,"kills":500,"gameScore":20,"rotation":[{"name","file","type","custom"}, ...]}.
+QJsonValue setMapsData(const QJsonValue& maps) {
+  if (!maps.isObject()) throw ScriptError("\"maps\" is an object of limits and a rotation");
+  const QJsonObject fields = maps.toObject();
+  auto number = [&](const char* key) {
+    const QJsonValue value = fields.value(key);
+    if (!value.isDouble())
+      throw ScriptError(std::string("\"maps\" needs the number \"") + key + "\"");
+    return static_cast<int32_t>(value.toDouble());
+  };
+  exchange::NewRotation rotation{number("koth"), number("kills"), number("gameScore"), {}};
+  for (const QJsonValue& entry : fields.value("rotation").toArray()) {
+    const QJsonObject map = entry.toObject();
+    rotation.rotation.push_back({toWindows1252(map.value("name").toString()),
+                                 toWindows1252(map.value("file").toString()),
+                                 map.value("type").toInt(), map.value("custom").toBool()});
+  }
+  return QString::fromStdString(exchange::buildSetMapsData(rotation));
+}
 
 }  // namespace
 
@@ -37,6 +60,10 @@ void ScriptSession::call(const ScriptLine& line) {
   }
   if (line.has("hwnd")) request["pHwnd"] = static_cast<double>(line.integer("hwnd", 0, INT32_MAX));
   if (line.has("data")) request["Data"] = line.value("data");
+  if (line.has("maps")) {
+    if (name != "SetMapsRem") throw ScriptError("only \"SetMapsRem\" takes \"maps\"");
+    request["Data"] = setMapsData(line.value("maps"));
+  }
   for (const char* score : {"tk", "dm", "fb"}) {
     if (line.has(score))
       request[score] = static_cast<double>(line.integer(score, INT32_MIN, INT32_MAX));

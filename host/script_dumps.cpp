@@ -7,6 +7,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "exchange/exchange_codec.h"
+#include "host/host_text.h"
 #include "host/script_json.h"
 #include "host/script_session.h"
 #include "sim/model/server_model.h"
@@ -26,6 +28,44 @@ QJsonObject rotationEntryJson(const sim::RotationEntry& entry) {
                      {"custom", entry.custom},
                      {"file", fromWindows1252(entry.missionFile)},
                      {"name", fromWindows1252(entry.displayName)}};
+}
+
+// GetMapsRem's answer decoded: settings, catalogue, rotation and tasks; a text the codec
+// cannot read gives its error instead.
+QJsonValue mapsAnswerJson(const QJsonValue& result) {
+  auto maps = [](const std::vector<exchange::MapLine>& lines) {
+    QJsonArray out;
+    for (const exchange::MapLine& line : lines) {
+      out.append(QJsonObject{{"name", fromWindows1252(line.displayName)},
+                             {"file", fromWindows1252(line.missionFile)},
+                             {"type", line.gameType},
+                             {"custom", line.custom}});
+    }
+    return out;
+  };
+  try {
+    const exchange::MapsAnswer answer = exchange::parseMapsAnswer(toWindows1252(result.toString()));
+    const exchange::ServerSettings& s = answer.settings;
+    QJsonArray tasks;
+    for (const exchange::Task& task : answer.tasks) {
+      QStringList lines;
+      for (const std::string& text : task.lines) lines.append(fromWindows1252(text));
+      tasks.append(QJsonObject{{"section", fromWindows1252(task.section)},
+                               {"lines", QJsonArray::fromStringList(lines)}});
+    }
+    return QJsonObject{{"settings", QJsonObject{{"autoload", fromWindows1252(s.autoload)},
+                                                {"displayTime", fromWindows1252(s.displayTime)},
+                                                {"mapPlaying", fromWindows1252(s.mapPlaying)},
+                                                {"koth", s.kothLimit},
+                                                {"kills", s.killLimit},
+                                                {"gameScore", s.gameScoreLimit},
+                                                {"mapLimit", s.mapLimit}}},
+                       {"catalogue", maps(answer.catalogue)},
+                       {"rotation", maps(answer.rotation)},
+                       {"tasks", tasks}};
+  } catch (const exchange::ExchangeError& error) {
+    return QJsonObject{{"error", QString::fromStdString(error.what())}};
+  }
 }
 
 // A text holding a text, or an array holding an element.
@@ -180,7 +220,10 @@ QJsonValue ScriptSession::select(const ScriptLine& line) {
     }
     return dialogs;
   }
-  if (line.has("result")) return lastResult_;
+  if (line.has("result")) {
+    if (line.optText("as").value_or("") == "maps") return mapsAnswerJson(lastResult_);
+    return lastResult_;
+  }
   return QJsonObject{{"ms", static_cast<double>(time_.monotonicMs())},
                      {"clock", formatDateTime(time_.now())}};
 }

@@ -43,8 +43,8 @@ const std::map<QString, std::vector<QString>>& allowedKeys() {
                    "clearWrites", "scoringRate"};
     k["kill"] = {"pid"};
     k["profile"] = {};  // any host.ini profile key; checked by the profile settings
-    k["call"] = {"name",  "index", "hwnd", "pdat", "admin", "data",
-                 "fName", "pName", "tk",   "dm",   "fb"};
+    k["call"] = {"name", "index", "hwnd",  "pdat", "admin", "data",
+                 "maps", "fName", "pName", "tk",   "dm",    "fb"};
     for (const char* event : {"select", "mouseDown", "mouseUp", "press", "click", "dblClick", "key",
                               "mouseMove", "dragOver", "drop", "type", "set"}) {
       k[event] = {"control", "row", "rowSel", "button", "shift", "key", "text", "value"};

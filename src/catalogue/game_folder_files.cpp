@@ -57,7 +57,12 @@ std::vector<std::string> addedCompanionNames(std::string_view mapFileName) {
 std::vector<std::string> deletedCompanionNames(std::string_view mapFileName) {
   if (mapFileName.size() <= 4) return {};
   const std::string base(mapFileName.substr(0, mapFileName.size() - 4));
-  return {base + ".til", base + ".wac"};
+  std::vector<std::string> names;
+  // "COM1xxxx" is a plain name, but its companions would be the device COM1.
+  for (std::string name : {base + ".til", base + ".wac"}) {
+    if (gameFolderNameFault(name).empty()) names.push_back(std::move(name));
+  }
+  return names;
 }
 
 void copyMapWithCompanions(Module& module, const std::string& sourceFolder,

@@ -21,7 +21,8 @@ void requireGameFolderName(std::string_view name);
 // ".til", ".TIL", ".wac", ".WAC", in this order. "canyon.night.bms" gives "canyon.til", ...
 std::vector<std::string> addedCompanionNames(std::string_view mapFileName);
 // The companions a remote delete removes: the name without its last four characters, with
-// ".til" and ".wac". None when nothing would be left of the name.
+// ".til" and ".wac"; only those that are plain file names themselves (none when nothing would
+// be left of the name).
 std::vector<std::string> deletedCompanionNames(std::string_view mapFileName);
 
 // Copies a map file and the companions found beside it into the game folder (ending in "\"),

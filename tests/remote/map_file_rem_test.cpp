@@ -187,6 +187,7 @@ TEST(GameFolderNames, PlainNamesAndCompanions) {
   EXPECT_EQ(deletedCompanionNames("canyon.night.bms"),
             (std::vector<std::string>{"canyon.night.til", "canyon.night.wac"}));
   EXPECT_TRUE(deletedCompanionNames(".bms").empty());
+  EXPECT_TRUE(deletedCompanionNames("COM1xxxx").empty());
 }
 
 }  // namespace
