@@ -68,6 +68,10 @@ TEST(Administrators, ReadsTheApiSettingsAndRefusesABadFileNamingTheLine) {
   EXPECT_EQ(settings.listen.port, 9000);
   EXPECT_EQ(settings.bodyLimit, 1024u);
   EXPECT_EQ(parseListenAddress("[::1]:0").host, "::1");
+  // Without a Listen setting the API listens on loopback only.
+  const ApiSettings defaults = parseAdministrators("[API]\nBodyLimit = 5\n", "f");
+  EXPECT_EQ(defaults.listen.host, "127.0.0.1");
+  EXPECT_EQ(defaults.listen.port, kDefaultPort);
 
   const std::string token = "Token = sha256:" + std::string(64, 'a') + "\n";
   struct Case {
