@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <stdexcept>
 
@@ -358,13 +359,28 @@ void ServerModel::noteClientRead() {
 }
 
 bool ServerModel::clientWrite(uint32_t address, const void* in, size_t size) {
+  const bool endOfGame = state() == kStateEndOfGame;
+  const int32_t countdownBefore = endOfGame ? longAt("RestartTmr") : 0;
   if (!memory_->write(address, in, size)) return false;
+  if (endOfGame) noteClientWrite(address, size, countdownBefore);
   if (clientWrites_.size() >= kClientWriteLogCapacity) {
     clientWrites_.pop_front();
     ++droppedClientWrites_;
   }
   clientWrites_.push_back({address, std::string(static_cast<const char*>(in), size)});
   return true;
+}
+
+// Marks what a client did to the end of game now running: which game-type fields it wrote, and
+// whether it lowered the countdown.
+void ServerModel::noteClientWrite(uint32_t address, size_t size, int32_t countdownBefore) {
+  for (uint32_t k = 0; k < std::size(kGameTypeFields); ++k) {
+    if (layout_.at(kGameTypeFields[k]) == address) gameTypeWrites_ |= 1u << k;
+  }
+  const uint32_t timer = layout_.at("RestartTmr");
+  if (address < timer + 4 && address + size > timer && readLong(timer) < countdownBefore) {
+    displayCut_ = true;
+  }
 }
 
 void ServerModel::clearClientWrites() {
@@ -386,6 +402,10 @@ void ServerModel::enterState(int32_t state) {
 void ServerModel::endGame() {
   if (!isRunning(state())) return;
   enterState(kStateEndOfGame);
+  ++gameCounts_.ended;
+  gameTypeWrites_ = 0;
+  displayCut_ = false;
+  endOfGameMs_ = 0;
   int32_t countdown =
       static_cast<int32_t>(std::lround(options_.displayLengthSeconds * kCountdownUnitsPerSecond));
   setLong("RestartTmr", countdown);
@@ -441,6 +461,17 @@ void ServerModel::startNextGame() {
   if (name.size() > kCurMapCapacity) name.resize(kCurMapCapacity);
   setText("CurMap", name);
   int32_t gameType = nextGameType();
+  ++gameCounts_.started;
+  uint32_t slot = layout_.slotAddress(next);
+  if (readText(slot + kSlotMarkerOffset, 1) == "S" &&
+      readByte(slot + kSlotGameTypeOffset) != static_cast<uint8_t>(gameType)) {
+    ++gameCounts_.wrongType;
+  }
+  if (gameType != playedType_) {
+    ++gameCounts_.typeChanges;
+    constexpr uint32_t kAllFields = (1u << std::size(kGameTypeFields)) - 1;
+    if (gameTypeWrites_ == kAllFields) ++gameCounts_.typeChangesFromClient;
+  }
   playedType_ = gameType;
   setLong("GameType", gameType);
   for (const char* key : kGameTypeFields) setLong(key, gameType);
@@ -522,6 +553,7 @@ void ServerModel::advance(int64_t elapsedMs) {
         double msToZero = timer * 1000.0 / kCountdownUnitsPerSecond - countdownCarryMs_;
         if (serverMs + 1e-6 < msToZero) {  // within rounding of the unit arithmetic
           countdownCarryMs_ += serverMs;
+          endOfGameMs_ += serverMs;
           auto units = static_cast<int32_t>(countdownCarryMs_ * kCountdownUnitsPerSecond / 1000);
           if (units > 0) {
             countdownCarryMs_ -= units * 1000.0 / kCountdownUnitsPerSecond;
@@ -533,8 +565,11 @@ void ServerModel::advance(int64_t elapsedMs) {
           return;
         }
         serverMs -= std::max(0.0, msToZero);
+        endOfGameMs_ += std::max(0.0, msToZero);
         if (!memory_->compareExchangeLong(timerAddress, timer, 0)) return;
       }
+      if (displayCut_) ++gameCounts_.displaysCut;
+      gameCounts_.longestEndOfGameMs = std::max(gameCounts_.longestEndOfGameMs, endOfGameMs_);
       enterState(kStateBetweenGames);
       log("state 1: loading the next map");
     } else if (state == kStateBetweenGames) {

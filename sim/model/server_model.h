@@ -67,6 +67,22 @@ struct ClientWrite {
   bool operator==(const ClientWrite&) const = default;
 };
 
+// What a server saw of its games, for long runs that must miss no end of game.
+struct GameCounts {
+  int64_t ended = 0;    // games that entered state 4
+  int64_t started = 0;  // map starts after an end of game
+  // Map starts whose game type is not the one of the slot started (its "S"-marked byte).
+  int64_t wrongType = 0;
+  // Map starts whose game type differs from the game before, and those of them before which a
+  // client had written all five game-type fields during the end of game.
+  int64_t typeChanges = 0;
+  int64_t typeChangesFromClient = 0;
+  // Ends of game during which a client lowered RestartTmr (the display cut, or a skip).
+  int64_t displaysCut = 0;
+  double longestEndOfGameMs = 0;  // server time in state 4, the longest so far
+  bool operator==(const GameCounts&) const = default;
+};
+
 // The client write log keeps the most recent writes; older ones are dropped (and counted).
 inline constexpr size_t kClientWriteLogCapacity = 65536;
 
@@ -151,6 +167,7 @@ class ServerModel {
   // Writes dropped from the front of a full log since the last clear.
   uint64_t droppedClientWrites() const { return droppedClientWrites_; }
   void clearClientWrites();
+  const GameCounts& gameCounts() const { return gameCounts_; }
   // Client reads made while the command now in the mailbox waited; 0 when none waits.
   int64_t readsWhileCommandWaits() const { return readsWhileCommandWaits_; }
 
@@ -211,6 +228,7 @@ class ServerModel {
   void recordRotationCheck();
   void publishInfo();
   void log(const std::string& line) const;
+  void noteClientWrite(uint32_t address, size_t size, int32_t countdownBefore);
 
   ServerLayout layout_;
   std::unique_ptr<ServerMemory> memory_;
@@ -225,6 +243,10 @@ class ServerModel {
   int64_t rotationViolations_ = 0;
   int64_t rotationChecks_ = 0;
   int64_t readsWhileCommandWaits_ = 0;
+  GameCounts gameCounts_;
+  uint32_t gameTypeWrites_ = 0;  // bit k: a client wrote game-type field k in this end of game
+  bool displayCut_ = false;      // a client lowered RestartTmr in this end of game
+  double endOfGameMs_ = 0;       // server time in state 4 so far
   std::deque<ClientWrite> clientWrites_;
   uint64_t droppedClientWrites_ = 0;
 };
