@@ -52,7 +52,8 @@ head -c 20000 /dev/urandom > "${root}/upload.bms"
 start_host() {
   "${host}" --headless --root "${root}" --listen 127.0.0.1:0 > "${root}/log" 2>&1 &
   host_pid=$!
-  for _ in $(seq 300); do
+  # Up to a minute: a loaded machine starts slowly.
+  for _ in $(seq 1200); do
     grep -q "remote API listening on" "${root}/log" 2>/dev/null &&
       grep -q "profile 1 (one): loaded" "${root}/log" 2>/dev/null && break
     sleep 0.05
