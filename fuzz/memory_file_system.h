@@ -25,7 +25,8 @@ class MemoryFileSystem final : public FileSystem {
   }
   std::vector<std::string> FilesOf(const std::string& folder) override {
     std::vector<std::string> names;
-    const std::string prefix = folder + "\\";
+    // The plug-in names a folder with or without its final backslash.
+    const std::string prefix = folder.ends_with('\\') ? folder : folder + "\\";
     for (const auto& [path, bytes] : files) {
       if (path.rfind(prefix, 0) == 0 && path.find('\\', prefix.size()) == std::string::npos) {
         names.push_back(path.substr(prefix.size()));

@@ -7,7 +7,8 @@ namespace rotaryn::host {
 
 QJsonArray buildPdat(const ProfileConfig& profile, int32_t serverPid, const HostConfig& host,
                      const std::string& adminName) {
-  QString gameFolder = windowsFromPosix(fromWindows1252(profile.gameFolderPosix));
+  // The folder is the system's name, UTF-8, unlike the texts host.ini gives.
+  QString gameFolder = windowsFromPosix(QString::fromStdString(profile.gameFolderPosix));
   if (!gameFolder.endsWith('\\')) gameFolder += '\\';
   return QJsonArray{
       fromWindows1252(profile.hostTexts[0]), fromWindows1252(profile.serverType), serverPid,

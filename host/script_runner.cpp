@@ -513,7 +513,8 @@ void ScriptSession::profile(const ScriptLine& line) {
   }
   if (config.profileFolder.empty()) config.profileFolder = "profile" + std::to_string(config.index);
   if (config.gameFolderPosix.empty()) {
-    config.gameFolderPosix = (fs::path(root_) / "games" / config.profileFolder).string() + "/";
+    config.gameFolderPosix =
+        (fs::path(root_) / "games" / utf8NameFromWindows1252(config.profileFolder)).string() + "/";
   }
   if (config.serverType.empty()) {
     bool affiliate = servers_.set().has(pid) && servers_.set().at(pid).layout().isAffiliate();

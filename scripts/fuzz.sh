@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds every fuzz target with clang's libFuzzer (ASan + UBSan) and runs each for FUZZ_SECONDS
 # (default 60), starting from its seed corpus. New inputs go to a working corpus under the build
-# folder, never into the repository; crashes are left there as crash-* files.
+# folder, never into the repository; crashes are left there as crash-* files. FUZZ_TARGETS="a b"
+# runs only those targets. Undefined behaviour stops a target as a crash does.
 set -euo pipefail
 build=${1:-build-fuzz}
 seconds=${FUZZ_SECONDS:-60}
@@ -10,6 +11,8 @@ bash "$root/scripts/install-deps.sh" fuzz
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DROTARYN_FUZZ=ON -DROTARYN_BENCH=OFF >/dev/null
 mapfile -t targets < <(grep -v '^$' "$build/fuzz_targets.txt")
+if [[ -n "${FUZZ_TARGETS:-}" ]]; then read -r -a targets <<<"$FUZZ_TARGETS"; fi
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]/#/fuzz_}"
 status=0
 for t in "${targets[@]}"; do

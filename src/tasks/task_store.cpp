@@ -5,6 +5,7 @@
 
 #include "errors/error_report.h"
 #include "platform/ini_file.h"
+#include "platform/vb_error.h"
 #include "platform/vb_runtime.h"
 #include "plugin/module.h"
 #include "store/admin_log.h"
@@ -119,6 +120,10 @@ int32_t DeleteTaskRem(Module& module, int32_t Index, const Variant& PDAT, const 
       [&](ErrorTrap& trap, const std::string& taskFile) {
         trap.at(2);
         const std::string section = vb::CStr(Data);
+        // A line break would turn the one admin-log line into several, the later ones forged.
+        if (section.find_first_of("\r\n") != std::string::npos) {
+          raiseVbError(vberr::kInvalidCall, "a task's name has no line break");
+        }
         deleteTask(module, taskFile, section);
         return section;
       },
