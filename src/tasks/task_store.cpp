@@ -80,6 +80,11 @@ void writeTask(Module& module, const std::string& taskFile, const std::string& s
 }
 
 void deleteTask(Module& module, const std::string& taskFile, const std::string& section) {
+  // No section of the file can hold a line break; refused rather than passed on, so a remote
+  // name cannot carry a second line into the admin log either.
+  if (section.find_first_of("\r\n") != std::string::npos) {
+    raiseVbError(vberr::kInvalidCall, "a task's name is one line");
+  }
   IniFile ini(module.ports.files, iniFailureLog(module));
   if (!ini.deleteSection(taskFile, section)) {
     raiseVbError(vberr::kPathFileAccess, taskFile + " could not be written");

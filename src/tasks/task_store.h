@@ -31,7 +31,7 @@ std::string taskSectionName(const DateTime& date, const DateTime& time);
 // Unlike a plain private-profile write, a refused write raises 75.
 void writeTask(Module& module, const std::string& taskFile, const std::string& section,
                const std::string& file, const std::string& frequency);
-// Deletes the section; nothing happens when there is none.
+// Deletes the section; nothing happens when there is none. A name with a line break raises 5.
 void deleteTask(Module& module, const std::string& taskFile, const std::string& section);
 
 // The remote task operations: 1 when the change was made, 0 after a failure (reported, with no

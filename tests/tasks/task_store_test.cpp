@@ -175,6 +175,10 @@ TEST_F(Tasks, RemoteChangesOverwriteWithoutAskingAndLogWhatTheyDid) {
   // Not base 64, or too few fields: 0, a report, and no log line.
   EXPECT_EQ(call(AddTaskRem, "%%%", false), 0);
   EXPECT_EQ(call(EditTaskRem, "a|b|c"), 0);
+  // A name with a line break would add a forged line to the admin log: refused.
+  EXPECT_EQ(
+      call(DeleteTaskRem, "25/12/2026 20:00:00\r\n[20:00:00][Rotaryn] Skip Map from Bob", false),
+      0);
   EXPECT_EQ(host.failuresOf("AddTaskRem"), 1);
   EXPECT_EQ(host.failuresOf("EditTaskRem"), 1);
 
