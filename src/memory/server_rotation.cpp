@@ -74,52 +74,64 @@ void GetMapList(Module& module, int32_t index) {
     const bool record = autoload != "1";
     trap.at(3);
     lastSettings.createFolderIfMissing();
-
-    if (record) {
-      trap.at(4);
-      // The affiliate build has no limit fields: its file keeps whatever limits it had.
-      if (const std::optional<ScoreLimits> limits = readScoreLimits(module, index)) {
-        lastSettings.writeLimits(std::to_string(limits->koth), std::to_string(limits->kills),
-                                 std::to_string(limits->gameScore));
+    // Up to 257 keys: gathered into one replace of the file, done however the reading ends, so
+    // the file ends as the key-by-key writes would have left it (nothing else writes it while
+    // the server is read: the memory component runs no events).
+    auto readIntoList = [&] {
+      if (record) {
+        trap.at(4);
+        // The affiliate build has no limit fields: its file keeps whatever limits it had.
+        if (const std::optional<ScoreLimits> limits = readScoreLimits(module, index)) {
+          lastSettings.writeLimits(std::to_string(limits->koth), std::to_string(limits->kills),
+                                   std::to_string(limits->gameScore));
+        }
       }
+
+      trap.at(5);
+      const int32_t rotation = readLong(module, index, "MapPointer");
+      int32_t count = readLongAt(module, index, rotation + kCountOffset);
+      trap.at(6);
+      if (record) lastSettings.writeMapCount(count - 1);
+
+      trap.at(7);
+      CurrentListTables& list = module.currentList;
+      list = CurrentListTables{};
+
+      // Entry 0 is read whatever the count says, so the list is never empty.
+      trap.at(8);
+      int32_t entryAddress = rotation + kFirstEntryOffset;
+      int32_t nameAddress = addressOf(module, index, "MapNameAdd");
+      RotationEntry entry = readEntry(module, index, entryAddress, nameAddress);
+      trap.at(9);
+      const std::string playing = "Map playing: " + readText(module, index, "CurMap");
+      if (module.window) module.window->lblCurMap.caption = playing;
+      trap.at(10);
+      appendEntry(list, 0, entry);
+      if (record) lastSettings.writeMap(0, entryText(entry));
+
+      trap.at(11);
+      if (count > kMaxRotation) {
+        count = kMaxRotation;
+        writeLongAt(module, index, rotation + kCountOffset, count);
+        writeLongAt(module, index, rotation + kSecondCountOffset, count);
+      }
+      for (int32_t k = 1; k < count; ++k) {
+        trap.at(12);
+        entryAddress += kEntrySize;
+        nameAddress += kSlotSize;
+        entry = readEntry(module, index, entryAddress, nameAddress);
+        appendEntry(list, k, entry);
+        if (record) lastSettings.writeMap(k, entryText(entry));
+      }
+    };
+    if (record) lastSettings.gather();
+    try {
+      readIntoList();
+    } catch (...) {
+      lastSettings.flush();
+      throw;
     }
-
-    trap.at(5);
-    const int32_t rotation = readLong(module, index, "MapPointer");
-    int32_t count = readLongAt(module, index, rotation + kCountOffset);
-    trap.at(6);
-    if (record) lastSettings.writeMapCount(count - 1);
-
-    trap.at(7);
-    CurrentListTables& list = module.currentList;
-    list = CurrentListTables{};
-
-    // Entry 0 is read whatever the count says, so the list is never empty.
-    trap.at(8);
-    int32_t entryAddress = rotation + kFirstEntryOffset;
-    int32_t nameAddress = addressOf(module, index, "MapNameAdd");
-    RotationEntry entry = readEntry(module, index, entryAddress, nameAddress);
-    trap.at(9);
-    const std::string playing = "Map playing: " + readText(module, index, "CurMap");
-    if (module.window) module.window->lblCurMap.caption = playing;
-    trap.at(10);
-    appendEntry(list, 0, entry);
-    if (record) lastSettings.writeMap(0, entryText(entry));
-
-    trap.at(11);
-    if (count > kMaxRotation) {
-      count = kMaxRotation;
-      writeLongAt(module, index, rotation + kCountOffset, count);
-      writeLongAt(module, index, rotation + kSecondCountOffset, count);
-    }
-    for (int32_t k = 1; k < count; ++k) {
-      trap.at(12);
-      entryAddress += kEntrySize;
-      nameAddress += kSlotSize;
-      entry = readEntry(module, index, entryAddress, nameAddress);
-      appendEntry(list, k, entry);
-      if (record) lastSettings.writeMap(k, entryText(entry));
-    }
+    lastSettings.flush();
   });
 }
 
