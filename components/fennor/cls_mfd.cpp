@@ -1,13 +1,12 @@
 #include "components/fennor/cls_mfd.h"
 
-#include <zlib.h>
-
 #include <array>
 #include <cstdio>
 #include <memory>
 #include <utility>
 
 #include "platform/base64.h"
+#include "platform/compression.h"
 #include "platform/vb_runtime.h"
 
 namespace rotaryn {
@@ -15,38 +14,9 @@ namespace rotaryn {
 namespace {
 
 constexpr const char* kCrLf = "\r\n";
-constexpr int kOutOfMemory = 7;
 
 [[noreturn]] void corrupt(const std::string& why) {
   raiseVbError(vberr::kInvalidCall, "DecompressString: " + why);
-}
-
-std::string inflateExactly(const std::string& stream, int32_t length) {
-  z_stream z{};
-  if (inflateInit(&z) != Z_OK) raiseVbError(kOutOfMemory);
-  std::unique_ptr<z_stream, int (*)(z_stream*)> guard(&z, inflateEnd);
-  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(stream.data()));
-  z.avail_in = static_cast<uInt>(stream.size());
-  std::string out;
-  std::array<char, 16384> chunk;
-  int status = Z_OK;
-  while (status != Z_STREAM_END) {
-    z.next_out = reinterpret_cast<Bytef*>(chunk.data());
-    z.avail_out = static_cast<uInt>(chunk.size());
-    status = inflate(&z, Z_NO_FLUSH);
-    if (status == Z_BUF_ERROR && z.avail_in == 0) corrupt("the compressed text is cut short");
-    if (status != Z_OK && status != Z_STREAM_END) corrupt("the compressed text is corrupt");
-    out.append(chunk.data(), chunk.size() - z.avail_out);
-    // A wrong length is known as soon as the text runs past it; no need to inflate the rest.
-    if (out.size() > static_cast<size_t>(length)) break;
-  }
-  if (status == Z_STREAM_END && z.avail_in != 0) corrupt("data follows the compressed text");
-  if (out.size() != static_cast<size_t>(length)) {
-    corrupt("the text is " + std::string(status == Z_STREAM_END ? "" : "over ") +
-            std::to_string(out.size()) + " characters long, not the " + std::to_string(length) +
-            " carried with it");
-  }
-  return out;
 }
 
 std::string twoDigits(int value) {
@@ -118,16 +88,11 @@ std::vector<std::string> clsMFD::ReadFile(const std::string& path) {
 }
 
 std::string clsMFD::CompressString(std::string& text) {
-  uLongf size = compressBound(static_cast<uLong>(text.size()));
-  std::string stream(size, '\0');
-  int status = compress2(reinterpret_cast<Bytef*>(stream.data()), &size,
-                         reinterpret_cast<const Bytef*>(text.data()),
-                         static_cast<uLong>(text.size()), Z_BEST_COMPRESSION);
-  if (status != Z_OK) {
-    raiseVbError(kOutOfMemory, "CompressString: zlib failed with status " + std::to_string(status));
+  try {
+    return encodeBase64(deflateBytes(text));
+  } catch (const VbError& error) {
+    raiseVbError(error.number(), "CompressString: " + error.description());
   }
-  stream.resize(size);
-  return encodeBase64(stream);
 }
 
 std::string clsMFD::DecompressString(const std::string& compressed, int32_t length) {
@@ -138,7 +103,9 @@ std::string clsMFD::DecompressString(const std::string& compressed, int32_t leng
   } catch (const VbError& error) {
     corrupt(error.description());
   }
-  return inflateExactly(stream, length);
+  Inflated inflated = inflateExactly(stream, length);
+  if (!inflated.problem.empty()) corrupt(inflated.problem);
+  return std::move(inflated.text);
 }
 
 void clsMFD::LogError(const std::string& module, std::string& procedure, const VbError& error,

@@ -1,13 +1,12 @@
 #include "exchange/exchange_codec.h"
 
-#include <zlib.h>
-
 #include <array>
 #include <charconv>
 #include <limits>
 #include <memory>
 
 #include "platform/base64.h"
+#include "platform/compression.h"
 #include "platform/vb_error.h"
 
 namespace rotaryn::exchange {
@@ -107,52 +106,20 @@ int32_t parseNumber(std::string_view text, const std::string& what) {
 }
 
 std::string compressText(std::string_view text) {
-  uLongf size = compressBound(static_cast<uLong>(text.size()));
-  std::string stream(size, '\0');
-  const int status = compress2(reinterpret_cast<Bytef*>(stream.data()), &size,
-                               reinterpret_cast<const Bytef*>(text.data()),
-                               static_cast<uLong>(text.size()), Z_BEST_COMPRESSION);
-  if (status != Z_OK) throw std::runtime_error("zlib failed with status " + std::to_string(status));
-  stream.resize(size);
-  return encodeBase64(stream);
+  try {
+    return encodeBase64(deflateBytes(text));
+  } catch (const VbError& error) {
+    throw std::runtime_error(error.description());
+  }
 }
 
 std::string decompressText(std::string_view compressed, int64_t length) {
   if (length < 0) fail(Kind::LengthMismatch, "negative length " + std::to_string(length));
-  const std::string stream = decode64(compressed, "the compressed text");
-  z_stream z{};
-  if (inflateInit(&z) != Z_OK) throw std::bad_alloc();
-  std::unique_ptr<z_stream, int (*)(z_stream*)> guard(&z, inflateEnd);
-  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(stream.data()));
-  z.avail_in = static_cast<uInt>(stream.size());
-  std::string out;
-  std::array<char, 16384> chunk;
-  int status = Z_OK;
-  while (status != Z_STREAM_END) {
-    z.next_out = reinterpret_cast<Bytef*>(chunk.data());
-    z.avail_out = static_cast<uInt>(chunk.size());
-    status = inflate(&z, Z_NO_FLUSH);
-    if (status == Z_BUF_ERROR && z.avail_in == 0) {
-      fail(Kind::BadCompression, "the compressed text is cut short");
-    }
-    if (status != Z_OK && status != Z_STREAM_END) {
-      fail(Kind::BadCompression, "the compressed text is corrupt");
-    }
-    out.append(chunk.data(), chunk.size() - z.avail_out);
-    // Past the carried length the text is wrong whatever follows: stop inflating there.
-    if (out.size() > static_cast<uint64_t>(length)) {
-      fail(Kind::LengthMismatch, "the text is over " + std::to_string(out.size()) +
-                                     " characters long, not the " + std::to_string(length) +
-                                     " carried with it");
-    }
+  Inflated inflated = inflateExactly(decode64(compressed, "the compressed text"), length);
+  if (!inflated.problem.empty()) {
+    fail(inflated.wrongLength ? Kind::LengthMismatch : Kind::BadCompression, inflated.problem);
   }
-  if (z.avail_in != 0) fail(Kind::BadCompression, "data follows the compressed text");
-  if (out.size() != static_cast<uint64_t>(length)) {
-    fail(Kind::LengthMismatch, "the text is " + std::to_string(out.size()) +
-                                   " characters long, not the " + std::to_string(length) +
-                                   " carried with it");
-  }
-  return out;
+  return std::move(inflated.text);
 }
 
 std::string settingsSection(const ServerSettings& s) {

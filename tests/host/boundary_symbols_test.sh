@@ -12,8 +12,8 @@ status=0
 ours='^((typeinfo|typeinfo name|vtable|guard variable) for )?rotaryn::'
 names() { nm -C --defined-only "$@" | cut -d' ' -f3-; }
 # The exchange codec is shared by design (the texts both sides speak, as the admin tool speaks
-# them), with the base 64 and run-time error of the platform layer it stands on.
-shared='^((.*) for )?rotaryn::(host::|sim::|exchange::|encodeBase64|decodeBase64|VbError|raiseVbError|vbErrorDescription)'
+# them), with the base 64, zlib pair and run-time error of the platform layer it stands on.
+shared='^((.*) for )?rotaryn::(host::|sim::|exchange::|encodeBase64|decodeBase64|deflateBytes|inflateExactly|Inflated|VbError|raiseVbError|vbErrorDescription)'
 # Their file-local helpers (base 64's table, the error texts) come along.
 helpers='^rotaryn::\(anonymous namespace\)::(raiseInvalid|kDescriptions|kDecode)'
 foreign=$(names "$host" | grep -E "$ours" | grep -v -E "$shared" | grep -v -E "$helpers" || true)
