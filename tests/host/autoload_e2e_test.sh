@@ -8,25 +8,8 @@ host="$1"
 admin="$2"
 sim="$3"
 memtool="$4"
-root="$(mktemp -d /tmp/rotaryn-autoload-XXXXXX)"
-host_pid=""
-cleanup() {
-  [ -n "$host_pid" ] && kill -KILL "$host_pid" 2>/dev/null || true
-  rm -rf "$root"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAILED: $*" >&2
-  [ -f "$root/log" ] && sed 's/^/  | /' "$root/log" >&2
-  exit 1
-}
-wait_for() {
-  for _ in $(seq 300); do
-    grep -q -- "$1" "$root/log" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  fail "no line matching '$1'"
-}
+source "$(dirname "$0")/../support/host_test_lib.sh"
+host_test_root autoload
 start_host() {
   "$host" --headless --root "$root" --listen 127.0.0.1:0 > "$root/log" 2>&1 &
   host_pid=$!

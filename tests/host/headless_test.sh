@@ -5,26 +5,8 @@
 set -euo pipefail
 host="$1"
 sim="$2"
-root="$(mktemp -d /tmp/rotaryn-headless-XXXXXX)"
-host_pid=""
-cleanup() {
-  [ -n "$host_pid" ] && kill -KILL "$host_pid" 2>/dev/null || true
-  rm -rf "$root"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAILED: $*" >&2
-  [ -f "$root/log" ] && sed 's/^/  | /' "$root/log" >&2
-  exit 1
-}
-# Waits up to 20 s for a line matching the pattern in the host's log.
-wait_for() {
-  for _ in $(seq 200); do
-    grep -q -- "$1" "$root/log" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  fail "no line matching '$1'"
-}
+source "$(dirname "$0")/../support/host_test_lib.sh"
+host_test_root headless
 
 "$host" --init-root "$root" || fail "--init-root"
 [ -f "$root/Plugins/libtwkRotaryn.so" ] || fail "the plug-in was not installed"

@@ -6,18 +6,8 @@ set -euo pipefail
 host="$(realpath "$1")"
 sim="$(realpath "$2")"
 memtool="$(realpath "$3")"
-root="$(mktemp -d /tmp/rotaryn-tasks-XXXXXX)"
-host_pid=""
-cleanup() {
-  [ -n "$host_pid" ] && kill -KILL "$host_pid" 2>/dev/null || true
-  rm -rf "$root"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAILED: $*" >&2
-  [ -f "$root/log" ] && sed 's/^/  | /' "$root/log" >&2
-  exit 1
-}
+source "$(dirname "$0")/../support/host_test_lib.sh"
+host_test_root tasks
 
 "$host" --init-root "$root" || fail "--init-root"
 cat > "$root/host.ini" <<INI

@@ -1,0 +1,25 @@
+# Sourced by the shell tests that run rotaryn-host on a root of their own (after
+# `set -euo pipefail`): `host_test_root NAME` makes $root, removed at exit together with the
+# host of $host_pid if one still runs; `fail` prints the host's log ($root/log) and stops;
+# `wait_for PATTERN` waits up to 30 s for a line of that log.
+host_test_root() {
+  root="$(mktemp -d "/tmp/rotaryn-$1-XXXXXX")"
+  host_pid=""
+  trap 'host_test_cleanup' EXIT
+}
+host_test_cleanup() {
+  [ -n "${host_pid:-}" ] && kill -KILL "$host_pid" 2>/dev/null || true
+  rm -rf "$root"
+}
+fail() {
+  echo "FAILED: $*" >&2
+  [ -f "$root/log" ] && sed 's/^/  | /' "$root/log" >&2
+  exit 1
+}
+wait_for() {
+  for _ in $(seq 300); do
+    grep -q -- "$1" "$root/log" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  fail "no line matching '$1'"
+}
