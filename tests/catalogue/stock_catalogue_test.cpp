@@ -17,9 +17,13 @@ std::array<int, 9> rowsPerType(const CatalogueTables& tables) {
   return counts;
 }
 
-TEST(LoadCatalogue, BuildsEachVariantKeyedByRowWithItsRowsPerType) {
+class StockCatalogue : public ::testing::Test {
+ protected:
+  StockCatalogue() { host.addProfile(1); }
   PluginFixture host;
-  host.addProfile(1);
+};
+
+TEST_F(StockCatalogue, BuildsEachVariantKeyedByRowWithItsRowsPerType) {
   struct Case {
     int variant;
     long rows;
@@ -43,9 +47,7 @@ TEST(LoadCatalogue, BuildsEachVariantKeyedByRowWithItsRowsPerType) {
   }
 }
 
-TEST(LoadCatalogue, BaseVariantDropsTheExtendedPacksMaps) {
-  PluginFixture host;
-  host.addProfile(1);
+TEST_F(StockCatalogue, BaseVariantDropsTheExtendedPacksMaps) {
   LoadCatalogue(host.module, 0);
   const CatalogueTables& tables = host.module.catalogue;
   for (const std::string& file : tables.StockMapFiles.values()) {
@@ -64,9 +66,7 @@ TEST(LoadCatalogue, BaseVariantDropsTheExtendedPacksMaps) {
   EXPECT_EQ(tables.StockMapTypes.item("136"), "7");
 }
 
-TEST(LoadCatalogue, DisplayNameSharedByManyRowsIsNeverAKey) {
-  PluginFixture host;
-  host.addProfile(1);
+TEST_F(StockCatalogue, DisplayNameSharedByManyRowsIsNeverAKey) {
   LoadCatalogue(host.module, 1);
   const CatalogueTables& tables = host.module.catalogue;
   int rows = 0;
@@ -78,9 +78,7 @@ TEST(LoadCatalogue, DisplayNameSharedByManyRowsIsNeverAKey) {
   EXPECT_EQ(FindMapName(host.module, "TDMR_04A.BMS", "3", false), "");
 }
 
-TEST(LoadCatalogue, RebuildsCustomTableFromCurrentProfilesGameFolder) {
-  PluginFixture host;
-  host.addProfile(1);
+TEST_F(StockCatalogue, RebuildsCustomTableFromCurrentProfilesGameFolder) {
   host.addProfile(2);
   host.scratch.write(PluginFixture::gameFolderOnDisk(2) + "/Jungle.bms",
                      mapFileBytes("Jungle", 0, 2));

@@ -39,18 +39,6 @@ class RunningGameOnDfbhdSim : public ::testing::TestWithParam<sim::ServerBuild> 
     }
     return false;
   }
-  Variant remotePdat() {
-    const int32_t pid = scene.server.pid();
-    Variant::Array pdat{
-        Variant("host"), Variant(scene.layout.isAffiliate() ? "DFBHD_AFF" : "DFBHD"),
-        Variant(pid),    Variant(""),
-        Variant(""),     Variant(scene.host.gameFolder(SimProcessWindow::kProfile)),
-        Variant(pid),    Variant("profile" + std::to_string(SimProcessWindow::kProfile)),
-        Variant(""),     Variant(""),
-        Variant("Ann"),  Variant(int16_t{0}),
-        Variant(7920),   Variant(10920)};
-    return Variant(std::move(pdat));
-  }
 
   SimProcessWindow scene;
 };
@@ -87,7 +75,7 @@ TEST_P(RunningGameOnDfbhdSim, TheServerPlaysTheWrittenRotationWithItsTypesAndWra
 
 TEST_P(RunningGameOnDfbhdSim, ARemoteSkipEndsTheGameAndTheNextMapFollowsTheShortCountdown) {
   const std::string before = readText("CurMap");
-  ASSERT_EQ(SkipMapRem(scene.host.module, SimProcessWindow::kProfile, remotePdat()), 1);
+  ASSERT_EQ(SkipMapRem(scene.host.module, SimProcessWindow::kProfile, scene.pdat()), 1);
   // 500 countdown units written over the server's own 8 seconds of display.
   const int32_t countdown = scene.readLong("RestartTmr");
   EXPECT_GT(countdown, 0);

@@ -3,19 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "memory/server_rotation.h"
+#include "tests/platform/vb_error_of.h"
 #include "tests/support/plugin_fixture.h"
 
 namespace rotaryn {
 namespace {
-
-int errorOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const VbError& error) {
-    return error.number();
-  }
-  return 0;
-}
 
 TEST(ServerFields, KeyOffsetAndPointerReachTheProfilesOwnServer) {
   PluginFixture host;

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "platform/ini_file.h"
-#include "tests/support/plugin_fixture.h"
+#include "tests/support/ui_window_fixture.h"
 #include "ui/frm_rotaryn_maps.h"
 
 namespace rotaryn {
@@ -15,14 +15,8 @@ namespace {
 
 constexpr int32_t kProfile = 1;
 
-sim::RotationEntry entryOf(int32_t k) {
-  return {k % 9, k % 2 == 1, "MAP_" + std::to_string(k) + ".BMS", "Map " + std::to_string(k)};
-}
-
-std::vector<sim::RotationEntry> rotationOf(int32_t count) {
-  std::vector<sim::RotationEntry> entries;
-  for (int32_t k = 0; k < count; ++k) entries.push_back(entryOf(k));
-  return entries;
+std::vector<sim::RotationEntry> rotationOf(int count) {
+  return WindowFixture::rotationOf(count);
 }
 
 class ServerRotation : public ::testing::Test {

@@ -29,17 +29,20 @@ class SimProcessWindow {
     host.scratch.write(PluginFixture::gameFolderOnDisk(kProfile) + "/.keep", "");
     host.scratch.write("profiles/profile" + std::to_string(kProfile) + "/.keep", "");
     host.module.MemoryAccess = memory;
-    const int32_t pid = server.pid();
-    Variant::Array pdat{Variant("host"), Variant(layout.isAffiliate() ? "DFBHD_AFF" : "DFBHD"),
-                        Variant(pid),    Variant(""),
-                        Variant(""),     Variant(host.gameFolder(kProfile)),
-                        Variant(pid),    Variant("profile" + std::to_string(kProfile))};
-    RegisterProfile(host.module, kProfile, Variant(std::move(pdat)));
+    RegisterProfile(host.module, kProfile, pdat());
     waitForState(2);
     host.module.window = std::make_unique<frmRotarynMaps>(host.module);
     host.window().Form_Reload();
   }
 
+  // The profile's data as the host passes it, naming the administrator of a remote command.
+  Variant pdat(const std::string& administrator = "Ann") {
+    const int32_t pid = server.pid();
+    return Variant(Variant::Array{
+        "host", layout.isAffiliate() ? "DFBHD_AFF" : "DFBHD", Variant(pid), "", "",
+        Variant(host.gameFolder(kProfile)), Variant(pid), "profile" + std::to_string(kProfile), "",
+        "", Variant(administrator), Variant(int16_t{0}), Variant(7920), Variant(10920)});
+  }
   int32_t readLong(std::string_view key, int32_t offset = 0) {
     int32_t pid = server.pid();
     return memory->ReadLong(pid, static_cast<int32_t>(layout.at(key)) + offset);

@@ -10,6 +10,7 @@
 
 #include "memory/server_rotation.h"
 #include "platform/ini_file.h"
+#include "tests/support/fault_injection.h"
 #include "tests/support/ui_window_fixture.h"
 
 namespace rotaryn {
@@ -65,41 +66,6 @@ std::vector<sim::ClientWrite> writeOrder(const sim::ServerModel& server,
   writes.push_back({header + sim::kHeaderCountCopyOffset, little(count, 4)});
   return writes;
 }
-
-// Fails the failAt-th call to the memory component (counting from 1); 0 fails none.
-class FailingCall final : public MemoryAccessWrapper {
- public:
-  using MemoryAccessWrapper::MemoryAccessWrapper;
-
-  int32_t ReadLong(int32_t& process, int32_t address) override {
-    count();
-    return target_->ReadLong(process, address);
-  }
-  uint8_t ReadByte(int32_t& process, int32_t address) override {
-    count();
-    return target_->ReadByte(process, address);
-  }
-  std::string ReadStr(int32_t& process, int32_t address) override {
-    count();
-    return target_->ReadStr(process, address);
-  }
-  void WriteLong(int32_t& process, int32_t address, int32_t value, int16_t bytes) override {
-    count();
-    target_->WriteLong(process, address, value, bytes);
-  }
-  void WriteStr(int32_t& process, int32_t address, const std::string& text) override {
-    count();
-    target_->WriteStr(process, address, text);
-  }
-
-  int failAt = 0;
-  int calls = 0;
-
- private:
-  void count() {
-    if (++calls == failAt) raiseVbError(vberr::kDeviceIo, "Device I/O error (injected)");
-  }
-};
 
 // One profile's window on an in-process server, ready to press Update Maps.
 class Scene {
@@ -167,20 +133,6 @@ class Scene {
     return keys;
   }
 
-  // Slot k and entry k name the same mission file and the slot constant is in place.
-  int violations() {
-    sim::ServerModel& server = host.server();
-    int count = 0;
-    for (int32_t k = 0; k < server.rotationCount(); ++k) {
-      const uint32_t slot = server.layout().slotAddress(k);
-      const uint32_t entry = server.layout().entryAddress(k);
-      if (server.readText(slot) != server.readText(entry) ||
-          server.readLong(slot + sim::kSlotConstantOffset) != sim::kSlotConstant) {
-        ++count;
-      }
-    }
-    return count;
-  }
   std::pair<int32_t, int32_t> counts() {
     sim::ServerModel& server = host.server();
     return {server.readLong(server.rotationPointer() + sim::kHeaderCountOffset),
@@ -213,7 +165,7 @@ TEST(UpdateMaps, OverALongerRotationIsReadBackIdenticallyAndRecordedAsTyped) {
   EXPECT_EQ(host.server().rotation(), fresh);
   EXPECT_EQ(scene.counts(), std::make_pair(kMaps, kMaps));
   EXPECT_EQ(host.server().currentPosition(), 7);
-  EXPECT_EQ(scene.violations(), 0);
+  EXPECT_TRUE(host.server().checkRotation().empty());
   // Stale keys of the longer list stay; the rest is what key-by-key writes leave.
   auto keys = scene.limitKeys(kMaps);
   for (auto& key : scene.mapKeys(fresh)) keys.push_back(key);
@@ -302,13 +254,14 @@ TEST(UpdateMaps, AFailingMemoryCallLeavesExactlyTheWritesBeforeIt) {
                          run.host.server().clientWrites().begin(),
                          run.host.server().clientWrites().end()));
 
-  auto failing = std::make_shared<FailingCall>(run.host.module.MemoryAccess);
-  run.host.module.MemoryAccess = failing;
+  FaultPlan plan;
+  run.host.module.MemoryAccess =
+      std::make_shared<FaultInjectingMemory>(run.host.module.MemoryAccess, plan);
   for (int k = 1; k <= kMemoryCalls; ++k) {
     SCOPED_TRACE("failing call " + std::to_string(k));
     run.restore(old);
-    failing->calls = 0;
-    failing->failAt = k;
+    plan = FaultPlan{};
+    plan.failAt(k, FaultPlan::Mode::kOnce, VbError(vberr::kDeviceIo));
     cmdUpdateProc_Click(run.host.module, false);
 
     const int step = k == 1 ? 2 : k == 2 ? 4 : k <= kMemoryCalls - 2 ? 5 : 6;
@@ -327,12 +280,12 @@ TEST(UpdateMaps, AFailingMemoryCallLeavesExactlyTheWritesBeforeIt) {
     }
     EXPECT_EQ(run.settingsBytes(), k == 1 ? run.original : limitsWritten);
 
-    failing->failAt = 0;
+    plan.disarm();
     run.host.dialogs.clearRecords();
     cmdUpdateProc_Click(run.host.module, true);
     EXPECT_TRUE(run.host.dialogs.boxes().empty());
     EXPECT_EQ(run.host.server().rotation(), fresh);
-    EXPECT_EQ(run.violations(), 0);
+    EXPECT_TRUE(run.host.server().checkRotation().empty());
   }
 }
 
@@ -366,7 +319,7 @@ TEST(UpdateMaps, AFailingFileWriteStopsWhereTheWriteOrderSays) {
     run.host.files.beforeCall = nullptr;
     cmdUpdateProc_Click(run.host.module, true);
     EXPECT_EQ(run.host.server().rotation(), fresh);
-    EXPECT_EQ(run.violations(), 0);
+    EXPECT_TRUE(run.host.server().checkRotation().empty());
     EXPECT_EQ(run.settingsBytes(), allWritten);
   }
 }

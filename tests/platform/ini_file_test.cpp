@@ -7,21 +7,13 @@
 
 #include "platform/adapters/windows_file_system.h"
 #include "platform/vb_error.h"
+#include "tests/platform/vb_error_of.h"
 #include "tests/support/scratch_folder.h"
 
 namespace rotaryn {
 namespace {
 
 constexpr const char* kPath = "C:\\settings\\config.ini";
-
-int errorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const VbError& error) {
-    return error.number();
-  }
-  return 0;
-}
 
 // Counts whole-file rewrites and can make them fail like a full disk; any other kind of write
 // would bypass the torn-file protection, so it fails the test.

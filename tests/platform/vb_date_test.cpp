@@ -9,16 +9,13 @@
 namespace rotaryn::vb {
 namespace {
 
-TEST(Format, TaskAndLogPatterns) {
-  const DateTime when{2026, 12, 5, 16, 20, 9};
-  EXPECT_EQ(Format(when, "dd/mm/yyyy hh:mm:ss"), "05/12/2026 16:20:09");
-
+// The task and log patterns; "mm" is minutes only right after an hour.
+TEST(Format, TaskAndLogPatternsAndMmAfterAnHour) {
+  EXPECT_EQ(Format({2026, 12, 5, 16, 20, 9}, "dd/mm/yyyy hh:mm:ss"), "05/12/2026 16:20:09");
   const DateTime early{2026, 1, 2, 3, 4, 5};
   EXPECT_EQ(Format(early, "HH:MM:SS"), "03:04:05");
   EXPECT_EQ(Format(early, "d/m/yy h:n:s"), "2/1/26 3:4:5");
-}
 
-TEST(Format, MmIsMinutesOnlyRightAfterAnHour) {
   const DateTime when{2026, 7, 8, 9, 41, 0};
   EXPECT_EQ(Format(when, "mm"), "07");
   EXPECT_EQ(Format(when, "hh mm"), "09 41");

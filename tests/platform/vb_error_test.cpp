@@ -8,6 +8,7 @@
 
 #include "platform/component_registry.h"
 #include "platform/error_trap.h"
+#include "tests/platform/vb_error_of.h"
 
 namespace rotaryn {
 namespace {
@@ -77,13 +78,9 @@ TEST(ComponentRegistry, CreatesByIdentifierIgnoringCaseElse429) {
   EXPECT_EQ(created, 1);
 
   for (const char* progId : {"Gravik.clsMemory", "Broken.clsNothing"}) {
-    try {
-      registry.create(progId);
-      ADD_FAILURE() << progId;
-    } catch (const VbError& error) {
-      EXPECT_EQ(error.number(), 429);
-      EXPECT_EQ(error.description(), "ActiveX component can't create object");
-    }
+    EXPECT_EQ(errorOf([&] { registry.create(progId); }), 429) << progId;
+    EXPECT_EQ(errorTextOf([&] { registry.create(progId); }),
+              "ActiveX component can't create object");
   }
   EXPECT_THROW(registry.createAs<Gadget>("Fennor.clsMFD"), VbError);
 }

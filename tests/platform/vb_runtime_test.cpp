@@ -5,18 +5,10 @@
 #include <functional>
 
 #include "platform/vb_error.h"
+#include "tests/platform/vb_error_of.h"
 
 namespace rotaryn::vb {
 namespace {
-
-int errorNumberOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const VbError& error) {
-    return error.number();
-  }
-  return 0;
-}
 
 using Number = std::pair<const char*, double>;
 using Rounding = std::pair<double, int>;
@@ -43,20 +35,20 @@ TEST(CLng, ConversionsRaiseOverflowOutsideTheTargetAndTypeMismatchForText) {
   EXPECT_EQ(CInt(-32768.5), -32768);
   EXPECT_EQ(CByte(-0.5), 0);
   for (double value : {2147483647.5, -2147483649.0}) {  // the first rounds to 2^31
-    EXPECT_EQ(errorNumberOf([=] { CLng(value); }), vberr::kOverflow) << value;
+    EXPECT_EQ(errorOf([=] { CLng(value); }), vberr::kOverflow) << value;
   }
   for (double value : {32767.5, -32769.0}) {
-    EXPECT_EQ(errorNumberOf([=] { CInt(value); }), vberr::kOverflow) << value;
+    EXPECT_EQ(errorOf([=] { CInt(value); }), vberr::kOverflow) << value;
   }
   for (double value : {255.5, -1.0}) {
-    EXPECT_EQ(errorNumberOf([=] { CByte(value); }), vberr::kOverflow) << value;
+    EXPECT_EQ(errorOf([=] { CByte(value); }), vberr::kOverflow) << value;
   }
-  EXPECT_EQ(errorNumberOf([] { CInt(int32_t{40000}); }), vberr::kOverflow);
-  EXPECT_EQ(errorNumberOf([] { CLng("1e10"); }), vberr::kOverflow);
+  EXPECT_EQ(errorOf([] { CInt(int32_t{40000}); }), vberr::kOverflow);
+  EXPECT_EQ(errorOf([] { CLng("1e10"); }), vberr::kOverflow);
   for (const Variant& value : {Variant("abc"), Variant(""), Variant(Variant::Array{})}) {
-    EXPECT_EQ(errorNumberOf([&] { CLng(value); }), vberr::kTypeMismatch);
+    EXPECT_EQ(errorOf([&] { CLng(value); }), vberr::kTypeMismatch);
   }
-  EXPECT_EQ(errorNumberOf([] { CStr(Variant(Variant::Array{})); }), vberr::kTypeMismatch);
+  EXPECT_EQ(errorOf([] { CStr(Variant(Variant::Array{})); }), vberr::kTypeMismatch);
 }
 
 // The 16-bit wrap of &H/&O text is CInt's (and a literal's); Long wraps at 32 bits, Double never.
@@ -66,28 +58,28 @@ TEST(CLng, HexAndOctalTextWrapsToTheWidthOfTheTarget) {
   EXPECT_EQ(CLng("&O177777"), 65535);
   EXPECT_EQ(CLng("&HFFFFFFFF"), -1);
   EXPECT_EQ(CLng("&H80000000"), -2147483647 - 1);
-  EXPECT_EQ(errorNumberOf([] { CLng("&H100000000"); }), vberr::kOverflow);
+  EXPECT_EQ(errorOf([] { CLng("&H100000000"); }), vberr::kOverflow);
   EXPECT_EQ(CDbl("&H8000"), 32768);
   EXPECT_EQ(CDbl("&HFFFFFFFF"), 4294967295.0);
   EXPECT_EQ(CInt("&HFFFF"), -1);
   EXPECT_EQ(CInt("&H8000"), -32768);
   EXPECT_EQ(CInt("&H7FFF"), 32767);
-  EXPECT_EQ(errorNumberOf([] { CInt("&H10000"); }), vberr::kOverflow);
+  EXPECT_EQ(errorOf([] { CInt("&H10000"); }), vberr::kOverflow);
   EXPECT_EQ(CByte("&HFF"), 255);
-  EXPECT_EQ(errorNumberOf([] { CByte("&HFFFF"); }), vberr::kOverflow);
+  EXPECT_EQ(errorOf([] { CByte("&HFFFF"); }), vberr::kOverflow);
 }
 
 TEST(CDbl, NumberBeyondADoubleIsOverflowEverywhere) {
   for (const char* text : {"1e400", "-1e400", "1E+999", " 1e400 "}) {
-    EXPECT_EQ(errorNumberOf([&] { CDbl(text); }), vberr::kOverflow) << text;
-    EXPECT_EQ(errorNumberOf([&] { CLng(text); }), vberr::kOverflow) << text;
-    EXPECT_EQ(errorNumberOf([&] { CInt(text); }), vberr::kOverflow) << text;
-    EXPECT_EQ(errorNumberOf([&] { CBool(text); }), vberr::kOverflow) << text;
-    EXPECT_EQ(errorNumberOf([&] { Val(text); }), vberr::kOverflow) << text;
+    EXPECT_EQ(errorOf([&] { CDbl(text); }), vberr::kOverflow) << text;
+    EXPECT_EQ(errorOf([&] { CLng(text); }), vberr::kOverflow) << text;
+    EXPECT_EQ(errorOf([&] { CInt(text); }), vberr::kOverflow) << text;
+    EXPECT_EQ(errorOf([&] { CBool(text); }), vberr::kOverflow) << text;
+    EXPECT_EQ(errorOf([&] { Val(text); }), vberr::kOverflow) << text;
   }
-  EXPECT_EQ(errorNumberOf([] { CDbl("(1e400)"); }), vberr::kOverflow);
-  EXPECT_EQ(errorNumberOf([] { CDbl("1" + std::string(400, '0')); }), vberr::kOverflow);
-  EXPECT_EQ(errorNumberOf([] { Val("1" + std::string(400, '0') + "x"); }), vberr::kOverflow);
+  EXPECT_EQ(errorOf([] { CDbl("(1e400)"); }), vberr::kOverflow);
+  EXPECT_EQ(errorOf([] { CDbl("1" + std::string(400, '0')); }), vberr::kOverflow);
+  EXPECT_EQ(errorOf([] { Val("1" + std::string(400, '0') + "x"); }), vberr::kOverflow);
   EXPECT_EQ(CDbl("1e-400"), 0.0);
   EXPECT_EQ(Val("1e-400"), 0.0);
 }
@@ -98,7 +90,7 @@ TEST(CBool, ReadsTrueFalseInAnyCaseAndNumbersAsNonZero) {
                              Truth{"#TRUE#", true}, Truth{"#FALSE#", false}, Truth{"#true#", true}})
     EXPECT_EQ(CBool(text), value) << text;
   for (const char* text : {"", "yes", " True", "#TRUE"}) {
-    EXPECT_EQ(errorNumberOf([&] { CBool(text); }), vberr::kTypeMismatch) << text;
+    EXPECT_EQ(errorOf([&] { CBool(text); }), vberr::kTypeMismatch) << text;
   }
   EXPECT_FALSE(CBool(Variant()));
   EXPECT_TRUE(CBool(int32_t{5}));
@@ -186,7 +178,7 @@ TEST(InStr, CountsFromTheWholeStringAndHonoursStart) {
   EXPECT_EQ(InStr(3, "abc", ""), 3);  // empty find returns start
   EXPECT_EQ(InStr(4, "abc", ""), 0);
   EXPECT_EQ(InStr("", ""), 0);
-  EXPECT_EQ(errorNumberOf([] { InStr(0, "abc", "a"); }), vberr::kInvalidCall);
+  EXPECT_EQ(errorOf([] { InStr(0, "abc", "a"); }), vberr::kInvalidCall);
   EXPECT_EQ(InStrRev("a\\b\\c", "\\"), 4);
   EXPECT_EQ(InStrRev("abc", "x"), 0);
 }
@@ -203,7 +195,7 @@ TEST(Mid, ReturnsWhatThereIsAndRejectsBadArguments) {
   for (const auto& call : std::vector<std::function<void()>>{
            [] { Mid("abc", 0); }, [] { Mid("abc", 0, 1); }, [] { Mid("abc", 1, -1); },
            [] { Left("abc", -1); }, [] { Right("abc", -1); }}) {
-    EXPECT_EQ(errorNumberOf(call), vberr::kInvalidCall);
+    EXPECT_EQ(errorOf(call), vberr::kInvalidCall);
   }
 }
 

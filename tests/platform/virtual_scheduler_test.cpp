@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/vb_error.h"
+#include "tests/platform/vb_error_of.h"
 
 namespace rotaryn {
 namespace {
@@ -82,14 +83,6 @@ TEST_F(VirtualSchedulerTest, TicksMayDestroyThemselvesAndManageOtherTimers) {
 }
 
 TEST_F(VirtualSchedulerTest, MissingAndDuplicateElementsRaiseVbErrors) {
-  auto errorOf = [](const std::function<void()>& call) {
-    try {
-      call();
-    } catch (const VbError& error) {
-      return error.number();
-    }
-    return 0;
-  };
   scheduler.create("tmrMaps", 1, [] {});
   EXPECT_EQ(errorOf([&] { scheduler.create("tmrMaps", 1, [] {}); }), 360);
   for (auto call : std::vector<std::function<void()>>{

@@ -11,19 +11,11 @@
 #include <filesystem>
 
 #include "platform/vb_error.h"
+#include "tests/platform/vb_error_of.h"
 #include "tests/support/scratch_folder.h"
 
 namespace rotaryn {
 namespace {
-
-int errorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const VbError& error) {
-    return error.number();
-  }
-  return 0;
-}
 
 class WindowsFileSystemTest : public ::testing::Test {
  protected:
@@ -85,12 +77,9 @@ TEST_F(WindowsFileSystemTest, CreateFolderMakesOneLevelOnlyAndErrorsNameThePath)
   EXPECT_EQ(errorOf([&] { files.CreateFolder("C:\\file"); }), 58);
   EXPECT_EQ(errorOf([&] { files.CreateFolder("C:\\missing\\child"); }), 76);
   EXPECT_FALSE(root.exists("missing"));
-  try {
-    files.ReadAll("C:\\nowhere\\x.ini");
-    ADD_FAILURE() << "no error";
-  } catch (const VbError& error) {  // errors name the path
-    EXPECT_NE(error.description().find("C:\\nowhere\\x.ini"), std::string::npos);
-  }
+  // Errors name the path.
+  EXPECT_NE(errorTextOf([&] { files.ReadAll("C:\\nowhere\\x.ini"); }).find("C:\\nowhere\\x.ini"),
+            std::string::npos);
 }
 
 TEST_F(WindowsFileSystemTest, DeleteFileRespectsReadOnlyUnlessForced) {

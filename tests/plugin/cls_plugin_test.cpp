@@ -12,6 +12,7 @@
 #include "platform/adapters/windows_file_system.h"
 #include "plugin/profiles.h"
 #include "plugin/startup.h"
+#include "tests/platform/vb_error_of.h"
 #include "tests/support/scratch_folder.h"
 #include "ui/frm_rotaryn_maps.h"
 
@@ -158,12 +159,7 @@ TEST_F(PluginTest, SwitchingBuildsLeavesNoKeyOfTheOtherBuild) {
   EXPECT_EQ(addressOf(module(), 1, "cmaxkills"), 0xA3FBA9);
   RegisterProfile(module(), 1, pdat("DFBHD_AFF"));
   EXPECT_EQ(addressOf(module(), 1, "GameState"), 0x9DB300);
-  try {
-    addressOf(module(), 1, "CMaxKills");
-    FAIL() << "the affiliate table has no configured limits";
-  } catch (const VbError& error) {
-    EXPECT_EQ(error.number(), 5);
-  }
+  EXPECT_EQ(errorOf([&] { addressOf(module(), 1, "CMaxKills"); }), 5) << "no configured limits";
   for (bool affiliate : {false, true}) {
     RegisterProfile(module(), 1, pdat(affiliate ? "X_AFF" : "X"));
     EXPECT_EQ(addressOf(module(), 1, "MaxMaps"), addressOf(module(), 1, "MapNum"));

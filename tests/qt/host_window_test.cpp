@@ -96,15 +96,11 @@ class HostWindow : public ::testing::Test {
   std::unique_ptr<GuiSession> session;
 };
 
-TEST_F(HostWindow, TheServerMenuHoldsThePluginsEntry) {
-  EXPECT_NE(serverMenuEntry(QStringLiteral("Maps")), nullptr);
-  EXPECT_TRUE(model().isEmpty());
-  EXPECT_EQ(view(), nullptr);
-}
-
 TEST_F(HostWindow, MapsLoadsThePluginForTheSelectedProfileIntoTheContainer) {
-  window.profiles().selectProfile(2);
   ASSERT_NE(serverMenuEntry(QStringLiteral("Maps")), nullptr);
+  EXPECT_TRUE(model().isEmpty()) << "nothing opened before the entry is chosen";
+  EXPECT_EQ(view(), nullptr);
+  window.profiles().selectProfile(2);
   serverMenuEntry(QStringLiteral("Maps"))->trigger();
 
   ASSERT_FALSE(model().isEmpty());

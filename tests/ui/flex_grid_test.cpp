@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/vb_error.h"
+#include "tests/platform/vb_error_of.h"
 
 namespace rotaryn {
 namespace {
@@ -16,15 +17,6 @@ struct Recorder : ControlObserver {
   }
   std::vector<std::pair<std::string, Change>> seen;
 };
-
-int errorOf(const std::function<void()>& body) {
-  try {
-    body();
-  } catch (const VbError& error) {
-    return error.number();
-  }
-  return 0;
-}
 
 TEST(FlexGrid, SettingRowCollapsesTheSelectionOntoIt) {
   ChangeNotifier notifier;

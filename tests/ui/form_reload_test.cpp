@@ -101,6 +101,11 @@ TEST(FormReload, FillsGridsCountersAndLimitsFromTheServer) {
   EXPECT_EQ(w.txtTkoth.text.get(), "12");
   EXPECT_EQ(w.MaxMapsLimit, 255);
   EXPECT_EQ(server.longAt("MaxMaps"), 255);
+  // Showing the server's own limits writes none of them back.
+  for (const sim::ClientWrite& write : server.clientWrites()) {
+    for (const char* key : {"CMaxKills", "CGameScore", "CKothLimit", "MaxKills", "KothLimit"})
+      EXPECT_NE(write.address, server.layout().at(key)) << key;
+  }
 }
 
 TEST(FormReload, AffiliateProfileShowsItsRotationWithTheLimitBoxesDisabled) {

@@ -3,35 +3,26 @@
 #include <gtest/gtest.h>
 
 #include "platform/vb_error.h"
+#include "tests/platform/vb_error_of.h"
 
 namespace rotaryn {
 namespace {
 
-TEST(SplitMapEntry, ReadsBackTheRowTextItWasBuiltFrom) {
-  MapEntry entry = SplitMapEntry(mapEntryText("Shadow Ops", "M_SHADOW.bms"));
-  EXPECT_EQ(entry.name, "Shadow Ops");
-  EXPECT_EQ(entry.file, "M_SHADOW.bms");
-}
-
-TEST(SplitMapEntry, SplitsAtTheLastAngleBracketAndTrims) {
-  MapEntry entry = SplitMapEntry("  A <B> side   < odd.bms >");
-  EXPECT_EQ(entry.name, "A <B> side");
-  EXPECT_EQ(entry.file, "odd.bms");
-}
-
-TEST(SplitMapEntry, TextWithoutBracketHasNoName) {
-  MapEntry entry = SplitMapEntry("xfile.bmsx");
-  EXPECT_EQ(entry.name, "");
-  EXPECT_EQ(entry.file, "file.bms");
-}
-
-TEST(SplitMapEntry, TooShortTextRaisesInvalidCall) {
-  try {
-    SplitMapEntry("");
-    FAIL() << "no error raised";
-  } catch (const VbError& error) {
-    EXPECT_EQ(error.number(), vberr::kInvalidCall);
+// Split at the last angle bracket and trimmed; without one, the text inside the outer
+// characters is the file and there is no name.
+TEST(SplitMapEntry, SplitsRowTextIntoNameAndFile) {
+  struct Case {
+    std::string text, name, file;
+  };
+  for (const Case& c :
+       {Case{mapEntryText("Shadow Ops", "M_SHADOW.bms"), "Shadow Ops", "M_SHADOW.bms"},
+        Case{"  A <B> side   < odd.bms >", "A <B> side", "odd.bms"},
+        Case{"xfile.bmsx", "", "file.bms"}}) {
+    MapEntry entry = SplitMapEntry(c.text);
+    EXPECT_EQ(entry.name, c.name) << c.text;
+    EXPECT_EQ(entry.file, c.file) << c.text;
   }
+  EXPECT_EQ(errorOf([] { SplitMapEntry(""); }), vberr::kInvalidCall);
 }
 
 }  // namespace
