@@ -180,7 +180,8 @@ TEST(LimitBoxes, AFailingReadIsReportedUnderTheBoxsNameAndNothingIsWritten) {
   EXPECT_TRUE(limitWrites(host).empty());
 }
 
-TEST(LimitBoxes, AnAffiliateProfileIsLeftAlone) {
+// The boxes are left alone and SetScore fails saying why; neither writes anything.
+TEST(LimitBoxes, AnAffiliateProfileHasNoLimitsToSet) {
   WindowFixture host;
   sim::ServerOptions options;
   options.build = sim::ServerBuild::kAffiliate;
@@ -191,6 +192,10 @@ TEST(LimitBoxes, AnAffiliateProfileIsLeftAlone) {
   w.txtTdm.text = "45";
   w.txtTdm.text = "";
   EXPECT_TRUE(host.dialogs.boxes().empty());
+
+  const VbError error = failureOf([&] { SetScore(host.module, kProfile, 5, 6, 7); });
+  EXPECT_EQ(error.number(), vberr::kInvalidCall);
+  EXPECT_EQ(error.description(), kNoLimitFieldsForSetScore);
   EXPECT_TRUE(host.server().clientWrites().empty());
 }
 
@@ -221,18 +226,6 @@ TEST(SetScoreMethod, FailsToTheCallerKeepingWhatItWroteBefore) {
   EXPECT_TRUE(host.dialogs.boxes().empty());
   EXPECT_EQ(failureOf([&] { SetScore(host.module, 7, 5, 6, 7); }).number(),
             vberr::kSubscriptOutOfRange);
-}
-
-TEST(SetScoreMethod, AnAffiliateProfileFailsSayingWhy) {
-  WindowFixture host;
-  sim::ServerOptions options;
-  options.build = sim::ServerBuild::kAffiliate;
-  host.load(options);
-  host.server().clearClientWrites();
-  const VbError error = failureOf([&] { SetScore(host.module, kProfile, 5, 6, 7); });
-  EXPECT_EQ(error.number(), vberr::kInvalidCall);
-  EXPECT_EQ(error.description(), kNoLimitFieldsForSetScore);
-  EXPECT_TRUE(host.server().clientWrites().empty());
 }
 
 }  // namespace
