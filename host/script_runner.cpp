@@ -128,7 +128,12 @@ std::vector<sim::RotationEntry> rotationOf(const QJsonValue& value) {
 
 std::string settingText(const QJsonValue& value) {
   if (value.isBool()) return value.toBool() ? "yes" : "no";
-  if (value.isDouble()) return std::to_string(static_cast<int64_t>(value.toDouble()));
+  if (value.isDouble()) {
+    // Beyond this the conversion to a whole number is undefined.
+    if (!(std::fabs(value.toDouble()) < 9.2e18))
+      throw ScriptError("a profile setting's number is too large");
+    return std::to_string(static_cast<int64_t>(value.toDouble()));
+  }
   if (value.isString()) return toWindows1252(value.toString());
   throw ScriptError("a profile setting is text, a number or true/false");
 }
@@ -348,6 +353,10 @@ std::string ScriptSession::foundPath(const QString& relative) const {
 
 void ScriptSession::file(const ScriptLine& line) {
   const fs::path path = rootPath(line.text("path"));
+  // The root itself is no file of it: a hidden one would be made beside the root.
+  if (path.lexically_relative(root_).lexically_normal() == ".") {
+    throw ScriptError("a file line names a file or folder under the root, not the root");
+  }
   std::error_code error;
   if (line.flag("delete", false)) {
     fs::remove_all(path, error);
