@@ -147,11 +147,6 @@ void frmRotarynMaps::bindActions() {
   txtFb.text.onChange(LimitBoxChange(module_, txtFb, kFlagballLimitBox));
 }
 
-void frmRotarynMaps::notBuiltYet(const std::string& what) {
-  ErrorReport(module_, kReportError,
-              "\"" + what + "\" is not available in this version of Rotaryn.", nullptr, 0, 0);
-}
-
 void frmRotarynMaps::Form_Unload() {
   RemoveBackgroundPainting(ssmTab);
   module_.ports.timers.destroyAll();

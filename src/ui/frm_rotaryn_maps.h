@@ -192,7 +192,6 @@ class frmRotarynMaps final : public ButtonLabelEvents {
   MenuItem mnuDelete{controls_, windowControlDesign<MenuItem>("mnuDelete")};
 
  private:
-  void notBuiltYet(const std::string& what);
   // Shows or hides the task editor (Frame9, its labels, pickers, boxes and Edit Task).
   void showTaskEditor(bool shown);
   // Runs a window operation under its error trap, for CurrentProfile.
