@@ -15,7 +15,7 @@ names() { nm -C --defined-only "$@" | cut -d' ' -f3-; }
 # them), with the base 64, zlib pair and run-time error of the platform layer it stands on.
 shared='^((.*) for )?rotaryn::(host::|sim::|exchange::|encodeBase64|decodeBase64|deflateBytes|inflateExactly|Inflated|VbError|raiseVbError|vbErrorDescription)'
 # Their file-local helpers (base 64's table, the error texts) come along.
-helpers='^rotaryn::\(anonymous namespace\)::(raiseInvalid|kDescriptions|kDecode)'
+helpers='^rotaryn::\(anonymous namespace\)::(raiseInvalid|kDescriptions|kDecode|kAlphabet|Description)'
 foreign=$(names "$host" | grep -E "$ours" | grep -v -E "$shared" | grep -v -E "$helpers" || true)
 if [ -n "$foreign" ]; then
   echo "rotaryn-host holds plug-in code:"
