@@ -15,7 +15,7 @@ ApiRefusal refuse(int status, const QString& message) {
 
 QString operationList() {
   QStringList names;
-  for (const OperationSpec& spec : kOperations) names << spec.name;
+  for (const ApiOperation& operation : kOperations) names << operation.name;
   return names.join(", ");
 }
 
@@ -50,8 +50,8 @@ std::optional<int64_t> wholeNumber(const QJsonValue& value) {
 }
 
 // The checks an operation's data gets before the plug-in sees it; empty when it passes.
-QString dataProblem(const OperationSpec& spec, const QJsonValue& data) {
-  const std::string_view name = spec.name;
+QString dataProblem(const ApiOperation& operation, const QJsonValue& data) {
+  const std::string_view name = operation.name;
   if (name == "PlayMapRem") {
     return wholeNumber(data) ? QString() : "the data of PlayMapRem is a rotation position";
   }
@@ -65,7 +65,7 @@ QString dataProblem(const OperationSpec& spec, const QJsonValue& data) {
                ? QString()
                : "the data of SetDisplayTimer is a display time from 1 to 9 (units of 5 seconds)";
   }
-  if (!data.isString()) return QString("the data of %1 is a text").arg(spec.name);
+  if (!data.isString()) return QString("the data of %1 is a text").arg(operation.name);
   const QByteArray text = data.toString().toUtf8();
   if (name == "AddFileRem") {
     const qsizetype bar = text.indexOf('|');
@@ -86,9 +86,9 @@ QString dataProblem(const OperationSpec& spec, const QJsonValue& data) {
 
 }  // namespace
 
-const OperationSpec* findOperation(std::string_view name) {
-  for (const OperationSpec& spec : kOperations) {
-    if (name == spec.name) return &spec;
+const ApiOperation* findOperation(std::string_view name) {
+  for (const ApiOperation& operation : kOperations) {
+    if (name == operation.name) return &operation;
   }
   return nullptr;
 }
@@ -111,16 +111,16 @@ std::variant<ApiRequest, ApiRefusal> parseApiRequest(QByteArrayView method, QByt
   }
   auto index = profileIndex(parts[1]);
   if (!index) return refuse(400, "the profile is a whole number from 1 to 2147483647");
-  const OperationSpec* spec = findOperation(std::string_view(parts[2].data(), parts[2].size()));
-  if (spec == nullptr) {
+  const ApiOperation* operation = findOperation(std::string_view(parts[2].data(), parts[2].size()));
+  if (operation == nullptr) {
     return refuse(404, "no operation \"" + QString::fromUtf8(parts[2]) + "\"; the operations are " +
                            operationList());
   }
-  if (!post && !(get && spec->readOnly)) {
-    return refuse(405, QString("%1 is called with POST").arg(spec->name));
+  if (!post && !(get && operation->readOnly)) {
+    return refuse(405, QString("%1 is called with POST").arg(operation->name));
   }
 
-  ApiRequest request{ApiRequest::Kind::kOperation, spec, *index, std::nullopt};
+  ApiRequest request{ApiRequest::Kind::kOperation, operation, *index, std::nullopt};
   if (!body.trimmed().isEmpty()) {
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(body.toByteArray(), &error);
@@ -139,14 +139,14 @@ std::variant<ApiRequest, ApiRefusal> parseApiRequest(QByteArrayView method, QByt
       request.data = it.value();
     }
   }
-  if (spec->readsData && !request.data) {
-    return refuse(400, QString("%1 needs its data: {\"data\": ...}").arg(spec->name));
+  if (operation->readsData && !request.data) {
+    return refuse(400, QString("%1 needs its data: {\"data\": ...}").arg(operation->name));
   }
-  if (!spec->readsData && request.data) {
-    return refuse(400, QString("%1 takes no data").arg(spec->name));
+  if (!operation->readsData && request.data) {
+    return refuse(400, QString("%1 takes no data").arg(operation->name));
   }
   if (request.data) {
-    if (QString problem = dataProblem(*spec, *request.data); !problem.isEmpty()) {
+    if (QString problem = dataProblem(*operation, *request.data); !problem.isEmpty()) {
       return refuse(400, problem);
     }
   }

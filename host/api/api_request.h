@@ -20,13 +20,13 @@ inline constexpr const char* kPrivilegeNames[] = {
     "Change Map List", "Skip Maps", "Delete Maps", "Add New Maps", "Add New Tasks", "Delete Tasks"};
 
 // The remote operations of the plug-in, one endpoint each.
-struct OperationSpec {
+struct ApiOperation {
   const char* name;
   const char* privilege;  // nullptr: any of the plug-in's privileges
   bool readsData;         // the call needs "data"
   bool readOnly;          // GET is accepted as well as POST
 };
-inline constexpr OperationSpec kOperations[] = {
+inline constexpr ApiOperation kOperations[] = {
     {"GetMapsRem", nullptr, false, true},
     {"SetMapsRem", "Change Map List", true, false},
     {"SetAutoLoad", "Change Map List", true, false},
@@ -40,13 +40,13 @@ inline constexpr OperationSpec kOperations[] = {
     {"EditTaskRem", "Add New Tasks", true, false},
     {"DeleteTaskRem", "Delete Tasks", true, false},
 };
-const OperationSpec* findOperation(std::string_view name);
+const ApiOperation* findOperation(std::string_view name);
 
 // A request the API accepts for authorization: the profile list or one operation.
 struct ApiRequest {
   enum class Kind { kProfiles, kOperation };
   Kind kind = Kind::kProfiles;
-  const OperationSpec* operation = nullptr;
+  const ApiOperation* operation = nullptr;
   int32_t profile = 0;
   std::optional<QJsonValue> data;  // a text or a whole number, passed to the plug-in unchanged
 };

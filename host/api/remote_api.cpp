@@ -341,13 +341,13 @@ RemoteApi::Reply RemoteApi::handle(QByteArrayView method, QByteArrayView path,
     return Reply{200, profileList(*admin)};
   }
 
-  const OperationSpec& spec = *request.operation;
+  const ApiOperation& operation = *request.operation;
   const QString name = QString::fromStdString(admin->name);
-  entry.insert("operation", spec.name);
+  entry.insert("operation", operation.name);
   entry.insert("profile", request.profile);
-  if (spec.privilege && admin->privileges.count(spec.privilege) == 0) {
+  if (operation.privilege && admin->privileges.count(operation.privilege) == 0) {
     return refused(403, QString("administrator %1 lacks the privilege \"%2\" that %3 needs")
-                            .arg(name, spec.privilege, spec.name));
+                            .arg(name, operation.privilege, operation.name));
   }
   if (!admin->mayTouch(request.profile)) {
     return refused(
@@ -363,7 +363,7 @@ RemoteApi::Reply RemoteApi::handle(QByteArrayView method, QByteArrayView path,
                             .arg(request.profile));
   }
 
-  QJsonObject call{{"op", spec.name},
+  QJsonObject call{{"op", operation.name},
                    {"Index", request.profile},
                    {"PDAT", host_.pdatOf(request.profile, admin->name)}};
   if (request.data) call.insert("Data", *request.data);
@@ -379,8 +379,8 @@ RemoteApi::Reply RemoteApi::handle(QByteArrayView method, QByteArrayView path,
     putResult(entry, result);
     writeAudit(entry);
     return Reply{
-        200,
-        QJsonObject{{"operation", spec.name}, {"profile", request.profile}, {"result", result}}};
+        200, QJsonObject{
+                 {"operation", operation.name}, {"profile", request.profile}, {"result", result}}};
   } catch (const PluginCallError& error) {
     // 438: the plug-in does not have the operation in this version.
     const int status = error.number() == 438 ? 501 : 500;
@@ -395,7 +395,7 @@ RemoteApi::Reply RemoteApi::handle(QByteArrayView method, QByteArrayView path,
     inner.insert("number", error.number());
     return Reply{
         status,
-        QJsonObject{{"operation", spec.name}, {"profile", request.profile}, {"error", inner}}};
+        QJsonObject{{"operation", operation.name}, {"profile", request.profile}, {"error", inner}}};
   }
 }
 

@@ -78,8 +78,9 @@ TEST(ApiRequest, RefusesWhatIsMalformedWithItsStatusAndReason) {
 }
 
 TEST(ApiRequest, EveryChangeNeedsItsPrivilegeAndOnlyReadsNeedNone) {
-  for (const OperationSpec& spec : kOperations) {
-    EXPECT_EQ(spec.privilege == nullptr, std::string_view(spec.name) == "GetMapsRem") << spec.name;
+  for (const ApiOperation& operation : kOperations) {
+    EXPECT_EQ(operation.privilege == nullptr, std::string_view(operation.name) == "GetMapsRem")
+        << operation.name;
   }
   EXPECT_STREQ(findOperation("SetDisplayTimer")->privilege, "Change Map List");
   EXPECT_STREQ(findOperation("PlayMapRem")->privilege, "Skip Maps");
