@@ -24,15 +24,7 @@ stop_host() {
   host_pid=""
 }
 
-"$host" --init-root "$root" >/dev/null || fail "--init-root"
-cat > "$root/host.ini" <<INI
-[Host]
-Simulator = $sim
-[Profile 1]
-Server = simulated --game-length 0 --tick-ms 50
-GameFolder = games/one
-ProfileFolder = one
-INI
+one_profile_root
 "$host" --root "$root" --add-admin ann --privileges "Change Map List" > "$root/add-admin.out" \
   || fail "--add-admin"
 tail -n 1 "$root/add-admin.out" > "$root/token"

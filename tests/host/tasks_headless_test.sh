@@ -9,15 +9,7 @@ memtool="$(realpath "$3")"
 source "$(dirname "$0")/../support/host_test_lib.sh"
 host_test_root tasks
 
-"$host" --init-root "$root" || fail "--init-root"
-cat > "$root/host.ini" <<INI
-[Host]
-Simulator = $sim
-[Profile 1]
-Server = simulated --game-length 0 --tick-ms 50
-GameFolder = games/one
-ProfileFolder = one
-INI
+one_profile_root
 
 # The minute after the next one starts, unless this one has more than 30 s left: the host
 # needs a moment to start, and the task must fall in a minute its timer ticks in.

@@ -23,3 +23,16 @@ wait_for() {
   done
   fail "no line matching '$1'"
 }
+# `one_profile_root`: lays out $root with `$host --init-root` and a host.ini of one profile
+# ("one", games/one) on a dfbhd-sim ($sim) whose games run until ended.
+one_profile_root() {
+  "$host" --init-root "$root" >/dev/null || fail "--init-root"
+  cat > "$root/host.ini" <<INI
+[Host]
+Simulator = $sim
+[Profile 1]
+Server = simulated --game-length 0 --tick-ms 50
+GameFolder = games/one
+ProfileFolder = one
+INI
+}
