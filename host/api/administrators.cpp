@@ -61,6 +61,15 @@ uint64_t numberOf(const std::string& text, const char* what) {
   return std::stoull(text);
 }
 
+int boundedNumber(const std::string& text, const char* what, int least, int most) {
+  const uint64_t value = numberOf(text, what);
+  if (value < static_cast<uint64_t>(least) || value > static_cast<uint64_t>(most)) {
+    throw std::invalid_argument(std::string(what) + " is from " + std::to_string(least) + " to " +
+                                std::to_string(most) + ", not " + text);
+  }
+  return static_cast<int>(value);
+}
+
 std::string readFile(const std::string& path, bool& exists) {
   std::ifstream in(path, std::ios::binary);
   exists = static_cast<bool>(in);
@@ -190,10 +199,26 @@ ApiSettings parseAdministrators(std::string_view text, const std::string& fileNa
         } else if (key == "key") {
           settings.keyPath = value;
         } else if (key == "bodylimit") {
-          settings.bodyLimit = numberOf(value, "BodyLimit");
-          if (settings.bodyLimit == 0) fail("BodyLimit is at least 1 byte");
+          settings.limits.bodyLimit = numberOf(value, "BodyLimit");
+          if (settings.limits.bodyLimit == 0) fail("BodyLimit is at least 1 byte");
+        } else if (key == "maxconnections") {
+          settings.limits.maxConnections = boundedNumber(value, "MaxConnections", 1, 100000);
+        } else if (key == "maxconnectionsperaddress") {
+          settings.limits.maxConnectionsPerPeer =
+              boundedNumber(value, "MaxConnectionsPerAddress", 1, 100000);
+        } else if (key == "headtimeout") {
+          settings.limits.headTimeoutMs = boundedNumber(value, "HeadTimeout", 1, 3600) * 1000;
+        } else if (key == "minbodyrate") {
+          settings.limits.minBodyRate = numberOf(value, "MinBodyRate");
+          if (settings.limits.minBodyRate == 0) fail("MinBodyRate is at least 1 byte a second");
+        } else if (key == "keepalivetimeout") {
+          settings.limits.keepAliveIdleMs =
+              boundedNumber(value, "KeepAliveTimeout", 1, 3600) * 1000;
         } else {
-          fail("[API] has Listen, Certificate, Key and BodyLimit, not \"" + key + "\"");
+          fail(
+              "[API] has Listen, Certificate, Key, BodyLimit, MaxConnections, "
+              "MaxConnectionsPerAddress, HeadTimeout, MinBodyRate and KeepAliveTimeout, not \"" +
+              key + "\"");
         }
       } else if (section == Section::kAdmin) {
         Administrator& admin = settings.administrators.back();
@@ -296,7 +321,12 @@ AddedAdministrator addAdministrator(const std::string& rootPosix, const std::str
         "; Listen = 127.0.0.1:8730\n"
         "; Certificate = tls/cert.pem\n"
         "; Key = tls/key.pem\n"
-        "; BodyLimit = 33554432\n";
+        "; BodyLimit = 33554432\n"
+        "; MaxConnections = 64\n"
+        "; MaxConnectionsPerAddress = 16\n"
+        "; HeadTimeout = 10\n"
+        "; MinBodyRate = 4096\n"
+        "; KeepAliveTimeout = 30\n";
   }
   // Every line of the file except the entry being replaced.
   std::istringstream in(old);

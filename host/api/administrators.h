@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/api/api_request.h"
+#include "host/api/http_parser.h"
 
 // The remote administrators of a host root and the API's own settings, kept in
 // ROOT/administrators.ini beside host.ini.
@@ -18,7 +19,6 @@ namespace rotaryn::host::api {
 
 inline constexpr const char* kAdministratorsFileName = "administrators.ini";
 inline constexpr uint16_t kDefaultPort = 8730;
-inline constexpr uint64_t kDefaultBodyLimit = 32ull * 1024 * 1024;
 
 struct Administrator {
   std::string name;                           // printable ASCII, as the plug-in's admin log gets it
@@ -38,7 +38,7 @@ struct ApiSettings {
   ListenAddress listen;
   std::string certificatePath;  // TLS when both are set; relative to the root
   std::string keyPath;
-  uint64_t bodyLimit = kDefaultBodyLimit;
+  http::Limits limits;  // the body, connections and time
   std::vector<Administrator> administrators;
 };
 

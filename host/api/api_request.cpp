@@ -93,8 +93,7 @@ const ApiOperation* findOperation(std::string_view name) {
   return nullptr;
 }
 
-std::variant<ApiRequest, ApiRefusal> parseApiRequest(QByteArrayView method, QByteArrayView path,
-                                                     QByteArrayView body) {
+std::variant<ApiRequest, ApiRefusal> parseApiRoute(QByteArrayView method, QByteArrayView path) {
   const QByteArrayView prefix(kApiPrefix);
   if (!path.startsWith(prefix)) return refuse(404, "the API's paths start with /api/v1/");
   const QList<QByteArray> parts = path.sliced(prefix.size()).toByteArray().split('/');
@@ -119,8 +118,16 @@ std::variant<ApiRequest, ApiRefusal> parseApiRequest(QByteArrayView method, QByt
   if (!post && !(get && operation->readOnly)) {
     return refuse(405, QString("%1 is called with POST").arg(operation->name));
   }
+  return ApiRequest{ApiRequest::Kind::kOperation, operation, *index, std::nullopt};
+}
 
-  ApiRequest request{ApiRequest::Kind::kOperation, operation, *index, std::nullopt};
+std::variant<ApiRequest, ApiRefusal> parseApiRequest(QByteArrayView method, QByteArrayView path,
+                                                     QByteArrayView body) {
+  auto route = parseApiRoute(method, path);
+  if (std::holds_alternative<ApiRefusal>(route)) return route;
+  ApiRequest request = std::get<ApiRequest>(route);
+  if (request.kind == ApiRequest::Kind::kProfiles) return request;
+  const ApiOperation* operation = request.operation;
   if (!body.trimmed().isEmpty()) {
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(body.toByteArray(), &error);
@@ -183,54 +190,6 @@ QByteArray headerValue(const QByteArray& head, QByteArrayView name) {
     }
   }
   return {};
-}
-
-RequestStreamGuard::Verdict RequestStreamGuard::feed(QByteArrayView bytes) {
-  QByteArray pending;  // what follows a head in the bytes given, when the head ended in them
-  while (verdict_ == Verdict::kPass && !bytes.isEmpty()) {
-    if (bodyLeft_ > 0) {
-      const auto skip = static_cast<qsizetype>(
-          std::min<uint64_t>(bodyLeft_, static_cast<uint64_t>(bytes.size())));
-      bodyLeft_ -= static_cast<uint64_t>(skip);
-      bytes = bytes.sliced(skip);
-      continue;
-    }
-    // The head may end in bytes already held: look from just before the new ones.
-    const qsizetype from = std::max<qsizetype>(0, head_.size() - 3);
-    head_.append(bytes.data(), bytes.size());
-    const qsizetype end = head_.indexOf("\r\n\r\n", from);
-    if (end < 0) {
-      if (static_cast<size_t>(head_.size()) > kMaxHead) verdict_ = Verdict::kHeadTooLarge;
-      break;
-    }
-    const qsizetype headEnd = end + 4;
-    pending = head_.mid(headEnd);
-    head_.truncate(headEnd);
-    if (static_cast<size_t>(head_.size()) > kMaxHead) {
-      verdict_ = Verdict::kHeadTooLarge;
-      break;
-    }
-    verdict_ = judgeHead();
-    if (verdict_ != Verdict::kPass) break;
-    bodyLeft_ = declared_;
-    head_.clear();
-    bytes = pending;
-  }
-  return verdict_;
-}
-
-RequestStreamGuard::Verdict RequestStreamGuard::judgeHead() {
-  declared_ = 0;
-  const QByteArray encoding = headerValue(head_, "Transfer-Encoding").toLower();
-  if (encoding.contains("chunked")) return Verdict::kLengthRequired;
-  const QByteArray length = headerValue(head_, "Content-Length");
-  if (length.isEmpty()) return Verdict::kPass;
-  if (length.size() > 19) return Verdict::kTooLarge;
-  for (char c : length) {
-    if (c < '0' || c > '9') return Verdict::kMalformed;
-  }
-  declared_ = length.toULongLong();
-  return declared_ > bodyLimit_ ? Verdict::kTooLarge : Verdict::kPass;
 }
 
 }  // namespace rotaryn::host::api

@@ -11,6 +11,7 @@
 
 #include "host/api/administrators.h"
 #include "host/api/audit_log.h"
+#include "host/api/http_server.h"
 
 namespace rotaryn::host {
 class HostApp;
@@ -50,17 +51,19 @@ class RemoteApi {
   // audit line. authorization is the Authorization header's value.
   Reply handle(QByteArrayView method, QByteArrayView path, QByteArrayView authorization,
                QByteArrayView body, const QString& peer);
-  // A request refused from its head before its body was read (413, 411, 431, 400): audited.
-  void refusedBeforeReading(int status, const QString& message, const QByteArray& head,
+  // The checks a request's head allows before its body is read: the token, the route, the
+  // privilege and the profile. A refusal is audited and answered; none lets the body be read.
+  std::optional<Reply> checkHead(QByteArrayView method, QByteArrayView path,
+                                 QByteArrayView authorization, const QString& peer);
+  // A request or connection the server refused itself (framing, limits, time): audited. head
+  // holds what came of the request's head, maybe nothing.
+  void refusedBeforeReading(int status, const QString& message, QByteArrayView head,
                             const QString& peer);
 
   const ApiSettings& settings() const { return settings_; }
   AuditLog& audit() { return audit_; }
 
  private:
-  class Front;
-  class Listener;
-
   QJsonObject profileList(const Administrator& admin) const;
   void writeAudit(const QJsonObject& entry);
 
@@ -69,8 +72,8 @@ class RemoteApi {
   Note note_;
   ApiSettings settings_;
   AuditLog audit_;
-  std::unique_ptr<Front> front_;
-  Listener* listener_ = nullptr;  // owned by front_
+  std::unique_ptr<HttpServer> server_;
+  std::unique_ptr<QTimer> auditFlush_;
 };
 
 }  // namespace rotaryn::host::api
