@@ -247,7 +247,10 @@ class HttpServer::Connection {
     body_.clear();
     received_ = 0;
     chunks_.emplace(limit);
-    if (head_.expectContinue && head_.hasBody()) socket_->write("HTTP/1.1 100 Continue\r\n\r\n");
+    if (head_.expectContinue && head_.hasBody()) {
+      socket_->write("HTTP/1.1 100 Continue\r\n\r\n");
+      socket_->flush();
+    }
     state_ = State::kBody;
     since_ = server_.now();
     return true;
@@ -300,6 +303,9 @@ class HttpServer::Connection {
 
   void answer(const HttpAnswer& reply, bool close) {
     socket_->write(answerBytes(reply, close, head_.method != "HEAD"));
+    // Out now, not when the event loop next gets round to it: other connections' requests,
+    // each a plug-in call, may be waiting in the same turn of the loop.
+    socket_->flush();
     if (!close) {
       rawHead_.clear();
       return;
