@@ -6,6 +6,7 @@ log="$root.log"
 tokens="$root.tokens"
 mkdir -p "$tokens"
 host_pid=""
+launch=(env)  # what the host is started under
 cleanup() {
   [ -n "$host_pid" ] && kill -TERM "$host_pid" 2>/dev/null && wait "$host_pid" 2>/dev/null
   rm -rf "$root" "$log" "$tokens"
@@ -42,6 +43,9 @@ add_admin() {  # NAME PRIVILEGES [PROFILES] -> the token file $tokens/NAME
   tail -1 "$tokens/out" > "$tokens/$1"
 }
 token_of() { cat "$tokens/$1"; }
+api_setting() {  # "KEY = VALUE": into administrators.ini's [API] section
+  sed -i "/^\[API\]/a $1" "$root/administrators.ini"
+}
 start_host() {  # extra host.ini profile options
   "$host" --init-root "$root" > /dev/null || fail "--init-root"
   cat > "$root/host.ini" <<INI
@@ -56,7 +60,7 @@ Server = simulated --game-length 0 --tick-ms 20
 GameFolder = games/two
 ProfileFolder = two
 INI
-  "$host" --headless --root "$root" --listen 127.0.0.1:0 > "$log" 2>&1 &
+  "${launch[@]}" "$host" --headless --root "$root" --listen 127.0.0.1:0 > "$log" 2>&1 &
   host_pid=$!
   wait_for "remote API listening on http://127.0.0.1:"
   wait_for "profile 1 (one): loaded; its server runs as pid"
