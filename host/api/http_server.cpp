@@ -170,9 +170,10 @@ class HttpServer::Connection {
       socket_->skip(socket_->bytesAvailable());
       return;
     }
-    // A body of a known length goes straight from the socket into its place.
-    if (state_ == State::kBody && !head_.chunked && buffer_.empty()) {
-      const auto want = static_cast<qint64>(*head_.contentLength - body_.size());
+    // A body of a known length goes straight from the socket into its place (not while the
+    // API has the body: a plug-in call may run the event loop).
+    if (state_ == State::kBody && !handling_ && !head_.chunked && buffer_.empty()) {
+      const auto want = static_cast<qint64>(head_.contentLength.value_or(0) - body_.size());
       const qint64 take = std::min(want, socket_->bytesAvailable());
       const size_t at = body_.size();
       body_.resize(at + static_cast<size_t>(take));
