@@ -101,18 +101,14 @@ std::string RemoteApi::start(const ApiOptions& options) {
   HttpServer::Handlers handlers;
   handlers.head = [this](const http::RequestHead& head,
                          const QString& peer) -> std::optional<HttpAnswer> {
-    const std::string_view path = head.path();
-    auto refusal = checkHead(QByteArrayView(head.method.data(), qsizetype(head.method.size())),
-                             QByteArrayView(path.data(), qsizetype(path.size())),
+    auto refusal = checkHead(viewOf(head.method), viewOf(head.path()),
                              viewOf(head.header("Authorization")), peer);
     if (!refusal) return std::nullopt;
     return HttpAnswer{refusal->status, QJsonDocument(refusal->body).toJson(QJsonDocument::Compact)};
   };
   handlers.request = [this](const http::RequestHead& head, QByteArrayView body,
                             const QString& peer) {
-    const std::string_view path = head.path();
-    const Reply reply = handle(QByteArrayView(head.method.data(), qsizetype(head.method.size())),
-                               QByteArrayView(path.data(), qsizetype(path.size())),
+    const Reply reply = handle(viewOf(head.method), viewOf(head.path()),
                                viewOf(head.header("Authorization")), body, peer);
     return HttpAnswer{reply.status, QJsonDocument(reply.body).toJson(QJsonDocument::Compact)};
   };
