@@ -55,6 +55,10 @@ void GuiProfileList::setProfiles(const std::vector<ProfileConfig>& profiles) {
     for (int column : {kGame, kPlaying, kNext}) setItem(row, column, new QTableWidgetItem());
     ++row;
   }
+  // At least two rows in view, however little height the window has to give.
+  const int shown = std::clamp(rowCount(), 1, 2);
+  setMinimumHeight(2 * frameWidth() + horizontalHeader()->sizeHint().height() +
+                   shown * verticalHeader()->defaultSectionSize());
   updateGeometry();
 }
 
