@@ -446,7 +446,8 @@ RemoteApi::Reply RemoteApi::handle(QByteArrayView method, QByteArrayView path,
   // The plug-in's own time, so that the audit shows what the API adds to it.
   auto pluginMs = [&clock] { return std::round(clock.nsecsElapsed() / 1000.0) / 1000.0; };
   // What the plug-in reports while the call runs is the answer's reason when it does not make
-  // the change. Other requests may run inside the call's waits: each keeps its own reports.
+  // the change. A request run inside this call's waits installs its own watch, which passes
+  // what it hears on to this one: every box shown during this call is heard here.
   QStringList reports;
   HostApp::BoxWatch outer;
   outer = host_.watchBoxes([&reports, &outer](const QString& title, const QString& text) {
