@@ -286,7 +286,16 @@ class Session {
       if (!options_.json) out_ << "profile " << profile << ": " << check.text.toStdString() << "\n";
       return kExitDone;
     }
-    err_ << "rotaryn-admin: profile " << profile << ": " << check.text.toStdString();
+    err_ << "rotaryn-admin: profile " << profile << ": ";
+    if (check.held) {
+      // The limits are written whatever the game; the list only while one runs.
+      err_ << "the server holds the rotation of " << rotation.rotation.size()
+           << " maps and the limits sent, but the plug-in did not apply the list (nor keep it "
+              "for the next start): "
+           << reasonOf(answer).toStdString() << "\n";
+      return kExitFailed;
+    }
+    err_ << check.text.toStdString();
     if (!done) err_ << "; the plug-in did not apply it: " << reasonOf(answer).toStdString();
     err_ << "\n";
     return kExitFailed;

@@ -52,6 +52,8 @@ before2="$(rotation_count "$sim2")"
 run 1 maps set 2 "$root/three.mpl"
 says "kept its old rotation of $before2 maps"
 says "no game is running"
+run 1 maps set 2 --scores 5,6,7
+says "holds the rotation of $before2 maps and the limits sent, but the plug-in did not apply"
 
 # A skip is seen to end the game; on a stopped server it is not.
 run 0 skip 1
