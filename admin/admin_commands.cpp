@@ -180,8 +180,8 @@ class Session {
     if (answer.kind != ApiAnswer::Kind::kAnswered) return fail(answer);
     const std::string text = answer.body.value("result").toString().toStdString();
     if (text.empty()) {
-      err_ << "rotaryn-admin: the plug-in could not read the maps of profile " << profile
-           << " (its error log says why)\n";
+      err_ << "rotaryn-admin: the plug-in could not read the maps of profile " << profile << ": "
+           << reasonOf(answer).toStdString() << "\n";
       return kExitFailed;
     }
     try {

@@ -491,10 +491,12 @@ RemoteApi::Reply RemoteApi::handle(QByteArrayView method, QByteArrayView path,
     entry.insert("outcome", "failed");
     entry.insert("message", error.description());
     entry.insert("pluginError", error.number());
+    if (!reports.isEmpty()) entry.insert("reports", QJsonArray::fromStringList(reports));
     writeAudit(entry);
     QJsonObject failure = errorBody(status, error.description());
     QJsonObject inner = failure.value("error").toObject();
     inner.insert("number", error.number());
+    if (!reports.isEmpty()) inner.insert("reports", QJsonArray::fromStringList(reports));
     return Reply{
         status,
         QJsonObject{{"operation", operation.name}, {"profile", request.profile}, {"error", inner}}};
