@@ -8,8 +8,29 @@
 #include <string>
 #include <string_view>
 
+#include <QList>
+
 #include "host/api/api_request.h"
 #include "host/api/http_parser.h"
+
+namespace {
+
+// Data the API passes on: a task's file stays in its settings folder, an upload is bytes.
+void soundData(std::string_view operation, const QJsonValue& data) {
+  const QByteArray text = data.toString().toUtf8();
+  if (operation == "AddTaskRem" || operation == "EditTaskRem") {
+    const QList<QByteArray> fields = QByteArray::fromBase64(text).split('|');
+    const QByteArray& file = fields[operation == "AddTaskRem" ? 1 : 2];
+    if (file.contains("..") || file.contains('/') || file.contains('\\')) std::abort();
+  }
+  if (operation == "AddFileRem") {
+    for (char c : text.mid(text.indexOf('|') + 1)) {
+      if ((c < '0' || c > '9') && c != '/') std::abort();
+    }
+  }
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace rotaryn::host::api;
@@ -30,6 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (request->data && !request->data->isString() && !request->data->isDouble()) {
           std::abort();
         }
+        if (request->data) soundData(request->operation->name, *request->data);
       }
     } else if (std::get<ApiRefusal>(parsed).message.isEmpty()) {
       std::abort();  // every refusal says why

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "host/host_config.h"
 #include "host/plugin_library.h"
@@ -82,6 +83,12 @@ class HostApp {
   // lastknownsettings.ini. Answers the plug-in's failure as text, empty when it worked.
   std::string saveMapSettings(int32_t index);
   void unload();
+  // Every box the plug-in shows from now on is also told to `watch` (title, text); an empty
+  // function ends the watch. The remote API hears this way what the plug-in reported during a
+  // call.
+  // Returns the watch it replaces, for a caller that restores it.
+  using BoxWatch = std::function<void(const QString& title, const QString& text)>;
+  BoxWatch watchBoxes(BoxWatch watch) { return std::exchange(ports_.boxShown, std::move(watch)); }
   // The map, game state and game type of a loaded profile's server, read by the plug-in
   // through its memory component; throws PluginCallError when it cannot be read.
   QJsonObject serverState(int32_t index);

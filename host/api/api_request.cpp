@@ -6,6 +6,9 @@
 #include <cmath>
 #include <limits>
 
+#include "host/api/api_validation.h"
+#include "host/host_text.h"
+
 namespace rotaryn::host::api {
 namespace {
 
@@ -66,12 +69,23 @@ QString dataProblem(const ApiOperation& operation, const QJsonValue& data) {
                : "the data of SetDisplayTimer is a display time from 1 to 9 (units of 5 seconds)";
   }
   if (!data.isString()) return QString("the data of %1 is a text").arg(operation.name);
+  if (QString problem = windows1252Problem(data.toString()); !problem.isEmpty()) return problem;
   const QByteArray text = data.toString().toUtf8();
+  if (name == "AddTaskRem" || name == "EditTaskRem") {
+    auto decoded = QByteArray::fromBase64Encoding(text, QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded) return QString("the data of %1 is the task in base 64").arg(operation.name);
+    return name == "AddTaskRem" ? addTaskProblem(*decoded) : editTaskProblem(*decoded);
+  }
+  if (name == "DeleteTaskRem") return taskNameProblem(toWindows1252(data.toString()));
   if (name == "AddFileRem") {
     const qsizetype bar = text.indexOf('|');
     if (bar < 0) return "the data of AddFileRem is the file name, \"|\" and the bytes";
     if (!isPlainFileName(text.left(bar))) {
       return "AddFileRem writes only into the game folder: the file name may hold no path";
+    }
+    if (QString problem = byteListProblem(QByteArrayView(text).sliced(bar + 1));
+        !problem.isEmpty()) {
+      return problem;
     }
   }
   if (name == "DeleteFileRem") {
@@ -110,6 +124,10 @@ std::variant<ApiRequest, ApiRefusal> parseApiRoute(QByteArrayView method, QByteA
   }
   auto index = profileIndex(parts[1]);
   if (!index) return refuse(400, "the profile is a whole number from 1 to 2147483647");
+  if (parts[2] == "state") {
+    if (!get) return refuse(405, "the state is read with GET");
+    return ApiRequest{ApiRequest::Kind::kState, nullptr, *index, std::nullopt};
+  }
   const ApiOperation* operation = findOperation(std::string_view(parts[2].data(), parts[2].size()));
   if (operation == nullptr) {
     return refuse(404, "no operation \"" + QString::fromUtf8(parts[2]) + "\"; the operations are " +
@@ -126,7 +144,7 @@ std::variant<ApiRequest, ApiRefusal> parseApiRequest(QByteArrayView method, QByt
   auto route = parseApiRoute(method, path);
   if (std::holds_alternative<ApiRefusal>(route)) return route;
   ApiRequest request = std::get<ApiRequest>(route);
-  if (request.kind == ApiRequest::Kind::kProfiles) return request;
+  if (request.kind != ApiRequest::Kind::kOperation) return request;
   const ApiOperation* operation = request.operation;
   if (!body.trimmed().isEmpty()) {
     QJsonParseError error{};
@@ -154,7 +172,7 @@ std::variant<ApiRequest, ApiRefusal> parseApiRequest(QByteArrayView method, QByt
   }
   if (request.data) {
     if (QString problem = dataProblem(*operation, *request.data); !problem.isEmpty()) {
-      return refuse(400, problem);
+      return ApiRefusal{400, problem, operation, request.data};
     }
   }
   return request;

@@ -44,7 +44,8 @@ const ApiOperation* findOperation(std::string_view name);
 
 // A request the API accepts for authorization: the profile list or one operation.
 struct ApiRequest {
-  enum class Kind { kProfiles, kOperation };
+  // kState: GET /api/v1/profiles/<index>/state, the host's reading of the server's game.
+  enum class Kind { kProfiles, kOperation, kState };
   Kind kind = Kind::kProfiles;
   const ApiOperation* operation = nullptr;
   int32_t profile = 0;
@@ -55,6 +56,9 @@ struct ApiRequest {
 struct ApiRefusal {
   int status = 400;
   QString message;
+  // Data refused for what it holds: the operation and the data, so the audit can name them.
+  const ApiOperation* operation = nullptr;
+  std::optional<QJsonValue> data;
 };
 
 // The route of a request from its method and path alone: the profile list, or an operation
@@ -65,6 +69,7 @@ std::variant<ApiRequest, ApiRefusal> parseApiRoute(QByteArrayView method, QByteA
 //   GET /api/v1/profiles
 //   POST /api/v1/profiles/<index>/<operation>   body {"data": ...}, or empty without data
 //   GET  /api/v1/profiles/<index>/GetMapsRem
+//   GET  /api/v1/profiles/<index>/state         the game state, map playing and next map
 // The data of the map-file operations must name one file inside the game folder.
 std::variant<ApiRequest, ApiRefusal> parseApiRequest(QByteArrayView method, QByteArrayView path,
                                                      QByteArrayView body);

@@ -12,8 +12,10 @@
 
 #include <cmath>
 
+#include "host/api/api_validation.h"
 #include "host/host_app.h"
 #include "host/host_text.h"
+#include "host/server_watch.h"
 
 namespace rotaryn::host::api {
 namespace {
@@ -33,6 +35,19 @@ void putResult(QJsonObject& entry, const QJsonValue& result) {
 
 QByteArrayView viewOf(std::string_view text) {
   return QByteArrayView(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+void addTarget(QJsonObject& entry, const QJsonObject& target) {
+  for (auto it = target.begin(); it != target.end(); ++it) entry.insert(it.key(), it.value());
+}
+
+// The plug-in's answer says the change was made: 1 for a change, a text for GetMapsRem.
+// SetAutoLoad and SetDisplayTimer answer 0 whatever they did.
+bool changeMade(const ApiOperation& operation, const QJsonValue& result) {
+  const std::string_view name = operation.name;
+  if (name == "SetAutoLoad" || name == "SetDisplayTimer") return true;
+  if (name == "GetMapsRem") return !result.toString().isEmpty() && result.toString() != "Failed";
+  return result.toInt() == 1;
 }
 
 std::optional<QHostAddress> addressOf(const std::string& host) {
@@ -190,19 +205,66 @@ std::optional<RemoteApi::Reply> RemoteApi::checkHead(QByteArrayView method, QByt
   }
   const ApiRequest& request = std::get<ApiRequest>(route);
   if (request.kind == ApiRequest::Kind::kProfiles) return std::nullopt;
-  const ApiOperation& operation = *request.operation;
-  const QString name = QString::fromStdString(admin->name);
-  entry.insert("operation", operation.name);
   entry.insert("profile", request.profile);
-  if (operation.privilege && admin->privileges.count(operation.privilege) == 0) {
-    return refused(403, QString("administrator %1 lacks the privilege \"%2\" that %3 needs")
-                            .arg(name, operation.privilege, operation.name));
+  if (request.kind == ApiRequest::Kind::kState) {
+    entry.insert("operation", "state");
+  } else {
+    const ApiOperation& operation = *request.operation;
+    entry.insert("operation", operation.name);
+    if (operation.privilege && admin->privileges.count(operation.privilege) == 0) {
+      return refused(
+          403, QString("administrator %1 lacks the privilege \"%2\" that %3 needs")
+                   .arg(QString::fromStdString(admin->name), operation.privilege, operation.name));
+    }
   }
-  if (!admin->mayTouch(request.profile)) {
-    return refused(
-        403, QString("administrator %1 may not touch profile %2").arg(name).arg(request.profile));
+  if (std::optional<Reply> refusal = profileRefusal(*admin, request.profile)) {
+    return refused(refusal->status, refusal->body.value("error")["message"].toString());
   }
   return std::nullopt;
+}
+
+std::optional<RemoteApi::Reply> RemoteApi::profileRefusal(const Administrator& admin,
+                                                          int32_t profile) const {
+  auto refusal = [](int status, const QString& message) {
+    return Reply{status, errorBody(status, message)};
+  };
+  if (!admin.mayTouch(profile)) {
+    return refusal(403, QString("administrator %1 may not touch profile %2")
+                            .arg(QString::fromStdString(admin.name))
+                            .arg(profile));
+  }
+  auto found = host_.profiles().find(profile);
+  if (found == host_.profiles().end()) {
+    return refusal(404, QString("there is no profile %1").arg(profile));
+  }
+  if (!found->second.serverRunning || !found->second.loaded) {
+    return refusal(409, QString("profile %1 is not loaded: its server is not running or cannot "
+                                "be read")
+                            .arg(profile));
+  }
+  return std::nullopt;
+}
+
+QString RemoteApi::notDoneReason(const ApiOperation& operation, const ApiRequest& request,
+                                 const QStringList& reports) {
+  if (!reports.isEmpty()) return "the plug-in reported: " + reports.join("; ");
+  const std::string_view name = operation.name;
+  if (name == "GetMapsRem") return "the plug-in could not read the server's maps";
+  if (name == "SetMapsRem" || name == "SkipMapRem" || name == "ScoreMapRem" ||
+      name == "PlayMapRem") {
+    try {
+      const int state = host_.serverState(request.profile).value("state").toInt();
+      if (state != 2 && state != 3) {
+        return QString("no game is running on the server (game state %1: %2)")
+            .arg(state)
+            .arg(QString::fromStdString(gameStateText(state)));
+      }
+    } catch (const PluginCallError& error) {
+      return "the server cannot be read: " + error.description();
+    }
+    if (name == "PlayMapRem") return "the position is outside the server's rotation";
+  }
+  return "the plug-in did not make the change and reported nothing";
 }
 
 QJsonObject RemoteApi::profileList(const Administrator& admin) const {
@@ -251,6 +313,10 @@ RemoteApi::Reply RemoteApi::handle(QByteArrayView method, QByteArrayView path,
 
   auto parsed = parseApiRequest(method, path, body);
   if (auto* refusal = std::get_if<ApiRefusal>(&parsed)) {
+    if (refusal->operation != nullptr && refusal->data) {
+      entry.insert("operation", refusal->operation->name);
+      addTarget(entry, auditTarget(*refusal->operation, *refusal->data));
+    }
     return refused(refusal->status, refusal->message);
   }
   const ApiRequest& request = std::get<ApiRequest>(parsed);
@@ -262,26 +328,37 @@ RemoteApi::Reply RemoteApi::handle(QByteArrayView method, QByteArrayView path,
     return Reply{200, profileList(*admin)};
   }
 
-  const ApiOperation& operation = *request.operation;
   const QString name = QString::fromStdString(admin->name);
-  entry.insert("operation", operation.name);
   entry.insert("profile", request.profile);
+  if (request.kind == ApiRequest::Kind::kState) {
+    entry.insert("operation", "state");
+    if (std::optional<Reply> refusal = profileRefusal(*admin, request.profile)) {
+      return refused(refusal->status, refusal->body.value("error")["message"].toString());
+    }
+    try {
+      const QJsonObject state = host_.serverState(request.profile);
+      entry.insert("status", 200);
+      entry.insert("outcome", "accepted");
+      writeAudit(entry);
+      return Reply{200, QJsonObject{{"profile", request.profile}, {"state", state}}};
+    } catch (const PluginCallError& error) {
+      entry.insert("status", 500);
+      entry.insert("outcome", "failed");
+      entry.insert("message", error.description());
+      writeAudit(entry);
+      return Reply{500, errorBody(500, "the server cannot be read: " + error.description())};
+    }
+  }
+
+  const ApiOperation& operation = *request.operation;
+  entry.insert("operation", operation.name);
+  if (request.data) addTarget(entry, auditTarget(operation, *request.data));
   if (operation.privilege && admin->privileges.count(operation.privilege) == 0) {
     return refused(403, QString("administrator %1 lacks the privilege \"%2\" that %3 needs")
                             .arg(name, operation.privilege, operation.name));
   }
-  if (!admin->mayTouch(request.profile)) {
-    return refused(
-        403, QString("administrator %1 may not touch profile %2").arg(name).arg(request.profile));
-  }
-  auto found = host_.profiles().find(request.profile);
-  if (found == host_.profiles().end()) {
-    return refused(404, QString("there is no profile %1").arg(request.profile));
-  }
-  if (!found->second.serverRunning || !found->second.loaded) {
-    return refused(409, QString("profile %1 is not loaded: its server is not running or cannot "
-                                "be read")
-                            .arg(request.profile));
+  if (std::optional<Reply> refusal = profileRefusal(*admin, request.profile)) {
+    return refused(refusal->status, refusal->body.value("error")["message"].toString());
   }
 
   QJsonObject call{{"op", operation.name},
@@ -292,16 +369,44 @@ RemoteApi::Reply RemoteApi::handle(QByteArrayView method, QByteArrayView path,
   clock.start();
   // The plug-in's own time, so that the audit shows what the API adds to it.
   auto pluginMs = [&clock] { return std::round(clock.nsecsElapsed() / 1000.0) / 1000.0; };
+  // What the plug-in reports while the call runs is the answer's reason when it does not make
+  // the change. A request run inside this call's waits installs its own watch, which passes
+  // what it hears on to this one: every box shown during this call is heard here.
+  QStringList reports;
+  HostApp::BoxWatch outer;
+  outer = host_.watchBoxes([&reports, &outer](const QString& title, const QString& text) {
+    reports << title + " " + QString(text).replace("\r\n", "\n");
+    if (outer) outer(title, text);
+  });
+  struct Restore {
+    HostApp& host;
+    HostApp::BoxWatch& outer;
+    ~Restore() { host.watchBoxes(std::move(outer)); }
+  } restore{host_, outer};
   try {
     const QJsonValue result = host_.plugin().call(call);
     entry.insert("pluginMs", pluginMs());
     entry.insert("status", 200);
-    entry.insert("outcome", "accepted");
     putResult(entry, result);
+    QJsonObject answer{
+        {"operation", operation.name}, {"profile", request.profile}, {"result", result}};
+    if (!reports.isEmpty()) {
+      answer.insert("reports", QJsonArray::fromStringList(reports));
+      entry.insert("reports", QJsonArray::fromStringList(reports));
+    }
+    if (!changeMade(operation, result)) {
+      const QString why = notDoneReason(operation, request, reports);
+      entry.insert("outcome", "refused");
+      entry.insert("refusedBy", "plug-in");
+      entry.insert("message", why);
+      answer.insert("done", false);
+      answer.insert("message", why);
+    } else {
+      entry.insert("outcome", "accepted");
+      if (result.isDouble()) answer.insert("done", true);
+    }
     writeAudit(entry);
-    return Reply{
-        200, QJsonObject{
-                 {"operation", operation.name}, {"profile", request.profile}, {"result", result}}};
+    return Reply{200, answer};
   } catch (const PluginCallError& error) {
     // 438: the plug-in does not have the operation in this version.
     const int status = error.number() == 438 ? 501 : 500;
@@ -310,10 +415,12 @@ RemoteApi::Reply RemoteApi::handle(QByteArrayView method, QByteArrayView path,
     entry.insert("outcome", "failed");
     entry.insert("message", error.description());
     entry.insert("pluginError", error.number());
+    if (!reports.isEmpty()) entry.insert("reports", QJsonArray::fromStringList(reports));
     writeAudit(entry);
     QJsonObject failure = errorBody(status, error.description());
     QJsonObject inner = failure.value("error").toObject();
     inner.insert("number", error.number());
+    if (!reports.isEmpty()) inner.insert("reports", QJsonArray::fromStringList(reports));
     return Reply{
         status,
         QJsonObject{{"operation", operation.name}, {"profile", request.profile}, {"error", inner}}};

@@ -3,6 +3,7 @@
 #include <QByteArrayView>
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "host/api/administrators.h"
+#include "host/api/api_request.h"
 #include "host/api/audit_log.h"
 #include "host/api/http_server.h"
 
@@ -65,6 +67,11 @@ class RemoteApi {
 
  private:
   QJsonObject profileList(const Administrator& admin) const;
+  // 403, 404 or 409 when the administrator may not reach the profile's server; none when it may.
+  std::optional<Reply> profileRefusal(const Administrator& admin, int32_t profile) const;
+  // Why the plug-in answered that it made no change: its reports, else what the server shows.
+  QString notDoneReason(const ApiOperation& operation, const ApiRequest& request,
+                        const QStringList& reports);
   void writeAudit(const QJsonObject& entry);
 
   HostApp& host_;

@@ -46,7 +46,7 @@ token_of() { cat "$tokens/$1"; }
 api_setting() {  # "KEY = VALUE": into administrators.ini's [API] section
   sed -i "/^\[API\]/a $1" "$root/administrators.ini"
 }
-start_host() {  # extra host.ini profile options
+start_host() {  # extra options of profile 1's server; $profile2_args those of profile 2's
   "$host" --init-root "$root" > /dev/null || fail "--init-root"
   cat > "$root/host.ini" <<INI
 [Host]
@@ -56,7 +56,7 @@ Server = simulated --game-length 0 --tick-ms 20 --speed 8 --loading-seconds 0.5 
 GameFolder = games/one
 ProfileFolder = one
 [Profile 2]
-Server = simulated --game-length 0 --tick-ms 20
+Server = simulated --game-length 0 --tick-ms 20 ${profile2_args:-}
 GameFolder = games/two
 ProfileFolder = two
 INI
