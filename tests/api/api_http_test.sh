@@ -152,4 +152,11 @@ sleep 1.5
 spent=$(($(cpu_ticks) - before))
 [ "$spent" -lt 50 ] || fail "the host spent $spent ticks in 3 s with idle connections"
 for fd in "${fds[@]}"; do exec {fd}>&- 2>/dev/null || true; done
+# The audit line is written before the answer: a host killed right after answering has it.
+curl -s -o /dev/null -H "$boss" "$url/api/v1/profiles"
+kill -KILL "$host_pid"
+wait "$host_pid" 2>/dev/null || true
+host_pid=""
+tail -1 "$root"/logs/audit/*.jsonl | grep -q '"operation":"profiles"' ||
+  fail "the last answer's audit line is missing after SIGKILL"
 echo "passed: framing, head checks, time limits, audit limits and connection limits"
