@@ -78,18 +78,6 @@ TEST(ApiRequest, RefusesWhatIsMalformedWithItsStatusAndReason) {
   }
 }
 
-TEST(ApiRequest, EveryChangeNeedsItsPrivilegeAndOnlyReadsNeedNone) {
-  for (const ApiOperation& operation : kOperations) {
-    EXPECT_EQ(operation.privilege == nullptr, std::string_view(operation.name) == "GetMapsRem")
-        << operation.name;
-  }
-  EXPECT_STREQ(findOperation("SetDisplayTimer")->privilege, "Change Map List");
-  EXPECT_STREQ(findOperation("PlayMapRem")->privilege, "Skip Maps");
-  EXPECT_STREQ(findOperation("DeleteFileRem")->privilege, "Delete Maps");
-  EXPECT_STREQ(findOperation("EditTaskRem")->privilege, "Add New Tasks");
-  EXPECT_STREQ(findOperation("DeleteTaskRem")->privilege, "Delete Tasks");
-}
-
 TEST(ApiRequest, ReadsBearerTokensOnly) {
   EXPECT_EQ(bearerToken("Bearer abc"), QByteArray("abc"));
   EXPECT_EQ(bearerToken("  bearer   abc  "), QByteArray("abc"));
