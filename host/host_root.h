@@ -23,7 +23,9 @@ void layOutRoot(const std::string& rootPosix, const std::vector<ProfileConfig>& 
 // whether host.ini was written. Throws std::runtime_error naming what cannot be made.
 bool initRoot(const std::string& rootPosix);
 
-// Copies the plug-in library into <root>/Plugins/. Throws std::runtime_error with the reason.
+// Copies the plug-in library into <root>/Plugins/: written beside under a temporary name, synced
+// and renamed into place, so a failed copy (a full disk) leaves the plug-in that was there.
+// Throws std::runtime_error with the reason.
 void installPlugin(const std::string& libraryFile, const std::string& rootPosix);
 
 std::string pluginPathIn(const std::string& rootPosix);
