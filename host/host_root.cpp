@@ -217,16 +217,21 @@ int removeStaleTemporaries(const std::string& rootPosix) {
   return removed;
 }
 
-std::optional<HostConfig> loadRoot(const std::string& rootPosix, int& exitCode) {
+std::optional<LoadedRoot> loadRoot(const std::string& rootPosix, int& exitCode) {
   try {
     HostConfig config = readHostConfig(rootPosix + "/" + kHostIniName, rootPosix);
+    // Before anything under the root is touched: another host may be writing it.
+    RootLock lock = RootLock::take(rootPosix, RootLock::Part::kHost);
     layOutRoot(rootPosix, config.profiles);
     if (int removed = removeStaleTemporaries(rootPosix)) {
       std::cerr << "rotaryn-host: removed " << removed
                 << " temporary files left by writes that were cut off\n";
     }
-    return config;
+    return LoadedRoot{std::move(config), std::move(lock)};
   } catch (const HostConfigError& error) {
+    std::cerr << "rotaryn-host: " << error.what() << "\nrotaryn-host: nothing was started\n";
+    exitCode = 2;
+  } catch (const RootBusy& error) {
     std::cerr << "rotaryn-host: " << error.what() << "\nrotaryn-host: nothing was started\n";
     exitCode = 2;
   } catch (const std::exception& error) {
