@@ -68,11 +68,12 @@ int32_t AddFileRem(Module& module, int32_t Index, const Variant& PDAT, const Var
   ErrorTrap trap = module.trap("AddFileRem", Index);
   const bool done = trap.run([&] {
     trap.at(1);
-    RegisterProfile(module, Index, PDAT);
+    // A file operation must not make its profile the one the window shows.
+    const std::string folder = GameFolderOf(PDAT);
     trap.at(2);
     const UploadData upload = parseUploadData(vb::CStr(Data));
     trap.at(3);
-    const std::string target = module.profile(Index).GameFolder + upload.fileName;
+    const std::string target = folder + upload.fileName;
     module.ports.files.ReplaceAll(target, upload.bytes);
     trap.at(4);
     AdminLog(module, PDAT, adminLogText("Upload Map File", "File", target));
@@ -85,11 +86,10 @@ int32_t DeleteFileRem(Module& module, int32_t Index, const Variant& PDAT, const 
   bool gone = false;
   const bool finished = trap.run([&] {
     trap.at(1);
-    RegisterProfile(module, Index, PDAT);
+    const std::string folder = GameFolderOf(PDAT);
     trap.at(2);
     const std::string name = deleteFileName(
         vb::CStr(Data), [&](const std::string& text) { return module.memory().dec64(text); });
-    const std::string folder = module.profile(Index).GameFolder;
     const std::string target = folder + name;
     FileSystem& files = module.ports.files;
     trap.at(3);
