@@ -12,9 +12,6 @@ QJsonValue ScriptSession::automate(const QJsonObject& request) {
   } catch (const PluginCallError& failure) {
     throw ScriptError(failure.description().toStdString());
   }
-  for (const QJsonValue& text : answer.value("notes").toArray()) {
-    note(toWindows1252(text.toString()));
-  }
   return answer.value("result");
 }
 

@@ -1,6 +1,8 @@
 #include "ui/automation/window_automation.h"
 
+#include <optional>
 #include <type_traits>
+#include <utility>
 
 #include "catalogue/stock_catalogue.h"
 #include "memory/rotation_layout.h"
@@ -9,6 +11,7 @@
 #include "platform/vb_runtime.h"
 #include "plugin/module.h"
 #include "ui/automation/window_controls.h"
+#include "ui/window_input.h"
 
 namespace rotaryn {
 namespace {
@@ -277,133 +280,100 @@ int keyAsciiOf(const Request& request) {
   refuse(control + " has no " + event + " event");
 }
 
-// Delivers one input event to the window model's handlers, as the Qt view does.
-void deliverEvent(frmRotarynMaps& w, const Request& request, Json& notes) {
-  const std::string event = request.text("event");
-  ControlRef target = controlOf(w, request);
-  const std::string name = controlName(target);
-  const int shift = static_cast<int>(request.integerOr("shift", 0, 7, 0));
-  auto row = [&] { return static_cast<int>(request.integer("row", -1, 1 << 20)); };
-  auto unbound = [&] { notes.push_back(name + " has no action yet: not built"); };
+std::optional<InputEvent> inputEventOf(const std::string& event) {
+  static const std::pair<const char*, InputEvent> kEvents[] = {{"mouseDown", InputEvent::MouseDown},
+                                                               {"mouseUp", InputEvent::MouseUp},
+                                                               {"click", InputEvent::Click},
+                                                               {"dblClick", InputEvent::DblClick},
+                                                               {"key", InputEvent::Key},
+                                                               {"mouseMove", InputEvent::MouseMove},
+                                                               {"dragOver", InputEvent::DragOver},
+                                                               {"drop", InputEvent::Drop}};
+  for (const auto& [name, input] : kEvents) {
+    if (event == name) return input;
+  }
+  return std::nullopt;
+}
 
-  if (auto* button = std::get_if<Button*>(&target)) {
-    Button& b = **button;
-    if (event != "mouseDown" && event != "mouseUp" && event != "press" && event != "click") {
-      noEvent(name, event);
-    }
-    MouseButton mouse = event == "click" ? MouseButton::Left : mouseButtonOf(request);
-    if (event != "mouseUp") w.buttonMouseDown(b, mouse, shift);
-    if (event == "mouseDown") return;
-    if (!b.action && b.enabled) unbound();
-    if (event == "click" && &b == &w.cmdRandomize) {
-      w.cmdRandomize_Click();
-    } else {
-      w.buttonMouseUp(b, mouse, shift);
-    }
-    return;
+// The input a request describes; a grid event other than a double click or a key is at a row.
+Input inputOf(const Request& request, InputEvent event, bool onGrid) {
+  Input input{.event = event,
+              .button = event == InputEvent::Click ? MouseButton::Left : mouseButtonOf(request),
+              .shift = static_cast<int>(request.integerOr("shift", 0, 7, 0))};
+  if (onGrid && event != InputEvent::DblClick && event != InputEvent::Key) {
+    input.row = static_cast<int>(request.integer("row", -1, 1 << 20));
   }
-  if (auto* image = std::get_if<Image*>(&target)) {
-    Image& i = **image;
-    if (event != "mouseDown" && event != "mouseUp" && event != "press") noEvent(name, event);
-    const MouseButton mouse = mouseButtonOf(request);
-    const auto x = static_cast<float>(request.integerOr("x", 0, 1 << 20, 0));
-    const auto y = static_cast<float>(request.integerOr("y", 0, 1 << 20, 0));
-    if (event != "mouseUp") w.imageMouseDown(i, mouse, shift, x, y);
-    if (event != "mouseDown") w.imageMouseUp(i, mouse, shift, x, y);
-    return;
-  }
-  if (auto* grid = std::get_if<FlexGrid*>(&target)) {
-    FlexGrid& g = **grid;
-    if (event == "select") {
-      g.setRow(row());
-      if (request.has("rowSel"))
-        g.setRowSel(static_cast<int>(request.integer("rowSel", -1, 1 << 20)));
-      return;
-    }
-    if (&g == &w.mfgList) {
-      if (event == "mouseDown") return w.mfgList_MouseDown(mouseButtonOf(request), shift, row());
-      if (event == "dblClick") return w.mfgList_DblClick();
-    }
-    if (&g == &w.mfgTask) {
-      // A click on a task row selects it first, as the grid does; the header row selects nothing.
-      if (event == "click") {
-        const int at = row();
-        if (at >= g.FixedRows()) g.setRow(at);
-        return w.mfgTask_Click(at);
-      }
-      if (event == "mouseUp") return w.mfgTask_MouseUp(mouseButtonOf(request), shift, row());
-      if (event == "key") return w.mfgTask_KeyPress(keyAsciiOf(request));
-    }
-    if (&g == &w.mfgCurrent) {
-      if (event == "dblClick") return w.mfgCurrent_DblClick();
-      if (event == "key") return w.mfgCurrent_KeyPress(keyAsciiOf(request));
-      if (event == "mouseMove") return w.mfgCurrent_MouseMove(row());
-      if (event == "dragOver") return w.mfgCurrent_DragOver(row());
-      if (event == "drop") {
-        int at = row();
-        w.mfgCurrent_DragOver(at);
-        return w.mfgCurrent_DragDrop(at);
-      }
-    }
-    noEvent(name, event);
-  }
-  if (auto* box = std::get_if<TextBox*>(&target)) {
-    if (event != "type") noEvent(name, event);
+  if (event == InputEvent::Key) input.keyAscii = keyAsciiOf(request);
+  input.x = static_cast<float>(request.integerOr("x", 0, 1 << 20, 0));
+  input.y = static_cast<float>(request.integerOr("y", 0, 1 << 20, 0));
+  return input;
+}
+
+// What the operator sets rather than presses: a grid's selection, a box's text, a check box,
+// slider, date picker or tab. False for any other event.
+bool setProperty(const ControlRef& target, const std::string& event, const Request& request) {
+  auto row = [&](const char* key) { return static_cast<int>(request.integer(key, -1, 1 << 20)); };
+  if (auto* grid = std::get_if<FlexGrid*>(&target); grid && event == "select") {
+    (*grid)->setRow(row("row"));
+    if (request.has("rowSel")) (*grid)->setRowSel(row("rowSel"));
+  } else if (auto* box = std::get_if<TextBox*>(&target); box && event == "type") {
     (*box)->text = request.text("text");
-    return;
-  }
-  if (auto* combo = std::get_if<ComboBox*>(&target)) {
-    if (event != "type" && event != "set") noEvent(name, event);
+  } else if (auto* combo = std::get_if<ComboBox*>(&target);
+             combo && (event == "type" || event == "set")) {
     (*combo)->text = request.has("text") ? request.text("text") : request.text("value");
-    return;
-  }
-  if (auto* check = std::get_if<CheckBox*>(&target)) {
-    if (event == "click") {
-      (*check)->value = (*check)->value.get() == 0 ? 1 : 0;
-    } else if (event == "set") {
-      (*check)->value = static_cast<int>(request.integer("value", 0, 2));
-    } else {
-      noEvent(name, event);
-    }
-    return;
-  }
-  if (auto* slider = std::get_if<Slider*>(&target)) {
-    if (event != "set") noEvent(name, event);
+  } else if (auto* check = std::get_if<CheckBox*>(&target); check && event == "click") {
+    (*check)->value = (*check)->value.get() == 0 ? 1 : 0;
+  } else if (check && event == "set") {
+    (*check)->value = static_cast<int>(request.integer("value", 0, 2));
+  } else if (auto* slider = std::get_if<Slider*>(&target); slider && event == "set") {
     (*slider)->value = static_cast<int>(request.integer("value", (*slider)->min, (*slider)->max));
-    return;
-  }
-  if (auto* picker = std::get_if<DatePicker*>(&target)) {
-    if (event != "set") noEvent(name, event);
+  } else if (auto* picker = std::get_if<DatePicker*>(&target); picker && event == "set") {
     auto when = parseDateTime(request.text("value"));
     if (!when) refuse("\"value\" is a date and time \"yyyy-mm-dd hh:mm:ss\"");
     (*picker)->value = *when;
-    return;
-  }
-  if (auto* tabs = std::get_if<TabControl*>(&target)) {
-    if (event != "set" && event != "click") noEvent(name, event);
+  } else if (auto* tabs = std::get_if<TabControl*>(&target);
+             tabs && (event == "set" || event == "click")) {
     int last = static_cast<int>((*tabs)->captions.size()) - 1;
     (*tabs)->tab = static_cast<int>(request.integer("value", 0, last));
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// Delivers one input event through the window's one routing (ui/window_input), as the Qt view
+// does. "press" is a mouse down and up; a click on a button without a click of its own is a
+// left press.
+void deliverEvent(frmRotarynMaps& w, const Request& request) {
+  const std::string event = request.text("event");
+  ControlRef target = controlOf(w, request);
+  const std::string name = controlName(target);
+  if (setProperty(target, event, request)) return;
+  Control& control = *std::visit([](auto* c) -> Control* { return c; }, target);
+  const bool onGrid = std::holds_alternative<FlexGrid*>(target);
+  const bool pressable = takesInput(control, InputEvent::MouseDown) && !onGrid;
+  std::optional<InputEvent> input = inputEventOf(event);
+  const bool button = std::holds_alternative<Button*>(target);
+  if (event == "press" ||
+      (input == InputEvent::Click && button && !takesInput(control, InputEvent::Click))) {
+    if (!pressable) noEvent(name, event);
+    Input press = inputOf(request, InputEvent::MouseDown, false);
+    if (event != "press") press.button = MouseButton::Left;
+    deliverInput(w, control, press);
+    press.event = InputEvent::MouseUp;
+    deliverInput(w, control, press);
     return;
   }
-  if (auto* item = std::get_if<MenuItem*>(&target)) {
-    if (event != "click") noEvent(name, event);
-    MenuItem& m = **item;
-    if (!m.enabled) return;
-    if (!m.action) return unbound();
-    m.action();
-    return;
-  }
-  noEvent(name, event);
+  if (!input || !deliverInput(w, control, inputOf(request, *input, onGrid))) noEvent(name, event);
 }
 
 }  // namespace
 
 Json automateWindow(Module& module, const Json& json) {
   Request request(json);
-  Json notes = Json::array();
   Json result = nullptr;
   if (request.has("event")) {
-    deliverEvent(windowOf(module), request, notes);
+    deliverEvent(windowOf(module), request);
   } else if (request.has("dump")) {
     std::string what = request.text("dump");
     if (what == "window") {
@@ -429,9 +399,7 @@ Json automateWindow(Module& module, const Json& json) {
   } else {
     refuse("an automation request has \"event\" or \"dump\"");
   }
-  Json answer{{"result", result}};
-  if (!notes.empty()) answer["notes"] = notes;
-  return answer;
+  return Json{{"result", result}};
 }
 
 }  // namespace rotaryn

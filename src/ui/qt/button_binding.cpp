@@ -1,8 +1,8 @@
 #include "ui/qt/button_binding.h"
 
-#include "ui/frm_rotaryn_maps.h"
 #include "ui/qt/input_mapping.h"
 #include "ui/qt/text_codec.h"
+#include "ui/window_input.h"
 
 namespace rotaryn {
 
@@ -18,13 +18,18 @@ ButtonBinding::ButtonBinding(frmRotarynMaps& window, Button& button, QWidget* pa
                                         float y) {
     std::optional<MouseButton> pressed = modelMouseButton(mouse);
     if (!pressed) return;
-    forwardInput([&] { window.buttonMouseDown(button, *pressed, shiftState(keys), x, y); });
+    forwardInput([&] {
+      deliverInput(window, button,
+                   {InputEvent::MouseDown, *pressed, shiftState(keys), -1, 0, x, y});
+    });
   };
   widget_->onRelease = [&window, &button](Qt::MouseButton mouse, Qt::KeyboardModifiers keys,
                                           float x, float y) {
     std::optional<MouseButton> released = modelMouseButton(mouse);
     if (!released) return;
-    forwardInput([&] { window.buttonMouseUp(button, *released, shiftState(keys), x, y); });
+    forwardInput([&] {
+      deliverInput(window, button, {InputEvent::MouseUp, *released, shiftState(keys), -1, 0, x, y});
+    });
   };
 }
 

@@ -25,6 +25,7 @@
 #include "ui/qt/text_box_binding.h"
 #include "ui/qt/window_fonts.h"
 #include "ui/qt/window_layout.h"
+#include "ui/window_input.h"
 
 namespace rotaryn {
 namespace {
@@ -125,7 +126,7 @@ void FrmRotarynMapsView::build() {
           } else if constexpr (std::is_same_v<Kind, PictureBox>) {
             add<PictureBoxBinding>(*c);
           } else if constexpr (std::is_same_v<Kind, Menu>) {
-            auto menu = std::make_unique<PopupMenuBinding>(*c, this);
+            auto menu = std::make_unique<PopupMenuBinding>(model_, *c, this);
             popupMenu_ = menu.get();
             bindings_[c->name()] = std::move(menu);
           }
@@ -143,53 +144,46 @@ void FrmRotarynMapsView::build() {
   connectGridInput();
 }
 
+// Each grid event goes to the window's one routing with the grid row under the pointer.
 void FrmRotarynMapsView::connectGridInput() {
   frmRotarynMaps& window = model_;
-  GridBinding* list = gridOf(model_.mfgList.name());
-  GridBinding* current = gridOf(model_.mfgCurrent.name());
-
-  list->view()->onPress = [&window, list](Qt::MouseButton mouse, Qt::KeyboardModifiers keys,
-                                          int row) {
-    std::optional<MouseButton> pressed = modelMouseButton(mouse);
-    if (!pressed) return;
-    forwardInput(
-        [&] { window.mfgList_MouseDown(*pressed, shiftState(keys), list->gridRowOf(row)); });
+  auto send = [&window](FlexGrid& grid, Input input) {
+    forwardInput([&] { deliverInput(window, grid, input); });
   };
-  list->view()->onDoubleClick = [&window] { forwardInput([&] { window.mfgList_DblClick(); }); };
-
-  current->view()->onDoubleClick = [&window] {
-    forwardInput([&] { window.mfgCurrent_DblClick(); });
-  };
-  current->view()->onKeyTyped = [&window](char typed) {
-    forwardInput([&] { window.mfgCurrent_KeyPress(static_cast<unsigned char>(typed)); });
-  };
-  current->view()->onHover = [&window, current](int row) {
-    forwardInput([&] { window.mfgCurrent_MouseMove(current->gridRowOf(row)); });
-  };
-  current->view()->onDragOver = [&window, current](int row) {
-    forwardInput([&] { window.mfgCurrent_DragOver(current->gridRowOf(row)); });
-  };
-  current->view()->onDrop = [&window, current](int row) {
-    forwardInput([&] { window.mfgCurrent_DragDrop(current->dropRowOf(row)); });
-  };
-  current->view()->setAcceptDrops(true);
-
-  GridBinding* tasks = gridOf(model_.mfgTask.name());
-  tasks->view()->onPress = [&window, tasks](Qt::MouseButton mouse, Qt::KeyboardModifiers, int row) {
-    if (mouse != Qt::LeftButton) return;
-    forwardInput([&] {
-      const int gridRow = tasks->gridRowOf(row);
-      if (gridRow >= window.mfgTask.FixedRows()) window.mfgTask.setRow(gridRow);
-      window.mfgTask_Click(gridRow);
-    });
-  };
-  tasks->view()->onKeyTyped = [&window](char typed) {
-    forwardInput([&] { window.mfgTask_KeyPress(static_cast<unsigned char>(typed)); });
-  };
-  // The header row is the grid's fixed row: a click on it (given on release) sorts the tasks.
+  for (FlexGrid* grid : {&model_.mfgList, &model_.mfgCurrent, &model_.mfgTask}) {
+    GridBinding* binding = gridOf(grid->name());
+    GridView* view = binding->view();
+    const bool taskGrid = grid == &model_.mfgTask;
+    view->onPress = [send, grid, binding, taskGrid](Qt::MouseButton mouse,
+                                                    Qt::KeyboardModifiers keys, int row) {
+      std::optional<MouseButton> pressed = modelMouseButton(mouse);
+      if (!pressed) return;
+      // A press on a task row is its click.
+      send(*grid, {taskGrid ? InputEvent::Click : InputEvent::MouseDown, *pressed, shiftState(keys),
+                   binding->gridRowOf(row)});
+    };
+    view->onDoubleClick = [send, grid] { send(*grid, {.event = InputEvent::DblClick}); };
+    view->onKeyTyped = [send, grid](char typed) {
+      send(*grid, {.event = InputEvent::Key, .keyAscii = static_cast<unsigned char>(typed)});
+    };
+    view->onHover = [send, grid, binding](int row) {
+      send(*grid, {.event = InputEvent::MouseMove, .row = binding->gridRowOf(row)});
+    };
+    view->onDragOver = [send, grid, binding](int row) {
+      send(*grid, {.event = InputEvent::DragOver, .row = binding->gridRowOf(row)});
+    };
+    // Only a grid that takes a drop accepts a drag's entry.
+    if (!takesInput(*grid, InputEvent::Drop)) continue;
+    view->onDrop = [send, grid, binding](int row) {
+      send(*grid, {.event = InputEvent::Drop, .row = binding->gridRowOf(row)});
+    };
+    view->setAcceptDrops(true);
+  }
+  // The header row is the task grid's fixed row: a click on it (given on release) sorts the tasks.
+  GridView* tasks = gridOf(model_.mfgTask.name())->view();
   QObject::connect(
-      tasks->view()->horizontalHeader(), &QHeaderView::sectionClicked, tasks->view(),
-      [&window](int) { forwardInput([&] { window.mfgTask_MouseUp(MouseButton::Left, 0, 0); }); });
+      tasks->horizontalHeader(), &QHeaderView::sectionClicked, tasks,
+      [send, &window](int) { send(window.mfgTask, {.event = InputEvent::MouseUp, .row = 0}); });
 }
 
 QWidget* FrmRotarynMapsView::widgetOf(const std::string& control) const {

@@ -42,10 +42,6 @@ int GridBinding::gridRowOf(int viewRow) const {
   return viewRow < 0 ? -1 : viewRow + grid_.FixedRows();
 }
 
-int GridBinding::dropRowOf(int viewRow) const {
-  return viewRow < 0 ? grid_.Rows() : gridRowOf(viewRow);
-}
-
 void GridBinding::render(Change what) {
   WidgetBinding::render(what);
   if (what == Change::Placement) renderColumns();

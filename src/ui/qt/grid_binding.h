@@ -24,7 +24,6 @@ class GridBinding final : public WidgetBinding {
   int gridRowOf(int viewRow) const;
   // The row a drop lands on: the row under the pointer, or the place after the last row when
   // the pointer is below the rows.
-  int dropRowOf(int viewRow) const;
 
  protected:
   void renderContent(Change what) override;

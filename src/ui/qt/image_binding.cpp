@@ -3,8 +3,8 @@
 #include <QImage>
 #include <QPixmap>
 
-#include "ui/frm_rotaryn_maps.h"
 #include "ui/qt/input_mapping.h"
+#include "ui/window_input.h"
 
 namespace rotaryn {
 
@@ -17,13 +17,17 @@ ImageBinding::ImageBinding(frmRotarynMaps& window, Image& image, QWidget* parent
                                        float y) {
     std::optional<MouseButton> pressed = modelMouseButton(mouse);
     if (!pressed) return;
-    forwardInput([&] { window.imageMouseDown(image, *pressed, shiftState(keys), x, y); });
+    forwardInput([&] {
+      deliverInput(window, image, {InputEvent::MouseDown, *pressed, shiftState(keys), -1, 0, x, y});
+    });
   };
   widget_->onRelease = [&window, &image](Qt::MouseButton mouse, Qt::KeyboardModifiers keys, float x,
                                          float y) {
     std::optional<MouseButton> released = modelMouseButton(mouse);
     if (!released) return;
-    forwardInput([&] { window.imageMouseUp(image, *released, shiftState(keys), x, y); });
+    forwardInput([&] {
+      deliverInput(window, image, {InputEvent::MouseUp, *released, shiftState(keys), -1, 0, x, y});
+    });
   };
 }
 

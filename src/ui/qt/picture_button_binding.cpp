@@ -2,7 +2,7 @@
 
 #include <QStyle>
 
-#include "ui/frm_rotaryn_maps.h"
+#include "ui/window_input.h"
 
 namespace rotaryn {
 
@@ -14,8 +14,9 @@ PictureButtonBinding::PictureButtonBinding(frmRotarynMaps& window, Button& butto
   face->setAutoRaise(false);
   face->setIcon(face->style()->standardIcon(QStyle::SP_BrowserReload));
   face->setIconSize(QSize(20, 20));
-  connect(face, &QToolButton::clicked, this,
-          [&window] { forwardInput([&] { window.cmdRandomize_Click(); }); });
+  connect(face, &QToolButton::clicked, this, [&window, &button] {
+    forwardInput([&] { deliverInput(window, button, {.event = InputEvent::Click}); });
+  });
 }
 
 }  // namespace rotaryn

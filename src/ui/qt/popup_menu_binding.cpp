@@ -3,17 +3,18 @@
 #include <QCursor>
 
 #include "ui/qt/text_codec.h"
+#include "ui/window_input.h"
 
 namespace rotaryn {
 
-PopupMenuBinding::PopupMenuBinding(Menu& menu, QWidget* parent)
+PopupMenuBinding::PopupMenuBinding(frmRotarynMaps& window, Menu& menu, QWidget* parent)
     : menu_(menu), widget_(new QMenu(parent)) {
   widget_->setObjectName(QString::fromStdString(menu.name()));
   for (MenuItem* item : menu.items) {
     QAction* action = widget_->addAction(QString());
     action->setObjectName(QString::fromStdString(item->name()));
-    connect(action, &QAction::triggered, this, [item] {
-      if (item->action) forwardInput(item->action);
+    connect(action, &QAction::triggered, this, [&window, item] {
+      forwardInput([&] { deliverInput(window, *item, {.event = InputEvent::Click}); });
     });
     actions_.push_back(action);
   }

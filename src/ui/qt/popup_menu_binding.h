@@ -8,11 +8,13 @@
 
 namespace rotaryn {
 
+class frmRotarynMaps;
+
 // A pop-up menu of the window, shown at the pointer when the model asks for it; choosing an
-// entry runs that entry's action.
+// entry runs that entry's handler.
 class PopupMenuBinding final : public ControlBinding {
  public:
-  PopupMenuBinding(Menu& menu, QWidget* parent);
+  PopupMenuBinding(frmRotarynMaps& window, Menu& menu, QWidget* parent);
 
   void render(Change what) override;
   void renderAll() override;
