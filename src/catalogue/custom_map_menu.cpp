@@ -75,9 +75,7 @@ void mnuDelete_Click(Module& module) {
     Dialogs& dialogs = module.ports.dialogs;
     std::optional<BusyPointer> busy(dialogs);
     trap.at(2);
-    const FlexGrid& list = module.window->mfgList;
-    const std::string rowText =
-        list.Rows() > 0 && list.Row() >= 0 ? list.TextMatrix(list.Row(), 0) : std::string();
+    const std::string rowText = module.window->selectedListEntry();
     if (rowText.empty()) {
       busy.reset();
       ErrorReport(module, kReportActionRequired, kSelectMap, nullptr, 0, 0);

@@ -110,9 +110,7 @@ void cmdPlay_Click(Module& module) {
     const int32_t header = readLong(module, index, "MapPointer");
     trap.at(2);
     if (!module.window) raiseVbError(vberr::kObjectNotSet);
-    const FlexGrid& grid = module.window->mfgCurrent;
-    const int row = grid.Row();
-    const int32_t position = row == 0 ? grid.Rows() - 1 : row - 1;
+    const int32_t position = module.window->positionBeforeSelected();
     trap.at(3);
     if (!runningElseRefuse(module, index)) return;
     trap.at(4);

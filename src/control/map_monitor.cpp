@@ -85,7 +85,7 @@ void tmrMaps_Timer(Module& module, int32_t index) {
     step(3, [&] { playing = readText(module, index, "CurMap"); });
     step(4, [&] {
       if (index == module.CurrentProfile && module.window) {
-        module.window->lblCurMap.caption = "Map playing: " + playing;
+        module.window->showPlayingMap("Map playing: " + playing);
       }
     });
 

@@ -104,7 +104,7 @@ void GetMapList(Module& module, int32_t index) {
       RotationEntry entry = readEntry(module, index, entryAddress, nameAddress);
       trap.at(9);
       const std::string playing = "Map playing: " + readText(module, index, "CurMap");
-      if (module.window) module.window->lblCurMap.caption = playing;
+      if (module.window) module.window->showPlayingMap(playing);
       trap.at(10);
       appendEntry(list, 0, entry);
       if (record) lastSettings.writeMap(0, entryText(entry));

@@ -10,7 +10,6 @@
 #include "platform/vb_runtime.h"
 #include "plugin/module.h"
 #include "ui/frm_rotaryn_maps.h"
-#include "ui/map_entry.h"
 
 namespace rotaryn {
 namespace {
@@ -28,9 +27,70 @@ long namedMaps(const CurrentListTables& list) {
   return named;
 }
 
-frmRotarynMaps& windowOf(Module& module) {
+const frmRotarynMaps& windowOf(const Module& module) {
   if (!module.window) raiseVbError(vberr::kObjectNotSet);
   return *module.window;
+}
+
+// The limits and the map count the window shows, recorded in one replace of the file.
+void recordLimits(const Module& module, LastSettings& lastSettings) {
+  const frmRotarynMaps& window = windowOf(module);
+  const ScoreLimitTexts limits = window.shownScoreLimits();
+  lastSettings.gather();
+  lastSettings.writeLimits(limits.koth, limits.kills, limits.flagball);
+  lastSettings.writeMapCount(window.currentRowCount() - 1);
+  lastSettings.flush();
+}
+
+// The rotation the window shows, recorded in one replace of the file.
+void recordRotation(const Module& module, LastSettings& lastSettings) {
+  const std::vector<RotationRow> rows = windowOf(module).currentRows();
+  lastSettings.gather();
+  for (size_t row = 0; row < rows.size(); ++row) {
+    lastSettings.writeMap(static_cast<int>(row),
+                          rotationEntryText(std::to_string(rows[row].type),
+                                            rows[row].custom ? "1" : "0", rows[row].file));
+  }
+  lastSettings.flush();
+}
+
+// Writes the named maps of the current list into the server's slots and rotation.
+void writeRotation(Module& module, int32_t index, ErrorTrap& trap) {
+  trap.at(4);
+  int32_t slot = addressOf(module, index, "BaseAdd");
+  const int32_t header = readLong(module, index, "MapPointer");
+  int32_t entry = header + kFirstEntryOffset;
+  int32_t written = 0;
+
+  trap.at(5);
+  // Read through the module on every pass: a memory call may let events run, and they may
+  // replace the list.
+  for (long i = 1; i <= module.currentList.CurrentMapNames.count(); ++i) {
+    // Position i holds key i - 1 in every table.
+    const CurrentListTables& list = module.currentList;
+    const std::string name = list.CurrentMapNames.item(i);
+    if (name.empty()) continue;
+    // Never past the last slot, even if the list grew while events ran.
+    if (written == kMaxRotation) break;
+    const std::string file = list.CurrentMapFiles.item(i);
+    const int32_t type = vb::CLng(list.CurrentMapTypes.item(i));
+    const int32_t custom = list.CurrentMapCustom.item(i) == "1" ? 1 : 0;
+    writeTextAt(module, index, slot, file);
+    writeTextAt(module, index, slot + kSlotNameOffset, name);
+    writeTextAt(module, index, slot + kSlotMarkerOffset, "S");
+    writeLongAt(module, index, slot + kSlotTypeOffset, type, 1);
+    writeLongAt(module, index, slot + kSlotConstantOffset, kSlotConstant);
+    writeTextAt(module, index, entry, file);
+    writeLongAt(module, index, slot + kSlotCustomOffset, custom);
+    writeLongAt(module, index, entry + kEntryCustomOffset, custom);
+    slot += kSlotSize;
+    entry += kEntrySize;
+    ++written;
+  }
+
+  trap.at(6);
+  writeLongAt(module, index, header + kCountOffset, written);
+  writeLongAt(module, index, header + kSecondCountOffset, written);
 }
 
 }  // namespace
@@ -64,63 +124,14 @@ void cmdUpdateProc_Click(Module& module, bool silent) {
     // No memory call among these writes, so nothing can run in between: one replace of the
     // file leaves what the four key-by-key writes would.
     trap.at(3);
-    {
-      const frmRotarynMaps& window = windowOf(module);
-      lastSettings.gather();
-      lastSettings.writeLimits(window.txtTkoth.text.get(), window.txtTdm.text.get(),
-                               window.txtFb.text.get());
-      lastSettings.writeMapCount(window.mfgCurrent.Rows() - 1);
-    }
-    lastSettings.flush();
+    recordLimits(module, lastSettings);
 
-    trap.at(4);
-    int32_t slot = addressOf(module, index, "BaseAdd");
-    const int32_t header = readLong(module, index, "MapPointer");
-    int32_t entry = header + kFirstEntryOffset;
-    int32_t written = 0;
-
-    trap.at(5);
-    // Read through the module on every pass: a memory call may let events run, and they may
-    // replace the list.
-    for (long i = 1; i <= module.currentList.CurrentMapNames.count(); ++i) {
-      // Position i holds key i - 1 in every table.
-      const CurrentListTables& list = module.currentList;
-      const std::string name = list.CurrentMapNames.item(i);
-      if (name.empty()) continue;
-      // Never past the last slot, even if the list grew while events ran.
-      if (written == kMaxRotation) break;
-      const std::string file = list.CurrentMapFiles.item(i);
-      const int32_t type = vb::CLng(list.CurrentMapTypes.item(i));
-      const int32_t custom = list.CurrentMapCustom.item(i) == "1" ? 1 : 0;
-      writeTextAt(module, index, slot, file);
-      writeTextAt(module, index, slot + kSlotNameOffset, name);
-      writeTextAt(module, index, slot + kSlotMarkerOffset, "S");
-      writeLongAt(module, index, slot + kSlotTypeOffset, type, 1);
-      writeLongAt(module, index, slot + kSlotConstantOffset, kSlotConstant);
-      writeTextAt(module, index, entry, file);
-      writeLongAt(module, index, slot + kSlotCustomOffset, custom);
-      writeLongAt(module, index, entry + kEntryCustomOffset, custom);
-      slot += kSlotSize;
-      entry += kEntrySize;
-      ++written;
-    }
-
-    trap.at(6);
-    writeLongAt(module, index, header + kCountOffset, written);
-    writeLongAt(module, index, header + kSecondCountOffset, written);
+    writeRotation(module, index, trap);
 
     // As in step 3, nothing runs between these writes. The window is looked up again: events
     // run inside memory calls may have closed it.
     trap.at(7);
-    const FlexGrid& grid = windowOf(module).mfgCurrent;
-    lastSettings.gather();
-    for (int row = 0; row < grid.Rows(); ++row) {
-      const std::string custom = grid.backColorAt(row, 0) == kStockBackColor ? "0" : "1";
-      const MapEntry map = SplitMapEntry(grid.TextMatrix(row, 0));
-      lastSettings.writeMap(row,
-                            rotationEntryText(std::to_string(grid.RowData(row)), custom, map.file));
-    }
-    lastSettings.flush();
+    recordRotation(module, lastSettings);
 
     trap.at(8);
     if (!silent) ErrorReport(module, kReportSuccess, kUpdated, nullptr, 0, 0);

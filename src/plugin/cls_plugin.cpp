@@ -85,7 +85,7 @@ void clsPlugin::LoadInterface(int32_t Index, int64_t pHwnd, const Variant& PDAT,
     int heightPx = vb::CLng(PDAT.at(12)) / twipsPerPixelY(m.ports.screen) - 28;
     m.window->move(2, 30, widthPx, heightPx);
     trap.at(5);
-    m.window->ssmTab.tab = 0;
+    m.window->showTab(0);
     trap.at(6);
     m.window->setParentWindow(pHwnd);
     trap.at(7);

@@ -51,6 +51,61 @@ std::set<int64_t> mapKeyIndices(const IniFile& ini, const std::string& path) {
   return indices;
 }
 
+// The limits the file holds (a default for each one missing or below 1), written into the
+// server's configured fields and shown in the window when it shows this profile.
+void restoreScoreLimits(Module& module, int32_t profile, const IniFile& ini,
+                        const std::string& path, ErrorTrap& trap) {
+  trap.at(6);
+  const std::string dm = limitOrDefault(ini.read(path, kSection, "dmScore"), kDefaultKillScore);
+  const std::string tk = limitOrDefault(ini.read(path, kSection, "tkScore"), kDefaultKothScore);
+  const std::string fb = limitOrDefault(ini.read(path, kSection, "fbScore"), kDefaultFlagballScore);
+
+  trap.at(7);
+  if (!hasScoreLimitFields(module, profile)) return;
+  const int32_t koth = vb::CLng(Variant(tk));
+  const int32_t kills = vb::CLng(Variant(dm));
+  const int32_t gameScore = vb::CLng(Variant(fb));
+  writeLong(module, profile, "CKothLimit", koth);
+  writeLong(module, profile, "CMaxKills", kills);
+  writeLong(module, profile, "CGameScore", gameScore);
+  // Update Maps records the limit boxes in lastsettings.ini: they must show what was just
+  // restored, or the next start would restore whatever the boxes held before.
+  if (module.window && module.CurrentProfile == profile) {
+    module.window->showRestoredLimits(koth, kills, gameScore);
+  }
+}
+
+// The maps of the file up to "mapcount" that the catalogue knows, appended to the current
+// list; how many.
+long readSavedMaps(Module& module, const IniFile& ini, const std::string& path, ErrorTrap& trap) {
+  trap.at(8);
+  // "mapcount" is the last index, compared as the number it is: 1.5 stops after map1.
+  const std::optional<double> count = vb::parseNumber(ini.read(path, kSection, "mapcount"));
+  const double last = count.value_or(0);
+
+  trap.at(9);
+  CurrentListTables& list = module.currentList;
+  long loaded = 0;
+  for (int64_t i : mapKeyIndices(ini, path)) {
+    if (static_cast<double>(i) > last) break;
+    const std::vector<std::string> fields =
+        vb::Split(ini.read(path, kSection, "map" + std::to_string(i)), "[-]");
+    if (fields.size() != 3) continue;
+    const std::string file = vb::Trim(fields[2]);
+    const std::string& type = fields[0];
+    const bool custom = fields[1] == "1";
+    const std::string name = FindMapName(module, file, type, custom);
+    if (name.empty()) continue;
+    const std::string key = std::to_string(list.CurrentMapNames.count());
+    list.CurrentMapNames.add(key, name);
+    list.CurrentMapFiles.add(key, file);
+    list.CurrentMapCustom.add(key, custom ? "1" : "0");
+    list.CurrentMapTypes.add(key, type);
+    ++loaded;
+  }
+  return loaded;
+}
+
 }  // namespace
 
 void AutoLoadMap(Module& module, int32_t profile, bool force) {
@@ -87,55 +142,9 @@ void AutoLoadMap(Module& module, int32_t profile, bool force) {
       return;
     }
 
-    trap.at(6);
     IniFile ini(files, iniFailureLog(module));
-    const std::string dm = limitOrDefault(ini.read(path, kSection, "dmScore"), kDefaultKillScore);
-    const std::string tk = limitOrDefault(ini.read(path, kSection, "tkScore"), kDefaultKothScore);
-    const std::string fb =
-        limitOrDefault(ini.read(path, kSection, "fbScore"), kDefaultFlagballScore);
-
-    trap.at(7);
-    if (hasScoreLimitFields(module, profile)) {
-      const int32_t koth = vb::CLng(Variant(tk));
-      const int32_t kills = vb::CLng(Variant(dm));
-      const int32_t gameScore = vb::CLng(Variant(fb));
-      writeLong(module, profile, "CKothLimit", koth);
-      writeLong(module, profile, "CMaxKills", kills);
-      writeLong(module, profile, "CGameScore", gameScore);
-      // Update Maps records the limit boxes in lastsettings.ini: they must show what was just
-      // restored, or the next start would restore whatever the boxes held before.
-      if (module.window && module.CurrentProfile == profile) {
-        module.window->txtTkoth.text = std::to_string(koth);
-        module.window->txtTdm.text = std::to_string(kills);
-        module.window->txtFb.text = std::to_string(gameScore);
-      }
-    }
-
-    trap.at(8);
-    // "mapcount" is the last index, compared as the number it is: 1.5 stops after map1.
-    const std::optional<double> count = vb::parseNumber(ini.read(path, kSection, "mapcount"));
-    const double last = count.value_or(0);
-
-    trap.at(9);
-    CurrentListTables& list = module.currentList;
-    long loaded = 0;
-    for (int64_t i : mapKeyIndices(ini, path)) {
-      if (static_cast<double>(i) > last) break;
-      const std::vector<std::string> fields =
-          vb::Split(ini.read(path, kSection, "map" + std::to_string(i)), "[-]");
-      if (fields.size() != 3) continue;
-      const std::string file = vb::Trim(fields[2]);
-      const std::string& type = fields[0];
-      const bool custom = fields[1] == "1";
-      const std::string name = FindMapName(module, file, type, custom);
-      if (name.empty()) continue;
-      const std::string key = std::to_string(list.CurrentMapNames.count());
-      list.CurrentMapNames.add(key, name);
-      list.CurrentMapFiles.add(key, file);
-      list.CurrentMapCustom.add(key, custom ? "1" : "0");
-      list.CurrentMapTypes.add(key, type);
-      ++loaded;
-    }
+    restoreScoreLimits(module, profile, ini, path, trap);
+    const long loaded = readSavedMaps(module, ini, path, trap);
 
     trap.at(10);
     if (loaded > 0) {

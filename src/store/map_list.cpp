@@ -5,7 +5,6 @@
 #include "platform/vb_runtime.h"
 #include "plugin/module.h"
 #include "ui/frm_rotaryn_maps.h"
-#include "ui/map_entry.h"
 
 namespace rotaryn {
 namespace {
@@ -139,12 +138,8 @@ void LoadMapList(Module& module, const std::string& path) {
                                       kPlainBoxTitle, MessageButtons::Ok);
     }
     trap.at(8);
-    window.lblSnum.caption = std::to_string(loaded) + " / " + std::to_string(window.MaxMapsLimit);
+    window.showLoadedCount(loaded);
   });
-}
-
-void frmRotarynMaps::LoadFile(const std::string& path) {
-  LoadMapList(module_, path);
 }
 
 void cmdLoad_Click(Module& module) {
@@ -169,14 +164,11 @@ void cmdSave_Click(Module& module) {
     std::optional<WindowBusy> busy(std::in_place, module);
     // The rows are gathered first and the file replaced in one step: a failed write leaves the
     // old file as it was.
-    FlexGrid& grid = windowOf(module).mfgCurrent;
+    frmRotarynMaps& window = windowOf(module);
+    trap.at(3);
     std::string bytes;
-    for (int r = 0; r < grid.Rows(); ++r) {
-      trap.at(3);
-      grid.setRow(r);
-      const bool custom = grid.CellBackColor() != kStockBackColor;
-      const MapEntry entry = SplitMapEntry(grid.TextMatrix(r, 0));
-      bytes += mapListLine(grid.RowData(r), custom, entry.file);
+    for (const RotationRow& row : window.selectEachCurrentRow()) {
+      bytes += mapListLine(row.type, row.custom, row.file);
     }
     trap.at(4);
     module.ports.files.ReplaceAll(*path, bytes);

@@ -11,7 +11,6 @@
 #include "plugin/module.h"
 #include "store/admin_log.h"
 #include "ui/frm_rotaryn_maps.h"
-#include "ui/map_entry.h"
 
 namespace rotaryn {
 namespace {
@@ -39,27 +38,12 @@ void writeProfileSetting(Module& module, int32_t index, const char* section,
 
 }  // namespace
 
-void chkAutoLoad_Click(Module& module) {
-  const int32_t index = module.CurrentProfile;
-  ErrorTrap trap = module.trap("chkAutoLoad", index);
-  trap.run([&] {
-    trap.at(1);
-    const int value = windowOf(module).chkAutoLoad.value;
-    writeProfileSetting(module, index, "Autoload", std::to_string(value));
-  });
+void saveAutoload(Module& module, int32_t index, int value) {
+  writeProfileSetting(module, index, "Autoload", std::to_string(value));
 }
 
-void sldTimer_Change(Module& module) {
-  const int32_t index = module.CurrentProfile;
-  ErrorTrap trap = module.trap("sldTimer", index);
-  trap.run([&] {
-    trap.at(1);
-    frmRotarynMaps& window = windowOf(module);
-    const int position = window.sldTimer.value;
-    writeProfileSetting(module, index, "DisplayTime", std::to_string(position));
-    trap.at(2);
-    window.Label15.caption = std::to_string(position * 5) + " Secs";
-  });
+void saveDisplayTime(Module& module, int32_t index, int position) {
+  writeProfileSetting(module, index, "DisplayTime", std::to_string(position));
 }
 
 int32_t SetAutoLoad(Module& module, int32_t Index, const Variant& PDAT, const Variant& Data) {
@@ -77,22 +61,22 @@ int32_t SetDisplayTimer(Module& module, int32_t Index, const Variant& PDAT, cons
 }
 
 void SaveMapSettings(Module& module, int32_t Index) {
-  frmRotarynMaps& window = windowOf(module);
+  const frmRotarynMaps& window = windowOf(module);
   const std::string path = module.RootFolder + "\\profiles\\" +
                            module.profile(Index).ProfileFolder +
                            "\\settings\\lastknownsettings.ini";
-  const FlexGrid& grid = window.mfgCurrent;
+  const ScoreLimitTexts limits = window.shownScoreLimits();
+  const std::vector<RotationRow> rows = window.currentRows();
   std::vector<std::pair<std::string, std::string>> values{
-      {"tkScore", window.txtTkoth.text},
-      {"dmScore", window.txtTdm.text},
-      {"fbScore", window.txtFb.text},
-      {"mapcount", std::to_string(grid.Rows() - 1)},
+      {"tkScore", limits.koth},
+      {"dmScore", limits.kills},
+      {"fbScore", limits.flagball},
+      {"mapcount", std::to_string(static_cast<long>(rows.size()) - 1)},
   };
-  for (int row = 0; row < grid.Rows(); ++row) {
-    const std::string custom = grid.backColorAt(row, 0) == kStockBackColor ? "0" : "1";
-    const MapEntry entry = SplitMapEntry(grid.TextMatrix(row, 0));
+  for (size_t row = 0; row < rows.size(); ++row) {
     values.emplace_back("map" + std::to_string(row),
-                        rotationEntryText(std::to_string(grid.RowData(row)), custom, entry.file));
+                        rotationEntryText(std::to_string(rows[row].type),
+                                          rows[row].custom ? "1" : "0", rows[row].file));
   }
   // The whole file in one replace: a crash leaves the old file or the new one, never half.
   IniFile(module.ports.files, iniFailureLog(module)).write(path, "Maps", values);

@@ -12,10 +12,10 @@ struct Module;
 // start) and "DisplayTime" (1..9, the end-of-game display in units of 5 seconds).
 inline constexpr const char* kMapsIniName = "\\Plugins\\Maps.ini";
 
-// The window's check box and slider, for CurrentProfile; trapped under "chkAutoLoad" and
-// "sldTimer". The slider also shows its time in Label15.
-void chkAutoLoad_Click(Module& module);
-void sldTimer_Change(Module& module);
+// A profile's "Autoload" (0 or 1) and "DisplayTime" (the slider's position). A refused write
+// changes nothing and is logged, never raised.
+void saveAutoload(Module& module, int32_t index, int value);
+void saveDisplayTime(Module& module, int32_t index, int position);
 
 // The host's and remote administrators' methods. No error trap: a failure goes back to the host
 // as a failed call. SetAutoLoad and SetDisplayTimer write Data as text for profile Index, then

@@ -7,17 +7,11 @@
 #include "store/map_list.h"
 #include "tasks/task_dates.h"
 #include "tasks/task_store.h"
-#include "ui/frm_rotaryn_maps.h"
 
 namespace rotaryn {
 namespace {
 
 constexpr int kRandomDraws = 5;
-
-bool isMapListName(const std::string& name) {
-  const std::string lower = vb::LCase(name);
-  return lower.size() >= 4 && lower.compare(lower.size() - 4, 4, ".mpl") == 0;
-}
 
 // VB's Timer: seconds since midnight.
 float timerSeconds(const DateTime& now) {
@@ -25,6 +19,11 @@ float timerSeconds(const DateTime& now) {
 }
 
 }  // namespace
+
+bool isMapListName(const std::string& name) {
+  const std::string lower = vb::LCase(name);
+  return lower.size() >= 4 && lower.compare(lower.size() - 4, 4, ".mpl") == 0;
+}
 
 bool taskIsDue(const std::string& taskDate, const std::string& frequency, const DateTime& today) {
   const long start = calendarSerial(taskDate);
@@ -103,51 +102,6 @@ void tmrMapTasks_Timer(Module& module, int32_t index) {
     }
     trap.at(8);
     cmdUpdateProc_Click(module, true);
-  });
-}
-
-void frmRotarynMaps::BuildTasks(int32_t index) {
-  ErrorTrap trap = module_.trap("BuildTasks", index);
-  trap.run([&] {
-    trap.at(1);
-    std::string taskFile = taskFileOf(module_, index);
-    mfgTask.setRows(1);
-
-    trap.at(2);
-    if (module_.ports.files.FileExists(taskFile)) {
-      showTaskEditor(false);
-      mfgTask.visible = false;
-      IUtility& utility = module_.utility();
-      for (const std::string& section : utility.GetAllIniSections(taskFile)) {
-        if (section.empty()) continue;
-        const std::vector<std::string> lines = utility.GetIniSection(section, taskFile);
-        if (lines.size() < 2) {
-          raiseVbError(vberr::kSubscriptOutOfRange, "the task [" + section + "] has no frequency");
-        }
-        std::string frequency = utility.ParseIniKey(lines[1], false);
-        if (vb::InStr(frequency, "Every") > 0) frequency = vb::Replace(frequency, "Every", "E");
-        mfgTask.AddItem(section + "\t" + frequency + "\t" + utility.ParseIniKey(lines[0], false));
-      }
-      mfgTask.setRow(0);
-      mfgTask.visible = true;
-    }
-
-    trap.at(3);
-    for (ComboBox* box : {&cboEditFile, &cboAddFile}) {
-      box->clear();
-      box->addItem(kRandomList);
-      box->text = kRandomList;
-    }
-
-    trap.at(4);
-    const std::string folder = settingsFolderOf(module_, index);
-    if (module_.ports.files.FolderExists(folder)) {
-      for (const std::string& name : module_.ports.files.FilesOf(folder)) {
-        if (!isMapListName(name)) continue;
-        cboEditFile.addItem(name);
-        cboAddFile.addItem(name);
-      }
-    }
   });
 }
 

@@ -31,6 +31,9 @@ struct DueTask {
 std::optional<DueTask> findDueTask(IUtility& utility, const std::string& taskFile,
                                    const DateTime& now);
 
+// A map-list file's name: ".mpl" in any case.
+bool isMapListName(const std::string& name);
+
 // The list file a "Random" task loads: among the folder's entries, in their order, the
 // list file (".mpl", any case) numbered `draw` from 0; none when there are fewer.
 std::optional<std::string> randomListFile(const std::vector<std::string>& entries, int draw);

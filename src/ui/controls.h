@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -63,6 +64,11 @@ class ControlSet {
   ChangeNotifier& notifier() { return notifier_; }
   void enrol(Control& control) { roster_.push_back(&control); }
   const std::vector<Control*>& roster() const { return roster_; }
+  // Puts the roster in this order (a window made of parts enrols its controls part by part).
+  template <class Less>
+  void orderRoster(Less less) {
+    std::stable_sort(roster_.begin(), roster_.end(), less);
+  }
 
  private:
   ChangeNotifier notifier_;

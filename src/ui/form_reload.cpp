@@ -1,31 +1,11 @@
 #include "catalogue/stock_catalogue.h"
 #include "errors/error_report.h"
-#include "memory/score_limits.h"
 #include "memory/server_rotation.h"
-#include "platform/ini_file.h"
-#include "platform/scoped_flag.h"
-#include "platform/vb_runtime.h"
 #include "plugin/module.h"
 #include "store/autoload.h"
-#include "store/map_settings.h"
 #include "ui/frm_rotaryn_maps.h"
 
 namespace rotaryn {
-namespace {
-
-constexpr int kDefaultDisplayTime = 9;
-constexpr const char* kNoScoreLimitFields = "This server build has no score-limit fields.";
-
-// 1..9 as a whole number; anything else stands for the default.
-int displayTimeOf(const std::string& value) {
-  std::optional<double> number = vb::parseNumber(value);
-  if (!number || *number != static_cast<int>(*number)) return kDefaultDisplayTime;
-  int whole = static_cast<int>(*number);
-  return whole >= 1 && whole <= 9 ? whole : kDefaultDisplayTime;
-}
-
-}  // namespace
-
 void frmRotarynMaps::Form_Reload() {
   trapped("Form_Reload", [this](ErrorTrap& trap) {
     int32_t index = module_.CurrentProfile;
@@ -62,48 +42,6 @@ void frmRotarynMaps::Form_Reload() {
     lblTnum.caption = std::to_string(mfgList.Rows());
     lblSnum.caption = std::to_string(mfgCurrent.Rows()) + " / " + std::to_string(MaxMapsLimit);
   });
-}
-
-void frmRotarynMaps::showScoreLimits(const std::optional<ScoreLimits>& limits) {
-  // A build without limit fields shows empty, disabled boxes rather than another profile's.
-  const std::string tip = limits ? "" : kNoScoreLimitFields;
-  txtTkoth.text = limits ? std::to_string(limits->koth) : "";
-  txtTdm.text = limits ? std::to_string(limits->kills) : "";
-  txtFb.text = limits ? std::to_string(limits->gameScore) : "";
-  for (TextBox* box : {&txtTkoth, &txtTdm, &txtFb}) {
-    box->enabled = limits.has_value();
-    box->toolTipText = tip;
-  }
-}
-
-std::string frmRotarynMaps::readDisplaySettings(const std::string& profileFolder) {
-  ScopedFlag showing(showingSettings_);
-  std::string path = module_.RootFolder + kMapsIniName;
-  if (!module_.ports.files.FileExists(path)) {
-    chkAutoLoad.value = 0;
-    sldTimer.value = kDefaultDisplayTime;
-    Label15.caption = "45 Secs";
-    return "0";
-  }
-  IniFile ini(module_.ports.files, iniFailureLog(module_));
-
-  std::string autoload = ini.read(path, "Autoload", profileFolder);
-  if (autoload.empty()) {
-    ini.write(path, "Autoload", profileFolder, "0");
-    autoload = "0";
-  }
-  if (autoload != "1") autoload = "0";
-  chkAutoLoad.value = autoload == "1" ? 1 : 0;
-
-  std::string displayTime = ini.read(path, "DisplayTime", profileFolder);
-  if (displayTime.empty()) {
-    ini.write(path, "DisplayTime", profileFolder, "9");
-    displayTime = "9";
-  }
-  int seconds = displayTimeOf(displayTime);
-  sldTimer.value = seconds;
-  Label15.caption = std::to_string(5 * seconds) + " Secs";
-  return autoload;
 }
 
 }  // namespace rotaryn

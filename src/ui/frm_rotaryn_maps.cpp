@@ -1,25 +1,24 @@
 #include "ui/frm_rotaryn_maps.h"
 
-#include "catalogue/custom_map_menu.h"
 #include "catalogue/stock_catalogue.h"
-#include "control/game_commands.h"
-#include "control/score_limits.h"
-#include "errors/error_report.h"
-#include "memory/server_fields.h"
-#include "memory/update_maps.h"
 #include "plugin/module.h"
-#include "store/map_list.h"
-#include "store/map_settings.h"
 #include "ui/background_paint.h"
 
 namespace rotaryn {
 
 frmRotarynMaps::frmRotarynMaps(Module& module)
-    : module_(module),
+    : WindowPart(module),
+      RotationEditor(module),
+      SettingsPanel(module),
+      TaskScheduler(module),
+      OptionsPanel(module),
       imageButtons_(std::make_unique<ImageButtons>(controls_, module.ports.files, module.RootFolder,
                                                    module.ports.screen)) {
-  fillMenusAndLists();
-  bindActions();
+  // The parts enrol their controls part by part; the window lists them as it is designed.
+  controls_.orderRoster([](const Control* a, const Control* b) {
+    return windowControlIndex(a->name()) < windowControlIndex(b->name());
+  });
+  fillMenus();
   Form_Load();
 }
 
@@ -50,13 +49,13 @@ void frmRotarynMaps::hide() {
   controls_.notifier().notify("frmRotarynMaps", Change::Visible);
 }
 
-void frmRotarynMaps::trapped(const char* procedure, const std::function<void(ErrorTrap&)>& body) {
+void WindowPart::trapped(const char* procedure, const std::function<void(ErrorTrap&)>& body) {
   ErrorTrap trap = module_.trap(procedure, module_.CurrentProfile);
   trap.run([&] { body(trap); });
 }
 
-void frmRotarynMaps::fillMenusAndLists() {
-  // A menu's items are the controls designed inside it.
+// A menu's items are the controls designed inside it.
+void frmRotarynMaps::fillMenus() {
   for (Control* control : controls()) {
     if (control->design()->kind != ControlKind::MenuItem) continue;
     for (Control* menu : controls()) {
@@ -65,43 +64,16 @@ void frmRotarynMaps::fillMenusAndLists() {
       }
     }
   }
-  for (ComboBox* box : {&cboAddFrequency, &cboEditFrequency}) {
-    for (const char* item : {"Once", "Every Day", "Every Week", "Every Month"}) box->addItem(item);
-  }
-  for (ComboBox* box : {&cboAddFile, &cboEditFile}) box->addItem("Random");
 }
 
 void frmRotarynMaps::Form_Load() {
-  setUpGrids();
+  setUpRotationGrids();
+  setUpTaskGrid();
   InstallBackgroundPainting(ssmTab, Picture1);
   buildButtons();
-
-  DateTime now = module_.ports.clock.now();
-  dtAddDate.value = DateTime{now.year, now.month, now.day, 0, 0, 0};
-  dtAddTime.value = DateTime{now.year, now.month, now.day, now.hour, 0, 0};
-
-  cboEditFrequency.text = "Once";
-  cboAddFrequency.text = "Once";
-  cboEditFile.text = "Random";
-  cboAddFile.text = "Random";
-
+  showNewTaskDefaults();
   for (int type = 0; type < kGameTypeCount; ++type) {
     GameTypeNames[static_cast<size_t>(type)] = std::string(rotaryn::GameTypeNames[type]);
-  }
-}
-
-void frmRotarynMaps::setUpGrids() {
-  mfgList.setColWidth(0, 3700);
-  mfgList.setColAlignment(0, kAlignLeftCenter);
-  mfgCurrent.setColWidth(0, 3250);
-  mfgCurrent.setColAlignment(0, kAlignLeftCenter);
-
-  constexpr const char* kTaskTitles[] = {"Date & Time", "Frequency", "File"};
-  constexpr int kTaskWidths[] = {1700, 900, 1250};
-  for (int col = 0; col < 3; ++col) {
-    mfgTask.setTextMatrix(0, col, kTaskTitles[col]);
-    mfgTask.setColWidth(col, kTaskWidths[col]);
-    mfgTask.setColAlignment(col, kAlignLeftCenter);
   }
 }
 
@@ -122,35 +94,6 @@ void frmRotarynMaps::buildButtons() {
     imageButtons_->CreateLabel(p.width, p.height, p.left, p.top, design.enabledAtLoad, true,
                                std::string(design.caption), button->name(), container, 0);
   }
-}
-
-void frmRotarynMaps::bindActions() {
-  cmdAdd.action = [this] { cmdAdd_Click(); };
-  cmdRemove.action = [this] { cmdRemove_Click(); };
-  cmdUp.action = [this] { cmdUp_Click(); };
-  cmdDown.action = [this] { cmdDown_Click(); };
-  cmdGtLeft.action = [this] { cmdGtLeft_Click(); };
-  cmdGtRight.action = [this] { cmdGtRight_Click(); };
-  cmdRandomize.action = [this] { cmdRandomize_Click(); };
-  cmdSkip.action = [this] { cmdSkip_Click(module_); };
-  cmdScore.action = [this] { cmdScore_Click(module_); };
-  cmdPlay.action = [this] { cmdPlay_Click(module_); };
-  cmdSave.action = [this] { cmdSave_Click(module_); };
-  cmdLoad.action = [this] { cmdLoad_Click(module_); };
-  cmdAddTask.action = [this] { cmdAddTask_Click(); };
-  cmdEditTask.action = [this] { cmdEditTask_Click(); };
-  mnuAdd.action = [this] { mnuAdd_Click(module_); };
-  mnuDelete.action = [this] { mnuDelete_Click(module_); };
-  cmdUpdate.action = [this] { cmdUpdateProc_Click(module_, false); };
-  chkAutoLoad.value.onChange([this] {
-    if (!showingSettings_) chkAutoLoad_Click(module_);
-  });
-  sldTimer.value.onChange([this] {
-    if (!showingSettings_) sldTimer_Change(module_);
-  });
-  txtTkoth.text.onChange(LimitBoxChange(module_, txtTkoth, kKothLimitBox));
-  txtTdm.text.onChange(LimitBoxChange(module_, txtTdm, kKillLimitBox));
-  txtFb.text.onChange(LimitBoxChange(module_, txtFb, kFlagballLimitBox));
 }
 
 void frmRotarynMaps::Form_Unload() {
@@ -179,11 +122,6 @@ void frmRotarynMaps::imageMouseDown(Image& image, MouseButton mouse, int shift, 
 
 void frmRotarynMaps::imageMouseUp(Image& image, MouseButton mouse, int shift, float x, float y) {
   imageButtons_->imageMouseUp(*this, image, mouse, shift, x, y);
-}
-
-void frmRotarynMaps::refreshMapCapacity(int32_t index) {
-  writeLong(module_, index, "MaxMaps", 255);
-  MaxMapsLimit = readLong(module_, index, "MaxMaps");
 }
 
 }  // namespace rotaryn

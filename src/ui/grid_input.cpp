@@ -1,5 +1,5 @@
 #include "plugin/module.h"
-#include "ui/frm_rotaryn_maps.h"
+#include "ui/rotation_editor.h"
 
 namespace rotaryn {
 namespace {
@@ -10,15 +10,15 @@ bool holdsRow(const FlexGrid& grid, int row) {
 
 }  // namespace
 
-void frmRotarynMaps::mfgList_DblClick() {
+void RotationEditor::mfgList_DblClick() {
   cmdAdd_Click();
 }
 
-void frmRotarynMaps::mfgCurrent_DblClick() {
+void RotationEditor::mfgCurrent_DblClick() {
   cmdRemove_Click();
 }
 
-void frmRotarynMaps::mfgCurrent_KeyPress(int keyAscii) {
+void RotationEditor::mfgCurrent_KeyPress(int keyAscii) {
   if (keyAscii == '+' || keyAscii == '=') {
     cmdUp_Click();
   } else if (keyAscii == '-') {
@@ -26,7 +26,7 @@ void frmRotarynMaps::mfgCurrent_KeyPress(int keyAscii) {
   }
 }
 
-void frmRotarynMaps::mfgCurrent_MouseMove(int row) {
+void RotationEditor::mfgCurrent_MouseMove(int row) {
   // The pointer may rest below the last row or over an empty grid: no hint there.
   if (!holdsRow(mfgCurrent, row)) return;
   int32_t type = mfgCurrent.RowData(row);
@@ -34,11 +34,11 @@ void frmRotarynMaps::mfgCurrent_MouseMove(int row) {
   mfgCurrent.toolTipText = GameTypeNames[static_cast<size_t>(type)];
 }
 
-void frmRotarynMaps::mfgCurrent_DragOver(int row) {
+void RotationEditor::mfgCurrent_DragOver(int row) {
   if (holdsRow(mfgCurrent, row)) mfgCurrent.setRow(row);
 }
 
-void frmRotarynMaps::mfgList_MouseDown(MouseButton mouse, int shift, int row) {
+void RotationEditor::mfgList_MouseDown(MouseButton mouse, int shift, int row) {
   if (mouse == MouseButton::Right) {
     if (holdsRow(mfgList, row)) mfgList.setRow(row);
     mnuMain.popup();
@@ -49,7 +49,7 @@ void frmRotarynMaps::mfgList_MouseDown(MouseButton mouse, int shift, int row) {
   }
 }
 
-void frmRotarynMaps::mfgCurrent_DragDrop(int row) {
+void RotationEditor::mfgCurrent_DragDrop(int row) {
   dragging_ = false;
   trapped("mfgCurrentDragDrop", [&](ErrorTrap& trap) {
     std::optional<std::string> added = cmdAddSteps(trap);

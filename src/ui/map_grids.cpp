@@ -1,7 +1,7 @@
 #include "platform/vb_runtime.h"
 #include "plugin/module.h"
-#include "ui/frm_rotaryn_maps.h"
 #include "ui/map_entry.h"
+#include "ui/rotation_editor.h"
 
 namespace rotaryn {
 namespace {
@@ -16,7 +16,7 @@ void addMapRow(FlexGrid& grid, const std::string& name, const std::string& file,
 
 }  // namespace
 
-void frmRotarynMaps::SetMaps(int gameType) {
+void RotationEditor::SetMaps(int gameType) {
   trapped("SetMaps", [&](ErrorTrap& trap) {
     try {
       trap.at(1);
@@ -58,7 +58,7 @@ void frmRotarynMaps::SetMaps(int gameType) {
   });
 }
 
-void frmRotarynMaps::FillCurrentGrid() {
+void RotationEditor::FillCurrentGrid() {
   mfgCurrent.Redraw = false;
   mfgCurrent.setRows(0);
   const CurrentListTables& list = module_.currentList;
@@ -74,16 +74,16 @@ void frmRotarynMaps::FillCurrentGrid() {
   mfgCurrent.Redraw = true;
 }
 
-void frmRotarynMaps::cmdGtLeft_Click() {
+void RotationEditor::cmdGtLeft_Click() {
   trapped("cmdGtLeft", [this](ErrorTrap& trap) { cmdGtLeftRightSteps(trap, -1); });
 }
 
-void frmRotarynMaps::cmdGtRight_Click() {
+void RotationEditor::cmdGtRight_Click() {
   trapped("cmdGtRight", [this](ErrorTrap& trap) { cmdGtLeftRightSteps(trap, 1); });
 }
 
 // A name that is none of the nine restarts at Deathmatch.
-void frmRotarynMaps::cmdGtLeftRightSteps(ErrorTrap& trap, int direction) {
+void RotationEditor::cmdGtLeftRightSteps(ErrorTrap& trap, int direction) {
   trap.at(1);
   int next = 0;
   for (int i = 0; i < kGameTypeCount; ++i) {

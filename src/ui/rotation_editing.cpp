@@ -2,8 +2,8 @@
 
 #include "errors/error_report.h"
 #include "plugin/module.h"
-#include "ui/frm_rotaryn_maps.h"
 #include "ui/map_entry.h"
+#include "ui/rotation_editor.h"
 
 namespace rotaryn {
 namespace {
@@ -57,11 +57,11 @@ RowSpan selectionOf(const FlexGrid& grid) {
 
 }  // namespace
 
-void frmRotarynMaps::cmdAdd_Click() {
+void RotationEditor::cmdAdd_Click() {
   trapped("cmdAdd", [this](ErrorTrap& trap) { cmdAddSteps(trap); });
 }
 
-std::optional<std::string> frmRotarynMaps::cmdAddSteps(ErrorTrap& trap) {
+std::optional<std::string> RotationEditor::cmdAddSteps(ErrorTrap& trap) {
   // Raising the server's limit comes first, even with nothing to add: a server that cannot be
   // written is reported whatever the list holds.
   trap.at(1);
@@ -97,7 +97,7 @@ std::optional<std::string> frmRotarynMaps::cmdAddSteps(ErrorTrap& trap) {
   return lastAdded;
 }
 
-void frmRotarynMaps::cmdRemove_Click() {
+void RotationEditor::cmdRemove_Click() {
   trapped("cmdRemove", [this](ErrorTrap& trap) {
     trap.at(1);
     if (mfgCurrent.Rows() == 1) {
@@ -123,15 +123,15 @@ void frmRotarynMaps::cmdRemove_Click() {
   });
 }
 
-void frmRotarynMaps::cmdUp_Click() {
+void RotationEditor::cmdUp_Click() {
   trapped("cmdUp", [this](ErrorTrap& trap) { cmdUpDownSteps(trap, -1); });
 }
 
-void frmRotarynMaps::cmdDown_Click() {
+void RotationEditor::cmdDown_Click() {
   trapped("cmdDown", [this](ErrorTrap& trap) { cmdUpDownSteps(trap, 1); });
 }
 
-void frmRotarynMaps::cmdUpDownSteps(ErrorTrap& trap, int direction) {
+void RotationEditor::cmdUpDownSteps(ErrorTrap& trap, int direction) {
   trap.at(1);
   int from = mfgCurrent.RowSel();
   int to = from + direction;
@@ -162,7 +162,7 @@ void frmRotarynMaps::cmdUpDownSteps(ErrorTrap& trap, int direction) {
   mfgCurrent.setRow(to);
 }
 
-void frmRotarynMaps::cmdRandomize_Click() {
+void RotationEditor::cmdRandomize_Click() {
   if (!cmdRandomize.enabled) return;
   trapped("cmdRandomize", [this](ErrorTrap& trap) {
     trap.at(1);

@@ -1,4 +1,5 @@
-// The Task Scheduler tab of the window: adding, editing, deleting and sorting tasks.
+#include "ui/task_scheduler.h"
+
 #include <strings.h>
 #include <algorithm>
 
@@ -8,8 +9,8 @@
 #include "plugin/module.h"
 #include "store/map_list.h"
 #include "tasks/task_dates.h"
+#include "tasks/task_runner.h"
 #include "tasks/task_store.h"
-#include "ui/frm_rotaryn_maps.h"
 
 namespace rotaryn {
 namespace {
@@ -26,7 +27,36 @@ int genericCompare(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-void frmRotarynMaps::showTaskEditor(bool shown) {
+TaskScheduler::TaskScheduler(Module& module) : WindowPart(module) {
+  for (ComboBox* box : {&cboAddFrequency, &cboEditFrequency}) {
+    for (const char* item : {"Once", "Every Day", "Every Week", "Every Month"}) box->addItem(item);
+  }
+  for (ComboBox* box : {&cboAddFile, &cboEditFile}) box->addItem("Random");
+  cmdAddTask.action = [this] { cmdAddTask_Click(); };
+  cmdEditTask.action = [this] { cmdEditTask_Click(); };
+}
+
+void TaskScheduler::setUpTaskGrid() {
+  constexpr const char* kTaskTitles[] = {"Date & Time", "Frequency", "File"};
+  constexpr int kTaskWidths[] = {1700, 900, 1250};
+  for (int col = 0; col < 3; ++col) {
+    mfgTask.setTextMatrix(0, col, kTaskTitles[col]);
+    mfgTask.setColWidth(col, kTaskWidths[col]);
+    mfgTask.setColAlignment(col, kAlignLeftCenter);
+  }
+}
+
+void TaskScheduler::showNewTaskDefaults() {
+  DateTime now = module_.ports.clock.now();
+  dtAddDate.value = DateTime{now.year, now.month, now.day, 0, 0, 0};
+  dtAddTime.value = DateTime{now.year, now.month, now.day, now.hour, 0, 0};
+  cboEditFrequency.text = "Once";
+  cboAddFrequency.text = "Once";
+  cboEditFile.text = "Random";
+  cboAddFile.text = "Random";
+}
+
+void TaskScheduler::showTaskEditor(bool shown) {
   for (Widget* control :
        std::initializer_list<Widget*>{&Frame9, &Label7, &Label8, &Label9, &Label10, &dtEditDate,
                                       &dtEditTime, &cboEditFrequency, &cboEditFile, &cmdEditTask}) {
@@ -36,7 +66,7 @@ void frmRotarynMaps::showTaskEditor(bool shown) {
   cmdEditTask.enabled = shown;
 }
 
-void frmRotarynMaps::cmdAddTask_Click() {
+void TaskScheduler::cmdAddTask_Click() {
   trapped("cmdAddTask", [this](ErrorTrap& trap) {
     trap.at(1);
     const int32_t index = module_.CurrentProfile;
@@ -66,7 +96,7 @@ void frmRotarynMaps::cmdAddTask_Click() {
   });
 }
 
-void frmRotarynMaps::cmdEditTask_Click() {
+void TaskScheduler::cmdEditTask_Click() {
   trapped("cmdEditTask", [this](ErrorTrap& trap) {
     trap.at(1);
     if (mfgTask.Row() < 1) {
@@ -93,7 +123,7 @@ void frmRotarynMaps::cmdEditTask_Click() {
   });
 }
 
-void frmRotarynMaps::mfgTask_KeyPress(int keyAscii) {
+void TaskScheduler::mfgTask_KeyPress(int keyAscii) {
   if (keyAscii != kBackspace) return;
   trapped("Form_KeyPress", [this](ErrorTrap& trap) {
     trap.at(1);
@@ -109,7 +139,7 @@ void frmRotarynMaps::mfgTask_KeyPress(int keyAscii) {
   });
 }
 
-void frmRotarynMaps::mfgTask_Click(int mouseRow) {
+void TaskScheduler::mfgTask_Click(int mouseRow) {
   trapped("mfgTaskClick", [this, mouseRow](ErrorTrap& trap) {
     trap.at(1);
     const int row = mfgTask.Row();
@@ -138,7 +168,7 @@ void frmRotarynMaps::mfgTask_Click(int mouseRow) {
   });
 }
 
-void frmRotarynMaps::mfgTask_MouseUp(MouseButton, int, int mouseRow) {
+void TaskScheduler::mfgTask_MouseUp(MouseButton, int, int mouseRow) {
   if (mouseRow != 0) return;
   trapped("mfgTaskMouseUp", [this](ErrorTrap& trap) {
     trap.at(1);
@@ -164,6 +194,51 @@ void frmRotarynMaps::mfgTask_MouseUp(MouseButton, int, int mouseRow) {
       for (int c = 0; c < 3; ++c) mfgTask.setTextMatrix(r, c, rows[i].cells[c]);
     }
     mfgTask.Refresh();
+  });
+}
+
+void TaskScheduler::BuildTasks(int32_t index) {
+  ErrorTrap trap = module_.trap("BuildTasks", index);
+  trap.run([&] {
+    trap.at(1);
+    std::string taskFile = taskFileOf(module_, index);
+    mfgTask.setRows(1);
+
+    trap.at(2);
+    if (module_.ports.files.FileExists(taskFile)) {
+      showTaskEditor(false);
+      mfgTask.visible = false;
+      IUtility& utility = module_.utility();
+      for (const std::string& section : utility.GetAllIniSections(taskFile)) {
+        if (section.empty()) continue;
+        const std::vector<std::string> lines = utility.GetIniSection(section, taskFile);
+        if (lines.size() < 2) {
+          raiseVbError(vberr::kSubscriptOutOfRange, "the task [" + section + "] has no frequency");
+        }
+        std::string frequency = utility.ParseIniKey(lines[1], false);
+        if (vb::InStr(frequency, "Every") > 0) frequency = vb::Replace(frequency, "Every", "E");
+        mfgTask.AddItem(section + "\t" + frequency + "\t" + utility.ParseIniKey(lines[0], false));
+      }
+      mfgTask.setRow(0);
+      mfgTask.visible = true;
+    }
+
+    trap.at(3);
+    for (ComboBox* box : {&cboEditFile, &cboAddFile}) {
+      box->clear();
+      box->addItem(kRandomList);
+      box->text = kRandomList;
+    }
+
+    trap.at(4);
+    const std::string folder = settingsFolderOf(module_, index);
+    if (module_.ports.files.FolderExists(folder)) {
+      for (const std::string& name : module_.ports.files.FilesOf(folder)) {
+        if (!isMapListName(name)) continue;
+        cboEditFile.addItem(name);
+        cboAddFile.addItem(name);
+      }
+    }
   });
 }
 
