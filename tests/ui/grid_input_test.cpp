@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/ui_window_fixture.h"
+#include "ui/window_input.h"
 
 namespace rotaryn {
 namespace {
@@ -19,30 +20,27 @@ class GridInput : public ::testing::Test {
   frmRotarynMaps* w = nullptr;
 };
 
-TEST_F(GridInput, ShiftDragFromTheListDropsTheMapAtTheRowUnderThePointer) {
+// Through the window's input routing, as the view and the automation send it.
+TEST_F(GridInput, ShiftDragDropsTheMapAtTheRowUnderThePointerOrOnNoRowAtTheEnd) {
   std::string dragged = w->mfgList.TextMatrix(3, 0);
   host.select(w->mfgList, 1, 3);
-  w->mfgList_MouseDown(MouseButton::Left, kShiftMask, 3);
+  ASSERT_TRUE(
+      deliverInput(*w, w->mfgList, {InputEvent::MouseDown, MouseButton::Left, kShiftMask, 3}));
   EXPECT_TRUE(w->dragging());
-  w->mfgCurrent_DragOver(1);
+  deliverInput(*w, w->mfgCurrent, {.event = InputEvent::DragOver, .row = 1});
   EXPECT_EQ(w->mfgCurrent.Row(), 1);
 
-  w->mfgCurrent_DragDrop(1);
+  deliverInput(*w, w->mfgCurrent, {.event = InputEvent::Drop, .row = 1});
   EXPECT_FALSE(w->dragging());
   ASSERT_EQ(w->mfgCurrent.Rows(), 5);
   EXPECT_EQ(w->mfgCurrent.TextMatrix(1, 0), dragged);
-  EXPECT_EQ(host.gridRows(w->mfgCurrent), host.currentListRows());
-}
 
-TEST_F(GridInput, DoubleClicksAddAndRemove) {
-  host.select(w->mfgList, 0, 0);
-  w->mfgList_DblClick();
-  ASSERT_EQ(w->mfgCurrent.Rows(), 5);
-  EXPECT_EQ(w->mfgCurrent.TextMatrix(4, 0), w->mfgList.TextMatrix(0, 0));
-  host.select(w->mfgCurrent, 4, 4);
-  w->mfgCurrent_DblClick();
-  EXPECT_EQ(w->mfgCurrent.Rows(), 4);
+  deliverInput(*w, w->mfgCurrent, {.event = InputEvent::Drop, .row = -1});
+  ASSERT_EQ(w->mfgCurrent.Rows(), 6);
+  EXPECT_EQ(w->mfgCurrent.TextMatrix(5, 0), dragged);
   EXPECT_EQ(host.gridRows(w->mfgCurrent), host.currentListRows());
+  // A grid without a handler for an event takes none.
+  EXPECT_FALSE(deliverInput(*w, w->mfgList, {.event = InputEvent::Drop, .row = 1}));
 }
 
 TEST_F(GridInput, HoverNamesTheRowsGameTypeAndRightButtonOpensTheMenu) {

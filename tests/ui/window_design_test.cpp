@@ -26,21 +26,5 @@ TEST(WindowDesign, EveryControlOfTheWindowIsItsRowOfTheDesign) {
   EXPECT_EQ(w.mnuMain.items, (std::vector<MenuItem*>{&w.mnuAdd, &w.mnuDelete}));
 }
 
-TEST(WindowDesign, ControlsStartAsDesigned) {
-  WindowFixture host;
-  frmRotarynMaps& w = host.load();
-  EXPECT_EQ(w.ssmTab.captions,
-            (std::vector<std::string>{"Available Maps", "Settings", "Task Scheduler"}));
-  EXPECT_EQ(w.Frame8.container, "ssmTab");
-  EXPECT_EQ(w.Frame8.design()->tabPage, 2);
-  EXPECT_EQ(w.cmdRemove.container, "Frame5");
-  EXPECT_EQ(w.imageButtons().imageOf(w.cmdRemove)->place.get(), (TwipsRect{120, 1060, 495, 375}));
-  EXPECT_EQ(w.mfgCurrent.place.get(), (TwipsRect{120, 270, 3565, 4170}));
-  EXPECT_EQ(w.dtEditTime.customFormat, "HH:mm:ss");
-  EXPECT_EQ(w.txtTkoth.design()->caption, "10");
-  EXPECT_EQ(w.cmdRandomize.toolTipText.get(), "Randomize Current Maps List");
-  EXPECT_EQ(w.mnuDelete.caption.get(), "Delete Map from Game Folder");
-}
-
 }  // namespace
 }  // namespace rotaryn
