@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # dfbhd-sim.exe under Wine is dfbhd-sim: the same command line, its fields where rotaryn-memtool
-# reads them from Linux in the Wine process, the console mailbox reaching it. With a host, also
-# `Server = find dfbhd-sim.exe`: one such process found, none or two refused naming them.
+# reads them from Linux in the Wine process, the console mailbox reaching it, a game ending at
+# its score limit. With a host, also
+# `Server = find NAME.exe`: one such process found, none or two refused naming them.
 # usage: wine_sim_test.sh BITS DFBHD_SIM_EXE DFBHD_SIM ROTARYN_MEMTOOL [ROTARYN_HOST]
 set -euo pipefail
 bits="$1"
@@ -34,7 +35,7 @@ fail() {
 # Starts the program under Wine with these options; $pid is the Linux pid its ready line names.
 start_sim() {
   local out="$work/sim${#servers[@]}.out"
-  "$wine_loader" "$exe" "$@" > "$out" 2>&1 &
+  "$wine_loader" "${program:-$exe}" "$@" > "$out" 2>&1 &
   servers+=($!)
   for _ in $(seq 300); do
     pid="$(sed -n 's/^dfbhd-sim ready pid=\([0-9]*\).*/\1/p' "$out")"
@@ -89,28 +90,34 @@ echo "dfbhd-sim.exe ($bits-bit) under $("$wine_loader" --version): same options,
 kill -TERM "${servers[0]}"
 wait "${servers[0]}" 2>/dev/null || true
 servers=()
+# A copy of its own name: other tests' servers may run meanwhile.
+program="$work/find-$$.exe"
+cp "$exe" "$program"
 "$host" --init-root "$work/root" > /dev/null || fail "--init-root"
 mkdir -p "$work/root/games/one"
 cat > "$work/root/host.ini" <<INI
 [Profile 1]
-Server = find DFBHD-SIM.EXE
+Server = find FIND-$$.EXE
 ServerType = DFBHD
 GameFolder = games/one
 ProfileFolder = one
 INI
 run_host() { "$host" --headless --root "$work/root" --duration 2 > "$work/log" 2>&1 || true; }
-start_sim --game-length 0
+# The standard build, whose side scores: the game ends at the server's kill limit.
+start_sim --game-length 0 --scoring-rate 20 --verbose
 first="$pid"
+wait_until "score limit 30 reached" cat "$work/sim0.out"
+"$memtool" --pid "$first" status | grep -q "Score  *30" || fail "the score is not 30"
 run_host
 grep -q "profile 1 (one): loaded; its server runs as pid $first$" "$work/log" ||
-  fail "find did not load the one dfbhd-sim.exe ($first)"
+  fail "find did not load the one server ($first)"
 kill -0 "$first" 2>/dev/null || fail "the host stopped a server it did not start"
 start_sim --game-length 0
 run_host
-grep -q "not loaded: 2 processes run DFBHD-SIM.EXE: $first (.*dfbhd-sim.exe.*), $pid (" \
+grep -q "not loaded: 2 processes run FIND-$$.EXE: $first (.*find-$$.exe.*), $pid (" \
   "$work/log" || fail "two servers were not refused by name"
 for server in "${servers[@]}"; do kill -TERM "$server"; wait "$server" 2>/dev/null || true; done
 servers=()
 run_host
-grep -q "not loaded: no running process runs DFBHD-SIM.EXE" "$work/log" || fail "none was not refused"
+grep -q "not loaded: no running process runs FIND-$$.EXE" "$work/log" || fail "none was not refused"
 echo "Server = find: one found, two and none refused"
