@@ -37,6 +37,10 @@ ApiAnswer ApiClient::profiles() {
   return send("GET", "/api/v1/profiles", {});
 }
 
+ApiAnswer ApiClient::state(int profile) {
+  return send("GET", QString("/api/v1/profiles/%1/state").arg(profile), {});
+}
+
 ApiAnswer ApiClient::call(int profile, const QString& operation,
                           const std::optional<QJsonValue>& data) {
   QByteArray body;

@@ -5,7 +5,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
+#include <QThread>
 #include <QUrl>
+#include <algorithm>
 #include <array>
 #include <ostream>
 #include <stdexcept>
@@ -18,6 +20,9 @@ namespace rotaryn::admin {
 namespace {
 
 constexpr const char* kDefaultHost = "http://127.0.0.1:8730";
+constexpr size_t kMaxRotation = 255;  // entries a server rotation holds
+constexpr int kEndWaitMs = 5000;      // how long a skip or score may take to end the game
+constexpr int kPollMs = 200;
 
 class UsageError : public std::invalid_argument {
  public:
@@ -105,8 +110,7 @@ class Session {
     }
     if (command == "skip" || command == "score") {
       expectWords(options_, 2, command == "skip" ? "skip P" : "score P");
-      return change(profileOf(w[1]), command == "skip" ? "SkipMapRem" : "ScoreMapRem", {},
-                    command == "skip" ? "the map is skipped" : "the map is scored");
+      return endGame(profileOf(w[1]), command == "skip" ? "SkipMapRem" : "ScoreMapRem");
     }
     if (command == "play") {
       expectWords(options_, 3, "play P POS");
@@ -176,8 +180,8 @@ class Session {
     if (answer.kind != ApiAnswer::Kind::kAnswered) return fail(answer);
     const std::string text = answer.body.value("result").toString().toStdString();
     if (text.empty()) {
-      err_ << "rotaryn-admin: the plug-in could not read the maps of profile " << profile
-           << " (its error log says why)\n";
+      err_ << "rotaryn-admin: the plug-in could not read the maps of profile " << profile << ": "
+           << reasonOf(answer).toStdString() << "\n";
       return kExitFailed;
     }
     try {
@@ -251,17 +255,113 @@ class Session {
       if (!problems.empty() || rotation.rotation.empty()) {
         err_ << "rotaryn-admin: nothing was sent; " << file->toStdString()
              << (problems.empty() ? " lists no map" : " names maps the server does not have")
-             << "\n";
+             << "; the server keeps its rotation of " << current.rotation.size() << " maps\n";
+        return kExitFailed;
+      }
+      if (rotation.rotation.size() > kMaxRotation) {
+        err_ << "rotaryn-admin: nothing was sent; " << file->toStdString() << " lists "
+             << rotation.rotation.size() << " maps and a server rotation holds at most "
+             << kMaxRotation << "; the server keeps its rotation of " << current.rotation.size()
+             << " maps\n";
         return kExitFailed;
       }
     }
-    return change(profile, "SetMapsRem",
-                  QString::fromStdString(exchange::buildSetMapsData(rotation)),
-                  QString("the rotation of %1 maps is set, limits %2, %3, %4")
-                      .arg(rotation.rotation.size())
-                      .arg(rotation.kothLimit)
-                      .arg(rotation.killLimit)
-                      .arg(rotation.gameScoreLimit));
+    const ApiAnswer answer = client_.call(
+        profile, "SetMapsRem", QString::fromStdString(exchange::buildSetMapsData(rotation)));
+    if (answer.kind != ApiAnswer::Kind::kAnswered) return fail(answer);
+    if (options_.json) printJson(answer.body);
+    printReports(profile, answer);
+    // The plug-in's 1 says it wrote the list, not that the server took it: read it back.
+    auto after = fetchMaps(profile);
+    if (auto* code = std::get_if<int>(&after)) {
+      err_ << "rotaryn-admin: profile " << profile
+           << ": the rotation was sent but the server could not be read back, so it is not known "
+              "to hold it\n";
+      return *code == kExitDone ? kExitFailed : *code;
+    }
+    const RotationCheck check =
+        checkRotation(rotation, current, std::get<exchange::MapsAnswer>(after));
+    const bool done = answer.body.value("done").toBool(answer.body.value("result").toInt() == 1);
+    if (check.held && done) {
+      if (!options_.json) out_ << "profile " << profile << ": " << check.text.toStdString() << "\n";
+      return kExitDone;
+    }
+    err_ << "rotaryn-admin: profile " << profile << ": ";
+    if (check.held) {
+      // The limits are written whatever the game; the list only while one runs.
+      err_ << "the server holds the rotation of " << rotation.rotation.size()
+           << " maps and the limits sent, but the plug-in did not apply the list (nor keep it "
+              "for the next start): "
+           << reasonOf(answer).toStdString() << "\n";
+      return kExitFailed;
+    }
+    err_ << check.text.toStdString();
+    if (!done) err_ << "; the plug-in did not apply it: " << reasonOf(answer).toStdString();
+    err_ << "\n";
+    return kExitFailed;
+  }
+
+  // Skip or score: sent, then the server's game state read until the game has ended.
+  int endGame(int profile, const char* operation) {
+    const ApiAnswer before = client_.state(profile);
+    const int changed = change(profile, operation, {}, QString(), true, true);
+    if (changed != kExitDone) return changed;
+    if (before.kind != ApiAnswer::Kind::kAnswered) {
+      err_ << "rotaryn-admin: profile " << profile << ": " << operation
+           << " was sent, but the server's state cannot be read to see the game end: "
+           << before.problem.toStdString() << "\n";
+      return kExitFailed;
+    }
+    const QJsonObject was = before.body.value("state").toObject();
+    QJsonObject now = was;
+    for (int waited = 0; waited <= kEndWaitMs; waited += kPollMs) {
+      const ApiAnswer answer = client_.state(profile);
+      if (answer.kind != ApiAnswer::Kind::kAnswered) return fail(answer);
+      now = answer.body.value("state").toObject();
+      const int state = now.value("state").toInt();
+      if ((state != 2 && state != 3) || now.value("map") != was.value("map")) {
+        if (!options_.json) {
+          out_ << "profile " << profile << ": the server ended the game of "
+               << was.value("map").toString().toStdString() << " (now "
+               << stateName(state).toStdString() << ")\n";
+        }
+        return kExitDone;
+      }
+      QThread::msleep(kPollMs);
+    }
+    err_ << "rotaryn-admin: profile " << profile << ": " << operation
+         << " was sent, but the server did not end the game within " << kEndWaitMs / 1000
+         << " s (still " << stateName(now.value("state").toInt()).toStdString() << ", "
+         << now.value("map").toString().toStdString() << "): the server may be stopped or hung\n";
+    return kExitFailed;
+  }
+
+  static QString stateName(int state) {
+    switch (state) {
+      case 1:
+        return "between games";
+      case 2:
+      case 3:
+        return "game running";
+      case 4:
+        return "end of game";
+      default:
+        return QString("game state %1").arg(state);
+    }
+  }
+
+  // The plug-in's reports during the call, when it made any (a failure it trapped, a message).
+  void printReports(int profile, const ApiAnswer& answer) {
+    for (const QJsonValue& report : answer.body.value("reports").toArray()) {
+      err_ << "rotaryn-admin: profile " << profile
+           << ": the plug-in reported: " << report.toString().toStdString() << "\n";
+    }
+  }
+
+  static QString reasonOf(const ApiAnswer& answer) {
+    const QString message = answer.body.value("message").toString();
+    return message.isEmpty() ? QString("the plug-in answered 0 and the host gave no reason")
+                             : message;
   }
 
   int task() {
@@ -286,8 +386,23 @@ class Session {
     if (sub == "delete") {
       expectWords(options_, 5, "task delete P DATE TIME");
       const std::string section = taskSection(text(w[3]), text(w[4]));
-      return change(profileOf(w[2]), "DeleteTaskRem", fromWindows1252(section),
-                    "task " + QString::fromStdString(section) + " deleted");
+      const int profile = profileOf(w[2]);
+      auto maps = fetchMaps(profile);
+      if (auto* code = std::get_if<int>(&maps)) return *code;
+      const auto& tasks = std::get<exchange::MapsAnswer>(maps).tasks;
+      const bool listed = !tasks.empty();
+      if (listed && std::none_of(tasks.begin(), tasks.end(), [&section](const exchange::Task& t) {
+            return t.section == section;
+          })) {
+        err_ << "rotaryn-admin: profile " << profile << ": there is no task at " << section
+             << "; nothing was deleted\n";
+        return kExitFailed;
+      }
+      return change(profile, "DeleteTaskRem", fromWindows1252(section),
+                    "task " + QString::fromStdString(section) +
+                        (listed ? " deleted"
+                                : " deleted if it was there (the profile lists no tasks: "
+                                  "it has none, or one, which is not listed)"));
     }
     throw UsageError("usage: task add|edit|delete P ...");
   }
@@ -307,18 +422,21 @@ class Session {
 
   // An operation that changes something: the plug-in answers 1 when it did, 0 when not
   // (resultMeansDone false: the operation answers 0 in every case).
+  // (quiet: nothing printed when it was done; the caller goes on to check what it did.)
   int change(int profile, const char* operation, const std::optional<QJsonValue>& data,
-             const QString& done, bool resultMeansDone = true) {
+             const QString& done, bool resultMeansDone = true, bool quiet = false) {
     const ApiAnswer answer = client_.call(profile, operation, data);
     if (answer.kind != ApiAnswer::Kind::kAnswered) return fail(answer);
     if (options_.json) printJson(answer.body);
+    printReports(profile, answer);
     if (resultMeansDone && answer.body.value("result").toInt() != 1) {
       err_ << "rotaryn-admin: profile " << profile << ": " << operation
-           << " was not done (the plug-in answered 0: no game running, or its error log says "
-              "why)\n";
+           << " was not done: " << reasonOf(answer).toStdString() << "\n";
       return kExitFailed;
     }
-    if (!options_.json) out_ << "profile " << profile << ": " << done.toStdString() << "\n";
+    if (!options_.json && !quiet) {
+      out_ << "profile " << profile << ": " << done.toStdString() << "\n";
+    }
     return kExitDone;
   }
 
@@ -366,6 +484,19 @@ std::string uploadData(const std::string& name, const std::string& bytes) {
   return data;
 }
 
+std::optional<QByteArray> tokenIn(const QByteArray& text) {
+  // The last line of one word: the token alone, or --add-admin's whole output kept in the file.
+  const QList<QByteArray> lines = text.split('\n');
+  for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+    const QByteArray word = line->trimmed();
+    if (word.isEmpty()) continue;
+    if (std::none_of(word.begin(), word.end(), [](char c) { return c == ' ' || c == '\t'; })) {
+      return word;
+    }
+  }
+  return std::nullopt;
+}
+
 std::string adminHelp() {
   return "rotaryn-admin: the remote administrator's tool for a Rotaryn host.\n\n"
          "  rotaryn-admin [--host URL] [--token-file FILE] [--ca-file PEM] [--json] COMMAND\n\n"
@@ -404,7 +535,12 @@ int runAdmin(const QStringList& arguments, std::ostream& out, std::ostream& err,
             << ": " << file.errorString().toStdString() << "\n";
         return kExitUsage;
       }
-      token = file.readAll().trimmed();
+      auto found = tokenIn(file.readAll());
+      if (!found) {
+        throw UsageError("the token file " + options.tokenFile.toStdString() +
+                         " holds no token (a line with the 64 hex digits --add-admin printed)");
+      }
+      token = *found;
     } else if (auto fromEnvironment = environment("ROTARYN_TOKEN")) {
       token = QByteArray::fromStdString(*fromEnvironment).trimmed();
     }

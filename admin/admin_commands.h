@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QStringList>
 #include <functional>
 #include <iosfwd>
@@ -14,6 +15,10 @@ int runAdmin(const QStringList& arguments, std::ostream& out, std::ostream& err,
              const std::function<std::optional<std::string>(const char*)>& environment);
 
 std::string adminHelp();
+
+// The token in a token file's text: its last line that is one word, blanks around it ignored
+// (the token alone, or all that --add-admin printed); none when no line is one word.
+std::optional<QByteArray> tokenIn(const QByteArray& text);
 
 // The data of the task operations as the plug-in reads them.
 // "dd/mm/yyyy" and "hh:mm:ss" into a task's section name; throws std::invalid_argument.

@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 #include <QStringList>
+#include <algorithm>
 #include <array>
 #include <map>
 #include <stdexcept>
@@ -157,8 +158,19 @@ QString mapsText(const exchange::MapsAnswer& answer) {
     }
     tasks.push_back({row.front(), frequency, file});
   }
-  text += QString("\nTasks (%1)\n").arg(answer.tasks.size());
-  if (!tasks.empty()) text += table({"date & time", "frequency", "file"}, tasks);
+  if (!answer.tasksProblem.empty()) {
+    text +=
+        "\nTasks: the task list could not be read: " + QString::fromStdString(answer.tasksProblem) +
+        "\n";
+  } else if (tasks.empty()) {
+    // The plug-in sends a profile's tasks only when its task file has two or more.
+    text +=
+        "\nTasks: none listed (a profile's tasks are listed only when it has two or more; "
+        "a single task is not shown)\n";
+  } else {
+    text += QString("\nTasks (%1)\n").arg(answer.tasks.size());
+    text += table({"date & time", "frequency", "file"}, tasks);
+  }
   return text;
 }
 
@@ -186,7 +198,8 @@ QJsonObject mapsJson(const exchange::MapsAnswer& answer) {
                      {"stock", stock},
                      {"custom", custom},
                      {"rotation", rotation},
-                     {"tasks", tasks}};
+                     {"tasks", answer.tasksProblem.empty() ? QJsonValue(tasks) : QJsonValue()},
+                     {"tasksProblem", fromWindows1252(answer.tasksProblem)}};
 }
 
 std::vector<exchange::MapLine> readMapList(std::string_view text,
@@ -232,6 +245,67 @@ std::vector<exchange::MapLine> readMapList(std::string_view text,
     rotation.push_back(*found);
   }
   return rotation;
+}
+
+namespace {
+
+bool sameMap(const exchange::MapLine& a, const exchange::MapLine& b) {
+  return a.gameType == b.gameType &&
+         QString::fromStdString(a.missionFile)
+                 .compare(QString::fromStdString(b.missionFile), Qt::CaseInsensitive) == 0;
+}
+
+bool sameRotation(const std::vector<exchange::MapLine>& a,
+                  const std::vector<exchange::MapLine>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), sameMap);
+}
+
+QString limitsText(int32_t koth, int32_t kills, int32_t gameScore) {
+  return QString("limits %1, %2, %3").arg(koth).arg(kills).arg(gameScore);
+}
+
+}  // namespace
+
+RotationCheck checkRotation(const exchange::NewRotation& sent, const exchange::MapsAnswer& before,
+                            const exchange::MapsAnswer& after) {
+  const std::vector<exchange::MapLine>& held = after.rotation;
+  const exchange::ServerSettings& limits = after.settings;
+  const bool limitsHeld = limits.kothLimit == sent.kothLimit &&
+                          limits.killLimit == sent.killLimit &&
+                          limits.gameScoreLimit == sent.gameScoreLimit;
+  const QString heldLimits = limitsText(limits.kothLimit, limits.killLimit, limits.gameScoreLimit);
+  if (sameRotation(sent.rotation, held)) {
+    if (limitsHeld) {
+      return {true, QString("the server plays the new rotation of %1 maps, %2")
+                        .arg(held.size())
+                        .arg(heldLimits)};
+    }
+    return {false, QString("the server plays the rotation of %1 maps sent, but its %2, not the "
+                           "%3 sent")
+                       .arg(held.size())
+                       .arg(heldLimits)
+                       .arg(limitsText(sent.kothLimit, sent.killLimit, sent.gameScoreLimit))};
+  }
+  QStringList dropped;
+  for (const exchange::MapLine& map : sent.rotation) {
+    const bool kept = std::any_of(held.begin(), held.end(),
+                                  [&map](const exchange::MapLine& h) { return sameMap(map, h); });
+    if (!kept) {
+      dropped << fromWindows1252(map.missionFile) + " (" + gameTypeName(map.gameType) + ")";
+    }
+  }
+  dropped.removeDuplicates();
+  QString text = sameRotation(before.rotation, held)
+                     ? QString("the server kept its old rotation of %1 maps").arg(held.size())
+                     : QString("the server holds a rotation of %1 maps, not the %2 sent")
+                           .arg(held.size())
+                           .arg(sent.rotation.size());
+  if (!dropped.isEmpty() && !sameRotation(before.rotation, held)) {
+    text += QString("; %1 maps were dropped as unknown to the server: %2")
+                .arg(dropped.size())
+                .arg(dropped.join(", "));
+  }
+  return {false, text + ", " + heldLimits};
 }
 
 }  // namespace rotaryn::admin

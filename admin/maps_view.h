@@ -31,4 +31,15 @@ std::vector<exchange::MapLine> readMapList(std::string_view text,
                                            const std::vector<exchange::MapLine>& catalogue,
                                            std::vector<std::string>& problems);
 
+// Whether the server holds a rotation that was sent, as a GetMapsRem read after the change
+// shows it (mission files without regard to case, game types, in order, and the three limits),
+// and the sentence that says what it holds: the new rotation, its old one, or another one with
+// the maps it dropped.
+struct RotationCheck {
+  bool held = false;
+  QString text;
+};
+RotationCheck checkRotation(const exchange::NewRotation& sent, const exchange::MapsAnswer& before,
+                            const exchange::MapsAnswer& after);
+
 }  // namespace rotaryn::admin

@@ -74,7 +74,11 @@ run_clients() {  # TOKEN SECONDS OUT
   for ((c = 0; c < clients; c++)); do
     write_config "$c" "$per" "$1" "$root/client$c.conf"
   done
+  # The clients start spread over one pacing period, as independent clients are: started
+  # together they would send in lockstep, bursts of CLIENTS requests that the one event loop
+  # serves one after another.
   for ((c = 0; c < clients; c++)); do
+    sleep "$(awk -v c="$c" -v n="$clients" -v r="$each" 'BEGIN {printf "%.3f", c / n / r}')"
     curl --rate "$each/s" -K "$root/client$c.conf" > "$3.$c" &
     pids+=($!)
   done
@@ -108,5 +112,5 @@ floor50="$(percentile "$root/floor" 50)"
 echo "api_load: $total requests in ${seconds}s by $clients clients ($rate/s): $errors errors"
 echo "api_load: $changes changes made, $lines admin-log lines$([ "$changes" -eq "$lines" ] && echo " (equal)" || echo " (DIFFERENT)")"
 echo "api_load: latency p50 $(awk -v s="$p50" 'BEGIN{printf "%.1f", s*1000}') ms, p99 $(awk -v s="$p99" 'BEGIN{printf "%.1f", s*1000}') ms; floor (the plug-in's own time) p50 $(awk -v s="$floor50" 'BEGIN{printf "%.1f", s*1000}') ms"
-echo "RATIO api_load $(awk -v a="$p50" -v b="$floor50" 'BEGIN{printf "%.2f", a/b}') target 3"
+echo "RATIO api_load $(awk -v a="$p50" -v b="$floor50" 'BEGIN{printf "%.2f", a/b}') target 1.5"
 [ "$errors" -eq 0 ] && [ "$changes" -eq "$lines" ]

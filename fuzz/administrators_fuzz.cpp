@@ -20,7 +20,13 @@ std::string written(const ApiSettings& settings) {
   if (!settings.certificatePath.empty()) {
     text += "Certificate = " + settings.certificatePath + "\nKey = " + settings.keyPath + "\n";
   }
-  text += "BodyLimit = " + std::to_string(settings.bodyLimit) + "\n";
+  const auto& limits = settings.limits;
+  text += "BodyLimit = " + std::to_string(limits.bodyLimit) +
+          "\nMaxConnections = " + std::to_string(limits.maxConnections) +
+          "\nMaxConnectionsPerAddress = " + std::to_string(limits.maxConnectionsPerPeer) +
+          "\nHeadTimeout = " + std::to_string(limits.headTimeoutMs / 1000) +
+          "\nMinBodyRate = " + std::to_string(limits.minBodyRate) +
+          "\nKeepAliveTimeout = " + std::to_string(limits.keepAliveIdleMs / 1000) + "\n";
   for (const Administrator& admin : settings.administrators) {
     text += "[Administrator " + admin.name +
             "]\nToken = sha256:" + admin.tokenSha256.toHex().toStdString() + "\nPrivileges = ";
@@ -38,7 +44,13 @@ std::string written(const ApiSettings& settings) {
 bool same(const ApiSettings& a, const ApiSettings& b) {
   if (a.listen.host != b.listen.host || a.listen.port != b.listen.port ||
       a.certificatePath != b.certificatePath || a.keyPath != b.keyPath ||
-      a.bodyLimit != b.bodyLimit || a.administrators.size() != b.administrators.size()) {
+      a.limits.bodyLimit != b.limits.bodyLimit ||
+      a.limits.maxConnections != b.limits.maxConnections ||
+      a.limits.maxConnectionsPerPeer != b.limits.maxConnectionsPerPeer ||
+      a.limits.headTimeoutMs != b.limits.headTimeoutMs ||
+      a.limits.minBodyRate != b.limits.minBodyRate ||
+      a.limits.keepAliveIdleMs != b.limits.keepAliveIdleMs ||
+      a.administrators.size() != b.administrators.size()) {
     return false;
   }
   for (size_t i = 0; i < a.administrators.size(); ++i) {
@@ -62,7 +74,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const AdministratorsFileError&) {
     return 0;
   }
-  if (settings.bodyLimit == 0 || settings.certificatePath.empty() != settings.keyPath.empty()) {
+  if (settings.limits.bodyLimit == 0 || settings.limits.minBodyRate == 0 ||
+      settings.limits.maxConnections < 1 || settings.limits.headTimeoutMs < 1000 ||
+      settings.certificatePath.empty() != settings.keyPath.empty()) {
     std::abort();
   }
   for (const Administrator& admin : settings.administrators) {

@@ -9,7 +9,9 @@ namespace rotaryn::host {
 
 GuiMainWindow::GuiMainWindow(const QString& title) {
   setWindowTitle(title);
-  auto* split = new QSplitter(Qt::Horizontal, this);
+  // The profiles above the plug-in's area: the table gets the window's whole width, so every
+  // column shows at the window's default size.
+  auto* split = new QSplitter(Qt::Vertical, this);
   profiles_ = new GuiProfileList(split);
   area_ = new GuiPluginArea(split);
   split->addWidget(profiles_);
@@ -17,7 +19,6 @@ GuiMainWindow::GuiMainWindow(const QString& title) {
   split->setStretchFactor(0, 0);
   split->setStretchFactor(1, 1);
   split->setChildrenCollapsible(false);
-  profiles_->setMinimumWidth(300);
   setCentralWidget(split);
 
   QMenu* hostMenu = menuBar()->addMenu(QStringLiteral("&Host"));

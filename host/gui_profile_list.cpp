@@ -1,6 +1,7 @@
 #include "host/gui_profile_list.h"
 
 #include <QHeaderView>
+#include <algorithm>
 
 #include "host/host_text.h"
 
@@ -22,8 +23,17 @@ GuiProfileList::GuiProfileList(QWidget* parent) : QTableWidget(0, kColumns, pare
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setWordWrap(false);
   verticalHeader()->hide();
-  horizontalHeader()->setStretchLastSection(true);
-  horizontalHeader()->setHighlightSections(false);
+  // Every column stays in view: the short ones as wide as their texts, the two map names share
+  // the rest (cut with "..." only when the window is made narrower than its default).
+  QHeaderView* header = horizontalHeader();
+  header->setHighlightSections(false);
+  for (int column = 0; column < kColumns; ++column) {
+    header->setSectionResizeMode(column, column == kPlaying || column == kNext
+                                             ? QHeaderView::Stretch
+                                             : QHeaderView::ResizeToContents);
+  }
+  setTextElideMode(Qt::ElideRight);
+  setSizeAdjustPolicy(QAbstractScrollArea::AdjustIgnored);
   connect(this, &QTableWidget::itemSelectionChanged, this, [this] {
     if (std::optional<int32_t> index = selectedProfile(); index && onSelected) onSelected(*index);
   });
@@ -45,7 +55,27 @@ void GuiProfileList::setProfiles(const std::vector<ProfileConfig>& profiles) {
     for (int column : {kGame, kPlaying, kNext}) setItem(row, column, new QTableWidgetItem());
     ++row;
   }
-  resizeColumnsToContents();
+  // At least two rows in view, however little height the window has to give.
+  const int shown = std::clamp(rowCount(), 1, 2);
+  setMinimumHeight(2 * frameWidth() + horizontalHeader()->sizeHint().height() +
+                   shown * verticalHeader()->defaultSectionSize());
+  updateGeometry();
+}
+
+QSize GuiProfileList::sizeHint() const {
+  // Wide enough for every column with a long map name in each name column; as high as four
+  // rows (fewer with fewer profiles).
+  const int mapName = fontMetrics().horizontalAdvance(QStringLiteral("House of Pain A (Flagball)"));
+  int width = 2 * frameWidth();
+  for (int column = 0; column < kColumns; ++column) {
+    const int contents =
+        std::max(sizeHintForColumn(column), horizontalHeader()->sectionSizeHint(column));
+    width += column == kPlaying || column == kNext ? std::max(contents, mapName) : contents;
+  }
+  const int rows = std::clamp(rowCount(), 1, 4);
+  const int rowHeight =
+      rowCount() > 0 ? this->rowHeight(0) : verticalHeader()->defaultSectionSize();
+  return {width, 2 * frameWidth() + horizontalHeader()->sizeHint().height() + rows * rowHeight};
 }
 
 void GuiProfileList::setServerState(int32_t index, const QString& state) {
@@ -64,9 +94,10 @@ void GuiProfileList::setGame(int32_t index, const QString& state, const QString&
        {std::pair{kGame, state}, std::pair{kPlaying, playing}, std::pair{kNext, next}}) {
     if (item(*row, column)->text() == text) continue;
     item(*row, column)->setText(text);
+    item(*row, column)->setToolTip(text);
     changed = true;
   }
-  if (changed) resizeColumnsToContents();
+  if (changed) updateGeometry();
 }
 
 std::optional<int32_t> GuiProfileList::selectedProfile() const {

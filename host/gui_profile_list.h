@@ -20,6 +20,8 @@ class GuiProfileList final : public QTableWidget {
   void setServerState(int32_t index, const QString& state);
   void setGame(int32_t index, const QString& state, const QString& playing, const QString& next);
   std::optional<int32_t> selectedProfile() const;
+  // Every column with its text, a long map name in the two name columns.
+  QSize sizeHint() const override;
   void selectProfile(int32_t index);
 
   // Another profile was chosen.

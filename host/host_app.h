@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "host/host_config.h"
 #include "host/plugin_library.h"
@@ -74,6 +75,9 @@ class HostApp {
   std::string loadProfile(int32_t index, int64_t windowId,
                           const std::optional<QJsonValue>& pdat = {});
   void hideInterface();
+  // The profile LoadInterface last ran for, while it stays loaded: the one whose rotation the
+  // plug-in's window holds.
+  std::optional<int32_t> currentProfile() const;
   // Every loaded profile whose server was pid: DisableProfile and a note saying so. Returns the
   // profiles disabled.
   int serverEnded(int32_t pid, const std::string& how);
@@ -82,6 +86,12 @@ class HostApp {
   // lastknownsettings.ini. Answers the plug-in's failure as text, empty when it worked.
   std::string saveMapSettings(int32_t index);
   void unload();
+  // Every box the plug-in shows from now on is also told to `watch` (title, text); an empty
+  // function ends the watch. The remote API hears this way what the plug-in reported during a
+  // call.
+  // Returns the watch it replaces, for a caller that restores it.
+  using BoxWatch = std::function<void(const QString& title, const QString& text)>;
+  BoxWatch watchBoxes(BoxWatch watch) { return std::exchange(ports_.boxShown, std::move(watch)); }
   // The map, game state and game type of a loaded profile's server, read by the plug-in
   // through its memory component; throws PluginCallError when it cannot be read.
   QJsonObject serverState(int32_t index);
@@ -95,6 +105,7 @@ class HostApp {
   std::map<int32_t, Profile> profiles_;
   std::optional<PluginHandle> plugin_;
   QJsonObject pluginData_;  // GetData, from the plug-in's start
+  std::optional<int32_t> lastLoaded_;
 };
 
 }  // namespace rotaryn::host

@@ -71,6 +71,7 @@ PortTable::PortTable(HostClock& clock, HostTimers& timers, HostPump& pump, HostD
   ports_.messageBox = [](void* c, const char* text, const char* title, int32_t buttons) {
     return guarded(
         [&] {
+          if (self(c).boxShown) self(c).boxShown(QString::fromUtf8(title), QString::fromUtf8(text));
           return self(c).dialogs.messageBox(QString::fromUtf8(text), QString::fromUtf8(title),
                                             buttons);
         },

@@ -85,6 +85,8 @@ class PortTable {
   HostDialogs& dialogs;
   HostMemory* memory;
   ConsoleGate gate;
+  // Told of every box the plug-in shows (title, text) before the dialogs show it.
+  std::function<void(const QString& title, const QString& text)> boxShown;
 
  private:
   twkRotarynHostPorts ports_{};

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/api/api_request.h"
+#include "host/api/http_parser.h"
 
 // The remote administrators of a host root and the API's own settings, kept in
 // ROOT/administrators.ini beside host.ini.
@@ -18,7 +19,6 @@ namespace rotaryn::host::api {
 
 inline constexpr const char* kAdministratorsFileName = "administrators.ini";
 inline constexpr uint16_t kDefaultPort = 8730;
-inline constexpr uint64_t kDefaultBodyLimit = 32ull * 1024 * 1024;
 
 struct Administrator {
   std::string name;                           // printable ASCII, as the plug-in's admin log gets it
@@ -38,7 +38,7 @@ struct ApiSettings {
   ListenAddress listen;
   std::string certificatePath;  // TLS when both are set; relative to the root
   std::string keyPath;
-  uint64_t bodyLimit = kDefaultBodyLimit;
+  http::Limits limits;  // the body, connections and time
   std::vector<Administrator> administrators;
 };
 
@@ -50,8 +50,11 @@ class AdministratorsFileError : public std::runtime_error {
 
 // Parses the file's text; throws AdministratorsFileError naming fileName and the line.
 ApiSettings parseAdministrators(std::string_view text, const std::string& fileName);
-// The root's file; a missing file gives the defaults with no administrator.
-ApiSettings readAdministrators(const std::string& rootPosix);
+// The root's file; a missing file gives the defaults with no administrator. The file and the TLS
+// key are secrets: one that group or others can write is refused (AdministratorsFileError), one
+// they can read is named in a warning (when warnings is given).
+ApiSettings readAdministrators(const std::string& rootPosix,
+                               std::vector<std::string>* warnings = nullptr);
 
 // "ADDR:PORT", "[v6]:PORT"; throws std::invalid_argument with the reason.
 ListenAddress parseListenAddress(std::string_view text);
@@ -73,7 +76,9 @@ const Administrator* findByToken(const std::vector<Administrator>& administrator
                                  QByteArrayView token);
 
 // Adds the administrator to the root's file (replacing an entry of the same name), written
-// beside and renamed into place, readable by its owner only; returns the new token and whether
+// beside (a new file of mode 0600; a leftover of a cut-off run is removed, never reused) and
+// renamed into place, so the file is readable by its owner only. Callers keep two from running
+// at once (RootLock's administrators' part); returns the new token and whether
 // an entry was replaced. Throws std::runtime_error when the file cannot be read or written.
 struct AddedAdministrator {
   QByteArray token;

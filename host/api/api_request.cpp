@@ -6,6 +6,9 @@
 #include <cmath>
 #include <limits>
 
+#include "host/api/api_validation.h"
+#include "host/host_text.h"
+
 namespace rotaryn::host::api {
 namespace {
 
@@ -66,12 +69,23 @@ QString dataProblem(const ApiOperation& operation, const QJsonValue& data) {
                : "the data of SetDisplayTimer is a display time from 1 to 9 (units of 5 seconds)";
   }
   if (!data.isString()) return QString("the data of %1 is a text").arg(operation.name);
+  if (QString problem = windows1252Problem(data.toString()); !problem.isEmpty()) return problem;
   const QByteArray text = data.toString().toUtf8();
+  if (name == "AddTaskRem" || name == "EditTaskRem") {
+    auto decoded = QByteArray::fromBase64Encoding(text, QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded) return QString("the data of %1 is the task in base 64").arg(operation.name);
+    return name == "AddTaskRem" ? addTaskProblem(*decoded) : editTaskProblem(*decoded);
+  }
+  if (name == "DeleteTaskRem") return taskNameProblem(toWindows1252(data.toString()));
   if (name == "AddFileRem") {
     const qsizetype bar = text.indexOf('|');
     if (bar < 0) return "the data of AddFileRem is the file name, \"|\" and the bytes";
     if (!isPlainFileName(text.left(bar))) {
       return "AddFileRem writes only into the game folder: the file name may hold no path";
+    }
+    if (QString problem = byteListProblem(QByteArrayView(text).sliced(bar + 1));
+        !problem.isEmpty()) {
+      return problem;
     }
   }
   if (name == "DeleteFileRem") {
@@ -93,8 +107,7 @@ const ApiOperation* findOperation(std::string_view name) {
   return nullptr;
 }
 
-std::variant<ApiRequest, ApiRefusal> parseApiRequest(QByteArrayView method, QByteArrayView path,
-                                                     QByteArrayView body) {
+std::variant<ApiRequest, ApiRefusal> parseApiRoute(QByteArrayView method, QByteArrayView path) {
   const QByteArrayView prefix(kApiPrefix);
   if (!path.startsWith(prefix)) return refuse(404, "the API's paths start with /api/v1/");
   const QList<QByteArray> parts = path.sliced(prefix.size()).toByteArray().split('/');
@@ -111,6 +124,10 @@ std::variant<ApiRequest, ApiRefusal> parseApiRequest(QByteArrayView method, QByt
   }
   auto index = profileIndex(parts[1]);
   if (!index) return refuse(400, "the profile is a whole number from 1 to 2147483647");
+  if (parts[2] == "state") {
+    if (!get) return refuse(405, "the state is read with GET");
+    return ApiRequest{ApiRequest::Kind::kState, nullptr, *index, std::nullopt};
+  }
   const ApiOperation* operation = findOperation(std::string_view(parts[2].data(), parts[2].size()));
   if (operation == nullptr) {
     return refuse(404, "no operation \"" + QString::fromUtf8(parts[2]) + "\"; the operations are " +
@@ -119,8 +136,16 @@ std::variant<ApiRequest, ApiRefusal> parseApiRequest(QByteArrayView method, QByt
   if (!post && !(get && operation->readOnly)) {
     return refuse(405, QString("%1 is called with POST").arg(operation->name));
   }
+  return ApiRequest{ApiRequest::Kind::kOperation, operation, *index, std::nullopt};
+}
 
-  ApiRequest request{ApiRequest::Kind::kOperation, operation, *index, std::nullopt};
+std::variant<ApiRequest, ApiRefusal> parseApiRequest(QByteArrayView method, QByteArrayView path,
+                                                     QByteArrayView body) {
+  auto route = parseApiRoute(method, path);
+  if (std::holds_alternative<ApiRefusal>(route)) return route;
+  ApiRequest request = std::get<ApiRequest>(route);
+  if (request.kind != ApiRequest::Kind::kOperation) return request;
+  const ApiOperation* operation = request.operation;
   if (!body.trimmed().isEmpty()) {
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(body.toByteArray(), &error);
@@ -147,7 +172,7 @@ std::variant<ApiRequest, ApiRefusal> parseApiRequest(QByteArrayView method, QByt
   }
   if (request.data) {
     if (QString problem = dataProblem(*operation, *request.data); !problem.isEmpty()) {
-      return refuse(400, problem);
+      return ApiRefusal{400, problem, operation, request.data};
     }
   }
   return request;
@@ -183,54 +208,6 @@ QByteArray headerValue(const QByteArray& head, QByteArrayView name) {
     }
   }
   return {};
-}
-
-RequestStreamGuard::Verdict RequestStreamGuard::feed(QByteArrayView bytes) {
-  QByteArray pending;  // what follows a head in the bytes given, when the head ended in them
-  while (verdict_ == Verdict::kPass && !bytes.isEmpty()) {
-    if (bodyLeft_ > 0) {
-      const auto skip = static_cast<qsizetype>(
-          std::min<uint64_t>(bodyLeft_, static_cast<uint64_t>(bytes.size())));
-      bodyLeft_ -= static_cast<uint64_t>(skip);
-      bytes = bytes.sliced(skip);
-      continue;
-    }
-    // The head may end in bytes already held: look from just before the new ones.
-    const qsizetype from = std::max<qsizetype>(0, head_.size() - 3);
-    head_.append(bytes.data(), bytes.size());
-    const qsizetype end = head_.indexOf("\r\n\r\n", from);
-    if (end < 0) {
-      if (static_cast<size_t>(head_.size()) > kMaxHead) verdict_ = Verdict::kHeadTooLarge;
-      break;
-    }
-    const qsizetype headEnd = end + 4;
-    pending = head_.mid(headEnd);
-    head_.truncate(headEnd);
-    if (static_cast<size_t>(head_.size()) > kMaxHead) {
-      verdict_ = Verdict::kHeadTooLarge;
-      break;
-    }
-    verdict_ = judgeHead();
-    if (verdict_ != Verdict::kPass) break;
-    bodyLeft_ = declared_;
-    head_.clear();
-    bytes = pending;
-  }
-  return verdict_;
-}
-
-RequestStreamGuard::Verdict RequestStreamGuard::judgeHead() {
-  declared_ = 0;
-  const QByteArray encoding = headerValue(head_, "Transfer-Encoding").toLower();
-  if (encoding.contains("chunked")) return Verdict::kLengthRequired;
-  const QByteArray length = headerValue(head_, "Content-Length");
-  if (length.isEmpty()) return Verdict::kPass;
-  if (length.size() > 19) return Verdict::kTooLarge;
-  for (char c : length) {
-    if (c < '0' || c > '9') return Verdict::kMalformed;
-  }
-  declared_ = length.toULongLong();
-  return declared_ > bodyLimit_ ? Verdict::kTooLarge : Verdict::kPass;
 }
 
 }  // namespace rotaryn::host::api

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <variant>
 
-// The remote administration API's requests, read without a socket: the route, the envelope of
-// an operation and the stream of request heads that decides a body's size before it is read.
+// The remote administration API's requests, read without a socket: the route and the
+// envelope of an operation.
 namespace rotaryn::host::api {
 
 inline constexpr const char* kApiPrefix = "/api/v1/";
@@ -44,7 +44,8 @@ const ApiOperation* findOperation(std::string_view name);
 
 // A request the API accepts for authorization: the profile list or one operation.
 struct ApiRequest {
-  enum class Kind { kProfiles, kOperation };
+  // kState: GET /api/v1/profiles/<index>/state, the host's reading of the server's game.
+  enum class Kind { kProfiles, kOperation, kState };
   Kind kind = Kind::kProfiles;
   const ApiOperation* operation = nullptr;
   int32_t profile = 0;
@@ -55,12 +56,20 @@ struct ApiRequest {
 struct ApiRefusal {
   int status = 400;
   QString message;
+  // Data refused for what it holds: the operation and the data, so the audit can name them.
+  const ApiOperation* operation = nullptr;
+  std::optional<QJsonValue> data;
 };
+
+// The route of a request from its method and path alone: the profile list, or an operation
+// and its profile (without data), as parseApiRequest reads them.
+std::variant<ApiRequest, ApiRefusal> parseApiRoute(QByteArrayView method, QByteArrayView path);
 
 // Reads the method, path (without a query) and body of a request. Routes:
 //   GET /api/v1/profiles
 //   POST /api/v1/profiles/<index>/<operation>   body {"data": ...}, or empty without data
 //   GET  /api/v1/profiles/<index>/GetMapsRem
+//   GET  /api/v1/profiles/<index>/state         the game state, map playing and next map
 // The data of the map-file operations must name one file inside the game folder.
 std::variant<ApiRequest, ApiRefusal> parseApiRequest(QByteArrayView method, QByteArrayView path,
                                                      QByteArrayView body);
@@ -71,36 +80,6 @@ std::optional<QByteArray> bearerToken(QByteArrayView authorization);
 // A file name that stays in the folder it is appended to: not empty, no path separator, drive
 // colon or control character, not "." or "..".
 bool isPlainFileName(QByteArrayView name);
-
-// Watches the bytes of one connection as they arrive, before the HTTP server reads them, and
-// decides each request's body size from its head. Requests follow one another on a connection.
-class RequestStreamGuard {
- public:
-  enum class Verdict {
-    kPass,
-    kTooLarge,        // Content-Length above the limit: 413
-    kLengthRequired,  // a chunked body, whose size is known only once read: 411
-    kHeadTooLarge,    // a request head above kMaxHead: 431
-    kMalformed,       // a Content-Length that is not a number: 400
-  };
-  static constexpr size_t kMaxHead = 64 * 1024;
-
-  explicit RequestStreamGuard(uint64_t bodyLimit) : bodyLimit_(bodyLimit) {}
-  // The next bytes of the stream. Once a verdict other than kPass is given, it stays.
-  Verdict feed(QByteArrayView bytes);
-  // The head of the request the verdict is about (method, path and headers).
-  const QByteArray& head() const { return head_; }
-  uint64_t declaredLength() const { return declared_; }
-
- private:
-  Verdict judgeHead();
-
-  uint64_t bodyLimit_;
-  Verdict verdict_ = Verdict::kPass;
-  QByteArray head_;
-  uint64_t bodyLeft_ = 0;
-  uint64_t declared_ = 0;
-};
 
 // A header's value in a raw request head (case-insensitive name); empty when absent.
 QByteArray headerValue(const QByteArray& head, QByteArrayView name);

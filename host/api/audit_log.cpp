@@ -1,6 +1,7 @@
 #include "host/api/audit_log.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDateTime>
@@ -10,6 +11,25 @@
 #include <filesystem>
 
 namespace rotaryn::host::api {
+namespace {
+
+// The address's refusals go to one shared window once this many addresses are counted.
+constexpr int kMaxCountedPeers = 4096;
+
+bool unauthenticatedRefusal(const QJsonObject& entry) {
+  return entry.value("admin").isNull() && entry.value("outcome").toString() == "refused";
+}
+
+}  // namespace
+
+AuditLog::AuditLog(std::string rootPosix) : root_(std::move(rootPosix)) {
+  clock_.start();
+}
+
+AuditLog::~AuditLog() {
+  flushDropped(true);
+  if (fd_ >= 0) ::close(fd_);
+}
 
 std::string AuditLog::currentFile() const {
   return root_ + "/logs/audit/" + QDate::currentDate().toString("yyyy-MM-dd").toStdString() +
@@ -17,26 +37,88 @@ std::string AuditLog::currentFile() const {
 }
 
 std::string AuditLog::write(const QJsonObject& entry) {
+  std::string problem = flushDropped(false);
+  if (unauthenticatedRefusal(entry)) {
+    QString peer = entry.value("peer").toString();
+    if (refusals_.size() >= kMaxCountedPeers && !refusals_.contains(peer)) peer = "*";
+    Window& window = refusals_[peer];
+    if (window.written == 0 && window.dropped == 0) window.start = clock_.elapsed();
+    if (window.written >= kRefusalsPerWindow) {
+      ++window.dropped;
+      return problem;
+    }
+    ++window.written;
+  }
+  std::string appended = append(entry);
+  return appended.empty() ? problem : appended;
+}
+
+std::string AuditLog::flushDropped() {
+  return flushDropped(false);
+}
+
+std::string AuditLog::flushDropped(bool all) {
+  const qint64 now = clock_.elapsed();
+  std::string problem;
+  for (auto it = refusals_.begin(); it != refusals_.end();) {
+    if (!all && now - it->start < kRefusalWindowMs) {
+      ++it;
+      continue;
+    }
+    if (it->dropped > 0) {
+      std::string appended = append(QJsonObject{
+          {"peer", it.key()},
+          {"outcome", "left out"},
+          {"dropped", it->dropped},
+          {"message", QString("%1 more refused requests without an administrator from this "
+                              "address in %2 s were not written")
+                          .arg(it->dropped)
+                          .arg(kRefusalWindowMs / 1000)}});
+      if (problem.empty()) problem = appended;
+    }
+    it = refusals_.erase(it);
+  }
+  return problem;
+}
+
+std::string AuditLog::append(QJsonObject entry) {
   const QDateTime now = QDateTime::currentDateTime();
   QJsonObject line{{"time", now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODateWithMs)}};
-  for (auto it = entry.begin(); it != entry.end(); ++it) line.insert(it.key(), it.value());
+  for (auto it = entry.begin(); it != entry.end(); ++it) {
+    QJsonValue value = it.value();
+    if (value.isString() && value.toString().size() > kMaxText) {
+      const QString text = value.toString();
+      value = text.left(kMaxText) + QString("...(%1 characters)").arg(text.size());
+    }
+    line.insert(it.key(), value);
+  }
   QByteArray text = QJsonDocument(line).toJson(QJsonDocument::Compact);
   text.append('\n');
 
   const std::filesystem::path folder = std::filesystem::path(root_) / "logs" / "audit";
-  std::error_code error;
-  std::filesystem::create_directories(folder, error);
   const std::string path =
       (folder / (now.date().toString("yyyy-MM-dd").toStdString() + ".jsonl")).string();
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0640);
-  if (fd < 0) return "cannot open " + path + ": " + std::strerror(errno);
+  // The file stays open while its name is today's and it is still in the folder.
+  struct stat status {};
+  if (fd_ >= 0 && (path != fdPath_ || ::fstat(fd_, &status) != 0 || status.st_nlink == 0)) {
+    ::close(fd_);
+    fd_ = -1;
+  }
+  if (fd_ < 0) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0640);
+    if (fd_ < 0) return "cannot open " + path + ": " + std::strerror(errno);
+    fdPath_ = path;
+  }
   ssize_t written = 0;
   do {
-    written = ::write(fd, text.constData(), static_cast<size_t>(text.size()));
+    written = ::write(fd_, text.constData(), static_cast<size_t>(text.size()));
   } while (written < 0 && errno == EINTR);
-  const int writeError = errno;
-  ::close(fd);
   if (written != text.size()) {
+    const int writeError = errno;
+    ::close(fd_);
+    fd_ = -1;
     return "cannot append to " + path + ": " +
            (written < 0 ? std::strerror(writeError) : "a short write");
   }

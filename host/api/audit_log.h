@@ -1,25 +1,53 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QHash>
 #include <QJsonObject>
+#include <QString>
 #include <string>
 
 namespace rotaryn::host::api {
 
 // The host's audit of the remote API: one JSON line per request, accepted or refused, in
 // ROOT/logs/audit/<yyyy-mm-dd>.jsonl (local date). The plug-in's admin log is its own.
+// A client without a token must not be able to fill the disk: every text field is cut to
+// kMaxText characters, and the refused requests of one address that named no administrator
+// are written kRefusalsPerWindow a window at most; one line then counts those left out.
 class AuditLog {
  public:
-  explicit AuditLog(std::string rootPosix) : root_(std::move(rootPosix)) {}
+  static constexpr int kMaxText = 256;
+  static constexpr int kRefusalsPerWindow = 30;
+  static constexpr qint64 kRefusalWindowMs = 60000;
+
+  explicit AuditLog(std::string rootPosix);
+  ~AuditLog();
+  AuditLog(const AuditLog&) = delete;
+  AuditLog& operator=(const AuditLog&) = delete;
 
   // Adds "time" (local, ISO 8601 with milliseconds) before the entry's fields and appends the
-  // line with one write, so lines of concurrent writers never interleave. Returns an empty
-  // text, or why the line could not be written.
+  // line with one write, so lines of concurrent writers never interleave; the line is in the
+  // file (the kernel's) when this returns. Returns an empty text, or why the line could not be
+  // written.
   std::string write(const QJsonObject& entry);
+  // Writes the count of each address whose window has ended with refusals left out.
+  std::string flushDropped();
   // Today's file.
   std::string currentFile() const;
 
  private:
+  struct Window {
+    qint64 start = 0;
+    int written = 0;
+    int dropped = 0;
+  };
+  std::string append(QJsonObject entry);
+  std::string flushDropped(bool all);
+
   std::string root_;
+  QElapsedTimer clock_;
+  QHash<QString, Window> refusals_;  // by peer address
+  int fd_ = -1;                      // today's file, kept open
+  std::string fdPath_;
 };
 
 }  // namespace rotaryn::host::api

@@ -1,67 +1,24 @@
 #include "host/api/remote_api.h"
 
-#include <QAbstractHttpServer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHostAddress>
-#include <QHttpServerRequest>
-#include <QHttpServerResponder>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QSslKey>
 #include <QSslSocket>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QTimer>
 
 #include <cmath>
 
+#include "host/api/api_validation.h"
 #include "host/host_app.h"
 #include "host/host_text.h"
+#include "host/server_watch.h"
 
 namespace rotaryn::host::api {
 namespace {
-
-// How long a refused connection's client may go on sending before it is cut.
-constexpr int kDrainMs = 10000;
-
-QByteArray methodName(QHttpServerRequest::Method method) {
-  switch (method) {
-    case QHttpServerRequest::Method::Get:
-      return "GET";
-    case QHttpServerRequest::Method::Post:
-      return "POST";
-    case QHttpServerRequest::Method::Put:
-      return "PUT";
-    case QHttpServerRequest::Method::Delete:
-      return "DELETE";
-    case QHttpServerRequest::Method::Head:
-      return "HEAD";
-    case QHttpServerRequest::Method::Options:
-      return "OPTIONS";
-    case QHttpServerRequest::Method::Patch:
-      return "PATCH";
-    default:
-      return "OTHER";
-  }
-}
-
-QByteArray reasonPhrase(int status) {
-  switch (status) {
-    case 400:
-      return "Bad Request";
-    case 411:
-      return "Length Required";
-    case 413:
-      return "Payload Too Large";
-    case 431:
-      return "Request Header Fields Too Large";
-    default:
-      return "Error";
-  }
-}
 
 QJsonObject errorBody(int status, const QString& message) {
   return QJsonObject{{"error", QJsonObject{{"status", status}, {"message", message}}}};
@@ -76,6 +33,23 @@ void putResult(QJsonObject& entry, const QJsonValue& result) {
   }
 }
 
+QByteArrayView viewOf(std::string_view text) {
+  return QByteArrayView(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+void addTarget(QJsonObject& entry, const QJsonObject& target) {
+  for (auto it = target.begin(); it != target.end(); ++it) entry.insert(it.key(), it.value());
+}
+
+// The plug-in's answer says the change was made: 1 for a change, a text for GetMapsRem.
+// SetAutoLoad and SetDisplayTimer answer 0 whatever they did.
+bool changeMade(const ApiOperation& operation, const QJsonValue& result) {
+  const std::string_view name = operation.name;
+  if (name == "SetAutoLoad" || name == "SetDisplayTimer") return true;
+  if (name == "GetMapsRem") return !result.toString().isEmpty() && result.toString() != "Failed";
+  return result.toInt() == 1;
+}
+
 std::optional<QHostAddress> addressOf(const std::string& host) {
   if (host == "localhost") return QHostAddress(QHostAddress::LocalHost);
   if (host == "*" || host == "any") return QHostAddress(QHostAddress::Any);
@@ -86,129 +60,29 @@ std::optional<QHostAddress> addressOf(const std::string& host) {
 
 }  // namespace
 
-// Accepts connections and watches each one's bytes before the HTTP server reads them, so that a
-// body above the limit is refused from its request head and never held in memory.
-class RemoteApi::Listener : public QTcpServer {
- public:
-  Listener(RemoteApi& api, std::optional<QSslConfiguration> tls)
-      : api_(api), tls_(std::move(tls)) {}
-
- protected:
-  void incomingConnection(qintptr descriptor) override {
-    QTcpSocket* socket = nullptr;
-    if (tls_) {
-      auto* secure = new QSslSocket(this);
-      secure->setSslConfiguration(*tls_);
-      socket = secure;
-    } else {
-      socket = new QTcpSocket(this);
-    }
-    if (!socket->setSocketDescriptor(descriptor)) {
-      delete socket;
-      return;
-    }
-    if (auto* secure = qobject_cast<QSslSocket*>(socket)) secure->startServerEncryption();
-    guard(socket);
-    addPendingConnection(socket);
-  }
-
- private:
-  void guard(QTcpSocket* socket) {
-    auto stream = std::make_shared<RequestStreamGuard>(api_.settings().bodyLimit);
-    // Connected before the HTTP server's own handler, so it sees every byte first.
-    connect(socket, &QIODevice::readyRead, socket, [this, socket, stream] {
-      if (socket->property("rotarynRefused").toBool()) {
-        socket->readAll();
-        return;
-      }
-      const RequestStreamGuard::Verdict verdict =
-          stream->feed(socket->peek(socket->bytesAvailable()));
-      if (verdict == RequestStreamGuard::Verdict::kPass) return;
-      socket->readAll();
-      socket->setProperty("rotarynRefused", true);
-      refuse(socket, verdict, stream->head(), stream->declaredLength());
-    });
-    connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
-  }
-
-  void refuse(QTcpSocket* socket, RequestStreamGuard::Verdict verdict, const QByteArray& head,
-              uint64_t declared) {
-    int status = 400;
-    QString message;
-    switch (verdict) {
-      case RequestStreamGuard::Verdict::kTooLarge:
-        status = 413;
-        message = QString("the body of %1 bytes is above the limit of %2 bytes")
-                      .arg(declared)
-                      .arg(api_.settings().bodyLimit);
-        break;
-      case RequestStreamGuard::Verdict::kLengthRequired:
-        status = 411;
-        message = "a body is sent with Content-Length, not chunked";
-        break;
-      case RequestStreamGuard::Verdict::kHeadTooLarge:
-        status = 431;
-        message = "the request head is above 64 KiB";
-        break;
-      default:
-        message = "Content-Length is not a number";
-        break;
-    }
-    api_.refusedBeforeReading(status, message, head, socket->peerAddress().toString());
-    const QByteArray body =
-        QJsonDocument(errorBody(status, message)).toJson(QJsonDocument::Compact);
-    socket->write("HTTP/1.1 " + QByteArray::number(status) + " " + reasonPhrase(status) +
-                  "\r\nContent-Type: application/json\r\nContent-Length: " +
-                  QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
-    // The client may still be sending its body: read it away for a while rather than reset the
-    // connection under the answer.
-    QTimer::singleShot(kDrainMs, socket, [socket] { socket->abort(); });
-  }
-
-  RemoteApi& api_;
-  std::optional<QSslConfiguration> tls_;
-};
-
-class RemoteApi::Front : public QAbstractHttpServer {
- public:
-  explicit Front(RemoteApi& api) : api_(api) {}
-
- protected:
-  bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override {
-    const Reply reply = api_.handle(methodName(request.method()), request.url().path().toUtf8(),
-                                    request.value("Authorization"), request.body(),
-                                    request.remoteAddress().toString());
-    QHttpServerResponder responder = makeResponder(request, socket);
-    responder.write(QJsonDocument(reply.body),
-                    static_cast<QHttpServerResponder::StatusCode>(reply.status));
-    return true;
-  }
-  void missingHandler(const QHttpServerRequest&, QTcpSocket*) override {}
-
- private:
-  RemoteApi& api_;
-};
-
 RemoteApi::RemoteApi(HostApp& host, std::string rootPosix, Note note)
     : host_(host), root_(std::move(rootPosix)), note_(std::move(note)), audit_(root_) {}
 
 RemoteApi::~RemoteApi() = default;
 
 bool RemoteApi::listening() const {
-  return listener_ != nullptr && listener_->isListening();
+  return server_ != nullptr && server_->isListening();
 }
 
 uint16_t RemoteApi::port() const {
-  return listening() ? listener_->serverPort() : 0;
+  return listening() ? server_->serverPort() : 0;
 }
 
 std::string RemoteApi::start(const ApiOptions& options) {
+  options_ = options;
   if (options.off) {
     note_("remote API off (--api-off)");
     return "";
   }
   try {
-    settings_ = readAdministrators(root_);
+    std::vector<std::string> warnings;
+    settings_ = readAdministrators(root_, &warnings);
+    for (const std::string& warning : warnings) note_("warning: " + warning);
     if (options.listen) settings_.listen = parseListenAddress(*options.listen);
   } catch (const std::exception& error) {
     return error.what();
@@ -242,17 +116,39 @@ std::string RemoteApi::start(const ApiOptions& options) {
     tls = configuration;
   }
 
-  front_ = std::make_unique<Front>(*this);
-  listener_ = new Listener(*this, tls);
-  listener_->setParent(front_.get());
-  if (!listener_->listen(*address, settings_.listen.port)) {
-    std::string why = listener_->errorString().toStdString();
-    front_.reset();
-    listener_ = nullptr;
+  HttpServer::Handlers handlers;
+  handlers.head = [this](const http::RequestHead& head,
+                         const QString& peer) -> std::optional<HttpAnswer> {
+    auto refusal = checkHead(viewOf(head.method), viewOf(head.path()),
+                             viewOf(head.header("Authorization")), peer);
+    if (!refusal) return std::nullopt;
+    return HttpAnswer{refusal->status, QJsonDocument(refusal->body).toJson(QJsonDocument::Compact)};
+  };
+  handlers.request = [this](const http::RequestHead& head, QByteArrayView body,
+                            const QString& peer) {
+    const Reply reply = handle(viewOf(head.method), viewOf(head.path()),
+                               viewOf(head.header("Authorization")), body, peer);
+    return HttpAnswer{reply.status, QJsonDocument(reply.body).toJson(QJsonDocument::Compact)};
+  };
+  handlers.refused = [this](int status, const QString& reason, QByteArrayView head,
+                            const QString& peer) {
+    refusedBeforeReading(status, reason, head, peer);
+  };
+  server_ = std::make_unique<HttpServer>(settings_.limits, tls, std::move(handlers));
+  if (!server_->listen(*address, settings_.listen.port)) {
+    std::string why = server_->errorString().toStdString();
+    server_.reset();
     return "the remote API cannot listen on " + settings_.listen.host + ":" +
            std::to_string(settings_.listen.port) + ": " + why;
   }
-  front_->bind(listener_);
+  // The count of refusals left out of the audit is written once their peer's window ends,
+  // also when that peer has gone quiet.
+  auditFlush_ = std::make_unique<QTimer>();
+  auditFlush_->setInterval(AuditLog::kRefusalWindowMs / 4);
+  QObject::connect(auditFlush_.get(), &QTimer::timeout, [this] {
+    if (std::string problem = audit_.flushDropped(); !problem.empty()) note_("audit: " + problem);
+  });
+  auditFlush_->start();
   QString shown = address->protocol() == QAbstractSocket::IPv6Protocol
                       ? "[" + address->toString() + "]"
                       : address->toString();
@@ -262,13 +158,35 @@ std::string RemoteApi::start(const ApiOptions& options) {
   return "";
 }
 
+std::string RemoteApi::reloadAdministrators() {
+  if (options_.off) return "the remote API is off (--api-off): no administrators to re-read";
+  const std::string before = std::to_string(settings_.administrators.size());
+  std::vector<std::string> warnings;
+  try {
+    ApiSettings fresh = readAdministrators(root_, &warnings);
+    for (const std::string& warning : warnings) note_("warning: " + warning);
+    if (!listening()) {
+      if (fresh.administrators.empty()) return "administrators.ini still names no administrator";
+      std::string problem = start(options_);
+      return problem.empty() ? "administrators.ini read"
+                             : "the remote API cannot start: " + problem;
+    }
+    settings_.administrators = std::move(fresh.administrators);
+  } catch (const std::exception& error) {
+    return std::string(error.what()) + "; the " + before + " administrators before stay";
+  }
+  return "administrators.ini re-read: " + std::to_string(settings_.administrators.size()) +
+         " administrators";
+}
+
 void RemoteApi::writeAudit(const QJsonObject& entry) {
   if (std::string problem = audit_.write(entry); !problem.empty()) note_("audit: " + problem);
 }
 
-void RemoteApi::refusedBeforeReading(int status, const QString& message, const QByteArray& head,
+void RemoteApi::refusedBeforeReading(int status, const QString& message, QByteArrayView headBytes,
                                      const QString& peer) {
-  const QByteArray requestLine = head.left(head.indexOf("\r\n"));
+  const QByteArray head = headBytes.toByteArray();
+  const QByteArray requestLine = head.left(head.indexOf('\n')).trimmed();
   const QList<QByteArray> words = requestLine.split(' ');
   QJsonObject entry{
       {"peer", peer}, {"status", status}, {"outcome", "refused"}, {"message", message}};
@@ -282,6 +200,95 @@ void RemoteApi::refusedBeforeReading(int status, const QString& message, const Q
     entry.insert("path", QString::fromLatin1(words[1]));
   }
   writeAudit(entry);
+}
+
+std::optional<RemoteApi::Reply> RemoteApi::checkHead(QByteArrayView method, QByteArrayView path,
+                                                     QByteArrayView authorization,
+                                                     const QString& peer) {
+  QJsonObject entry{{"peer", peer},
+                    {"method", QString::fromLatin1(method.toByteArray())},
+                    {"path", QString::fromUtf8(path.toByteArray())}};
+  const Administrator* admin = nullptr;
+  auto token = bearerToken(authorization);
+  if (token) admin = findByToken(settings_.administrators, *token);
+  entry.insert("admin", admin ? QJsonValue(QString::fromStdString(admin->name)) : QJsonValue());
+  auto refused = [&](int status, const QString& message) {
+    entry.insert("status", status);
+    entry.insert("outcome", "refused");
+    entry.insert("message", message);
+    writeAudit(entry);
+    return Reply{status, errorBody(status, message)};
+  };
+  if (!admin) {
+    return refused(401, token ? "the token is not an administrator's"
+                              : "no token: send Authorization: Bearer <token>");
+  }
+  auto route = parseApiRoute(method, path);
+  if (auto* refusal = std::get_if<ApiRefusal>(&route)) {
+    return refused(refusal->status, refusal->message);
+  }
+  const ApiRequest& request = std::get<ApiRequest>(route);
+  if (request.kind == ApiRequest::Kind::kProfiles) return std::nullopt;
+  entry.insert("profile", request.profile);
+  if (request.kind == ApiRequest::Kind::kState) {
+    entry.insert("operation", "state");
+  } else {
+    const ApiOperation& operation = *request.operation;
+    entry.insert("operation", operation.name);
+    if (operation.privilege && admin->privileges.count(operation.privilege) == 0) {
+      return refused(
+          403, QString("administrator %1 lacks the privilege \"%2\" that %3 needs")
+                   .arg(QString::fromStdString(admin->name), operation.privilege, operation.name));
+    }
+  }
+  if (std::optional<Reply> refusal = profileRefusal(*admin, request.profile)) {
+    return refused(refusal->status, refusal->body.value("error")["message"].toString());
+  }
+  return std::nullopt;
+}
+
+std::optional<RemoteApi::Reply> RemoteApi::profileRefusal(const Administrator& admin,
+                                                          int32_t profile) const {
+  auto refusal = [](int status, const QString& message) {
+    return Reply{status, errorBody(status, message)};
+  };
+  if (!admin.mayTouch(profile)) {
+    return refusal(403, QString("administrator %1 may not touch profile %2")
+                            .arg(QString::fromStdString(admin.name))
+                            .arg(profile));
+  }
+  auto found = host_.profiles().find(profile);
+  if (found == host_.profiles().end()) {
+    return refusal(404, QString("there is no profile %1").arg(profile));
+  }
+  if (!found->second.serverRunning || !found->second.loaded) {
+    return refusal(409, QString("profile %1 is not loaded: its server is not running or cannot "
+                                "be read")
+                            .arg(profile));
+  }
+  return std::nullopt;
+}
+
+QString RemoteApi::notDoneReason(const ApiOperation& operation, const ApiRequest& request,
+                                 const QStringList& reports) {
+  if (!reports.isEmpty()) return "the plug-in reported: " + reports.join("; ");
+  const std::string_view name = operation.name;
+  if (name == "GetMapsRem") return "the plug-in could not read the server's maps";
+  if (name == "SetMapsRem" || name == "SkipMapRem" || name == "ScoreMapRem" ||
+      name == "PlayMapRem") {
+    try {
+      const int state = host_.serverState(request.profile).value("state").toInt();
+      if (state != 2 && state != 3) {
+        return QString("no game is running on the server (game state %1: %2)")
+            .arg(state)
+            .arg(QString::fromStdString(gameStateText(state)));
+      }
+    } catch (const PluginCallError& error) {
+      return "the server cannot be read: " + error.description();
+    }
+    if (name == "PlayMapRem") return "the position is outside the server's rotation";
+  }
+  return "the plug-in did not make the change and reported nothing";
 }
 
 QJsonObject RemoteApi::profileList(const Administrator& admin) const {
@@ -330,6 +337,10 @@ RemoteApi::Reply RemoteApi::handle(QByteArrayView method, QByteArrayView path,
 
   auto parsed = parseApiRequest(method, path, body);
   if (auto* refusal = std::get_if<ApiRefusal>(&parsed)) {
+    if (refusal->operation != nullptr && refusal->data) {
+      entry.insert("operation", refusal->operation->name);
+      addTarget(entry, auditTarget(*refusal->operation, *refusal->data));
+    }
     return refused(refusal->status, refusal->message);
   }
   const ApiRequest& request = std::get<ApiRequest>(parsed);
@@ -341,26 +352,37 @@ RemoteApi::Reply RemoteApi::handle(QByteArrayView method, QByteArrayView path,
     return Reply{200, profileList(*admin)};
   }
 
-  const ApiOperation& operation = *request.operation;
   const QString name = QString::fromStdString(admin->name);
-  entry.insert("operation", operation.name);
   entry.insert("profile", request.profile);
+  if (request.kind == ApiRequest::Kind::kState) {
+    entry.insert("operation", "state");
+    if (std::optional<Reply> refusal = profileRefusal(*admin, request.profile)) {
+      return refused(refusal->status, refusal->body.value("error")["message"].toString());
+    }
+    try {
+      const QJsonObject state = host_.serverState(request.profile);
+      entry.insert("status", 200);
+      entry.insert("outcome", "accepted");
+      writeAudit(entry);
+      return Reply{200, QJsonObject{{"profile", request.profile}, {"state", state}}};
+    } catch (const PluginCallError& error) {
+      entry.insert("status", 500);
+      entry.insert("outcome", "failed");
+      entry.insert("message", error.description());
+      writeAudit(entry);
+      return Reply{500, errorBody(500, "the server cannot be read: " + error.description())};
+    }
+  }
+
+  const ApiOperation& operation = *request.operation;
+  entry.insert("operation", operation.name);
+  if (request.data) addTarget(entry, auditTarget(operation, *request.data));
   if (operation.privilege && admin->privileges.count(operation.privilege) == 0) {
     return refused(403, QString("administrator %1 lacks the privilege \"%2\" that %3 needs")
                             .arg(name, operation.privilege, operation.name));
   }
-  if (!admin->mayTouch(request.profile)) {
-    return refused(
-        403, QString("administrator %1 may not touch profile %2").arg(name).arg(request.profile));
-  }
-  auto found = host_.profiles().find(request.profile);
-  if (found == host_.profiles().end()) {
-    return refused(404, QString("there is no profile %1").arg(request.profile));
-  }
-  if (!found->second.serverRunning || !found->second.loaded) {
-    return refused(409, QString("profile %1 is not loaded: its server is not running or cannot "
-                                "be read")
-                            .arg(request.profile));
+  if (std::optional<Reply> refusal = profileRefusal(*admin, request.profile)) {
+    return refused(refusal->status, refusal->body.value("error")["message"].toString());
   }
 
   QJsonObject call{{"op", operation.name},
@@ -371,16 +393,44 @@ RemoteApi::Reply RemoteApi::handle(QByteArrayView method, QByteArrayView path,
   clock.start();
   // The plug-in's own time, so that the audit shows what the API adds to it.
   auto pluginMs = [&clock] { return std::round(clock.nsecsElapsed() / 1000.0) / 1000.0; };
+  // What the plug-in reports while the call runs is the answer's reason when it does not make
+  // the change. A request run inside this call's waits installs its own watch, which passes
+  // what it hears on to this one: every box shown during this call is heard here.
+  QStringList reports;
+  HostApp::BoxWatch outer;
+  outer = host_.watchBoxes([&reports, &outer](const QString& title, const QString& text) {
+    reports << title + " " + QString(text).replace("\r\n", "\n");
+    if (outer) outer(title, text);
+  });
+  struct Restore {
+    HostApp& host;
+    HostApp::BoxWatch& outer;
+    ~Restore() { host.watchBoxes(std::move(outer)); }
+  } restore{host_, outer};
   try {
     const QJsonValue result = host_.plugin().call(call);
     entry.insert("pluginMs", pluginMs());
     entry.insert("status", 200);
-    entry.insert("outcome", "accepted");
     putResult(entry, result);
+    QJsonObject answer{
+        {"operation", operation.name}, {"profile", request.profile}, {"result", result}};
+    if (!reports.isEmpty()) {
+      answer.insert("reports", QJsonArray::fromStringList(reports));
+      entry.insert("reports", QJsonArray::fromStringList(reports));
+    }
+    if (!changeMade(operation, result)) {
+      const QString why = notDoneReason(operation, request, reports);
+      entry.insert("outcome", "refused");
+      entry.insert("refusedBy", "plug-in");
+      entry.insert("message", why);
+      answer.insert("done", false);
+      answer.insert("message", why);
+    } else {
+      entry.insert("outcome", "accepted");
+      if (result.isDouble()) answer.insert("done", true);
+    }
     writeAudit(entry);
-    return Reply{
-        200, QJsonObject{
-                 {"operation", operation.name}, {"profile", request.profile}, {"result", result}}};
+    return Reply{200, answer};
   } catch (const PluginCallError& error) {
     // 438: the plug-in does not have the operation in this version.
     const int status = error.number() == 438 ? 501 : 500;
@@ -389,10 +439,12 @@ RemoteApi::Reply RemoteApi::handle(QByteArrayView method, QByteArrayView path,
     entry.insert("outcome", "failed");
     entry.insert("message", error.description());
     entry.insert("pluginError", error.number());
+    if (!reports.isEmpty()) entry.insert("reports", QJsonArray::fromStringList(reports));
     writeAudit(entry);
     QJsonObject failure = errorBody(status, error.description());
     QJsonObject inner = failure.value("error").toObject();
     inner.insert("number", error.number());
+    if (!reports.isEmpty()) inner.insert("reports", QJsonArray::fromStringList(reports));
     return Reply{
         status,
         QJsonObject{{"operation", operation.name}, {"profile", request.profile}, {"error", inner}}};

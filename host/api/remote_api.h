@@ -3,6 +3,7 @@
 #include <QByteArrayView>
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -10,7 +11,9 @@
 #include <string>
 
 #include "host/api/administrators.h"
+#include "host/api/api_request.h"
 #include "host/api/audit_log.h"
+#include "host/api/http_server.h"
 
 namespace rotaryn::host {
 class HostApp;
@@ -40,6 +43,10 @@ class RemoteApi {
   // (a bad file, an address that cannot be listened on, TLS files that cannot be read).
   std::string start(const ApiOptions& options);
   bool listening() const;
+  // SIGHUP: takes the administrators of ROOT/administrators.ini anew, and starts listening if
+  // the API waited for its first administrator; the [API] settings wait for a restart. A file
+  // that cannot be used leaves the administrators as they were. Answers what it did.
+  std::string reloadAdministrators();
   uint16_t port() const;
 
   struct Reply {
@@ -50,27 +57,35 @@ class RemoteApi {
   // audit line. authorization is the Authorization header's value.
   Reply handle(QByteArrayView method, QByteArrayView path, QByteArrayView authorization,
                QByteArrayView body, const QString& peer);
-  // A request refused from its head before its body was read (413, 411, 431, 400): audited.
-  void refusedBeforeReading(int status, const QString& message, const QByteArray& head,
+  // The checks a request's head allows before its body is read: the token, the route, the
+  // privilege and the profile. A refusal is audited and answered; none lets the body be read.
+  std::optional<Reply> checkHead(QByteArrayView method, QByteArrayView path,
+                                 QByteArrayView authorization, const QString& peer);
+  // A request or connection the server refused itself (framing, limits, time): audited. head
+  // holds what came of the request's head, maybe nothing.
+  void refusedBeforeReading(int status, const QString& message, QByteArrayView head,
                             const QString& peer);
 
   const ApiSettings& settings() const { return settings_; }
   AuditLog& audit() { return audit_; }
 
  private:
-  class Front;
-  class Listener;
-
   QJsonObject profileList(const Administrator& admin) const;
+  // 403, 404 or 409 when the administrator may not reach the profile's server; none when it may.
+  std::optional<Reply> profileRefusal(const Administrator& admin, int32_t profile) const;
+  // Why the plug-in answered that it made no change: its reports, else what the server shows.
+  QString notDoneReason(const ApiOperation& operation, const ApiRequest& request,
+                        const QStringList& reports);
   void writeAudit(const QJsonObject& entry);
 
   HostApp& host_;
   std::string root_;
   Note note_;
+  ApiOptions options_;
   ApiSettings settings_;
   AuditLog audit_;
-  std::unique_ptr<Front> front_;
-  Listener* listener_ = nullptr;  // owned by front_
+  std::unique_ptr<HttpServer> server_;
+  std::unique_ptr<QTimer> auditFlush_;
 };
 
 }  // namespace rotaryn::host::api

@@ -230,7 +230,12 @@ MapsAnswer parseMapsBody(std::string_view body) {
   if (!inRotation) fail(Kind::MissingSection, "the maps have no \"[CurMaps]\" line");
 
   const std::string_view tasks = body.substr(last + kSectionSeparator.size());
-  if (!tasks.empty()) answer.tasks = parseTasksText(decode64(tasks, "the tasks"));
+  // Tasks that cannot be read do not hide the maps: the reader is told why instead.
+  try {
+    if (!tasks.empty()) answer.tasks = parseTasksText(decode64(tasks, "the tasks"));
+  } catch (const ExchangeError& error) {
+    answer.tasksProblem = error.what();
+  }
   return answer;
 }
 

@@ -83,6 +83,7 @@ struct MapsAnswer {
   std::vector<MapLine> catalogue;  // stock maps in catalogue order, then custom maps
   std::vector<MapLine> rotation;   // the rotation running on the server, in order
   std::vector<Task> tasks;
+  std::string tasksProblem;  // why the tasks could not be read; empty when they could
   bool operator==(const MapsAnswer&) const = default;
 };
 

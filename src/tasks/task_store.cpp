@@ -79,12 +79,16 @@ void writeTask(Module& module, const std::string& taskFile, const std::string& s
   }
 }
 
-void deleteTask(Module& module, const std::string& taskFile, const std::string& section) {
+void checkTaskName(const std::string& section) {
   // No section of the file can hold a line break; refused rather than passed on, so a remote
   // name cannot carry a second line into the admin log either.
-  if (section.find_first_of("\r\n") != std::string::npos) {
-    raiseVbError(vberr::kInvalidCall, "a task's name is one line");
+  if (section.empty() || section.find_first_of("\r\n") != std::string::npos) {
+    raiseVbError(vberr::kInvalidCall, "a task's name is one line, not empty");
   }
+}
+
+void deleteTask(Module& module, const std::string& taskFile, const std::string& section) {
+  checkTaskName(section);
   IniFile ini(module.ports.files, iniFailureLog(module));
   if (!ini.deleteSection(taskFile, section)) {
     raiseVbError(vberr::kPathFileAccess, taskFile + " could not be written");
@@ -110,10 +114,14 @@ int32_t EditTaskRem(Module& module, int32_t Index, const Variant& PDAT, const Va
       [&](ErrorTrap& trap, const std::string& taskFile) {
         trap.at(2);
         std::vector<std::string> fields = decodedFields(module, Data, 4);
+        // The new task is checked and written before the old one goes: an edit that fails
+        // leaves the old task in place.
         trap.at(3);
-        if (fields[1] != fields[0]) deleteTask(module, taskFile, fields[0]);
+        checkTaskName(fields[1]);
         trap.at(4);
         writeTask(module, taskFile, fields[1], fields[2], fields[3]);
+        // Section names are one whatever their case: deleting the "old" one would delete this.
+        if (vb::UCase(fields[1]) != vb::UCase(fields[0])) deleteTask(module, taskFile, fields[0]);
         return fields[1];
       },
       "Edit Task");

@@ -31,6 +31,8 @@ std::string taskSectionName(const DateTime& date, const DateTime& time);
 // Unlike a plain private-profile write, a refused write raises 75.
 void writeTask(Module& module, const std::string& taskFile, const std::string& section,
                const std::string& file, const std::string& frequency);
+// Raises 5 for a name no section can have: empty, or with a line break.
+void checkTaskName(const std::string& section);
 // Deletes the section; nothing happens when there is none. A name with a line break raises 5.
 void deleteTask(Module& module, const std::string& taskFile, const std::string& section);
 

@@ -53,6 +53,61 @@ TEST(AdminMaps, ReadsAMapListAgainstTheServersCatalogue) {
   EXPECT_THAT(problems[2], HasSubstr("line 6: not type[-]flag[-]mission file"));
 }
 
+TEST(AdminMaps, SaysWhenTheTaskListIsNotShown) {
+  exchange::MapsAnswer answer = sampleAnswer();
+  answer.tasks.clear();
+  EXPECT_THAT(mapsText(answer).toStdString(), HasSubstr("Tasks: none listed (a profile's tasks"));
+  answer.tasksProblem = "the tasks are not base 64";
+  EXPECT_THAT(mapsText(answer).toStdString(),
+              HasSubstr("Tasks: the task list could not be read: the tasks are not base 64"));
+}
+
+TEST(AdminMaps, SaysWhatRotationTheServerHoldsAfterASet) {
+  const exchange::MapsAnswer before = sampleAnswer();
+  const exchange::MapLine road = before.catalogue[0];
+  const exchange::MapLine pigskin = before.catalogue[1];
+  const exchange::NewRotation sent{10, 30, 20, {road, pigskin}};
+  auto after = [&](std::vector<exchange::MapLine> rotation, int32_t kills = 30) {
+    exchange::MapsAnswer answer = before;
+    answer.rotation = std::move(rotation);
+    answer.settings.killLimit = kills;
+    return answer;
+  };
+  exchange::MapLine lowerCase = road;
+  lowerCase.missionFile = "dmk_01a.bms";
+  lowerCase.custom = true;  // the flag read back follows display names, not what was sent
+  struct Case {
+    exchange::MapsAnswer held;
+    bool same;
+    const char* says;
+  };
+  const Case cases[] = {
+      {after({lowerCase, pigskin}), true,
+       "the server plays the new rotation of 2 maps, limits "
+       "10, 30, 20"},
+      {after({road, pigskin}, 99), false, "but its limits 10, 99, 20, not the limits 10, 30, 20"},
+      {after(before.rotation), false, "kept its old rotation of 2 maps"},
+      {after({road}), false,
+       "1 maps were dropped as unknown to the server: FBM_01A.BMS (Flagball)"},
+  };
+  for (const Case& c : cases) {
+    const RotationCheck check = checkRotation(sent, before, c.held);
+    EXPECT_EQ(check.held, c.same) << c.says;
+    EXPECT_THAT(check.text.toStdString(), HasSubstr(c.says));
+  }
+}
+
+TEST(AdminData, FindsTheTokenInWhatAddAdminPrinted) {
+  const QByteArray token(64, 'a');
+  EXPECT_EQ(tokenIn("  " + token + "  \n\n"), token);
+  EXPECT_EQ(tokenIn("rotaryn-host: added administrator \"ann\" in /r; keep the token now:\n" +
+                    token + "\n"),
+            token);
+  EXPECT_FALSE(tokenIn(""));
+  EXPECT_FALSE(tokenIn(" \n\t\n"));
+  EXPECT_FALSE(tokenIn("not a token\n"));
+}
+
 TEST(AdminData, BuildsTheTextsThePluginReads) {
   EXPECT_EQ(uploadData("m.bms", std::string("BM\0\xFF", 4)), "m.bms|66/77/0/255/");
   EXPECT_EQ(taskSection("03/03/2027", "07:05:09"), "03/03/2027 07:05:09");

@@ -63,10 +63,18 @@ TEST(Administrators, AddingWritesTheTokensHashOnlyAndTheTokenFindsItsAdministrat
 
 TEST(Administrators, ReadsTheApiSettingsAndRefusesABadFileNamingTheLine) {
   const ApiSettings settings = parseAdministrators(
-      "[API]\nListen = 0.0.0.0:9000\nCertificate = c.pem\nKey = k.pem\nBodyLimit = 1024\n", "f");
+      "[API]\nListen = 0.0.0.0:9000\nCertificate = c.pem\nKey = k.pem\nBodyLimit = 1024\n"
+      "MaxConnections = 9\nMaxConnectionsPerAddress = 3\nHeadTimeout = 2\nMinBodyRate = 10\n"
+      "KeepAliveTimeout = 4\n",
+      "f");
   EXPECT_EQ(settings.listen.host, "0.0.0.0");
   EXPECT_EQ(settings.listen.port, 9000);
-  EXPECT_EQ(settings.bodyLimit, 1024u);
+  EXPECT_EQ(settings.limits.bodyLimit, 1024u);
+  EXPECT_EQ(settings.limits.maxConnections, 9);
+  EXPECT_EQ(settings.limits.maxConnectionsPerPeer, 3);
+  EXPECT_EQ(settings.limits.headTimeoutMs, 2000);
+  EXPECT_EQ(settings.limits.minBodyRate, 10u);
+  EXPECT_EQ(settings.limits.keepAliveIdleMs, 4000);
   EXPECT_EQ(parseListenAddress("[::1]:0").host, "::1");
   // Without a Listen setting the API listens on loopback only.
   const ApiSettings defaults = parseAdministrators("[API]\nBodyLimit = 5\n", "f");
@@ -82,6 +90,8 @@ TEST(Administrators, ReadsTheApiSettingsAndRefusesABadFileNamingTheLine) {
       {"[API]\nListen = 127.0.0.1\n", "f:2: the address is ADDR:PORT"},
       {"[API]\nListen = 127.0.0.1:70000\n", "f:2: the port is a number"},
       {"[API]\nCertificate = c.pem\n", "f:0: TLS needs both"},
+      {"[API]\nHeadTimeout = 0\n", "f:2: HeadTimeout is from 1 to 3600"},
+      {"[API]\nMinBodyRate = 0\n", "f:2: MinBodyRate is at least 1"},
       {"[Administrator a]\n" + token + "Privileges = Root\n", "f:3: \"Root\" is not a privilege"},
       {"[Administrator a]\nPrivileges = Skip Maps\n", "has no Token"},
       {"[Administrator a]\nToken = abc\nPrivileges = Skip Maps\n", "f:2: Token is sha256:"},

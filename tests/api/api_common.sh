@@ -8,6 +8,7 @@ log="$root.log"
 tokens="$root.tokens"
 mkdir -p "$tokens"
 host_pid=""
+launch=(env)  # what the host is started under
 cleanup() {
   [ -n "$host_pid" ] && kill -TERM "$host_pid" 2>/dev/null && wait "$host_pid" 2>/dev/null
   rm -rf "$root" "$log" "$tokens"
@@ -44,7 +45,10 @@ add_admin() {  # NAME PRIVILEGES [PROFILES] -> the token file $tokens/NAME
   tail -1 "$tokens/out" > "$tokens/$1"
 }
 token_of() { cat "$tokens/$1"; }
-start_host() {  # extra host.ini profile options
+api_setting() {  # "KEY = VALUE": into administrators.ini's [API] section
+  sed -i "/^\[API\]/a $1" "$root/administrators.ini"
+}
+start_host() {  # extra options of profile 1's server; $profile2_args those of profile 2's
   "$host" --init-root "$root" > /dev/null || fail "--init-root"
   mkdir -p "$root/games/one" "$root/games/two"
   cat > "$root/host.ini" <<INI
@@ -55,11 +59,11 @@ $(server_lines --game-length 0 --tick-ms 20 --speed 8 --loading-seconds 0.5 "$@"
 GameFolder = games/one
 ProfileFolder = one
 [Profile 2]
-$(server_lines --game-length 0 --tick-ms 20)
+$(server_lines --game-length 0 --tick-ms 20 ${profile2_args:-})
 GameFolder = games/two
 ProfileFolder = two
 INI
-  "$host" --headless --root "$root" --listen 127.0.0.1:0 > "$log" 2>&1 &
+  "${launch[@]}" "$host" --headless --root "$root" --listen 127.0.0.1:0 > "$log" 2>&1 &
   host_pid=$!
   wait_for "remote API listening on http://127.0.0.1:"
   wait_for "profile 1 (one): loaded; its server runs as pid"

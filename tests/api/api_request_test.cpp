@@ -1,4 +1,5 @@
 #include "host/api/api_request.h"
+#include "host/api/http_parser.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -77,18 +78,6 @@ TEST(ApiRequest, RefusesWhatIsMalformedWithItsStatusAndReason) {
   }
 }
 
-TEST(ApiRequest, EveryChangeNeedsItsPrivilegeAndOnlyReadsNeedNone) {
-  for (const ApiOperation& operation : kOperations) {
-    EXPECT_EQ(operation.privilege == nullptr, std::string_view(operation.name) == "GetMapsRem")
-        << operation.name;
-  }
-  EXPECT_STREQ(findOperation("SetDisplayTimer")->privilege, "Change Map List");
-  EXPECT_STREQ(findOperation("PlayMapRem")->privilege, "Skip Maps");
-  EXPECT_STREQ(findOperation("DeleteFileRem")->privilege, "Delete Maps");
-  EXPECT_STREQ(findOperation("EditTaskRem")->privilege, "Add New Tasks");
-  EXPECT_STREQ(findOperation("DeleteTaskRem")->privilege, "Delete Tasks");
-}
-
 TEST(ApiRequest, ReadsBearerTokensOnly) {
   EXPECT_EQ(bearerToken("Bearer abc"), QByteArray("abc"));
   EXPECT_EQ(bearerToken("  bearer   abc  "), QByteArray("abc"));
@@ -97,38 +86,36 @@ TEST(ApiRequest, ReadsBearerTokensOnly) {
   EXPECT_FALSE(bearerToken(""));
 }
 
-TEST(RequestStreamGuard, JudgesEachRequestOfAConnectionFromItsHeadInAnyPieces) {
-  const QByteArray small = "POST /a HTTP/1.1\r\nContent-Length: 5\r\n\r\nhello";
-  const QByteArray large = "POST /b HTTP/1.1\r\ncontent-length: 11\r\n\r\n";
-  const QByteArray stream = small + small + large;
-  // Byte by byte, as a slow client sends it, and all at once give the same verdict.
-  RequestStreamGuard pieces(10);
-  RequestStreamGuard::Verdict verdict = RequestStreamGuard::Verdict::kPass;
-  for (qsizetype i = 0; i < stream.size(); ++i) {
-    verdict = pieces.feed(QByteArrayView(stream).sliced(i, 1));
-    if (i + 1 < stream.size()) {
-      ASSERT_EQ(verdict, RequestStreamGuard::Verdict::kPass) << i;
+// A chunked body reads alike at once and a byte at a time, and stops at its limit as it comes.
+TEST(ChunkedBody, ReadsInAnyPiecesAndStopsAtTheLimit) {
+  const std::string stream = "5;ext=1\r\nhello\r\n6\r\n world\r\n0\r\nTrailer: x\r\n\r\nNEXT";
+  for (size_t piece : {stream.size(), size_t{1}}) {
+    http::ChunkedBody chunks(11);
+    std::string body;
+    http::ChunkedBody::Step step = http::ChunkedBody::Step::kMore;
+    size_t at = 0;
+    while (step == http::ChunkedBody::Step::kMore && at < stream.size()) {
+      std::string_view input = std::string_view(stream).substr(at, piece);
+      const size_t before = input.size();
+      step = chunks.feed(input, body);
+      at += before - input.size();
     }
+    EXPECT_EQ(step, http::ChunkedBody::Step::kDone) << piece;
+    EXPECT_EQ(body, "hello world");
+    EXPECT_EQ(stream.substr(at), "NEXT") << "the next request is left unread";
   }
-  EXPECT_EQ(verdict, RequestStreamGuard::Verdict::kTooLarge);
-  EXPECT_TRUE(pieces.head().startsWith("POST /b"));
-  RequestStreamGuard whole(10);
-  EXPECT_EQ(whole.feed(stream), RequestStreamGuard::Verdict::kTooLarge);
-  EXPECT_EQ(whole.declaredLength(), 11u);
-
-  // A body's bytes that look like a head are skipped as body.
-  RequestStreamGuard body(100);
-  EXPECT_EQ(body.feed("POST / HTTP/1.1\r\nContent-Length: 40\r\n\r\n"
-                      "GET / HTTP/1.1\r\nContent-Length: 999\r\n\r\n"),
-            RequestStreamGuard::Verdict::kPass);
-
-  EXPECT_EQ(RequestStreamGuard(10).feed("POST / HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n"),
-            RequestStreamGuard::Verdict::kLengthRequired);
-  EXPECT_EQ(RequestStreamGuard(10).feed("POST / HTTP/1.1\r\nContent-Length: 1x\r\n\r\n"),
-            RequestStreamGuard::Verdict::kMalformed);
-  EXPECT_EQ(RequestStreamGuard(10).feed("GET / HTTP/1.1\r\nX: " +
-                                        QByteArray(RequestStreamGuard::kMaxHead, 'a')),
-            RequestStreamGuard::Verdict::kHeadTooLarge);
+  const struct {
+    const char* stream;
+    int status;
+  } refused[] = {{"B\r\nhello world\r\n", 413}, {"zz\r\n", 400}, {"3\r\nabcd\r\n", 400}};
+  for (const auto& c : refused) {
+    http::ChunkedBody chunks(10);
+    std::string body;
+    std::string_view input(c.stream);
+    EXPECT_EQ(chunks.feed(input, body), http::ChunkedBody::Step::kFailed) << c.stream;
+    EXPECT_EQ(chunks.problem().status, c.status) << c.stream;
+    EXPECT_LE(body.size(), 10u);
+  }
 }
 
 }  // namespace

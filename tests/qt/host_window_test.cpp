@@ -124,6 +124,20 @@ TEST_F(HostWindow, MapsLoadsThePluginForTheSelectedProfileIntoTheContainer) {
   EXPECT_TRUE(timersRun(2));
   EXPECT_FALSE(timersRun(1));
   EXPECT_TRUE(dialogs.boxes().empty()) << dialogs.boxes().front().text.toStdString();
+
+  // At the window's default size every column is in view, none narrower than its texts.
+  QCoreApplication::processEvents();
+  GuiProfileList& list = window.profiles();
+  for (int column = 0; column < list.columnCount(); ++column) {
+    EXPECT_LE(list.columnViewportPosition(column) + list.columnWidth(column),
+              list.viewport()->width())
+        << "column " << column;
+    for (int row = 0; row < list.rowCount(); ++row) {
+      EXPECT_LT(list.fontMetrics().horizontalAdvance(list.item(row, column)->text()),
+                list.columnWidth(column))
+          << "row " << row << ", column " << column;
+    }
+  }
 }
 
 TEST_F(HostWindow, SwitchingProfilesReloadsTheWindowAndKeepsEveryLoadedProfilesTimers) {

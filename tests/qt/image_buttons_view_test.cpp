@@ -20,7 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string repositoryFile(const std::string& relative) {
-  const fs::path file = fs::path(__FILE__).parent_path().parent_path().parent_path() / relative;
+  const fs::path file = fs::path(ROTARYN_SOURCE_DIR) / relative;
   std::ifstream in(file, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }

@@ -169,6 +169,9 @@ TEST_F(Tasks, RemoteChangesOverwriteWithoutAskingAndLogWhatTheyDid) {
 
   EXPECT_EQ(call(EditTaskRem, "25/12/2026 20:00:00|31/12/2026 23:59:00|Day.MPL|Every Month"), 1);
   EXPECT_EQ(taskRows(), std::vector<std::string>{"31/12/2026 23:59:00|E Month|Day.MPL"});
+  // A new name no section can have is refused before the old task is touched.
+  EXPECT_EQ(call(EditTaskRem, "31/12/2026 23:59:00|01/01/2027\n|Random|Once"), 0);
+  EXPECT_EQ(taskRows(), std::vector<std::string>{"31/12/2026 23:59:00|E Month|Day.MPL"});
   EXPECT_EQ(call(DeleteTaskRem, "31/12/2026 23:59:00", false), 1);
   EXPECT_TRUE(taskRows().empty());
 
@@ -180,7 +183,7 @@ TEST_F(Tasks, RemoteChangesOverwriteWithoutAskingAndLogWhatTheyDid) {
       call(DeleteTaskRem, "25/12/2026 20:00:00\r\n[20:00:00][Rotaryn] Skip Map from Bob", false),
       0);
   EXPECT_EQ(host.failuresOf("AddTaskRem"), 1);
-  EXPECT_EQ(host.failuresOf("EditTaskRem"), 1);
+  EXPECT_EQ(host.failuresOf("EditTaskRem"), 2);
 
   const std::string log = host.scratch.read("profiles/profile1/adminlogs/2026-12-04.txt");
   EXPECT_NE(log.find("][Rotaryn] Add Task (Task: 25/12/2026 20:00:00) from "), std::string::npos);
