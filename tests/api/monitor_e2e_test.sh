@@ -31,7 +31,7 @@ field_is() {  # KEY VALUE: waits up to 30 s
 # Read at load: the server's four maps, through the raw operation as well.
 run_admin maps show 1 | grep -q "Rotation (4 maps)" || fail "the rotation read at load"
 raw="$(curl -s -H "Authorization: Bearer $ROTARYN_TOKEN" "$url/api/v1/profiles/1/GetMapsRem")"
-grep -q '"result": "[0-9]' <<< "$raw" || fail "GetMapsRem did not answer the maps: $raw"
+grep -q '"result": *"[0-9]' <<< "$raw" || fail "GetMapsRem did not answer the maps: $raw"
 
 # A new rotation while something samples it: no sample shows the new count of 3 before its
 # three entries are all in place.
