@@ -130,8 +130,8 @@ void ServerProcesses::commandStarted(Server& server) {
   if (!server.process || server.process->state() != QProcess::Running) return;
   const auto child = static_cast<int32_t>(server.process->processId());
   if (server.windowsProgram.empty()) return becomeReady(server, child);
-  // Wine normally runs the program in the very process it was started as; a wrapper (a script
-  // that does not exec, `wine start`) runs it further down.
+  // Wine normally runs the program in the very process it was started as; a wrapper script that
+  // does not exec runs it further down. (What `wine start` starts Wine detaches from us.)
   std::optional<int32_t> pid = runningUnder(listProcesses(), child, server.windowsProgram);
   if (!pid) {
     return fail(server, "the command runs no process of " + server.windowsProgram + " after " +
