@@ -44,9 +44,9 @@ void GetCustomMapsOverTenThousandFiles(benchmark::State& state) {
   const std::string folder = fixture.gameFolder(kProfile);
   for (auto _ : state) {
     GetCustomMaps(fixture.module, folder);
-    benchmark::DoNotOptimize(fixture.module.catalogue.CustomMapNames.count());
+    benchmark::DoNotOptimize(fixture.module.catalogue.custom.count());
   }
-  if (fixture.module.catalogue.CustomMapNames.count() != 3L * kMapFiles) {
+  if (fixture.module.catalogue.custom.count() != 3L * kMapFiles) {
     state.SkipWithError("the scan missed files");
   }
 }

@@ -56,7 +56,7 @@ void show(SimProcessWindow& scene, int variant) {
   scene.showRotation(kMaps);
   CurrentListTables& list = scene.host.module.currentList;
   if (variant == 1) {
-    for (long i = 1; i <= list.CurrentMapFiles.count(); ++i) list.CurrentMapFiles.item(i) += "X";
+    for (long i = 1; i <= list.maps.count(); ++i) list.maps.item(i).file += "X";
     scene.host.window().FillCurrentGrid();
   }
   scene.host.window().txtTdm.text = variant == 1 ? "46" : "45";

@@ -36,21 +36,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool valid = bytes.rfind("BMS", 0) == 0;
   if (IsValidMap(module, path) != valid) std::abort();
   const CatalogueTables& tables = module.catalogue;
-  const long rows = tables.CustomMapFiles.count();
-  if (tables.CustomMapNames.count() != rows || tables.CustomMapTypes.count() != rows) std::abort();
+  const long rows = tables.custom.count();
 
   const std::string code = GetMapCode(module, path);
   const std::string types = SetCode(module, code);
   std::string scanned;
-  for (long row = 1; row <= rows; ++row) scanned += tables.CustomMapTypes.item(row) + ",";
+  for (long row = 1; row <= rows; ++row) scanned += tables.custom.item(row).type + ",";
   if (scanned != (valid ? types : "")) std::abort();
 
   const std::string name = GetMapName(module, path);
   const std::string bare = vb::Trim(vb::Replace(name, std::string(1, '\0'), ""));
   for (long row = 1; row <= rows; ++row) {
-    if (tables.CustomMapNames.item(row) != bare) std::abort();
-    if (tables.CustomMapFiles.item(row) != vb::Trim(file)) std::abort();
-    if (FindMapName(module, file, tables.CustomMapTypes.item(row), true) != bare) std::abort();
+    if (tables.custom.item(row).name != bare) std::abort();
+    if (tables.custom.item(row).file != vb::Trim(file)) std::abort();
+    if (FindMapName(module, file, tables.custom.item(row).type, true) != bare) std::abort();
   }
   // A valid file whose name field held only NULs now holds the file's own name.
   const std::string field = bytes.size() > 4 ? bytes.substr(4, 32) : "";

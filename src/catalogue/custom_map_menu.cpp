@@ -25,17 +25,17 @@ class BusyPointer {
 };
 
 bool isStockMapFile(const Module& module, const std::string& file) {
-  const Collection<std::string>& files = module.catalogue.StockMapFiles;
-  for (long i = 1; i <= files.count(); ++i) {
-    if (files.item(i) == file) return true;
+  const Collection<CatalogueMap>& maps = module.catalogue.stock;
+  for (long i = 1; i <= maps.count(); ++i) {
+    if (maps.item(i).file == file) return true;
   }
   return false;
 }
 
 bool isInCurrentList(const Module& module, const std::string& rowText) {
   const CurrentListTables& current = module.currentList;
-  for (long i = 1; i <= current.CurrentMapNames.count(); ++i) {
-    if (mapEntryText(current.CurrentMapNames.item(i), current.CurrentMapFiles.item(i)) == rowText) {
+  for (long i = 1; i <= current.maps.count(); ++i) {
+    if (mapEntryText(current.maps.item(i).name, current.maps.item(i).file) == rowText) {
       return true;
     }
   }

@@ -148,9 +148,7 @@ void GetCustomMaps(Module& module, const std::string& folder) {
     trap.at(1);
     CatalogueTables& tables = module.catalogue;
     // Emptied in place: a rescan reuses the room the last one took.
-    tables.CustomMapNames.clear();
-    tables.CustomMapFiles.clear();
-    tables.CustomMapTypes.clear();
+    tables.custom.clear();
     trap.at(2);
     const std::vector<std::string> files = module.ports.files.FilesOf(folder);
     for (const std::string& file : files) {
@@ -168,9 +166,7 @@ void GetCustomMaps(Module& module, const std::string& folder) {
       const std::string trimmedFile = vb::Trim(file);
       for (int type = 0; type < kGameTypes; ++type) {
         if (!(supported & (1u << type))) continue;
-        tables.CustomMapNames.add(name);
-        tables.CustomMapFiles.add(trimmedFile);
-        tables.CustomMapTypes.add(std::to_string(type));
+        tables.custom.add({name, trimmedFile, std::to_string(type)});
       }
     }
   });
@@ -179,14 +175,11 @@ void GetCustomMaps(Module& module, const std::string& folder) {
 std::string FindMapName(const Module& module, const std::string& file, const std::string& gameType,
                         bool custom) {
   const CatalogueTables& tables = module.catalogue;
-  const auto& names = custom ? tables.CustomMapNames : tables.StockMapNames;
-  const auto& files = custom ? tables.CustomMapFiles : tables.StockMapFiles;
-  const auto& types = custom ? tables.CustomMapTypes : tables.StockMapTypes;
+  const Collection<CatalogueMap>& maps = custom ? tables.custom : tables.stock;
   const std::string wanted = vb::Trim(file);
-  for (long position = 1; position <= files.count(); ++position) {
-    if (vb::Trim(files.item(position)) == wanted && types.item(position) == gameType) {
-      return names.item(position);
-    }
+  for (long position = 1; position <= maps.count(); ++position) {
+    const CatalogueMap& map = maps.item(position);
+    if (vb::Trim(map.file) == wanted && map.type == gameType) return map.name;
   }
   return "";
 }

@@ -220,17 +220,14 @@ std::span<const StockMapRow> stockMapRows() {
 
 void LoadCatalogue(Module& module, int variant) {
   CatalogueTables& tables = module.catalogue;
-  tables.StockMapNames = {};
-  tables.StockMapFiles = {};
-  tables.StockMapTypes = {};
+  tables.stock = {};
   const bool extended = variant == 1;
   int key = 0;
   for (const StockMapRow& row : kStockMaps) {
     if (!extended && row.baseKey == 0) continue;
     std::string keyText = std::to_string(++key);
-    tables.StockMapNames.add(keyText, std::string(row.name));
-    tables.StockMapFiles.add(keyText, std::string(row.file));
-    tables.StockMapTypes.add(keyText, std::to_string(row.gameType));
+    tables.stock.add(keyText,
+                     {std::string(row.name), std::string(row.file), std::to_string(row.gameType)});
   }
   const std::string folder = module.profile(module.CurrentProfile).GameFolder;
   GetCustomMaps(module, folder);

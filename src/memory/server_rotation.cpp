@@ -44,10 +44,8 @@ RotationEntry readEntry(Module& module, int32_t index, int32_t entryAddress, int
 
 void appendEntry(CurrentListTables& list, int32_t key, const RotationEntry& entry) {
   const std::string keyText = std::to_string(key);
-  list.CurrentMapNames.add(keyText, vb::Trim(entry.name));
-  list.CurrentMapFiles.add(keyText, vb::Trim(entry.file));
-  list.CurrentMapTypes.add(keyText, std::to_string(entry.type));
-  list.CurrentMapCustom.add(keyText, std::to_string(entry.custom));
+  list.maps.add(keyText, {vb::Trim(entry.name), vb::Trim(entry.file), std::to_string(entry.type),
+                          std::to_string(entry.custom)});
 }
 
 std::string entryText(const RotationEntry& entry) {

@@ -21,8 +21,8 @@ constexpr const char* kUpdated = "Map List updated successfully.";
 
 long namedMaps(const CurrentListTables& list) {
   long named = 0;
-  for (long i = 1; i <= list.CurrentMapNames.count(); ++i) {
-    if (!list.CurrentMapNames.item(i).empty()) ++named;
+  for (long i = 1; i <= list.maps.count(); ++i) {
+    if (!list.maps.item(i).name.empty()) ++named;
   }
   return named;
 }
@@ -65,16 +65,16 @@ void writeRotation(Module& module, int32_t index, ErrorTrap& trap) {
   trap.at(5);
   // Read through the module on every pass: a memory call may let events run, and they may
   // replace the list.
-  for (long i = 1; i <= module.currentList.CurrentMapNames.count(); ++i) {
+  for (long i = 1; i <= module.currentList.maps.count(); ++i) {
     // Position i holds key i - 1 in every table.
     const CurrentListTables& list = module.currentList;
-    const std::string name = list.CurrentMapNames.item(i);
+    const std::string name = list.maps.item(i).name;
     if (name.empty()) continue;
     // Never past the last slot, even if the list grew while events ran.
     if (written == kMaxRotation) break;
-    const std::string file = list.CurrentMapFiles.item(i);
-    const int32_t type = vb::CLng(list.CurrentMapTypes.item(i));
-    const int32_t custom = list.CurrentMapCustom.item(i) == "1" ? 1 : 0;
+    const std::string file = list.maps.item(i).file;
+    const int32_t type = vb::CLng(list.maps.item(i).type);
+    const int32_t custom = list.maps.item(i).custom == "1" ? 1 : 0;
     writeTextAt(module, index, slot, file);
     writeTextAt(module, index, slot + kSlotNameOffset, name);
     writeTextAt(module, index, slot + kSlotMarkerOffset, "S");

@@ -65,23 +65,45 @@ struct ProfileRecord {
   bool IsAffiliate = false;
 };
 
-// The stock and custom map tables, module-wide, describing the profile LoadCatalogue ran for.
-struct CatalogueTables {
-  Collection<std::string> StockMapNames;
-  Collection<std::string> StockMapFiles;
-  Collection<std::string> StockMapTypes;
-  Collection<std::string> CustomMapNames;
-  Collection<std::string> CustomMapFiles;
-  Collection<std::string> CustomMapTypes;
+// A map of the catalogue: display name, mission file and game type (as text).
+struct CatalogueMap {
+  std::string name;
+  std::string file;
+  std::string type;
 };
 
-// The rotation shown and edited: four parallel tables keyed "0".."N-1".
-struct CurrentListTables {
-  Collection<std::string> CurrentMapNames;
-  Collection<std::string> CurrentMapFiles;
-  Collection<std::string> CurrentMapTypes;
-  Collection<std::string> CurrentMapCustom;
+// The stock and custom maps, module-wide, describing the profile LoadCatalogue ran for. The
+// stock maps are keyed "0".."N-1"; the custom ones have no keys.
+struct CatalogueTables {
+  Collection<CatalogueMap> stock;
+  Collection<CatalogueMap> custom;
 };
+
+// A map of the rotation being edited; custom is "1" for a custom map, "0" for a stock one.
+struct CurrentMap {
+  std::string name;
+  std::string file;
+  std::string type;
+  std::string custom;
+};
+
+// The rotation shown and edited, keyed "0".."N-1".
+struct CurrentListTables {
+  Collection<CurrentMap> maps;
+  // Appends under the next key.
+  void append(CurrentMap map) {
+    std::string key = std::to_string(maps.count());
+    maps.add(std::move(key), std::move(map));
+  }
+};
+
+// One field of every row of a table, in order: the shape of the one-field tables.
+template <class Row>
+std::vector<std::string> columnOf(const Collection<Row>& rows, std::string Row::*field) {
+  std::vector<std::string> column;
+  for (long i = 1; i <= rows.count(); ++i) column.push_back(rows.item(i).*field);
+  return column;
+}
 
 // End-of-game flags at start: profiles 0..50; the monitor grows the table for registered
 // profiles beyond.

@@ -129,23 +129,22 @@ std::string GetMapsRem(Module& module, int32_t Index, const Variant& PDAT, const
     const CatalogueTables& catalogue = module.catalogue;
     std::vector<std::string> lines;
     std::set<std::string> stockNames;
-    for (long i = 1; i <= catalogue.StockMapNames.count(); ++i) {
-      const std::string& name = catalogue.StockMapNames.item(i);
+    for (long i = 1; i <= catalogue.stock.count(); ++i) {
+      const std::string& name = catalogue.stock.item(i).name;
       stockNames.insert(name);
-      addLine(module, lines, name, catalogue.StockMapFiles.item(i), catalogue.StockMapTypes.item(i),
-              "0");
+      addLine(module, lines, name, catalogue.stock.item(i).file, catalogue.stock.item(i).type, "0");
     }
-    for (long i = 1; i <= catalogue.CustomMapNames.count(); ++i) {
-      addLine(module, lines, catalogue.CustomMapNames.item(i), catalogue.CustomMapFiles.item(i),
-              catalogue.CustomMapTypes.item(i), "1");
+    for (long i = 1; i <= catalogue.custom.count(); ++i) {
+      addLine(module, lines, catalogue.custom.item(i).name, catalogue.custom.item(i).file,
+              catalogue.custom.item(i).type, "1");
     }
     lines.emplace_back(exchange::kCurrentMapsMarker);
     GetMapList(module, Index);
     const CurrentListTables& current = module.currentList;
-    for (long i = 1; i <= current.CurrentMapNames.count(); ++i) {
-      const std::string& name = current.CurrentMapNames.item(i);
+    for (long i = 1; i <= current.maps.count(); ++i) {
+      const std::string& name = current.maps.item(i).name;
       // A custom map that bears a stock map's name travels as a stock one.
-      addLine(module, lines, name, current.CurrentMapFiles.item(i), current.CurrentMapTypes.item(i),
+      addLine(module, lines, name, current.maps.item(i).file, current.maps.item(i).type,
               stockNames.count(name) ? "0" : "1");
     }
 

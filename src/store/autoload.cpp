@@ -96,11 +96,7 @@ long readSavedMaps(Module& module, const IniFile& ini, const std::string& path, 
     const bool custom = fields[1] == "1";
     const std::string name = FindMapName(module, file, type, custom);
     if (name.empty()) continue;
-    const std::string key = std::to_string(list.CurrentMapNames.count());
-    list.CurrentMapNames.add(key, name);
-    list.CurrentMapFiles.add(key, file);
-    list.CurrentMapCustom.add(key, custom ? "1" : "0");
-    list.CurrentMapTypes.add(key, type);
+    list.append({name, file, type, custom ? "1" : "0"});
     ++loaded;
   }
   return loaded;

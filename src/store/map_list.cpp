@@ -106,18 +106,14 @@ void LoadMapList(Module& module, const std::string& path) {
         missing += line.file + kCrLf;
         continue;
       }
-      const std::string key = std::to_string(list.CurrentMapNames.count());
-      list.CurrentMapNames.add(key, vb::Trim(name));
-      list.CurrentMapFiles.add(key, line.file);
-      list.CurrentMapTypes.add(key, line.gameType);
-      list.CurrentMapCustom.add(key, line.customFlag == "1" ? "1" : "0");
+      list.append({vb::Trim(name), line.file, line.gameType, line.customFlag == "1" ? "1" : "0"});
       ++loaded;
     }
 
     trap.at(5);
     module.currentList = std::move(list);
     frmRotarynMaps& window = windowOf(module);
-    if (module.currentList.CurrentMapNames.empty()) {
+    if (module.currentList.maps.empty()) {
       ErrorReport(module, kReportError, kMapListInvalid, nullptr, 0, 0);
     } else {
       window.FillCurrentGrid();

@@ -30,7 +30,7 @@ void frmRotarynMaps::Form_Reload() {
 
     trap.at(5);
     mfgCurrent.setRows(0);
-    if (!module_.currentList.CurrentMapNames.empty()) FillCurrentGrid();
+    if (!module_.currentList.maps.empty()) FillCurrentGrid();
 
     trap.at(6);
     showScoreLimits(readScoreLimits(module_, index));

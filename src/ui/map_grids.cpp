@@ -30,24 +30,21 @@ void RotationEditor::SetMaps(int gameType) {
 
       const CatalogueTables& tables = module_.catalogue;
       trap.at(3);
-      for (long i = 1; i <= tables.StockMapTypes.count(); ++i) {
-        if (vb::CLng(tables.StockMapTypes.item(i)) != gameType) continue;
-        addMapRow(mfgList, tables.StockMapNames.item(i), tables.StockMapFiles.item(i), gameType,
-                  true);
+      for (long i = 1; i <= tables.stock.count(); ++i) {
+        if (vb::CLng(tables.stock.item(i).type) != gameType) continue;
+        addMapRow(mfgList, tables.stock.item(i).name, tables.stock.item(i).file, gameType, true);
       }
       trap.at(4);
-      for (long i = 1; i <= tables.CustomMapTypes.count(); ++i) {
-        if (vb::CLng(tables.CustomMapTypes.item(i)) != gameType) continue;
-        addMapRow(mfgList, tables.CustomMapNames.item(i), tables.CustomMapFiles.item(i), gameType,
-                  false);
+      for (long i = 1; i <= tables.custom.count(); ++i) {
+        if (vb::CLng(tables.custom.item(i).type) != gameType) continue;
+        addMapRow(mfgList, tables.custom.item(i).name, tables.custom.item(i).file, gameType, false);
       }
 
       trap.at(5);
       std::string rows = std::to_string(mfgList.Rows());
       lblTnum.caption = rows;
       mfgList.toolTipText =
-          "Maps: " + rows + " / " +
-          std::to_string(tables.StockMapNames.count() + tables.CustomMapNames.count());
+          "Maps: " + rows + " / " + std::to_string(tables.stock.count() + tables.custom.count());
 
       trap.at(6);
       mfgList.Redraw = true;
@@ -62,12 +59,12 @@ void RotationEditor::FillCurrentGrid() {
   mfgCurrent.Redraw = false;
   mfgCurrent.setRows(0);
   const CurrentListTables& list = module_.currentList;
-  for (long i = 1; i <= list.CurrentMapNames.count(); ++i) {
-    mfgCurrent.AddItem(mapEntryText(list.CurrentMapNames.item(i), list.CurrentMapFiles.item(i)));
+  for (long i = 1; i <= list.maps.count(); ++i) {
+    mfgCurrent.AddItem(mapEntryText(list.maps.item(i).name, list.maps.item(i).file));
     int row = mfgCurrent.Rows() - 1;
-    mfgCurrent.setRowData(row, vb::CLng(list.CurrentMapTypes.item(i)));
+    mfgCurrent.setRowData(row, vb::CLng(list.maps.item(i).type));
     mfgCurrent.setRow(row);
-    if (list.CurrentMapCustom.item(i) == "0") mfgCurrent.setCellBackColor(kStockBackColor);
+    if (list.maps.item(i).custom == "0") mfgCurrent.setCellBackColor(kStockBackColor);
     lblSnum.caption = std::to_string(mfgCurrent.Rows()) + " / 255";
   }
   mfgCurrent.Refresh();

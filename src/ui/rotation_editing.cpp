@@ -11,39 +11,19 @@ namespace {
 constexpr const char* kTooManyMaps = "You cannot add anymore maps!";
 constexpr const char* kLastMapStays = "You must have atleast 1 map in the Current maps list!";
 
-struct CurrentEntry {
-  std::string name;
-  std::string file;
-  std::string type;
-  std::string custom;
-};
-
 // A grid row as a CurrentList entry; grey rows are stock maps.
-CurrentEntry entryOfRow(const FlexGrid& grid, int row) {
+CurrentMap entryOfRow(const FlexGrid& grid, int row) {
   MapEntry split = SplitMapEntry(grid.TextMatrix(row, 0));
   return {split.name, split.file, std::to_string(grid.RowData(row)),
           grid.backColorAt(row, 0) == kStockBackColor ? "0" : "1"};
 }
 
-CurrentEntry entryAt(const CurrentListTables& list, long position) {
-  return {list.CurrentMapNames.item(position), list.CurrentMapFiles.item(position),
-          list.CurrentMapTypes.item(position), list.CurrentMapCustom.item(position)};
+void append(CurrentListTables& list, const CurrentMap& entry) {
+  list.append(entry);
 }
 
-void append(CurrentListTables& list, const CurrentEntry& entry) {
-  std::string key = std::to_string(list.CurrentMapNames.count());
-  list.CurrentMapNames.add(key, entry.name);
-  list.CurrentMapFiles.add(key, entry.file);
-  list.CurrentMapTypes.add(key, entry.type);
-  list.CurrentMapCustom.add(key, entry.custom);
-}
-
-void put(CurrentListTables& list, int position, const CurrentEntry& entry) {
-  std::string key = std::to_string(position);
-  list.CurrentMapNames.item(key) = entry.name;
-  list.CurrentMapFiles.item(key) = entry.file;
-  list.CurrentMapTypes.item(key) = entry.type;
-  list.CurrentMapCustom.item(key) = entry.custom;
+void put(CurrentListTables& list, int position, const CurrentMap& entry) {
+  list.maps.item(std::to_string(position)) = entry;
 }
 
 struct RowSpan {
@@ -83,7 +63,7 @@ std::optional<std::string> RotationEditor::cmdAddSteps(ErrorTrap& trap) {
       ErrorReport(module_, kReportFailed, kTooManyMaps, nullptr, 0, 0);
       break;
     }
-    CurrentEntry entry = entryOfRow(mfgList, r);
+    CurrentMap entry = entryOfRow(mfgList, r);
     append(module_.currentList, entry);
 
     const std::string& text = mfgList.TextMatrix(r, 0);
@@ -113,10 +93,10 @@ void RotationEditor::cmdRemove_Click() {
     trap.at(3);
     CurrentListTables kept;
     const CurrentListTables& list = module_.currentList;
-    for (long position = 1; position <= list.CurrentMapNames.count(); ++position) {
+    for (long position = 1; position <= list.maps.count(); ++position) {
       long index = position - 1;
       if (index >= span.first && index <= span.last) continue;
-      append(kept, entryAt(list, position));
+      append(kept, list.maps.item(position));
     }
     module_.currentList = std::move(kept);
     FillCurrentGrid();
@@ -138,8 +118,8 @@ void RotationEditor::cmdUpDownSteps(ErrorTrap& trap, int direction) {
   if (to < 0 || to >= mfgCurrent.Rows()) return;
 
   trap.at(2);
-  CurrentEntry moving = entryOfRow(mfgCurrent, from);
-  CurrentEntry displaced = entryOfRow(mfgCurrent, to);
+  CurrentMap moving = entryOfRow(mfgCurrent, from);
+  CurrentMap displaced = entryOfRow(mfgCurrent, to);
   std::string movingText = mfgCurrent.TextMatrix(from, 0);
   std::string displacedText = mfgCurrent.TextMatrix(to, 0);
   int32_t movingData = mfgCurrent.RowData(from);

@@ -23,7 +23,7 @@ class MapFiles : public ::testing::Test {
   }
   void scan() { GetCustomMaps(host.module, host.gameFolder(1)); }
   std::vector<std::string> customFiles() const {
-    return host.module.catalogue.CustomMapFiles.values();
+    return columnOf(host.module.catalogue.custom, &CatalogueMap::file);
   }
 
   PluginFixture host;
@@ -49,8 +49,10 @@ TEST_F(MapFiles, ScanAddsOneRowPerSupportedTypeAndSkipsFilesWithoutTypes) {
   put("Nothing.bms", mapFileBytes("Nothing", 10, 0));
   scan();
   const CatalogueTables& tables = host.module.catalogue;
-  EXPECT_EQ(tables.CustomMapTypes.values(), (std::vector<std::string>{"0", "1", "7"}));
-  EXPECT_EQ(tables.CustomMapNames.values(), std::vector<std::string>(3, "Desert Storm"));
+  EXPECT_EQ(columnOf(tables.custom, &CatalogueMap::type),
+            (std::vector<std::string>{"0", "1", "7"}));
+  EXPECT_EQ(columnOf(tables.custom, &CatalogueMap::name),
+            std::vector<std::string>(3, "Desert Storm"));
   EXPECT_EQ(customFiles(), std::vector<std::string>(3, "Desert.bms"));
   EXPECT_EQ(GetMapCode(host.module, host.gameFolder(1) + "Desert.bms"), "0_50");
 }
@@ -72,7 +74,7 @@ TEST_F(MapFiles, EmptyNameFieldIsFilledFromTheFileName) {
   put("Short_One.bms", mapFileBytes("", 0, 2));
   put(longName + ".bms", mapFileBytes("", 0, 2));
   scan();
-  std::vector<std::string> names = host.module.catalogue.CustomMapNames.values();
+  std::vector<std::string> names = columnOf(host.module.catalogue.custom, &CatalogueMap::name);
   std::sort(names.begin(), names.end());  // listing order is the file system's
   EXPECT_EQ(names, (std::vector<std::string>{longName.substr(0, 31), "Short_One"}));
   EXPECT_EQ(onDisk("Short_One.bms").substr(4, 10), std::string("Short_One\0", 10));
@@ -91,12 +93,12 @@ TEST_F(MapFiles, UnreadableFileIsSkippedButMissingFolderEndsTheScan) {
     if (path.find("broken") != std::string::npos) raiseVbError(vberr::kPermissionDenied);
   };
   scan();
-  EXPECT_EQ(host.module.catalogue.CustomMapNames.count(), 2);
+  EXPECT_EQ(host.module.catalogue.custom.count(), 2);
   EXPECT_EQ(host.failuresOf("IsValidMap"), 1);
   EXPECT_EQ(host.dialogs.boxes().size(), 1u);
 
   GetCustomMaps(host.module, host.root() + "\\nowhere\\");
-  EXPECT_TRUE(host.module.catalogue.CustomMapNames.empty());
+  EXPECT_TRUE(host.module.catalogue.custom.empty());
   EXPECT_EQ(host.failuresOf("GetCustomMaps"), 1);
 }
 

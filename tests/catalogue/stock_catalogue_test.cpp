@@ -13,7 +13,8 @@ namespace {
 
 std::array<int, 9> rowsPerType(const CatalogueTables& tables) {
   std::array<int, 9> counts{};
-  for (const std::string& type : tables.StockMapTypes.values()) ++counts.at(std::stoul(type));
+  for (const std::string& type : columnOf(tables.stock, &CatalogueMap::type))
+    ++counts.at(std::stoul(type));
   return counts;
 }
 
@@ -35,44 +36,41 @@ TEST_F(StockCatalogue, BuildsEachVariantKeyedByRowWithItsRowsPerType) {
     SCOPED_TRACE(c.variant);
     LoadCatalogue(host.module, c.variant);
     const CatalogueTables& tables = host.module.catalogue;
-    ASSERT_EQ(tables.StockMapNames.count(), c.rows);
-    ASSERT_EQ(tables.StockMapFiles.count(), c.rows);
-    ASSERT_EQ(tables.StockMapTypes.count(), c.rows);
+    ASSERT_EQ(tables.stock.count(), c.rows);
     EXPECT_EQ(rowsPerType(tables), c.perType);
     for (long position = 1; position <= c.rows; ++position) {
-      ASSERT_EQ(tables.StockMapNames.keyAt(position), std::to_string(position));
+      ASSERT_EQ(tables.stock.keyAt(position), std::to_string(position));
     }
-    EXPECT_EQ(tables.StockMapFiles.keyAt(c.rows), std::to_string(c.rows));
-    EXPECT_EQ(tables.StockMapTypes.keyAt(c.rows), std::to_string(c.rows));
   }
 }
 
 TEST_F(StockCatalogue, BaseVariantDropsTheExtendedPacksMaps) {
   LoadCatalogue(host.module, 0);
   const CatalogueTables& tables = host.module.catalogue;
-  for (const std::string& file : tables.StockMapFiles.values()) {
+  for (const std::string& file : columnOf(tables.stock, &CatalogueMap::file)) {
     EXPECT_EQ(file.find("R_"), std::string::npos) << file;
     EXPECT_NE(file.rfind("CTF_04", 0), 0u) << file;
   }
-  EXPECT_EQ(tables.StockMapFiles.item("1"), "DMK_01A.BMS");
-  EXPECT_EQ(tables.StockMapNames.item("79"), "Tug O' War B");
-  EXPECT_EQ(tables.StockMapFiles.item("79"), "CTFK_02B.BMS");
-  EXPECT_EQ(tables.StockMapTypes.item("117"), "8");
+  EXPECT_EQ(tables.stock.item("1").file, "DMK_01A.BMS");
+  EXPECT_EQ(tables.stock.item("79").name, "Tug O' War B");
+  EXPECT_EQ(tables.stock.item("79").file, "CTFK_02B.BMS");
+  EXPECT_EQ(tables.stock.item("117").type, "8");
 
   LoadCatalogue(host.module, 1);
-  EXPECT_EQ(tables.StockMapFiles.item("5"), "DMR_05.BMS");
-  EXPECT_EQ(tables.StockMapNames.item("47"), "TKHR_04");
-  EXPECT_EQ(tables.StockMapNames.item("136"), "Tug O' War A");
-  EXPECT_EQ(tables.StockMapTypes.item("136"), "7");
+  EXPECT_EQ(tables.stock.item("5").file, "DMR_05.BMS");
+  EXPECT_EQ(tables.stock.item("47").name, "TKHR_04");
+  EXPECT_EQ(tables.stock.item("136").name, "Tug O' War A");
+  EXPECT_EQ(tables.stock.item("136").type, "7");
 }
 
 TEST_F(StockCatalogue, DisplayNameSharedByManyRowsIsNeverAKey) {
   LoadCatalogue(host.module, 1);
   const CatalogueTables& tables = host.module.catalogue;
   int rows = 0;
-  for (const std::string& name : tables.StockMapNames.values()) rows += name == "Oil Island A";
+  for (const std::string& name : columnOf(tables.stock, &CatalogueMap::name))
+    rows += name == "Oil Island A";
   EXPECT_EQ(rows, 7);  // types 1, 3, 5, 6, 8 and twice under 7
-  EXPECT_FALSE(tables.StockMapNames.contains("Oil Island A"));
+  EXPECT_FALSE(tables.stock.contains("Oil Island A"));
   EXPECT_EQ(FindMapName(host.module, "CTF_04A.BMS", "7", false), "Oil Island A");
   EXPECT_EQ(FindMapName(host.module, "CTFR_04A.BMS", "7", false), "Oil Island A");
   EXPECT_EQ(FindMapName(host.module, "TDMR_04A.BMS", "3", false), "");
@@ -83,12 +81,12 @@ TEST_F(StockCatalogue, RebuildsCustomTableFromCurrentProfilesGameFolder) {
   host.scratch.write(PluginFixture::gameFolderOnDisk(2) + "/Jungle.bms",
                      mapFileBytes("Jungle", 0, 2));
   LoadCatalogue(host.module, 1);
-  ASSERT_EQ(host.module.catalogue.CustomMapFiles.count(), 1);
-  EXPECT_EQ(host.module.catalogue.CustomMapFiles.item(1L), "Jungle.bms");
+  ASSERT_EQ(host.module.catalogue.custom.count(), 1);
+  EXPECT_EQ(host.module.catalogue.custom.item(1L).file, "Jungle.bms");
 
   host.module.CurrentProfile = 1;
   LoadCatalogue(host.module, 1);
-  EXPECT_TRUE(host.module.catalogue.CustomMapFiles.empty());
+  EXPECT_TRUE(host.module.catalogue.custom.empty());
 }
 
 TEST(ExtendedCatalogue, OnlyTheExactBasePackSelectsTheBaseVariant) {

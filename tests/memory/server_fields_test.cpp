@@ -53,9 +53,9 @@ TEST(ServerFields, ANestedRegistrationInsideACallLeavesTheRotationReadIntact) {
   EXPECT_EQ(host.failuresOf("GetMapList"), 0);
   EXPECT_EQ(nested, 3);
   const CurrentListTables& list = host.module.currentList;
-  ASSERT_EQ(list.CurrentMapFiles.count(), 2);
-  EXPECT_EQ(list.CurrentMapNames.item("1"), "Beta");
-  EXPECT_EQ(list.CurrentMapCustom.item("1"), "1");
+  ASSERT_EQ(list.maps.count(), 2);
+  EXPECT_EQ(list.maps.item("1").name, "Beta");
+  EXPECT_EQ(list.maps.item("1").custom, "1");
   EXPECT_EQ(GetNextMapCode(host.module, 1), 5);
 }
 

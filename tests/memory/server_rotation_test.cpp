@@ -47,11 +47,11 @@ TEST_F(ServerRotation, LongRotationIsCutTo255InServerListAndFile) {
 
   EXPECT_EQ(server.rotationCount(), 255);
   EXPECT_EQ(server.readLong(server.rotationPointer() + sim::kHeaderCountCopyOffset), 255);
-  ASSERT_EQ(list().CurrentMapFiles.count(), 255);
-  EXPECT_EQ(list().CurrentMapNames.item("254"), "Map 254");
-  EXPECT_EQ(list().CurrentMapFiles.item(255L), "MAP_254.BMS");
-  EXPECT_EQ(list().CurrentMapTypes.item("254"), "2");
-  EXPECT_EQ(list().CurrentMapCustom.item("253"), "1");
+  ASSERT_EQ(list().maps.count(), 255);
+  EXPECT_EQ(list().maps.item("254").name, "Map 254");
+  EXPECT_EQ(list().maps.item(255L).file, "MAP_254.BMS");
+  EXPECT_EQ(list().maps.item("254").type, "2");
+  EXPECT_EQ(list().maps.item("253").custom, "1");
   EXPECT_EQ(lastSetting("mapcount"), "299");
   EXPECT_EQ(lastSetting("map254"), "2[-]0[-]MAP_254.BMS");
   EXPECT_EQ(lastSetting("map255"), "<none>");
@@ -64,7 +64,8 @@ TEST_F(ServerRotation, UnmarkedSlotsTakeTheRunningGameType) {
   clearMarker(server, 3);
   server.setByte("GameType", 7);
   GetMapList(host.module, kProfile);
-  EXPECT_EQ(list().CurrentMapTypes.values(), (std::vector<std::string>{"0", "7", "2", "7"}));
+  EXPECT_EQ(columnOf(list().maps, &CurrentMap::type),
+            (std::vector<std::string>{"0", "7", "2", "7"}));
 }
 
 TEST_F(ServerRotation, RecordsLimitsAndRotationWithTheirFallbacks) {
@@ -97,7 +98,7 @@ TEST_F(ServerRotation, AffiliateServerRotationIsReadAndItsFileKeepsTheLimitsItHa
   GetMapList(host.module, kProfile);
 
   EXPECT_EQ(host.dialogs.boxes().size(), 0u);
-  EXPECT_EQ(list().CurrentMapFiles.values(),
+  EXPECT_EQ(columnOf(list().maps, &CurrentMap::file),
             (std::vector<std::string>{"MAP_0.BMS", "MAP_1.BMS", "MAP_2.BMS"}));
   EXPECT_EQ(lastSetting("dmScore"), "44");
   EXPECT_EQ(lastSetting("tkScore"), "<none>");
@@ -110,7 +111,7 @@ TEST_F(ServerRotation, AutoloadLeavesLastSettingsUntouched) {
   host.scratch.write("Plugins/Maps.ini", "[Autoload]\r\nprofile1=1\r\n");
   GetMapList(host.module, kProfile);
   EXPECT_FALSE(lastSettingsExist());
-  EXPECT_EQ(list().CurrentMapFiles.count(), 3);
+  EXPECT_EQ(list().maps.count(), 3);
 }
 
 TEST_F(ServerRotation, ShorterRereadKeepsStaleKeysAndEmptyRotationStillGivesEntryZero) {
@@ -118,8 +119,8 @@ TEST_F(ServerRotation, ShorterRereadKeepsStaleKeysAndEmptyRotationStillGivesEntr
   GetMapList(host.module, kProfile);
   server.setRotationCount(0);
   GetMapList(host.module, kProfile);
-  ASSERT_EQ(list().CurrentMapFiles.count(), 1);
-  EXPECT_EQ(list().CurrentMapFiles.item("0"), "MAP_0.BMS");
+  ASSERT_EQ(list().maps.count(), 1);
+  EXPECT_EQ(list().maps.item("0").file, "MAP_0.BMS");
   EXPECT_EQ(lastSetting("mapcount"), "-1");
   EXPECT_EQ(lastSetting("map2"), "2[-]0[-]MAP_2.BMS");
 }
@@ -133,7 +134,7 @@ TEST_F(ServerRotation, ReadOnlyLastSettingsIsLoggedNotReported) {
   GetMapList(host.module, kProfile);
 
   EXPECT_EQ(host.failuresOf("GetMapList"), 0);
-  EXPECT_EQ(list().CurrentMapFiles.count(), 2);
+  EXPECT_EQ(list().maps.count(), 2);
   EXPECT_EQ(host.scratch.read(file), "[Maps]\r\nmapcount=7\r\n");
   std::string log = host.scratch.read("logs/errors.log");
   // The limits, the count and both maps go in one refused replace: one line.

@@ -63,10 +63,8 @@ class SimProcessWindow {
     list = CurrentListTables{};
     for (int k = 0; k < count; ++k) {
       const std::string key = std::to_string(k);
-      list.CurrentMapNames.add(key, "Map number " + key);
-      list.CurrentMapFiles.add(key, "ROT_" + key + ".BMS");
-      list.CurrentMapTypes.add(key, std::to_string(k % 9));
-      list.CurrentMapCustom.add(key, k % 4 == 1 ? "1" : "0");
+      list.maps.add(key, {"Map number " + key, "ROT_" + key + ".BMS", std::to_string(k % 9),
+                          k % 4 == 1 ? "1" : "0"});
     }
     host.window().FillCurrentGrid();
   }

@@ -96,10 +96,8 @@ class Scene {
     list = CurrentListTables{};
     for (size_t k = 0; k < entries.size(); ++k) {
       const std::string key = std::to_string(k);
-      list.CurrentMapNames.add(key, entries[k].displayName);
-      list.CurrentMapFiles.add(key, entries[k].missionFile);
-      list.CurrentMapTypes.add(key, std::to_string(entries[k].gameType));
-      list.CurrentMapCustom.add(key, entries[k].custom ? "1" : "0");
+      list.maps.add(key, {entries[k].displayName, entries[k].missionFile,
+                          std::to_string(entries[k].gameType), entries[k].custom ? "1" : "0"});
     }
     host.window().FillCurrentGrid();
   }

@@ -211,13 +211,13 @@ TEST_F(PluginTest, DisableClearsAutoloadAndAddressesThenReloadRestoresThem) {
 
 TEST_F(PluginTest, UnloadRunsEveryStepAndLaterLoadsGrowAgain) {
   plugin().LoadInterface(2, 77, pdat());
-  module().currentList.CurrentMapNames.add("0", "Some map");
+  module().currentList.append({"Some map", "", "", ""});
   // AutoloadDone does not cover the current profile: that step fails, the rest still runs.
   plugin().UnLoadInterface();
   EXPECT_EQ(module().AddressTables.size(), 1u);
   EXPECT_EQ(module().AddressTables[0].count(), 0);
-  EXPECT_TRUE(module().currentList.CurrentMapNames.empty());
-  EXPECT_TRUE(module().catalogue.StockMapNames.empty());
+  EXPECT_TRUE(module().currentList.maps.empty());
+  EXPECT_TRUE(module().catalogue.stock.empty());
   EXPECT_EQ(module().window, nullptr);
   EXPECT_FALSE(scheduler.exists(kMonitorTimer, 2));
   EXPECT_FALSE(scheduler.exists(kTaskTimer, 2));
@@ -229,9 +229,9 @@ TEST_F(PluginTest, UnloadRunsEveryStepAndLaterLoadsGrowAgain) {
 
 TEST_F(PluginTest, HideEmptiesCatalogueAndKeepsTimers) {
   plugin().LoadInterface(1, 77, pdat());
-  ASSERT_FALSE(module().catalogue.StockMapNames.empty());
+  ASSERT_FALSE(module().catalogue.stock.empty());
   plugin().HideInterface();
-  EXPECT_TRUE(module().catalogue.StockMapNames.empty());
+  EXPECT_TRUE(module().catalogue.stock.empty());
   EXPECT_FALSE(module().window->isVisible());
   EXPECT_TRUE(scheduler.isRunning(kMonitorTimer, 1));
 }

@@ -99,8 +99,7 @@ TEST_F(CustomMapMenu, DeleteRefusalsThenDeletesOnlyTheMapFile) {
   EXPECT_EQ(host.boxes("Failed!", kMapInRotation), 1);
 
   // Out of the rotation it can go, after a Yes; a No keeps it.
-  host.module.currentList.CurrentMapNames.remove(2);
-  host.module.currentList.CurrentMapFiles.remove(2);
+  host.module.currentList.maps.remove(2);
   host.dialogs.queueAnswer(MessageAnswer::No);
   host.window().mnuDelete.action();
   EXPECT_TRUE(host.scratch.exists("game1/mesa.bms"));

@@ -87,14 +87,13 @@ TEST_F(RemoteExchange, AnswerDecodesToSettingsEveryMapRotationAndTasks) {
   EXPECT_EQ(host.server().longAt("MaxMaps"), 255);
 
   const CatalogueTables& tables = host.module.catalogue;
-  const long listed = tables.StockMapNames.count() + tables.CustomMapNames.count();
+  const long listed = tables.stock.count() + tables.custom.count();
   ASSERT_EQ(static_cast<long>(answer.catalogue.size()), listed);
-  EXPECT_EQ(answer.catalogue.front(),
-            (MapLine{tables.StockMapNames.item(1), tables.StockMapFiles.item(1),
-                     std::stoi(tables.StockMapTypes.item(1)), false}));
+  EXPECT_EQ(answer.catalogue.front(), (MapLine{tables.stock.item(1).name, tables.stock.item(1).file,
+                                               std::stoi(tables.stock.item(1).type), false}));
   const auto customs = std::count_if(answer.catalogue.begin(), answer.catalogue.end(),
                                      [](const MapLine& line) { return line.custom; });
-  EXPECT_EQ(customs, tables.CustomMapNames.count());
+  EXPECT_EQ(customs, tables.custom.count());
   EXPECT_GE(customs, 2);  // a map of two game types is listed under each
 
   ASSERT_EQ(answer.rotation.size(), 3u);

@@ -128,7 +128,7 @@ TEST_F(MapLists, AnEmptyOrUnusableFileEmptiesTheListButKeepsTheGrid) {
   writeList("empty.mpl", "");
   w->LoadFile(listPath("empty.mpl"));
   EXPECT_EQ(host.boxes("Error!", kMapListInvalid), 1);
-  EXPECT_TRUE(host.module.currentList.CurrentMapNames.empty());
+  EXPECT_TRUE(host.module.currentList.maps.empty());
   EXPECT_EQ(host.gridRows(w->mfgCurrent), before);
   EXPECT_EQ(w->lblSnum.caption.get(), "0 / 255");
 

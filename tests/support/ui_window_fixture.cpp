@@ -94,14 +94,14 @@ std::vector<std::string> WindowFixture::gridRows(const FlexGrid& grid) const {
 std::vector<std::string> WindowFixture::currentListRows() const {
   const CurrentListTables& list = module.currentList;
   std::vector<std::string> rows;
-  for (long position = 1; position <= list.CurrentMapNames.count(); ++position) {
+  for (long position = 1; position <= list.maps.count(); ++position) {
     std::string key = std::to_string(position - 1);
-    if (list.CurrentMapNames.keyAt(position) != key) {
-      throw std::logic_error("CurrentList key " + list.CurrentMapNames.keyAt(position) +
-                             " at position " + std::to_string(position));
+    if (list.maps.keyAt(position) != key) {
+      throw std::logic_error("CurrentList key " + list.maps.keyAt(position) + " at position " +
+                             std::to_string(position));
     }
-    rows.push_back(mapEntryText(list.CurrentMapNames.item(key), list.CurrentMapFiles.item(key)) +
-                   "|" + list.CurrentMapTypes.item(key) + "|" + list.CurrentMapCustom.item(key));
+    rows.push_back(mapEntryText(list.maps.item(key).name, list.maps.item(key).file) + "|" +
+                   list.maps.item(key).type + "|" + list.maps.item(key).custom);
   }
   return rows;
 }

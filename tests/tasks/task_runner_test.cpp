@@ -36,8 +36,8 @@ class Runner : public ::testing::Test {
     host.module.currentList = CurrentListTables{};
     host.scheduler.setWallClock(when);
     tmrMapTasks_Timer(host.module, kProfile);
-    const auto& files = host.module.currentList.CurrentMapFiles;
-    return files.empty() ? "" : files.item(1);
+    const auto& maps = host.module.currentList.maps;
+    return maps.empty() ? "" : maps.item(1).file;
   }
 
   WindowFixture host;

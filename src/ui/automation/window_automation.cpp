@@ -190,14 +190,12 @@ Json dumpWindow(Module& module) {
 Json dumpCurrentList(const Module& module) {
   const CurrentListTables& list = module.currentList;
   Json entries = Json::array();
-  for (long i = 1; i <= list.CurrentMapNames.count(); ++i) {
-    auto at = [i](const Collection<std::string>& c) {
-      return i <= c.count() ? jsonText(c.item(i)) : std::string();
-    };
-    entries.push_back(Json{{"name", at(list.CurrentMapNames)},
-                           {"file", at(list.CurrentMapFiles)},
-                           {"type", at(list.CurrentMapTypes)},
-                           {"custom", at(list.CurrentMapCustom)}});
+  for (long i = 1; i <= list.maps.count(); ++i) {
+    const CurrentMap& map = list.maps.item(i);
+    entries.push_back(Json{{"name", jsonText(map.name)},
+                           {"file", jsonText(map.file)},
+                           {"type", jsonText(map.type)},
+                           {"custom", jsonText(map.custom)}});
   }
   return entries;
 }
