@@ -6,7 +6,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev nlohmann-json3-dev libcli11-dev
   clang-format
   qt6-base-dev libgl-dev xvfb xauth fonts-wine
-  qt6-httpserver-dev qt6-websockets-dev curl openssl
+  qt6-httpserver-dev qt6-websockets-dev curl openssl mawk
 )
 # `install-deps.sh fuzz`: clang and its libFuzzer runtime as well.
 if [ "${1:-}" = fuzz ]; then packages+=(clang libclang-rt-dev); fi
