@@ -97,8 +97,8 @@ bool hasMapExtension(std::string_view file) {
   return file.size() >= 4 && vb::EqualsText(file.substr(file.size() - 4), ".bms");
 }
 
-bool isEmptyName(const std::string& header) {
-  return vb::Replace(header.substr(kNameOffset, kNameLength), kNul, "").empty();
+bool isEmptyName(std::string_view header) {
+  return header.substr(kNameOffset, kNameLength).find_first_not_of(kNul) == std::string_view::npos;
 }
 
 // One row per supported game type, in the custom tables.
@@ -173,6 +173,7 @@ void GetCustomMaps(Module& module, const std::string& folder) {
     const std::vector<ListedFile>& files = *listing;
     CustomMapHeaders& known = module.customMapHeaders[folder];
     const uint64_t scan = ++known.scans;
+    known.files.reserve(files.size());
     size_t kept = 0;
     for (const ListedFile& file : files) {
       trap.at(3);
