@@ -46,6 +46,10 @@ class FaultyFileSystem final : public FileSystemWrapper {
     every("FilesOf", folder);
     return target_.FilesOf(folder);
   }
+  Listing FilesWithIdentityOf(const std::string& folder) override {
+    every("FilesOf", folder);
+    return target_.FilesWithIdentityOf(folder);
+  }
   void CreateTextFile(const std::string& path, bool overwrite) override {
     every("CreateTextFile", path);
     target_.CreateTextFile(path, overwrite);
