@@ -8,9 +8,7 @@ namespace rotaryn {
 
 struct Module;
 
-// "Plugins\Maps.ini" of the root: per profile, "Autoload" (1 restores the last rotation at
-// start) and "DisplayTime" (1..9, the end-of-game display in units of 5 seconds).
-inline constexpr const char* kMapsIniName = "\\Plugins\\Maps.ini";
+// The profile's two settings of Maps.ini (see store/maps_ini.h), from the window and remotely.
 
 // A profile's "Autoload" (0 or 1) and "DisplayTime" (the slider's position). A refused write
 // changes nothing and is logged, never raised.

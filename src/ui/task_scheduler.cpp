@@ -4,10 +4,10 @@
 #include <algorithm>
 
 #include "errors/error_report.h"
-#include "platform/ini_file.h"
 #include "platform/vb_runtime.h"
 #include "plugin/module.h"
-#include "store/map_list.h"
+#include "store/profile_paths.h"
+#include "store/task_file.h"
 #include "tasks/task_dates.h"
 #include "tasks/task_runner.h"
 #include "tasks/task_store.h"
@@ -81,8 +81,7 @@ void TaskScheduler::cmdAddTask_Click() {
     const std::string section = taskSectionName(dtAddDate.value, dtAddTime.value);
 
     trap.at(3);
-    IniFile ini(module_.ports.files, iniFailureLog(module_));
-    if (!ini.read(taskFile, section, "File").empty()) {
+    if (!readTaskMapList(module_, taskFile, section).empty()) {
       ErrorReport(module_, kReportFailed, kTaskTaken, nullptr, 0, 0);
       return;
     }
@@ -211,13 +210,10 @@ void TaskScheduler::BuildTasks(int32_t index) {
       IUtility& utility = module_.utility();
       for (const std::string& section : utility.GetAllIniSections(taskFile)) {
         if (section.empty()) continue;
-        const std::vector<std::string> lines = utility.GetIniSection(section, taskFile);
-        if (lines.size() < 2) {
-          raiseVbError(vberr::kSubscriptOutOfRange, "the task [" + section + "] has no frequency");
-        }
-        std::string frequency = utility.ParseIniKey(lines[1], false);
+        const TaskEntry task = readTaskEntry(utility, taskFile, section);
+        std::string frequency = task.frequency;
         if (vb::InStr(frequency, "Every") > 0) frequency = vb::Replace(frequency, "Every", "E");
-        mfgTask.AddItem(section + "\t" + frequency + "\t" + utility.ParseIniKey(lines[0], false));
+        mfgTask.AddItem(section + "\t" + frequency + "\t" + task.file);
       }
       mfgTask.setRow(0);
       mfgTask.visible = true;
