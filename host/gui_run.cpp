@@ -57,9 +57,11 @@ int runGui(const GuiOptions& options) {
   };
   std::unique_ptr<api::RemoteApi> remoteApi;
   std::function<void()> quit;
+  bool stopRequested = false;
   // From here a stop signal waits for the event loop, then quits as the window's close does.
   HostSignals hostSignals({[&](int signal) {
                              note(std::string("received ") + signalName(signal) + "; stopping");
+                             stopRequested = true;
                              if (quit) quit();
                            },
                            [&] {
@@ -92,6 +94,7 @@ int runGui(const GuiOptions& options) {
     dialogs.closeAll();
     QTimer::singleShot(0, &window, [&window] { window.close(); });
   };
+  if (stopRequested) quit();  // a signal taken before there was a window to close
   if (options.screenshotFile) {
     takeScreenshotWhenShown(window, session, *options.screenshotFile, quit);
   }
@@ -113,7 +116,8 @@ int runGui(const GuiOptions& options) {
       [&session](int32_t index, const std::string& problem) {
         session.serverFailed(index, problem);
       }});
-  int code = QApplication::exec();
+  // A stop taken while start-up pumped events may have closed the window before the loop runs.
+  const int code = stopRequested && !window.isVisible() ? 0 : QApplication::exec();
   remoteApi.reset();  // no request reaches the plug-in while it unloads
   session.end();      // while the servers it stops are still there
   return code == 0 ? kGuiDone : kGuiCannotStart;

@@ -28,8 +28,12 @@ int runHeadless(const HeadlessOptions& options) {
 
   std::unique_ptr<api::RemoteApi> remoteApi;
   // From here a stop signal waits for the event loop instead of killing a host half started.
-  HostSignals hostSignals({[](int signal) {
+  // A signal taken while start-up pumps events comes before the loop runs, where quit() does
+  // nothing: the flag keeps it.
+  bool stopRequested = false;
+  HostSignals hostSignals({[&stopRequested](int signal) {
                              say(std::string("received ") + signalName(signal) + "; stopping");
+                             stopRequested = true;
                              QCoreApplication::quit();
                            },
                            [&remoteApi] {
@@ -81,7 +85,7 @@ int runHeadless(const HeadlessOptions& options) {
     });
   }
 
-  QCoreApplication::exec();
+  if (!stopRequested) QCoreApplication::exec();
 
   watch.reset();
   remoteApi.reset();  // no request reaches the plug-in while it unloads

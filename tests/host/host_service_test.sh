@@ -59,7 +59,7 @@ grep -q "loaded" "$root/second" && fail "the second host loaded something"
 "$host" --root "$root" --add-admin bob --privileges "Skip Maps" > "$root/bob" || fail "add bob"
 grep -q "the host running on this root (pid $host_pid) takes the change on SIGHUP" "$root/bob" ||
   fail "--add-admin did not point at SIGHUP: $(cat "$root/bob")"
-profiles() { curl -s -o /dev/null -w '%{http_code}' -H "Authorization: Bearer $1" "$url/api/v1/profiles"; }
+profiles() { curl -s --max-time 20 -o /dev/null -w '%{http_code}' -H "Authorization: Bearer $1" "$url/api/v1/profiles"; }
 [ "$(profiles "$(tail -1 "$root/bob")")" = 401 ] || fail "bob was taken before SIGHUP"
 kill -HUP "$host_pid"
 wait_for "received SIGHUP; administrators.ini re-read: 2 administrators"
@@ -67,10 +67,14 @@ wait_for "received SIGHUP; administrators.ini re-read: 2 administrators"
 
 stop_with() {  # SIGNAL: the host stops as quitting does, exit 0
   kill "-$1" "$host_pid"
+  # A host that does not stop is killed after 30 s, so the test says so instead of hanging.
+  (sleep 30 && kill -9 "$host_pid" 2> /dev/null) &
+  local watchdog=$!
   set +e
   wait "$host_pid"
   code=$?
   set -e
+  kill "$watchdog" 2> /dev/null || true
   host_pid=""
   [ "$code" -eq 0 ] || fail "exit $code after SIG$1"
   for line in "received SIG$1; stopping" "plug-in unloaded (UnLoadInterface)" \
