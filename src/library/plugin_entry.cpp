@@ -15,7 +15,7 @@
 #include "plugin/host_ports.h"
 #include "plugin/plugin_calls.h"
 #include "plugin/startup.h"
-#include "plugin/twk_rotaryn.h"
+#include "rotaryn/twk_rotaryn.h"
 #include "ui/automation/window_automation.h"
 #include "ui/qt/qt_window_views.h"
 
