@@ -44,7 +44,7 @@ void addTarget(QJsonObject& entry, const QJsonObject& target) {
 // The plug-in's answer says the change was made: 1 for a change, a text for GetMapsRem.
 // SetAutoLoad and SetDisplayTimer answer 0 whatever they did.
 bool changeMade(const ApiOperation& operation, const QJsonValue& result) {
-  const std::string_view name = operation.name;
+  const std::string name = operation.name.toStdString();
   if (name == "SetAutoLoad" || name == "SetDisplayTimer") return true;
   if (name == "GetMapsRem") return !result.toString().isEmpty() && result.toString() != "Failed";
   return result.toInt() == 1;
@@ -79,7 +79,7 @@ std::string RemoteApi::start(const ApiOptions& options) {
     return "";
   }
   try {
-    settings_ = readAdministrators(root_);
+    settings_ = readAdministrators(root_, host_.plugin().description().privileges);
     if (options.listen) settings_.listen = parseListenAddress(*options.listen);
   } catch (const std::exception& error) {
     return error.what();
@@ -199,7 +199,7 @@ std::optional<RemoteApi::Reply> RemoteApi::checkHead(QByteArrayView method, QByt
     return refused(401, token ? "the token is not an administrator's"
                               : "no token: send Authorization: Bearer <token>");
   }
-  auto route = parseApiRoute(method, path);
+  auto route = parseApiRoute(host_.plugin().description(), method, path);
   if (auto* refusal = std::get_if<ApiRefusal>(&route)) {
     return refused(refusal->status, refusal->message);
   }
@@ -211,7 +211,8 @@ std::optional<RemoteApi::Reply> RemoteApi::checkHead(QByteArrayView method, QByt
   } else {
     const ApiOperation& operation = *request.operation;
     entry.insert("operation", operation.name);
-    if (operation.privilege && admin->privileges.count(operation.privilege) == 0) {
+    if (!operation.privilege.isEmpty() &&
+        admin->privileges.count(operation.privilege.toStdString()) == 0) {
       return refused(
           403, QString("administrator %1 lacks the privilege \"%2\" that %3 needs")
                    .arg(QString::fromStdString(admin->name), operation.privilege, operation.name));
@@ -248,7 +249,7 @@ std::optional<RemoteApi::Reply> RemoteApi::profileRefusal(const Administrator& a
 QString RemoteApi::notDoneReason(const ApiOperation& operation, const ApiRequest& request,
                                  const QStringList& reports) {
   if (!reports.isEmpty()) return "the plug-in reported: " + reports.join("; ");
-  const std::string_view name = operation.name;
+  const std::string name = operation.name.toStdString();
   if (name == "GetMapsRem") return "the plug-in could not read the server's maps";
   if (name == "SetMapsRem" || name == "SkipMapRem" || name == "ScoreMapRem" ||
       name == "PlayMapRem") {
@@ -311,7 +312,7 @@ RemoteApi::Reply RemoteApi::handle(QByteArrayView method, QByteArrayView path,
                               : "no token: send Authorization: Bearer <token>");
   }
 
-  auto parsed = parseApiRequest(method, path, body);
+  auto parsed = parseApiRequest(host_.plugin().description(), method, path, body);
   if (auto* refusal = std::get_if<ApiRefusal>(&parsed)) {
     if (refusal->operation != nullptr && refusal->data) {
       entry.insert("operation", refusal->operation->name);
@@ -353,7 +354,8 @@ RemoteApi::Reply RemoteApi::handle(QByteArrayView method, QByteArrayView path,
   const ApiOperation& operation = *request.operation;
   entry.insert("operation", operation.name);
   if (request.data) addTarget(entry, auditTarget(operation, *request.data));
-  if (operation.privilege && admin->privileges.count(operation.privilege) == 0) {
+  if (!operation.privilege.isEmpty() &&
+      admin->privileges.count(operation.privilege.toStdString()) == 0) {
     return refused(403, QString("administrator %1 lacks the privilege \"%2\" that %3 needs")
                             .arg(name, operation.privilege, operation.name));
   }

@@ -156,6 +156,10 @@ __attribute__((visibility("default"))) char* twkRotaryn_Automate(twkRotarynPlugi
   });
 }
 
+__attribute__((visibility("default"))) char* twkRotaryn_Describe(void) {
+  return answering("{}", [](const Json&) { return Json{{"result", describeOperations()}}; });
+}
+
 __attribute__((visibility("default"))) void twkRotaryn_Free(char* answer) {
   std::free(answer);
 }

@@ -26,7 +26,7 @@ if [ -n "$exported" ]; then
   status=1
 fi
 for entry in twkRotaryn_CreatePlugin twkRotaryn_DestroyPlugin twkRotaryn_Call twkRotaryn_Automate \
-  twkRotaryn_Free; do
+  twkRotaryn_Describe twkRotaryn_Free; do
   nm -D --defined-only "$plugin" | grep -q " $entry\$" || { echo "missing entry point $entry"; status=1; }
 done
 [ $status -eq 0 ] && echo "boundary: 1 passed, 0 failed"
