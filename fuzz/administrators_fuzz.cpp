@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "described_plugin.h"
 #include "host/api/administrators.h"
 
 namespace {
@@ -70,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   ApiSettings settings;
   try {
-    settings = parseAdministrators(text, "administrators.ini");
+    settings = parseAdministrators(text, "administrators.ini", describedPlugin().privileges);
   } catch (const AdministratorsFileError&) {
     return 0;
   }
@@ -88,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   ApiSettings reread;
   try {
-    reread = parseAdministrators(written(settings), "again.ini");
+    reread = parseAdministrators(written(settings), "again.ini", describedPlugin().privileges);
   } catch (const AdministratorsFileError&) {
     std::abort();
   }

@@ -10,6 +10,7 @@
 
 #include <QList>
 
+#include "described_plugin.h"
 #include "host/api/api_request.h"
 #include "host/api/http_parser.h"
 
@@ -41,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view method = input.substr(0, first);
     const std::string_view path = input.substr(first + 1, second - first - 1);
     const std::string_view body = input.substr(second + 1);
-    auto parsed = parseApiRequest(QByteArrayView(method.data(), method.size()),
+    auto parsed = parseApiRequest(describedPlugin(), QByteArrayView(method.data(), method.size()),
                                   QByteArrayView(path.data(), path.size()),
                                   QByteArrayView(body.data(), body.size()));
     if (auto* request = std::get_if<ApiRequest>(&parsed)) {
@@ -51,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (request->data && !request->data->isString() && !request->data->isDouble()) {
           std::abort();
         }
-        if (request->data) soundData(request->operation->name, *request->data);
+        if (request->data) soundData(request->operation->name.toStdString(), *request->data);
       }
     } else if (std::get<ApiRefusal>(parsed).message.isEmpty()) {
       std::abort();  // every refusal says why

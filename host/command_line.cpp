@@ -70,8 +70,8 @@ const OptionSpec kOptions[] = {
      "and print the new token once, on the last line.",
      kAddAdmin, HostMode::kAddAdmin},
     {"privileges", "LIST",
-     "The administrator's privileges, comma-separated: Change Map List, Skip Maps, Delete Maps, "
-     "Add New Maps, Add New Tasks, Delete Tasks.",
+     "The administrator's privileges, comma-separated, as the plug-in in ROOT/Plugins names "
+     "them (an unknown one is refused with the list).",
      kAddAdmin},
     {"profiles", "LIST",
      "The profiles the administrator may touch, comma-separated (default: all).", kAddAdmin},

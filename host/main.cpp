@@ -14,6 +14,7 @@
 #include "host/gui_run.h"
 #include "host/headless.h"
 #include "host/host_root.h"
+#include "host/plugin_library.h"
 #include "host/root_lock.h"
 #include "host/script_runner.h"
 
@@ -33,12 +34,25 @@ std::string rootOrCurrent(const std::string& root) {
   return normalRoot(root.empty() ? std::filesystem::current_path().string() : root);
 }
 
-int initRoot(const std::string& root) {
+// The plug-in --init-root installs: the one this host was built with, when it is known.
+std::string builtPlugin() {
 #ifdef ROTARYN_PLUGIN_BUILD_FILE
-  const std::string plugin = ROTARYN_PLUGIN_BUILD_FILE;
+  return ROTARYN_PLUGIN_BUILD_FILE;
 #else
-  const std::string plugin;
+  return "";
 #endif
+}
+
+// The library whose privilege names --add-admin accepts: the root's plug-in, or before one is
+// installed, the one --init-root would install.
+std::string privilegeSource(const std::string& root) {
+  const std::string installed = rotaryn::host::pluginPathIn(root);
+  if (std::filesystem::exists(installed) || builtPlugin().empty()) return installed;
+  return builtPlugin();
+}
+
+int initRoot(const std::string& root) {
+  const std::string plugin = builtPlugin();
   try {
     if (rotaryn::host::initRoot(root)) {
       std::cout << "rotaryn-host: wrote " << root << "/" << rotaryn::host::kHostIniName
@@ -66,12 +80,16 @@ int initRoot(const std::string& root) {
 int addAdmin(const rotaryn::host::HostCommandLine& line, const std::string& root) {
   namespace api = rotaryn::host::api;
   try {
-    const auto privileges = api::parsePrivileges(line.privileges);
+    // The names are the plug-in's: read from its library without starting it.
+    const rotaryn::host::PluginDescription plugin =
+        rotaryn::host::PluginHandle::describe(privilegeSource(root));
+    const auto privileges = api::parsePrivileges(line.privileges, plugin.privileges);
     std::optional<std::set<int32_t>> profiles;
     if (!line.adminProfiles.empty()) profiles = api::parseProfileList(line.adminProfiles);
     using rotaryn::host::RootLock;
     const RootLock lock = RootLock::take(root, RootLock::Part::kAdministrators);
-    const auto added = api::addAdministrator(root, line.adminName, privileges, profiles);
+    const auto added =
+        api::addAdministrator(root, line.adminName, privileges, profiles, plugin.privileges);
     std::cout << "rotaryn-host: " << (added.replaced ? "replaced" : "added") << " administrator \""
               << line.adminName << "\" in " << root << "/" << api::kAdministratorsFileName << "\n";
     if (std::optional<pid_t> host = lock.host()) {

@@ -18,7 +18,7 @@ Entry symbol(void* library, const char* name) {
 
 }  // namespace
 
-PluginHandle PluginHandle::load(const std::string& libraryPath, const twkRotarynHostPorts& ports) {
+std::pair<void*, PluginHandle::Entries> PluginHandle::open(const std::string& libraryPath) {
   if (!std::filesystem::exists(libraryPath)) {
     throw PluginLoadError("no plug-in at " + libraryPath +
                           " (rotaryn-host --init-root puts the built one there)");
@@ -36,13 +36,44 @@ PluginHandle PluginHandle::load(const std::string& libraryPath, const twkRotaryn
   entries.destroy = symbol<decltype(entries.destroy)>(library, "twkRotaryn_DestroyPlugin");
   entries.call = symbol<decltype(entries.call)>(library, "twkRotaryn_Call");
   entries.automate = symbol<decltype(entries.automate)>(library, "twkRotaryn_Automate");
+  entries.describe = symbol<decltype(entries.describe)>(library, "twkRotaryn_Describe");
   entries.free = symbol<decltype(entries.free)>(library, "twkRotaryn_Free");
-  if (!entries.create || !entries.destroy || !entries.call || !entries.automate || !entries.free) {
+  if (!entries.create || !entries.destroy || !entries.call || !entries.automate ||
+      !entries.describe || !entries.free) {
     dlclose(library);
     throw PluginLoadError(libraryPath +
                           " is not a Rotaryn plug-in of this interface: a twkRotaryn_ entry "
                           "point is missing");
   }
+  return {library, entries};
+}
+
+PluginDescription PluginHandle::describe(void* library, const Entries& entries) {
+  char* answer = entries.describe();
+  if (answer == nullptr) {
+    dlclose(library);
+    throw PluginLoadError("the plug-in did not describe its operations");
+  }
+  const QByteArray text(answer);
+  entries.free(answer);
+  try {
+    return PluginDescription::parse(text);
+  } catch (...) {
+    dlclose(library);
+    throw;
+  }
+}
+
+PluginDescription PluginHandle::describe(const std::string& libraryPath) {
+  auto [library, entries] = open(libraryPath);
+  PluginDescription description = describe(library, entries);
+  dlclose(library);
+  return description;
+}
+
+PluginHandle PluginHandle::load(const std::string& libraryPath, const twkRotarynHostPorts& ports) {
+  auto [library, entries] = open(libraryPath);
+  PluginDescription description = describe(library, entries);
   twkRotarynPlugin* plugin = entries.create(TWK_ROTARYN_INTERFACE_VERSION, &ports);
   if (plugin == nullptr) {
     dlclose(library);
@@ -50,13 +81,23 @@ PluginHandle PluginHandle::load(const std::string& libraryPath, const twkRotaryn
                           std::to_string(TWK_ROTARYN_INTERFACE_VERSION) +
                           " (a plug-in built from other sources) or could not start");
   }
-  return PluginHandle(library, plugin, entries);
+  PluginHandle handle(library, plugin, entries, std::move(description));
+  // The API grants what the operations name: the plug-in must offer each of them.
+  QJsonValue privileges;
+  try {
+    privileges = handle.call(QJsonObject{{"op", "GetPrivis"}});
+  } catch (const PluginCallError& error) {
+    throw PluginLoadError(std::string("the plug-in's GetPrivis failed: ") + error.what());
+  }
+  handle.description_.checkOffered(privileges);
+  return handle;
 }
 
 PluginHandle::PluginHandle(PluginHandle&& other) noexcept
     : library_(std::exchange(other.library_, nullptr)),
       plugin_(std::exchange(other.plugin_, nullptr)),
-      entries_(other.entries_) {}
+      entries_(other.entries_),
+      description_(std::move(other.description_)) {}
 
 PluginHandle::~PluginHandle() {
   if (plugin_ != nullptr) entries_.destroy(plugin_);

@@ -5,8 +5,10 @@
 #include <QString>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
-#include "plugin/twk_rotaryn.h"
+#include "host/plugin_description.h"
+#include "rotaryn/twk_rotaryn.h"
 
 namespace rotaryn::host {
 
@@ -36,8 +38,12 @@ class PluginCallError : public std::runtime_error {
 class PluginHandle {
  public:
   // Loads the library and creates the plug-in with the ports given, which must outlive the
-  // handle. Throws PluginLoadError.
+  // handle. Throws PluginLoadError, also when GetPrivis does not offer a privilege that one of
+  // the described operations needs.
   static PluginHandle load(const std::string& libraryPath, const twkRotarynHostPorts& ports);
+  // The description of the library's operations, without creating a plug-in. Throws
+  // PluginLoadError.
+  static PluginDescription describe(const std::string& libraryPath);
 
   PluginHandle(PluginHandle&& other) noexcept;
   PluginHandle& operator=(PluginHandle&&) = delete;
@@ -49,6 +55,7 @@ class PluginHandle {
   // A window automation request: its whole answer ({"result":..., "notes":[...]}); throws
   // PluginCallError when it could not be done.
   QJsonObject automate(const QJsonObject& request);
+  const PluginDescription& description() const { return description_; }
 
  private:
   struct Entries {
@@ -56,15 +63,24 @@ class PluginHandle {
     decltype(&twkRotaryn_DestroyPlugin) destroy = nullptr;
     decltype(&twkRotaryn_Call) call = nullptr;
     decltype(&twkRotaryn_Automate) automate = nullptr;
+    decltype(&twkRotaryn_Describe) describe = nullptr;
     decltype(&twkRotaryn_Free) free = nullptr;
   };
-  PluginHandle(void* library, twkRotarynPlugin* plugin, Entries entries)
-      : library_(library), plugin_(plugin), entries_(entries) {}
+  // dlopen and every entry point; throws PluginLoadError.
+  static std::pair<void*, Entries> open(const std::string& libraryPath);
+  static PluginDescription describe(void* library, const Entries& entries);
+  PluginHandle(void* library, twkRotarynPlugin* plugin, Entries entries,
+               PluginDescription description)
+      : library_(library),
+        plugin_(plugin),
+        entries_(entries),
+        description_(std::move(description)) {}
   QJsonObject exchange(char* (*entry)(twkRotarynPlugin*, const char*), const QJsonObject& request);
 
   void* library_ = nullptr;
   twkRotarynPlugin* plugin_ = nullptr;
   Entries entries_;
+  PluginDescription description_;
 };
 
 }  // namespace rotaryn::host

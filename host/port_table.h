@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "plugin/twk_rotaryn.h"
+#include "rotaryn/twk_rotaryn.h"
 
 namespace rotaryn::host {
 

@@ -1,9 +1,6 @@
 // The plug-in operations a script calls, sent through the plug-in's C interface as a host sends
 // them. An operation that fails to the host (an untrapped one, or one this version does not
 // have) is recorded with its error number and description, and the run goes on.
-#include <algorithm>
-#include <iterator>
-
 #include "exchange/exchange_codec.h"
 #include "host/host_text.h"
 #include "host/script_json.h"
@@ -11,14 +8,6 @@
 
 namespace rotaryn::host {
 namespace {
-
-// The operations of the plug-in's interface; a name not here is a mistake of the script.
-constexpr const char* kOperations[] = {
-    "dllVersion",     "GetData",    "GetPrivis",       "LoadInterface", "UnLoadInterface",
-    "DisableProfile", "GetMapsRem", "SkipMapRem",      "AddTaskRem",    "EditTaskRem",
-    "DeleteTaskRem",  "AddFileRem", "DeleteFileRem",   "ScoreMapRem",   "PlayMapRem",
-    "SetMapsRem",     "SetScore",   "SetDisplayTimer", "SetAutoLoad",   "HideInterface",
-    "SaveMapSettings"};
 
 // SetMapsRem's data from plain fields, built as an administrator's tool builds it:
 // {"koth":10,"kills":500,"gameScore":20,"rotation":[{"name","file","type","custom"}, ...]}.
@@ -45,8 +34,9 @@ QJsonValue setMapsData(const QJsonValue& maps) {
 
 void ScriptSession::call(const ScriptLine& line) {
   const QString name = line.text("name");
-  if (std::find(std::begin(kOperations), std::end(kOperations), name.toStdString()) ==
-      std::end(kOperations)) {
+  // The operations are the plug-in's own description; a name not there is the script's mistake.
+  const PluginOperation* operation = plugin().description().find(name.toStdString());
+  if (operation == nullptr) {
     throw ScriptError("clsPlugin has no operation \"" + name.toStdString() + "\"");
   }
   QJsonObject request{{"op", name}};
@@ -71,7 +61,7 @@ void ScriptSession::call(const ScriptLine& line) {
   // Operations on a profile get its PDAT from the host unless the script gives one.
   if (line.has("pdat")) {
     request["PDAT"] = line.value("pdat");
-  } else if (index && name != "DisableProfile" && name != "SetScore" && name != "SaveMapSettings") {
+  } else if (index && operation->takes("PDAT")) {
     std::string admin = line.has("admin") ? toWindows1252(line.text("admin")) : "";
     try {
       request["PDAT"] = host_.pdatOf(*index, admin);
@@ -80,7 +70,6 @@ void ScriptSession::call(const ScriptLine& line) {
     }
   }
 
-  plugin();
   QJsonValue result(QJsonValue::Null);
   try {
     if (name == "LoadInterface") {

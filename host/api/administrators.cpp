@@ -126,15 +126,12 @@ ListenAddress parseListenAddress(std::string_view text) {
   return ListenAddress{host, static_cast<uint16_t>(number)};
 }
 
-std::set<std::string> parsePrivileges(std::string_view list) {
+std::set<std::string> parsePrivileges(std::string_view list, const PrivilegeNames& offered) {
   std::set<std::string> privileges;
   for (const std::string& item : splitList(list)) {
-    auto known = std::find_if(std::begin(kPrivilegeNames), std::end(kPrivilegeNames),
-                              [&item](const char* name) { return item == name; });
-    if (known == std::end(kPrivilegeNames)) {
+    if (std::find(offered.begin(), offered.end(), item) == offered.end()) {
       std::string names;
-      for (const char* name : kPrivilegeNames)
-        names += std::string(names.empty() ? "" : ", ") + name;
+      for (const std::string& name : offered) names += (names.empty() ? "" : ", ") + name;
       throw std::invalid_argument("\"" + item + "\" is not a privilege of the plug-in; they are " +
                                   names);
     }
@@ -168,7 +165,8 @@ std::string nameProblem(std::string_view name) {
   return {};
 }
 
-ApiSettings parseAdministrators(std::string_view text, const std::string& fileName) {
+ApiSettings parseAdministrators(std::string_view text, const std::string& fileName,
+                                const PrivilegeNames& offered) {
   ApiSettings settings;
   enum class Section { kNone, kApi, kAdmin } section = Section::kNone;
   std::map<std::string, int> adminLines;
@@ -251,7 +249,7 @@ ApiSettings parseAdministrators(std::string_view text, const std::string& fileNa
           admin.tokenSha256 = QByteArray::fromHex(hex.mid(kTokenPrefix.size()));
           if (admin.tokenSha256.size() != 32) fail("Token is sha256: and 64 hex digits");
         } else if (key == "privileges") {
-          admin.privileges = parsePrivileges(value);
+          admin.privileges = parsePrivileges(value, offered);
         } else if (key == "profiles") {
           admin.profiles = parseProfileList(value);
         } else {
@@ -272,7 +270,8 @@ ApiSettings parseAdministrators(std::string_view text, const std::string& fileNa
   return settings;
 }
 
-ApiSettings readAdministrators(const std::string& rootPosix, std::vector<std::string>* warnings) {
+ApiSettings readAdministrators(const std::string& rootPosix, const PrivilegeNames& offered,
+                               std::vector<std::string>* warnings) {
   const std::string path = rootPosix + "/" + kAdministratorsFileName;
   checkSecretMode(path, "the administrators file",
                   "whoever can write it can make themselves an administrator", warnings);
@@ -283,7 +282,7 @@ ApiSettings readAdministrators(const std::string& rootPosix, std::vector<std::st
   } catch (const std::runtime_error& error) {
     throw AdministratorsFileError(error.what());
   }
-  ApiSettings settings = exists ? parseAdministrators(text, path) : ApiSettings{};
+  ApiSettings settings = exists ? parseAdministrators(text, path, offered) : ApiSettings{};
   auto fromRoot = [&rootPosix](std::string& file) {
     if (!file.empty() && file.front() != '/') file = rootPosix + "/" + file;
   };
@@ -327,7 +326,8 @@ const Administrator* findByToken(const std::vector<Administrator>& administrator
 
 AddedAdministrator addAdministrator(const std::string& rootPosix, const std::string& name,
                                     const std::set<std::string>& privileges,
-                                    const std::optional<std::set<int32_t>>& profiles) {
+                                    const std::optional<std::set<int32_t>>& profiles,
+                                    const PrivilegeNames& offered) {
   if (std::string problem = nameProblem(name); !problem.empty()) {
     throw std::invalid_argument(problem);
   }
@@ -335,7 +335,7 @@ AddedAdministrator addAdministrator(const std::string& rootPosix, const std::str
   bool exists = false;
   const std::string old = readFile(path, exists);
   // The file must be usable before it is changed; its own errors name the line.
-  if (exists) parseAdministrators(old, path);
+  if (exists) parseAdministrators(old, path, offered);
 
   AddedAdministrator added{newToken(), false};
   std::string text;

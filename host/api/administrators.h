@@ -48,19 +48,23 @@ class AdministratorsFileError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The privilege names the plug-in offers (PluginDescription::privileges).
+using PrivilegeNames = std::vector<std::string>;
+
 // Parses the file's text; throws AdministratorsFileError naming fileName and the line.
-ApiSettings parseAdministrators(std::string_view text, const std::string& fileName);
+ApiSettings parseAdministrators(std::string_view text, const std::string& fileName,
+                                const PrivilegeNames& offered);
 // The root's file; a missing file gives the defaults with no administrator. The file and the TLS
 // key are secrets: one that group or others can write is refused (AdministratorsFileError), one
 // they can read is named in a warning (when warnings is given).
-ApiSettings readAdministrators(const std::string& rootPosix,
+ApiSettings readAdministrators(const std::string& rootPosix, const PrivilegeNames& offered,
                                std::vector<std::string>* warnings = nullptr);
 
 // "ADDR:PORT", "[v6]:PORT"; throws std::invalid_argument with the reason.
 ListenAddress parseListenAddress(std::string_view text);
-// "Skip Maps,Change Map List": each a privilege name of the plug-in; throws
+// "Skip Maps,Change Map List": each one of the privileges offered; throws
 // std::invalid_argument naming the unknown one.
-std::set<std::string> parsePrivileges(std::string_view list);
+std::set<std::string> parsePrivileges(std::string_view list, const PrivilegeNames& offered);
 // "1,2,5"; throws std::invalid_argument.
 std::set<int32_t> parseProfileList(std::string_view list);
 // Empty when the name can be an administrator's, else why not.
@@ -86,6 +90,7 @@ struct AddedAdministrator {
 };
 AddedAdministrator addAdministrator(const std::string& rootPosix, const std::string& name,
                                     const std::set<std::string>& privileges,
-                                    const std::optional<std::set<int32_t>>& profiles);
+                                    const std::optional<std::set<int32_t>>& profiles,
+                                    const PrivilegeNames& offered);
 
 }  // namespace rotaryn::host::api

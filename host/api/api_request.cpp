@@ -16,9 +16,9 @@ ApiRefusal refuse(int status, const QString& message) {
   return ApiRefusal{status, message};
 }
 
-QString operationList() {
+QString operationList(const PluginDescription& plugin) {
   QStringList names;
-  for (const ApiOperation& operation : kOperations) names << operation.name;
+  for (const ApiOperation& operation : plugin.remote) names << operation.name;
   return names.join(", ");
 }
 
@@ -54,7 +54,7 @@ std::optional<int64_t> wholeNumber(const QJsonValue& value) {
 
 // The checks an operation's data gets before the plug-in sees it; empty when it passes.
 QString dataProblem(const ApiOperation& operation, const QJsonValue& data) {
-  const std::string_view name = operation.name;
+  const std::string name = operation.name.toStdString();
   if (name == "PlayMapRem") {
     return wholeNumber(data) ? QString() : "the data of PlayMapRem is a rotation position";
   }
@@ -100,14 +100,8 @@ QString dataProblem(const ApiOperation& operation, const QJsonValue& data) {
 
 }  // namespace
 
-const ApiOperation* findOperation(std::string_view name) {
-  for (const ApiOperation& operation : kOperations) {
-    if (name == operation.name) return &operation;
-  }
-  return nullptr;
-}
-
-std::variant<ApiRequest, ApiRefusal> parseApiRoute(QByteArrayView method, QByteArrayView path) {
+std::variant<ApiRequest, ApiRefusal> parseApiRoute(const PluginDescription& plugin,
+                                                   QByteArrayView method, QByteArrayView path) {
   const QByteArrayView prefix(kApiPrefix);
   if (!path.startsWith(prefix)) return refuse(404, "the API's paths start with /api/v1/");
   const QList<QByteArray> parts = path.sliced(prefix.size()).toByteArray().split('/');
@@ -128,10 +122,11 @@ std::variant<ApiRequest, ApiRefusal> parseApiRoute(QByteArrayView method, QByteA
     if (!get) return refuse(405, "the state is read with GET");
     return ApiRequest{ApiRequest::Kind::kState, nullptr, *index, std::nullopt};
   }
-  const ApiOperation* operation = findOperation(std::string_view(parts[2].data(), parts[2].size()));
+  const ApiOperation* operation =
+      plugin.findRemote(std::string_view(parts[2].data(), parts[2].size()));
   if (operation == nullptr) {
     return refuse(404, "no operation \"" + QString::fromUtf8(parts[2]) + "\"; the operations are " +
-                           operationList());
+                           operationList(plugin));
   }
   if (!post && !(get && operation->readOnly)) {
     return refuse(405, QString("%1 is called with POST").arg(operation->name));
@@ -139,9 +134,10 @@ std::variant<ApiRequest, ApiRefusal> parseApiRoute(QByteArrayView method, QByteA
   return ApiRequest{ApiRequest::Kind::kOperation, operation, *index, std::nullopt};
 }
 
-std::variant<ApiRequest, ApiRefusal> parseApiRequest(QByteArrayView method, QByteArrayView path,
+std::variant<ApiRequest, ApiRefusal> parseApiRequest(const PluginDescription& plugin,
+                                                     QByteArrayView method, QByteArrayView path,
                                                      QByteArrayView body) {
-  auto route = parseApiRoute(method, path);
+  auto route = parseApiRoute(plugin, method, path);
   if (std::holds_alternative<ApiRefusal>(route)) return route;
   ApiRequest request = std::get<ApiRequest>(route);
   if (request.kind != ApiRequest::Kind::kOperation) return request;

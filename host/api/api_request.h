@@ -9,38 +9,16 @@
 #include <string_view>
 #include <variant>
 
+#include "host/plugin_description.h"
+
 // The remote administration API's requests, read without a socket: the route and the
 // envelope of an operation.
 namespace rotaryn::host::api {
 
 inline constexpr const char* kApiPrefix = "/api/v1/";
 
-// The plug-in's privilege names, as GetPrivis lists them (without their "|1").
-inline constexpr const char* kPrivilegeNames[] = {
-    "Change Map List", "Skip Maps", "Delete Maps", "Add New Maps", "Add New Tasks", "Delete Tasks"};
-
-// The remote operations of the plug-in, one endpoint each.
-struct ApiOperation {
-  const char* name;
-  const char* privilege;  // nullptr: any of the plug-in's privileges
-  bool readsData;         // the call needs "data"
-  bool readOnly;          // GET is accepted as well as POST
-};
-inline constexpr ApiOperation kOperations[] = {
-    {"GetMapsRem", nullptr, false, true},
-    {"SetMapsRem", "Change Map List", true, false},
-    {"SetAutoLoad", "Change Map List", true, false},
-    {"SetDisplayTimer", "Change Map List", true, false},
-    {"SkipMapRem", "Skip Maps", false, false},
-    {"ScoreMapRem", "Skip Maps", false, false},
-    {"PlayMapRem", "Skip Maps", true, false},
-    {"AddFileRem", "Add New Maps", true, false},
-    {"DeleteFileRem", "Delete Maps", true, false},
-    {"AddTaskRem", "Add New Tasks", true, false},
-    {"EditTaskRem", "Add New Tasks", true, false},
-    {"DeleteTaskRem", "Delete Tasks", true, false},
-};
-const ApiOperation* findOperation(std::string_view name);
+// The remote operations, one endpoint each, are the plug-in's (PluginDescription::remote).
+using ApiOperation = RemoteOperation;
 
 // A request the API accepts for authorization: the profile list or one operation.
 struct ApiRequest {
@@ -63,7 +41,8 @@ struct ApiRefusal {
 
 // The route of a request from its method and path alone: the profile list, or an operation
 // and its profile (without data), as parseApiRequest reads them.
-std::variant<ApiRequest, ApiRefusal> parseApiRoute(QByteArrayView method, QByteArrayView path);
+std::variant<ApiRequest, ApiRefusal> parseApiRoute(const PluginDescription& plugin,
+                                                   QByteArrayView method, QByteArrayView path);
 
 // Reads the method, path (without a query) and body of a request. Routes:
 //   GET /api/v1/profiles
@@ -71,7 +50,8 @@ std::variant<ApiRequest, ApiRefusal> parseApiRoute(QByteArrayView method, QByteA
 //   GET  /api/v1/profiles/<index>/GetMapsRem
 //   GET  /api/v1/profiles/<index>/state         the game state, map playing and next map
 // The data of the map-file operations must name one file inside the game folder.
-std::variant<ApiRequest, ApiRefusal> parseApiRequest(QByteArrayView method, QByteArrayView path,
+std::variant<ApiRequest, ApiRefusal> parseApiRequest(const PluginDescription& plugin,
+                                                     QByteArrayView method, QByteArrayView path,
                                                      QByteArrayView body);
 
 // The token of an "Authorization: Bearer <token>" header; none when it is not one.

@@ -164,7 +164,7 @@ QString windows1252Problem(const QString& text) {
 }
 
 QJsonObject auditTarget(const ApiOperation& operation, const QJsonValue& data) {
-  const std::string_view name = operation.name;
+  const std::string name = operation.name.toStdString();
   auto cut = [](const QString& text) { return text.size() > 200 ? text.left(200) + "..." : text; };
   auto plain = [&](QByteArrayView bytes) {
     return cut(fromWindows1252(std::string(bytes.data(), static_cast<size_t>(bytes.size()))));

@@ -9,9 +9,11 @@
 // task or an upload on trust: a task it cannot run stops every later task of the profile, and an
 // upload it cannot read fails after the call has begun. Each check answers why the data is
 // refused, or an empty text.
+#include "host/plugin_description.h"
+
 namespace rotaryn::host::api {
 
-struct ApiOperation;
+using ApiOperation = RemoteOperation;
 
 // "dd/mm/yyyy hh:mm:ss": a real calendar date and a 24-hour time, two digits each, a 4-digit year.
 QString taskWhenProblem(QByteArrayView text);

@@ -44,7 +44,7 @@ void addTarget(QJsonObject& entry, const QJsonObject& target) {
 // The plug-in's answer says the change was made: 1 for a change, a text for GetMapsRem.
 // SetAutoLoad and SetDisplayTimer answer 0 whatever they did.
 bool changeMade(const ApiOperation& operation, const QJsonValue& result) {
-  const std::string_view name = operation.name;
+  const std::string name = operation.name.toStdString();
   if (name == "SetAutoLoad" || name == "SetDisplayTimer") return true;
   if (name == "GetMapsRem") return !result.toString().isEmpty() && result.toString() != "Failed";
   return result.toInt() == 1;
@@ -81,7 +81,7 @@ std::string RemoteApi::start(const ApiOptions& options) {
   }
   try {
     std::vector<std::string> warnings;
-    settings_ = readAdministrators(root_, &warnings);
+    settings_ = readAdministrators(root_, host_.plugin().description().privileges, &warnings);
     for (const std::string& warning : warnings) note_("warning: " + warning);
     if (options.listen) settings_.listen = parseListenAddress(*options.listen);
   } catch (const std::exception& error) {
@@ -163,7 +163,8 @@ std::string RemoteApi::reloadAdministrators() {
   const std::string before = std::to_string(settings_.administrators.size());
   std::vector<std::string> warnings;
   try {
-    ApiSettings fresh = readAdministrators(root_, &warnings);
+    ApiSettings fresh =
+        readAdministrators(root_, host_.plugin().description().privileges, &warnings);
     for (const std::string& warning : warnings) note_("warning: " + warning);
     if (!listening()) {
       if (fresh.administrators.empty()) return "administrators.ini still names no administrator";
@@ -223,7 +224,7 @@ std::optional<RemoteApi::Reply> RemoteApi::checkHead(QByteArrayView method, QByt
     return refused(401, token ? "the token is not an administrator's"
                               : "no token: send Authorization: Bearer <token>");
   }
-  auto route = parseApiRoute(method, path);
+  auto route = parseApiRoute(host_.plugin().description(), method, path);
   if (auto* refusal = std::get_if<ApiRefusal>(&route)) {
     return refused(refusal->status, refusal->message);
   }
@@ -235,7 +236,8 @@ std::optional<RemoteApi::Reply> RemoteApi::checkHead(QByteArrayView method, QByt
   } else {
     const ApiOperation& operation = *request.operation;
     entry.insert("operation", operation.name);
-    if (operation.privilege && admin->privileges.count(operation.privilege) == 0) {
+    if (!operation.privilege.isEmpty() &&
+        admin->privileges.count(operation.privilege.toStdString()) == 0) {
       return refused(
           403, QString("administrator %1 lacks the privilege \"%2\" that %3 needs")
                    .arg(QString::fromStdString(admin->name), operation.privilege, operation.name));
@@ -272,7 +274,7 @@ std::optional<RemoteApi::Reply> RemoteApi::profileRefusal(const Administrator& a
 QString RemoteApi::notDoneReason(const ApiOperation& operation, const ApiRequest& request,
                                  const QStringList& reports) {
   if (!reports.isEmpty()) return "the plug-in reported: " + reports.join("; ");
-  const std::string_view name = operation.name;
+  const std::string name = operation.name.toStdString();
   if (name == "GetMapsRem") return "the plug-in could not read the server's maps";
   if (name == "SetMapsRem" || name == "SkipMapRem" || name == "ScoreMapRem" ||
       name == "PlayMapRem") {
@@ -335,7 +337,7 @@ RemoteApi::Reply RemoteApi::handle(QByteArrayView method, QByteArrayView path,
                               : "no token: send Authorization: Bearer <token>");
   }
 
-  auto parsed = parseApiRequest(method, path, body);
+  auto parsed = parseApiRequest(host_.plugin().description(), method, path, body);
   if (auto* refusal = std::get_if<ApiRefusal>(&parsed)) {
     if (refusal->operation != nullptr && refusal->data) {
       entry.insert("operation", refusal->operation->name);
@@ -377,7 +379,8 @@ RemoteApi::Reply RemoteApi::handle(QByteArrayView method, QByteArrayView path,
   const ApiOperation& operation = *request.operation;
   entry.insert("operation", operation.name);
   if (request.data) addTarget(entry, auditTarget(operation, *request.data));
-  if (operation.privilege && admin->privileges.count(operation.privilege) == 0) {
+  if (!operation.privilege.isEmpty() &&
+      admin->privileges.count(operation.privilege.toStdString()) == 0) {
     return refused(403, QString("administrator %1 lacks the privilege \"%2\" that %3 needs")
                             .arg(name, operation.privilege, operation.name));
   }

@@ -15,7 +15,7 @@
 #include "plugin/host_ports.h"
 #include "plugin/plugin_calls.h"
 #include "plugin/startup.h"
-#include "plugin/twk_rotaryn.h"
+#include "rotaryn/twk_rotaryn.h"
 #include "ui/automation/window_automation.h"
 #include "ui/qt/qt_window_views.h"
 
@@ -154,6 +154,10 @@ __attribute__((visibility("default"))) char* twkRotaryn_Automate(twkRotarynPlugi
   return answering(request, [plugin](const Json& parsed) {
     return automateWindow(plugin->plugin->module(), parsed);
   });
+}
+
+__attribute__((visibility("default"))) char* twkRotaryn_Describe(void) {
+  return answering("{}", [](const Json&) { return Json{{"result", describeOperations()}}; });
 }
 
 __attribute__((visibility("default"))) void twkRotaryn_Free(char* answer) {

@@ -11,7 +11,7 @@
 #include "platform/event_pump.h"
 #include "platform/screen.h"
 #include "platform/timers.h"
-#include "plugin/twk_rotaryn.h"
+#include "rotaryn/twk_rotaryn.h"
 
 namespace rotaryn {
 

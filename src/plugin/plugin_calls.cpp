@@ -1,10 +1,15 @@
 #include "plugin/plugin_calls.h"
 
+#include <algorithm>
 #include <functional>
-#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string_view>
+#include <vector>
 
 #include "platform/vb_error.h"
 #include "plugin/cls_plugin.h"
+#include "plugin/registration.h"
 
 namespace rotaryn {
 namespace {
@@ -15,9 +20,14 @@ namespace {
 
 class Arguments {
  public:
-  explicit Arguments(const Json& request) : request_(request) {}
+  Arguments(const Json& request, const std::vector<std::string_view>& declared)
+      : request_(request), declared_(declared) {}
 
   const Json* find(const char* name) const {
+    // The description a host reads lists what an operation takes: reading anything else is ours.
+    if (std::find(declared_.begin(), declared_.end(), name) == declared_.end()) {
+      throw std::logic_error(std::string("an operation reads the undeclared argument ") + name);
+    }
     auto found = request_.find(name);
     return found == request_.end() ? nullptr : &*found;
   }
@@ -54,6 +64,7 @@ class Arguments {
 
  private:
   const Json& request_;
+  const std::vector<std::string_view>& declared_;
 };
 
 Json pluginRecordJson(const PLUGIN& data) {
@@ -78,99 +89,132 @@ Json pluginRecordJson(const PLUGIN& data) {
               {"MinTWKVer", jsonText(data.MinTWKVer)}};
 }
 
-using Operation = std::function<Json(clsPlugin&, const Arguments&)>;
+using Run = std::function<Json(clsPlugin&, const Arguments&)>;
 
-const std::map<std::string, Operation>& operations() {
-  static const std::map<std::string, Operation> table{
+// How a remote administrator reaches an operation through a host: the privilege it needs (none:
+// any of the plug-in's), whether the administrator gives its data, and whether it only reads.
+struct RemoteUse {
+  std::optional<Privilege> privilege;
+  bool data = false;
+  bool readOnly = false;
+};
+
+// One operation of clsPlugin: its name, the request's arguments it reads, how remote
+// administrators reach it (remote operations only) and what it runs.
+struct Operation {
+  std::string_view name;
+  std::vector<std::string_view> arguments;
+  std::optional<RemoteUse> remote;
+  Run run;
+};
+
+using P = Privilege;
+const std::vector<std::string_view> kRemoteArguments{"Index", "PDAT", "Data"};
+
+// A remote operation: clsPlugin's method of the same name with (Index, PDAT, Data).
+template <auto Method>
+Run remoteCall() {
+  return [](clsPlugin& p, const Arguments& a) {
+    return Json((p.*Method)(a.number("Index"), a.variant("PDAT"), a.variant("Data")));
+  };
+}
+
+const std::vector<Operation>& operations() {
+  static const std::vector<Operation> table{
       {"dllVersion",
+       {"pName"},
+       std::nullopt,
        [](clsPlugin& p, const Arguments& a) {
          return Json(jsonText(p.dllVersion(a.text("pName"))));
        }},
-      {"GetData", [](clsPlugin& p, const Arguments&) { return pluginRecordJson(p.GetData()); }},
-      {"GetPrivis", [](clsPlugin& p, const Arguments&) { return variantJson(p.GetPrivis()); }},
+      {"GetData",
+       {},
+       std::nullopt,
+       [](clsPlugin& p, const Arguments&) { return pluginRecordJson(p.GetData()); }},
+      {"GetPrivis",
+       {},
+       std::nullopt,
+       [](clsPlugin& p, const Arguments&) { return variantJson(p.GetPrivis()); }},
       {"LoadInterface",
+       {"Index", "pHwnd", "PDAT", "fName"},
+       std::nullopt,
        [](clsPlugin& p, const Arguments& a) {
          p.LoadInterface(a.number("Index"), a.wide("pHwnd", 0), a.variant("PDAT"), a.text("fName"));
          return Json();
        }},
       {"UnLoadInterface",
+       {"fName"},
+       std::nullopt,
        [](clsPlugin& p, const Arguments& a) {
          p.UnLoadInterface(a.text("fName"));
          return Json();
        }},
       {"DisableProfile",
+       {"Index"},
+       std::nullopt,
        [](clsPlugin& p, const Arguments& a) {
          p.DisableProfile(a.number("Index"));
          return Json();
        }},
       {"HideInterface",
+       {"fName"},
+       std::nullopt,
        [](clsPlugin& p, const Arguments& a) {
          p.HideInterface(a.text("fName"));
          return Json();
        }},
-      {"SkipMapRem",
-       [](clsPlugin& p, const Arguments& a) {
-         return Json(p.SkipMapRem(a.number("Index"), a.variant("PDAT"), a.variant("Data")));
-       }},
-      {"ScoreMapRem",
-       [](clsPlugin& p, const Arguments& a) {
-         return Json(p.ScoreMapRem(a.number("Index"), a.variant("PDAT"), a.variant("Data")));
-       }},
-      {"PlayMapRem",
-       [](clsPlugin& p, const Arguments& a) {
-         return Json(p.PlayMapRem(a.number("Index"), a.variant("PDAT"), a.variant("Data")));
-       }},
-      {"GetMapsRem",
+      {"GetMapsRem", kRemoteArguments, RemoteUse{std::nullopt, false, true},
        [](clsPlugin& p, const Arguments& a) {
          return Json(
              jsonText(p.GetMapsRem(a.number("Index"), a.variant("PDAT"), a.variant("Data"))));
        }},
-      {"SetMapsRem",
-       [](clsPlugin& p, const Arguments& a) {
-         return Json(p.SetMapsRem(a.number("Index"), a.variant("PDAT"), a.variant("Data")));
-       }},
-      {"AddFileRem",
-       [](clsPlugin& p, const Arguments& a) {
-         return Json(p.AddFileRem(a.number("Index"), a.variant("PDAT"), a.variant("Data")));
-       }},
-      {"DeleteFileRem",
-       [](clsPlugin& p, const Arguments& a) {
-         return Json(p.DeleteFileRem(a.number("Index"), a.variant("PDAT"), a.variant("Data")));
-       }},
-      {"AddTaskRem",
-       [](clsPlugin& p, const Arguments& a) {
-         return Json(p.AddTaskRem(a.number("Index"), a.variant("PDAT"), a.variant("Data")));
-       }},
-      {"EditTaskRem",
-       [](clsPlugin& p, const Arguments& a) {
-         return Json(p.EditTaskRem(a.number("Index"), a.variant("PDAT"), a.variant("Data")));
-       }},
-      {"DeleteTaskRem",
-       [](clsPlugin& p, const Arguments& a) {
-         return Json(p.DeleteTaskRem(a.number("Index"), a.variant("PDAT"), a.variant("Data")));
-       }},
+      {"SetMapsRem", kRemoteArguments, RemoteUse{P::kChangeMapList, true},
+       remoteCall<&clsPlugin::SetMapsRem>()},
+      {"SetAutoLoad", kRemoteArguments, RemoteUse{P::kChangeMapList, true},
+       remoteCall<&clsPlugin::SetAutoLoad>()},
+      {"SetDisplayTimer", kRemoteArguments, RemoteUse{P::kChangeMapList, true},
+       remoteCall<&clsPlugin::SetDisplayTimer>()},
+      {"SkipMapRem", kRemoteArguments, RemoteUse{P::kSkipMaps, false},
+       remoteCall<&clsPlugin::SkipMapRem>()},
+      {"ScoreMapRem", kRemoteArguments, RemoteUse{P::kSkipMaps, false},
+       remoteCall<&clsPlugin::ScoreMapRem>()},
+      {"PlayMapRem", kRemoteArguments, RemoteUse{P::kSkipMaps, true},
+       remoteCall<&clsPlugin::PlayMapRem>()},
+      {"AddFileRem", kRemoteArguments, RemoteUse{P::kAddNewMaps, true},
+       remoteCall<&clsPlugin::AddFileRem>()},
+      {"DeleteFileRem", kRemoteArguments, RemoteUse{P::kDeleteMaps, true},
+       remoteCall<&clsPlugin::DeleteFileRem>()},
+      {"AddTaskRem", kRemoteArguments, RemoteUse{P::kAddNewTasks, true},
+       remoteCall<&clsPlugin::AddTaskRem>()},
+      {"EditTaskRem", kRemoteArguments, RemoteUse{P::kAddNewTasks, true},
+       remoteCall<&clsPlugin::EditTaskRem>()},
+      {"DeleteTaskRem", kRemoteArguments, RemoteUse{P::kDeleteTasks, true},
+       remoteCall<&clsPlugin::DeleteTaskRem>()},
       {"SetScore",
+       {"Index", "tk", "dm", "fb"},
+       std::nullopt,
        [](clsPlugin& p, const Arguments& a) {
          const int32_t tk = a.number("tk");
          if (tk < INT16_MIN || tk > INT16_MAX) malformed("\"tk\" is beyond an Integer");
          p.SetScore(a.number("Index"), static_cast<int16_t>(tk), a.number("dm"), a.number("fb"));
          return Json();
        }},
-      {"SetAutoLoad",
-       [](clsPlugin& p, const Arguments& a) {
-         return Json(p.SetAutoLoad(a.number("Index"), a.variant("PDAT"), a.variant("Data")));
-       }},
-      {"SetDisplayTimer",
-       [](clsPlugin& p, const Arguments& a) {
-         return Json(p.SetDisplayTimer(a.number("Index"), a.variant("PDAT"), a.variant("Data")));
-       }},
       {"SaveMapSettings",
+       {"Index"},
+       std::nullopt,
        [](clsPlugin& p, const Arguments& a) {
          p.SaveMapSettings(a.number("Index"));
          return Json();
        }},
   };
   return table;
+}
+
+const Operation* findOperation(std::string_view name) {
+  for (const Operation& operation : operations()) {
+    if (operation.name == name) return &operation;
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -180,11 +224,31 @@ Json callPluginOperation(clsPlugin& plugin, const Json& request) {
   auto op = request.find("op");
   if (op == request.end() || !op->is_string()) malformed("a call names its operation in \"op\"");
   const std::string& name = op->get_ref<const std::string&>();
-  auto found = operations().find(name);
-  if (found == operations().end()) {
+  const Operation* found = findOperation(name);
+  if (found == nullptr) {
     raiseVbError(vberr::kNotSupported, "clsPlugin has no operation \"" + name + "\"");
   }
-  return Json{{"result", found->second(plugin, Arguments(request))}};
+  return Json{{"result", found->run(plugin, Arguments(request, found->arguments))}};
+}
+
+Json describeOperations() {
+  Json privileges = Json::array();
+  for (int i = 0; i < kPrivilegeCount; ++i) {
+    privileges.push_back(std::string(privilegeName(static_cast<Privilege>(i))));
+  }
+  Json list = Json::array();
+  for (const Operation& operation : operations()) {
+    Json entry{{"name", operation.name}, {"arguments", operation.arguments}};
+    if (operation.remote) {
+      const RemoteUse& remote = *operation.remote;
+      entry["remote"] = {
+          {"privilege", remote.privilege ? Json(privilegeName(*remote.privilege)) : Json()},
+          {"data", remote.data},
+          {"readOnly", remote.readOnly}};
+    }
+    list.push_back(std::move(entry));
+  }
+  return Json{{"privileges", std::move(privileges)}, {"operations", std::move(list)}};
 }
 
 Json errorAnswer(int number, const std::string& description) {

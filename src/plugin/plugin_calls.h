@@ -13,6 +13,12 @@ class clsPlugin;
 // operations pass to their caller.
 Json callPluginOperation(clsPlugin& plugin, const Json& request);
 
+// What a host needs to know of the operations, from the table callPluginOperation runs:
+// {"privileges":["Change Map List",...],"operations":[{"name":"SetMapsRem","arguments":["Index",
+// "PDAT","Data"],"remote":{"privilege":"Change Map List","data":true,"readOnly":false}},...]};
+// "remote" only on the operations remote administrators reach, a null privilege: any.
+Json describeOperations();
+
 // {"error":{"number":N,"description":"..."}}.
 Json errorAnswer(int number, const std::string& description);
 

@@ -8,7 +8,8 @@
 namespace rotaryn {
 namespace {
 
-constexpr std::array<std::string_view, 6> kPrivileges{
+// In the order of Privilege.
+constexpr std::array<std::string_view, kPrivilegeCount> kPrivileges{
     "Change Map List", "Skip Maps", "Delete Maps", "Add New Maps", "Add New Tasks", "Delete Tasks",
 };
 
@@ -36,6 +37,10 @@ PLUGIN pluginData() {
   data.MinFennorVer = "1305";
   data.MinTWKVer = "31003";
   return data;
+}
+
+std::string_view privilegeName(Privilege privilege) {
+  return kPrivileges[static_cast<size_t>(privilege)];
 }
 
 Variant privilegeList() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/variant.h"
 
@@ -32,8 +33,20 @@ struct PLUGIN {
 };
 
 PLUGIN pluginData();
-// The privileges a host can grant remote administrators, as the host receives them: element 0
-// is the plug-in's name, then one "Name|1" per privilege ("Change Map List|1").
+
+// The privileges a host can grant remote administrators; their names are privilegeName's.
+enum class Privilege {
+  kChangeMapList,
+  kSkipMaps,
+  kDeleteMaps,
+  kAddNewMaps,
+  kAddNewTasks,
+  kDeleteTasks
+};
+inline constexpr int kPrivilegeCount = 6;
+std::string_view privilegeName(Privilege privilege);
+// The privileges as the host receives them: element 0 is the plug-in's name, then one "Name|1"
+// per privilege ("Change Map List|1").
 Variant privilegeList();
 
 }  // namespace rotaryn

@@ -1,4 +1,5 @@
 #include "host/api/administrators.h"
+#include "tests/api/built_plugin.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -13,6 +14,10 @@ namespace {
 
 using ::testing::HasSubstr;
 
+const PrivilegeNames& offered() {
+  return builtPlugin().privileges;
+}
+
 std::string fileText(const std::string& path) {
   std::ifstream in(path);
   std::ostringstream text;
@@ -24,9 +29,10 @@ TEST(Administrators, AddingWritesTheTokensHashOnlyAndTheTokenFindsItsAdministrat
   QTemporaryDir dir;
   const std::string root = dir.path().toStdString();
   const auto ann =
-      addAdministrator(root, "Ann Lee", parsePrivileges("Skip Maps, Delete Tasks"), std::nullopt);
-  const auto bob =
-      addAdministrator(root, "bob", parsePrivileges("Change Map List"), std::set<int32_t>{2, 5});
+      addAdministrator(root, "Ann Lee", parsePrivileges("Skip Maps, Delete Tasks", offered()),
+                       std::nullopt, offered());
+  const auto bob = addAdministrator(root, "bob", parsePrivileges("Change Map List", offered()),
+                                    std::set<int32_t>{2, 5}, offered());
   EXPECT_FALSE(ann.replaced);
   EXPECT_EQ(ann.token.size(), 64);
   EXPECT_NE(ann.token, bob.token);
@@ -39,7 +45,7 @@ TEST(Administrators, AddingWritesTheTokensHashOnlyAndTheTokenFindsItsAdministrat
   ASSERT_EQ(::stat(path.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u);
 
-  const ApiSettings settings = readAdministrators(root);
+  const ApiSettings settings = readAdministrators(root, offered());
   ASSERT_EQ(settings.administrators.size(), 2u);
   const Administrator* found = findByToken(settings.administrators, ann.token);
   ASSERT_NE(found, nullptr);
@@ -53,9 +59,10 @@ TEST(Administrators, AddingWritesTheTokensHashOnlyAndTheTokenFindsItsAdministrat
   EXPECT_EQ(findByToken(settings.administrators, ann.token.left(63)), nullptr);
 
   // Adding a name again replaces its entry: the old token stops working.
-  const auto again = addAdministrator(root, "ANN LEE", parsePrivileges("Skip Maps"), std::nullopt);
+  const auto again = addAdministrator(root, "ANN LEE", parsePrivileges("Skip Maps", offered()),
+                                      std::nullopt, offered());
   EXPECT_TRUE(again.replaced);
-  const ApiSettings replaced = readAdministrators(root);
+  const ApiSettings replaced = readAdministrators(root, offered());
   EXPECT_EQ(replaced.administrators.size(), 2u);
   EXPECT_EQ(findByToken(replaced.administrators, ann.token), nullptr);
   EXPECT_NE(findByToken(replaced.administrators, again.token), nullptr);
@@ -66,7 +73,7 @@ TEST(Administrators, ReadsTheApiSettingsAndRefusesABadFileNamingTheLine) {
       "[API]\nListen = 0.0.0.0:9000\nCertificate = c.pem\nKey = k.pem\nBodyLimit = 1024\n"
       "MaxConnections = 9\nMaxConnectionsPerAddress = 3\nHeadTimeout = 2\nMinBodyRate = 10\n"
       "KeepAliveTimeout = 4\n",
-      "f");
+      "f", offered());
   EXPECT_EQ(settings.listen.host, "0.0.0.0");
   EXPECT_EQ(settings.listen.port, 9000);
   EXPECT_EQ(settings.limits.bodyLimit, 1024u);
@@ -77,7 +84,7 @@ TEST(Administrators, ReadsTheApiSettingsAndRefusesABadFileNamingTheLine) {
   EXPECT_EQ(settings.limits.keepAliveIdleMs, 4000);
   EXPECT_EQ(parseListenAddress("[::1]:0").host, "::1");
   // Without a Listen setting the API listens on loopback only.
-  const ApiSettings defaults = parseAdministrators("[API]\nBodyLimit = 5\n", "f");
+  const ApiSettings defaults = parseAdministrators("[API]\nBodyLimit = 5\n", "f", offered());
   EXPECT_EQ(defaults.listen.host, "127.0.0.1");
   EXPECT_EQ(defaults.listen.port, kDefaultPort);
 
@@ -103,13 +110,13 @@ TEST(Administrators, ReadsTheApiSettingsAndRefusesABadFileNamingTheLine) {
   };
   for (const Case& c : cases) {
     try {
-      parseAdministrators(c.text, "f");
+      parseAdministrators(c.text, "f", offered());
       ADD_FAILURE() << "accepted: " << c.text;
     } catch (const AdministratorsFileError& error) {
       EXPECT_THAT(error.what(), HasSubstr(c.problem)) << c.text;
     }
   }
-  EXPECT_THROW(addAdministrator("/nonexistent", "a]b", {"Skip Maps"}, std::nullopt),
+  EXPECT_THROW(addAdministrator("/nonexistent", "a]b", {"Skip Maps"}, std::nullopt, offered()),
                std::invalid_argument);
 }
 

@@ -1,5 +1,6 @@
 #include "host/api/api_request.h"
 #include "host/api/http_parser.h"
+#include "tests/api/built_plugin.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -11,7 +12,7 @@ using ::testing::HasSubstr;
 
 std::variant<ApiRequest, ApiRefusal> parse(const char* method, const char* path,
                                            const char* body = "") {
-  return parseApiRequest(method, path, body);
+  return parseApiRequest(builtPlugin(), method, path, body);
 }
 
 TEST(ApiRequest, RoutesTheProfileListAndEachOperationWithItsData) {
@@ -19,12 +20,12 @@ TEST(ApiRequest, RoutesTheProfileListAndEachOperationWithItsData) {
             ApiRequest::Kind::kProfiles);
 
   const auto skip = std::get<ApiRequest>(parse("POST", "/api/v1/profiles/12/SkipMapRem"));
-  EXPECT_STREQ(skip.operation->name, "SkipMapRem");
+  EXPECT_EQ(skip.operation->name, "SkipMapRem");
   EXPECT_EQ(skip.profile, 12);
   EXPECT_FALSE(skip.data);
 
   const auto maps = std::get<ApiRequest>(parse("GET", "/api/v1/profiles/1/GetMapsRem"));
-  EXPECT_STREQ(maps.operation->name, "GetMapsRem");
+  EXPECT_EQ(maps.operation->name, "GetMapsRem");
 
   const auto play =
       std::get<ApiRequest>(parse("POST", "/api/v1/profiles/2/PlayMapRem", R"({"data": 3})"));

@@ -5,6 +5,7 @@
 
 #include "exchange/exchange_codec.h"
 #include "host/api/api_request.h"
+#include "tests/api/built_plugin.h"
 
 namespace rotaryn::host::api {
 namespace {
@@ -75,8 +76,8 @@ TEST(ApiValidation, AnUploadIsWholeBytesEachEndedBySlash) {
 TEST(ApiValidation, RefusesWithFourHundredBeforeThePluginAndKeepsWhatTheDataNamed) {
   auto refusal = [](const char* operation, const QString& data) {
     const QByteArray body = "{\"data\":\"" + data.toUtf8() + "\"}";
-    return std::get<ApiRefusal>(
-        parseApiRequest("POST", QByteArray("/api/v1/profiles/1/") + operation, body));
+    return std::get<ApiRefusal>(parseApiRequest(
+        builtPlugin(), "POST", QByteArray("/api/v1/profiles/1/") + operation, body));
   };
   const QString traversal = QByteArray("25/12/2030 20:00:00|..\\..\\x.mpl|Once").toBase64();
   const ApiRefusal task = refusal("AddTaskRem", traversal);
@@ -96,8 +97,10 @@ TEST(ApiValidation, RefusesWithFourHundredBeforeThePluginAndKeepsWhatTheDataName
 
   exchange::NewRotation rotation{1, 2, 3, {{"Road Rage", "DMK_01A.BMS", 0, false}}};
   const QString data = QString::fromStdString(exchange::buildSetMapsData(rotation));
-  EXPECT_EQ(auditTarget(*findOperation("SetMapsRem"), data)["rotationLength"].toInt(), 1);
-  const QJsonObject upload = auditTarget(*findOperation("AddFileRem"), QString("m.bms|1/2/"));
+  EXPECT_EQ(auditTarget(*builtPlugin().findRemote("SetMapsRem"), data)["rotationLength"].toInt(),
+            1);
+  const QJsonObject upload =
+      auditTarget(*builtPlugin().findRemote("AddFileRem"), QString("m.bms|1/2/"));
   EXPECT_EQ(upload["file"].toString(), "m.bms");
   EXPECT_EQ(upload["bytes"].toInt(), 2);
 }

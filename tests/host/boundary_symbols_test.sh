@@ -1,22 +1,19 @@
 #!/usr/bin/env bash
 # The host reaches the plug-in only through its C interface: rotaryn-host holds no code of the
-# plug-in (no symbol of its namespaces but the host's, the simulator's and the shared exchange
-# codec's), and the library
-# exports no symbol of ours but the twkRotaryn_ entry points.
+# plug-in (no symbol of our namespaces but the host's, the simulator's and the shared library's,
+# whose namespace $3 gives with its "::"), and the library exports no symbol of ours but the
+# twkRotaryn_ entry points.
 set -euo pipefail
 host=$1
 plugin=$2
+shared=$3
 status=0
 # Symbols of our own namespaces (functions, objects, their type information and guards), not the
 # standard library's templates instantiated with our types.
 ours='^((typeinfo|typeinfo name|vtable|guard variable) for )?rotaryn::'
+allowed="^((typeinfo|typeinfo name|vtable|guard variable) for )?rotaryn::(host::|sim::|$shared)"
 names() { nm -C --defined-only "$@" | cut -d' ' -f3-; }
-# The exchange codec is shared by design (the texts both sides speak, as the admin tool speaks
-# them), with the base 64, zlib pair and run-time error of the platform layer it stands on.
-shared='^((.*) for )?rotaryn::(host::|sim::|exchange::|encodeBase64|decodeBase64|deflateBytes|inflateExactly|Inflated|VbError|raiseVbError|vbErrorDescription)'
-# Their file-local helpers (base 64's table, the error texts) come along.
-helpers='^rotaryn::\(anonymous namespace\)::(raiseInvalid|kDescriptions|kDecode|kAlphabet|Description)'
-foreign=$(names "$host" | grep -E "$ours" | grep -v -E "$shared" | grep -v -E "$helpers" || true)
+foreign=$(names "$host" | grep -E "$ours" | grep -v -E "$allowed" || true)
 if [ -n "$foreign" ]; then
   echo "rotaryn-host holds plug-in code:"
   echo "$foreign" | head -20
@@ -29,7 +26,7 @@ if [ -n "$exported" ]; then
   status=1
 fi
 for entry in twkRotaryn_CreatePlugin twkRotaryn_DestroyPlugin twkRotaryn_Call twkRotaryn_Automate \
-  twkRotaryn_Free; do
+  twkRotaryn_Describe twkRotaryn_Free; do
   nm -D --defined-only "$plugin" | grep -q " $entry\$" || { echo "missing entry point $entry"; status=1; }
 done
 [ $status -eq 0 ] && echo "boundary: 1 passed, 0 failed"

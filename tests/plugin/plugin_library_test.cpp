@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/twk_rotaryn.h"
+#include "rotaryn/twk_rotaryn.h"
 #include "tests/support/scratch_folder.h"
 
 namespace rotaryn {

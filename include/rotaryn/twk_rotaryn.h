@@ -106,6 +106,15 @@ char* twkRotaryn_Call(twkRotarynPlugin* plugin, const char* request);
  * {"dump":"window"|"currentList"|"controls"|"profile","index":1}. Answers as twkRotaryn_Call. */
 char* twkRotaryn_Automate(twkRotarynPlugin* plugin, const char* request);
 
+/* The plug-in's operations and privileges, the same for every plug-in object, so a host reads them
+ * before creating one: {"result":{"privileges":["Change Map List",...],"operations":[
+ * {"name":"SetMapsRem","arguments":["Index","PDAT","Data"],"remote":{"privilege":
+ * "Change Map List","data":true,"readOnly":false}},...]}}. An operation remote administrators
+ * reach has "remote": the privilege it needs (null: any of the plug-in's), whether the
+ * administrator gives its "Data", and whether it only reads. Free the answer with twkRotaryn_Free.
+ */
+char* twkRotaryn_Describe(void);
+
 void twkRotaryn_Free(char* answer);
 
 #ifdef __cplusplus
