@@ -26,9 +26,15 @@ bool isWineLoader(std::string_view word) {
   return loaders.count(programFileName(word)) != 0;
 }
 
+// Empty when the file cannot be read: a process may end while /proc is scanned, and reading its
+// files then fails (libstdc++'s file buffer throws on that read error).
 std::string readFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  try {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  } catch (const std::ios_base::failure&) {
+    return {};
+  }
 }
 
 // The parent pid from /proc/PID/stat: the field after the command name in parentheses, which
@@ -85,7 +91,10 @@ bool runsWindowsProgram(const std::vector<std::string>& commandLine, std::string
 std::vector<ProcessInfo> listProcesses(const std::string& procRoot) {
   std::vector<ProcessInfo> processes;
   std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(procRoot, error)) {
+  // Incremented with an error code: the folder changes while it is read.
+  for (std::filesystem::directory_iterator it(procRoot, error), done; !error && it != done;
+       it.increment(error)) {
+    const std::filesystem::directory_entry& entry = *it;
     const std::string name = entry.path().filename().string();
     int32_t pid = 0;
     auto [end, failed] = std::from_chars(name.data(), name.data() + name.size(), pid);
