@@ -4,7 +4,8 @@
 # day_of_load_bench, about two minutes, runs 24 hours of 50 profiles in virtual time; a built
 # benchmark whose checks fail stops the run.
 set -euo pipefail
-build="${1:-build}"
+# Absolute: Wine takes only an absolute prefix, and the scripts change folder.
+build="$(cd "${1:-build}" && pwd)"
 for b in "${build}"/bench/*_bench; do
   [ -x "$b" ] || continue
   echo "== $(basename "$b")"
