@@ -203,26 +203,38 @@ void RemoteApi::refusedBeforeReading(int status, const QString& message, QByteAr
   writeAudit(entry);
 }
 
+const Administrator* RemoteApi::caller(QJsonObject& entry, QByteArrayView method,
+                                       QByteArrayView path, QByteArrayView authorization,
+                                       const QString& peer) const {
+  entry = QJsonObject{{"peer", peer},
+                      {"method", QString::fromLatin1(method.toByteArray())},
+                      {"path", QString::fromUtf8(path.toByteArray())}};
+  const Administrator* admin = nullptr;
+  if (auto token = bearerToken(authorization)) {
+    admin = findByToken(settings_.administrators, *token);
+  }
+  entry.insert("admin", admin ? QJsonValue(QString::fromStdString(admin->name)) : QJsonValue());
+  return admin;
+}
+
+RemoteApi::Reply RemoteApi::refuse(QJsonObject& entry, int status, const QString& message) {
+  entry.insert("status", status);
+  entry.insert("outcome", "refused");
+  entry.insert("message", message);
+  writeAudit(entry);
+  return Reply{status, errorBody(status, message)};
+}
+
 std::optional<RemoteApi::Reply> RemoteApi::checkHead(QByteArrayView method, QByteArrayView path,
                                                      QByteArrayView authorization,
                                                      const QString& peer) {
-  QJsonObject entry{{"peer", peer},
-                    {"method", QString::fromLatin1(method.toByteArray())},
-                    {"path", QString::fromUtf8(path.toByteArray())}};
-  const Administrator* admin = nullptr;
-  auto token = bearerToken(authorization);
-  if (token) admin = findByToken(settings_.administrators, *token);
-  entry.insert("admin", admin ? QJsonValue(QString::fromStdString(admin->name)) : QJsonValue());
-  auto refused = [&](int status, const QString& message) {
-    entry.insert("status", status);
-    entry.insert("outcome", "refused");
-    entry.insert("message", message);
-    writeAudit(entry);
-    return Reply{status, errorBody(status, message)};
-  };
+  QJsonObject entry;
+  const Administrator* admin = caller(entry, method, path, authorization, peer);
+  auto refused = [&](int status, const QString& message) { return refuse(entry, status, message); };
   if (!admin) {
-    return refused(401, token ? "the token is not an administrator's"
-                              : "no token: send Authorization: Bearer <token>");
+    return refused(401, bearerToken(authorization)
+                            ? "the token is not an administrator's"
+                            : "no token: send Authorization: Bearer <token>");
   }
   auto route = parseApiRoute(host_.plugin().description(), method, path);
   if (auto* refusal = std::get_if<ApiRefusal>(&route)) {
@@ -318,23 +330,13 @@ QJsonObject RemoteApi::profileList(const Administrator& admin) const {
 RemoteApi::Reply RemoteApi::handle(QByteArrayView method, QByteArrayView path,
                                    QByteArrayView authorization, QByteArrayView body,
                                    const QString& peer) {
-  QJsonObject entry{{"peer", peer},
-                    {"method", QString::fromLatin1(method.toByteArray())},
-                    {"path", QString::fromUtf8(path.toByteArray())}};
-  const Administrator* admin = nullptr;
-  auto token = bearerToken(authorization);
-  if (token) admin = findByToken(settings_.administrators, *token);
-  entry.insert("admin", admin ? QJsonValue(QString::fromStdString(admin->name)) : QJsonValue());
-  auto refused = [&](int status, const QString& message) {
-    entry.insert("status", status);
-    entry.insert("outcome", "refused");
-    entry.insert("message", message);
-    writeAudit(entry);
-    return Reply{status, errorBody(status, message)};
-  };
+  QJsonObject entry;
+  const Administrator* admin = caller(entry, method, path, authorization, peer);
+  auto refused = [&](int status, const QString& message) { return refuse(entry, status, message); };
   if (!admin) {
-    return refused(401, token ? "the token is not an administrator's"
-                              : "no token: send Authorization: Bearer <token>");
+    return refused(401, bearerToken(authorization)
+                            ? "the token is not an administrator's"
+                            : "no token: send Authorization: Bearer <token>");
   }
 
   auto parsed = parseApiRequest(host_.plugin().description(), method, path, body);

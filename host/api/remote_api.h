@@ -77,6 +77,11 @@ class RemoteApi {
   QString notDoneReason(const ApiOperation& operation, const ApiRequest& request,
                         const QStringList& reports);
   void writeAudit(const QJsonObject& entry);
+  // Starts a request's audit entry; the administrator its token names, or null.
+  const Administrator* caller(QJsonObject& entry, QByteArrayView method, QByteArrayView path,
+                              QByteArrayView authorization, const QString& peer) const;
+  // Audits the request as refused and makes its error answer.
+  Reply refuse(QJsonObject& entry, int status, const QString& message);
 
   HostApp& host_;
   std::string root_;
