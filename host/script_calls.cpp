@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "exchange/exchange_codec.h"
+#include "formats/exchange_codec.h"
 #include "host/host_text.h"
 #include "host/script_json.h"
 #include "host/script_session.h"
@@ -31,14 +31,14 @@ QJsonValue setMapsData(const QJsonValue& maps) {
       throw ScriptError(std::string("\"maps\" needs the number \"") + key + "\"");
     return static_cast<int32_t>(value.toDouble());
   };
-  exchange::NewRotation rotation{number("koth"), number("kills"), number("gameScore"), {}};
+  formats::exchange::NewRotation rotation{number("koth"), number("kills"), number("gameScore"), {}};
   for (const QJsonValue& entry : fields.value("rotation").toArray()) {
     const QJsonObject map = entry.toObject();
     rotation.rotation.push_back({toWindows1252(map.value("name").toString()),
                                  toWindows1252(map.value("file").toString()),
                                  map.value("type").toInt(), map.value("custom").toBool()});
   }
-  return QString::fromStdString(exchange::buildSetMapsData(rotation));
+  return QString::fromStdString(formats::exchange::buildSetMapsData(rotation));
 }
 
 }  // namespace

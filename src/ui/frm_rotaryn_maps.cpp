@@ -5,6 +5,7 @@
 #include "control/game_commands.h"
 #include "control/score_limits.h"
 #include "errors/error_report.h"
+#include "formats/task_dates.h"
 #include "memory/server_fields.h"
 #include "memory/update_maps.h"
 #include "plugin/module.h"
@@ -60,7 +61,7 @@ void frmRotarynMaps::fillMenusAndLists() {
     }
   }
   for (ComboBox* box : {&cboAddFrequency, &cboEditFrequency}) {
-    for (const char* item : {"Once", "Every Day", "Every Week", "Every Month"}) box->addItem(item);
+    for (std::string_view item : formats::kTaskFrequencies) box->addItem(std::string(item));
   }
   for (ComboBox* box : {&cboAddFile, &cboEditFile}) box->addItem("Random");
 }
@@ -74,13 +75,13 @@ void frmRotarynMaps::Form_Load() {
   dtAddDate.value = DateTime{now.year, now.month, now.day, 0, 0, 0};
   dtAddTime.value = DateTime{now.year, now.month, now.day, now.hour, 0, 0};
 
-  cboEditFrequency.text = "Once";
-  cboAddFrequency.text = "Once";
+  cboEditFrequency.text = std::string(formats::kOnce);
+  cboAddFrequency.text = std::string(formats::kOnce);
   cboEditFile.text = "Random";
   cboAddFile.text = "Random";
 
   for (int type = 0; type < kGameTypeCount; ++type) {
-    GameTypeNames[static_cast<size_t>(type)] = std::string(rotaryn::GameTypeNames[type]);
+    GameTypeNames[static_cast<size_t>(type)] = std::string(formats::kGameTypeNames[type]);
   }
 }
 

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # The host reaches the plug-in only through its C interface: rotaryn-host holds no code of the
-# plug-in (no symbol of its namespaces but the host's, the simulator's and the shared exchange
-# codec's), and the library
-# exports no symbol of ours but the twkRotaryn_ entry points.
+# plug-in (no symbol of its namespaces but the host's, the simulator's and the shared formats
+# library's), and the library exports no symbol of ours but the twkRotaryn_ entry points.
 set -euo pipefail
 host=$1
 plugin=$2
@@ -11,12 +10,10 @@ status=0
 # standard library's templates instantiated with our types.
 ours='^((typeinfo|typeinfo name|vtable|guard variable) for )?rotaryn::'
 names() { nm -C --defined-only "$@" | cut -d' ' -f3-; }
-# The exchange codec is shared by design (the texts both sides speak, as the admin tool speaks
-# them), with the base 64, zlib pair and run-time error of the platform layer it stands on.
-shared='^((.*) for )?rotaryn::(host::|sim::|exchange::|encodeBase64|decodeBase64|deflateBytes|inflateExactly|Inflated|VbError|raiseVbError|vbErrorDescription)'
-# Their file-local helpers (base 64's table, the error texts) come along.
-helpers='^rotaryn::\(anonymous namespace\)::(raiseInvalid|kDescriptions|kDecode|kAlphabet|Description)'
-foreign=$(names "$host" | grep -E "$ours" | grep -v -E "$shared" | grep -v -E "$helpers" || true)
+# The formats library is shared by design: the facts both sides speak (text encoding, the
+# exchange texts, game names, task dates, virtual time), as the admin tool and simulator do.
+shared='^((.*) for )?rotaryn::(host|sim|formats)::'
+foreign=$(names "$host" | grep -E "$ours" | grep -v -E "$shared" || true)
 if [ -n "$foreign" ]; then
   echo "rotaryn-host holds plug-in code:"
   echo "$foreign" | head -20

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "catalogue/game_folder_files.h"
-#include "platform/base64.h"
+#include "formats/base64.h"
 #include "tests/support/plugin_fixture.h"
 
 namespace rotaryn {
@@ -31,7 +31,7 @@ class MapFileRem : public ::testing::Test {
     return AddFileRem(host.module, kProfile, pdat(), Variant(data));
   }
   int32_t remove(const std::string& name) {
-    return DeleteFileRem(host.module, kProfile, pdat(), Variant(encodeBase64(name)));
+    return DeleteFileRem(host.module, kProfile, pdat(), Variant(formats::encodeBase64(name)));
   }
   std::string game(const std::string& name) const { return host.scratch.read("game1/" + name); }
   void putGame(const std::string& name, const std::string& bytes) {
