@@ -2,7 +2,8 @@
 // directly in the same run: the same memory writes as bare process_vm_writev calls, one per
 // write, and one atomic write (temporary file, fsync, rename) of the final lastsettings.ini.
 // Each run alternates between two rotations and two limit texts, so every write changes
-// something and the file is really rewritten. Prints "RATIO update_maps <value> target 2.0".
+// something and the file is really rewritten. Prints "RATIO update_maps <value> target 2.0";
+// with --wine PREFIX the server is dfbhd-sim.exe under Wine ("RATIO update_maps_wine ...").
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <sys/uio.h>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "bench/ratio_reporter.h"
+#include "bench/wine_servers.h"
 #include "memory/update_maps.h"
 #include "tests/memory/sim_process_window.h"
 
@@ -86,6 +88,12 @@ bool atomicWrite(const std::string& folder, const std::string& path, const std::
 
 int main(int argc, char** argv) {
   using namespace rotaryn;
+  const WineServers wine = useWineServers(argc, argv);
+  if (!wine.problem.empty()) {
+    std::printf("update_maps_wine: not measured: %s\n", wine.problem.c_str());
+    return 0;
+  }
+  const std::string name = wine.asked ? "update_maps_wine" : "update_maps";
   benchmark::Initialize(&argc, argv);
   SimProcessWindow scene(sim::ServerBuild::kStandard);
   Module& module = scene.host.module;
@@ -105,7 +113,7 @@ int main(int argc, char** argv) {
   }
   module.MemoryAccess = scene.memory;
   if (writes[0].size() != 8u * kMaps + 2 || scene.host.failuresOf("cmdUpdateProc") != 0) {
-    std::printf("update_maps: the recorded Update Maps did not write %d maps\n", kMaps);
+    std::printf("%s: the recorded Update Maps did not write %d maps\n", name.c_str(), kMaps);
     return 1;
   }
 
@@ -154,10 +162,11 @@ int main(int argc, char** argv) {
   double component = reporter.fastestNs[kComponent];
   double floor = reporter.fastestNs[kFloor];
   if (component <= 0 || floor <= 0) {
-    std::printf("update_maps: no result\n");
+    std::printf("%s: no result\n", name.c_str());
     return 1;
   }
-  std::printf("update_maps: Update Maps %.0f us, floor %.0f us\n", component / 1000, floor / 1000);
-  std::printf("RATIO update_maps %.3f target %.1f\n", component / floor, kTargetRatio);
+  std::printf("%s: Update Maps %.0f us, floor %.0f us\n", name.c_str(), component / 1000,
+              floor / 1000);
+  std::printf("RATIO %s %.3f target %.1f\n", name.c_str(), component / floor, kTargetRatio);
   return 0;
 }

@@ -63,6 +63,9 @@ std::optional<std::string> written(const HostConfig& config) {
       case ServerSource::Kind::kCommand:
         server = "command";
         break;
+      case ServerSource::Kind::kFind:
+        server = "find " + quoted(profile.server.windowsProgram);
+        break;
     }
     for (const std::string& argument : profile.server.arguments) server += " " + quoted(argument);
     text += "Server = " + server + "\n";
@@ -85,10 +88,11 @@ std::optional<std::string> written(const HostConfig& config) {
 bool same(const ProfileConfig& a, const ProfileConfig& b) {
   return a.index == b.index && a.serverType == b.serverType && a.server.kind == b.server.kind &&
          a.server.arguments == b.server.arguments && a.server.pid == b.server.pid &&
-         a.server.build == b.server.build && a.gameFolderPosix == b.gameFolderPosix &&
-         a.profileFolder == b.profileFolder && a.messageTarget == b.messageTarget &&
-         a.hostTexts == b.hostTexts && a.sharedAdminLog == b.sharedAdminLog &&
-         a.delivery == b.delivery && a.startupSeconds == b.startupSeconds;
+         a.server.build == b.server.build && a.server.windowsProgram == b.server.windowsProgram &&
+         a.gameFolderPosix == b.gameFolderPosix && a.profileFolder == b.profileFolder &&
+         a.messageTarget == b.messageTarget && a.hostTexts == b.hostTexts &&
+         a.sharedAdminLog == b.sharedAdminLog && a.delivery == b.delivery &&
+         a.startupSeconds == b.startupSeconds;
 }
 
 void checkPdat(const ProfileConfig& profile, const HostConfig& config) {

@@ -46,7 +46,7 @@ const OptionSpec kOptions[] = {
      kWindow, HostMode::kWindow},
     {"headless", "",
      "Load every profile of ROOT/host.ini without a window; stops on SIGTERM or SIGINT (or "
-     "after --duration).",
+     "after --duration); SIGHUP re-reads ROOT/administrators.ini.",
      kHeadless, HostMode::kHeadless},
     {"script", "FILE",
      "Run a JSON-lines scenario (docs/scripting.md) and print its transcript; exit 0 passed, 1 "

@@ -98,6 +98,8 @@ std::optional<QString> WindowDialogs::fileDialog(const FileDialogAsk& ask) {
                      qtFileFilter(ask.filter));
   dialog.setAcceptMode(ask.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(ask.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  // The plug-in's save replaces the chosen file in one step and asks nothing first.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, ask.save);
   if (!ask.defaultExt.isEmpty()) dialog.setDefaultSuffix(ask.defaultExt);
   if (run(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return windowsFromPosix(dialog.selectedFiles().front());

@@ -11,6 +11,7 @@
 #include "host/gui_main_window.h"
 #include "host/gui_session.h"
 #include "host/host_root.h"
+#include "host/host_signals.h"
 #include "host/host_text.h"
 #include "host/live_host.h"
 
@@ -46,7 +47,7 @@ void takeScreenshotWhenShown(GuiMainWindow& window, GuiSession& session, const s
 
 int runGui(const GuiOptions& options) {
   int exitCode = 0;
-  std::optional<HostConfig> loaded = loadRoot(options.rootPosix, exitCode);
+  std::optional<LoadedRoot> loaded = loadRoot(options.rootPosix, exitCode);
   if (!loaded) return exitCode;
 
   GuiMainWindow window(QString::fromStdString("Rotaryn host - " + options.rootPosix));
@@ -54,11 +55,23 @@ int runGui(const GuiOptions& options) {
     say(text);
     window.say(fromWindows1252(text));
   };
+  std::unique_ptr<api::RemoteApi> remoteApi;
+  std::function<void()> quit;
+  // From here a stop signal waits for the event loop, then quits as the window's close does.
+  HostSignals hostSignals({[&](int signal) {
+                             note(std::string("received ") + signalName(signal) + "; stopping");
+                             if (quit) quit();
+                           },
+                           [&] {
+                             note("received SIGHUP; " + (remoteApi
+                                                             ? remoteApi->reloadAdministrators()
+                                                             : std::string("nothing to re-read")));
+                           }});
   WindowDialogs dialogs;
-  LiveHost live(options.rootPosix, std::move(*loaded), dialogs, note);
+  LiveHost live(options.rootPosix, std::move(loaded->config), dialogs, note);
   if (!live.loadPlugin()) return kGuiCannotStart;
   HostApp& host = live.app();
-  auto remoteApi = std::make_unique<api::RemoteApi>(host, options.rootPosix, note);
+  remoteApi = std::make_unique<api::RemoteApi>(host, options.rootPosix, note);
   if (std::string problem = remoteApi->start(options.api); !problem.empty()) {
     std::cerr << "rotaryn-host: " << problem << "\n";
     live.shutDown();
@@ -74,7 +87,7 @@ int runGui(const GuiOptions& options) {
   session.onEnded = [&] { live.shutDown(); };
   // Quitting while a box is open answers the box as its close button would, then closes the
   // window once the box's own event loop has returned.
-  auto quit = [&window, &dialogs] {
+  quit = [&window, &dialogs] {
     dialogs.refuseNew();
     dialogs.closeAll();
     QTimer::singleShot(0, &window, [&window] { window.close(); });
@@ -88,7 +101,12 @@ int runGui(const GuiOptions& options) {
 
   window.show();
   live.startServers(ServerProcesses::Events{
-      [&session](int32_t index, int32_t pid) { session.serverReady(index, pid); },
+      [&](int32_t index, int32_t pid) {
+        session.serverReady(index, pid);
+        // On the output too, for whoever runs the window from a script or a service.
+        say(labelOf(host.profile(index).config) + (host.profile(index).loaded ? ": loaded;" : ":") +
+            " its server runs as pid " + std::to_string(pid));
+      },
       [&session](int32_t index, int32_t pid, const std::string& how) {
         session.serverEnded(index, pid, how);
       },

@@ -1,70 +1,19 @@
 #include "host/headless.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <string.h>
-#include <unistd.h>
-
 #include <QCoreApplication>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <iostream>
 #include <memory>
 
 #include "host/host_dialogs.h"
 #include "host/host_root.h"
+#include "host/host_signals.h"
 #include "host/host_text.h"
 #include "host/live_host.h"
 #include "host/server_watch.h"
 
 namespace rotaryn::host {
 namespace {
-
-// The write end of the pipe the signal handler wakes the event loop through.
-int signalPipeWrite = -1;
-
-void onStopSignal(int signal) {
-  char byte = static_cast<char>(signal);
-  // Nothing else is safe in a handler; a full pipe means a wake-up is pending anyway.
-  [[maybe_unused]] ssize_t written = ::write(signalPipeWrite, &byte, 1);
-}
-
-// SIGTERM and SIGINT end the event loop through a pipe read on the loop's thread.
-class StopSignals {
- public:
-  explicit StopSignals(std::function<void(int)> stop) : stop_(std::move(stop)) {
-    if (::pipe2(fds_, O_CLOEXEC | O_NONBLOCK) != 0) {
-      throw std::runtime_error(std::string("cannot make a pipe: ") + strerror(errno));
-    }
-    signalPipeWrite = fds_[1];
-    notifier_ = std::make_unique<QSocketNotifier>(fds_[0], QSocketNotifier::Read);
-    QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
-      char byte = 0;
-      if (::read(fds_[0], &byte, 1) == 1) stop_(byte);
-    });
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
-  }
-  ~StopSignals() {
-    ::signal(SIGTERM, SIG_DFL);
-    ::signal(SIGINT, SIG_DFL);
-    notifier_.reset();
-    signalPipeWrite = -1;
-    ::close(fds_[0]);
-    ::close(fds_[1]);
-  }
-  StopSignals(const StopSignals&) = delete;
-  StopSignals& operator=(const StopSignals&) = delete;
-
- private:
-  int fds_[2] = {-1, -1};
-  std::function<void(int)> stop_;
-  std::unique_ptr<QSocketNotifier> notifier_;
-};
 
 void say(const std::string& text) {
   std::cout << "rotaryn-host: " << utf8FromWindows1252(text) << std::endl;
@@ -74,14 +23,25 @@ void say(const std::string& text) {
 
 int runHeadless(const HeadlessOptions& options) {
   int exitCode = 0;
-  std::optional<HostConfig> loaded = loadRoot(options.rootPosix, exitCode);
+  std::optional<LoadedRoot> loaded = loadRoot(options.rootPosix, exitCode);
   if (!loaded) return exitCode;
 
+  std::unique_ptr<api::RemoteApi> remoteApi;
+  // From here a stop signal waits for the event loop instead of killing a host half started.
+  HostSignals hostSignals({[](int signal) {
+                             say(std::string("received ") + signalName(signal) + "; stopping");
+                             QCoreApplication::quit();
+                           },
+                           [&remoteApi] {
+                             say("received SIGHUP; " + (remoteApi
+                                                            ? remoteApi->reloadAdministrators()
+                                                            : std::string("nothing to re-read")));
+                           }});
   ConsoleDialogs dialogs(std::cout);
-  LiveHost live(options.rootPosix, std::move(*loaded), dialogs, say);
+  LiveHost live(options.rootPosix, std::move(loaded->config), dialogs, say);
   if (!live.loadPlugin()) return kHeadlessCannotStart;
   HostApp& host = live.app();
-  auto remoteApi = std::make_unique<api::RemoteApi>(host, options.rootPosix, say);
+  remoteApi = std::make_unique<api::RemoteApi>(host, options.rootPosix, say);
   if (std::string problem = remoteApi->start(options.api); !problem.empty()) {
     std::cerr << "rotaryn-host: " << problem << "\n";
     live.shutDown();
@@ -93,10 +53,6 @@ int runHeadless(const HeadlessOptions& options) {
   auto profileOf = [&host](int32_t index) -> const ProfileConfig& {
     return host.profile(index).config;
   };
-  StopSignals stopSignals([&](int signal) {
-    say(std::string("received ") + (signal == SIGINT ? "SIGINT" : "SIGTERM") + "; stopping");
-    QCoreApplication::quit();
-  });
   if (live.config().profiles.empty()) say("host.ini lists no profile; waiting for a stop signal");
   live.startServers(ServerProcesses::Events{
       [&](int32_t index, int32_t pid) {

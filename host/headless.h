@@ -25,8 +25,10 @@ inline constexpr int kHeadlessCannotStart = 3;
 // Runs the host without a window: reads host.ini of the root, starts or finds every profile's
 // server, loads the plug-in from the root's Plugins/ and calls LoadInterface for each profile
 // once its server runs, and serves the remote API. A server that ends gets its profile disabled.
-// SIGTERM and SIGINT (and the end of durationSeconds) unload the plug-in and stop the servers the
-// host started. Needs a QCoreApplication (or QApplication) to exist.
+// SIGTERM and SIGINT (and the end of durationSeconds) save the map settings of the profile the
+// plug-in's window holds, unload the plug-in and stop the servers the host started; SIGHUP
+// re-reads the administrators. Holds the root's lock while it runs. Needs a QCoreApplication
+// (or QApplication) to exist.
 int runHeadless(const HeadlessOptions& options);
 
 }  // namespace rotaryn::host

@@ -91,6 +91,7 @@ std::string HostApp::loadProfile(int32_t index, int64_t windowId,
                             {"pHwnd", static_cast<double>(windowId)},
                             {"PDAT", data}});
   if (auto found = profiles_.find(index); found != profiles_.end()) found->second.loaded = true;
+  lastLoaded_ = index;
   // LoadInterface reports its own failures in a box; the host also wants to know whether the
   // profile's server can be read at all, to say so once.
   try {
@@ -103,6 +104,12 @@ std::string HostApp::loadProfile(int32_t index, int64_t windowId,
 
 void HostApp::hideInterface() {
   plugin().call(QJsonObject{{"op", "HideInterface"}});
+}
+
+std::optional<int32_t> HostApp::currentProfile() const {
+  auto found = lastLoaded_ ? profiles_.find(*lastLoaded_) : profiles_.end();
+  if (found == profiles_.end() || !found->second.loaded) return std::nullopt;
+  return lastLoaded_;
 }
 
 int HostApp::serverEnded(int32_t pid, const std::string& how) {

@@ -75,6 +75,9 @@ class HostApp {
   std::string loadProfile(int32_t index, int64_t windowId,
                           const std::optional<QJsonValue>& pdat = {});
   void hideInterface();
+  // The profile LoadInterface last ran for, while it stays loaded: the one whose rotation the
+  // plug-in's window holds.
+  std::optional<int32_t> currentProfile() const;
   // Every loaded profile whose server was pid: DisableProfile and a note saying so. Returns the
   // profiles disabled.
   int serverEnded(int32_t pid, const std::string& how);
@@ -102,6 +105,7 @@ class HostApp {
   std::map<int32_t, Profile> profiles_;
   std::optional<PluginHandle> plugin_;
   QJsonObject pluginData_;  // GetData, from the plug-in's start
+  std::optional<int32_t> lastLoaded_;
 };
 
 }  // namespace rotaryn::host

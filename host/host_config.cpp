@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "host/host_text.h"
+#include "host/windows_programs.h"
 
 namespace rotaryn::host {
 namespace {
@@ -102,7 +103,7 @@ ServerSource simulatedServer(std::vector<std::string> options) {
 
 ServerSource serverOf(std::string_view value) {
   std::vector<std::string> words = splitArguments(value);
-  if (words.empty()) invalid("Server needs a kind: simulated, pid or command");
+  if (words.empty()) invalid("Server needs a kind: simulated, pid, command or find");
   std::string kind = lower(words.front());
   words.erase(words.begin());
   if (kind == "simulated") return simulatedServer(std::move(words));
@@ -117,10 +118,22 @@ ServerSource serverOf(std::string_view value) {
     if (words.empty()) invalid("Server = command needs the program to start");
     ServerSource source;
     source.kind = ServerSource::Kind::kCommand;
+    source.windowsProgram = windowsProgramOf(words).value_or("");
     source.arguments = std::move(words);
     return source;
   }
-  invalid("Server is simulated, pid or command, not \"" + std::string(value) + "\"");
+  if (kind == "find") {
+    if (words.size() != 1 || !isWindowsProgram(words[0]) || programFileName(words[0]) != words[0]) {
+      invalid(
+          "Server = find needs the file name of the Windows program the server runs, such "
+          "as dfbhd.exe");
+    }
+    ServerSource source;
+    source.kind = ServerSource::Kind::kFind;
+    source.windowsProgram = words[0];
+    return source;
+  }
+  invalid("Server is simulated, pid, command or find, not \"" + std::string(value) + "\"");
 }
 
 void checkProfileFolder(std::string_view folder) {
@@ -176,7 +189,8 @@ std::vector<std::string> splitArguments(std::string_view text) {
   bool quoted = false;
   for (size_t i = 0; i < text.size(); ++i) {
     char c = text[i];
-    if (c == '\\' && i + 1 < text.size()) {
+    if (c == '\\' && i + 1 < text.size() &&
+        std::string_view(" \t\"\\").find(text[i + 1]) != std::string_view::npos) {
       word += text[++i];
       inWord = true;
     } else if (c == '"') {
@@ -380,7 +394,9 @@ void checkGameFolders(const HostConfig& config, const std::string& fileName) {
     } else {
       continue;
     }
-    const char* kind = profile.server.kind == ServerSource::Kind::kPid ? "pid" : "command";
+    const char* kind = profile.server.kind == ServerSource::Kind::kPid    ? "pid"
+                       : profile.server.kind == ServerSource::Kind::kFind ? "find"
+                                                                          : "command";
     failAt(fileName, profile.gameFolderLine,
            "[Profile " + std::to_string(profile.index) + "]: the game folder " +
                profile.gameFolderPosix + " " + problem + "; a " + kind +

@@ -33,10 +33,15 @@ struct ServerSource {
     kSimulated,  // a dfbhd-sim child started with `arguments`
     kPid,        // a running process, not ours
     kCommand,    // a child started from `arguments` (program first)
+    kFind,       // a running process found by the Windows program it runs, not ours
   };
   Kind kind = Kind::kSimulated;
   std::vector<std::string> arguments;
   int32_t pid = 0;
+  // Find: the program's file name ("dfbhd.exe"). Command: the Windows program the command
+  // starts (its first word ending in .exe), empty when it starts none; the server is then the
+  // process, the child or one of its descendants, that runs it.
+  std::string windowsProgram;
   // Simulated servers: the build the options ask for.
   sim::ServerBuild build = sim::ServerBuild::kStandard;
 };
@@ -84,8 +89,9 @@ void applyProfileSetting(ProfileConfig& profile, std::string_view key, std::stri
 // simulated server). Throws std::invalid_argument with the reason.
 void completeProfile(ProfileConfig& profile);
 
-// Splits a command line at blanks; double quotes group, a backslash escapes the next character.
-// Throws std::invalid_argument for an unterminated quote.
+// Splits a command line at blanks; double quotes group, a backslash escapes a blank, a tab, a
+// double quote or a backslash and is kept before anything else, so a Windows path needs no
+// doubling. Throws std::invalid_argument for an unterminated quote.
 std::vector<std::string> splitArguments(std::string_view text);
 
 }  // namespace rotaryn::host

@@ -148,11 +148,48 @@ bool initRoot(const std::string& rootPosix) {
 void installPlugin(const std::string& libraryFile, const std::string& rootPosix) {
   const fs::path target = fs::path(rootPosix) / "Plugins" / kPluginFileName;
   makeFolder(target.parent_path());
-  std::error_code error;
-  fs::copy_file(libraryFile, target, fs::copy_options::overwrite_existing, error);
-  if (error) {
-    throw std::runtime_error("cannot copy the plug-in " + libraryFile + " to " + target.string() +
-                             ": " + error.message());
+  // Named as the plug-in's own temporaries are, so a host removes one a killed copy left.
+  const fs::path temporary = target.parent_path() / ("." + std::string(kPluginFileName) + ".tmp" +
+                                                     std::to_string(::getpid()) + ".0");
+  auto fail = [&](const std::string& what, int error) {
+    throw std::runtime_error("cannot install the plug-in " + libraryFile + " as " +
+                             target.string() + ": " + what + ": " + std::strerror(error) +
+                             (fs::exists(target) ? " (the plug-in there is kept)" : ""));
+  };
+  const int source = ::open(libraryFile.c_str(), O_RDONLY | O_CLOEXEC);
+  if (source < 0) fail("cannot read it", errno);
+  ::unlink(temporary.c_str());  // only a dead process of the same pid can have left it
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0755);
+  if (fd < 0) {
+    const int error = errno;
+    ::close(source);
+    fail("cannot create " + temporary.string(), error);
+  }
+  auto abandon = [&](int error) {
+    ::close(source);
+    ::close(fd);
+    ::unlink(temporary.c_str());
+    fail("cannot write " + temporary.string(), error);
+  };
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(source, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) abandon(errno);
+    if (n == 0) break;
+    for (ssize_t done = 0; done < n;) {
+      const ssize_t written = ::write(fd, buffer + done, static_cast<size_t>(n - done));
+      if (written < 0 && errno == EINTR) continue;
+      if (written < 0) abandon(errno);
+      done += written;
+    }
+  }
+  if (::fsync(fd) != 0) abandon(errno);
+  ::close(source);
+  if (::close(fd) != 0 || ::rename(temporary.c_str(), target.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(temporary.c_str());
+    fail("cannot put it in place", error);
   }
 }
 
@@ -180,16 +217,21 @@ int removeStaleTemporaries(const std::string& rootPosix) {
   return removed;
 }
 
-std::optional<HostConfig> loadRoot(const std::string& rootPosix, int& exitCode) {
+std::optional<LoadedRoot> loadRoot(const std::string& rootPosix, int& exitCode) {
   try {
     HostConfig config = readHostConfig(rootPosix + "/" + kHostIniName, rootPosix);
+    // Before anything under the root is touched: another host may be writing it.
+    RootLock lock = RootLock::take(rootPosix, RootLock::Part::kHost);
     layOutRoot(rootPosix, config.profiles);
     if (int removed = removeStaleTemporaries(rootPosix)) {
       std::cerr << "rotaryn-host: removed " << removed
                 << " temporary files left by writes that were cut off\n";
     }
-    return config;
+    return LoadedRoot{std::move(config), std::move(lock)};
   } catch (const HostConfigError& error) {
+    std::cerr << "rotaryn-host: " << error.what() << "\nrotaryn-host: nothing was started\n";
+    exitCode = 2;
+  } catch (const RootBusy& error) {
     std::cerr << "rotaryn-host: " << error.what() << "\nrotaryn-host: nothing was started\n";
     exitCode = 2;
   } catch (const std::exception& error) {

@@ -33,6 +33,11 @@ void LiveHost::startServers(ServerProcesses::Events events) {
 void LiveHost::shutDown() {
   if (shutDown_) return;
   shutDown_ = true;
+  if (std::optional<int32_t> current = app_.hasPlugin() ? app_.currentProfile() : std::nullopt) {
+    const std::string problem = app_.saveMapSettings(*current);
+    note_(labelOf(app_.profile(*current).config) +
+          (problem.empty() ? ": map settings saved" : ": " + problem));
+  }
   if (app_.hasPlugin()) {
     app_.unload();
     note_("plug-in unloaded (UnLoadInterface)");

@@ -23,7 +23,8 @@ class LiveHost {
   bool loadPlugin();
   // Starts every profile's server, reporting to the events given.
   void startServers(ServerProcesses::Events events);
-  // Unloads the plug-in, then stops the servers the host started, saying what it did.
+  // Saves the map settings of the profile the plug-in's window holds (as quitting the window
+  // does), unloads the plug-in, then stops the servers the host started, saying what it did.
   void shutDown();
 
   HostApp& app() { return app_; }

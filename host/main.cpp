@@ -14,6 +14,7 @@
 #include "host/gui_run.h"
 #include "host/headless.h"
 #include "host/host_root.h"
+#include "host/root_lock.h"
 #include "host/script_runner.h"
 
 namespace {
@@ -68,10 +69,17 @@ int addAdmin(const rotaryn::host::HostCommandLine& line, const std::string& root
     const auto privileges = api::parsePrivileges(line.privileges);
     std::optional<std::set<int32_t>> profiles;
     if (!line.adminProfiles.empty()) profiles = api::parseProfileList(line.adminProfiles);
+    using rotaryn::host::RootLock;
+    const RootLock lock = RootLock::take(root, RootLock::Part::kAdministrators);
     const auto added = api::addAdministrator(root, line.adminName, privileges, profiles);
     std::cout << "rotaryn-host: " << (added.replaced ? "replaced" : "added") << " administrator \""
-              << line.adminName << "\" in " << root << "/" << api::kAdministratorsFileName
-              << "; the host stores only the token's SHA-256, so keep the token now:\n"
+              << line.adminName << "\" in " << root << "/" << api::kAdministratorsFileName << "\n";
+    if (std::optional<pid_t> host = lock.host()) {
+      std::cout << "rotaryn-host: the host running on this root (pid " << *host
+                << ") takes the change on SIGHUP: kill -HUP " << *host
+                << " (or systemctl reload rotaryn-host)\n";
+    }
+    std::cout << "rotaryn-host: the host stores only the token's SHA-256, so keep the token now:\n"
               << added.token.toStdString() << "\n";
   } catch (const std::invalid_argument& error) {
     std::cerr << "rotaryn-host: --add-admin: " << error.what() << "\n";

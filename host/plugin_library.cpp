@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <utility>
 
+#include "host/elf_check.h"
+
 namespace rotaryn::host {
 namespace {
 
@@ -20,6 +22,10 @@ PluginHandle PluginHandle::load(const std::string& libraryPath, const twkRotaryn
   if (!std::filesystem::exists(libraryPath)) {
     throw PluginLoadError("no plug-in at " + libraryPath +
                           " (rotaryn-host --init-root puts the built one there)");
+  }
+  if (std::string problem = sharedLibraryFileProblem(libraryPath); !problem.empty()) {
+    throw PluginLoadError("the plug-in " + libraryPath + " is not a complete shared library (" +
+                          problem + "); install it again, e.g. with rotaryn-host --init-root ROOT");
   }
   void* library = dlopen(libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (library == nullptr) {

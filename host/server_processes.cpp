@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "host/host_text.h"
+#include "host/windows_programs.h"
 
 namespace rotaryn::host {
 namespace {
@@ -56,6 +57,7 @@ void ServerProcesses::start(const ProfileConfig& profile) {
   Server& server = *owned;
   server.index = profile.index;
   server.kind = profile.server.kind;
+  server.windowsProgram = profile.server.windowsProgram;
   servers_[profile.index] = std::move(owned);
 
   switch (profile.server.kind) {
@@ -80,11 +82,8 @@ void ServerProcesses::start(const ProfileConfig& profile) {
       // The start-up delay counts from the moment the program runs.
       server.timer = std::make_unique<QTimer>();
       server.timer->setSingleShot(true);
-      QObject::connect(server.timer.get(), &QTimer::timeout, [this, &server] {
-        if (server.process && server.process->state() == QProcess::Running) {
-          becomeReady(server, static_cast<int32_t>(server.process->processId()));
-        }
-      });
+      QObject::connect(server.timer.get(), &QTimer::timeout,
+                       [this, &server] { commandStarted(server); });
       server.startDelayMs = static_cast<int>(profile.startupSeconds * 1000);
       startChild(server, program, arguments);
       return;
@@ -94,15 +93,56 @@ void ServerProcesses::start(const ProfileConfig& profile) {
       if (!processExists(server.pid)) {
         return fail(server, "there is no process with pid " + std::to_string(server.pid));
       }
-      // Reported from the event loop, like the other kinds.
-      QTimer::singleShot(0, [this, index = server.index] {
-        auto found = servers_.find(index);
-        if (found == servers_.end() || stopping_) return;
-        watchPid(*found->second);
-        becomeReady(*found->second, found->second->pid);
-      });
-      return;
+      return watchRunning(server);
+    case ServerSource::Kind::kFind: {
+      const std::vector<ProcessInfo> running =
+          processesRunning(listProcesses(), server.windowsProgram);
+      if (running.empty()) {
+        return fail(server, "no running process runs " + server.windowsProgram +
+                                " (none has it as its program in its command line)");
+      }
+      if (running.size() > 1) {
+        std::string list;
+        for (const ProcessInfo& process : running) {
+          list += (list.empty() ? "" : ", ") + describeProcess(process);
+        }
+        return fail(server, std::to_string(running.size()) + " processes run " +
+                                server.windowsProgram + ": " + list +
+                                "; name the server's with Server = pid N");
+      }
+      server.pid = running.front().pid;
+      return watchRunning(server);
+    }
   }
+}
+
+void ServerProcesses::watchRunning(Server& server) {
+  // Reported from the event loop, like the other kinds.
+  QTimer::singleShot(0, [this, index = server.index] {
+    auto found = servers_.find(index);
+    if (found == servers_.end() || stopping_) return;
+    watchPid(*found->second);
+    becomeReady(*found->second, found->second->pid);
+  });
+}
+
+void ServerProcesses::commandStarted(Server& server) {
+  if (!server.process || server.process->state() != QProcess::Running) return;
+  const auto child = static_cast<int32_t>(server.process->processId());
+  if (server.windowsProgram.empty()) return becomeReady(server, child);
+  // Wine normally runs the program in the very process it was started as; a wrapper script that
+  // does not exec runs it further down. (What `wine start` starts Wine detaches from us.)
+  std::optional<int32_t> pid = runningUnder(listProcesses(), child, server.windowsProgram);
+  if (!pid) {
+    return fail(server, "the command runs no process of " + server.windowsProgram + " after " +
+                            QString::number(server.startDelayMs / 1000.0).toStdString() +
+                            " s (StartupSeconds)");
+  }
+  if (*pid != child) {
+    server.pid = *pid;
+    watchPid(server);
+  }
+  becomeReady(server, *pid);
 }
 
 void ServerProcesses::startChild(Server& server, const QString& program,
@@ -155,7 +195,7 @@ void ServerProcesses::watchPid(Server& server) {
     if (stopping_ || !server.ready) return;
     server.ready = false;
     if (server.exitNotifier) server.exitNotifier->setEnabled(false);
-    if (server.timer) server.timer->stop();
+    if (server.exitPoll) server.exitPoll->stop();
     events_.ended(server.index, server.pid, "ended");
   };
   if (server.pidFd >= 0) {
@@ -164,23 +204,27 @@ void ServerProcesses::watchPid(Server& server) {
     QObject::connect(server.exitNotifier.get(), &QSocketNotifier::activated, ended);
     return;
   }
-  server.timer = std::make_unique<QTimer>();
-  QObject::connect(server.timer.get(), &QTimer::timeout, [&server, ended] {
+  server.exitPoll = std::make_unique<QTimer>();
+  QObject::connect(server.exitPoll.get(), &QTimer::timeout, [&server, ended] {
     if (!processExists(server.pid)) ended();
   });
-  server.timer->start(kPidPollMs);
+  server.exitPoll->start(kPidPollMs);
 }
 
 void ServerProcesses::becomeReady(Server& server, int32_t pid) {
   if (server.ready || stopping_) return;
   server.ready = true;
   server.pid = pid;
-  if (server.kind != ServerSource::Kind::kPid && server.timer) server.timer->stop();
+  if (server.timer) server.timer->stop();
   events_.ready(server.index, pid);
 }
 
 void ServerProcesses::childFinished(Server& server, int exitCode, QProcess::ExitStatus status) {
   if (stopping_) return;
+  // A wrapper that started the Windows program below it has done its part; the program's own
+  // end is watched.
+  if (server.ready && server.pidFd >= 0) return;
+  if (server.ready && server.exitPoll && processExists(server.pid)) return;
   if (server.timer) server.timer->stop();
   if (server.ready) {
     server.ready = false;
@@ -207,9 +251,14 @@ void ServerProcesses::stopAll(int graceMs) {
   for (auto& [index, server] : servers_) {
     if (server->timer) server->timer->stop();
     if (server->exitNotifier) server->exitNotifier->setEnabled(false);
+    if (server->exitPoll) server->exitPoll->stop();
     if (server->process && server->process->state() != QProcess::NotRunning) {
       server->process->disconnect();
       server->process->terminate();
+    }
+    // A command's Windows program running below the child is ours as well.
+    if (server->kind == ServerSource::Kind::kCommand && server->pidFd >= 0) {
+      ::syscall(SYS_pidfd_send_signal, server->pidFd, SIGTERM, nullptr, 0);
     }
   }
   QDeadlineTimer deadline(graceMs);

@@ -14,8 +14,8 @@
 namespace rotaryn::host {
 
 // The game servers of a headless or windowed host: simulated servers and commands started as
-// children, and running processes given by pid, watched until they end. Qt event loop thread
-// only.
+// children, and running processes given by pid or found by the Windows program they run,
+// watched until they end. Qt event loop thread only.
 class ServerProcesses {
  public:
   struct Events {
@@ -50,13 +50,20 @@ class ServerProcesses {
     std::string output;  // a simulator's standard output until it says it is ready
     int pidFd = -1;
     std::unique_ptr<QSocketNotifier> exitNotifier;
-    std::unique_ptr<QTimer> timer;  // readiness deadline, start delay or exit polling
-    int startDelayMs = 0;           // commands: from running to ready
+    std::unique_ptr<QTimer> timer;     // readiness deadline, start delay or exit polling
+    std::unique_ptr<QTimer> exitPoll;  // a watched process without a pid descriptor
+    int startDelayMs = 0;              // commands: from running to ready
+    std::string windowsProgram;        // commands and finds: the Windows program the server runs
   };
 
   // program and arguments as the system spells them (UTF-8).
   void startChild(Server& server, const QString& program, const QStringList& arguments);
   void watchPid(Server& server);
+  // Pid and find servers: watched from the event loop on, and ready.
+  void watchRunning(Server& server);
+  // A command's start-up delay is over: the server is the child, or the process under it that
+  // runs the Windows program the command names.
+  void commandStarted(Server& server);
   void becomeReady(Server& server, int32_t pid);
   void childFinished(Server& server, int exitCode, QProcess::ExitStatus status);
   void fail(Server& server, const std::string& problem);

@@ -14,3 +14,10 @@ for s in "$(dirname "$0")"/../bench/*_bench.sh; do
   echo "== $(basename "$s" .sh)"
   bash "$s" "${build}"
 done
+# The two that reach a server once more, with dfbhd-sim.exe under Wine in the build's prefix.
+echo "== under Wine"
+if bash "$(dirname "$0")/../tests/wine/wine_prefix.sh" setup "$build/wine-prefix"; then
+  "$build/bench/process_memory_bench" --wine "$build/wine-prefix"
+  "$build/bench/update_maps_bench" --wine "$build/wine-prefix"
+fi
+bash "$(dirname "$0")/../tests/wine/wine_prefix.sh" cleanup "$build/wine-prefix"

@@ -8,6 +8,7 @@
 #include <QRandomGenerator>
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -80,6 +81,25 @@ std::string readFile(const std::string& path, bool& exists) {
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+// Refuses a secret that group or others can write, as ssh does its keys; a warning when they can
+// read it. A file that cannot be looked at is left to the reading that follows.
+void checkSecretMode(const std::string& path, const std::string& what, const std::string& harm,
+                     std::vector<std::string>* warnings) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return;
+  char mode[8];
+  std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+  if (st.st_mode & (S_IWGRP | S_IWOTH)) {
+    throw AdministratorsFileError(what + " " + path + " can be written by group or others (mode " +
+                                  mode + "): " + harm + "; make it the host user's alone with " +
+                                  "chmod 600 " + path);
+  }
+  if ((st.st_mode & (S_IRGRP | S_IROTH)) && warnings) {
+    warnings->push_back(what + " " + path + " can be read by group or others (mode " + mode +
+                        "); chmod 600 " + path);
+  }
 }
 
 }  // namespace
@@ -252,8 +272,10 @@ ApiSettings parseAdministrators(std::string_view text, const std::string& fileNa
   return settings;
 }
 
-ApiSettings readAdministrators(const std::string& rootPosix) {
+ApiSettings readAdministrators(const std::string& rootPosix, std::vector<std::string>* warnings) {
   const std::string path = rootPosix + "/" + kAdministratorsFileName;
+  checkSecretMode(path, "the administrators file",
+                  "whoever can write it can make themselves an administrator", warnings);
   bool exists = false;
   std::string text;
   try {
@@ -267,6 +289,10 @@ ApiSettings readAdministrators(const std::string& rootPosix) {
   };
   fromRoot(settings.certificatePath);
   fromRoot(settings.keyPath);
+  if (!settings.keyPath.empty()) {
+    checkSecretMode(settings.keyPath, "the TLS key",
+                    "whoever can write it can put in a key of their own", warnings);
+  }
   return settings;
 }
 
@@ -354,8 +380,14 @@ AddedAdministrator addAdministrator(const std::string& rootPosix, const std::str
     text += "Profiles = " + list + "\n";
   }
 
+  // A leftover of a cut-off run may have any mode or owner, or be a link: only a file made here,
+  // now, becomes the administrators file.
   const std::string temporary = path + ".new";
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (::unlink(temporary.c_str()) != 0 && errno != ENOENT) {
+    throw std::runtime_error("cannot remove the leftover " + temporary + ": " +
+                             std::strerror(errno));
+  }
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd < 0) throw std::runtime_error("cannot write " + temporary + ": " + std::strerror(errno));
   size_t written = 0;
   while (written < text.size()) {

@@ -50,8 +50,11 @@ class AdministratorsFileError : public std::runtime_error {
 
 // Parses the file's text; throws AdministratorsFileError naming fileName and the line.
 ApiSettings parseAdministrators(std::string_view text, const std::string& fileName);
-// The root's file; a missing file gives the defaults with no administrator.
-ApiSettings readAdministrators(const std::string& rootPosix);
+// The root's file; a missing file gives the defaults with no administrator. The file and the TLS
+// key are secrets: one that group or others can write is refused (AdministratorsFileError), one
+// they can read is named in a warning (when warnings is given).
+ApiSettings readAdministrators(const std::string& rootPosix,
+                               std::vector<std::string>* warnings = nullptr);
 
 // "ADDR:PORT", "[v6]:PORT"; throws std::invalid_argument with the reason.
 ListenAddress parseListenAddress(std::string_view text);
@@ -73,7 +76,9 @@ const Administrator* findByToken(const std::vector<Administrator>& administrator
                                  QByteArrayView token);
 
 // Adds the administrator to the root's file (replacing an entry of the same name), written
-// beside and renamed into place, readable by its owner only; returns the new token and whether
+// beside (a new file of mode 0600; a leftover of a cut-off run is removed, never reused) and
+// renamed into place, so the file is readable by its owner only. Callers keep two from running
+// at once (RootLock's administrators' part); returns the new token and whether
 // an entry was replaced. Throws std::runtime_error when the file cannot be read or written.
 struct AddedAdministrator {
   QByteArray token;

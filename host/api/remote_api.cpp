@@ -74,12 +74,15 @@ uint16_t RemoteApi::port() const {
 }
 
 std::string RemoteApi::start(const ApiOptions& options) {
+  options_ = options;
   if (options.off) {
     note_("remote API off (--api-off)");
     return "";
   }
   try {
-    settings_ = readAdministrators(root_);
+    std::vector<std::string> warnings;
+    settings_ = readAdministrators(root_, &warnings);
+    for (const std::string& warning : warnings) note_("warning: " + warning);
     if (options.listen) settings_.listen = parseListenAddress(*options.listen);
   } catch (const std::exception& error) {
     return error.what();
@@ -153,6 +156,27 @@ std::string RemoteApi::start(const ApiOptions& options) {
         shown.toStdString() + ":" + std::to_string(port()) + " (" +
         std::to_string(settings_.administrators.size()) + " administrators)");
   return "";
+}
+
+std::string RemoteApi::reloadAdministrators() {
+  if (options_.off) return "the remote API is off (--api-off): no administrators to re-read";
+  const std::string before = std::to_string(settings_.administrators.size());
+  std::vector<std::string> warnings;
+  try {
+    ApiSettings fresh = readAdministrators(root_, &warnings);
+    for (const std::string& warning : warnings) note_("warning: " + warning);
+    if (!listening()) {
+      if (fresh.administrators.empty()) return "administrators.ini still names no administrator";
+      std::string problem = start(options_);
+      return problem.empty() ? "administrators.ini read"
+                             : "the remote API cannot start: " + problem;
+    }
+    settings_.administrators = std::move(fresh.administrators);
+  } catch (const std::exception& error) {
+    return std::string(error.what()) + "; the " + before + " administrators before stay";
+  }
+  return "administrators.ini re-read: " + std::to_string(settings_.administrators.size()) +
+         " administrators";
 }
 
 void RemoteApi::writeAudit(const QJsonObject& entry) {

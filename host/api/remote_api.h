@@ -43,6 +43,10 @@ class RemoteApi {
   // (a bad file, an address that cannot be listened on, TLS files that cannot be read).
   std::string start(const ApiOptions& options);
   bool listening() const;
+  // SIGHUP: takes the administrators of ROOT/administrators.ini anew, and starts listening if
+  // the API waited for its first administrator; the [API] settings wait for a restart. A file
+  // that cannot be used leaves the administrators as they were. Answers what it did.
+  std::string reloadAdministrators();
   uint16_t port() const;
 
   struct Reply {
@@ -77,6 +81,7 @@ class RemoteApi {
   HostApp& host_;
   std::string root_;
   Note note_;
+  ApiOptions options_;
   ApiSettings settings_;
   AuditLog audit_;
   std::unique_ptr<HttpServer> server_;

@@ -9,8 +9,8 @@
 namespace rotaryn::sim {
 namespace {
 
-std::byte* pointer(uint32_t address) {
-  return reinterpret_cast<std::byte*>(static_cast<uintptr_t>(address));
+void* pointer(uint32_t address) {
+  return reinterpret_cast<void*>(static_cast<uintptr_t>(address));
 }
 
 }  // namespace
@@ -20,12 +20,12 @@ MappedMemory::~MappedMemory() {
 }
 
 void MappedMemory::unmapAll() {
-  for (const AddressRange& range : mapped_) munmap(pointer(range.address), range.size);
-  mapped_.clear();
+  for (const AddressRange& range : mapped()) munmap(pointer(range.address), range.size);
+  mapped().clear();
 }
 
 void MappedMemory::map(std::span<const AddressRange> pages) {
-  std::vector<AddressRange> all = mapped_;
+  std::vector<AddressRange> all = mapped();
   all.insert(all.end(), pages.begin(), pages.end());
   for (const AddressRange& range : pages) {
     if (isMapped(range.address, range.size)) continue;
@@ -42,43 +42,9 @@ void MappedMemory::map(std::span<const AddressRange> pages) {
                                ".." + hexAddress(range.end()) + ": " + why +
                                (error == EEXIST ? " (something already occupies the range)" : ""));
     }
-    mapped_.push_back(range);
+    mapped().push_back(range);
   }
-  mapped_ = pageRanges(all);
-}
-
-bool MappedMemory::isMapped(uint32_t address, size_t size) const {
-  uint64_t end = uint64_t{address} + size;
-  for (const AddressRange& range : mapped_) {
-    if (address >= range.address && end <= range.end()) return true;
-  }
-  return false;
-}
-
-bool MappedMemory::read(uint32_t address, void* out, size_t size) const {
-  if (!isMapped(address, size)) return false;
-  std::memcpy(out, pointer(address), size);
-  return true;
-}
-
-bool MappedMemory::write(uint32_t address, const void* in, size_t size) {
-  if (!isMapped(address, size)) return false;
-  std::memcpy(pointer(address), in, size);
-  return true;
-}
-
-bool MappedMemory::compareExchangeLong(uint32_t address, int32_t expected, int32_t desired) {
-  if (!isMapped(address, sizeof desired)) return false;
-  if (address % alignof(int32_t) != 0) {
-    int32_t current = 0;
-    std::memcpy(&current, pointer(address), sizeof current);
-    if (current != expected) return false;
-    std::memcpy(pointer(address), &desired, sizeof desired);
-    return true;
-  }
-  auto* field = reinterpret_cast<int32_t*>(pointer(address));
-  return __atomic_compare_exchange_n(field, &expected, desired, false, __ATOMIC_SEQ_CST,
-                                     __ATOMIC_SEQ_CST);
+  mapped() = pageRanges(all);
 }
 
 }  // namespace rotaryn::sim

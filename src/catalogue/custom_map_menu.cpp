@@ -99,7 +99,7 @@ void mnuDelete_Click(Module& module) {
     }
     trap.at(6);
     const std::string path = module.profile(module.CurrentProfile).GameFolder + file;
-    busy.reset();
+    // The hourglass stays while the question is asked.
     const std::string question = "Are you sure you want to delete the following file:\r\n\r\n" +
                                  path + "\r\n\r\nWARNING! This action cannot be undone!";
     if (dialogs.messageBox(question, "Confirmation Required!", MessageButtons::YesNo) !=
@@ -109,7 +109,6 @@ void mnuDelete_Click(Module& module) {
     trap.at(7);
     // A name the list shows is a file of the game folder; one that is not stays untouched.
     requireGameFolderName(file);
-    busy.emplace(dialogs);
     FileSystem& files = module.ports.files;
     files.DeleteFile(path, true);
     busy.reset();

@@ -38,7 +38,6 @@ void LimitBoxChange::operator()() {
 
     trap.at(4);
     const int32_t value = vb::CLng(Variant(*number));
-    if (value == current) return;
     trap.at(5);
     writeLong(module, index, limit.configured, value);
   });

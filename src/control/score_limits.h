@@ -24,15 +24,14 @@ inline constexpr LimitBox kFlagballLimitBox{"txtFb", "CGameScore", "MaxKills", 5
 inline constexpr const char* kNoLimitFieldsForSetScore =
     "This server build has no score-limit fields; its limits cannot be set.";
 
-// The change handler of a limit box, on CurrentProfile as it is when the text changes. The
-// current value is the configured field, or the fallback when that is 0. Text that is not a
-// number, 0, or above the largest value puts the current value back into the box; any other
-// number, rounded half to even, is written into the configured field unless the server already
-// runs with that value (so showing a limit never turns the server's own one into a configured
-// one). The put-back is itself a change; when the current value is refused again (a server
-// limit above the largest value) the box keeps it and nothing more happens. Failures are
-// reported under the box's name and nothing is written. A build without limit fields is left
-// alone: its boxes are disabled and empty.
+// The change handler of a limit box, on CurrentProfile as it is when the text changes (by typing
+// or by code, the window's reload included). The current value is the configured field, or the
+// fallback when that is 0. Text that is not a number, 0, or above the largest value puts the
+// current value back into the box; any other number, rounded half to even, is written into the
+// configured field. The put-back is itself a change, so the value put back is written too; when
+// it is refused again (a server limit above the largest value) the box keeps it and nothing is
+// written. Failures are reported under the box's name and nothing is written. A build without
+// limit fields is left alone: its boxes are disabled and empty.
 //
 // A copyable callable, to be given to the box's text.onChange.
 class LimitBoxChange {

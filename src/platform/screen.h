@@ -13,23 +13,32 @@ class Screen {
   Screen& operator=(const Screen&) = delete;
   virtual ~Screen() = default;
 
-  // Twips per pixel across the screen; never fails.
+  // Twips per pixel across and down the screen; never fail. Pixels are square unless the
+  // screen says otherwise.
   virtual int twipsPerPixelX() const = 0;
+  virtual int twipsPerPixelY() const { return twipsPerPixelX(); }
 };
 
 // A screen of a fixed resolution, kDefaultTwipsPerPixel unless told otherwise.
 class FixedScreen final : public Screen {
  public:
-  explicit FixedScreen(int twipsPerPixel = kDefaultTwipsPerPixel) : twipsPerPixel_(twipsPerPixel) {}
-  int twipsPerPixelX() const override { return twipsPerPixel_; }
+  explicit FixedScreen(int twipsPerPixel = kDefaultTwipsPerPixel)
+      : FixedScreen(twipsPerPixel, twipsPerPixel) {}
+  FixedScreen(int acrossTwips, int downTwips) : across_(acrossTwips), down_(downTwips) {}
+  int twipsPerPixelX() const override { return across_; }
+  int twipsPerPixelY() const override { return down_; }
 
  private:
-  int twipsPerPixel_;
+  int across_;
+  int down_;
 };
 
-// The port's value, or a 96-dpi screen's when the host gave none.
+// The port's values, or a 96-dpi screen's when the host gave none.
 inline int twipsPerPixelX(const Screen* screen) {
   return screen != nullptr ? screen->twipsPerPixelX() : kDefaultTwipsPerPixel;
+}
+inline int twipsPerPixelY(const Screen* screen) {
+  return screen != nullptr ? screen->twipsPerPixelY() : kDefaultTwipsPerPixel;
 }
 
 }  // namespace rotaryn

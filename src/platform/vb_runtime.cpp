@@ -1,5 +1,6 @@
 #include "platform/vb_runtime.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -11,8 +12,10 @@
 namespace rotaryn::vb {
 namespace {
 
+// The blanks around a number: ASCII white space and the no-break space (0xA0 in Windows-1252).
 bool isBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f' ||
+         static_cast<unsigned char>(c) == 0xA0;
 }
 bool isDigit(char c) {
   return c >= '0' && c <= '9';
@@ -72,102 +75,180 @@ std::optional<double> decimalValue(const std::string& intDigits, const std::stri
   return value;
 }
 
-// What a text holds as a number. &H/&O text keeps its unsigned value: only the conversions to
-// Integer and Long wrap it to their width.
+// The en-US characters the conversions accept around and inside a number.
+constexpr char kCurrency = '$';
+constexpr char kThousands = ',';
+constexpr char kDecimalPoint = '.';
+
+// What a text holds as a number, as the conversions of text read it: blanks, one sign and one
+// pair of parentheses around it, a currency sign before it (once) or after it (any number of
+// times), thousands separators anywhere after its first digit, one decimal point and an
+// exponent; or &H / &O digits with blanks, a sign or parentheses around them (which leave the
+// value unsigned) and nothing else.
 struct TextNumber {
-  enum Kind { kNone, kBeyondDouble, kDecimal, kRadix } kind = kNone;
-  double value = 0;
+  enum Kind { kNone, kDecimal, kRadix } kind = kNone;
+  bool negative = false;
+  // kDecimal: the digits before and after the point, and the exponent as written.
+  std::string intDigits;
+  std::string fracDigits;
+  std::string exponent;
+  // kRadix: the digits' value, unless more than 64 bits hold.
+  uint64_t radixValue = 0;
+  bool radixBeyond64Bits = false;
 };
+
+// &H / &O digits from pos; the number of characters used (0 when there is no digit).
+size_t readRadixWord(std::string_view text, size_t pos, int radix, TextNumber& number) {
+  const size_t start = pos;
+  const int shift = radix == 16 ? 4 : 3;
+  for (; pos < text.size(); ++pos) {
+    const int digit = hexValue(text[pos]);
+    if (digit < 0 || digit >= radix) break;
+    if (number.radixValue >> (64 - shift) != 0) number.radixBeyond64Bits = true;
+    number.radixValue = (number.radixValue << shift) | static_cast<uint64_t>(digit);
+  }
+  return pos - start;
+}
 
 TextNumber readTextNumber(std::string_view text) {
   size_t pos = 0;
   const size_t size = text.size();
-  auto skipBlanks = [&] {
-    while (pos < size && isBlank(text[pos])) ++pos;
-  };
-  skipBlanks();
-
-  if (int radix = radixOf(text, pos)) {
-    double value = 0;
-    size_t used = readRadixDigits(text, pos + 2, radix, value);
-    if (used == 0) return {};
-    pos += 2 + used;
-    skipBlanks();
-    if (pos != size) return {};
-    return {TextNumber::kRadix, value};
-  }
-
+  TextNumber number;
   char sign = 0;
   bool openParen = false;
-  bool currency = false;
-  while (pos < size) {
-    char c = text[pos];
+  bool leadingCurrency = false;
+  for (; pos < size; ++pos) {
+    const char c = text[pos];
     if (isBlank(c)) {
     } else if ((c == '+' || c == '-') && !sign) {
       sign = c;
     } else if (c == '(' && !openParen) {
       openParen = true;
-    } else if (c == '$' && !currency) {
-      currency = true;
+    } else if (c == kCurrency && !leadingCurrency) {
+      leadingCurrency = true;
     } else {
       break;
     }
-    ++pos;
   }
 
-  std::string intDigits;
-  std::string fracDigits;
-  bool point = false;
-  while (pos < size) {
-    char c = text[pos];
-    if (isDigit(c)) {
-      (point ? fracDigits : intDigits) += c;
-    } else if (c == ',' && !point && !intDigits.empty()) {
-      // A thousands separator counts only after the first digit.
-    } else if (c == '.' && !point) {
-      point = true;
-    } else {
-      break;
+  // An amount of money is never written in another radix.
+  const int radix = leadingCurrency ? 0 : radixOf(text, pos);
+  bool digitSeen = false;
+  if (radix != 0) {
+    const size_t used = readRadixWord(text, pos + 2, radix, number);
+    if (used == 0) return {};
+    pos += 2 + used;
+    digitSeen = true;
+  } else {
+    bool point = false;
+    for (; pos < size; ++pos) {
+      const char c = text[pos];
+      if (isDigit(c)) {
+        (point ? number.fracDigits : number.intDigits) += c;
+        digitSeen = true;
+      } else if (c == kThousands && digitSeen) {
+        // Separators count only after the first digit, wherever they stand.
+      } else if (c == kDecimalPoint && !point) {
+        point = true;
+      } else {
+        break;
+      }
     }
-    ++pos;
-  }
-  if (intDigits.empty() && fracDigits.empty()) return {};
-
-  std::string exponent;
-  if (pos < size && (text[pos] == 'e' || text[pos] == 'E')) {
-    ++pos;
-    if (pos < size && (text[pos] == '+' || text[pos] == '-')) exponent += text[pos++];
-    size_t digitsStart = pos;
-    while (pos < size && isDigit(text[pos])) exponent += text[pos++];
-    if (pos == digitsStart) return {};
+    if (!digitSeen) return {};
+    if (pos < size && (text[pos] == 'e' || text[pos] == 'E')) {
+      ++pos;
+      if (pos < size && (text[pos] == '+' || text[pos] == '-')) number.exponent += text[pos++];
+      const size_t digitsStart = pos;
+      while (pos < size && isDigit(text[pos])) number.exponent += text[pos++];
+      if (pos == digitsStart) return {};
+    }
   }
 
   bool closedParen = false;
-  while (pos < size) {
-    char c = text[pos];
+  for (; pos < size; ++pos) {
+    const char c = text[pos];
     if (isBlank(c)) {
     } else if ((c == '+' || c == '-') && !sign) {
       sign = c;
     } else if (c == ')' && openParen && !closedParen) {
       closedParen = true;
-    } else if (c == '$' && !currency) {
-      currency = true;
+    } else if ((c == kCurrency || c == kThousands) && radix == 0) {
+      // A currency sign may follow the amount any number of times, as separators may.
     } else {
       return {};
     }
-    ++pos;
   }
   if (openParen != closedParen) return {};
   if (openParen && sign) return {};
-
-  auto value = decimalValue(intDigits, fracDigits, exponent);
-  if (!value) return {TextNumber::kBeyondDouble};
-  return {TextNumber::kDecimal, (sign == '-' || openParen) ? -*value : *value};
+  number.kind = radix != 0 ? TextNumber::kRadix : TextNumber::kDecimal;
+  number.negative = sign == '-' || openParen;
+  return number;
 }
 
-// The number a Variant stands for; radix tells whether it was &H/&O text. Text that is not a
-// number raises 13, a number beyond a Double 6.
-double numberOf(const Variant& value, bool* radix = nullptr) {
+// The Double a text number converts to; nullopt when none holds it (VB error 6). &H / &O text
+// converts as a Long would up to &H80000000 (-2147483648) and overflows above that.
+std::optional<double> doubleOf(const TextNumber& number) {
+  if (number.kind == TextNumber::kRadix) {
+    if (number.radixBeyond64Bits || number.radixValue > 0x80000000u) return std::nullopt;
+    return number.radixValue == 0x80000000u ? -2147483648.0
+                                            : static_cast<double>(number.radixValue);
+  }
+  std::optional<double> value = decimalValue(number.intDigits, number.fracDigits, number.exponent);
+  if (!value) return std::nullopt;
+  return number.negative ? -*value : *value;
+}
+
+// The whole number nearest to a decimal text, ties to even, decided on its digits rather than on
+// the nearest Double: "3.4999999999999999" is 3, though the nearest Double is 3.5. Its magnitude
+// is capped past every integer target.
+double nearestWholeOf(const TextNumber& number) {
+  std::string digits = number.intDigits + number.fracDigits;
+  // Digits before the point, after applying the exponent (which a Double holds, or the text
+  // would have overflowed before this).
+  long long before = static_cast<long long>(number.intDigits.size());
+  if (!number.exponent.empty()) {
+    // Capped where no text of digits can reach, so the sum cannot overflow.
+    constexpr long long kCap = 1LL << 40;
+    long long exponent = 0;
+    const auto [end, error] =
+        std::from_chars(number.exponent.data() + (number.exponent[0] == '+'),
+                        number.exponent.data() + number.exponent.size(), exponent);
+    if (error == std::errc::result_out_of_range)
+      exponent = number.exponent[0] == '-' ? -kCap : kCap;
+    before += std::clamp(exponent, -kCap, kCap);
+  }
+  const size_t lead = digits.find_first_not_of('0');
+  if (lead == std::string::npos) return 0;
+  digits.erase(0, lead);
+  before -= static_cast<long long>(lead);
+  if (before > 19) return number.negative ? -1e20 : 1e20;
+  if (before < 0) return 0;  // below 0.1
+
+  uint64_t whole = 0;
+  for (long long i = 0; i < before; ++i) {
+    const size_t at = static_cast<size_t>(i);
+    whole = whole * 10 + static_cast<uint64_t>(at < digits.size() ? digits[at] - '0' : 0);
+  }
+  const size_t first = static_cast<size_t>(before);
+  if (first < digits.size()) {
+    const char dropped = digits[first];
+    const bool beyondHalf = digits.find_first_not_of('0', first + 1) != std::string::npos;
+    if (dropped > '5' || (dropped == '5' && (beyondHalf || whole % 2 == 1))) ++whole;
+  }
+  const double magnitude = static_cast<double>(whole);
+  return number.negative ? -magnitude : magnitude;
+}
+
+// The text of a string Variant as a number; text that is not one raises 13.
+TextNumber textNumberOf(const Variant& value) {
+  TextNumber number = readTextNumber(value.asString());
+  if (number.kind == TextNumber::kNone) raiseVbError(vberr::kTypeMismatch);
+  return number;
+}
+
+// The number a Variant stands for as a Double. Text that is not a number raises 13, a number
+// beyond a Double 6.
+double numberOf(const Variant& value) {
   switch (value.type()) {
     case Variant::Type::Empty:
       return 0;
@@ -180,11 +261,9 @@ double numberOf(const Variant& value, bool* radix = nullptr) {
     case Variant::Type::Double:
       return value.asDouble();
     case Variant::Type::String: {
-      TextNumber number = readTextNumber(value.asString());
-      if (number.kind == TextNumber::kNone) raiseVbError(vberr::kTypeMismatch);
-      if (number.kind == TextNumber::kBeyondDouble) raiseVbError(vberr::kOverflow);
-      if (radix) *radix = number.kind == TextNumber::kRadix;
-      return number.value;
+      const std::optional<double> number = doubleOf(textNumberOf(value));
+      if (!number) raiseVbError(vberr::kOverflow);
+      return *number;
     }
     case Variant::Type::Array:
       break;
@@ -202,16 +281,24 @@ double roundHalfEven(double value) {
 
 template <class Int>
 Int roundedInRange(const Variant& value) {
-  bool radix = false;
-  double number = numberOf(value, &radix);
-  // &H/&O text that fits the type's width unsigned is its two's complement: CInt("&HFFFF") is -1,
-  // CLng("&HFFFF") 65535.
-  if constexpr (std::is_signed_v<Int>) {
-    constexpr double kSpan = static_cast<double>(std::numeric_limits<Int>::max()) -
-                             static_cast<double>(std::numeric_limits<Int>::min()) + 1;
-    if (radix && number > std::numeric_limits<Int>::max() && number < kSpan) number -= kSpan;
+  double rounded = 0;
+  if (value.type() == Variant::Type::String) {
+    const TextNumber number = textNumberOf(value);
+    if (number.kind == TextNumber::kRadix) {
+      // &H / &O text that fits the type's width is its bit pattern: CInt("&HFFFF") is -1,
+      // CLng("&HFFFF") 65535; wider text overflows.
+      constexpr int kBits = std::numeric_limits<std::make_unsigned_t<Int>>::digits;
+      if (number.radixBeyond64Bits || number.radixValue >> kBits != 0) {
+        raiseVbError(vberr::kOverflow);
+      }
+      return static_cast<Int>(static_cast<std::make_unsigned_t<Int>>(number.radixValue));
+    }
+    // A number beyond a Double overflows before any rounding.
+    if (!doubleOf(number)) raiseVbError(vberr::kOverflow);
+    rounded = nearestWholeOf(number);
+  } else {
+    rounded = roundHalfEven(numberOf(value));
   }
-  double rounded = roundHalfEven(number);
   if (std::isnan(rounded) || rounded < static_cast<double>(std::numeric_limits<Int>::min()) ||
       rounded > static_cast<double>(std::numeric_limits<Int>::max())) {
     raiseVbError(vberr::kOverflow);
@@ -251,9 +338,9 @@ std::string formatDouble(double value) {
 }  // namespace
 
 std::optional<double> parseNumber(std::string_view text) {
-  TextNumber number = readTextNumber(text);
-  if (number.kind != TextNumber::kDecimal && number.kind != TextNumber::kRadix) return std::nullopt;
-  return number.value;
+  const TextNumber number = readTextNumber(text);
+  if (number.kind == TextNumber::kNone) return std::nullopt;
+  return doubleOf(number);
 }
 
 bool IsNumeric(const Variant& value) {
@@ -294,10 +381,10 @@ bool CBool(const Variant& value) {
     case Variant::Type::Boolean:
       return value.asBoolean();
     case Variant::Type::String: {
-      // Also the text that Write # puts into a file for a Boolean.
+      // Also the text that Write # puts into a file for a Boolean, in its own case only.
       const std::string& text = value.asString();
-      if (EqualsText(text, "True") || EqualsText(text, "#TRUE#")) return true;
-      if (EqualsText(text, "False") || EqualsText(text, "#FALSE#")) return false;
+      if (EqualsText(text, "True") || text == "#TRUE#") return true;
+      if (EqualsText(text, "False") || text == "#FALSE#") return false;
       return numberOf(value) != 0;
     }
     default:

@@ -12,9 +12,12 @@
 // 1-based as in VB. Failures raise VbError with VB's numbers.
 namespace rotaryn::vb {
 
-// Number parsing as VB's "converts to Double": whitespace, signs (leading or trailing),
-// parentheses, "$", thousands separators after the first digit, '.', exponents, &H and &O.
-// &H/&O text reads unsigned ("&HFFFF" is 65535). nullopt also for a number beyond a Double.
+// Number parsing as VB's "converts to Double" in the en-US locale: blanks, a sign (leading or
+// trailing), parentheses, "$" once before the number or any number of times after it, ","
+// anywhere after the first digit, '.', exponents; or &H / &O digits with only blanks, a sign or
+// parentheses around them, which leave the value unsigned ("-&H10" is 16). &H / &O text above
+// &H80000000 is beyond a Double's conversion; &H80000000 itself is -2147483648. nullopt for
+// text that is no number and for a number beyond a Double.
 std::optional<double> parseNumber(std::string_view text);
 bool IsNumeric(const Variant& value);
 bool IsNumeric(std::string_view text);
@@ -26,14 +29,15 @@ inline bool IsNumeric(const char* text) {
 }
 
 // Round half to even, range check: error 6 "Overflow"; non-numeric text: error 13, text of a
-// number beyond a Double: error 6. &H/&O text wraps to the width of Integer in CInt and of Long
-// in CLng ("&HFFFF": CInt -1, CLng 65535); CDbl and CByte take it unsigned.
+// number beyond a Double (or, for CDbl and CBool, &H / &O text above &H80000000): error 6. Text
+// is rounded on its decimal digits ("3.4999999999999999" is 3). &H/&O text that fits the
+// target's width is its bit pattern ("&HFFFF": CInt -1, CLng 65535) and wider text overflows.
 int32_t CLng(const Variant& value);
 int16_t CInt(const Variant& value);
 uint8_t CByte(const Variant& value);
 double CDbl(const Variant& value);
-// "True"/"False" or "#TRUE#"/"#FALSE#" in any case, else a number (true when not zero);
-// otherwise error 13 (6 for a number beyond a Double).
+// "True"/"False" in any case or "#TRUE#"/"#FALSE#" in capitals, else a number as CDbl reads it
+// (true when not zero); otherwise error 13.
 bool CBool(const Variant& value);
 // Numbers as VB prints them ("1.5", "-3", "1E+20"); booleans "True"/"False"; Empty "".
 std::string CStr(const Variant& value);

@@ -21,10 +21,6 @@
 namespace rotaryn {
 namespace {
 
-// Twips per pixel of the screen the window is placed on (96 dots per inch).
-constexpr int kTwipsPerPixelX = 15;
-constexpr int kTwipsPerPixelY = 15;
-
 // Runs one step of UnLoadInterface; a failure there never stops the next step.
 template <class Step>
 void ignoringFailure(Step&& step) {
@@ -84,8 +80,9 @@ void clsPlugin::LoadInterface(int32_t Index, int64_t pHwnd, const Variant& PDAT,
       if (m.ports.views != nullptr) m.view = m.ports.views->create(*m.window);
     }
     trap.at(4);
-    int widthPx = vb::CLng(PDAT.at(13)) / kTwipsPerPixelX;
-    int heightPx = vb::CLng(PDAT.at(12)) / kTwipsPerPixelY - 28;
+    // The host's area is in twips; the window is placed in pixels of the screen it shows on.
+    int widthPx = vb::CLng(PDAT.at(13)) / twipsPerPixelX(m.ports.screen);
+    int heightPx = vb::CLng(PDAT.at(12)) / twipsPerPixelY(m.ports.screen) - 28;
     m.window->move(2, 30, widthPx, heightPx);
     trap.at(5);
     m.window->ssmTab.tab = 0;

@@ -204,4 +204,10 @@ int HostPorts::twipsPerPixelX() const {
   return twips > 0 ? twips : kDefaultTwipsPerPixel;
 }
 
+int HostPorts::twipsPerPixelY() const {
+  if (ports_.twipsPerPixelY == nullptr) return twipsPerPixelX();
+  const int32_t twips = ports_.twipsPerPixelY(ports_.context);
+  return twips > 0 ? twips : twipsPerPixelX();
+}
+
 }  // namespace rotaryn

@@ -55,8 +55,10 @@ class HostPorts final : public Clock,
   std::optional<std::string> saveFile(const FileDialogRequest& request) override;
   void setBusy(bool busy) override;
 
-  // The host's answer when it gives one above 0, else a 96-dpi screen's.
+  // The host's answer when it gives one above 0, else a 96-dpi screen's; down the screen, the
+  // answer across unless the host gives its own.
   int twipsPerPixelX() const override;
+  int twipsPerPixelY() const override;
 
  private:
   // Arms the host's wake-up when the timer runs with an interval, else disarms it.

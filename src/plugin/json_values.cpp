@@ -18,6 +18,11 @@ std::string fromJsonText(std::string_view utf8, std::optional<char> replacement)
   std::string out;
   out.reserve(utf8.size());
   for (size_t i = 0; i < utf8.size();) {
+    // ASCII is its own Windows-1252 byte: copied a run at a time, as an upload is megabytes of it.
+    const size_t run = i;
+    while (i < utf8.size() && static_cast<unsigned char>(utf8[i]) < 0x80) ++i;
+    out.append(utf8.substr(run, i - run));
+    if (i == utf8.size()) break;
     std::optional<char32_t> character = formats::nextUtf8Character(utf8, i);
     if (!character) raiseVbError(vberr::kInvalidCall, "the text is not UTF-8");
     const char32_t code = *character;

@@ -27,7 +27,7 @@ void RegisterProfile(Module& module, int32_t index, const Variant& PDAT) {
   record.ServerProcess = vb::CLng(PDAT.at(2));
   record.HostText3 = vb::CStr(PDAT.at(3));
   record.HostText4 = vb::CStr(PDAT.at(4));
-  record.GameFolder = vb::CStr(PDAT.at(5));
+  record.GameFolder = GameFolderOf(PDAT);
   record.MessageTarget = vb::CLng(PDAT.at(6));
   record.ProfileFolder = vb::CStr(PDAT.at(7));
   record.IsAffiliate = vb::Right(record.ServerType, 4) == "_AFF";
@@ -35,6 +35,10 @@ void RegisterProfile(Module& module, int32_t index, const Variant& PDAT) {
 
   SetMemory(module, index, module.Profiles[static_cast<size_t>(index)].IsAffiliate);
   module.CurrentProfile = index;
+}
+
+std::string GameFolderOf(const Variant& PDAT) {
+  return vb::CStr(PDAT.at(5));
 }
 
 }  // namespace rotaryn

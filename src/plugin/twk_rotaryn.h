@@ -81,6 +81,9 @@ typedef struct twkRotarynHostPorts {
   /* Screen, optional: twips per pixel across the screen the window shows on (15 at 96 dpi).
    * Null, or a table whose `size` ends before this member (a host built before it): 15. */
   int32_t (*twipsPerPixelX)(void* context);
+  /* Screen, optional: twips per pixel down the screen. Null, 0, or a table that ends before
+   * this member: the same as across. */
+  int32_t (*twipsPerPixelY)(void* context);
 } twkRotarynHostPorts;
 
 /* The size of the port table before twipsPerPixelX: the smallest a plug-in accepts. */

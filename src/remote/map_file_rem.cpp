@@ -10,16 +10,23 @@
 namespace rotaryn {
 namespace {
 
-// One element of the byte list: 1 to 3 decimal digits.
+// One element of the byte list (never empty), its position counted from 1. Only a bad element
+// builds a message: an upload of megabytes has millions of good ones.
 char byteValue(std::string_view text, size_t position) {
-  const std::string where = "upload byte " + std::to_string(position + 1);
-  if (text.size() > 3 || text.find_first_not_of("0123456789") != std::string_view::npos) {
-    raiseVbError(vberr::kInvalidCall,
-                 where + " is \"" + std::string(text.substr(0, 16)) + "\", not a number");
+  bool number = text.size() <= 3;
+  unsigned value = 0;
+  for (size_t i = 0; number && i < text.size(); ++i) {
+    number = text[i] >= '0' && text[i] <= '9';
+    value = value * 10 + static_cast<unsigned>(text[i] - '0');
   }
-  const int value = std::stoi(std::string(text));
-  if (value > 255)
-    raiseVbError(vberr::kOverflow, where + " is " + std::string(text) + ", above 255");
+  if (!number) {
+    raiseVbError(vberr::kInvalidCall, "upload byte " + std::to_string(position) + " is \"" +
+                                          std::string(text.substr(0, 16)) + "\", not a number");
+  }
+  if (value > 255) {
+    raiseVbError(vberr::kOverflow, "upload byte " + std::to_string(position) + " is " +
+                                       std::string(text) + ", above 255");
+  }
   return static_cast<char>(value);
 }
 
@@ -33,13 +40,19 @@ UploadData parseUploadData(std::string_view data) {
   UploadData upload;
   upload.fileName = std::string(data.substr(0, bar));
   requireGameFolderName(upload.fileName);
-  const std::vector<std::string> values = vb::Split(data.substr(bar + 1), "/");
-  upload.bytes.reserve(values.size());
-  for (size_t i = 0; i < values.size(); ++i) {
-    if (values[i].empty()) continue;
-    const char byte = byteValue(values[i], i);
-    // The text after the final "/" is not a byte of the file.
-    if (i + 1 < values.size()) upload.bytes += byte;
+  // The elements between the "/"s, read in place: empty ones are skipped, and the one after the
+  // final "/" is checked but is not a byte of the file.
+  std::string_view list = data.substr(bar + 1);
+  upload.bytes.reserve(list.size() / 2);
+  for (size_t position = 1; !list.empty(); ++position) {
+    const size_t slash = list.find('/');
+    const std::string_view element = list.substr(0, slash);
+    if (!element.empty()) {
+      const char byte = byteValue(element, position);
+      if (slash != std::string_view::npos) upload.bytes += byte;
+    }
+    if (slash == std::string_view::npos) break;
+    list.remove_prefix(slash + 1);
   }
   return upload;
 }
@@ -55,11 +68,12 @@ int32_t AddFileRem(Module& module, int32_t Index, const Variant& PDAT, const Var
   ErrorTrap trap = module.trap("AddFileRem", Index);
   const bool done = trap.run([&] {
     trap.at(1);
-    RegisterProfile(module, Index, PDAT);
+    // A file operation must not make its profile the one the window shows.
+    const std::string folder = GameFolderOf(PDAT);
     trap.at(2);
     const UploadData upload = parseUploadData(vb::CStr(Data));
     trap.at(3);
-    const std::string target = module.profile(Index).GameFolder + upload.fileName;
+    const std::string target = folder + upload.fileName;
     module.ports.files.ReplaceAll(target, upload.bytes);
     trap.at(4);
     AdminLog(module, PDAT, adminLogText("Upload Map File", "File", target));
@@ -72,11 +86,10 @@ int32_t DeleteFileRem(Module& module, int32_t Index, const Variant& PDAT, const 
   bool gone = false;
   const bool finished = trap.run([&] {
     trap.at(1);
-    RegisterProfile(module, Index, PDAT);
+    const std::string folder = GameFolderOf(PDAT);
     trap.at(2);
     const std::string name = deleteFileName(
         vb::CStr(Data), [&](const std::string& text) { return module.memory().dec64(text); });
-    const std::string folder = module.profile(Index).GameFolder;
     const std::string target = folder + name;
     FileSystem& files = module.ports.files;
     trap.at(3);

@@ -30,7 +30,8 @@ UploadData parseUploadData(std::string_view data);
 std::string deleteFileName(const std::string& data,
                            const std::function<std::string(const std::string&)>& decode64);
 
-// For a remote administrator. Both register the profile first and act on its game folder.
+// For a remote administrator. Both act on the game folder PDAT names, without registering the
+// profile or making it current.
 //
 // AddFileRem writes the uploaded bytes as GameFolder & name, beside it first and then moved
 // into place, so a failed upload leaves the earlier file (or none); 1 when written.

@@ -1,6 +1,7 @@
 #include "store/autoload.h"
 
 #include <cctype>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -111,14 +112,15 @@ void AutoLoadMap(Module& module, int32_t profile, bool force) {
     }
 
     trap.at(8);
-    const std::string count = ini.read(path, kSection, "mapcount");
-    const int64_t last = vb::IsNumeric(count) ? vb::CLng(Variant(count)) : 0;
+    // "mapcount" is the last index, compared as the number it is: 1.5 stops after map1.
+    const std::optional<double> count = vb::parseNumber(ini.read(path, kSection, "mapcount"));
+    const double last = count.value_or(0);
 
     trap.at(9);
     CurrentListTables& list = module.currentList;
     long loaded = 0;
     for (int64_t i : mapKeyIndices(ini, path)) {
-      if (i > last) break;
+      if (static_cast<double>(i) > last) break;
       const std::vector<std::string> fields =
           vb::Split(ini.read(path, kSection, "map" + std::to_string(i)), "[-]");
       if (fields.size() != 3) continue;

@@ -12,27 +12,33 @@ namespace {
 
 constexpr const char* kCrLf = "\r\n";
 
-// The hourglass while a file is read or written, off again however the work ends.
-class BusyPointer {
+frmRotarynMaps& windowOf(Module& module) {
+  if (!module.window) raiseVbError(vberr::kObjectNotSet);
+  return *module.window;
+}
+
+// The window disabled and the hourglass shown while a file is read or written, both restored
+// however the work ends.
+class WindowBusy {
  public:
-  explicit BusyPointer(Dialogs& dialogs) : dialogs_(dialogs) { dialogs_.setBusy(true); }
-  ~BusyPointer() {
+  explicit WindowBusy(Module& module) : window_(windowOf(module)), dialogs_(module.ports.dialogs) {
+    window_.setEnabled(false);
+    dialogs_.setBusy(true);
+  }
+  ~WindowBusy() {
+    window_.setEnabled(true);
     try {
       dialogs_.setBusy(false);
     } catch (...) {
     }
   }
-  BusyPointer(const BusyPointer&) = delete;
-  BusyPointer& operator=(const BusyPointer&) = delete;
+  WindowBusy(const WindowBusy&) = delete;
+  WindowBusy& operator=(const WindowBusy&) = delete;
 
  private:
+  frmRotarynMaps& window_;
   Dialogs& dialogs_;
 };
-
-frmRotarynMaps& windowOf(Module& module) {
-  if (!module.window) raiseVbError(vberr::kObjectNotSet);
-  return *module.window;
-}
 
 // The dialog of both buttons; the chosen Windows path, or nothing when cancelled.
 std::optional<std::string> askForMapList(Module& module, bool save) {
@@ -148,7 +154,7 @@ void cmdLoad_Click(Module& module) {
     std::optional<std::string> path = askForMapList(module, false);
     if (!path) return;
     trap.at(2);
-    BusyPointer busy(module.ports.dialogs);
+    WindowBusy busy(module);
     LoadMapList(module, *path);
   });
 }
@@ -160,7 +166,7 @@ void cmdSave_Click(Module& module) {
     std::optional<std::string> path = askForMapList(module, true);
     if (!path) return;
     trap.at(2);
-    BusyPointer busy(module.ports.dialogs);
+    std::optional<WindowBusy> busy(std::in_place, module);
     // The rows are gathered first and the file replaced in one step: a failed write leaves the
     // old file as it was.
     FlexGrid& grid = windowOf(module).mfgCurrent;
@@ -174,6 +180,7 @@ void cmdSave_Click(Module& module) {
     }
     trap.at(4);
     module.ports.files.ReplaceAll(*path, bytes);
+    busy.reset();
     trap.at(5);
     ErrorReport(module, kReportSuccess, kMapListSaved, nullptr, 0, 0);
   });

@@ -40,6 +40,12 @@ void frmRotarynMaps::show() {
   controls_.notifier().notify("frmRotarynMaps", Change::Visible);
 }
 
+void frmRotarynMaps::setEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  controls_.notifier().notify("frmRotarynMaps", Change::Enabled);
+}
+
 void frmRotarynMaps::hide() {
   visible_ = false;
   controls_.notifier().notify("frmRotarynMaps", Change::Visible);

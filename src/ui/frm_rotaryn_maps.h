@@ -41,6 +41,9 @@ class frmRotarynMaps final : public ButtonLabelEvents {
   void show();
   void hide();
   bool isVisible() const { return visible_; }
+  // A disabled window takes no input (its Enabled property).
+  void setEnabled(bool enabled);
+  bool isEnabled() const { return enabled_; }
   int64_t parentWindow() const { return parentWindow_; }
   std::array<int, 4> placementPx() const { return placementPx_; }
 
@@ -217,6 +220,7 @@ class frmRotarynMaps final : public ButtonLabelEvents {
   // Made before Form_Load; the images it makes are controls of the window from then on.
   std::unique_ptr<ImageButtons> imageButtons_;
   bool visible_ = false;
+  bool enabled_ = true;
   int64_t parentWindow_ = 0;
   std::array<int, 4> placementPx_{};
   bool dragging_ = false;

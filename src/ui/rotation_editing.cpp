@@ -62,9 +62,8 @@ void frmRotarynMaps::cmdAdd_Click() {
 }
 
 std::optional<std::string> frmRotarynMaps::cmdAddSteps(ErrorTrap& trap) {
-  // A game type without maps leaves nothing to add, and nothing to tell the user.
-  if (mfgList.Rows() <= mfgList.FixedRows()) return std::nullopt;
-
+  // Raising the server's limit comes first, even with nothing to add: a server that cannot be
+  // written is reported whatever the list holds.
   trap.at(1);
   refreshMapCapacity(module_.CurrentProfile);
 
@@ -73,6 +72,8 @@ std::optional<std::string> frmRotarynMaps::cmdAddSteps(ErrorTrap& trap) {
     ErrorReport(module_, kReportFailed, kTooManyMaps, nullptr, 0, 0);
     return std::nullopt;
   }
+  // A game type without maps leaves nothing to add.
+  if (mfgList.Rows() <= mfgList.FixedRows()) return std::nullopt;
 
   trap.at(3);
   std::optional<std::string> lastAdded;

@@ -1,6 +1,8 @@
 # Shared by the API's end-to-end tests: a host root with administrators, a headless host on
 # simulated servers serving the API on a free loopback port, and helpers.
-# Needs: host, sim, memtool set; defines root, url, host_pid, and the functions below.
+# Needs: host, sim, memtool set; defines root, url, host_pid, and the functions below. Servers
+# as server_lines.sh says.
+source "$(dirname "${BASH_SOURCE[0]}")/../support/server_lines.sh"
 root="$(mktemp -d /tmp/rotaryn-api-XXXXXX)"
 log="$root.log"
 tokens="$root.tokens"
@@ -48,15 +50,16 @@ api_setting() {  # "KEY = VALUE": into administrators.ini's [API] section
 }
 start_host() {  # extra options of profile 1's server; $profile2_args those of profile 2's
   "$host" --init-root "$root" > /dev/null || fail "--init-root"
+  mkdir -p "$root/games/one" "$root/games/two"
   cat > "$root/host.ini" <<INI
 [Host]
 Simulator = $sim
 [Profile 1]
-Server = simulated --game-length 0 --tick-ms 20 --speed 8 --loading-seconds 0.5 $*
+$(server_lines --game-length 0 --tick-ms 20 --speed 8 --loading-seconds 0.5 "$@")
 GameFolder = games/one
 ProfileFolder = one
 [Profile 2]
-Server = simulated --game-length 0 --tick-ms 20 ${profile2_args:-}
+$(server_lines --game-length 0 --tick-ms 20 ${profile2_args:-})
 GameFolder = games/two
 ProfileFolder = two
 INI

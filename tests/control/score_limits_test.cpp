@@ -62,15 +62,16 @@ class TextChanges final : public ControlObserver {
 
 // The profile's window on a standard server whose kill limit is its own MaxKills, whose king of
 // the hill limit is configured (8, the server's own 10) and whose flagball limit falls back to
-// MaxKills; the writes of the load forgotten.
+// MaxKills. Showing the limits wrote them into the configured fields; those writes are undone
+// and forgotten, so the kill and flagball limits are not configured again.
 frmRotarynMaps& load(WindowFixture& host, int32_t maxKills = 25) {
   sim::ServerModel& server = host.addProfile(kProfile);
   server.setLong("MaxKills", maxKills);
-  server.setLong("CMaxKills", 0);
   server.setLong("KothLimit", 10);
   server.setLong("CKothLimit", 8);
-  server.setLong("CGameScore", 0);
   frmRotarynMaps& w = host.load();
+  server.setLong("CMaxKills", 0);
+  server.setLong("CGameScore", 0);
   server.clearClientWrites();
   return w;
 }
@@ -113,18 +114,18 @@ TEST(LimitBoxes, TypedNumbersAreWrittenAndAnythingElseIsPutBack) {
       {"txtTdm", "500", "500", {{"CMaxKills", 500}}},
       {"txtTdm", "-5", "-5", {{"CMaxKills", -5}}},
       {"txtTkoth", "60", "60", {{"CKothLimit", 60}}},
-      {"txtTkoth", "61", "8", {}},
       {"txtTkoth", "2.5", "2.5", {{"CKothLimit", 2}}},
       {"txtTkoth", "3.5", "3.5", {{"CKothLimit", 4}}},
       {"txtFb", "30", "30", {{"CGameScore", 30}}},
-      {"txtFb", "501", "25", {}},
-      // While the configured field is 0 the put-back is the server's own limit, and the field
-      // stays 0.
-      {"txtTdm", "0", "25", {}},
-      {"txtTdm", "", "25", {}},
-      {"txtTdm", "ten", "25", {}},
-      // The limit the server already runs with: nothing to write.
-      {"txtTdm", "25.0", "25.0", {}},
+      // The limit the server already runs with is written all the same.
+      {"txtTdm", "25.0", "25.0", {{"CMaxKills", 25}}},
+      // A put-back is a change of the box: the value put back is written. While the configured
+      // field is 0 that is the server's own limit.
+      {"txtTkoth", "61", "8", {{"CKothLimit", 8}}},
+      {"txtFb", "501", "25", {{"CGameScore", 25}}},
+      {"txtTdm", "0", "25", {{"CMaxKills", 25}}},
+      {"txtTdm", "", "25", {{"CMaxKills", 25}}},
+      {"txtTdm", "ten", "25", {{"CMaxKills", 25}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.box) + " <- \"" + c.typed + "\"");

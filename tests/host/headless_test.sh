@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The headless host end to end: a malformed host.ini starts nothing; two simulated servers are
-# loaded; one that dies gets its profile disabled; SIGTERM unloads and stops the other server.
+# loaded; one that dies gets its profile disabled; a pid that is no server is reported.
 # usage: headless_test.sh ROTARYN_HOST DFBHD_SIM
 set -euo pipefail
 host="$1"
@@ -55,18 +55,10 @@ kill -KILL "$two"
 wait_for "profile 2 (two): its server (pid $two) was stopped by a signal; monitoring is disabled"
 kill -0 "$one" 2>/dev/null || fail "the other server went too"
 
+# What SIGTERM does is host_service_test.sh's.
 kill -TERM "$host_pid"
-set +e
-wait "$host_pid"
-code=$?
-set -e
+wait "$host_pid" || fail "the host did not stop cleanly"
 host_pid=""
-[ "$code" -eq 0 ] || fail "the host exited with $code after SIGTERM"
-grep -q "received SIGTERM; stopping" "$root/log" || fail "SIGTERM not seen"
-grep -q "plug-in unloaded (UnLoadInterface)" "$root/log" || fail "not unloaded"
-grep -q "servers stopped" "$root/log" || fail "servers not stopped"
-sleep 0.2
-kill -0 "$one" 2>/dev/null && fail "the host left its server $one running"
 
 # A process that is no server: its profile is reported as not loaded, with the reason, and the
 # host stops no server it did not start.

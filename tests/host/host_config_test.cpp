@@ -33,16 +33,21 @@ TEST(HostConfig, ReadsEveryKindOfServerAndFillsWhatFollows) {
       "profilefolder = two\r\n"
       "SharedAdminLog = yes\r\n"
       "[Profile 3]\r\n"
-      "Server = command wine dfbhd.exe /w\r\n"
+      "Server = command wine64 C:\\dfbhd\\dfbhd.exe /w\r\n"
       "ServerType = DFBHD\r\n"
       "GameFolder = games/three/\r\n"
       "ProfileFolder = three\r\n"
-      "StartupSeconds = 2.5\r\n",
+      "StartupSeconds = 2.5\r\n"
+      "[Profile 4]\r\n"
+      "Server = find DFBHD.exe\r\n"
+      "ServerType = DFBHD\r\n"
+      "GameFolder = /games/four\r\n"
+      "ProfileFolder = four\r\n",
       "host.ini", kRoot);
 
   EXPECT_EQ(config.areaWidthTwips, 9000);
   EXPECT_EQ(config.areaHeightTwips, 8400);
-  ASSERT_EQ(config.profiles.size(), 3u);
+  ASSERT_EQ(config.profiles.size(), 4u);
   const ProfileConfig& two = config.profiles[0];
   EXPECT_EQ(two.index, 2);
   EXPECT_EQ(two.server.kind, ServerSource::Kind::kSimulated);
@@ -55,10 +60,16 @@ TEST(HostConfig, ReadsEveryKindOfServerAndFillsWhatFollows) {
 
   const ProfileConfig& three = config.profiles[1];
   EXPECT_EQ(three.server.kind, ServerSource::Kind::kCommand);
-  EXPECT_EQ(three.server.arguments, (std::vector<std::string>{"wine", "dfbhd.exe", "/w"}));
+  EXPECT_EQ(three.server.arguments,
+            (std::vector<std::string>{"wine64", "C:\\dfbhd\\dfbhd.exe", "/w"}));
+  EXPECT_EQ(three.server.windowsProgram, "dfbhd.exe");
   EXPECT_DOUBLE_EQ(three.startupSeconds, 2.5);
 
-  const ProfileConfig& seven = config.profiles[2];
+  const ProfileConfig& four = config.profiles[2];
+  EXPECT_EQ(four.server.kind, ServerSource::Kind::kFind);
+  EXPECT_EQ(four.server.windowsProgram, "DFBHD.exe");
+
+  const ProfileConfig& seven = config.profiles[3];
   EXPECT_EQ(seven.server.kind, ServerSource::Kind::kPid);
   EXPECT_EQ(seven.server.pid, 4242);
   EXPECT_EQ(seven.gameFolderPosix, "/games/dfbhd/");
@@ -87,7 +98,10 @@ TEST(HostConfig, RefusesAMalformedFileWithLineAndReason) {
       {"[Profile 1\n", 1, "ends with ]"},
       {profile + "[Profile 1]\n", 5, "profile 1 appears twice (first at line 1)"},
       {profile + "Server = pid 12\n", 5, "\"Server\" is set twice"},
-      {"[Profile 1]\nServer = remote 1.2.3.4\n", 2, "simulated, pid or command"},
+      {"[Profile 1]\nServer = remote 1.2.3.4\n", 2, "simulated, pid, command or find"},
+      {"[Profile 1]\nServer = find dfbhd\n", 2, "the file name of the Windows program"},
+      {"[Profile 1]\nServer = find C:\\dfbhd\\dfbhd.exe\n", 2, "the file name of the"},
+      {"[Profile 1]\nServer = find a.exe b.exe\n", 2, "the file name of the Windows program"},
       {"[Profile 1]\nServer = pid twelve\n", 2, "Server = pid needs a whole number"},
       {"[Profile 1]\nServer = simulated --bild standard\n", 2, "no option \"--bild\""},
       {"[Profile 1]\nServer = simulated --build huge\n", 2, "standard or affiliate"},
@@ -168,6 +182,9 @@ TEST(HostConfig, RefusesAPidOrCommandServerWithoutItsGameFolder) {
 TEST(HostConfig, SplitsCommandLinesAtBlanksOutsideQuotes) {
   EXPECT_EQ(splitArguments("  wine  \"C:\\\\Program Files\\\\dfbhd.exe\" /w a\\ b "),
             (std::vector<std::string>{"wine", "C:\\Program Files\\dfbhd.exe", "/w", "a b"}));
+  // A backslash before anything else stays: Windows paths as they are written.
+  EXPECT_EQ(splitArguments("wine64 Z:\\srv\\dfbhd\\dfbhd.exe \\\"q\\\""),
+            (std::vector<std::string>{"wine64", "Z:\\srv\\dfbhd\\dfbhd.exe", "\"q\""}));
   EXPECT_EQ(splitArguments("\"\""), std::vector<std::string>{""});
   EXPECT_TRUE(splitArguments("   ").empty());
 }

@@ -3,10 +3,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QProcess>
 #include <map>
 #include <optional>
 
+#include "host/windows_programs.h"
 #include "tests/host/qt_test_app.h"
 
 namespace rotaryn::host {
@@ -82,6 +84,46 @@ TEST(ServerProcesses, StoppingEndsChildrenWithoutReportingThem) {
   servers.stopAll(2000);
   EXPECT_EQ(servers.childrenRunning(), 0);
   EXPECT_TRUE(reports.ended.empty());
+}
+
+// A process that has ended, reaped or not (a grandchild is reaped by whoever adopted it).
+bool ended(int32_t pid) {
+  QFile stat(QString("/proc/%1/stat").arg(pid));
+  if (!stat.open(QIODevice::ReadOnly)) return true;
+  const QByteArray text = stat.readAll();
+  return text.mid(text.lastIndexOf(')') + 2, 1) == "Z";
+}
+
+// A command naming a Windows program: the server is the process running it, the child itself
+// (as Wine's loader becomes the program) or one a wrapper started; the wrapper's end is not the
+// server's, and stopping stops the program too.
+TEST(ServerProcesses, ServesTheProcessRunningTheWindowsProgramTheCommandNames) {
+  qtTestApp();
+  Reports reports;
+  ServerProcesses servers("", "/tmp", reports.events());
+  auto command = [](int32_t index, std::vector<std::string> words) {
+    ProfileConfig profile = profileOf(index, ServerSource::Kind::kCommand, std::move(words));
+    profile.server.windowsProgram = *windowsProgramOf(profile.server.arguments);
+    profile.startupSeconds = 0.3;
+    return profile;
+  };
+  servers.start(command(1, {"bash", "-c", "exec -a 'C:\\srv\\OWN.EXE' sleep 30", "own.exe"}));
+  servers.start(command(
+      2, {"bash", "-c", "(exec -a 'Z:\\w\\wrapped.exe' sleep 30) & sleep 1", "wrapped.exe"}));
+  servers.start(command(3, {"sh", "-c", "exec sleep 30", "absent.exe"}));
+  ASSERT_TRUE(runEventsUntil(
+      [&] { return reports.ready.size() == 2 && reports.failed.size() == 1; }, 10000));
+  for (int32_t index : {1, 2}) {
+    const std::string program = index == 1 ? "own.exe" : "wrapped.exe";
+    EXPECT_EQ(runningUnder(listProcesses(), reports.ready.at(index), program),
+              reports.ready.at(index));
+  }
+  EXPECT_THAT(reports.failed.at(3), HasSubstr("runs no process of absent.exe after 0.3 s"));
+  runEventsUntil([] { return false; }, 1500);  // the wrapper ends meanwhile
+  EXPECT_TRUE(reports.ended.empty());
+  const int32_t wrapped = reports.ready.at(2);
+  servers.stopAll(2000);
+  EXPECT_TRUE(runEventsUntil([&] { return ended(wrapped); }, 5000));
 }
 
 }  // namespace

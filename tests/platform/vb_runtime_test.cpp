@@ -21,8 +21,18 @@ TEST(CLng, RoundsExactHalvesToEven) {
     EXPECT_EQ(CLng(value), rounded) << value;
     EXPECT_EQ(CInt(value), rounded) << value;
   }
-  EXPECT_EQ(CLng("2.5"), 2);
-  EXPECT_EQ(CLng(" 3.5 "), 4);
+  // Text rounds on its decimal digits, not on the nearest Double (3.5, -3.5, 2.5 for the first
+  // three); CDbl gives the nearest Double itself.
+  for (auto [text, rounded] :
+       {std::pair{"3.4999999999999999", 3}, std::pair{"-3.4999999999999999", -3},
+        std::pair{"2.5000000000000001", 3}, std::pair{"2.5", 2}, std::pair{" 3.5 ", 4},
+        std::pair{"0.49999999999999994", 0}, std::pair{"0.06", 0}, std::pair{"25e-1", 2},
+        std::pair{"35E-1", 4}, std::pair{"1.5e1", 15}, std::pair{"0.5", 0}, std::pair{"1e-400", 0},
+        std::pair{"5e-99999999999999999999", 0}}) {
+    EXPECT_EQ(CLng(text), rounded) << text;
+    EXPECT_EQ(CInt(text), rounded) << text;
+  }
+  EXPECT_EQ(CDbl("0.49999999999999994"), 0.49999999999999994);
   EXPECT_EQ(CLng(Variant()), 0);
   EXPECT_EQ(CLng(true), -1);
 }
@@ -51,16 +61,32 @@ TEST(CLng, ConversionsRaiseOverflowOutsideTheTargetAndTypeMismatchForText) {
   EXPECT_EQ(errorOf([] { CStr(Variant(Variant::Array{})); }), vberr::kTypeMismatch);
 }
 
-// The 16-bit wrap of &H/&O text is CInt's (and a literal's); Long wraps at 32 bits, Double never.
+// The 16-bit wrap of &H/&O text is CInt's (and a literal's); Long wraps at 32 bits. A Double
+// takes it as a Long up to &H80000000 and overflows above. A sign or parentheses around it are
+// read and ignored.
 TEST(CLng, HexAndOctalTextWrapsToTheWidthOfTheTarget) {
   EXPECT_EQ(CLng("&HFFFF"), 65535);
   EXPECT_EQ(CLng("&H8000"), 32768);
   EXPECT_EQ(CLng("&O177777"), 65535);
   EXPECT_EQ(CLng("&HFFFFFFFF"), -1);
   EXPECT_EQ(CLng("&H80000000"), -2147483647 - 1);
-  EXPECT_EQ(errorOf([] { CLng("&H100000000"); }), vberr::kOverflow);
+  EXPECT_EQ(CLng("-&H10"), 16);
+  EXPECT_EQ(CLng(" (&H10) "), 16);
+  EXPECT_EQ(CLng("&H10-"), 16);
+  for (const char* text : {"&H100000000", "&HFFFFFFFFFFFFFFFF", "&H10000000000000000"}) {
+    EXPECT_EQ(errorOf([&] { CLng(text); }), vberr::kOverflow) << text;
+  }
   EXPECT_EQ(CDbl("&H8000"), 32768);
-  EXPECT_EQ(CDbl("&HFFFFFFFF"), 4294967295.0);
+  EXPECT_EQ(CDbl("&H7FFFFFFF"), 2147483647.0);
+  EXPECT_EQ(CDbl("&H80000000"), -2147483648.0);
+  for (const char* text : {"&H80000001", "&HFFFFFFFF", "&H123456789", "&O37777777777"}) {
+    EXPECT_EQ(errorOf([&] { CDbl(text); }), vberr::kOverflow) << text;
+    EXPECT_EQ(errorOf([&] { CBool(text); }), vberr::kOverflow) << text;
+  }
+  // Money is never written in another radix, nor with separators or a fraction.
+  for (const char* text : {"$&H10", "&H10$", "&H1,000", "&HA.2", "&O18"}) {
+    EXPECT_EQ(errorOf([&] { CLng(text); }), vberr::kTypeMismatch) << text;
+  }
   EXPECT_EQ(CInt("&HFFFF"), -1);
   EXPECT_EQ(CInt("&H8000"), -32768);
   EXPECT_EQ(CInt("&H7FFF"), 32767);
@@ -87,9 +113,10 @@ TEST(CDbl, NumberBeyondADoubleIsOverflowEverywhere) {
 TEST(CBool, ReadsTrueFalseInAnyCaseAndNumbersAsNonZero) {
   for (auto [text, value] : {Truth{"True", true}, Truth{"TRUE", true}, Truth{"false", false},
                              Truth{"0", false}, Truth{"-1", true}, Truth{"0.1", true},
-                             Truth{"#TRUE#", true}, Truth{"#FALSE#", false}, Truth{"#true#", true}})
+                             Truth{"$0", false}, Truth{"#TRUE#", true}, Truth{"#FALSE#", false}})
     EXPECT_EQ(CBool(text), value) << text;
-  for (const char* text : {"", "yes", " True", "#TRUE"}) {
+  // The text Write # gives a Boolean counts in its own capitals only.
+  for (const char* text : {"", "yes", " True", "#TRUE", "#true#", "#False#"}) {
     EXPECT_EQ(errorOf([&] { CBool(text); }), vberr::kTypeMismatch) << text;
   }
   EXPECT_FALSE(CBool(Variant()));
@@ -113,22 +140,49 @@ TEST(CStr, PrintsNumbersAsVbDoes) {
 
 // Numeric is "converts to Double": the same parser decides both, with the value it gives.
 TEST(IsNumeric, AcceptsWhatConvertsToDoubleWithItsValue) {
-  for (auto [text, value] : {Number{"1,000", 1000.0},     Number{"&H10", 16.0},
-                             Number{"&h1f", 31.0},        Number{"&O17", 15.0},
-                             Number{"1e3", 1000.0},       Number{"1E-3", 0.001},
-                             Number{" 7 ", 7.0},          Number{"\t7\r\n", 7.0},
-                             Number{"-5", -5.0},          Number{"+5", 5.0},
-                             Number{"5-", -5.0},          Number{"(5)", -5.0},
-                             Number{"$5", 5.0},           Number{"-$5", -5.0},
-                             Number{".5", 0.5},           Number{"5.", 5.0},
-                             Number{"1,000.25", 1000.25}, Number{"&HFFFF", 65535.0},
-                             Number{"&H10000", 65536.0},  Number{"&HFFFFFFFF", 4294967295.0},
+  for (auto [text, value] : {Number{"1,000", 1000.0},
+                             Number{"&H10", 16.0},
+                             Number{"&h1f", 31.0},
+                             Number{"&O17", 15.0},
+                             Number{"1e3", 1000.0},
+                             Number{"1E-3", 0.001},
+                             Number{" 7 ", 7.0},
+                             Number{"\t7\r\n", 7.0},
+                             Number{"\xA0"
+                                    "7",
+                                    7.0},
+                             Number{"-5", -5.0},
+                             Number{"+5", 5.0},
+                             Number{"5-", -5.0},
+                             Number{"(5)", -5.0},
+                             Number{".5", 0.5},
+                             Number{"5.", 5.0},
+                             Number{"$5", 5.0},
+                             Number{"-$5", -5.0},
+                             Number{"$-5", -5.0},
+                             Number{"$ 5", 5.0},
+                             Number{"5 $", 5.0},
+                             Number{"$11$$", 11.0},
+                             Number{"$89216.25$", 89216.25},
+                             Number{"($5)", -5.0},
+                             Number{"1,234.5", 1234.5},
+                             Number{"1,,00,0,", 1000.0},
+                             Number{"1.5,0", 1.5},
+                             Number{"1e3,", 1000.0},
+                             Number{"1,000.25", 1000.25},
+                             Number{"&HFFFF", 65535.0},
+                             Number{"&H10000", 65536.0},
+                             Number{"-&H10", 16.0},
+                             Number{"&H80000000", -2147483648.0},
                              Number{"1e-400", 0.0}}) {
     EXPECT_TRUE(IsNumeric(text)) << '"' << text << '"';
     EXPECT_EQ(parseNumber(text), value) << '"' << text << '"';
   }
-  for (const char* text : {"", " ", "abc", ",1000", ".", "1e", "1e+", "(5", "5)", "1.2.3", "--5",
-                           "5--", "&H", "&HG", "1 2", "12abc", "1e999"}) {
+  for (const char* text :
+       {"",    " ",    "abc",   ",1000", ".",       ".,5",        "1e",
+        "1e+", "1 e1", "(5",    "5)",    "1.2.3",   "--5",        "5--",
+        "&H",  "&HG",  "1 2",   "12abc", "1e999",   "$",          "$$11",
+        "$,5", "1$99", "$&H10", "&H10$", "&H1,000", "&HFFFFFFFF", "&H100000000"}) {
     EXPECT_FALSE(IsNumeric(text)) << '"' << text << '"';
     EXPECT_EQ(parseNumber(text), std::nullopt) << '"' << text << '"';
   }

@@ -62,6 +62,7 @@ class PluginTest : public ::testing::Test {
   VirtualScheduler scheduler;
   ScriptedDialogs dialogs;
   ComponentRegistry registry;
+  FixedScreen coarseScreen{12, 10};
   Ports ports{registry, files, scheduler, scheduler, scheduler, dialogs};
 
  private:
@@ -138,6 +139,12 @@ TEST_F(PluginTest, WindowIsPlacedFromTheHostArea) {
   EXPECT_EQ(module().window->parentWindow(), 4711);
   // 9000 twips wide, 6000 high at 15 twips a pixel, less 28 pixels of height.
   EXPECT_EQ(module().window->placementPx(), (std::array<int, 4>{2, 30, 600, 372}));
+}
+
+TEST_F(PluginTest, WindowIsSizedInPixelsOfTheHostsScreen) {
+  ports.screen = &coarseScreen;
+  plugin().LoadInterface(1, 4711, pdat());
+  EXPECT_EQ(module().window->placementPx(), (std::array<int, 4>{2, 30, 750, 572}));
 }
 
 TEST_F(PluginTest, AffiliateBuildNeedsExactSuffix) {

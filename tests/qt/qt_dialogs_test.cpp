@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -76,6 +77,27 @@ TEST(WindowDialogs, TheBusyCursorGivesWayWhileABoxIsOpen) {
 
   dialogs.setBusy(false);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// Choosing an existing file to save over asks nothing more.
+TEST(WindowDialogs, TheSaveDialogAsksNoOverwriteQuestion) {
+  testing::qtApplication();
+  WindowDialogs dialogs;
+  for (bool save : {true, false}) {
+    std::optional<bool> asksToOverwrite;
+    QTimer::singleShot(0, [&] {
+      for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<QFileDialog*>(widget);
+        if (dialog == nullptr || !dialog->isVisible()) continue;
+        asksToOverwrite = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+        dialog->reject();
+      }
+    });
+    FileDialogAsk ask{save, "Save map list", "Maplist files (*.mpl)|*.mpl", "C:\\", ""};
+    EXPECT_EQ(dialogs.fileDialog(ask), std::nullopt);
+    ASSERT_TRUE(asksToOverwrite.has_value());
+    EXPECT_EQ(*asksToOverwrite, !save);
+  }
 }
 
 // The host quits (its window closed, --duration, a screenshot run) while a box is open: the

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/support/map_file_builder.h"
 #include "tests/support/ui_window_fixture.h"
@@ -74,6 +75,15 @@ TEST_F(CustomMapMenu, DeleteRefusalsThenDeletesOnlyTheMapFile) {
   options.rotation = {{0, false, "DMM_01A.BMS", "City Madness"}, {0, true, "mesa.bms", "Mesa"}};
   host.load(options);
   FlexGrid& list = host.window().mfgList;
+  // The hourglass is on while the question is asked, and off for every other message.
+  std::vector<bool> busyWhileAsked;
+  host.dialogs.onMessageBox([&](const ScriptedDialogs::MessageBoxRecord& box) {
+    if (box.title == "Confirmation Required!") {
+      busyWhileAsked.push_back(host.dialogs.busy());
+    } else {
+      EXPECT_FALSE(host.dialogs.busy()) << box.text;
+    }
+  });
 
   list.setRows(0);
   host.window().mnuDelete.action();
@@ -102,6 +112,7 @@ TEST_F(CustomMapMenu, DeleteRefusalsThenDeletesOnlyTheMapFile) {
                        host.gameFolder(WindowFixture::kProfile) + "mesa.bms deleted successfully."),
             1);
   EXPECT_FALSE(host.dialogs.busy());
+  EXPECT_EQ(busyWhileAsked, (std::vector<bool>{true, true}));
   // The window was refilled: the map is no longer listed.
   EXPECT_EQ(selectListRow("Mesa"), -1);
 }

@@ -22,10 +22,11 @@ class MapFileRem : public ::testing::Test {
     host.scheduler.setWallClock(DateTime{2026, 12, 4, 20, 15, 3});
     host.addProfile(kProfile);
   }
-  Variant pdat() const {
-    const int32_t pid = 1000 + kProfile;
-    return Variant(Variant::Array{"host", "DFBHD", Variant(pid), "", "", host.gameFolder(kProfile),
-                                  Variant(pid), "profile1", "", "", "Ann", Variant(int16_t{0})});
+  Variant pdat(int32_t index = kProfile) const {
+    const int32_t pid = 1000 + index;
+    return Variant(Variant::Array{"host", "DFBHD", Variant(pid), "", "", host.gameFolder(index),
+                                  Variant(pid), "profile" + std::to_string(index), "", "", "Ann",
+                                  Variant(int16_t{0})});
   }
   int32_t upload(const std::string& data) {
     return AddFileRem(host.module, kProfile, pdat(), Variant(data));
@@ -105,6 +106,21 @@ TEST_F(MapFileRem, DeleteRemovesTheMapAndItsCompanions) {
   // Data that is not base 64 is reported and logs nothing more.
   EXPECT_EQ(DeleteFileRem(host.module, kProfile, pdat(), Variant("*!*")), 0);
   EXPECT_EQ(host.failuresOf("DeleteFileRem"), 1);
+}
+
+// The window keeps showing its profile: a file operation for another one registers nothing.
+TEST_F(MapFileRem, FileOperationsLeaveTheCurrentProfileAlone) {
+  host.addProfile(2);
+  host.registerAgain(kProfile);
+  EXPECT_EQ(AddFileRem(host.module, 2, pdat(2), Variant(std::string("two.bms|66/"))), 1);
+  EXPECT_EQ(host.scratch.read("game2/two.bms"), "B");
+  EXPECT_EQ(DeleteFileRem(host.module, 2, pdat(2), Variant(encodeBase64("two.bms"))), 1);
+  EXPECT_EQ(host.module.CurrentProfile, kProfile);
+  // A profile the plug-in has never registered: the host's data names the folder.
+  EXPECT_EQ(AddFileRem(host.module, 9, pdat(2), Variant(std::string("nine.bms|66/"))), 1);
+  EXPECT_TRUE(host.scratch.exists("game2/nine.bms"));
+  EXPECT_EQ(host.module.CurrentProfile, kProfile);
+  EXPECT_LT(host.module.Profiles.size(), 10u);
 }
 
 // Names that would reach outside the game folder, or another file than they say.

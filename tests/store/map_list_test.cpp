@@ -46,6 +46,20 @@ TEST_F(MapLists, SavedRowsLoadBackInOrderWithStockRowsGreyAgain) {
   const std::vector<std::string> saved = host.gridRows(w->mfgCurrent);
   ASSERT_EQ(saved.size(), 3u);
 
+  // While the file is written or read the window is disabled under the hourglass.
+  std::vector<std::string> seen;
+  auto state = [&] {
+    return std::string(w->isEnabled() ? " enabled" : " disabled") +
+           (host.dialogs.busy() ? " busy" : "");
+  };
+  host.files.beforeEveryCall = [&](std::string_view call, const std::string& path) {
+    if (path.ends_with("evening.mpl") && (call == "ReplaceAll" || call == "ReadAll")) {
+      seen.push_back(std::string(call) + state());
+    }
+  };
+  host.dialogs.onMessageBox(
+      [&](const ScriptedDialogs::MessageBoxRecord& box) { seen.push_back(box.title + state()); });
+
   host.dialogs.queueSaveFile(listPath("evening.mpl"));
   host.release(w->cmdSave);
   EXPECT_EQ(host.boxes("Success", kMapListSaved), 1);
@@ -63,6 +77,9 @@ TEST_F(MapLists, SavedRowsLoadBackInOrderWithStockRowsGreyAgain) {
   EXPECT_EQ(host.gridRows(w->mfgCurrent), saved);
   EXPECT_EQ(host.currentListRows(), saved);
   EXPECT_EQ(w->lblSnum.caption.get(), "3 / 255");
+  EXPECT_EQ(seen, (std::vector<std::string>{"ReplaceAll disabled busy", "Success enabled",
+                                            "ReadAll disabled busy"}));
+  EXPECT_TRUE(w->isEnabled());
   EXPECT_FALSE(host.dialogs.busy());
 
   const auto& dialog = host.dialogs.fileDialogs().back();

@@ -96,6 +96,23 @@ TEST_F(Autoload, BadLimitsGapsOddEntriesAndUnknownMaps) {
   EXPECT_EQ(w.lblSnum.caption.get(), "2 / 255");
 }
 
+// "mapcount" is the last index as the number it is, not rounded to a whole one.
+TEST(AutoloadMapCount, VisitsEveryIndexUpToTheNumber) {
+  for (auto [count, restored] :
+       {std::pair{"1.5", 2u}, std::pair{"2", 3u}, std::pair{"0.4", 1u}, std::pair{"abc", 1u}}) {
+    SCOPED_TRACE(count);
+    WindowFixture host;
+    host.writeMapsIni("[Autoload]\r\nprofile1=1\r\n");
+    host.scratch.write(kLastSettings,
+                       settingsText({std::string("mapcount=") + count, "map0=1[-]0[-]TDMK_01A.BMS",
+                                     "map1=0[-]0[-]DMM_01E.BMS", "map2=0[-]0[-]DMM_02A.BMS"}));
+    sim::ServerOptions options;
+    options.initialState = sim::kStateRunning;
+    host.load(options);
+    EXPECT_EQ(host.server().rotation().size(), restored);
+  }
+}
+
 TEST_F(Autoload, NothingRestorableReadsTheServerInsteadAndTriesAgainNextTime) {
   host.scratch.write(kLastSettings, settingsText({"mapcount=0", "map0=0[-]0[-]NOPE.BMS"}));
   frmRotarynMaps& w = load();
@@ -127,7 +144,9 @@ TEST_F(Autoload, TheMarkerSkipsOnceAndIsDeletedEvenReadOnly) {
   frmRotarynMaps& w = load();
   EXPECT_FALSE(host.scratch.exists(kMarker));
   EXPECT_EQ(host.server().rotation().size(), 4u);
-  EXPECT_THAT(limits(), ElementsAre(0, 0, 0));
+  // None of the saved limits (7, 45, 12): the reload wrote the server's own that it shows.
+  EXPECT_THAT(limits(), ElementsAre(0, 30, 30));
+  EXPECT_EQ(w.txtTdm.text.get(), "30");
   EXPECT_EQ(w.mfgCurrent.Rows(), 4);
   EXPECT_EQ(host.module.AutoloadDone.at(1), 1);
 

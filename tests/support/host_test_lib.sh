@@ -1,7 +1,8 @@
 # Sourced by the shell tests that run rotaryn-host on a root of their own (after
 # `set -euo pipefail`): `host_test_root NAME` makes $root, removed at exit together with the
 # host of $host_pid if one still runs; `fail` prints the host's log ($root/log) and stops;
-# `wait_for PATTERN` waits up to 30 s for a line of that log.
+# `wait_for PATTERN` waits up to 30 s for a line of that log. Servers as server_lines.sh says.
+source "$(dirname "${BASH_SOURCE[0]}")/server_lines.sh"
 host_test_root() {
   root="$(mktemp -d "/tmp/rotaryn-$1-XXXXXX")"
   host_pid=""
@@ -27,11 +28,12 @@ wait_for() {
 # ("one", games/one) on a dfbhd-sim ($sim) whose games run until ended.
 one_profile_root() {
   "$host" --init-root "$root" >/dev/null || fail "--init-root"
+  mkdir -p "$root/games/one"
   cat > "$root/host.ini" <<INI
 [Host]
 Simulator = $sim
 [Profile 1]
-Server = simulated --game-length 0 --tick-ms 50
+$(server_lines --game-length 0 --tick-ms 50)
 GameFolder = games/one
 ProfileFolder = one
 INI

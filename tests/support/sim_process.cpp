@@ -25,6 +25,11 @@ namespace {
 
 constexpr int kReadyTimeoutMs = 10000;
 
+std::vector<std::string>& launcher() {
+  static std::vector<std::string> command;
+  return command;
+}
+
 bool waitForExit(pid_t pid, int timeoutMs, int& status) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
@@ -45,8 +50,23 @@ std::string SimProcess::memtoolPath() {
   return ROTARYN_MEMTOOL_PATH;
 }
 
+std::string SimProcess::windowsBinaryPath() {
+#ifdef ROTARYN_WINE64_SIM_PATH
+  return ROTARYN_WINE64_SIM_PATH;
+#else
+  return {};
+#endif
+}
+
+void SimProcess::runWith(std::vector<std::string> command) {
+  launcher() = std::move(command);
+}
+
 SimProcess::SimProcess(std::vector<std::string> arguments) {
-  std::string binary = binaryPath();
+  std::vector<std::string> command = launcher();
+  if (command.empty()) command.push_back(binaryPath());
+  arguments.insert(arguments.begin(), command.begin() + 1, command.end());
+  std::string binary = command.front();
   std::vector<char*> argv;
   argv.push_back(binary.data());
   for (std::string& argument : arguments) argv.push_back(argument.data());

@@ -28,6 +28,12 @@ class SimProcess {
   // The dfbhd-sim and rotaryn-memtool of this build tree.
   static std::string binaryPath();
   static std::string memtoolPath();
+  // The 64-bit dfbhd-sim.exe of this build tree; empty when it was not built.
+  static std::string windowsBinaryPath();
+  // SimProcess objects made later run this program with these first arguments instead of
+  // dfbhd-sim, such as {"/usr/lib/wine/wine64", windowsBinaryPath()}: the same server under Wine,
+  // whose loader runs the Windows program in the process it starts.
+  static void runWith(std::vector<std::string> command);
 
  private:
   pid_t pid_ = -1;

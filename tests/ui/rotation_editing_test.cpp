@@ -70,12 +70,27 @@ TEST_F(Editing, CooperativeWithoutCustomMapsListsNothingAndAddingFromItDoesNothi
   EXPECT_EQ(w->lblTnum.caption.get(), "0");
   EXPECT_EQ(w->mfgList.toolTipText.get().substr(0, 10), "Maps: 0 / ");
 
+  host.server().clearClientWrites();
   host.release(w->cmdAdd);
   w->mfgList_DblClick();
   w->mfgCurrent_DragDrop(0);
   EXPECT_EQ(host.dialogs.boxes().size(), 0u);
   EXPECT_EQ(current(), before);
   expectInStep();
+  // Each raised the server's map limit all the same, so a server gone is reported by each.
+  const auto& writes = host.server().clientWrites();
+  EXPECT_EQ(std::count_if(writes.begin(), writes.end(),
+                          [&](const sim::ClientWrite& write) {
+                            return write.address == host.server().layout().at("MaxMaps") &&
+                                   write.number() == 255;
+                          }),
+            3);
+  host.memory->removeServer(1000 + WindowFixture::kProfile);
+  host.release(w->cmdAdd);
+  w->mfgCurrent_DragDrop(0);
+  EXPECT_EQ(host.failuresOf("cmdAdd"), 1);
+  EXPECT_EQ(host.failuresOf("mfgCurrentDragDrop"), 1);
+  EXPECT_EQ(current(), before);
 }
 
 TEST_F(Editing, MovingPastEitherEndDoesNothing) {

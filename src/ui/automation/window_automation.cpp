@@ -177,6 +177,7 @@ Json dumpWindow(Module& module) {
   auto place = w.placementPx();
   return Json{{"exists", true},
               {"visible", w.isVisible()},
+              {"enabled", w.isEnabled()},
               {"parent", w.parentWindow()},
               {"placement", Json::array({place[0], place[1], place[2], place[3]})},
               {"dragging", w.dragging()},

@@ -233,6 +233,7 @@ void FrmRotarynMapsView::renderWindow() {
   }
   auto [left, top, width, height] = model_.placementPx();
   if (width > 0 && height > 0) setGeometry(left, top, width, height);
+  setEnabled(model_.isEnabled());
   setVisible(model_.isVisible());
 }
 

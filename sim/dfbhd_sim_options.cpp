@@ -1,0 +1,134 @@
+#include "sim/dfbhd_sim_options.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <stdexcept>
+#include <string_view>
+
+#include "sim/command_line.h"
+
+namespace rotaryn::sim {
+namespace {
+
+// Longest time an option may give: a year, well inside RestartTmr's 32 bits at 62 units a second.
+constexpr double kMaxSeconds = 365.0 * 24 * 3600;
+
+[[noreturn]] void usageError(const std::string& message) {
+  std::cerr << "dfbhd-sim: " << message << " (dfbhd-sim --help lists the options)\n";
+  std::exit(kUsageStatus);
+}
+
+}  // namespace
+
+SimArguments parseSimArguments(int argc, char** argv) {
+  SimArguments arguments;
+  ServerOptions& server = arguments.server;
+  server.gameLengthSeconds = 600;
+  std::string build = "standard";
+  std::string rotationFile;
+  int32_t position = 0;
+
+  CLI::App app(
+      "A DFBHD dedicated server as Rotaryn sees it: every field of the chosen build at "
+      "its real address, run in real time.",
+      "dfbhd-sim");
+  // An option given twice takes its last value, as a script's defaults followed by its own.
+  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  app.add_option("--build", build, "server build whose addresses to use")
+      ->check(CLI::IsMember({"standard", "affiliate"}, CLI::ignore_case))
+      ->capture_default_str();
+  app.add_option("--pack", server.resourcePack, "loaded resource pack")
+      ->check(atMost(kPackNameCapacity, "the resource pack"))
+      ->capture_default_str();
+  app.add_option("--rotation", rotationFile,
+                 "initial rotation, one map a line: gametype[-]custom[-]MISSIONFILE.BMS[-]Display "
+                 "Name (default: four stock maps)")
+      ->check(CLI::ExistingFile);
+  app.add_option("--position", position, "rotation entry playing at start")
+      ->check(wholeRange(0, kRotationCapacity - 1))
+      ->capture_default_str();
+  app.add_option("--game-length", server.gameLengthSeconds,
+                 "seconds until a game ends by itself; 0: only on resetgames")
+      ->check(finiteRange(0, kMaxSeconds))
+      ->capture_default_str();
+  app.add_option("--display-length", server.displayLengthSeconds,
+                 "seconds of end-of-game display; RestartTmr starts at this x 62")
+      ->check(finiteRange(0, kMaxSeconds))
+      ->capture_default_str();
+  app.add_option("--loading-seconds", server.loadingSeconds, "seconds in state 1 between games")
+      ->check(finiteRange(0, kMaxSeconds))
+      ->capture_default_str();
+  app.add_option("--speed", server.speed, "server seconds per real second")
+      ->check(finiteRange(0, 1e6, false))
+      ->capture_default_str();
+  app.add_option("--state", server.initialState, "initial game state (0 idles)")
+      ->check(wholeRange(0, 4))
+      ->capture_default_str();
+  app.add_option("--max-kills", server.maxKills, "the server's own kill limit")
+      ->check(wholeRange(0, INT32_MAX))
+      ->capture_default_str();
+  app.add_option("--koth-limit", server.kothLimit, "the server's own king-of-the-hill limit")
+      ->check(wholeRange(0, INT32_MAX))
+      ->capture_default_str();
+  app.add_option("--scoring-rate", server.scoringRate,
+                 "points per second the leading side scores; a game ends when the score reaches "
+                 "its type's active limit (Score1a, or Score2a for king of the hill); 0: nobody "
+                 "scores")
+      ->check(finiteRange(0, 1e6))
+      ->capture_default_str();
+  app.add_option("--tick-ms", arguments.tickMs, "milliseconds between two runs of the server")
+      ->check(wholeRange(1, 10000))
+      ->capture_default_str();
+  app.add_flag("--verbose", arguments.verbose, "print state changes and console commands");
+  if (auto status = parseCommandLine(app, argc, argv)) std::exit(*status);
+
+  server.build = *parseBuild(build);
+  if (!rotationFile.empty()) {
+    std::ifstream file(rotationFile, std::ios::binary);
+    if (!file) usageError("cannot read the rotation file " + rotationFile);
+    std::stringstream text;
+    text << file.rdbuf();
+    try {
+      server.rotation = parseRotation(text.str());
+    } catch (const std::invalid_argument& error) {
+      usageError(rotationFile + ": " + error.what());
+    }
+  }
+  if (position >= static_cast<int32_t>(server.rotation.size()) && position > 0) {
+    usageError("--position " + std::to_string(position) + " is beyond the rotation's " +
+               std::to_string(server.rotation.size()) + " maps");
+  }
+  server.startPosition = position;
+  try {
+    ServerModel::checkOptions(server);
+  } catch (const std::invalid_argument& error) {
+    usageError(error.what());
+  }
+  return arguments;
+}
+
+std::string readyLine(int64_t pid, ServerBuild build) {
+  return "dfbhd-sim ready pid=" + std::to_string(pid) + " build=" + std::string(buildName(build));
+}
+
+void runServer(ServerModel& server, int tickMs, const std::function<bool(int ms)>& waitForStop) {
+  using Clock = std::chrono::steady_clock;
+  Clock::time_point last = Clock::now();
+  std::string lastError;
+  while (!waitForStop(tickMs)) {
+    auto elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - last);
+    last += elapsedMs;
+    try {
+      server.advance(elapsedMs.count());
+      lastError.clear();
+    } catch (const std::exception& error) {
+      if (lastError != error.what()) std::cerr << "dfbhd-sim: " << error.what() << "\n";
+      lastError = error.what();
+    }
+  }
+}
+
+}  // namespace rotaryn::sim
