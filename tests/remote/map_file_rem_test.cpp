@@ -114,7 +114,7 @@ TEST_F(MapFileRem, FileOperationsLeaveTheCurrentProfileAlone) {
   host.registerAgain(kProfile);
   EXPECT_EQ(AddFileRem(host.module, 2, pdat(2), Variant(std::string("two.bms|66/"))), 1);
   EXPECT_EQ(host.scratch.read("game2/two.bms"), "B");
-  EXPECT_EQ(DeleteFileRem(host.module, 2, pdat(2), Variant(encodeBase64("two.bms"))), 1);
+  EXPECT_EQ(DeleteFileRem(host.module, 2, pdat(2), Variant(formats::encodeBase64("two.bms"))), 1);
   EXPECT_EQ(host.module.CurrentProfile, kProfile);
   // A profile the plug-in has never registered: the host's data names the folder.
   EXPECT_EQ(AddFileRem(host.module, 9, pdat(2), Variant(std::string("nine.bms|66/"))), 1);
