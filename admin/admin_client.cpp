@@ -48,7 +48,12 @@ ApiAnswer ApiClient::call(int profile, const QString& operation,
   return send("POST", QString("/api/v1/profiles/%1/%2").arg(profile).arg(operation), body);
 }
 
-ApiAnswer ApiClient::send(const QByteArray& method, const QString& path, const QByteArray& body) {
+ApiAnswer ApiClient::call(int profile, const QString& operation, QIODevice& body) {
+  return send("POST", QString("/api/v1/profiles/%1/%2").arg(profile).arg(operation), {}, &body);
+}
+
+ApiAnswer ApiClient::send(const QByteArray& method, const QString& path, const QByteArray& body,
+                          QIODevice* bodyDevice) {
   QNetworkAccessManager manager;
   QUrl url = base_;
   QString basePath = url.path();
@@ -64,7 +69,14 @@ ApiAnswer ApiClient::send(const QByteArray& method, const QString& path, const Q
     tls.setCaCertificates(authorities);
     request.setSslConfiguration(tls);
   }
-  QNetworkReply* reply = manager.sendCustomRequest(request, method, body);
+  QNetworkReply* reply = nullptr;
+  if (bodyDevice) {
+    // The length up front: the host refuses a chunked body, and the device is read as it goes.
+    request.setHeader(QNetworkRequest::ContentLengthHeader, bodyDevice->size());
+    reply = manager.sendCustomRequest(request, method, bodyDevice);
+  } else {
+    reply = manager.sendCustomRequest(request, method, body);
+  }
   QEventLoop loop;
   QTimer timeout;
   timeout.setSingleShot(true);

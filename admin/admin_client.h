@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QJsonObject>
 #include <QList>
 #include <QSslCertificate>
@@ -42,9 +43,12 @@ class ApiClient {
   // POST /api/v1/profiles/<profile>/<operation> with {"data": data} (no body without data).
   ApiAnswer call(int profile, const QString& operation,
                  const std::optional<QJsonValue>& data = std::nullopt);
+  // The same with a body read from a device of known size as it is sent (a large upload).
+  ApiAnswer call(int profile, const QString& operation, QIODevice& body);
 
  private:
-  ApiAnswer send(const QByteArray& method, const QString& path, const QByteArray& body);
+  ApiAnswer send(const QByteArray& method, const QString& path, const QByteArray& body,
+                 QIODevice* bodyDevice = nullptr);
 
   QUrl base_;
   QByteArray token_;

@@ -14,6 +14,7 @@
 
 #include "admin/admin_client.h"
 #include "admin/maps_view.h"
+#include "admin/upload_body.h"
 #include "formats/game_names.h"
 #include "formats/task_dates.h"
 
@@ -404,17 +405,19 @@ class Session {
       return kExitFailed;
     }
     const QString name = QFileInfo(path).fileName();
-    const std::string data = uploadData(toWindows1252(name), input.readAll().toStdString());
-    return change(profile, "AddFileRem", fromWindows1252(data),
-                  name + " is written into the game folder");
+    UploadBody body(toWindows1252(name), input.readAll());
+    return change(profile, "AddFileRem", std::nullopt, name + " is written into the game folder",
+                  true, false, &body);
   }
 
   // An operation that changes something: the plug-in answers 1 when it did, 0 when not
   // (resultMeansDone false: the operation answers 0 in every case).
   // (quiet: nothing printed when it was done; the caller goes on to check what it did.)
   int change(int profile, const char* operation, const std::optional<QJsonValue>& data,
-             const QString& done, bool resultMeansDone = true, bool quiet = false) {
-    const ApiAnswer answer = client_.call(profile, operation, data);
+             const QString& done, bool resultMeansDone = true, bool quiet = false,
+             QIODevice* body = nullptr) {
+    const ApiAnswer answer =
+        body ? client_.call(profile, operation, *body) : client_.call(profile, operation, data);
     if (answer.kind != ApiAnswer::Kind::kAnswered) return fail(answer);
     if (options_.json) printJson(answer.body);
     printReports(profile, answer);
@@ -457,16 +460,6 @@ std::string taskFrequency(const std::string& text) {
     names += name.find(' ') == std::string::npos ? name : "\"" + name + "\"";
   }
   throw UsageError("a task's frequency is " + names + ", not \"" + text + "\"");
-}
-
-std::string uploadData(const std::string& name, const std::string& bytes) {
-  std::string data = name + "|";
-  data.reserve(data.size() + bytes.size() * 4);
-  for (char c : bytes) {
-    data += std::to_string(static_cast<unsigned char>(c));
-    data += '/';
-  }
-  return data;
 }
 
 std::optional<QByteArray> tokenIn(const QByteArray& text) {

@@ -26,7 +26,5 @@ std::string taskSection(const std::string& date, const std::string& time);
 // "Once", "Every Day", "Every Week", "Every Month" (any case; "daily" and the like are not
 // accepted); throws std::invalid_argument.
 std::string taskFrequency(const std::string& text);
-// The upload data of a file: its name, "|", and each byte as decimal text followed by "/".
-std::string uploadData(const std::string& name, const std::string& bytes);
 
 }  // namespace rotaryn::admin

@@ -9,11 +9,14 @@
 # over the p50 of that floor: what HTTP, the token check, the audit and the waiting add.
 #
 #   bash bench/api_load_bench.sh [BUILD_DIR] [SECONDS] [RATE] [CLIENTS]
+# ROTARYN_BENCH_SHORT=1 runs 2 clients at 20/s for 2 s: a check of the script, not a measurement.
 set -euo pipefail
 build="$(cd "${1:-build}" && pwd)"
-seconds="${2:-60}"
-rate="${3:-100}"
-clients="${4:-4}"
+if [ -n "${ROTARYN_BENCH_SHORT:-}" ]; then
+  seconds="${2:-2}" rate="${3:-20}" clients="${4:-2}"
+else
+  seconds="${2:-60}" rate="${3:-100}" clients="${4:-4}"
+fi
 host="$build/host/rotaryn-host"
 sim="$build/sim/dfbhd-sim"
 for exe in "$host" "$sim"; do

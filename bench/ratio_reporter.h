@@ -17,7 +17,10 @@ class RatioReporter : public benchmark::ConsoleReporter {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
       if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-      double& best = fastestNs[run.run_name.function_name];
+      // "Name", or "Name/arg" for a benchmark run with arguments.
+      std::string key = run.run_name.function_name;
+      if (!run.run_name.args.empty()) key += "/" + run.run_name.args;
+      double& best = fastestNs[key];
       double time = run.GetAdjustedRealTime();
       best = best == 0 ? time : std::min(best, time);
     }

@@ -12,6 +12,7 @@
 
 #include "bench/ratio_reporter.h"
 #include "platform/ini_file.h"
+#include "store/profile_paths.h"
 #include "tasks/task_runner.h"
 #include "tasks/task_store.h"
 #include "tests/support/ui_window_fixture.h"

@@ -13,6 +13,7 @@
 #include "platform/vb_error.h"
 #include "platform/vb_runtime.h"
 #include "plugin_harness.h"
+#include "store/profile_paths.h"
 #include "tasks/task_store.h"
 
 namespace {

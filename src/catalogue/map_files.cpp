@@ -95,8 +95,25 @@ std::optional<std::string> readHeader(Module& module, const std::string& path) {
   return header;
 }
 
-bool hasMapExtension(const std::string& file) {
-  return vb::Right(vb::LCase(file), 4) == ".bms";
+bool hasMapExtension(std::string_view file) {
+  return file.size() >= 4 && vb::EqualsText(file.substr(file.size() - 4), ".bms");
+}
+
+bool isEmptyName(std::string_view header) {
+  return header.substr(kNameOffset, kNameLength).find_first_not_of(kNul) == std::string_view::npos;
+}
+
+// One row per supported game type, in the custom tables.
+void addRows(CatalogueTables& tables, const CustomMapHeader& map, const std::string& file) {
+  const bool blanks = !file.empty() && (file.front() == ' ' || file.back() == ' ');
+  const std::string trimmed = blanks ? vb::Trim(file) : std::string();
+  const std::string& listedAs = blanks ? trimmed : file;
+  for (int type = 0; type < kGameTypes; ++type) {
+    if (!(map.types & (1u << type))) continue;
+    tables.CustomMapNames.add(map.name);
+    tables.CustomMapFiles.add(listedAs);
+    tables.CustomMapTypes.add(std::to_string(type));
+  }
 }
 
 }  // namespace
@@ -154,26 +171,54 @@ void GetCustomMaps(Module& module, const std::string& folder) {
     tables.CustomMapFiles.clear();
     tables.CustomMapTypes.clear();
     trap.at(2);
-    const std::vector<std::string> files = module.ports.files.FilesOf(folder);
-    for (const std::string& file : files) {
+    const Listing listing = module.ports.files.FilesWithIdentityOf(folder);
+    const std::vector<ListedFile>& files = *listing;
+    CustomMapHeaders& known = module.customMapHeaders[folder];
+    const uint64_t scan = ++known.scans;
+    known.files.reserve(files.size());
+    size_t kept = 0;
+    for (const ListedFile& file : files) {
       trap.at(3);
-      if (!hasMapExtension(file)) continue;
-      const std::string path = folder + file;
-      const std::optional<std::string> header = readHeader(module, path);
-      if (!header || !hasSignature(*header)) continue;
-      trap.at(4);
-      const std::string name = vb::Trim(vb::Replace(mapName(module, path, &*header), kNul, ""));
-      // The bytes always make a well-formed code, so its types come straight from them.
-      const TypeMask supported = typeMask(static_cast<uint8_t>((*header)[kCodeOffset + 1]),
-                                          static_cast<uint8_t>((*header)[kCodeOffset + 2]));
-      trap.at(5);
-      const std::string trimmedFile = vb::Trim(file);
-      for (int type = 0; type < kGameTypes; ++type) {
-        if (!(supported & (1u << type))) continue;
-        tables.CustomMapNames.add(name);
-        tables.CustomMapFiles.add(trimmedFile);
-        tables.CustomMapTypes.add(std::to_string(type));
+      if (!hasMapExtension(file.name)) continue;
+      auto cached = known.files.find(file.name);
+      if (cached == known.files.end() || !file.identity ||
+          !(cached->second.identity == *file.identity)) {
+        const std::string path = folder + file.name;
+        const std::optional<std::string> header = readHeader(module, path);
+        if (!header) continue;  // reported, and read again next time
+        CustomMapHeader fresh;
+        fresh.valid = hasSignature(*header);
+        if (fresh.valid) {
+          trap.at(4);
+          fresh.name = vb::Trim(vb::Replace(mapName(module, path, &*header), kNul, ""));
+          // The bytes always make a well-formed code, so its types come straight from them.
+          fresh.types = typeMask(static_cast<uint8_t>((*header)[kCodeOffset + 1]),
+                                 static_cast<uint8_t>((*header)[kCodeOffset + 2]));
+        }
+        // A file whose empty name field was just filled in has changed since it was listed:
+        // it is read again next time, as is one whose identity is unknown.
+        const bool named = !fresh.valid || !isEmptyName(*header);
+        if (!file.identity || !named) {
+          if (cached != known.files.end()) known.files.erase(cached);
+          if (fresh.valid) {
+            trap.at(5);
+            addRows(tables, fresh, file.name);
+          }
+          continue;
+        }
+        fresh.identity = *file.identity;
+        cached = known.files.insert_or_assign(file.name, std::move(fresh)).first;
       }
+      cached->second.scan = scan;
+      ++kept;
+      if (cached->second.valid) {
+        trap.at(5);
+        addRows(tables, cached->second, file.name);
+      }
+    }
+    // Files no longer listed are forgotten.
+    if (kept < known.files.size()) {
+      std::erase_if(known.files, [scan](const auto& entry) { return entry.second.scan != scan; });
     }
   });
 }

@@ -9,9 +9,9 @@
 #include "memory/score_limits.h"
 #include "memory/server_fields.h"
 #include "memory/server_rotation.h"
-#include "platform/ini_file.h"
 #include "platform/vb_runtime.h"
 #include "plugin/module.h"
+#include "store/maps_ini.h"
 #include "ui/frm_rotaryn_maps.h"
 
 namespace rotaryn {
@@ -52,11 +52,9 @@ void imposeLimit(Module& module, int32_t index, int32_t active, int32_t limit,
 // The display-time cut: RestartTmr is lowered to the profile's display time, never raised, so a
 // countdown already shortened (a skip) stays as it is.
 void cutDisplayTime(Module& module, int32_t index) {
-  FileSystem& files = module.ports.files;
-  const std::string path = module.RootFolder + "\\Plugins\\Maps.ini";
-  if (!files.FileExists(path)) return;
-  const std::string folder = module.profile(index).ProfileFolder;
-  const std::string units = IniFile(files, iniFailureLog(module)).read(path, "DisplayTime", folder);
+  const MapsIni settings(module);
+  if (!settings.exists()) return;
+  const std::string units = settings.displayTime(module.profile(index).ProfileFolder);
   if (units.empty()) return;
   // Text that is not a number fails here (13), as it would in the multiplication it stands for.
   const double countdown =

@@ -5,6 +5,7 @@
 #include "platform/vb_runtime.h"
 #include "plugin/module.h"
 #include "plugin/version.h"
+#include "store/profile_paths.h"
 
 namespace rotaryn {
 namespace {
@@ -28,7 +29,7 @@ const char* titleOf(uint8_t kind) {
 
 bool reportsWanted(Module& module) {
   try {
-    std::string config = module.RootFolder + "\\settings\\config.ini";
+    std::string config = hostConfigPath(module);
     std::string value = module.utility().GetIniKey("Settings", "ReportErrors", config);
     return vb::IsNumeric(value) && vb::CDbl(Variant(value)) == 1.0;
   } catch (...) {

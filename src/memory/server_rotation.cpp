@@ -4,13 +4,13 @@
 
 #include "errors/error_report.h"
 #include "memory/address_table.h"
-#include "memory/last_settings.h"
 #include "memory/rotation_layout.h"
 #include "memory/score_limits.h"
 #include "memory/server_fields.h"
-#include "platform/ini_file.h"
 #include "platform/vb_runtime.h"
 #include "plugin/module.h"
+#include "store/last_settings.h"
+#include "store/maps_ini.h"
 #include "ui/frm_rotaryn_maps.h"
 
 namespace rotaryn {
@@ -61,16 +61,13 @@ void GetMapList(Module& module, int32_t index) {
   ErrorTrap trap = module.trap("GetMapList", index);
   trap.run([&] {
     trap.at(1);
-    FileSystem& files = module.ports.files;
-    const std::string pluginSettings = module.RootFolder + "\\Plugins\\Maps.ini";
+    const MapsIni pluginSettings(module);
     LastSettings lastSettings(module, index, LastSettings::Failures::kLogged);
 
     trap.at(2);
     std::string autoload;
-    if (files.FileExists(pluginSettings)) {
-      autoload = IniFile(files, iniFailureLog(module))
-                     .read(pluginSettings, "Autoload", module.profile(index).ProfileFolder);
-    }
+    if (pluginSettings.exists())
+      autoload = pluginSettings.autoload(module.profile(index).ProfileFolder);
     const bool record = autoload != "1";
     trap.at(3);
     lastSettings.createFolderIfMissing();

@@ -4,11 +4,11 @@
 
 #include "errors/error_report.h"
 #include "memory/address_table.h"
-#include "memory/last_settings.h"
 #include "memory/rotation_layout.h"
 #include "memory/server_fields.h"
 #include "platform/vb_runtime.h"
 #include "plugin/module.h"
+#include "store/last_settings.h"
 #include "ui/frm_rotaryn_maps.h"
 #include "ui/map_entry.h"
 

@@ -1,10 +1,33 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace rotaryn {
+
+// What tells a file's contents apart without reading them: while none of these changed, the
+// bytes did not either (a rewrite in place moves the times, a replacement brings a new inode).
+struct FileIdentity {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  int64_t size = 0;
+  int64_t modifiedNs = 0;  // last change of the contents, ns since the epoch
+  int64_t changedNs = 0;   // last change of the contents or the file's own data (a copy that
+                           // keeps the old modification time still moves this one)
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// A file of a folder listing, with its identity when the file system can tell it.
+struct ListedFile {
+  std::string name;
+  std::optional<FileIdentity> identity;
+};
+// A listing is never changed once made: a file system may hand out the same one again while
+// the folder stays as it was.
+using Listing = std::shared_ptr<const std::vector<ListedFile>>;
 
 // The Scripting Runtime file-system object's calls, on Windows paths ("C:\Host\profiles\x").
 // Every existing component of a path matches without regard to case, as on NTFS. Failures raise
@@ -30,6 +53,13 @@ class FileSystem {
   // Names of the plain, non-hidden files of a folder, in the file system's listing order;
   // 76 when the folder is missing.
   virtual std::vector<std::string> FilesOf(const std::string& folder) = 0;
+  // FilesOf with each file's identity, taken in the same pass. A file system that cannot tell
+  // identities lists the names alone, and callers read such files again each time.
+  virtual Listing FilesWithIdentityOf(const std::string& folder) {
+    auto files = std::make_shared<std::vector<ListedFile>>();
+    for (std::string& name : FilesOf(folder)) files->push_back({std::move(name), std::nullopt});
+    return files;
+  }
   // Creates an empty file; overwrites unless told not to (58 then); 76 for a missing folder.
   virtual void CreateTextFile(const std::string& path, bool overwrite) = 0;
   virtual int64_t FileSize(const std::string& path) = 0;
@@ -61,6 +91,9 @@ class FileSystemWrapper : public FileSystem {
   }
   std::vector<std::string> FilesOf(const std::string& folder) override {
     return target_.FilesOf(folder);
+  }
+  Listing FilesWithIdentityOf(const std::string& folder) override {
+    return target_.FilesWithIdentityOf(folder);
   }
   void CreateTextFile(const std::string& path, bool overwrite) override {
     target_.CreateTextFile(path, overwrite);

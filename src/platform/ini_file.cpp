@@ -1,9 +1,14 @@
 #include "platform/ini_file.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "formats/windows_1252.h"
@@ -14,19 +19,111 @@ namespace rotaryn {
 
 namespace {
 
-constexpr std::string_view kBlanks = " \t\r\n\v\f";
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr size_t kMaxValueLength = 254;  // a 255-character buffer less its NUL
 constexpr const char* kNewLineEnd = "\r\n";
 
+bool isBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+std::string_view trimmed(std::string_view text) {
+  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
 std::string trim(std::string_view text) {
-  size_t first = text.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return {};
-  size_t last = text.find_last_not_of(kBlanks);
-  return std::string(text.substr(first, last - first + 1));
+  return std::string(trimmed(text));
 }
 
 enum class LineKind { Blank, Comment, Section, Key };
+
+// What one line says, as views into its text. Every reader and writer classifies lines here, so
+// they agree on what a line is.
+struct LineView {
+  LineKind kind = LineKind::Blank;
+  std::string_view name;   // section or key name, trimmed
+  std::string_view value;  // key value, trimmed
+  bool hasValue = false;
+};
+
+LineView classify(std::string_view text) {
+  LineView line;
+  const std::string_view content = trimmed(text);
+  if (content.empty()) return line;
+  if (content[0] == ';') {
+    line.kind = LineKind::Comment;
+    return line;
+  }
+  const size_t close = content.rfind(']');
+  if (content[0] == '[' && close != std::string_view::npos && close > 0) {
+    line.kind = LineKind::Section;
+    line.name = trimmed(content.substr(1, close - 1));
+    return line;
+  }
+  // A "[" without "]" is not a header: it is read like any other line, as a key.
+  line.kind = LineKind::Key;
+  const size_t equals = content.find('=');
+  if (equals == std::string_view::npos) {
+    line.name = content;
+  } else {
+    line.name = trimmed(content.substr(0, equals));
+    line.value = trimmed(content.substr(equals + 1));
+    line.hasValue = true;
+  }
+  return line;
+}
+
+// The first CR or LF at or after from, or size when there is none. Eight bytes at a time: lines
+// of settings files are short, too short for a library search to pay for its call.
+size_t nextLineBreak(const char* data, size_t from, size_t size) {
+  size_t i = from;
+  if constexpr (std::endian::native == std::endian::little) {
+    constexpr uint64_t kOnes = 0x0101010101010101u;
+    constexpr uint64_t kHighs = 0x8080808080808080u;
+    for (; i + 8 <= size; i += 8) {
+      uint64_t word;
+      std::memcpy(&word, data + i, 8);
+      const uint64_t lf = word ^ (kOnes * '\n');
+      const uint64_t cr = word ^ (kOnes * '\r');
+      // The lowest byte flagged is the first zero byte of lf or cr: a CR or LF.
+      const uint64_t found = ((lf - kOnes) & ~lf & kHighs) | ((cr - kOnes) & ~cr & kHighs);
+      if (found != 0) return i + static_cast<size_t>(std::countr_zero(found) / 8);
+    }
+  }
+  for (; i < size; ++i) {
+    if (data[i] == '\n' || data[i] == '\r') return i;
+  }
+  return size;
+}
+
+// Where the line after the line break at stop starts.
+size_t afterLineBreak(std::string_view bytes, size_t stop) {
+  if (stop >= bytes.size()) return bytes.size();
+  return stop +
+         ((bytes[stop] == '\r' && stop + 1 < bytes.size() && bytes[stop + 1] == '\n') ? 2 : 1);
+}
+
+// A line ends at CRLF, LF or a CR alone (old Mac editors write those, and Windows reads them).
+// Calls visit(text, end) for each line until it answers false.
+template <typename Visit>
+void forEachLine(std::string_view bytes, Visit visit) {
+  const char* data = bytes.data();
+  const size_t size = bytes.size();
+  for (size_t start = 0; start < size;) {
+    const size_t stop = nextLineBreak(data, start, size);
+    const size_t after = afterLineBreak(bytes, stop);
+    if (!visit(bytes.substr(start, stop - start), bytes.substr(stop, after - stop))) return;
+    start = after;
+  }
+}
+
+// The text after a UTF-8 mark left by an editor (kept on writes, never parsed).
+std::string_view withoutMark(std::string_view bytes) {
+  if (bytes.starts_with(kUtf8Mark)) bytes.remove_prefix(kUtf8Mark.size());
+  return bytes;
+}
 
 // One line of the file as read; untouched lines are written back byte for byte.
 struct Line {
@@ -40,28 +137,11 @@ struct Line {
 
 Line makeLine(std::string text, std::string end) {
   Line line{std::move(text), std::move(end)};
-  std::string trimmed = trim(line.text);
-  if (trimmed.empty()) return line;
-  if (trimmed[0] == ';') {
-    line.kind = LineKind::Comment;
-    return line;
-  }
-  size_t close = trimmed.rfind(']');
-  if (trimmed[0] == '[' && close != std::string::npos && close > 0) {
-    line.kind = LineKind::Section;
-    line.name = trim(std::string_view(trimmed).substr(1, close - 1));
-    return line;
-  }
-  // A "[" without "]" is not a header: it is read like any other line, as a key.
-  line.kind = LineKind::Key;
-  size_t equals = trimmed.find('=');
-  if (equals == std::string::npos) {
-    line.name = trimmed;
-  } else {
-    line.name = trim(std::string_view(trimmed).substr(0, equals));
-    line.value = trim(std::string_view(trimmed).substr(equals + 1));
-    line.hasValue = true;
-  }
+  const LineView view = classify(line.text);
+  line.kind = view.kind;
+  line.name = view.name;
+  line.value = view.value;
+  line.hasValue = view.hasValue;
   return line;
 }
 
@@ -70,23 +150,14 @@ struct Document {
   std::vector<Line> lines;
 };
 
-// A line ends at CRLF, LF or a CR alone (old Mac editors write those, and Windows reads them).
 Document parse(std::string_view bytes) {
   Document document;
-  if (bytes.starts_with(kUtf8Mark)) {
-    document.prefix = kUtf8Mark;
-    bytes.remove_prefix(kUtf8Mark.size());
-  }
-  size_t start = 0;
-  while (start < bytes.size()) {
-    size_t stop = bytes.find_first_of("\r\n", start);
-    if (stop == std::string_view::npos) stop = bytes.size();
-    size_t next = stop;
-    if (next < bytes.size()) next += bytes.substr(next, 2) == "\r\n" ? 2 : 1;
-    document.lines.push_back(makeLine(std::string(bytes.substr(start, stop - start)),
-                                      std::string(bytes.substr(stop, next - stop))));
-    start = next;
-  }
+  const std::string_view text = withoutMark(bytes);
+  document.prefix = bytes.substr(0, bytes.size() - text.size());
+  forEachLine(text, [&](std::string_view line, std::string_view end) {
+    document.lines.push_back(makeLine(std::string(line), std::string(end)));
+    return true;
+  });
   return document;
 }
 
@@ -122,16 +193,15 @@ std::optional<size_t> findKey(const Document& document, const SectionRange& sect
   return std::nullopt;
 }
 
-std::string unquoted(const std::string& value) {
+std::string_view unquoted(std::string_view value) {
   if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0]) {
     return value.substr(1, value.size() - 2);
   }
   return value;
 }
 
-std::string cut(std::string text) {
-  if (text.size() > kMaxValueLength) text.resize(kMaxValueLength);
-  return text;
+std::string cut(std::string_view text) {
+  return std::string(text.substr(0, kMaxValueLength));
 }
 
 // A line break inside a name or value would turn into lines of its own on the next read.
@@ -150,9 +220,62 @@ void endLineBefore(Document& document, size_t position) {
   }
 }
 
-std::optional<Document> load(FileSystem& files, const std::string& path) {
+std::optional<std::string> contents(FileSystem& files, const std::string& path) {
   if (!files.FileExists(path)) return std::nullopt;
-  return parse(files.ReadAll(path));
+  return files.ReadAll(path);
+}
+
+std::optional<Document> load(FileSystem& files, const std::string& path) {
+  auto bytes = contents(files, path);
+  if (!bytes) return std::nullopt;
+  return parse(*bytes);
+}
+
+// Calls visit(line, next) for each section header line in bytes from position from on, until
+// it answers false; next is where the line after it starts. A header is a line whose first
+// character other than blanks is "["; the lines between are skipped without being split, by
+// looking only at each "[" and what stands before it on its line.
+template <typename Visit>
+void forEachHeaderLine(std::string_view bytes, size_t from, Visit visit) {
+  const char* data = bytes.data();
+  const size_t size = bytes.size();
+  for (size_t at = from; at < size;) {
+    const void* found = std::memchr(data + at, '[', size - at);
+    if (found == nullptr) return;
+    const size_t open = static_cast<size_t>(static_cast<const char*>(found) - data);
+    size_t start = open;
+    while (start > from && isBlank(data[start - 1]) && data[start - 1] != '\r' &&
+           data[start - 1] != '\n') {
+      --start;
+    }
+    at = open + 1;
+    if (start > from && data[start - 1] != '\r' && data[start - 1] != '\n') continue;
+    const size_t stop = nextLineBreak(data, open, size);
+    at = afterLineBreak(bytes, stop);
+    if (!visit(bytes.substr(start, stop - start), at)) return;
+  }
+}
+
+// The readers walk the bytes once and stop as soon as they know their answer: before the wanted
+// section only header lines are looked at, and nothing is copied but the answer.
+// visit(line) sees each line of the first section of that name (the first one wins) up to the
+// next header, and answers false to stop. False when there is no such section.
+template <typename Visit>
+bool forEachLineOfSection(std::string_view bytes, std::string_view section, Visit visit) {
+  const std::string_view text = withoutMark(bytes);
+  std::optional<size_t> body;
+  forEachHeaderLine(text, 0, [&](std::string_view line, size_t next) {
+    const LineView header = classify(line);
+    if (header.kind != LineKind::Section || !vb::EqualsText(header.name, section)) return true;
+    body = next;
+    return false;
+  });
+  if (!body) return false;
+  forEachLine(text.substr(*body), [&](std::string_view line, std::string_view) {
+    const LineView view = classify(line);
+    return view.kind != LineKind::Section && visit(view);
+  });
+  return true;
 }
 
 }  // namespace
@@ -164,15 +287,19 @@ void logIniFailureToStandardError(const IniWriteFailure& failure) {
 
 std::string IniFile::read(const std::string& path, const std::string& section,
                           const std::string& key, const std::string& defaultValue) const {
-  std::string fallback = defaultValue;
-  while (!fallback.empty() && fallback.back() == ' ') fallback.pop_back();
-  auto document = load(files_, path);
-  if (!document) return cut(fallback);
-  auto range = findSection(*document, trim(section));
-  if (!range) return cut(fallback);
-  auto index = findKey(*document, *range, trim(key));
-  if (!index || !document->lines[*index].hasValue) return cut(fallback);
-  return cut(unquoted(document->lines[*index].value));
+  std::string_view fallback = defaultValue;
+  while (!fallback.empty() && fallback.back() == ' ') fallback.remove_suffix(1);
+  auto bytes = contents(files_, path);
+  if (!bytes) return cut(fallback);
+  const std::string wanted = trim(key);
+  std::optional<std::string> value;
+  forEachLineOfSection(*bytes, trimmed(section), [&](const LineView& line) {
+    if (line.kind != LineKind::Key || !vb::EqualsText(line.name, wanted)) return true;
+    // The first key of that name answers; without "=" it has no value.
+    if (line.hasValue) value = cut(unquoted(line.value));
+    return false;
+  });
+  return value ? std::move(*value) : cut(fallback);
 }
 
 namespace {
@@ -305,30 +432,35 @@ bool IniFile::reporting(const std::string& path, const std::function<void()>& ch
 
 std::vector<std::string> IniFile::sectionNames(const std::string& path) const {
   std::vector<std::string> names;
-  auto document = load(files_, path);
-  if (!document) return names;
+  auto bytes = contents(files_, path);
+  if (!bytes) return names;
   // A repeated section is listed once: lookups only ever reach its first occurrence.
-  for (const Line& line : document->lines) {
-    if (line.kind != LineKind::Section) continue;
-    bool seen = false;
-    for (const auto& name : names) seen = seen || vb::EqualsText(name, line.name);
-    if (!seen) names.push_back(line.name);
-  }
+  std::unordered_set<std::string> seen;
+  forEachHeaderLine(withoutMark(*bytes), 0, [&](std::string_view text, size_t) {
+    const LineView line = classify(text);
+    if (line.kind == LineKind::Section && seen.insert(vb::UCase(line.name)).second) {
+      names.emplace_back(line.name);
+    }
+    return true;
+  });
   return names;
 }
 
 std::vector<std::string> IniFile::sectionLines(const std::string& path,
                                                const std::string& section) const {
   std::vector<std::string> result;
-  auto document = load(files_, path);
-  if (!document) return result;
-  auto range = findSection(*document, trim(section));
-  if (!range) return result;
-  for (size_t i = range->header + 1; i < range->end; ++i) {
-    const Line& line = document->lines[i];
-    if (line.kind != LineKind::Key) continue;
-    result.push_back(line.hasValue ? line.name + "=" + line.value : line.name);
-  }
+  auto bytes = contents(files_, path);
+  if (!bytes) return result;
+  forEachLineOfSection(*bytes, trimmed(section), [&](const LineView& line) {
+    if (line.kind != LineKind::Key) return true;
+    std::string text(line.name);
+    if (line.hasValue) {
+      text += '=';
+      text += line.value;
+    }
+    result.push_back(std::move(text));
+    return true;
+  });
   return result;
 }
 

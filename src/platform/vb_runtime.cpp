@@ -1,6 +1,7 @@
 #include "platform/vb_runtime.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -571,9 +572,15 @@ std::string LCase(std::string_view text) {
 
 bool EqualsText(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
+  // A table, as names are compared by the thousand when settings files are read.
+  static const std::array<unsigned char, 256> upper = [] {
+    std::array<unsigned char, 256> table{};
+    for (int c = 0; c < 256; ++c) table[c] = upper1252(static_cast<unsigned char>(c));
+    return table;
+  }();
   for (size_t i = 0; i < a.size(); ++i) {
-    if (upper1252(static_cast<unsigned char>(a[i])) !=
-        upper1252(static_cast<unsigned char>(b[i]))) {
+    if (a[i] != b[i] &&
+        upper[static_cast<unsigned char>(a[i])] != upper[static_cast<unsigned char>(b[i])]) {
       return false;
     }
   }

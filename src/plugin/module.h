@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "memory/address_table.h"
@@ -75,6 +76,21 @@ struct CatalogueTables {
   Collection<std::string> CustomMapTypes;
 };
 
+// What a folder scan learnt from one custom map file, with the file's identity at the time.
+struct CustomMapHeader {
+  FileIdentity identity;
+  bool valid = false;  // starts with "BMS"
+  std::string name;    // display name, NULs removed, trimmed
+  uint16_t types = 0;  // bit t set: game type t supported
+  uint64_t scan = 0;   // the last scan that listed the file
+};
+// Per game folder (as the profile spells it), by file name: a rescan reads again only the files
+// whose identity changed, and forgets the files no longer listed.
+struct CustomMapHeaders {
+  std::unordered_map<std::string, CustomMapHeader> files;
+  uint64_t scans = 0;
+};
+
 // The rotation shown and edited: four parallel tables keyed "0".."N-1".
 struct CurrentListTables {
   Collection<std::string> CurrentMapNames;
@@ -117,6 +133,7 @@ struct Module {
 
   uint8_t ExtendedCatalogue = 0;
   CatalogueTables catalogue;
+  std::unordered_map<std::string, CustomMapHeaders> customMapHeaders;
   CurrentListTables currentList;
   std::vector<uint8_t> EndOfGameHandled = std::vector<uint8_t>(kEndOfGameFlags, 0);
 

@@ -9,26 +9,23 @@
 #include "formats/exchange_codec.h"
 #include "memory/server_fields.h"
 #include "memory/server_rotation.h"
-#include "platform/ini_file.h"
 #include "platform/vb_runtime.h"
 #include "plugin/module.h"
 #include "plugin/profiles.h"
+#include "store/maps_ini.h"
+#include "store/profile_paths.h"
 
 namespace rotaryn {
 namespace {
 
-constexpr const char* kTempFileName = "tmpmaplist.txt";
-
 // The profile's two settings from Plugins\Maps.ini, as the tool expects them: autoload "1" or
 // "0", display time "0".."9" (compared as text); both empty without the file.
 std::pair<std::string, std::string> mapsIniSettings(Module& module, const std::string& folder) {
-  FileSystem& files = module.ports.files;
-  const std::string path = module.RootFolder + "\\Plugins\\Maps.ini";
-  if (!files.FileExists(path)) return {};
-  IniFile ini(files, iniFailureLog(module));
-  std::string autoload = ini.read(path, "Autoload", folder);
+  const MapsIni settings(module);
+  if (!settings.exists()) return {};
+  std::string autoload = settings.autoload(folder);
   if (autoload != "1" && autoload != "0") autoload = "0";
-  std::string displayTime = ini.read(path, "DisplayTime", folder);
+  std::string displayTime = settings.displayTime(folder);
   if (!(displayTime >= "0" && displayTime <= "9")) displayTime = "9";
   return {vb::Trim(autoload), vb::Trim(displayTime)};
 }
@@ -89,8 +86,8 @@ std::string GetMapsRem(Module& module, int32_t Index, const Variant& PDAT, const
     trap.at(1);
     RegisterProfile(module, Index, PDAT);
     const ProfileRecord profile = module.profile(Index);
-    const std::string profileFolder = module.RootFolder + "\\Profiles\\" + profile.ProfileFolder;
-    std::string tasks = remoteTasksText(module, profileFolder + "\\settings\\MapTasks.ini");
+    const std::string tempFile = remoteMapListTempFileOf(module, Index);
+    std::string tasks = remoteTasksText(module, taskFileOf(module, Index));
     if (!tasks.empty()) tasks = module.memory().Enc64(tasks);
 
     trap.at(3);
@@ -150,7 +147,7 @@ std::string GetMapsRem(Module& module, int32_t Index, const Variant& PDAT, const
     }
 
     trap.at(12);
-    TempFile temp(module.ports.files, profileFolder + "\\" + kTempFileName);
+    TempFile temp(module.ports.files, tempFile);
     IUtility& utility = module.utility();
     std::vector<std::string> lines = formats::exchange::mapLines(answer, enc64);
     utility.WriteFile(temp.path(), lines);

@@ -2,7 +2,6 @@
 
 #include "control/map_monitor.h"
 #include "formats/exchange_codec.h"
-#include "memory/last_settings.h"
 #include "memory/server_fields.h"
 #include "platform/vb_error.h"
 #include "platform/vb_runtime.h"
@@ -10,6 +9,7 @@
 #include "plugin/profiles.h"
 #include "store/admin_log.h"
 #include "store/autoload.h"
+#include "store/last_settings.h"
 
 namespace rotaryn {
 namespace {

@@ -3,6 +3,7 @@
 #include "platform/vb_date.h"
 #include "platform/vb_runtime.h"
 #include "plugin/module.h"
+#include "store/profile_paths.h"
 
 namespace rotaryn {
 
@@ -17,9 +18,7 @@ void AdminLog(Module& module, const Variant& PDAT, const std::string& text) {
   const std::string time = vb::Format(now, "hh:mm:ss");
   // The host passes its VB Boolean: only True (-1) means one log for the whole host.
   const bool shared = vb::CLng(PDAT.at(11)) == -1;
-  const std::string folder =
-      shared ? module.RootFolder + "\\adminlogs"
-             : module.RootFolder + "\\profiles\\" + vb::CStr(PDAT.at(7)) + "\\adminlogs";
+  const std::string folder = adminLogFolder(module, shared, shared ? "" : vb::CStr(PDAT.at(7)));
   const std::string administrator = vb::CStr(PDAT.at(10));
   FileSystem& files = module.ports.files;
   if (!files.FolderExists(folder)) files.CreateFolder(folder);

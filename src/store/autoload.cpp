@@ -1,26 +1,22 @@
 #include "store/autoload.h"
 
-#include <cctype>
 #include <optional>
-#include <set>
 #include <string>
 
 #include "catalogue/map_files.h"
 #include "errors/error_report.h"
-#include "memory/last_settings.h"
 #include "memory/score_limits.h"
 #include "memory/server_fields.h"
 #include "memory/server_rotation.h"
 #include "memory/update_maps.h"
-#include "platform/ini_file.h"
 #include "platform/vb_runtime.h"
 #include "plugin/module.h"
+#include "store/last_settings.h"
+#include "store/profile_paths.h"
 #include "ui/frm_rotaryn_maps.h"
 
 namespace rotaryn {
 namespace {
-
-constexpr const char* kSection = "Maps";
 
 void coverProfile(Module& module, int32_t profile) {
   if (profile < 0) raiseVbError(vberr::kSubscriptOutOfRange);
@@ -34,23 +30,6 @@ std::string limitOrDefault(const std::string& value, const char* fallback) {
   return number && *number >= 1 ? value : fallback;
 }
 
-// The indices of the "mapN" keys the section holds, N written as a whole number. Keys that are
-// absent read as empty and are skipped, so visiting only these is the same as counting up to
-// "mapcount", without walking two billion missing keys for a hostile count.
-std::set<int64_t> mapKeyIndices(const IniFile& ini, const std::string& path) {
-  std::set<int64_t> indices;
-  for (const std::string& line : ini.sectionLines(path, kSection)) {
-    const std::string key = vb::Trim(line.substr(0, line.find('=')));
-    if (key.size() < 4 || key.size() > 13 || vb::LCase(key.substr(0, 3)) != "map") continue;
-    const std::string digits = key.substr(3);
-    if (digits.size() > 1 && digits[0] == '0') continue;
-    bool allDigits = true;
-    for (char c : digits) allDigits = allDigits && std::isdigit(static_cast<unsigned char>(c));
-    if (allDigits) indices.insert(std::stoll(digits));
-  }
-  return indices;
-}
-
 }  // namespace
 
 void AutoLoadMap(Module& module, int32_t profile, bool force) {
@@ -59,10 +38,9 @@ void AutoLoadMap(Module& module, int32_t profile, bool force) {
     trap.at(1);
     if (module.AutoloadDone.empty()) module.AutoloadDone.resize(1, 0);
     FileSystem& files = module.ports.files;
-    const std::string folder = module.profile(profile).ProfileFolder;
+    const std::string marker = noAutoloadMarkerOf(module, profile);
 
     trap.at(2);
-    const std::string marker = module.RootFolder + "\\settings\\noautoload_" + folder + ".asf";
     if (files.FileExists(marker)) {
       coverProfile(module, profile);
       module.AutoloadDone[static_cast<size_t>(profile)] = 1;
@@ -81,18 +59,16 @@ void AutoLoadMap(Module& module, int32_t profile, bool force) {
     }
 
     trap.at(5);
-    const std::string path = LastSettings(module, profile, LastSettings::Failures::kLogged).path();
-    if (!files.FileExists(path)) {
+    const LastSettings settings(module, profile, LastSettings::Failures::kLogged);
+    if (!settings.exists()) {
       GetMapList(module, profile);
       return;
     }
 
     trap.at(6);
-    IniFile ini(files, iniFailureLog(module));
-    const std::string dm = limitOrDefault(ini.read(path, kSection, "dmScore"), kDefaultKillScore);
-    const std::string tk = limitOrDefault(ini.read(path, kSection, "tkScore"), kDefaultKothScore);
-    const std::string fb =
-        limitOrDefault(ini.read(path, kSection, "fbScore"), kDefaultFlagballScore);
+    const std::string dm = limitOrDefault(settings.dmScore(), kDefaultKillScore);
+    const std::string tk = limitOrDefault(settings.tkScore(), kDefaultKothScore);
+    const std::string fb = limitOrDefault(settings.fbScore(), kDefaultFlagballScore);
 
     trap.at(7);
     if (hasScoreLimitFields(module, profile)) {
@@ -113,20 +89,19 @@ void AutoLoadMap(Module& module, int32_t profile, bool force) {
 
     trap.at(8);
     // "mapcount" is the last index, compared as the number it is: 1.5 stops after map1.
-    const std::optional<double> count = vb::parseNumber(ini.read(path, kSection, "mapcount"));
+    const std::optional<double> count = vb::parseNumber(settings.mapCount());
     const double last = count.value_or(0);
 
     trap.at(9);
     CurrentListTables& list = module.currentList;
     long loaded = 0;
-    for (int64_t i : mapKeyIndices(ini, path)) {
+    for (int64_t i : settings.mapIndices()) {
       if (static_cast<double>(i) > last) break;
-      const std::vector<std::string> fields =
-          vb::Split(ini.read(path, kSection, "map" + std::to_string(i)), "[-]");
-      if (fields.size() != 3) continue;
-      const std::string file = vb::Trim(fields[2]);
-      const std::string& type = fields[0];
-      const bool custom = fields[1] == "1";
+      const std::optional<RotationEntryFields> entry = settings.map(i);
+      if (!entry) continue;
+      const std::string& file = entry->file;
+      const std::string& type = entry->gameType;
+      const bool custom = entry->customFlag == "1";
       const std::string name = FindMapName(module, file, type, custom);
       if (name.empty()) continue;
       const std::string key = std::to_string(list.CurrentMapNames.count());

@@ -4,6 +4,7 @@
 #include "errors/error_report.h"
 #include "platform/vb_runtime.h"
 #include "plugin/module.h"
+#include "store/profile_paths.h"
 #include "ui/frm_rotaryn_maps.h"
 #include "ui/map_entry.h"
 
@@ -68,24 +69,19 @@ MapListParse parseMapList(std::string_view bytes) {
       ++start;
     }
     // The separator has to start at the third character or later: "0[-]0" is no listing.
-    if (line.empty() || vb::InStr(3, line, kMapListSeparator) == 0) continue;
-    std::vector<std::string> fields = vb::Split(line, kMapListSeparator);
-    if (fields.size() != 3) {
+    if (line.empty() || vb::InStr(3, line, kRotationEntrySeparator) == 0) continue;
+    std::optional<RotationEntryFields> entry = splitRotationEntry(line);
+    if (!entry) {
       ++parse.unparsable;
       continue;
     }
-    parse.lines.push_back(MapListLine{fields[0], fields[1], vb::Trim(fields[2])});
+    parse.lines.push_back(std::move(*entry));
   }
   return parse;
 }
 
 std::string mapListLine(int32_t gameType, bool custom, const std::string& file) {
-  return std::to_string(gameType) + kMapListSeparator + (custom ? "1" : "0") + kMapListSeparator +
-         file + kCrLf;
-}
-
-std::string settingsFolderOf(const Module& module, int32_t index) {
-  return module.RootFolder + "\\profiles\\" + module.profile(index).ProfileFolder + "\\settings";
+  return rotationEntryText(std::to_string(gameType), custom ? "1" : "0", file) + kCrLf;
 }
 
 void LoadMapList(Module& module, const std::string& path) {

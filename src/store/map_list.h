@@ -5,17 +5,14 @@
 #include <string_view>
 #include <vector>
 
+#include "store/rotation_entry.h"
+
 namespace rotaryn {
 
 struct Module;
 
-// One line of a map-list file: "type[-]flag[-]FILE.BMS". The three fields as the line has them,
-// except that the file name is trimmed of blanks.
-struct MapListLine {
-  std::string gameType;
-  std::string customFlag;
-  std::string file;
-};
+// One line of a map-list file: a rotation entry, "type[-]flag[-]FILE.BMS".
+using MapListLine = RotationEntryFields;
 
 struct MapListParse {
   std::vector<MapListLine> lines;
@@ -23,7 +20,6 @@ struct MapListParse {
   int unparsable = 0;
 };
 
-inline constexpr const char* kMapListSeparator = "[-]";
 inline constexpr const char* kMapListFilter = "Maplist files (*.mpl)|*.mpl";
 inline constexpr const char* kMapListLoadTitle = "Load saved map list";
 inline constexpr const char* kMapListSaveTitle = "Save map list";
@@ -39,9 +35,6 @@ MapListParse parseMapList(std::string_view bytes);
 
 // "type[-]flag[-]file" and CR LF, as Save Maps writes each row.
 std::string mapListLine(int32_t gameType, bool custom, const std::string& file);
-
-// The profile's settings folder: RootFolder\profiles\<ProfileFolder>\settings.
-std::string settingsFolderOf(const Module& module, int32_t index);
 
 // Reads the file into a new CurrentList (maps the catalogue does not know are left out), refills
 // the grid, and tells the operator of an empty result, missing maps and unparsable lines.

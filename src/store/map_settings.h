@@ -8,9 +8,7 @@ namespace rotaryn {
 
 struct Module;
 
-// "Plugins\Maps.ini" of the root: per profile, "Autoload" (1 restores the last rotation at
-// start) and "DisplayTime" (1..9, the end-of-game display in units of 5 seconds).
-inline constexpr const char* kMapsIniName = "\\Plugins\\Maps.ini";
+// The profile's two settings of Maps.ini (see store/maps_ini.h), from the window and remotely.
 
 // The window's check box and slider, for CurrentProfile; trapped under "chkAutoLoad" and
 // "sldTimer". The slider also shows its time in Label15.

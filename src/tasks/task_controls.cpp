@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "errors/error_report.h"
-#include "platform/ini_file.h"
 #include "platform/vb_runtime.h"
 #include "plugin/module.h"
-#include "store/map_list.h"
+#include "store/profile_paths.h"
+#include "store/task_file.h"
 #include "tasks/task_dates.h"
 #include "tasks/task_store.h"
 #include "ui/frm_rotaryn_maps.h"
@@ -51,8 +51,7 @@ void frmRotarynMaps::cmdAddTask_Click() {
     const std::string section = taskSectionName(dtAddDate.value, dtAddTime.value);
 
     trap.at(3);
-    IniFile ini(module_.ports.files, iniFailureLog(module_));
-    if (!ini.read(taskFile, section, "File").empty()) {
+    if (!readTaskMapList(module_, taskFile, section).empty()) {
       ErrorReport(module_, kReportFailed, kTaskTaken, nullptr, 0, 0);
       return;
     }

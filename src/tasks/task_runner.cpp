@@ -6,6 +6,8 @@
 #include "platform/vb_runtime.h"
 #include "plugin/module.h"
 #include "store/map_list.h"
+#include "store/profile_paths.h"
+#include "store/task_file.h"
 #include "tasks/task_dates.h"
 #include "tasks/task_store.h"
 #include "ui/frm_rotaryn_maps.h"
@@ -52,12 +54,9 @@ std::optional<DueTask> findDueTask(IUtility& utility, const std::string& taskFil
       raiseVbError(vberr::kSubscriptOutOfRange, "the task [" + section + "] has no time");
     }
     if (vb::Left(parts[1], 5) != minute) continue;
-    const std::vector<std::string> lines = utility.GetIniSection(section, file);
-    if (lines.size() < 2) {
-      raiseVbError(vberr::kSubscriptOutOfRange, "the task [" + section + "] has no frequency");
-    }
-    if (!taskIsDue(parts[0], utility.ParseIniKey(lines[1], false), now)) continue;
-    return DueTask{section, utility.ParseIniKey(lines[0], false)};
+    const TaskEntry task = readTaskEntry(utility, taskFile, section);
+    if (!taskIsDue(parts[0], task.frequency, now)) continue;
+    return DueTask{section, task.file};
   }
   return std::nullopt;
 }
@@ -121,13 +120,10 @@ void frmRotarynMaps::BuildTasks(int32_t index) {
       IUtility& utility = module_.utility();
       for (const std::string& section : utility.GetAllIniSections(taskFile)) {
         if (section.empty()) continue;
-        const std::vector<std::string> lines = utility.GetIniSection(section, taskFile);
-        if (lines.size() < 2) {
-          raiseVbError(vberr::kSubscriptOutOfRange, "the task [" + section + "] has no frequency");
-        }
-        std::string frequency = utility.ParseIniKey(lines[1], false);
+        const TaskEntry task = readTaskEntry(utility, taskFile, section);
+        std::string frequency = task.frequency;
         if (vb::InStr(frequency, "Every") > 0) frequency = vb::Replace(frequency, "Every", "E");
-        mfgTask.AddItem(section + "\t" + frequency + "\t" + utility.ParseIniKey(lines[0], false));
+        mfgTask.AddItem(section + "\t" + frequency + "\t" + task.file);
       }
       mfgTask.setRow(0);
       mfgTask.visible = true;

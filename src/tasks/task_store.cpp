@@ -4,12 +4,12 @@
 #include <vector>
 
 #include "errors/error_report.h"
-#include "platform/ini_file.h"
 #include "platform/vb_error.h"
 #include "platform/vb_runtime.h"
 #include "plugin/module.h"
 #include "store/admin_log.h"
-#include "store/map_list.h"
+#include "store/profile_paths.h"
+#include "store/task_file.h"
 #include "ui/frm_rotaryn_maps.h"
 
 namespace rotaryn {
@@ -58,41 +58,11 @@ int32_t remoteTaskChange(Module& module, const char* procedure, int32_t Index, c
 
 }  // namespace
 
-std::string taskFileOf(const Module& module, int32_t index) {
-  return settingsFolderOf(module, index) + "\\" + kTaskFileName;
-}
-
 std::string taskSectionName(const DateTime& date, const DateTime& time) {
   std::string year = std::to_string(date.year);
   if (year.size() == 2) year = "20" + year;
   return twoDigits(date.day) + "/" + twoDigits(date.month) + "/" + year + " " +
          twoDigits(time.hour) + ":" + twoDigits(time.minute) + ":" + twoDigits(time.second);
-}
-
-void writeTask(Module& module, const std::string& taskFile, const std::string& section,
-               const std::string& file, const std::string& frequency) {
-  IniFile ini(module.ports.files, iniFailureLog(module));
-  // The private-profile write only logs a refusal; a task that was not stored must not be
-  // reported as added.
-  if (!ini.write(taskFile, section, {{"File", file}, {"Frequency", frequency}})) {
-    raiseVbError(vberr::kPathFileAccess, taskFile + " could not be written");
-  }
-}
-
-void checkTaskName(const std::string& section) {
-  // No section of the file can hold a line break; refused rather than passed on, so a remote
-  // name cannot carry a second line into the admin log either.
-  if (section.empty() || section.find_first_of("\r\n") != std::string::npos) {
-    raiseVbError(vberr::kInvalidCall, "a task's name is one line, not empty");
-  }
-}
-
-void deleteTask(Module& module, const std::string& taskFile, const std::string& section) {
-  checkTaskName(section);
-  IniFile ini(module.ports.files, iniFailureLog(module));
-  if (!ini.deleteSection(taskFile, section)) {
-    raiseVbError(vberr::kPathFileAccess, taskFile + " could not be written");
-  }
 }
 
 int32_t AddTaskRem(Module& module, int32_t Index, const Variant& PDAT, const Variant& Data) {

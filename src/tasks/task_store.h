@@ -10,7 +10,6 @@ namespace rotaryn {
 
 struct Module;
 
-inline constexpr const char* kTaskFileName = "MapTasks.ini";
 inline constexpr const char* kRandomList = "Random";
 inline constexpr const char* kTaskTaken =
     "You already have a task scheduled for this date and time!";
@@ -20,21 +19,9 @@ inline constexpr const char* kSelectTaskToEdit = "Please select a task to edit!"
 inline constexpr const char* kDeleteTaskQuestion = "Delete the selected Task?";
 inline constexpr const char* kConfirmationTitle = "Confirmation Required!";
 
-// RootFolder\profiles\<ProfileFolder>\settings\MapTasks.ini of the profile.
-std::string taskFileOf(const Module& module, int32_t index);
-
 // "dd/mm/yyyy hh:mm:ss": the date of the one picker and the time of the other, the task's
 // section name and identity.
 std::string taskSectionName(const DateTime& date, const DateTime& time);
-
-// Writes "File" and then "Frequency" into the task's section (replacing both when it exists).
-// Unlike a plain private-profile write, a refused write raises 75.
-void writeTask(Module& module, const std::string& taskFile, const std::string& section,
-               const std::string& file, const std::string& frequency);
-// Raises 5 for a name no section can have: empty, or with a line break.
-void checkTaskName(const std::string& section);
-// Deletes the section; nothing happens when there is none. A name with a line break raises 5.
-void deleteTask(Module& module, const std::string& taskFile, const std::string& section);
 
 // The remote task operations: 1 when the change was made, 0 after a failure (reported, with no
 // admin-log line). Add and edit overwrite a task already at the new date and time.

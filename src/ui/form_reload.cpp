@@ -2,12 +2,12 @@
 #include "errors/error_report.h"
 #include "memory/score_limits.h"
 #include "memory/server_rotation.h"
-#include "platform/ini_file.h"
 #include "platform/scoped_flag.h"
 #include "platform/vb_runtime.h"
 #include "plugin/module.h"
 #include "store/autoload.h"
 #include "store/map_settings.h"
+#include "store/maps_ini.h"
 #include "ui/frm_rotaryn_maps.h"
 
 namespace rotaryn {
@@ -78,26 +78,24 @@ void frmRotarynMaps::showScoreLimits(const std::optional<ScoreLimits>& limits) {
 
 std::string frmRotarynMaps::readDisplaySettings(const std::string& profileFolder) {
   ScopedFlag showing(showingSettings_);
-  std::string path = module_.RootFolder + kMapsIniName;
-  if (!module_.ports.files.FileExists(path)) {
+  MapsIni settings(module_);
+  if (!settings.exists()) {
     chkAutoLoad.value = 0;
     sldTimer.value = kDefaultDisplayTime;
     Label15.caption = "45 Secs";
     return "0";
   }
-  IniFile ini(module_.ports.files, iniFailureLog(module_));
-
-  std::string autoload = ini.read(path, "Autoload", profileFolder);
+  std::string autoload = settings.autoload(profileFolder);
   if (autoload.empty()) {
-    ini.write(path, "Autoload", profileFolder, "0");
+    settings.setAutoload(profileFolder, "0");
     autoload = "0";
   }
   if (autoload != "1") autoload = "0";
   chkAutoLoad.value = autoload == "1" ? 1 : 0;
 
-  std::string displayTime = ini.read(path, "DisplayTime", profileFolder);
+  std::string displayTime = settings.displayTime(profileFolder);
   if (displayTime.empty()) {
-    ini.write(path, "DisplayTime", profileFolder, "9");
+    settings.setDisplayTime(profileFolder, "9");
     displayTime = "9";
   }
   int seconds = displayTimeOf(displayTime);

@@ -8,6 +8,7 @@
 #include "admin/admin_client.h"
 #include "admin/admin_commands.h"
 #include "admin/maps_view.h"
+#include "admin/upload_body.h"
 
 namespace rotaryn::admin {
 namespace {
@@ -108,8 +109,24 @@ TEST(AdminData, FindsTheTokenInWhatAddAdminPrinted) {
   EXPECT_FALSE(tokenIn("not a token\n"));
 }
 
+// The body is made as it is read, in pieces of any size and from any position.
+TEST(AdminData, UploadBodyIsTheJsonOfTheUploadData) {
+  UploadBody body("m\"\xE9.bms", QByteArray("BM\0\xFF", 4));
+  const QByteArray expected = "{\"data\":\"m\\\"\xC3\xA9.bms|66/77/0/255/\"}";
+  EXPECT_EQ(body.size(), expected.size());
+  EXPECT_EQ(body.readAll(), expected);
+  ASSERT_TRUE(body.seek(0));
+  QByteArray oneByOne;
+  while (!body.atEnd()) oneByOne += body.read(1);
+  EXPECT_EQ(oneByOne, expected);
+  for (qint64 from : {qint64{20}, qint64{3}, qint64{26}}) {
+    ASSERT_TRUE(body.seek(from));
+    EXPECT_EQ(body.read(5), expected.mid(from, 5)) << from;
+  }
+  EXPECT_FALSE(body.seek(expected.size() + 1));
+}
+
 TEST(AdminData, BuildsTheTextsThePluginReads) {
-  EXPECT_EQ(uploadData("m.bms", std::string("BM\0\xFF", 4)), "m.bms|66/77/0/255/");
   EXPECT_EQ(taskSection("03/03/2027", "07:05:09"), "03/03/2027 07:05:09");
   EXPECT_THROW(taskSection("3/3/2027", "07:05:09"), std::invalid_argument);
   EXPECT_THROW(taskSection("03/13/2027", "07:05:09"), std::invalid_argument);

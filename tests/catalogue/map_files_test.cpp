@@ -1,8 +1,11 @@
 #include "catalogue/map_files.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "catalogue/stock_catalogue.h"
 #include "tests/support/map_file_builder.h"
@@ -98,6 +101,41 @@ TEST_F(MapFiles, UnreadableFileIsSkippedButMissingFolderEndsTheScan) {
   GetCustomMaps(host.module, host.root() + "\\nowhere\\");
   EXPECT_TRUE(host.module.catalogue.CustomMapNames.empty());
   EXPECT_EQ(host.failuresOf("GetCustomMaps"), 1);
+}
+
+// A rescan reads again only a file whose identity changed (here its contents, size kept, with
+// its time moved), and forgets the files that are gone.
+TEST_F(MapFiles, RescanReadsOnlyTheFilesThatChanged) {
+  put("a.bms", mapFileBytes("Alpha", 0, 2));
+  put("b.bms", mapFileBytes("Bravo", 0, 2));
+  put("c.bms", mapFileBytes("Charlie", 0, 2));
+  scan();
+  std::vector<std::string> reads;
+  host.files.beforeCall = [&](std::string_view call, const std::string& path) {
+    if (call == "ReadAt") reads.push_back(path);
+  };
+  auto names = [&] {
+    std::vector<std::string> found = host.module.catalogue.CustomMapNames.values();
+    std::sort(found.begin(), found.end());
+    return found;
+  };
+  scan();
+  EXPECT_TRUE(reads.empty());
+  EXPECT_EQ(names(), (std::vector<std::string>{"Alpha", "Bravo", "Charlie"}));
+
+  const std::string b = host.scratch / (PluginFixture::gameFolderOnDisk(1) + "/b.bms");
+  struct stat before {};
+  ASSERT_EQ(::stat(b.c_str(), &before), 0);
+  std::string bytes = onDisk("b.bms");
+  bytes.replace(4, 5, "Brave");
+  put("b.bms", bytes);
+  const struct timespec times[2] = {before.st_atim, {before.st_mtim.tv_sec - 3600, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, b.c_str(), times, 0), 0);
+  std::filesystem::remove(host.scratch / (PluginFixture::gameFolderOnDisk(1) + "/c.bms"));
+  scan();
+  EXPECT_EQ(reads, std::vector<std::string>{host.gameFolder(1) + "b.bms"});
+  EXPECT_EQ(names(), (std::vector<std::string>{"Alpha", "Brave"}));
+  EXPECT_EQ(host.module.customMapHeaders.at(host.gameFolder(1)).files.size(), 2u);
 }
 
 TEST_F(MapFiles, FindMapNameMatchesTrimmedFileAndExactTypeInTheChosenTable) {

@@ -83,6 +83,54 @@ TEST_F(IniFileTest, ReadsHandEditedFiles) {
                                       "Trail=a ; not a comment", "reporterrors=second"}));
 }
 
+// Names match as Windows matches them: letters in any case, Windows-1252's accented ones too,
+// and blanks around a name passed in are not part of it, for reads, listings and deletes alike.
+TEST_F(IniFileTest, NamesMatchWithoutCaseOrSurroundingBlanks) {
+  givenFile(
+      "[Main Window]\r\nLeft=10\r\n[\xDC"
+      "bersicht]\r\n\xC4nderung=1\r\n");
+  struct Case {
+    const char* section;
+    const char* key;
+    const char* value;
+  };
+  for (const Case& c :
+       {Case{" main window", "left", "10"}, Case{"mAin WInDow ", " LEFT\t", "10"},
+        Case{"\xFC"
+             "BERSICHT",
+             "\xE4NDERUNG", "1"},
+        Case{"\t\xDC"
+             "bersicht ",
+             "\xC4nderung", "1"},
+        Case{"Main  Window", "Left", "none"}, Case{"Main Window", "Le ft", "none"}}) {
+    EXPECT_EQ(ini.read(kPath, c.section, c.key, "none"), c.value) << c.section << "/" << c.key;
+  }
+  EXPECT_EQ(ini.sectionLines(kPath,
+                             " \xFC"
+                             "bersicht "),
+            std::vector<std::string>{"\xC4nderung=1"});
+  EXPECT_TRUE(ini.deleteKey(kPath, "mAin WInDow ", " left"));
+  EXPECT_TRUE(ini.deleteSection(kPath,
+                                " \xFC"
+                                "BERSICHT"));
+  EXPECT_EQ(fileBytes(), "[Main Window]\r\n");
+}
+
+// The same settings with each kind of line end (mixed ones leave blank lines between): every
+// reader gives the same answers.
+TEST_F(IniFileTest, EveryLineEndReadsAlike) {
+  for (const std::string end : {"\r\n", "\n", "\r", "\n\r", "\r\r\n"}) {
+    SCOPED_TRACE(testing::PrintToString(end));
+    givenFile("[A]" + end + "k=1" + end + " [B] " + end + "x = 2" + end + "y" + end + "[a]" + end +
+              "k=3");
+    EXPECT_EQ(ini.read(kPath, "a", "K"), "1");
+    EXPECT_EQ(ini.read(kPath, "B", "x"), "2");
+    EXPECT_EQ(ini.read(kPath, "B", "y", "d"), "d");
+    EXPECT_EQ(ini.sectionLines(kPath, "b"), (std::vector<std::string>{"x=2", "y"}));
+    EXPECT_EQ(ini.sectionNames(kPath), (std::vector<std::string>{"A", "B"}));
+  }
+}
+
 TEST_F(IniFileTest, MissingThingsGiveTheDefaultCutTo254) {
   EXPECT_EQ(ini.read(kPath, "Settings", "ReportErrors", "0  "), "0");
   EXPECT_TRUE(ini.sectionNames(kPath).empty());

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include "platform/vb_error.h"
 #include "tests/platform/vb_error_of.h"
@@ -113,6 +114,64 @@ TEST_F(WindowsFileSystemTest, FilesOfListsPlainVisibleFilesOnly) {
 }
 
 // The core's names are Windows-1252, the disk's UTF-8: "Café", "€.bms", "naïve.ini".
+// A listing with identities lists what FilesOf lists; while the folder is unchanged the same
+// listing comes back, and every kind of change shows: a file rewritten with its size kept, one
+// touched, one added, removed or renamed, and files changed through another name (a symbolic
+// link's target, a hard link in another folder).
+TEST_F(WindowsFileSystemTest, ListingsWithIdentitiesFollowEveryChange) {
+  root.write("maps/a.bms", "aaaa");
+  root.write("maps/b.bms", "bbbb");
+  root.write("maps/.hidden", "h");
+  root.write("elsewhere/target.bms", "tttt");
+  root.write("elsewhere/linked.bms", "llll");
+  std::filesystem::create_symlink(root / "elsewhere/target.bms", root / "maps/sym.bms");
+  std::filesystem::create_hard_link(root / "elsewhere/linked.bms", root / "maps/hard.bms");
+  const std::string folder = "C:\\maps";
+  auto identityOf = [&](const Listing& listing, const std::string& name) {
+    for (const ListedFile& file : *listing) {
+      if (file.name == name) return file.identity;
+    }
+    return std::optional<FileIdentity>();
+  };
+  auto names = [](const Listing& listing) {
+    std::vector<std::string> found;
+    for (const ListedFile& file : *listing) found.push_back(file.name);
+    return found;
+  };
+  Listing first = files.FilesWithIdentityOf(folder);
+  EXPECT_EQ(names(first), files.FilesOf(folder));
+  ASSERT_TRUE(identityOf(first, "a.bms").has_value());
+  EXPECT_EQ(files.FilesWithIdentityOf(folder), first);
+
+  struct Change {
+    const char* what;
+    std::function<void()> make;
+    const char* changed;  // the file whose identity moves, or "" when names come or go
+  };
+  const Change changes[] = {
+      {"rewritten, same size", [&] { root.write("maps/a.bms", "AAAA"); }, "a.bms"},
+      {"touched", [&] { std::filesystem::last_write_time(root / "maps/b.bms", {}); }, "b.bms"},
+      {"link target", [&] { root.write("elsewhere/target.bms", "TTTT"); }, "sym.bms"},
+      {"other name", [&] { root.write("elsewhere/linked.bms", "LLLL"); }, "hard.bms"},
+      {"added", [&] { root.write("maps/c.bms", "c"); }, ""},
+      {"removed", [&] { std::filesystem::remove(root / "maps/c.bms"); }, ""},
+      {"renamed", [&] { std::filesystem::rename(root / "maps/b.bms", root / "maps/d.bms"); }, ""},
+  };
+  Listing before = first;
+  for (const Change& change : changes) {
+    SCOPED_TRACE(change.what);
+    ::usleep(20000);  // past the file system's clock tick, so that times move
+    change.make();
+    Listing after = files.FilesWithIdentityOf(folder);
+    EXPECT_NE(after, before);
+    EXPECT_EQ(names(after), files.FilesOf(folder));
+    if (*change.changed != '\0') {
+      EXPECT_NE(identityOf(after, change.changed), identityOf(before, change.changed));
+    }
+    before = after;
+  }
+}
+
 TEST_F(WindowsFileSystemTest, NamesConvertBetweenWindows1252AndUtf8) {
   root.write("Caf\xC3\xA9/\xE2\x82\xAC.bms", "euro");
   EXPECT_EQ(files.ReadAll("C:\\CAF\xC9\\\x80.BMS"), "euro");  // folded as NTFS folds case

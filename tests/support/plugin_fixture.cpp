@@ -4,6 +4,7 @@
 #include "components/gravik/register_gravik.h"
 #include "platform/variant.h"
 #include "plugin/profiles.h"
+#include "store/profile_paths.h"
 
 namespace rotaryn {
 
@@ -63,7 +64,7 @@ std::string PluginFixture::gameFolder(int32_t index) const {
 }
 
 std::string PluginFixture::settingsFolder(int32_t index) const {
-  return root_ + "\\profiles\\profile" + std::to_string(index) + "\\settings";
+  return settingsFolderOf(module, index);
 }
 
 std::string PluginFixture::gameFolderOnDisk(int32_t index) {

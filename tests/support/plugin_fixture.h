@@ -46,6 +46,10 @@ class FaultyFileSystem final : public FileSystemWrapper {
     every("FilesOf", folder);
     return target_.FilesOf(folder);
   }
+  Listing FilesWithIdentityOf(const std::string& folder) override {
+    every("FilesOf", folder);
+    return target_.FilesWithIdentityOf(folder);
+  }
   void CreateTextFile(const std::string& path, bool overwrite) override {
     every("CreateTextFile", path);
     target_.CreateTextFile(path, overwrite);
@@ -171,6 +175,7 @@ class PluginFixture {
   // Windows paths; gameFolder ends with "\".
   std::string root() const { return root_; }
   std::string gameFolder(int32_t index) const;
+  // The settings folder of an added profile, as the plug-in names it.
   std::string settingsFolder(int32_t index) const;
   // The same places relative to scratch, for arranging and checking directly.
   static std::string gameFolderOnDisk(int32_t index);

@@ -2,7 +2,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -151,6 +153,46 @@ bool isDirectory(const std::string& posix) {
   return statPath(posix, st) && S_ISDIR(st.st_mode);
 }
 
+int64_t nanoseconds(const struct timespec& time) {
+  return static_cast<int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
+
+FileIdentity identityOf(const struct stat& st) {
+  return FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
+                      static_cast<int64_t>(st.st_size), nanoseconds(st.st_mtim),
+                      nanoseconds(st.st_ctim)};
+}
+
+// What a folder watch reports: names coming and going (the folder is read again), and writes and
+// touches of its files (those files are looked at again).
+constexpr uint32_t kNamesChanged = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
+                                   IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED;
+constexpr uint32_t kWatchMask = kNamesChanged | IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_ONLYDIR;
+
+// False on file systems whose changes made elsewhere (another machine, a user-space server)
+// reach no watch: network file systems and FUSE.
+bool watchSeesEveryChange(const std::string& posix) {
+  struct statfs fs;
+  if (::statfs(posix.c_str(), &fs) != 0) return false;
+  switch (static_cast<uint32_t>(fs.f_type)) {
+    case 0x6969u:      // NFS
+    case 0x517Bu:      // SMB
+    case 0xFF534D42u:  // CIFS
+    case 0xFE534D42u:  // SMB2
+    case 0x65735546u:  // FUSE
+    case 0x01021997u:  // 9P
+    case 0x00C36400u:  // Ceph
+    case 0x5346414Fu:  // AFS
+    case 0x73757245u:  // Coda
+    case 0x01161970u:  // GFS2
+    case 0x7461636Fu:  // OCFS2
+    case 0x0BD00BD0u:  // Lustre
+      return false;
+    default:
+      return true;
+  }
+}
+
 bool isReadOnly(mode_t mode) {
   return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
@@ -255,6 +297,10 @@ struct WindowsFileSystem::Resolved {
     return st;
   }
 };
+
+WindowsFileSystem::~WindowsFileSystem() {
+  if (watchFd_ >= 0) ::close(watchFd_);
+}
 
 void WindowsFileSystem::logToStandardError(const std::string& line) {
   std::fprintf(stderr, "rotaryn: %s\n", line.c_str());
@@ -424,22 +470,123 @@ void WindowsFileSystem::CopyFile(const std::string& source, const std::string& d
 }
 
 std::vector<std::string> WindowsFileSystem::FilesOf(const std::string& folder) {
+  std::vector<std::string> names;
+  for (ListedFile& file : listFiles(folder, false)) names.push_back(std::move(file.name));
+  return names;
+}
+
+Listing WindowsFileSystem::FilesWithIdentityOf(const std::string& folder) {
+  Resolved target = resolve(folder);
+  if (!target.found || !isDirectory(target.posix)) fail(vberr::kPathNotFound, folder);
+  auto fresh = [&](WatchedFolder* record = nullptr) {
+    return std::make_shared<const std::vector<ListedFile>>(listFiles(folder, true, record));
+  };
+  if (!drainWatch()) return fresh();
+  auto it = watched_.find(target.posix);
+  if (it == watched_.end()) {
+    if (!watchSeesEveryChange(target.posix)) return fresh();
+    it = watched_.emplace(target.posix, WatchedFolder{}).first;
+  }
+  WatchedFolder& watched = it->second;
+  if (watched.watch < 0) {
+    // Watched before it is listed, so that no change after the listing goes unseen.
+    watched.watch = ::inotify_add_watch(watchFd_, target.posix.c_str(), kWatchMask);
+    if (watched.watch < 0) {
+      watched_.erase(it);
+      return fresh();
+    }
+    watched.relist = true;
+  }
+  if (!watched.relist) {
+    std::vector<size_t> again = watched.restatAlways;
+    for (const std::string& name : watched.touched) {
+      auto found = watched.indexOf.find(name);
+      if (found != watched.indexOf.end()) again.push_back(found->second);
+    }
+    // Unchanged: the same listing again. Otherwise a new one, as listings are never changed.
+    std::shared_ptr<std::vector<ListedFile>> changed;
+    for (size_t index : again) {
+      struct stat st;
+      const ListedFile& file = (*watched.listing)[index];
+      if (!statPath(joinPosix(target.posix, systemName(file.name)), st) || !S_ISREG(st.st_mode)) {
+        watched.relist = true;  // no longer a file: the folder is read again
+        break;
+      }
+      if (file.identity == identityOf(st)) continue;
+      if (!changed) changed = std::make_shared<std::vector<ListedFile>>(*watched.listing);
+      (*changed)[index].identity = identityOf(st);
+    }
+    if (changed && !watched.relist) watched.listing = std::move(changed);
+  }
+  watched.touched.clear();
+  if (watched.relist) {
+    watched.listing = fresh(&watched);
+    watched.relist = false;
+  }
+  return watched.listing;
+}
+
+bool WindowsFileSystem::drainWatch() {
+  if (watchFd_ == -2) watchFd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (watchFd_ < 0) return false;
+  alignas(struct inotify_event) char buffer[16384];
+  for (;;) {
+    const ssize_t got = ::read(watchFd_, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return true;  // nothing more reported
+    for (ssize_t at = 0; at < got;) {
+      struct inotify_event event;
+      std::memcpy(&event, buffer + at, sizeof event);
+      const char* name = buffer + at + sizeof event;
+      at += static_cast<ssize_t>(sizeof event + event.len);
+      for (auto& [path, folder] : watched_) {
+        if ((event.mask & IN_Q_OVERFLOW) != 0) {
+          folder.relist = true;
+          continue;
+        }
+        if (folder.watch != event.wd) continue;
+        if ((event.mask & IN_IGNORED) != 0) folder.watch = -1;
+        if ((event.mask & kNamesChanged) != 0) {
+          folder.relist = true;
+        } else if (event.len > 0) {
+          folder.touched.emplace(name);
+        }
+      }
+    }
+  }
+}
+
+std::vector<ListedFile> WindowsFileSystem::listFiles(const std::string& folder, bool identities,
+                                                     WatchedFolder* record) {
   Resolved target = resolve(folder);
   if (!target.found || !isDirectory(target.posix)) fail(vberr::kPathNotFound, folder);
   DIR* dir = ::opendir(target.posix.c_str());
   if (dir == nullptr) failErrno(errno, folder, vberr::kPathNotFound);
-  std::vector<std::string> names;
+  std::vector<ListedFile> files;
   std::vector<std::string> unspellable;
+  if (record) {
+    record->indexOf.clear();
+    record->restatAlways.clear();
+  }
   while (dirent* entry = ::readdir(dir)) {
     if (entry->d_name[0] == '.') continue;
     bool regular = entry->d_type == DT_REG;
-    if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+    std::optional<FileIdentity> identity;
+    bool elsewhere = entry->d_type == DT_LNK;
+    if (identities || entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+      // Relative to the open folder: one lookup, not a walk of the whole path.
       struct stat st;
-      regular = statPath(joinPosix(target.posix, entry->d_name), st) && S_ISREG(st.st_mode);
+      regular = ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+      if (regular && identities) identity = identityOf(st);
+      elsewhere = elsewhere || (regular && st.st_nlink > 1);
     }
     if (!regular) continue;
     if (std::optional<std::string> name = coreName(entry->d_name)) {
-      names.push_back(std::move(*name));
+      if (record) {
+        record->indexOf.emplace(entry->d_name, files.size());
+        if (elsewhere) record->restatAlways.push_back(files.size());
+      }
+      files.push_back({std::move(*name), identity});
     } else {
       unspellable.emplace_back(entry->d_name);
     }
@@ -450,7 +597,7 @@ std::vector<std::string> WindowsFileSystem::FilesOf(const std::string& folder) {
     log_(formats::utf8FromWindows1252(folder) + ": left out the file \"" + printable(name) +
          "\": Windows-1252 cannot spell its name");
   }
-  return names;
+  return files;
 }
 
 void WindowsFileSystem::CreateTextFile(const std::string& path, bool overwrite) {

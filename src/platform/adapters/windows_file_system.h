@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,7 @@ class WindowsFileSystem final : public FileSystem {
   // "C:" -> "/".
   WindowsFileSystem();
   explicit WindowsFileSystem(DriveMap drives, LogLine log = logToStandardError);
+  ~WindowsFileSystem() override;
 
   // "/opt/host/Plugins" -> "C:\opt\host\Plugins"; the inverse of toPosix under the default
   // drive map. A relative POSIX path only has its separators turned. A character Windows-1252
@@ -58,6 +60,13 @@ class WindowsFileSystem final : public FileSystem {
   void DeleteFile(const std::string& path, bool force) override;
   void CopyFile(const std::string& source, const std::string& destination, bool overwrite) override;
   std::vector<std::string> FilesOf(const std::string& folder) override;
+  // Identities from the system's stat of each file (symbolic links followed). A folder listed
+  // this way is watched (inotify) from then on, so that listing it again while nothing in it
+  // changed costs no call per file: only the files the watch saw written, touched or (through a
+  // link) possibly changed elsewhere are looked at again, and the folder is read again when
+  // names came or went. Folders on network or FUSE file systems, whose remote changes no watch
+  // sees, and any folder the system will not watch, are listed in full each time.
+  Listing FilesWithIdentityOf(const std::string& folder) override;
   void CreateTextFile(const std::string& path, bool overwrite) override;
   int64_t FileSize(const std::string& path) override;
   std::string ReadAll(const std::string& path) override;
@@ -79,9 +88,28 @@ class WindowsFileSystem final : public FileSystem {
   // Writes at offset, or at the end; on a failure the old bytes and size are put back.
   void writeInPlace(const std::string& path, int64_t offset, bool atEnd, const std::string& bytes);
 
+  // A folder under watch: its last listing and what the watch reported since.
+  struct WatchedFolder {
+    int watch = -1;
+    Listing listing;
+    std::map<std::string, size_t> indexOf;  // system name -> position in the listing
+    // Symbolic links and files with other names elsewhere: a change through another path
+    // reaches no watch of this folder, so they are looked at every time.
+    std::vector<size_t> restatAlways;
+    std::set<std::string> touched;  // system names written or touched since the listing
+    bool relist = true;             // names came or went, or the watch lost track
+  };
+  // Reads what the watch reported so far into the watched folders; false when there is no watch.
+  bool drainWatch();
+  // The listing; with record, also what a watched folder keeps of it.
+  std::vector<ListedFile> listFiles(const std::string& folder, bool identities,
+                                    WatchedFolder* record = nullptr);
+
   DriveMap drives_;
   LogLine log_;
   uint64_t tempCounter_ = 0;
+  int watchFd_ = -2;  // -2: not opened yet; -1: the system has none for us
+  std::map<std::string, WatchedFolder> watched_;  // by POSIX path
 };
 
 }  // namespace rotaryn

@@ -1,9 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "store/rotation_entry.h"
 
 namespace rotaryn {
 
@@ -11,21 +15,23 @@ struct Module;
 
 // The profile's "lastsettings.ini", section "Maps": the last rotation and score limits sent to
 // or read from its server, which the autoload restores. Reading the rotation and Update Maps
-// both write it through this one writer, key by key.
+// both write it through this one writer, key by key. "lastknownsettings.ini" has the same keys:
+// what the window showed when the host last saved it.
 class LastSettings {
  public:
+  enum class File { kLastSettings, kLastKnownSettings };
   // What a write the file system refuses does: kLogged leaves the file as it was and adds the
   // INI functions' log line (reading the server goes on regardless); kRaised raises the
   // system's error, for Update Maps, which stops at a file write that fails.
   enum class Failures { kLogged, kRaised };
 
-  LastSettings(Module& module, int32_t index, Failures failures);
+  LastSettings(Module& module, int32_t index, Failures failures, File file = File::kLastSettings);
   ~LastSettings();
   LastSettings(const LastSettings&) = delete;
   LastSettings& operator=(const LastSettings&) = delete;
 
-  const std::string& folder() const { return folder_; }
   const std::string& path() const { return path_; }
+  bool exists() const;
   void createFolderIfMissing();
 
   void writeLimits(const std::string& tkScore, const std::string& dmScore,
@@ -42,7 +48,20 @@ class LastSettings {
   void gather();
   void flush();
 
+  // The stored texts, unchecked; empty when missing.
+  std::string dmScore() const;
+  std::string tkScore() const;
+  std::string fbScore() const;
+  std::string mapCount() const;
+  // The indices of the "mapN" keys the file holds, N written as a whole number, in order.
+  // Visiting only these is the same as counting up to "mapcount" and skipping the empty ones,
+  // without walking two billion missing keys for a hostile count.
+  std::set<int64_t> mapIndices() const;
+  // The entry of "mapN"; nothing when it is not three fields.
+  std::optional<RotationEntryFields> map(int64_t index) const;
+
  private:
+  std::string read(const std::string& key) const;
   void write(const std::string& key, const std::string& value);
   void write(const std::vector<std::pair<std::string, std::string>>& values);
 
@@ -53,9 +72,5 @@ class LastSettings {
   bool gathering_ = false;
   std::vector<std::pair<std::string, std::string>> pending_;
 };
-
-// A rotation entry as the last-settings and map-list files hold it: "type[-]custom[-]file".
-std::string rotationEntryText(const std::string& type, const std::string& custom,
-                              const std::string& file);
 
 }  // namespace rotaryn
