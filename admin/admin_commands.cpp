@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QRegularExpression>
 #include <QThread>
 #include <QUrl>
 #include <algorithm>
@@ -16,6 +15,8 @@
 #include "admin/admin_client.h"
 #include "admin/maps_view.h"
 #include "admin/upload_body.h"
+#include "formats/game_names.h"
+#include "formats/task_dates.h"
 
 namespace rotaryn::admin {
 namespace {
@@ -176,7 +177,7 @@ class Session {
   }
 
   // The decoded GetMapsRem answer, or the exit code of why there is none.
-  std::variant<exchange::MapsAnswer, int> fetchMaps(int profile) {
+  std::variant<formats::exchange::MapsAnswer, int> fetchMaps(int profile) {
     const ApiAnswer answer = client_.call(profile, "GetMapsRem");
     if (answer.kind != ApiAnswer::Kind::kAnswered) return fail(answer);
     const std::string text = answer.body.value("result").toString().toStdString();
@@ -186,9 +187,9 @@ class Session {
       return kExitFailed;
     }
     try {
-      return exchange::parseMapsAnswer(text);
-    } catch (const exchange::ExchangeError& error) {
-      if (error.kind() == exchange::ExchangeError::Kind::ServerNotRunning) {
+      return formats::exchange::parseMapsAnswer(text);
+    } catch (const formats::exchange::ExchangeError& error) {
+      if (error.kind() == formats::exchange::ExchangeError::Kind::ServerNotRunning) {
         err_ << "rotaryn-admin: the server of profile " << profile << " is not running\n";
       } else {
         err_ << "rotaryn-admin: the maps answer cannot be read: " << error.what() << "\n";
@@ -200,7 +201,7 @@ class Session {
   int mapsShow(int profile) {
     auto maps = fetchMaps(profile);
     if (auto* code = std::get_if<int>(&maps)) return *code;
-    const auto& answer = std::get<exchange::MapsAnswer>(maps);
+    const auto& answer = std::get<formats::exchange::MapsAnswer>(maps);
     if (options_.json) {
       printJson(mapsJson(answer));
     } else {
@@ -238,9 +239,9 @@ class Session {
 
     auto maps = fetchMaps(profile);
     if (auto* code = std::get_if<int>(&maps)) return *code;
-    const auto& current = std::get<exchange::MapsAnswer>(maps);
-    exchange::NewRotation rotation{current.settings.kothLimit, current.settings.killLimit,
-                                   current.settings.gameScoreLimit, current.rotation};
+    const auto& current = std::get<formats::exchange::MapsAnswer>(maps);
+    formats::exchange::NewRotation rotation{current.settings.kothLimit, current.settings.killLimit,
+                                            current.settings.gameScoreLimit, current.rotation};
     if (scores) {
       rotation.kothLimit = (*scores)[0];
       rotation.killLimit = (*scores)[1];
@@ -267,8 +268,9 @@ class Session {
         return kExitFailed;
       }
     }
-    const ApiAnswer answer = client_.call(
-        profile, "SetMapsRem", QString::fromStdString(exchange::buildSetMapsData(rotation)));
+    const ApiAnswer answer =
+        client_.call(profile, "SetMapsRem",
+                     QString::fromStdString(formats::exchange::buildSetMapsData(rotation)));
     if (answer.kind != ApiAnswer::Kind::kAnswered) return fail(answer);
     if (options_.json) printJson(answer.body);
     printReports(profile, answer);
@@ -281,7 +283,7 @@ class Session {
       return *code == kExitDone ? kExitFailed : *code;
     }
     const RotationCheck check =
-        checkRotation(rotation, current, std::get<exchange::MapsAnswer>(after));
+        checkRotation(rotation, current, std::get<formats::exchange::MapsAnswer>(after));
     const bool done = answer.body.value("done").toBool(answer.body.value("result").toInt() == 1);
     if (check.held && done) {
       if (!options_.json) out_ << "profile " << profile << ": " << check.text.toStdString() << "\n";
@@ -324,7 +326,7 @@ class Session {
         if (!options_.json) {
           out_ << "profile " << profile << ": the server ended the game of "
                << was.value("map").toString().toStdString() << " (now "
-               << stateName(state).toStdString() << ")\n";
+               << formats::gameStateName(state) << ")\n";
         }
         return kExitDone;
       }
@@ -332,23 +334,9 @@ class Session {
     }
     err_ << "rotaryn-admin: profile " << profile << ": " << operation
          << " was sent, but the server did not end the game within " << kEndWaitMs / 1000
-         << " s (still " << stateName(now.value("state").toInt()).toStdString() << ", "
+         << " s (still " << formats::gameStateName(now.value("state").toInt()) << ", "
          << now.value("map").toString().toStdString() << "): the server may be stopped or hung\n";
     return kExitFailed;
-  }
-
-  static QString stateName(int state) {
-    switch (state) {
-      case 1:
-        return "between games";
-      case 2:
-      case 3:
-        return "game running";
-      case 4:
-        return "end of game";
-      default:
-        return QString("game state %1").arg(state);
-    }
   }
 
   // The plug-in's reports during the call, when it made any (a failure it trapped, a message).
@@ -390,9 +378,10 @@ class Session {
       const int profile = profileOf(w[2]);
       auto maps = fetchMaps(profile);
       if (auto* code = std::get_if<int>(&maps)) return *code;
-      const auto& tasks = std::get<exchange::MapsAnswer>(maps).tasks;
+      const auto& tasks = std::get<formats::exchange::MapsAnswer>(maps).tasks;
       const bool listed = !tasks.empty();
-      if (listed && std::none_of(tasks.begin(), tasks.end(), [&section](const exchange::Task& t) {
+      if (listed &&
+          std::none_of(tasks.begin(), tasks.end(), [&section](const formats::exchange::Task& t) {
             return t.section == section;
           })) {
         err_ << "rotaryn-admin: profile " << profile << ": there is no task at " << section
@@ -452,29 +441,25 @@ class Session {
 }  // namespace
 
 std::string taskSection(const std::string& date, const std::string& time) {
-  static const QRegularExpression datePattern(R"(^(\d{2})/(\d{2})/(\d{4})$)");
-  static const QRegularExpression timePattern(R"(^(\d{2}):(\d{2}):(\d{2})$)");
-  const auto d = datePattern.match(QString::fromStdString(date));
-  const auto t = timePattern.match(QString::fromStdString(time));
-  if (!d.hasMatch() || d.captured(1).toInt() < 1 || d.captured(1).toInt() > 31 ||
-      d.captured(2).toInt() < 1 || d.captured(2).toInt() > 12) {
+  if (formats::taskDateProblem(date) != formats::TaskTextProblem::None) {
     throw UsageError("a task's date is dd/mm/yyyy, not \"" + date + "\"");
   }
-  if (!t.hasMatch() || t.captured(1).toInt() > 23 || t.captured(2).toInt() > 59 ||
-      t.captured(3).toInt() > 59) {
+  if (formats::taskTimeProblem(time) != formats::TaskTextProblem::None) {
     throw UsageError("a task's time is hh:mm:ss (24-hour), not \"" + time + "\"");
   }
   return date + " " + time;
 }
 
 std::string taskFrequency(const std::string& text) {
-  for (const char* frequency : {"Once", "Every Day", "Every Week", "Every Month"}) {
-    if (QString::fromStdString(text).compare(frequency, Qt::CaseInsensitive) == 0) return frequency;
+  if (auto frequency = formats::taskFrequency(text, true)) return std::string(*frequency);
+  // Once, "Every Day", "Every Week" or "Every Month": the names with a blank in quotes.
+  std::string names;
+  for (size_t i = 0; i < formats::kTaskFrequencies.size(); ++i) {
+    const std::string name(formats::kTaskFrequencies[i]);
+    names += i == 0 ? "" : i + 1 == formats::kTaskFrequencies.size() ? " or " : ", ";
+    names += name.find(' ') == std::string::npos ? name : "\"" + name + "\"";
   }
-  throw UsageError(
-      "a task's frequency is Once, \"Every Day\", \"Every Week\" or \"Every Month\", "
-      "not \"" +
-      text + "\"");
+  throw UsageError("a task's frequency is " + names + ", not \"" + text + "\"");
 }
 
 std::optional<QByteArray> tokenIn(const QByteArray& text) {

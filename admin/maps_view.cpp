@@ -1,25 +1,18 @@
 #include "admin/maps_view.h"
 
 #include <QJsonArray>
+#include <QList>
 #include <QStringList>
 #include <algorithm>
 #include <array>
 #include <map>
 #include <stdexcept>
 
+#include "formats/game_names.h"
+#include "formats/windows_1252.h"
+
 namespace rotaryn::admin {
 namespace {
-
-// Windows-1252 at 0x80..0x9F; 0 marks the five bytes it leaves undefined (kept as Latin-1).
-constexpr std::array<char16_t, 32> kHighControls = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-constexpr std::array<const char*, 9> kGameTypes = {
-    "Deathmatch",       "Team Deathmatch",    "Cooperative",       "Team King of the Hill",
-    "King of the Hill", "Search and Destroy", "Attack and Defend", "Capture the Flag",
-    "Flagball"};
 
 QString padded(const QString& text, qsizetype width) {
   return text.leftJustified(width, ' ');
@@ -51,7 +44,7 @@ QString shown(const std::string& value) {
   return value.empty() ? QString("(not set)") : fromWindows1252(value);
 }
 
-QJsonObject mapJson(const exchange::MapLine& map) {
+QJsonObject mapJson(const formats::exchange::MapLine& map) {
   return QJsonObject{{"displayName", fromWindows1252(map.displayName)},
                      {"missionFile", fromWindows1252(map.missionFile)},
                      {"gameType", map.gameType},
@@ -62,47 +55,28 @@ QJsonObject mapJson(const exchange::MapLine& map) {
 }  // namespace
 
 QString fromWindows1252(std::string_view bytes) {
-  QString text;
-  text.reserve(static_cast<qsizetype>(bytes.size()));
-  for (char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x80 && byte < 0xA0 && kHighControls[byte - 0x80] != 0) {
-      text += QChar(kHighControls[byte - 0x80]);
-    } else {
-      text += QChar(byte);
-    }
-  }
-  return text;
+  return QString::fromStdString(formats::utf8FromWindows1252(bytes));
 }
 
 std::string toWindows1252(const QString& text) {
   std::string bytes;
-  for (QChar c : text) {
-    const char16_t unit = c.unicode();
-    if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) {
-      bytes += static_cast<char>(unit);
-      continue;
-    }
-    size_t found = 0;
-    while (found < kHighControls.size() && kHighControls[found] != unit) ++found;
-    if (found == kHighControls.size() || unit == 0) {
-      throw std::invalid_argument("\"" + QString(c).toStdString() +
+  for (char32_t code : text.toUcs4()) {
+    const std::optional<char> byte = formats::windows1252ByteOf(code);
+    if (!byte) {
+      throw std::invalid_argument("\"" + QString::fromUcs4(&code, 1).toStdString() +
                                   "\" has no place in the server's code page (Windows-1252)");
     }
-    bytes += static_cast<char>(0x80 + found);
+    bytes += *byte;
   }
   return bytes;
 }
 
 QString gameTypeName(int32_t type) {
-  if (type >= 0 && type < static_cast<int32_t>(kGameTypes.size())) {
-    return kGameTypes[static_cast<size_t>(type)];
-  }
-  return QString("game type %1").arg(type);
+  return QString::fromStdString(formats::gameTypeName(type));
 }
 
-QString mapsText(const exchange::MapsAnswer& answer) {
-  const exchange::ServerSettings& s = answer.settings;
+QString mapsText(const formats::exchange::MapsAnswer& answer) {
+  const formats::exchange::ServerSettings& s = answer.settings;
   QString text = "Settings\n";
   text +=
       table({"setting", "value"},
@@ -120,8 +94,8 @@ QString mapsText(const exchange::MapsAnswer& answer) {
 
   for (const bool custom : {false, true}) {
     // By game type, then in the catalogue's order.
-    std::map<int32_t, std::vector<const exchange::MapLine*>> byType;
-    for (const exchange::MapLine& map : answer.catalogue) {
+    std::map<int32_t, std::vector<const formats::exchange::MapLine*>> byType;
+    for (const formats::exchange::MapLine& map : answer.catalogue) {
       if (map.custom == custom) byType[map.gameType].push_back(&map);
     }
     size_t count = 0;
@@ -129,7 +103,7 @@ QString mapsText(const exchange::MapsAnswer& answer) {
     text += QString("\n%1 maps (%2)\n").arg(custom ? "Custom" : "Stock").arg(count);
     for (const auto& [type, maps] : byType) {
       text += "  " + gameTypeName(type) + "\n";
-      for (const exchange::MapLine* map : maps) {
+      for (const formats::exchange::MapLine* map : maps) {
         text += "    " + fromWindows1252(map->displayName) + " <" +
                 fromWindows1252(map->missionFile) + ">\n";
       }
@@ -138,7 +112,7 @@ QString mapsText(const exchange::MapsAnswer& answer) {
 
   std::vector<QStringList> rotation;
   for (size_t i = 0; i < answer.rotation.size(); ++i) {
-    const exchange::MapLine& map = answer.rotation[i];
+    const formats::exchange::MapLine& map = answer.rotation[i];
     rotation.push_back({QString::number(i), fromWindows1252(map.displayName),
                         fromWindows1252(map.missionFile), gameTypeName(map.gameType),
                         map.custom ? "custom" : "stock"});
@@ -147,7 +121,7 @@ QString mapsText(const exchange::MapsAnswer& answer) {
   text += table({"pos", "map", "mission file", "game type", "kind"}, rotation);
 
   std::vector<QStringList> tasks;
-  for (const exchange::Task& task : answer.tasks) {
+  for (const formats::exchange::Task& task : answer.tasks) {
     QStringList row{fromWindows1252(task.section)};
     QString file;
     QString frequency;
@@ -174,16 +148,16 @@ QString mapsText(const exchange::MapsAnswer& answer) {
   return text;
 }
 
-QJsonObject mapsJson(const exchange::MapsAnswer& answer) {
-  const exchange::ServerSettings& s = answer.settings;
+QJsonObject mapsJson(const formats::exchange::MapsAnswer& answer) {
+  const formats::exchange::ServerSettings& s = answer.settings;
   QJsonArray stock;
   QJsonArray custom;
-  for (const exchange::MapLine& map : answer.catalogue)
+  for (const formats::exchange::MapLine& map : answer.catalogue)
     (map.custom ? custom : stock).append(mapJson(map));
   QJsonArray rotation;
-  for (const exchange::MapLine& map : answer.rotation) rotation.append(mapJson(map));
+  for (const formats::exchange::MapLine& map : answer.rotation) rotation.append(mapJson(map));
   QJsonArray tasks;
-  for (const exchange::Task& task : answer.tasks) {
+  for (const formats::exchange::Task& task : answer.tasks) {
     QJsonArray lines;
     for (const std::string& line : task.lines) lines.append(fromWindows1252(line));
     tasks.append(QJsonObject{{"section", fromWindows1252(task.section)}, {"lines", lines}});
@@ -202,10 +176,10 @@ QJsonObject mapsJson(const exchange::MapsAnswer& answer) {
                      {"tasksProblem", fromWindows1252(answer.tasksProblem)}};
 }
 
-std::vector<exchange::MapLine> readMapList(std::string_view text,
-                                           const std::vector<exchange::MapLine>& catalogue,
-                                           std::vector<std::string>& problems) {
-  std::vector<exchange::MapLine> rotation;
+std::vector<formats::exchange::MapLine> readMapList(
+    std::string_view text, const std::vector<formats::exchange::MapLine>& catalogue,
+    std::vector<std::string>& problems) {
+  std::vector<formats::exchange::MapLine> rotation;
   size_t lineNumber = 0;
   while (!text.empty()) {
     const size_t end = std::min(text.find('\n'), text.size());
@@ -228,8 +202,8 @@ std::vector<exchange::MapLine> readMapList(std::string_view text,
     mission.erase(mission.find_last_not_of(' ') + 1);
     int32_t type = 0;
     try {
-      type = exchange::parseNumber(typeText, "the game type");
-    } catch (const exchange::ExchangeError& error) {
+      type = formats::exchange::parseNumber(typeText, "the game type");
+    } catch (const formats::exchange::ExchangeError& error) {
       problems.push_back(where + error.what());
       continue;
     }
@@ -249,14 +223,14 @@ std::vector<exchange::MapLine> readMapList(std::string_view text,
 
 namespace {
 
-bool sameMap(const exchange::MapLine& a, const exchange::MapLine& b) {
+bool sameMap(const formats::exchange::MapLine& a, const formats::exchange::MapLine& b) {
   return a.gameType == b.gameType &&
          QString::fromStdString(a.missionFile)
                  .compare(QString::fromStdString(b.missionFile), Qt::CaseInsensitive) == 0;
 }
 
-bool sameRotation(const std::vector<exchange::MapLine>& a,
-                  const std::vector<exchange::MapLine>& b) {
+bool sameRotation(const std::vector<formats::exchange::MapLine>& a,
+                  const std::vector<formats::exchange::MapLine>& b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), sameMap);
 }
 
@@ -266,10 +240,11 @@ QString limitsText(int32_t koth, int32_t kills, int32_t gameScore) {
 
 }  // namespace
 
-RotationCheck checkRotation(const exchange::NewRotation& sent, const exchange::MapsAnswer& before,
-                            const exchange::MapsAnswer& after) {
-  const std::vector<exchange::MapLine>& held = after.rotation;
-  const exchange::ServerSettings& limits = after.settings;
+RotationCheck checkRotation(const formats::exchange::NewRotation& sent,
+                            const formats::exchange::MapsAnswer& before,
+                            const formats::exchange::MapsAnswer& after) {
+  const std::vector<formats::exchange::MapLine>& held = after.rotation;
+  const formats::exchange::ServerSettings& limits = after.settings;
   const bool limitsHeld = limits.kothLimit == sent.kothLimit &&
                           limits.killLimit == sent.killLimit &&
                           limits.gameScoreLimit == sent.gameScoreLimit;
@@ -287,9 +262,10 @@ RotationCheck checkRotation(const exchange::NewRotation& sent, const exchange::M
                        .arg(limitsText(sent.kothLimit, sent.killLimit, sent.gameScoreLimit))};
   }
   QStringList dropped;
-  for (const exchange::MapLine& map : sent.rotation) {
-    const bool kept = std::any_of(held.begin(), held.end(),
-                                  [&map](const exchange::MapLine& h) { return sameMap(map, h); });
+  for (const formats::exchange::MapLine& map : sent.rotation) {
+    const bool kept =
+        std::any_of(held.begin(), held.end(),
+                    [&map](const formats::exchange::MapLine& h) { return sameMap(map, h); });
     if (!kept) {
       dropped << fromWindows1252(map.missionFile) + " (" + gameTypeName(map.gameType) + ")";
     }

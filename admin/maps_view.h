@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "exchange/exchange_codec.h"
+#include "formats/exchange_codec.h"
 
 // What rotaryn-admin shows of a server's maps, and the map-list files it reads.
 namespace rotaryn::admin {
@@ -21,15 +21,15 @@ QString gameTypeName(int32_t type);
 
 // The GetMapsRem answer as tables: settings, stock and custom maps by game type, the running
 // rotation (display name, mission file, game type) and the tasks.
-QString mapsText(const exchange::MapsAnswer& answer);
-QJsonObject mapsJson(const exchange::MapsAnswer& answer);
+QString mapsText(const formats::exchange::MapsAnswer& answer);
+QJsonObject mapsJson(const formats::exchange::MapsAnswer& answer);
 
 // A map-list file (lines "type[-]flag[-]mission file", CR LF or LF) as a rotation, each map's
 // display name looked up in the server's catalogue. Lines that cannot be read or name a map the
 // catalogue lacks are listed in `problems`, one text each.
-std::vector<exchange::MapLine> readMapList(std::string_view text,
-                                           const std::vector<exchange::MapLine>& catalogue,
-                                           std::vector<std::string>& problems);
+std::vector<formats::exchange::MapLine> readMapList(
+    std::string_view text, const std::vector<formats::exchange::MapLine>& catalogue,
+    std::vector<std::string>& problems);
 
 // Whether the server holds a rotation that was sent, as a GetMapsRem read after the change
 // shows it (mission files without regard to case, game types, in order, and the three limits),
@@ -39,7 +39,8 @@ struct RotationCheck {
   bool held = false;
   QString text;
 };
-RotationCheck checkRotation(const exchange::NewRotation& sent, const exchange::MapsAnswer& before,
-                            const exchange::MapsAnswer& after);
+RotationCheck checkRotation(const formats::exchange::NewRotation& sent,
+                            const formats::exchange::MapsAnswer& before,
+                            const formats::exchange::MapsAnswer& after);
 
 }  // namespace rotaryn::admin

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "bench/ratio_reporter.h"
-#include "exchange/exchange_codec.h"
+#include "formats/exchange_codec.h"
 #include "plugin/cls_plugin.h"
 #include "tests/support/plugin_fixture.h"
 
@@ -270,13 +270,13 @@ class Day {
       answer = plugin->PlayMapRem(p, pdat, Variant(static_cast<int32_t>(random() % count)));
     } else if (kind == 2) {
       method = "SetMapsRem";
-      exchange::NewRotation rotation{6, 25, 12, {}};
+      formats::exchange::NewRotation rotation{6, 25, 12, {}};
       rotation.rotation = {{"Mean Streets B", "TDMM_01B.BMS", 1, false},
                            {"Walled In", "DMM_01G.BMS", 0, false},
                            {"Dust Devil A", "TKHM_01G.BMS", 3, false},
                            {"Bloodball A", "FBM_01K.BMS", 8, false}};
       rotation.rotation.resize(2 + random() % 3);
-      answer = plugin->SetMapsRem(p, pdat, Variant(exchange::buildSetMapsData(rotation)));
+      answer = plugin->SetMapsRem(p, pdat, Variant(formats::exchange::buildSetMapsData(rotation)));
     } else if (kind == 3 || pendingRemote[p].empty()) {
       // A task for later today, in a minute no other task of the profile holds.
       int minute = minuteNow() + 3 + static_cast<int>(random() % 60);

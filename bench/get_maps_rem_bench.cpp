@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "bench/ratio_reporter.h"
-#include "exchange/exchange_codec.h"
+#include "formats/exchange_codec.h"
 #include "memory/update_maps.h"
 #include "remote/get_maps_rem.h"
 #include "tests/memory/sim_process_window.h"
@@ -95,11 +95,11 @@ int main(int argc, char** argv) {
   const std::string answer = GetMapsRem(module, 1, pdat);
   module.MemoryAccess = scene.memory;
   std::string body;
-  exchange::MapsAnswer decoded;
+  formats::exchange::MapsAnswer decoded;
   try {
-    body = exchange::unwrapMapsAnswer(answer);
-    decoded = exchange::parseMapsBody(body);
-  } catch (const exchange::ExchangeError& error) {
+    body = formats::exchange::unwrapMapsAnswer(answer);
+    decoded = formats::exchange::parseMapsBody(body);
+  } catch (const formats::exchange::ExchangeError& error) {
     std::printf("get_maps_rem: the answer does not decode: %s\n", error.what());
     return 1;
   }

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "catalogue/game_folder_files.h"
-#include "platform/base64.h"
+#include "formats/base64.h"
 #include "platform/vb_error.h"
 #include "remote/map_file_rem.h"
 
@@ -15,12 +15,13 @@ void check(const std::string& data) {
   using namespace rotaryn;
   try {
     const std::string name =
-        deleteFileName(data, [](const std::string& text) { return decodeBase64(text); });
+        deleteFileName(data, [](const std::string& text) { return formats::decodeBase64(text); });
     if (!gameFolderNameFault(name).empty()) std::abort();
     for (const std::string& companion : deletedCompanionNames(name)) {
       if (!gameFolderNameFault(companion).empty()) std::abort();
     }
   } catch (const VbError&) {
+  } catch (const formats::Base64Error&) {
   }
 }
 
@@ -29,6 +30,6 @@ void check(const std::string& data) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   check(text);
-  check(rotaryn::encodeBase64(text));
+  check(rotaryn::formats::encodeBase64(text));
   return 0;
 }

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "exchange/exchange_codec.h"
+#include "formats/exchange_codec.h"
 
 namespace {
 
@@ -13,14 +13,14 @@ void roundTrip(const std::string& text, Parse parse, Build build) {
   try {
     const auto parsed = parse(text);
     if (parse(build(parsed)) != parsed) std::abort();
-  } catch (const rotaryn::exchange::ExchangeError&) {
+  } catch (const rotaryn::formats::exchange::ExchangeError&) {
   }
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  using namespace rotaryn::exchange;
+  using namespace rotaryn::formats::exchange;
   const std::string text(reinterpret_cast<const char*>(data), size);
   roundTrip(text, parseMapsBody, buildMapsBody);
   roundTrip(text, parseMapsAnswer, buildMapsAnswer);

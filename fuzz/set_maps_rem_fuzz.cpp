@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "exchange/exchange_codec.h"
-#include "platform/base64.h"
+#include "formats/base64.h"
+#include "formats/exchange_codec.h"
 #include "platform/vb_error.h"
 #include "platform/vb_runtime.h"
 #include "remote/set_maps_rem.h"
@@ -14,15 +14,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace rotaryn;
   const std::string text(reinterpret_cast<const char*>(data), size);
   // The components' pair: dec64 and DecompressString, which raise VbError 5 as the real ones do.
-  auto decode = [](const std::string& t) { return decodeBase64(t); };
-  auto decompress = [](const std::string& compressed, int32_t length) {
+  auto decode = [](const std::string& t) {
     try {
-      return exchange::decompressText(compressed, length);
-    } catch (const exchange::ExchangeError& error) {
+      return formats::decodeBase64(t);
+    } catch (const formats::Base64Error& error) {
       raiseVbError(vberr::kInvalidCall, error.what());
     }
   };
-  for (const std::string& input : {text, exchange::lengthPrefixed(text)}) {
+  auto decompress = [](const std::string& compressed, int32_t length) {
+    try {
+      return formats::exchange::decompressText(compressed, length);
+    } catch (const formats::exchange::ExchangeError& error) {
+      raiseVbError(vberr::kInvalidCall, error.what());
+    }
+  };
+  for (const std::string& input : {text, formats::exchange::lengthPrefixed(text)}) {
     try {
       const SetMapsRequest request = readSetMapsData(input, decode, decompress);
       if (request.lastMapIndex() < -1) std::abort();
@@ -34,8 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   // The same text as the uncompressed list, wrapped as a tool would send it.
   try {
-    const std::string wrapped =
-        std::to_string(text.size()) + "|" + encodeBase64(exchange::compressText(text));
+    const std::string wrapped = std::to_string(text.size()) + "|" +
+                                formats::encodeBase64(formats::exchange::compressText(text));
     (void)readSetMapsData(wrapped, decode, decompress);
   } catch (const VbError&) {
   }

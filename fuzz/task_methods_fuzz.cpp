@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/base64.h"
+#include "formats/base64.h"
 #include "platform/ini_file.h"
 #include "platform/vb_error.h"
 #include "platform/vb_runtime.h"
@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string adminLog =
       std::string(fuzz::PluginHarness::kRoot) + "\\profiles\\profile1\\adminlogs\\2026-12-07.txt";
 
-  const Variant Data(encoded && operation != 2 ? encodeBase64(text) : text);
+  const Variant Data(encoded && operation != 2 ? formats::encodeBase64(text) : text);
   const Variant PDAT = fuzz::PluginHarness::pdat();
   int32_t result = 0;
   switch (operation) {
@@ -83,8 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::string> fields;
   if (operation != 2) {
     try {
-      fields = vb::Split(encoded ? text : decodeBase64(text), "|");
-    } catch (const VbError&) {
+      fields = vb::Split(encoded ? text : formats::decodeBase64(text), "|");
+    } catch (const formats::Base64Error&) {
     }
   }
   const std::string logged = host.files.files.count(adminLog) ? host.files.files[adminLog] : "";

@@ -118,9 +118,9 @@ void GuiSession::showGames() {
     }
     try {
       QJsonObject game = host_.serverState(index);
-      window_.profiles().setGame(index,
-                                 QString::fromStdString(gameStateText(game.value("state").toInt())),
-                                 game.value("map").toString(), game.value("nextMap").toString());
+      window_.profiles().setGame(
+          index, QString::fromStdString(formats::gameStateName(game.value("state").toInt())),
+          game.value("map").toString(), game.value("nextMap").toString());
     } catch (const std::exception& error) {
       window_.profiles().setGame(index, QStringLiteral("cannot be read"), QString(), QString());
     }

@@ -61,7 +61,7 @@ bool yesNo(std::string_view key, std::string_view value) {
 
 // host.ini is Windows-1252 and the system's names UTF-8.
 std::string absoluteFolder(std::string_view value, const std::string& rootPosix) {
-  std::filesystem::path path{utf8NameFromWindows1252(value)};
+  std::filesystem::path path{utf8FromWindows1252(value)};
   if (path.is_relative()) path = std::filesystem::path(rootPosix) / path;
   std::string text = path.lexically_normal().string();
   if (text.empty() || text.back() != '/') text += '/';
@@ -163,7 +163,7 @@ void applyHostSetting(HostConfig& host, std::string_view key, std::string_view v
   } else if (k == "areaheight") {
     host.areaHeightTwips = static_cast<int32_t>(wholeNumber(key, value, 1500, 150000));
   } else if (k == "simulator") {
-    host.simulator = utf8NameFromWindows1252(value);
+    host.simulator = utf8FromWindows1252(value);
   } else {
     invalid("[Host] has no key \"" + std::string(key) +
             "\" (AreaWidth, AreaHeight and Simulator are known)");

@@ -128,7 +128,7 @@ void layOutRoot(const std::string& rootPosix, const std::vector<ProfileConfig>& 
     writeIfMissing(root / "imgs" / picture, resource(picture));
   }
   for (const ProfileConfig& profile : profiles) {
-    makeFolder(root / "profiles" / utf8NameFromWindows1252(profile.profileFolder) / "settings");
+    makeFolder(root / "profiles" / utf8FromWindows1252(profile.profileFolder) / "settings");
     // A real server's folder is the server's own; only a simulated one gets it made.
     if (profile.server.kind == ServerSource::Kind::kSimulated) makeFolder(profile.gameFolderPosix);
   }

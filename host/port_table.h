@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "formats/civil_time.h"
 #include "rotaryn/twk_rotaryn.h"
 
 namespace rotaryn::host {
@@ -14,9 +15,7 @@ namespace rotaryn::host {
 // time, console, window or scripted dialogs, real or simulated servers). PortTable turns them
 // into the C structure of the plug-in's interface. All run on the UI thread.
 
-struct LocalTime {
-  int year = 2000, month = 1, day = 1, hour = 0, minute = 0, second = 0;
-};
+using LocalTime = formats::CivilTime;
 
 class HostClock {
  public:

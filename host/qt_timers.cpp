@@ -28,7 +28,7 @@ QtTimers::QtTimers(std::function<void(const std::string&)> failure) : failure_(s
 
 QtTimers::~QtTimers() {
   wake_.stop();
-  timers_.stopAll();
+  timers_.clear();
 }
 
 void QtTimers::start(const std::string& name, int index, int intervalMs, Tick tick) {
@@ -37,19 +37,19 @@ void QtTimers::start(const std::string& name, int index, int intervalMs, Tick ti
 }
 
 void QtTimers::stop(const std::string& name, int index) {
-  timers_.stop(name, index);
+  timers_.remove(name, index);
   rearm();
 }
 
 bool QtTimers::isArmed(const std::string& name, int index) const {
   for (const auto& timer : timers_.all()) {
-    if (timer->name == name && timer->index == index) return timer->armed;
+    if (timer->name == name && timer->index == index) return timer->armed();
   }
   return false;
 }
 
 void QtTimers::rearm() {
-  KeyedTimers::TimerPtr next = timers_.nextDue();
+  formats::KeyedTimers::TimerPtr next = timers_.nextDue();
   if (!next) {
     wake_.stop();
     return;
@@ -65,9 +65,9 @@ void QtTimers::dispatch() {
   // than that, and a host with many profiles wakes once for ticks that fall close together.
   const int64_t horizon = now + kCoalesceMs;
   for (const auto& timer : timers_.dueBy(horizon)) {
-    if (!KeyedTimers::stillDue(timer, horizon)) continue;
+    if (!formats::KeyedTimers::stillDue(timer, horizon)) continue;
     try {
-      KeyedTimers::fire(timer, now, wallMsIntoMinute());
+      formats::KeyedTimers::fire(timer, now, wallMsIntoMinute());
     } catch (const std::exception& error) {
       if (failure_) failure_(error.what());
     } catch (...) {

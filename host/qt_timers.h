@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "host/keyed_timers.h"
+#include "formats/keyed_timers.h"
 #include "host/port_table.h"
 
 namespace rotaryn::host {
@@ -32,7 +32,7 @@ class QtTimers final : public HostTimers {
   void dispatch();
   void rearm();
 
-  KeyedTimers timers_;
+  formats::KeyedTimers timers_;
   QElapsedTimer clock_;
   QTimer wake_;
   std::function<void(const std::string&)> failure_;

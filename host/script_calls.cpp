@@ -1,7 +1,10 @@
 // The plug-in operations a script calls, sent through the plug-in's C interface as a host sends
 // them. An operation that fails to the host (an untrapped one, or one this version does not
 // have) is recorded with its error number and description, and the run goes on.
-#include "exchange/exchange_codec.h"
+#include <algorithm>
+#include <iterator>
+
+#include "formats/exchange_codec.h"
 #include "host/host_text.h"
 #include "host/script_json.h"
 #include "host/script_session.h"
@@ -20,14 +23,14 @@ QJsonValue setMapsData(const QJsonValue& maps) {
       throw ScriptError(std::string("\"maps\" needs the number \"") + key + "\"");
     return static_cast<int32_t>(value.toDouble());
   };
-  exchange::NewRotation rotation{number("koth"), number("kills"), number("gameScore"), {}};
+  formats::exchange::NewRotation rotation{number("koth"), number("kills"), number("gameScore"), {}};
   for (const QJsonValue& entry : fields.value("rotation").toArray()) {
     const QJsonObject map = entry.toObject();
     rotation.rotation.push_back({toWindows1252(map.value("name").toString()),
                                  toWindows1252(map.value("file").toString()),
                                  map.value("type").toInt(), map.value("custom").toBool()});
   }
-  return QString::fromStdString(exchange::buildSetMapsData(rotation));
+  return QString::fromStdString(formats::exchange::buildSetMapsData(rotation));
 }
 
 }  // namespace

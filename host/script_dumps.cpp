@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "exchange/exchange_codec.h"
+#include "formats/exchange_codec.h"
 #include "host/host_text.h"
 #include "host/script_json.h"
 #include "host/script_session.h"
@@ -33,9 +33,9 @@ QJsonObject rotationEntryJson(const sim::RotationEntry& entry) {
 // GetMapsRem's answer decoded: settings, catalogue, rotation and tasks; a text the codec
 // cannot read gives its error instead.
 QJsonValue mapsAnswerJson(const QJsonValue& result) {
-  auto maps = [](const std::vector<exchange::MapLine>& lines) {
+  auto maps = [](const std::vector<formats::exchange::MapLine>& lines) {
     QJsonArray out;
-    for (const exchange::MapLine& line : lines) {
+    for (const formats::exchange::MapLine& line : lines) {
       out.append(QJsonObject{{"name", fromWindows1252(line.displayName)},
                              {"file", fromWindows1252(line.missionFile)},
                              {"type", line.gameType},
@@ -44,10 +44,11 @@ QJsonValue mapsAnswerJson(const QJsonValue& result) {
     return out;
   };
   try {
-    const exchange::MapsAnswer answer = exchange::parseMapsAnswer(toWindows1252(result.toString()));
-    const exchange::ServerSettings& s = answer.settings;
+    const formats::exchange::MapsAnswer answer =
+        formats::exchange::parseMapsAnswer(toWindows1252(result.toString()));
+    const formats::exchange::ServerSettings& s = answer.settings;
     QJsonArray tasks;
-    for (const exchange::Task& task : answer.tasks) {
+    for (const formats::exchange::Task& task : answer.tasks) {
       QStringList lines;
       for (const std::string& text : task.lines) lines.append(fromWindows1252(text));
       tasks.append(QJsonObject{{"section", fromWindows1252(task.section)},
@@ -63,7 +64,7 @@ QJsonValue mapsAnswerJson(const QJsonValue& result) {
                        {"catalogue", maps(answer.catalogue)},
                        {"rotation", maps(answer.rotation)},
                        {"tasks", tasks}};
-  } catch (const exchange::ExchangeError& error) {
+  } catch (const formats::exchange::ExchangeError& error) {
     return QJsonObject{{"error", QString::fromStdString(error.what())}};
   }
 }
@@ -204,7 +205,7 @@ QJsonValue ScriptSession::select(const ScriptLine& line) {
     for (const auto& timer : time_.timers().all()) {
       if (timer->name != name || timer->index != index) continue;
       return QJsonObject{
-          {"exists", true}, {"running", timer->armed}, {"interval", timer->intervalMs}};
+          {"exists", true}, {"running", timer->armed()}, {"interval", timer->intervalMs}};
     }
     return QJsonObject{{"exists", false}};
   }

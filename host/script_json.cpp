@@ -1,36 +1,13 @@
 #include "host/script_json.h"
 
-#include <QDate>
-#include <cstdio>
-
 namespace rotaryn::host {
 
 QString formatDateTime(const LocalTime& when) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", when.year, when.month, when.day,
-                when.hour, when.minute, when.second);
-  return QString::fromLatin1(text);
+  return QString::fromStdString(formats::formatCivilTime(when));
 }
 
 std::optional<LocalTime> parseDateTime(const QString& text) {
-  LocalTime when{};
-  std::string s = text.toStdString();
-  char separator = 0;
-  int used = 0;
-  int fields =
-      std::sscanf(s.c_str(), "%4d-%2d-%2d%n%c%2d:%2d:%2d%n", &when.year, &when.month, &when.day,
-                  &used, &separator, &when.hour, &when.minute, &when.second, &used);
-  if (fields == 3 && static_cast<size_t>(used) == s.size()) {
-    when.hour = when.minute = when.second = 0;
-  } else if (fields != 7 || (separator != ' ' && separator != 'T') ||
-             static_cast<size_t>(used) != s.size()) {
-    return std::nullopt;
-  }
-  if (!QDate::isValid(when.year, when.month, when.day) || when.hour > 23 || when.minute > 59 ||
-      when.second > 59 || when.hour < 0 || when.minute < 0 || when.second < 0) {
-    return std::nullopt;
-  }
-  return when;
+  return formats::parseCivilTime(text.toStdString());
 }
 
 std::optional<QJsonValue> valueAt(const QJsonValue& root, const QString& pointer) {

@@ -13,6 +13,7 @@
 #include <system_error>
 #include <vector>
 
+#include "formats/map_file_layout.h"
 #include "host/host_root.h"
 #include "host/script_json.h"
 #include "host/script_session.h"
@@ -88,18 +89,20 @@ std::string keyText(const char* key) {
   return std::string("\"") + key + "\"";
 }
 
-// The bytes of a map file: signature, name field at 4 (32 bytes), game-type bytes at 138, 139.
+// The bytes of a map file, as the game ships it.
 std::string mapFileBytes(const ScriptLine& map) {
-  std::string name = toWindows1252(map.text("name"));
-  if (name.size() > 32) throw ScriptError("a map file's name field holds 32 bytes");
-  std::string signature = toWindows1252(map.optText("signature").value_or("BMS"));
-  int64_t size = map.optInteger("size", 140, 1 << 20).value_or(512);
-  std::string bytes(static_cast<size_t>(size), '\0');
-  bytes.replace(0, std::min<size_t>(signature.size(), 4), signature.substr(0, 4));
-  bytes.replace(4, name.size(), name);
-  bytes[138] = static_cast<char>(map.integer("typeA", 0, 255));
-  bytes[139] = static_cast<char>(map.integer("typeB", 0, 255));
-  return bytes;
+  const std::string name = toWindows1252(map.text("name"));
+  const std::string signature =
+      toWindows1252(map.optText("signature").value_or(QString::fromUtf8(formats::kMapSignature)));
+  const int64_t size =
+      map.optInteger("size", formats::kMapTypeOffsetB + 1, 1 << 20).value_or(formats::kMapFileSize);
+  try {
+    return formats::mapFileBytes(name, static_cast<uint8_t>(map.integer("typeA", 0, 255)),
+                                 static_cast<uint8_t>(map.integer("typeB", 0, 255)), signature,
+                                 size);
+  } catch (const std::invalid_argument& error) {
+    throw ScriptError(error.what());
+  }
 }
 
 std::vector<sim::RotationEntry> rotationOf(const QJsonValue& value) {
@@ -523,7 +526,7 @@ void ScriptSession::profile(const ScriptLine& line) {
   if (config.profileFolder.empty()) config.profileFolder = "profile" + std::to_string(config.index);
   if (config.gameFolderPosix.empty()) {
     config.gameFolderPosix =
-        (fs::path(root_) / "games" / utf8NameFromWindows1252(config.profileFolder)).string() + "/";
+        (fs::path(root_) / "games" / utf8FromWindows1252(config.profileFolder)).string() + "/";
   }
   if (config.serverType.empty()) {
     bool affiliate = servers_.set().has(pid) && servers_.set().at(pid).layout().isAffiliate();

@@ -4,20 +4,6 @@
 
 namespace rotaryn::host {
 
-std::string gameStateText(int32_t state) {
-  switch (state) {
-    case 1:
-      return "between games";
-    case 2:
-    case 3:
-      return "game running";
-    case 4:
-      return "end of game";
-    default:
-      return "state " + std::to_string(state);
-  }
-}
-
 ServerWatch::ServerWatch(HostApp& host, int intervalMs,
                          std::function<void(const std::string&)> print)
     : host_(host), print_(std::move(print)) {
@@ -49,7 +35,7 @@ std::string ServerWatch::describe(int32_t index) {
                              ? state.value("gameTypeName").toString().toStdString()
                              : "game type " + std::to_string(type);
   return "playing \"" + state.value("map").toString().toStdString() + "\" (" + typeName + "), " +
-         gameStateText(state.value("state").toInt());
+         formats::gameStateName(state.value("state").toInt());
 }
 
 void ServerWatch::poll() {

@@ -6,6 +6,8 @@
 #include <map>
 #include <string>
 
+#include "formats/game_names.h"
+
 namespace rotaryn::host {
 
 class HostApp;
@@ -33,8 +35,5 @@ class ServerWatch {
   std::map<int32_t, Watched> servers_;
   QTimer timer_;
 };
-
-// "game running", "end of game", ... for a GameState value.
-std::string gameStateText(int32_t state);
 
 }  // namespace rotaryn::host

@@ -3,43 +3,36 @@
 #include <cstdint>
 #include <optional>
 
-#include "host/keyed_timers.h"
+#include "formats/virtual_time.h"
 #include "host/port_table.h"
 
 namespace rotaryn::host {
 
-// Clock, timers and event pump in virtual time, for scripted runs. Nothing happens unless the
-// owner moves time: advance() runs the ticks that fall due, doEvents() runs what is due now,
-// sleep() moves time without running anything (Windows Sleep blocks).
+// The host's ports in the shared virtual time, for scripted runs: nothing happens unless the
+// owner moves time (advance, doEvents; sleep moves time without running anything).
 class VirtualTime final : public HostClock, public HostTimers, public HostPump {
  public:
-  explicit VirtualTime(LocalTime wallClock = LocalTime{});
+  explicit VirtualTime(LocalTime wallClock = LocalTime{}) : time_(wallClock) {}
 
-  LocalTime now() const override;
-  int64_t monotonicMs() const override { return nowMs_; }
+  LocalTime now() const override { return time_.now(); }
+  int64_t monotonicMs() const override { return time_.monotonicMs(); }
 
-  void start(const std::string& name, int index, int intervalMs, Tick tick) override;
-  void stop(const std::string& name, int index) override;
+  void start(const std::string& name, int index, int intervalMs, Tick tick) override {
+    time_.timers().start(name, index, intervalMs, std::move(tick), time_.monotonicMs(),
+                         time_.msIntoMinute());
+  }
+  void stop(const std::string& name, int index) override { time_.timers().remove(name, index); }
 
-  // Runs each timer due now (also those that fell due during a sleep), once, in due order.
-  void doEvents() override;
-  void sleep(int milliseconds) override;
+  void doEvents() override { time_.doEvents(); }
+  void sleep(int milliseconds) override { time_.sleep(milliseconds); }
 
-  // Moves virtual time on, stopping at each due tick in time order to run it.
-  void advance(int64_t milliseconds);
-  // The wall clock shows this local time now and moves on with virtual time from here.
-  void setWallClock(const LocalTime& wallClock);
-  std::optional<int64_t> untilNextTickMs() const;
-  const KeyedTimers& timers() const { return timers_; }
+  void advance(int64_t milliseconds) { time_.advance(milliseconds); }
+  void setWallClock(const LocalTime& wallClock) { time_.setWallClock(wallClock); }
+  std::optional<int64_t> untilNextTickMs() const { return time_.untilNextTickMs(); }
+  const formats::KeyedTimers& timers() const { return time_.timers(); }
 
  private:
-  KeyedTimers timers_;
-  int64_t nowMs_ = 0;
-  // Where the wall clock stands in its minute, for the minute timers.
-  int msIntoMinute() const;
-
-  LocalTime wallClock_;
-  int64_t wallClockSetAtMs_ = 0;
+  formats::VirtualTime time_;
 };
 
 }  // namespace rotaryn::host

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "components/gravik/process_memory.h"
+#include "formats/game_names.h"
 #include "platform/vb_error.h"
 #include "sim/command_line.h"
 #include "sim/model/server_layout.h"
@@ -85,20 +86,6 @@ std::string hex(int32_t value) {
   return rotaryn::sim::hexAddress(static_cast<uint32_t>(value));
 }
 
-std::string stateName(int32_t state) {
-  switch (state) {
-    case 1:
-      return "between games";
-    case 2:
-    case 3:
-      return "game running";
-    case 4:
-      return "end of game";
-    default:
-      return "not in a game";
-  }
-}
-
 // The game type of slot k as the plug-in finds it: the slot's own byte when it carries the "S"
 // marker, else the type being played.
 int32_t slotGameType(ProcessMemory& memory, int32_t& pid, const ServerLayout& layout, int32_t k) {
@@ -145,8 +132,8 @@ void printStatus(ProcessMemory& memory, int32_t& pid, const ServerLayout& layout
   int32_t mod = field("ModAdd");
   std::cout << "pid         " << pid << " (" << rotaryn::sim::buildName(layout.build())
             << " build)\n"
-            << "GameState   " << state << " (" << stateName(state) << ")\n"
-            << "GameType    " << type << " (" << rotaryn::sim::gameTypeName(type) << ")\n"
+            << "GameState   " << state << " (" << rotaryn::formats::gameStateName(state) << ")\n"
+            << "GameType    " << type << " (" << rotaryn::formats::gameTypeName(type) << ")\n"
             << "CurMap      " << memory.ReadStr(pid, static_cast<int32_t>(layout.at("CurMap")))
             << "\n"
             << "RestartTmr  " << restart << " (" << std::fixed << std::setprecision(1)
@@ -184,7 +171,7 @@ void printRotation(ProcessMemory& memory, int32_t& pid, const ServerLayout& layo
     int32_t entry = p + 16 + 36 * k;
     int32_t type = slotGameType(memory, pid, layout, k);
     std::ostringstream typeText;
-    typeText << type << " " << rotaryn::sim::gameTypeName(type);
+    typeText << type << " " << rotaryn::formats::gameTypeName(type);
     std::cout << (k == position ? "  > " : "    ") << std::left << std::setw(3) << k
               << std::setw(25) << typeText.str() << std::setw(8) << memory.ReadLong(pid, entry + 32)
               << std::setw(18) << memory.ReadStr(pid, entry)

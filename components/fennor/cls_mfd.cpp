@@ -5,8 +5,8 @@
 #include <memory>
 #include <utility>
 
-#include "platform/base64.h"
-#include "platform/compression.h"
+#include "formats/base64.h"
+#include "formats/deflate.h"
 #include "platform/vb_runtime.h"
 
 namespace rotaryn {
@@ -89,9 +89,9 @@ std::vector<std::string> clsMFD::ReadFile(const std::string& path) {
 
 std::string clsMFD::CompressString(std::string& text) {
   try {
-    return encodeBase64(deflateBytes(text));
-  } catch (const VbError& error) {
-    raiseVbError(error.number(), "CompressString: " + error.description());
+    return formats::encodeBase64(formats::deflateBytes(text));
+  } catch (const formats::ZlibError& error) {
+    raiseVbError(vberr::kOutOfMemory, std::string("CompressString: ") + error.what());
   }
 }
 
@@ -99,11 +99,11 @@ std::string clsMFD::DecompressString(const std::string& compressed, int32_t leng
   if (length < 0) corrupt("negative length " + std::to_string(length));
   std::string stream;
   try {
-    stream = decodeBase64(compressed);
-  } catch (const VbError& error) {
-    corrupt(error.description());
+    stream = formats::decodeBase64(compressed);
+  } catch (const formats::Base64Error& error) {
+    corrupt(error.what());
   }
-  Inflated inflated = inflateExactly(stream, length);
+  formats::Inflated inflated = formats::inflateExactly(stream, length);
   if (!inflated.problem.empty()) corrupt(inflated.problem);
   return std::move(inflated.text);
 }

@@ -6,9 +6,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "components/gravik/base64.h"
 #include "components/gravik/mailbox.h"
 #include "components/gravik/memory_errors.h"
+#include "formats/base64.h"
 #include "platform/vb_error.h"
 
 namespace rotaryn::gravik {
@@ -110,11 +110,15 @@ void ProcessMemory::AddMsg(int32_t& profileIndex, int32_t& messageTarget,
 }
 
 std::string ProcessMemory::Enc64(const std::string& text) {
-  return encodeBase64(text);
+  return formats::encodeBase64(text);
 }
 
 std::string ProcessMemory::dec64(const std::string& text) {
-  return decodeBase64(text);
+  try {
+    return formats::decodeBase64(text);
+  } catch (const formats::Base64Error& error) {
+    raiseVbError(vberr::kInvalidCall, error.what());
+  }
 }
 
 }  // namespace rotaryn::gravik

@@ -1,19 +1,18 @@
 #include "host/api/api_validation.h"
 
 #include <QList>
+#include <QStringList>
 #include <algorithm>
 #include <array>
 #include <optional>
 
-#include "exchange/exchange_codec.h"
+#include "formats/exchange_codec.h"
+#include "formats/task_dates.h"
 #include "host/api/api_request.h"
 #include "host/host_text.h"
 
 namespace rotaryn::host::api {
 namespace {
-
-constexpr std::array<const char*, 4> kFrequencies = {"Once", "Every Day", "Every Week",
-                                                     "Every Month"};
 
 // The text as it may be quoted in an answer: printable, and not too long to read.
 QString quoted(QByteArrayView text) {
@@ -27,23 +26,6 @@ QString quoted(QByteArrayView text) {
   return "\"" + shown + "\"";
 }
 
-// Digits only, exactly `count` of them.
-std::optional<int> digits(QByteArrayView text, qsizetype count) {
-  if (text.size() != count) return std::nullopt;
-  int value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-  }
-  return value;
-}
-
-int daysIn(int month, int year) {
-  static constexpr std::array<int, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return month == 2 && leap ? 29 : kDays[static_cast<size_t>(month - 1)];
-}
-
 bool hasControl(QByteArrayView text) {
   for (char c : text) {
     const auto byte = static_cast<unsigned char>(c);
@@ -55,31 +37,25 @@ bool hasControl(QByteArrayView text) {
 }  // namespace
 
 QString taskWhenProblem(QByteArrayView text) {
-  const QString expected = " is no task date and time dd/mm/yyyy hh:mm:ss";
-  if (text.size() != 19 || text[2] != '/' || text[5] != '/' || text[10] != ' ' || text[13] != ':' ||
-      text[16] != ':') {
-    return quoted(text) + expected;
-  }
-  const auto day = digits(text.sliced(0, 2), 2);
-  const auto month = digits(text.sliced(3, 2), 2);
-  const auto year = digits(text.sliced(6, 4), 4);
-  const auto hour = digits(text.sliced(11, 2), 2);
-  const auto minute = digits(text.sliced(14, 2), 2);
-  const auto second = digits(text.sliced(17, 2), 2);
-  if (!day || !month || !year || !hour || !minute || !second) return quoted(text) + expected;
-  if (*year < 1 || *month < 1 || *month > 12 || *day < 1 || *day > daysIn(*month, *year)) {
+  const formats::TaskWhenProblem problem =
+      formats::taskWhenProblem(std::string_view(text.data(), static_cast<size_t>(text.size())));
+  if (problem.form()) return quoted(text) + " is no task date and time dd/mm/yyyy hh:mm:ss";
+  if (problem.date != formats::TaskTextProblem::None) {
     return quoted(text) + " names no calendar date";
   }
-  if (*hour > 23 || *minute > 59 || *second > 59) return quoted(text) + " names no time of day";
+  if (problem.time != formats::TaskTextProblem::None) return quoted(text) + " names no time of day";
   return {};
 }
 
 QString taskFrequencyProblem(QByteArrayView text) {
-  for (const char* frequency : kFrequencies) {
-    if (text == QByteArrayView(frequency)) return {};
+  if (formats::taskFrequency(std::string_view(text.data(), static_cast<size_t>(text.size())))) {
+    return {};
   }
-  return "the frequency " + quoted(text) +
-         " is not one of Once, Every Day, Every Week, Every Month";
+  QStringList names;
+  for (std::string_view name : formats::kTaskFrequencies) {
+    names << QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+  }
+  return "the frequency " + quoted(text) + " is not one of " + names.join(", ");
 }
 
 QString taskFileProblem(QByteArrayView text) {
@@ -180,9 +156,9 @@ QJsonObject auditTarget(const ApiOperation& operation, const QJsonValue& data) {
   if (name == "DeleteTaskRem") return {{"task", cut(text)}};
   if (name == "SetMapsRem") {
     try {
-      const auto rotation = exchange::parseSetMapsData(text.toStdString());
+      const auto rotation = formats::exchange::parseSetMapsData(text.toStdString());
       return {{"rotationLength", static_cast<qint64>(rotation.rotation.size())}};
-    } catch (const exchange::ExchangeError&) {
+    } catch (const formats::exchange::ExchangeError&) {
       return {};
     }
   }

@@ -295,7 +295,7 @@ QString RemoteApi::notDoneReason(const ApiOperation& operation, const ApiRequest
       if (state != 2 && state != 3) {
         return QString("no game is running on the server (game state %1: %2)")
             .arg(state)
-            .arg(QString::fromStdString(gameStateText(state)));
+            .arg(QString::fromStdString(formats::gameStateName(state)));
       }
     } catch (const PluginCallError& error) {
       return "the server cannot be read: " + error.description();

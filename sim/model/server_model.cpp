@@ -39,15 +39,6 @@ std::string folded(std::string_view text) {
 
 }  // namespace
 
-std::string_view gameTypeName(int32_t gameType) {
-  static constexpr std::string_view kNames[] = {
-      "Deathmatch",       "Team Deathmatch",    "Cooperative",       "Team King of the Hill",
-      "King of the Hill", "Search and Destroy", "Attack and Defend", "Capture the Flag",
-      "Flagball",
-  };
-  return gameType >= 0 && gameType <= 8 ? kNames[gameType] : "unknown";
-}
-
 int64_t ClientWrite::number() const {
   uint32_t value = 0;
   for (size_t i = 0; i < bytes.size() && i < 4; ++i) {
@@ -480,7 +471,7 @@ void ServerModel::startNextGame() {
   publishInfo();
   enterState(kStateRunning);
   log("state 2: map " + std::to_string(next) + " \"" + name + "\", " +
-      std::string(gameTypeName(gameType)) + " (" + std::to_string(gameType) + ")");
+      formats::gameTypeName(gameType) + " (" + std::to_string(gameType) + ")");
 }
 
 void ServerModel::pollMailbox() {

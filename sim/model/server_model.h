@@ -9,17 +9,17 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/game_names.h"
 #include "sim/model/rotation_file.h"
 #include "sim/model/server_layout.h"
 #include "sim/model/server_memory.h"
 
 namespace rotaryn::sim {
 
-// Game states as the plug-in's monitor reads them.
-inline constexpr int32_t kStateBetweenGames = 1;
-inline constexpr int32_t kStateRunning = 2;
-inline constexpr int32_t kStateRunningToo = 3;
-inline constexpr int32_t kStateEndOfGame = 4;
+using formats::kStateBetweenGames;
+using formats::kStateEndOfGame;
+using formats::kStateRunning;
+using formats::kStateRunningToo;
 
 struct ServerOptions {
   ServerBuild build = ServerBuild::kStandard;
@@ -250,7 +250,5 @@ class ServerModel {
   std::deque<ClientWrite> clientWrites_;
   uint64_t droppedClientWrites_ = 0;
 };
-
-std::string_view gameTypeName(int32_t gameType);
 
 }  // namespace rotaryn::sim

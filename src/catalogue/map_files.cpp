@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 
+#include "formats/map_file_layout.h"
 #include "platform/vb_runtime.h"
 #include "plugin/module.h"
 
@@ -12,12 +13,13 @@ namespace rotaryn {
 namespace {
 
 // The map file header fields, by byte offset.
-constexpr std::string_view kSignature = "BMS";
-constexpr int64_t kNameOffset = 4;
-constexpr int64_t kNameLength = 32;
-constexpr int64_t kCodeOffset = 137;  // read as three bytes; 138 and 139 carry the types
+using formats::kMapSignature;
+constexpr int64_t kNameOffset = formats::kMapNameOffset;
+constexpr int64_t kNameLength = formats::kMapNameLength;
+// Read as three bytes, as the code always has; the last two carry the types.
+constexpr int64_t kCodeOffset = formats::kMapTypeOffsetA - 1;
 constexpr int64_t kCodeLength = 3;
-constexpr int64_t kHeaderLength = 140;
+constexpr int64_t kHeaderLength = formats::kMapTypeOffsetB + 1;
 constexpr long kMaxFallbackName = 31;  // keeps a NUL at the end of the 32-byte field
 constexpr std::string_view kNul{"\0", 1};
 
@@ -48,7 +50,7 @@ std::string readPadded(FileSystem& files, const std::string& path, int64_t offse
 }
 
 bool hasSignature(std::string_view header) {
-  return header.substr(0, 3) == kSignature;
+  return header.substr(0, 3) == kMapSignature;
 }
 
 std::string codeOf(uint8_t a, uint8_t b) {
@@ -119,7 +121,7 @@ bool IsValidMap(Module& module, const std::string& path) {
   bool valid = false;
   trap.run([&] {
     trap.at(1);
-    valid = hasSignature(readPadded(module.ports.files, path, 0, kSignature.size()));
+    valid = hasSignature(readPadded(module.ports.files, path, 0, kMapSignature.size()));
   });
   return valid;
 }

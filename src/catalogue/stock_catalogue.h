@@ -6,17 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "formats/game_names.h"
+
 namespace rotaryn {
 
 struct Module;
-
-// Display names of the game types 0..8, the numbers used in the catalogue, the server's map
-// slots and saved lists.
-inline constexpr std::array<std::string_view, 9> GameTypeNames{
-    "Deathmatch",       "Team Deathmatch",    "Cooperative",       "Team King of the Hill",
-    "King of the Hill", "Search and Destroy", "Attack and Defend", "Capture the Flag",
-    "Flagball",
-};
 
 // One stock map of the extended variant. baseKey is its key in the base variant, 0 when the
 // base variant leaves it out.

@@ -11,9 +11,9 @@
 #include <unordered_set>
 #include <utility>
 
+#include "formats/windows_1252.h"
 #include "platform/vb_error.h"
 #include "platform/vb_runtime.h"
-#include "platform/windows_1252.h"
 
 namespace rotaryn {
 
@@ -282,7 +282,7 @@ bool forEachLineOfSection(std::string_view bytes, std::string_view section, Visi
 
 void logIniFailureToStandardError(const IniWriteFailure& failure) {
   std::fprintf(stderr, "rotaryn: INI file not written: Error %d: %s\n", failure.reason.number(),
-               utf8FromWindows1252(failure.reason.description()).c_str());
+               formats::utf8FromWindows1252(failure.reason.description()).c_str());
 }
 
 std::string IniFile::read(const std::string& path, const std::string& section,

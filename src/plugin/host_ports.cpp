@@ -4,8 +4,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "formats/windows_1252.h"
 #include "platform/vb_error.h"
-#include "platform/windows_1252.h"
 #include "plugin/json_values.h"
 
 namespace rotaryn {
@@ -18,7 +18,7 @@ void require(bool present, const char* port) {
 }
 
 std::string utf8(const std::string& text) {
-  return utf8FromWindows1252(text);
+  return formats::utf8FromWindows1252(text);
 }
 
 int32_t buttonsCode(MessageButtons buttons) {

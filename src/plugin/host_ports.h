@@ -67,7 +67,8 @@ class HostPorts final : public Clock,
   std::optional<std::string> fileDialog(bool save, const FileDialogRequest& request);
 
   twkRotarynHostPorts ports_;
-  TimerTable timers_;  // the VB timer semantics; the host only arms and disarms wake-ups
+  formats::KeyedTimers keyed_;
+  TimerTable timers_{keyed_};  // the VB timer semantics; the host only arms and disarms wake-ups
 };
 
 }  // namespace rotaryn

@@ -4,13 +4,14 @@
 #include <cstdio>
 #include <limits>
 
+#include "formats/civil_time.h"
+#include "formats/windows_1252.h"
 #include "platform/vb_error.h"
-#include "platform/windows_1252.h"
 
 namespace rotaryn {
 
 std::string jsonText(std::string_view windows1252) {
-  return utf8FromWindows1252(windows1252);
+  return formats::utf8FromWindows1252(windows1252);
 }
 
 std::string fromJsonText(std::string_view utf8, std::optional<char> replacement) {
@@ -22,10 +23,10 @@ std::string fromJsonText(std::string_view utf8, std::optional<char> replacement)
     while (i < utf8.size() && static_cast<unsigned char>(utf8[i]) < 0x80) ++i;
     out.append(utf8.substr(run, i - run));
     if (i == utf8.size()) break;
-    std::optional<char32_t> character = nextUtf8Character(utf8, i);
+    std::optional<char32_t> character = formats::nextUtf8Character(utf8, i);
     if (!character) raiseVbError(vberr::kInvalidCall, "the text is not UTF-8");
     const char32_t code = *character;
-    if (std::optional<char> byte = windows1252ByteOf(code)) {
+    if (std::optional<char> byte = formats::windows1252ByteOf(code)) {
       out += *byte;
     } else if (replacement) {
       out += *replacement;
@@ -95,31 +96,14 @@ Variant jsonVariant(const Json& value) {
 }
 
 std::string formatDateTime(const DateTime& when) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", when.year, when.month, when.day,
-                when.hour, when.minute, when.second);
-  return text;
+  return formats::formatCivilTime(
+      {when.year, when.month, when.day, when.hour, when.minute, when.second});
 }
 
 std::optional<DateTime> parseDateTime(std::string_view view) {
-  DateTime when{};
-  std::string s(view);
-  char separator = 0;
-  int used = 0;
-  int fields =
-      std::sscanf(s.c_str(), "%4d-%2d-%2d%n%c%2d:%2d:%2d%n", &when.year, &when.month, &when.day,
-                  &used, &separator, &when.hour, &when.minute, &when.second, &used);
-  if (fields == 3 && static_cast<size_t>(used) == s.size()) {
-    when.hour = when.minute = when.second = 0;
-  } else if (fields != 7 || (separator != ' ' && separator != 'T') ||
-             static_cast<size_t>(used) != s.size()) {
-    return std::nullopt;
-  }
-  if (!vb::IsValidDate(when.year, when.month, when.day) || when.hour > 23 || when.minute > 59 ||
-      when.second > 59 || when.hour < 0 || when.minute < 0 || when.second < 0) {
-    return std::nullopt;
-  }
-  return when;
+  const std::optional<formats::CivilTime> when = formats::parseCivilTime(view);
+  if (!when) return std::nullopt;
+  return DateTime{when->year, when->month, when->day, when->hour, when->minute, when->second};
 }
 
 }  // namespace rotaryn

@@ -6,7 +6,7 @@
 #include "catalogue/map_files.h"
 #include "catalogue/stock_catalogue.h"
 #include "errors/error_report.h"
-#include "exchange/exchange_codec.h"
+#include "formats/exchange_codec.h"
 #include "memory/server_fields.h"
 #include "memory/server_rotation.h"
 #include "platform/vb_runtime.h"
@@ -36,11 +36,11 @@ int32_t limitOf(Module& module, int32_t index, const char* configured, const cha
   return value != 0 ? value : readLong(module, index, server);
 }
 
-void addLine(Module& module, std::vector<std::string>& lines, const std::string& name,
-             const std::string& file, const std::string& type, const char* custom) {
+// A catalogue or rotation row as the exchange carries it; rows without a name are left out.
+void addLine(std::vector<formats::exchange::MapLine>& lines, const std::string& name,
+             const std::string& file, const std::string& type, bool custom) {
   if (name.empty()) return;
-  const char bar = exchange::kEntrySeparator;
-  lines.push_back(module.memory().Enc64(name) + bar + file + bar + type + bar + custom);
+  lines.push_back({name, file, vb::CLng(Variant(type)), custom});
 }
 
 // Deletes the temporary file however the call ends.
@@ -68,17 +68,15 @@ std::string remoteTasksText(Module& module, const std::string& taskFile) {
   IUtility& utility = module.utility();
   std::string path = taskFile;
   const std::vector<std::string> sections = utility.GetAllIniSections(path);
-  std::string text;
-  if (sections.size() <= 1) return text;
+  std::vector<formats::exchange::Task> tasks;
+  if (sections.size() <= 1) return "";
   for (const std::string& section : sections) {
     if (vb::Trim(section).empty()) continue;
-    const std::vector<std::string> lines = utility.GetIniSection(section, path);
+    std::vector<std::string> lines = utility.GetIniSection(section, path);
     if (lines.size() < 2) continue;
-    if (!text.empty()) text += exchange::kEntrySeparator;
-    text += section + exchange::kFieldSeparator +
-            vb::Join(lines, std::string(1, exchange::kFieldSeparator));
+    tasks.push_back({section, std::move(lines)});
   }
-  return text;
+  return formats::exchange::tasksText(tasks);
 }
 
 std::string GetMapsRem(Module& module, int32_t Index, const Variant& PDAT, const Variant&) {
@@ -94,7 +92,7 @@ std::string GetMapsRem(Module& module, int32_t Index, const Variant& PDAT, const
 
     trap.at(3);
     if (readLong(module, Index, "GameState") < 1) {
-      result = exchange::kFailedAnswer;
+      result = formats::exchange::kFailedAnswer;
       return;
     }
     trap.at(4);
@@ -114,49 +112,54 @@ std::string GetMapsRem(Module& module, int32_t Index, const Variant& PDAT, const
       koth = limitOf(module, Index, "CKothLimit", "KothLimit");
     }
     trap.at(9);
-    if (!vb::Trim(playing).empty()) playing = module.memory().Enc64(playing);
-    const char sep = exchange::kFieldSeparator;
-    const std::string settings = autoload + sep + displayTime + sep + playing + sep +
-                                 std::to_string(koth) + sep + std::to_string(kills) + sep +
-                                 std::to_string(gameScore) + sep + std::to_string(mapLimit);
+    // The name travels in base 64; a blank one as nothing.
+    const formats::exchange::Encode enc64 = [&module](const std::string& text) {
+      return module.memory().Enc64(text);
+    };
+    formats::exchange::MapsAnswer answer;
+    answer.settings = {autoload, displayTime, vb::Trim(playing).empty() ? "" : playing,
+                       koth,     kills,       gameScore,
+                       mapLimit};
+    const std::string settings = formats::exchange::settingsSection(answer.settings, enc64);
 
     trap.at(10);
     LoadCatalogue(module, module.ExtendedCatalogue);
     trap.at(11);
     const CatalogueTables& catalogue = module.catalogue;
-    std::vector<std::string> lines;
     std::set<std::string> stockNames;
     for (long i = 1; i <= catalogue.stock.count(); ++i) {
       const std::string& name = catalogue.stock.item(i).name;
       stockNames.insert(name);
-      addLine(module, lines, name, catalogue.stock.item(i).file, catalogue.stock.item(i).type, "0");
+      addLine(answer.catalogue, name, catalogue.stock.item(i).file, catalogue.stock.item(i).type,
+              false);
     }
     for (long i = 1; i <= catalogue.custom.count(); ++i) {
-      addLine(module, lines, catalogue.custom.item(i).name, catalogue.custom.item(i).file,
-              catalogue.custom.item(i).type, "1");
+      addLine(answer.catalogue, catalogue.custom.item(i).name, catalogue.custom.item(i).file,
+              catalogue.custom.item(i).type, true);
     }
-    lines.emplace_back(exchange::kCurrentMapsMarker);
     GetMapList(module, Index);
     const CurrentListTables& current = module.currentList;
     for (long i = 1; i <= current.maps.count(); ++i) {
       const std::string& name = current.maps.item(i).name;
       // A custom map that bears a stock map's name travels as a stock one.
-      addLine(module, lines, name, current.maps.item(i).file, current.maps.item(i).type,
-              stockNames.count(name) ? "0" : "1");
+      addLine(answer.rotation, name, current.maps.item(i).file, current.maps.item(i).type,
+              stockNames.count(name) == 0);
     }
 
     trap.at(12);
     TempFile temp(module.ports.files, tempFile);
     IUtility& utility = module.utility();
+    std::vector<std::string> lines = formats::exchange::mapLines(answer, enc64);
     utility.WriteFile(temp.path(), lines);
     const std::string maps = vb::Join(utility.ReadFile(temp.path()), "\r\n");
 
     trap.at(13);
-    std::string body = settings + std::string(exchange::kSectionSeparator) + maps +
-                       std::string(exchange::kSectionSeparator) + tasks;
+    const std::string body = formats::exchange::joinMapsBody(settings, maps, tasks);
     trap.at(14);
-    result = std::to_string(body.size()) + std::string(exchange::kLengthMarker) +
-             utility.CompressString(body);
+    result = formats::exchange::lengthPrefixed(body, [&utility](const std::string& text) {
+      std::string copy = text;
+      return utility.CompressString(copy);
+    });
   });
   return result;
 }

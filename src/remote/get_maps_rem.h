@@ -10,7 +10,7 @@ namespace rotaryn {
 struct Module;
 
 // Everything a remote administrator's tool shows of a profile's rotation, in one text (the
-// layout is exchange/exchange_codec.h's): the settings and limits, every stock and custom map,
+// layout is formats/exchange_codec.h's): the settings and limits, every stock and custom map,
 // the rotation the server runs and the profile's tasks, compressed after its length. "Failed"
 // when the server's game state is below 1. Registers the profile (making it current), rebuilds
 // the catalogue and reads the server's rotation into CurrentList; sets the server's map limit

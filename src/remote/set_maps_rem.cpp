@@ -1,7 +1,7 @@
 #include "remote/set_maps_rem.h"
 
 #include "control/map_monitor.h"
-#include "exchange/exchange_codec.h"
+#include "formats/exchange_codec.h"
 #include "memory/server_fields.h"
 #include "platform/vb_error.h"
 #include "platform/vb_runtime.h"
@@ -26,16 +26,16 @@ int32_t number(const std::string& text, const std::string& what) {
 SetMapsRequest readSetMapsData(
     const std::string& data, const std::function<std::string(const std::string&)>& decode64,
     const std::function<std::string(const std::string&, int32_t)>& decompress) {
-  const std::vector<std::string> parts = vb::Split(data, std::string(1, exchange::kEntrySeparator));
-  if (parts.size() != 2) {
+  const std::optional<formats::exchange::SetMapsParts> parts =
+      formats::exchange::splitSetMapsData(data);
+  if (!parts) {
     raiseVbError(vberr::kInvalidCall, "the map list must be a length, \"|\" and the text");
   }
-  const int32_t length = number(parts[0], "the map list's length");
-  const std::string text = decompress(decode64(parts[1]), length);
+  const int32_t length = number(std::string(parts->length), "the map list's length");
+  const std::string text = decompress(decode64(std::string(parts->compressedBase64)), length);
 
-  const std::vector<std::string> fields =
-      vb::Split(text, std::string(1, exchange::kFieldSeparator));
-  if (fields.size() < 4) {
+  const std::vector<std::string_view> fields = formats::exchange::setMapsFields(text);
+  if (fields.size() < formats::exchange::kFirstSetMapsEntry) {
     raiseVbError(vberr::kInvalidCall, "the map list has " + std::to_string(fields.size()) +
                                           " fields; the three limits need 4");
   }
@@ -43,17 +43,18 @@ SetMapsRequest readSetMapsData(
   request.kothText = fields[1];
   request.killText = fields[2];
   request.gameScoreText = fields[3];
-  request.koth = number(fields[1], "the king-of-the-hill limit");
-  request.kill = number(fields[2], "the kill limit");
-  request.gameScore = number(fields[3], "the game-score limit");
-  for (size_t i = 4; i < fields.size(); ++i) {
-    const std::string what = "map entry " + std::to_string(i - 4);
-    const std::vector<std::string> entry =
-        vb::Split(fields[i], std::string(1, exchange::kEntrySeparator));
-    if (entry.size() < 4) {
+  request.koth = number(request.kothText, "the king-of-the-hill limit");
+  request.kill = number(request.killText, "the kill limit");
+  request.gameScore = number(request.gameScoreText, "the game-score limit");
+  for (size_t i = formats::exchange::kFirstSetMapsEntry; i < fields.size(); ++i) {
+    const std::string what =
+        "map entry " + std::to_string(i - formats::exchange::kFirstSetMapsEntry);
+    const std::vector<std::string_view> part = formats::exchange::setMapsEntryParts(fields[i]);
+    if (part.size() < 4) {
       raiseVbError(vberr::kInvalidCall,
-                   what + " has " + std::to_string(entry.size()) + " parts, not 4");
+                   what + " has " + std::to_string(part.size()) + " parts, not 4");
     }
+    const std::vector<std::string> entry(part.begin(), part.end());
     number(entry[2], what + "'s game type");
     request.entries.push_back({entry[2], entry[3], decode64(entry[1])});
   }

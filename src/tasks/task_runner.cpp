@@ -1,6 +1,7 @@
 #include "tasks/task_runner.h"
 
 #include "errors/error_report.h"
+#include "formats/task_dates.h"
 #include "memory/update_maps.h"
 #include "platform/vb_runtime.h"
 #include "plugin/module.h"
@@ -30,12 +31,12 @@ bool isMapListName(const std::string& name) {
 bool taskIsDue(const std::string& taskDate, const std::string& frequency, const DateTime& today) {
   const long start = calendarSerial(taskDate);
   const long day = vb::DateSerial(today.year, today.month, today.day);
-  if (frequency == "Once") return day == start;
-  if (frequency == "Every Day") return day >= start;
-  if (frequency == "Every Week") {
+  if (frequency == formats::kOnce) return day == start;
+  if (frequency == formats::kEveryDay) return day >= start;
+  if (frequency == formats::kEveryWeek) {
     return day >= start && vb::Weekday(today) == vb::Weekday(vb::FromSerial(start));
   }
-  if (frequency == "Every Month") {
+  if (frequency == formats::kEveryMonth) {
     return day >= start && vb::Left(taskDate, 2) == vb::Format(today, "dd");
   }
   return false;

@@ -73,7 +73,7 @@ void frmRotarynMaps::Form_Load() {
   buildButtons();
   showNewTaskDefaults();
   for (int type = 0; type < kGameTypeCount; ++type) {
-    GameTypeNames[static_cast<size_t>(type)] = std::string(rotaryn::GameTypeNames[type]);
+    GameTypeNames[static_cast<size_t>(type)] = std::string(formats::kGameTypeNames[type]);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "errors/error_report.h"
+#include "formats/task_dates.h"
 #include "platform/vb_runtime.h"
 #include "plugin/module.h"
 #include "store/profile_paths.h"
@@ -29,7 +30,7 @@ int genericCompare(const std::string& a, const std::string& b) {
 
 TaskScheduler::TaskScheduler(Module& module) : WindowPart(module) {
   for (ComboBox* box : {&cboAddFrequency, &cboEditFrequency}) {
-    for (const char* item : {"Once", "Every Day", "Every Week", "Every Month"}) box->addItem(item);
+    for (std::string_view item : formats::kTaskFrequencies) box->addItem(std::string(item));
   }
   for (ComboBox* box : {&cboAddFile, &cboEditFile}) box->addItem("Random");
   cmdAddTask.action = [this] { cmdAddTask_Click(); };
@@ -50,8 +51,8 @@ void TaskScheduler::showNewTaskDefaults() {
   DateTime now = module_.ports.clock.now();
   dtAddDate.value = DateTime{now.year, now.month, now.day, 0, 0, 0};
   dtAddTime.value = DateTime{now.year, now.month, now.day, now.hour, 0, 0};
-  cboEditFrequency.text = "Once";
-  cboAddFrequency.text = "Once";
+  cboEditFrequency.text = std::string(formats::kOnce);
+  cboAddFrequency.text = std::string(formats::kOnce);
   cboEditFile.text = "Random";
   cboAddFile.text = "Random";
 }

@@ -15,8 +15,8 @@ namespace {
 
 using ::testing::HasSubstr;
 
-exchange::MapsAnswer sampleAnswer() {
-  exchange::MapsAnswer answer;
+formats::exchange::MapsAnswer sampleAnswer() {
+  formats::exchange::MapsAnswer answer;
   answer.settings = {"1", "4", "City Madness", 10, 30, 20, 255};
   answer.catalogue = {{"Road Rage", "DMK_01A.BMS", 0, false},
                       {"Pigskin A", "FBM_01A.BMS", 8, false},
@@ -55,7 +55,7 @@ TEST(AdminMaps, ReadsAMapListAgainstTheServersCatalogue) {
 }
 
 TEST(AdminMaps, SaysWhenTheTaskListIsNotShown) {
-  exchange::MapsAnswer answer = sampleAnswer();
+  formats::exchange::MapsAnswer answer = sampleAnswer();
   answer.tasks.clear();
   EXPECT_THAT(mapsText(answer).toStdString(), HasSubstr("Tasks: none listed (a profile's tasks"));
   answer.tasksProblem = "the tasks are not base 64";
@@ -64,21 +64,21 @@ TEST(AdminMaps, SaysWhenTheTaskListIsNotShown) {
 }
 
 TEST(AdminMaps, SaysWhatRotationTheServerHoldsAfterASet) {
-  const exchange::MapsAnswer before = sampleAnswer();
-  const exchange::MapLine road = before.catalogue[0];
-  const exchange::MapLine pigskin = before.catalogue[1];
-  const exchange::NewRotation sent{10, 30, 20, {road, pigskin}};
-  auto after = [&](std::vector<exchange::MapLine> rotation, int32_t kills = 30) {
-    exchange::MapsAnswer answer = before;
+  const formats::exchange::MapsAnswer before = sampleAnswer();
+  const formats::exchange::MapLine road = before.catalogue[0];
+  const formats::exchange::MapLine pigskin = before.catalogue[1];
+  const formats::exchange::NewRotation sent{10, 30, 20, {road, pigskin}};
+  auto after = [&](std::vector<formats::exchange::MapLine> rotation, int32_t kills = 30) {
+    formats::exchange::MapsAnswer answer = before;
     answer.rotation = std::move(rotation);
     answer.settings.killLimit = kills;
     return answer;
   };
-  exchange::MapLine lowerCase = road;
+  formats::exchange::MapLine lowerCase = road;
   lowerCase.missionFile = "dmk_01a.bms";
   lowerCase.custom = true;  // the flag read back follows display names, not what was sent
   struct Case {
-    exchange::MapsAnswer held;
+    formats::exchange::MapsAnswer held;
     bool same;
     const char* says;
   };
@@ -130,6 +130,7 @@ TEST(AdminData, BuildsTheTextsThePluginReads) {
   EXPECT_EQ(taskSection("03/03/2027", "07:05:09"), "03/03/2027 07:05:09");
   EXPECT_THROW(taskSection("3/3/2027", "07:05:09"), std::invalid_argument);
   EXPECT_THROW(taskSection("03/13/2027", "07:05:09"), std::invalid_argument);
+  EXPECT_THROW(taskSection("31/02/2027", "07:05:09"), std::invalid_argument);
   EXPECT_THROW(taskSection("03/03/2027", "24:00:00"), std::invalid_argument);
   EXPECT_EQ(taskFrequency("every week"), "Every Week");
   EXPECT_THROW(taskFrequency("daily"), std::invalid_argument);

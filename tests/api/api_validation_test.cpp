@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "exchange/exchange_codec.h"
+#include "formats/exchange_codec.h"
 #include "host/api/api_request.h"
 #include "tests/api/built_plugin.h"
 
@@ -95,8 +95,8 @@ TEST(ApiValidation, RefusesWithFourHundredBeforeThePluginAndKeepsWhatTheDataName
   EXPECT_THAT(snowman.message.toStdString(), HasSubstr("U+2603"));
   EXPECT_EQ(windows1252Problem(QString::fromUtf8("Caf\xC3\xA9 \xE2\x82\xAC")), "");
 
-  exchange::NewRotation rotation{1, 2, 3, {{"Road Rage", "DMK_01A.BMS", 0, false}}};
-  const QString data = QString::fromStdString(exchange::buildSetMapsData(rotation));
+  formats::exchange::NewRotation rotation{1, 2, 3, {{"Road Rage", "DMK_01A.BMS", 0, false}}};
+  const QString data = QString::fromStdString(formats::exchange::buildSetMapsData(rotation));
   EXPECT_EQ(auditTarget(*builtPlugin().findRemote("SetMapsRem"), data)["rotationLength"].toInt(),
             1);
   const QJsonObject upload =

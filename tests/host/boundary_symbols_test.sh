@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
 # The host reaches the plug-in only through its C interface: rotaryn-host holds no code of the
-# plug-in (no symbol of our namespaces but the host's, the simulator's and the shared library's,
-# whose namespace $3 gives with its "::"), and the library exports no symbol of ours but the
-# twkRotaryn_ entry points.
+# plug-in (no symbol of its namespaces but the host's, the simulator's and the shared formats
+# library's), and the library exports no symbol of ours but the twkRotaryn_ entry points.
 set -euo pipefail
 host=$1
 plugin=$2
-shared=$3
 status=0
 # Symbols of our own namespaces (functions, objects, their type information and guards), not the
 # standard library's templates instantiated with our types.
 ours='^((typeinfo|typeinfo name|vtable|guard variable) for )?rotaryn::'
-allowed="^((typeinfo|typeinfo name|vtable|guard variable) for )?rotaryn::(host::|sim::|$shared)"
+# The formats library is shared by design: the facts both sides speak (text encoding, the
+# exchange texts, game names, task dates, virtual time), as the admin tool and simulator do.
+allowed="^((typeinfo|typeinfo name|vtable|guard variable) for )?rotaryn::(host|sim|formats)::"
 names() { nm -C --defined-only "$@" | cut -d' ' -f3-; }
 foreign=$(names "$host" | grep -E "$ours" | grep -v -E "$allowed" || true)
 if [ -n "$foreign" ]; then

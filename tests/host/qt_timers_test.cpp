@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "host/virtual_time.h"
 #include "tests/host/qt_test_app.h"
 
 namespace rotaryn::host {
@@ -75,36 +74,6 @@ TEST_F(QtTimersTest, DoEventsRunsATickThatFellDueDuringASleep) {
   EXPECT_EQ(ticks, 0);  // Sleep runs nothing
   pump.doEvents();
   EXPECT_EQ(ticks, 1);  // a late timer ticks once, not once per period missed
-}
-
-TEST(VirtualTime, TicksInTimeOrderKeepTheirPhaseAndMoveTheWallClock) {
-  VirtualTime time(LocalTime{2026, 12, 31, 23, 59, 0});
-  std::vector<std::string> order;
-  time.start("tmrMaps", 2, 2000, [&] { order.push_back("maps2"); });
-  time.start("tmrMaps", 1, 2000, [&] { order.push_back("maps1"); });
-  time.start("tmrMapTasks", 1, 60000, [&] {
-    order.push_back("tasks1");
-    time.sleep(3000);  // a tick that blocks: the monitors fire late, once each
-  });
-  // The minute timer is due half a second into the next wall minute.
-  time.advance(60500);
-  ASSERT_GE(order.size(), 3u);
-  // Equal due times tick in the order the timers were first armed.
-  EXPECT_EQ(order[0], "maps2");
-  EXPECT_EQ(order[1], "maps1");
-  EXPECT_EQ(std::count(order.begin(), order.end(), "tasks1"), 1);
-  EXPECT_EQ(std::count(order.begin(), order.end(), "maps1"), 30);
-  LocalTime now = time.now();
-  EXPECT_EQ(now.year, 2027);
-  EXPECT_EQ(now.minute, 0);
-  EXPECT_EQ(now.second, 3);
-  // The blocking tick left tmrMaps 2 overdue: one doEvents runs it once, and it keeps its
-  // phase (next due at 64000, not 63500 + 2000).
-  time.stop("tmrMaps", 1);
-  EXPECT_EQ(time.untilNextTickMs(), 0);
-  time.doEvents();
-  EXPECT_EQ(std::count(order.begin(), order.end(), "maps2"), 31);
-  EXPECT_EQ(time.untilNextTickMs(), 500);
 }
 
 }  // namespace

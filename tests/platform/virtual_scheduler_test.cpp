@@ -150,5 +150,20 @@ TEST_F(VirtualSchedulerTest, WallClockMovesWithVirtualTime) {
   EXPECT_EQ(scheduler.now(), (DateTime{2027, 1, 1, 0, 1, 0}));
 }
 
+// The task timer runs as the host's: due half a second into each wall minute, whenever it was
+// started and however long a tick blocks.
+TEST_F(VirtualSchedulerTest, AMinuteTimerTicksJustIntoEachWallMinute) {
+  scheduler.setWallClock({2026, 12, 31, 23, 58, 40});
+  scheduler.create("tmrMapTasks", 1, [this] {
+    log.emplace_back("tmrMapTasks", scheduler.monotonicMs());
+    scheduler.sleep(3000);
+  });
+  scheduler.setInterval("tmrMapTasks", 1, 60000);
+  scheduler.start("tmrMapTasks", 1);
+  scheduler.advance(80500);
+  EXPECT_EQ(log, (Log{{"tmrMapTasks", 20500}, {"tmrMapTasks", 80500}}));
+  EXPECT_EQ(scheduler.now(), (DateTime{2027, 1, 1, 0, 0, 3}));
+}
+
 }  // namespace
 }  // namespace rotaryn

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "exchange/exchange_codec.h"
+#include "formats/base64.h"
+#include "formats/exchange_codec.h"
 #include "memory/update_maps.h"
-#include "platform/base64.h"
 #include "platform/ini_file.h"
 #include "plugin/module.h"
 #include "remote/map_file_rem.h"
@@ -198,11 +198,11 @@ const std::vector<Operation>& operations() {
        [](WindowFixture& host) { AutoLoadMap(host.module, kProfile, true); }},
       {"SetMapsRem", [](WindowFixture&) {},
        [](WindowFixture& host) {
-         exchange::NewRotation rotation{7, 45, 12, {}};
+         formats::exchange::NewRotation rotation{7, 45, 12, {}};
          rotation.rotation.push_back({"Panic Attack A", "TDMM_01E.BMS", 1, false});
          rotation.rotation.push_back({"Cracked", "DMM_01E.BMS", 0, false});
          SetMapsRem(host.module, kProfile, adminPdat(host),
-                    Variant(exchange::buildSetMapsData(rotation)));
+                    Variant(formats::exchange::buildSetMapsData(rotation)));
        }},
       {"cmdSave",
        [](WindowFixture& host) {
@@ -213,7 +213,7 @@ const std::vector<Operation>& operations() {
       {"AddTaskRem", [](WindowFixture&) {},
        [](WindowFixture& host) {
          AddTaskRem(host.module, kProfile, adminPdat(host),
-                    Variant(encodeBase64("25/12/2026 20:00:00|night.mpl|Once")));
+                    Variant(formats::encodeBase64("25/12/2026 20:00:00|night.mpl|Once")));
        }},
       {"EditTaskRem",
        [](WindowFixture& host) {
@@ -221,9 +221,9 @@ const std::vector<Operation>& operations() {
                             "[25/12/2026 20:00:00]\r\nFile=night.mpl\r\nFrequency=Once\r\n");
        },
        [](WindowFixture& host) {
-         EditTaskRem(
-             host.module, kProfile, adminPdat(host),
-             Variant(encodeBase64("25/12/2026 20:00:00|31/12/2026 23:00:00|Random|Every Day")));
+         EditTaskRem(host.module, kProfile, adminPdat(host),
+                     Variant(formats::encodeBase64(
+                         "25/12/2026 20:00:00|31/12/2026 23:00:00|Random|Every Day")));
        }},
       {"DeleteTaskRem",
        [](WindowFixture& host) {
@@ -233,7 +233,7 @@ const std::vector<Operation>& operations() {
        },
        [](WindowFixture& host) {
          DeleteTaskRem(host.module, kProfile, adminPdat(host),
-                       Variant(encodeBase64("25/12/2026 20:00:00")));
+                       Variant(formats::encodeBase64("25/12/2026 20:00:00")));
        }},
       {"AddFileRem", [](WindowFixture& host) { host.scratch.write("game1/canyon.bms", "old map"); },
        [](WindowFixture& host) {

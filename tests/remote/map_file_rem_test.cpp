@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "catalogue/game_folder_files.h"
-#include "platform/base64.h"
+#include "formats/base64.h"
 #include "tests/support/plugin_fixture.h"
 
 namespace rotaryn {
@@ -32,7 +32,7 @@ class MapFileRem : public ::testing::Test {
     return AddFileRem(host.module, kProfile, pdat(), Variant(data));
   }
   int32_t remove(const std::string& name) {
-    return DeleteFileRem(host.module, kProfile, pdat(), Variant(encodeBase64(name)));
+    return DeleteFileRem(host.module, kProfile, pdat(), Variant(formats::encodeBase64(name)));
   }
   std::string game(const std::string& name) const { return host.scratch.read("game1/" + name); }
   void putGame(const std::string& name, const std::string& bytes) {
@@ -114,7 +114,7 @@ TEST_F(MapFileRem, FileOperationsLeaveTheCurrentProfileAlone) {
   host.registerAgain(kProfile);
   EXPECT_EQ(AddFileRem(host.module, 2, pdat(2), Variant(std::string("two.bms|66/"))), 1);
   EXPECT_EQ(host.scratch.read("game2/two.bms"), "B");
-  EXPECT_EQ(DeleteFileRem(host.module, 2, pdat(2), Variant(encodeBase64("two.bms"))), 1);
+  EXPECT_EQ(DeleteFileRem(host.module, 2, pdat(2), Variant(formats::encodeBase64("two.bms"))), 1);
   EXPECT_EQ(host.module.CurrentProfile, kProfile);
   // A profile the plug-in has never registered: the host's data names the folder.
   EXPECT_EQ(AddFileRem(host.module, 9, pdat(2), Variant(std::string("nine.bms|66/"))), 1);

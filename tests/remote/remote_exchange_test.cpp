@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "catalogue/stock_catalogue.h"
-#include "exchange/exchange_codec.h"
-#include "platform/base64.h"
+#include "formats/base64.h"
+#include "formats/exchange_codec.h"
 #include "remote/get_maps_rem.h"
 #include "remote/set_maps_rem.h"
 #include "tests/support/ui_window_fixture.h"
@@ -14,9 +14,9 @@
 namespace rotaryn {
 namespace {
 
-using exchange::MapLine;
-using exchange::MapsAnswer;
-using exchange::NewRotation;
+using formats::exchange::MapLine;
+using formats::exchange::MapsAnswer;
+using formats::exchange::NewRotation;
 
 constexpr int32_t kProfile = WindowFixture::kProfile;
 
@@ -30,9 +30,12 @@ class RemoteExchange : public ::testing::Test {
                                   host.gameFolder(kProfile), Variant(pid), "profile1", "", "",
                                   "Ann Lee", Variant(int16_t{0})});
   }
-  MapsAnswer get() { return exchange::parseMapsAnswer(GetMapsRem(host.module, kProfile, pdat())); }
+  MapsAnswer get() {
+    return formats::exchange::parseMapsAnswer(GetMapsRem(host.module, kProfile, pdat()));
+  }
   int32_t set(const NewRotation& rotation) {
-    return SetMapsRem(host.module, kProfile, pdat(), Variant(exchange::buildSetMapsData(rotation)));
+    return SetMapsRem(host.module, kProfile, pdat(),
+                      Variant(formats::exchange::buildSetMapsData(rotation)));
   }
   std::string adminLog() const {
     return host.scratch.read("profiles/profile1/adminlogs/2026-12-04.txt");
@@ -75,7 +78,7 @@ TEST_F(RemoteExchange, AnswerDecodesToSettingsEveryMapRotationAndTasks) {
       "[02/01/2027 10:00:00]\r\nFile=Random\r\nFrequency=Once\r\n");
 
   const MapsAnswer answer = get();
-  const exchange::ServerSettings& s = answer.settings;
+  const formats::exchange::ServerSettings& s = answer.settings;
   EXPECT_EQ(s.autoload, "1");
   EXPECT_EQ(s.displayTime, "9");  // "x" lies beyond "9"
   EXPECT_EQ(s.mapPlaying, host.server().textAt("CurMap"));
@@ -114,9 +117,10 @@ TEST_F(RemoteExchange, AnswerDecodesToSettingsEveryMapRotationAndTasks) {
 TEST_F(RemoteExchange, EdgesOfTheAnswer) {
   host.load();
   // No task file, no Maps.ini: empty settings fields and nothing after the last separator.
-  const std::string body = exchange::unwrapMapsAnswer(GetMapsRem(host.module, kProfile, pdat()));
+  const std::string body =
+      formats::exchange::unwrapMapsAnswer(GetMapsRem(host.module, kProfile, pdat()));
   EXPECT_TRUE(body.starts_with("__"));
-  EXPECT_TRUE(body.ends_with(exchange::kSectionSeparator));
+  EXPECT_TRUE(body.ends_with(formats::exchange::kSectionSeparator));
 
   // A task file with a single task lists one section name: no tasks travel.
   writeTasks("[25/12/2026 20:00:00]\r\nFile=Random\r\nFrequency=Once\r\n");
@@ -140,7 +144,7 @@ TEST_F(RemoteExchange, AffiliateServersSendNoLimits) {
   options.build = sim::ServerBuild::kAffiliate;
   host.load(options);
   const MapsAnswer answer =
-      exchange::parseMapsAnswer(GetMapsRem(host.module, kProfile, pdat(true)));
+      formats::exchange::parseMapsAnswer(GetMapsRem(host.module, kProfile, pdat(true)));
   EXPECT_EQ(answer.settings.kothLimit, 0);
   EXPECT_EQ(answer.settings.killLimit, 0);
   EXPECT_EQ(answer.settings.gameScoreLimit, 0);
@@ -148,9 +152,10 @@ TEST_F(RemoteExchange, AffiliateServersSendNoLimits) {
 
   // Applying a rotation skips the limits and still changes the rotation.
   EXPECT_EQ(SetMapsRem(host.module, kProfile, pdat(true),
-                       Variant(exchange::buildSetMapsData({1, 2, 3, {stock(2)}}))),
+                       Variant(formats::exchange::buildSetMapsData({1, 2, 3, {stock(2)}}))),
             1);
-  const MapsAnswer after = exchange::parseMapsAnswer(GetMapsRem(host.module, kProfile, pdat(true)));
+  const MapsAnswer after =
+      formats::exchange::parseMapsAnswer(GetMapsRem(host.module, kProfile, pdat(true)));
   EXPECT_EQ(after.rotation, (std::vector<MapLine>{stock(2)}));
 }
 
@@ -201,20 +206,21 @@ TEST_F(RemoteExchange, MalformedDataChangesNothingAndLogsNothing) {
   host.load();
   const int32_t killsBefore = host.server().longAt("CMaxKills");
   auto wrap = [](const std::string& text) {
-    return std::to_string(text.size()) + "|" + encodeBase64(exchange::compressText(text));
+    return std::to_string(text.size()) + "|" +
+           formats::encodeBase64(formats::exchange::compressText(text));
   };
-  const std::string good = exchange::buildSetMapsData({1, 2, 3, {stock(0)}});
+  const std::string good = formats::exchange::buildSetMapsData({1, 2, 3, {stock(0)}});
   const std::vector<std::string> bad = {
       "",
       "12",
       "x|" + good.substr(good.find('|') + 1),
       "999|" + good.substr(good.find('|') + 1),  // length mismatch
       "10|@@@@",
-      wrap("0_1_2"),                                           // too few fields
-      wrap("0_1_zz_3"),                                        // a limit that is not a number
-      wrap("0_1_2_3_QQ==|QQ==|1"),                             // an entry of three parts
-      wrap("0_1_2_3_QQ==|*bad*|1|0"),                          // mission file not base 64
-      wrap("0_1_2_3_QQ==|" + encodeBase64("a.bms") + "|x|0"),  // game type
+      wrap("0_1_2"),                   // too few fields
+      wrap("0_1_zz_3"),                // a limit that is not a number
+      wrap("0_1_2_3_QQ==|QQ==|1"),     // an entry of three parts
+      wrap("0_1_2_3_QQ==|*bad*|1|0"),  // mission file not base 64
+      wrap("0_1_2_3_QQ==|" + formats::encodeBase64("a.bms") + "|x|0"),  // game type
       good + "|extra",
   };
   for (const std::string& data : bad) {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "platform/base64.h"
+#include "formats/base64.h"
 #include "store/map_list.h"
 #include "tests/support/ui_window_fixture.h"
 
@@ -161,7 +161,7 @@ TEST_F(Tasks, AReleaseOverTheHeaderSortsTheRowsByDateAndTimeText) {
 TEST_F(Tasks, RemoteChangesOverwriteWithoutAskingAndLogWhatTheyDid) {
   const Variant pdat = remotePdat();
   auto call = [&](auto op, const std::string& data, bool encode = true) {
-    return op(host.module, kProfile, pdat, Variant(encode ? encodeBase64(data) : data));
+    return op(host.module, kProfile, pdat, Variant(encode ? formats::encodeBase64(data) : data));
   };
   EXPECT_EQ(call(AddTaskRem, "25/12/2026 20:00:00|night.mpl|Once"), 1);
   EXPECT_EQ(call(AddTaskRem, "25/12/2026 20:00:00|Random|Every Day"), 1);

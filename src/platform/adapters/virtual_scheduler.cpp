@@ -1,18 +1,23 @@
 #include "platform/adapters/virtual_scheduler.h"
 
-#include <algorithm>
-
 namespace rotaryn {
+namespace {
 
-VirtualScheduler::VirtualScheduler(DateTime wallClock) : wallClock_(wallClock) {}
+formats::CivilTime civil(const DateTime& t) {
+  return {t.year, t.month, t.day, t.hour, t.minute, t.second};
+}
+
+}  // namespace
+
+VirtualScheduler::VirtualScheduler(DateTime wallClock) : time_(civil(wallClock)) {}
 
 DateTime VirtualScheduler::now() const {
-  int64_t elapsedMs = nowMs_ - wallClockSetAtMs_;
-  return vb::AddSeconds(wallClock_, elapsedMs / 1000);
+  const formats::CivilTime t = time_.now();
+  return DateTime{t.year, t.month, t.day, t.hour, t.minute, t.second};
 }
 
 int64_t VirtualScheduler::monotonicMs() const {
-  return nowMs_;
+  return time_.monotonicMs();
 }
 
 void VirtualScheduler::create(const std::string& name, int index, Tick tick) {
@@ -22,10 +27,10 @@ bool VirtualScheduler::exists(const std::string& name, int index) const {
   return timers_.exists(name, index);
 }
 void VirtualScheduler::setInterval(const std::string& name, int index, int intervalMs) {
-  timers_.setInterval(name, index, intervalMs, nowMs_);
+  timers_.setInterval(name, index, intervalMs, time_.monotonicMs(), time_.msIntoMinute());
 }
 void VirtualScheduler::start(const std::string& name, int index) {
-  timers_.start(name, index, nowMs_);
+  timers_.start(name, index, time_.monotonicMs(), time_.msIntoMinute());
 }
 void VirtualScheduler::stop(const std::string& name, int index) {
   timers_.stop(name, index);
@@ -44,38 +49,23 @@ void VirtualScheduler::destroyAll() {
 }
 
 void VirtualScheduler::doEvents() {
-  for (const auto& timer : timers_.dueBy(nowMs_)) {
-    if (TimerTable::stillDue(timer, nowMs_)) TimerTable::fire(timer, nowMs_);
-  }
+  time_.doEvents();
 }
 
 void VirtualScheduler::sleep(int milliseconds) {
-  if (milliseconds <= 0) return;
-  nowMs_ += milliseconds;
-  sleptMs_ += milliseconds;
+  time_.sleep(milliseconds);
 }
 
 void VirtualScheduler::advance(int64_t milliseconds) {
-  const int64_t targetMs = nowMs_ + std::max<int64_t>(milliseconds, 0);
-  while (auto timer = timers_.nextDue()) {
-    if (timer->dueMs > targetMs) break;
-    // A tick that slept may have carried time past a due timer: it then fires late, at once.
-    nowMs_ = std::max(nowMs_, timer->dueMs);
-    TimerTable::fire(timer, nowMs_);
-  }
-  // A tick may have moved time beyond the target (a sleep or a nested advance); never go back.
-  nowMs_ = std::max(nowMs_, targetMs);
+  time_.advance(milliseconds);
 }
 
 void VirtualScheduler::setWallClock(const DateTime& wallClock) {
-  wallClock_ = wallClock;
-  wallClockSetAtMs_ = nowMs_;
+  time_.setWallClock(civil(wallClock));
 }
 
 std::optional<int64_t> VirtualScheduler::untilNextTickMs() const {
-  auto timer = timers_.nextDue();
-  if (!timer) return std::nullopt;
-  return std::max<int64_t>(timer->dueMs - nowMs_, 0);
+  return time_.untilNextTickMs();
 }
 
 }  // namespace rotaryn

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "formats/virtual_time.h"
 #include "platform/adapters/timer_table.h"
 #include "platform/clock.h"
 #include "platform/event_pump.h"
@@ -15,7 +16,9 @@ namespace rotaryn {
 // happens unless the owner moves time: advance() runs the ticks that fall due, doEvents() runs
 // what is due now, sleep() moves time without running anything (Windows Sleep blocks).
 // Single-threaded; ticks may call back into the scheduler (create, stop or destroy timers,
-// itself included; doEvents; sleep; even advance from a dialog hook).
+// itself included; doEvents; sleep; even advance from a dialog hook). The clock and the timers
+// are the shared virtual time the host's script mode runs, minute timers aligned to the wall
+// clock's minutes as in production.
 class VirtualScheduler final : public Clock, public Timers, public EventPump {
  public:
   // The wall clock starts at the given local time and moves with virtual time.
@@ -52,14 +55,11 @@ class VirtualScheduler final : public Clock, public Timers, public EventPump {
   // armed.
   std::optional<int64_t> untilNextTickMs() const;
   // Total milliseconds passed in sleep() so far.
-  int64_t sleptMs() const { return sleptMs_; }
+  int64_t sleptMs() const { return time_.sleptMs(); }
 
  private:
-  TimerTable timers_;
-  int64_t nowMs_ = 0;
-  int64_t sleptMs_ = 0;
-  DateTime wallClock_;
-  int64_t wallClockSetAtMs_ = 0;
+  formats::VirtualTime time_;
+  TimerTable timers_{time_.timers()};
 };
 
 }  // namespace rotaryn

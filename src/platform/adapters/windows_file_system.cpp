@@ -18,9 +18,9 @@
 #include <system_error>
 #include <utility>
 
+#include "formats/windows_1252.h"
 #include "platform/vb_error.h"
 #include "platform/vb_runtime.h"
-#include "platform/windows_1252.h"
 
 namespace rotaryn {
 
@@ -81,13 +81,13 @@ bool isAscii(std::string_view name) {
 
 // A component of a core path as the system names it.
 std::string systemName(const std::string& windowsName) {
-  return isAscii(windowsName) ? windowsName : utf8NameFromWindows1252(windowsName);
+  return isAscii(windowsName) ? windowsName : formats::utf8FromWindows1252(windowsName);
 }
 
 // A name from the system as the core spells it; nullopt when Windows-1252 cannot.
 std::optional<std::string> coreName(const std::string& name) {
   if (isAscii(name)) return name;
-  return windows1252NameFromUtf8(name);
+  return formats::windows1252FromUtf8(name);
 }
 
 // A system name for a log line: UTF-8 as it is, other bytes and control characters as \xNN.
@@ -95,7 +95,7 @@ std::string printable(std::string_view name) {
   std::string out;
   for (size_t pos = 0; pos < name.size();) {
     size_t start = pos;
-    std::optional<char32_t> code = nextUtf8Character(name, pos);
+    std::optional<char32_t> code = formats::nextUtf8Character(name, pos);
     if (code && *code >= 0x20 && *code != 0x7F && !(*code >= 0x80 && *code < 0xA0)) {
       out.append(name.substr(start, pos - start));
       continue;
@@ -315,7 +315,7 @@ WindowsFileSystem::WindowsFileSystem(DriveMap drives, LogLine log) : log_(std::m
 std::string WindowsFileSystem::toWindowsPath(const std::string& posixPath) {
   std::string result;
   if (!posixPath.empty() && posixPath[0] == '/') result = "C:";
-  for (char c : windows1252NameFromUtf8(posixPath, '?')) {
+  for (char c : formats::windows1252FromUtf8(posixPath, '?')) {
     if (c != '/') {
       result += c;
     } else if (result.empty() || result.back() != '\\') {
@@ -458,7 +458,7 @@ void WindowsFileSystem::CopyFile(const std::string& source, const std::string& d
   }
   // A destination ending with a separator is a folder to copy into, under the source's name.
   Resolved to = (!destination.empty() && isSeparator(destination.back()))
-                    ? resolve(destination + windows1252NameFromUtf8(from.name, '?'))
+                    ? resolve(destination + formats::windows1252FromUtf8(from.name, '?'))
                     : resolve(destination);
   std::optional<struct stat> existing = to.requireWritable(overwrite);
   if (existing && existing->st_dev == sourceStat.st_dev && existing->st_ino == sourceStat.st_ino) {
@@ -594,7 +594,7 @@ std::vector<ListedFile> WindowsFileSystem::listFiles(const std::string& folder, 
   ::closedir(dir);
   for (const std::string& name : unspellable) {
     if (!log_) break;
-    log_(utf8FromWindows1252(folder) + ": left out the file \"" + printable(name) +
+    log_(formats::utf8FromWindows1252(folder) + ": left out the file \"" + printable(name) +
          "\": Windows-1252 cannot spell its name");
   }
   return files;

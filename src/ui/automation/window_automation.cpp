@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "catalogue/stock_catalogue.h"
+#include "formats/game_names.h"
 #include "memory/rotation_layout.h"
 #include "memory/server_fields.h"
 #include "platform/vb_error.h"
@@ -243,8 +244,8 @@ Json dumpServerState(Module& module, int32_t index) {
            {"gameType", type},
            {"pack", jsonText(pack)},
            {"affiliate", module.profile(index).IsAffiliate}};
-  if (type >= 0 && type < static_cast<int32_t>(GameTypeNames.size())) {
-    out["gameTypeName"] = std::string(GameTypeNames[static_cast<size_t>(type)]);
+  if (type >= 0 && type < static_cast<int32_t>(formats::kGameTypeNames.size())) {
+    out["gameTypeName"] = std::string(formats::kGameTypeNames[static_cast<size_t>(type)]);
   }
   // The map the server plays after this game: the entry after its position, wrapping.
   const int32_t header = readLong(module, index, "MapPointer");

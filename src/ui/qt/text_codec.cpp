@@ -2,17 +2,17 @@
 
 #include <QList>
 
-#include "platform/windows_1252.h"
+#include "formats/windows_1252.h"
 
 namespace rotaryn {
 QString fromWindows1252(const std::string& text) {
-  return QString::fromStdString(utf8FromWindows1252(text));
+  return QString::fromStdString(formats::utf8FromWindows1252(text));
 }
 
 std::string toWindows1252(const QString& text) {
   std::string out;
   out.reserve(static_cast<size_t>(text.size()));
-  for (char32_t code : text.toUcs4()) out += windows1252ByteOf(code).value_or('?');
+  for (char32_t code : text.toUcs4()) out += formats::windows1252ByteOf(code).value_or('?');
   return out;
 }
 

@@ -3,7 +3,7 @@
 // The texts a remote administrator's tool exchanges with the plug-in about one server's
 // rotation: the answer of GetMapsRem (everything the tool shows) and the data of SetMapsRem (a
 // new rotation with its limits). Both sides build and read them here; the library needs only
-// zlib and the platform's base 64, not the plug-in.
+// zlib and the shared base 64, not the plug-in.
 //
 // GetMapsRem answer:  <length of body> "[-]Tarnwick[-]" <base64(zlib(body))>   or "Failed"
 //   body     = settings "[-]|[-]Tarnwick[-]|[-]" maps "[-]|[-]Tarnwick[-]|[-]" base64(tasks)
@@ -19,12 +19,14 @@
 // (Windows-1252), as the plug-in keeps them.
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace rotaryn::exchange {
+namespace rotaryn::formats::exchange {
 
 inline constexpr std::string_view kSectionSeparator = "[-]|[-]Tarnwick[-]|[-]";
 inline constexpr std::string_view kLengthMarker = "[-]Tarnwick[-]";
@@ -102,15 +104,25 @@ std::string compressText(std::string_view text);
 std::string decompressText(std::string_view compressed, int64_t length);
 
 // ---- the GetMapsRem answer ----
+// A text transform the builders call: base 64 (the plug-in passes its memory component's Enc64)
+// or compression (its utility component's CompressString). Empty: this library's own.
+using Encode = std::function<std::string(const std::string&)>;
+
 // The pieces the plug-in joins, so that both sides write them alike.
-std::string settingsSection(const ServerSettings& settings);
-std::string mapLineText(const MapLine& line);
+std::string settingsSection(const ServerSettings& settings, const Encode& base64 = {});
+std::string mapLineText(const MapLine& line, const Encode& base64 = {});
+// The lines of the maps section: the catalogue, the line "[CurMaps]", the rotation; joined by
+// CR LF in the body.
+std::vector<std::string> mapLines(const MapsAnswer& answer, const Encode& base64 = {});
 // "section_line_line|section_line": the tasks text before its base 64.
 std::string tasksText(const std::vector<Task>& tasks);
-// The three sections joined (tasks in base 64; nothing when there are none).
+// The three sections joined: settings, maps (the lines joined), tasks already in base 64.
+std::string joinMapsBody(std::string_view settings, std::string_view maps,
+                         std::string_view tasksBase64);
+// The three sections built (tasks in base 64; nothing when there are none).
 std::string buildMapsBody(const MapsAnswer& answer);
 // Length, marker, compressed body.
-std::string lengthPrefixed(std::string_view body);
+std::string lengthPrefixed(const std::string& body, const Encode& compress = {});
 std::string buildMapsAnswer(const MapsAnswer& answer);
 
 MapsAnswer parseMapsBody(std::string_view body);
@@ -122,6 +134,20 @@ std::vector<Task> parseTasksText(std::string_view text);
 // ---- the SetMapsRem data ----
 std::string setMapsText(const NewRotation& rotation);
 std::string buildSetMapsData(const NewRotation& rotation);
+// The data's two parts, split at its one "|": the length as sent and the base 64 of the
+// compressed text; nullopt when the data holds no "|" or more than one.
+struct SetMapsParts {
+  std::string_view length;
+  std::string_view compressedBase64;
+};
+std::optional<SetMapsParts> splitSetMapsData(std::string_view data);
+// The text's fields split at "_": fields 1-3 the king-of-the-hill, kill and game-score limits,
+// from kFirstSetMapsEntry on one map entry each.
+inline constexpr size_t kFirstSetMapsEntry = 4;
+std::vector<std::string_view> setMapsFields(std::string_view text);
+// An entry's parts split at "|": base64(display name, blanks as "%20"), base64(mission file),
+// game type, custom flag.
+std::vector<std::string_view> setMapsEntryParts(std::string_view entry);
 // The text inside the data, checked against its length.
 std::string unwrapSetMapsData(std::string_view data);
 NewRotation parseSetMapsText(std::string_view text);
@@ -131,4 +157,4 @@ NewRotation parseSetMapsData(std::string_view data);
 // NotANumber error.
 int32_t parseNumber(std::string_view text, const std::string& what);
 
-}  // namespace rotaryn::exchange
+}  // namespace rotaryn::formats::exchange

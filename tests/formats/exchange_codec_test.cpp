@@ -1,12 +1,12 @@
-#include "exchange/exchange_codec.h"
+#include "formats/exchange_codec.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "platform/base64.h"
+#include "formats/base64.h"
 
-namespace rotaryn::exchange {
+namespace rotaryn::formats::exchange {
 namespace {
 
 MapsAnswer sampleAnswer() {
@@ -35,8 +35,8 @@ TEST(ExchangeCodec, MapsAnswerRoundTripsWithItsExactLayout) {
   const MapsAnswer answer = sampleAnswer();
   const std::string body = buildMapsBody(answer);
   EXPECT_EQ(body.substr(0, body.find("[-]|")),
-            "1_9_" + encodeBase64("Rolling Thunder") + "_10_500_20_255");
-  EXPECT_NE(body.find("\r\n[CurMaps]\r\n" + encodeBase64("Canyon At Night") +
+            "1_9_" + formats::encodeBase64("Rolling Thunder") + "_10_500_20_255");
+  EXPECT_NE(body.find("\r\n[CurMaps]\r\n" + formats::encodeBase64("Canyon At Night") +
                       "|canyon.night.bms|3|1\r\n"),
             std::string::npos);
   const std::string wire = buildMapsAnswer(answer);
@@ -62,8 +62,9 @@ TEST(ExchangeCodec, SetMapsDataRoundTripsAndSendsBlanksAsPercent20) {
   NewRotation rotation{
       7, 300, 15, {{"Rolling Thunder", "DMR_01A.BMS", 1, false}, {"", "x.bms", 0, true}}};
   const std::string text = setMapsText(rotation);
-  EXPECT_EQ(text, "0_7_300_15_" + encodeBase64("Rolling%20Thunder") + "|" +
-                      encodeBase64("DMR_01A.BMS") + "|1|0_|" + encodeBase64("x.bms") + "|0|1");
+  EXPECT_EQ(text, "0_7_300_15_" + formats::encodeBase64("Rolling%20Thunder") + "|" +
+                      formats::encodeBase64("DMR_01A.BMS") + "|1|0_|" +
+                      formats::encodeBase64("x.bms") + "|0|1");
   const std::string data = buildSetMapsData(rotation);
   EXPECT_EQ(data.substr(0, data.find('|')), std::to_string(text.size()));
   EXPECT_EQ(unwrapSetMapsData(data), text);
@@ -89,7 +90,7 @@ TEST(ExchangeCodec, ErrorsNameTheFault) {
       {"short length", [&] { parseMapsAnswer("3" + afterLength); }, K::LengthMismatch},
       {"length not a number", [&] { parseMapsAnswer("x" + afterLength); }, K::LengthMismatch},
       {"bad base 64", [] { parseMapsAnswer("3[-]Tarnwick[-]ab*d"); }, K::BadBase64},
-      {"not zlib", [] { parseMapsAnswer("3[-]Tarnwick[-]" + encodeBase64("abc")); },
+      {"not zlib", [] { parseMapsAnswer("3[-]Tarnwick[-]" + formats::encodeBase64("abc")); },
        K::BadCompression},
       {"one section", [] { parseMapsBody("1_9__1_2_3_4"); }, K::MissingSection},
       {"six settings",
@@ -150,4 +151,4 @@ TEST(ExchangeCodec, NumbersAreWholeDecimalsWithinThirtyTwoBits) {
 }
 
 }  // namespace
-}  // namespace rotaryn::exchange
+}  // namespace rotaryn::formats::exchange

@@ -1,32 +1,18 @@
-#include "host/virtual_time.h"
+#include "formats/virtual_time.h"
 
-#include <QDateTime>
 #include <algorithm>
 
-namespace rotaryn::host {
+namespace rotaryn::formats {
 
-VirtualTime::VirtualTime(LocalTime wallClock) : wallClock_(wallClock) {}
+VirtualTime::VirtualTime(CivilTime wallClock) : wallClock_(wallClock) {}
 
-LocalTime VirtualTime::now() const {
-  // Calendar arithmetic without a time zone: the wall clock is local time as it reads.
-  QDateTime start(QDate(wallClock_.year, wallClock_.month, wallClock_.day),
-                  QTime(wallClock_.hour, wallClock_.minute, wallClock_.second), Qt::UTC);
-  QDateTime at = start.addSecs((nowMs_ - wallClockSetAtMs_) / 1000);
-  return LocalTime{at.date().year(), at.date().month(),  at.date().day(),
-                   at.time().hour(), at.time().minute(), at.time().second()};
+CivilTime VirtualTime::now() const {
+  return addSeconds(wallClock_, (nowMs_ - wallClockSetAtMs_) / 1000);
 }
 
 int VirtualTime::msIntoMinute() const {
   return static_cast<int>((wallClock_.second * int64_t{1000} + nowMs_ - wallClockSetAtMs_) %
                           KeyedTimers::kMinuteMs);
-}
-
-void VirtualTime::start(const std::string& name, int index, int intervalMs, Tick tick) {
-  timers_.start(name, index, intervalMs, std::move(tick), nowMs_, msIntoMinute());
-}
-
-void VirtualTime::stop(const std::string& name, int index) {
-  timers_.stop(name, index);
 }
 
 void VirtualTime::doEvents() {
@@ -36,7 +22,9 @@ void VirtualTime::doEvents() {
 }
 
 void VirtualTime::sleep(int milliseconds) {
-  if (milliseconds > 0) nowMs_ += milliseconds;
+  if (milliseconds <= 0) return;
+  nowMs_ += milliseconds;
+  sleptMs_ += milliseconds;
 }
 
 void VirtualTime::advance(int64_t milliseconds) {
@@ -47,11 +35,11 @@ void VirtualTime::advance(int64_t milliseconds) {
     nowMs_ = std::max(nowMs_, timer->dueMs);
     KeyedTimers::fire(timer, nowMs_, msIntoMinute());
   }
-  // A tick may have moved time beyond the target; never go back.
+  // A tick may have moved time beyond the target (a sleep or a nested advance); never go back.
   nowMs_ = std::max(nowMs_, targetMs);
 }
 
-void VirtualTime::setWallClock(const LocalTime& wallClock) {
+void VirtualTime::setWallClock(const CivilTime& wallClock) {
   wallClock_ = wallClock;
   wallClockSetAtMs_ = nowMs_;
 }
@@ -62,4 +50,4 @@ std::optional<int64_t> VirtualTime::untilNextTickMs() const {
   return std::max<int64_t>(timer->dueMs - nowMs_, 0);
 }
 
-}  // namespace rotaryn::host
+}  // namespace rotaryn::formats

@@ -1,18 +1,16 @@
-#include "platform/windows_1252.h"
+#include "formats/windows_1252.h"
 
 #include <array>
 
-namespace rotaryn {
+namespace rotaryn::formats {
 namespace {
 
-constexpr char32_t kUnassigned = 0xFFFD;
-
-// Bytes 0x80-0x9F; the rest of the code page is Latin-1.
+// Bytes 0x80-0x9F; the rest of the code page is Latin-1. The unassigned five are their own
+// control characters.
 constexpr std::array<char32_t, 32> kHighControls{
-    0x20AC,      kUnassigned, 0x201A, 0x0192, 0x201E, 0x2026,      0x2020, 0x2021,
-    0x02C6,      0x2030,      0x0160, 0x2039, 0x0152, kUnassigned, 0x017D, kUnassigned,
-    kUnassigned, 0x2018,      0x2019, 0x201C, 0x201D, 0x2022,      0x2013, 0x2014,
-    0x02DC,      0x2122,      0x0161, 0x203A, 0x0153, kUnassigned, 0x017E, 0x0178};
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 void appendUtf8(std::string& out, char32_t code) {
   if (code < 0x80) {
@@ -35,7 +33,6 @@ char32_t unicodeOfWindows1252(unsigned char byte) {
 
 std::optional<char> windows1252ByteOf(char32_t code) {
   if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) return static_cast<char>(code);
-  if (code == kUnassigned) return std::nullopt;
   for (size_t i = 0; i < kHighControls.size(); ++i) {
     if (kHighControls[i] == code) return static_cast<char>(0x80 + i);
   }
@@ -78,20 +75,9 @@ std::optional<char32_t> nextUtf8Character(std::string_view text, size_t& pos) {
   return code;
 }
 
-std::string utf8NameFromWindows1252(std::string_view name) {
-  std::string out;
-  out.reserve(name.size());
-  for (char c : name) {
-    auto byte = static_cast<unsigned char>(c);
-    char32_t code = unicodeOfWindows1252(byte);
-    appendUtf8(out, code == kUnassigned ? byte : code);
-  }
-  return out;
-}
-
 namespace {
 
-// Converts a name, calling `unspellable` for each character or byte the code page cannot hold;
+// Converts UTF-8 text, calling `unspellable` for each character or byte the code page cannot hold;
 // false when it returned false.
 template <class Unspellable>
 bool nameFromUtf8(std::string_view name, std::string& out, Unspellable unspellable) {
@@ -105,9 +91,6 @@ bool nameFromUtf8(std::string_view name, std::string& out, Unspellable unspellab
     std::optional<char> byte;
     if (code) {
       byte = windows1252ByteOf(*code);
-      bool unassigned =
-          *code < 0xA0 && unicodeOfWindows1252(static_cast<unsigned char>(*code)) == kUnassigned;
-      if (!byte && unassigned) byte = static_cast<char>(*code);
     }
     if (byte) {
       out += *byte;
@@ -120,13 +103,13 @@ bool nameFromUtf8(std::string_view name, std::string& out, Unspellable unspellab
 
 }  // namespace
 
-std::optional<std::string> windows1252NameFromUtf8(std::string_view name) {
+std::optional<std::string> windows1252FromUtf8(std::string_view name) {
   std::string out;
   if (!nameFromUtf8(name, out, [](std::string&) { return false; })) return std::nullopt;
   return out;
 }
 
-std::string windows1252NameFromUtf8(std::string_view name, char replacement) {
+std::string windows1252FromUtf8(std::string_view name, char replacement) {
   std::string out;
   nameFromUtf8(name, out, [replacement](std::string& text) {
     text += replacement;
@@ -135,4 +118,4 @@ std::string windows1252NameFromUtf8(std::string_view name, char replacement) {
   return out;
 }
 
-}  // namespace rotaryn
+}  // namespace rotaryn::formats

@@ -1,11 +1,9 @@
-#include "platform/base64.h"
+#include "formats/base64.h"
 
 #include <array>
 #include <cstdint>
 
-#include "platform/vb_error.h"
-
-namespace rotaryn {
+namespace rotaryn::formats {
 namespace {
 
 constexpr std::string_view kAlphabet =
@@ -22,7 +20,7 @@ constexpr std::array<int8_t, 256> decodeTable() {
 constexpr std::array<int8_t, 256> kDecode = decodeTable();
 
 [[noreturn]] void raiseInvalid(const std::string& why) {
-  raiseVbError(vberr::kInvalidCall, "the text is not base 64: " + why);
+  throw Base64Error("the text is not base 64: " + why);
 }
 
 }  // namespace
@@ -92,4 +90,4 @@ std::string decodeBase64(std::string_view text) {
   return out;
 }
 
-}  // namespace rotaryn
+}  // namespace rotaryn::formats

@@ -1,17 +1,15 @@
-#include "platform/base64.h"
+#include "formats/base64.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/vb_error.h"
-
-namespace rotaryn {
+namespace rotaryn::formats {
 namespace {
 
 std::string failureOf(std::string_view text) {
   try {
     decodeBase64(text);
-  } catch (const VbError& error) {
-    return std::to_string(error.number()) + " " + error.description();
+  } catch (const Base64Error& error) {
+    return error.what();
   }
   return "decoded";
 }
@@ -42,15 +40,14 @@ TEST(Base64, DecodingIsLenientOnlyAboutBlanksAndPadding) {
   EXPECT_EQ(decodeBase64(" Zm 9v\tYg "), "foob");
   EXPECT_EQ(decodeBase64("Zm9vYg"), "foob");
   EXPECT_EQ(decodeBase64("Zm9vYmE"), "fooba");
-  EXPECT_EQ(failureOf("Zm*v"), "5 the text is not base 64: character 42 at position 3");
+  EXPECT_EQ(failureOf("Zm*v"), "the text is not base 64: character 42 at position 3");
   EXPECT_EQ(failureOf("Zm9vY"),
-            "5 the text is not base 64: its length is not a whole number of bytes");
-  EXPECT_EQ(failureOf("Zg=A"),
-            "5 the text is not base 64: text after the '=' padding at position 4");
-  EXPECT_EQ(failureOf("Zg==="), "5 the text is not base 64: bad '=' padding");
+            "the text is not base 64: its length is not a whole number of bytes");
+  EXPECT_EQ(failureOf("Zg=A"), "the text is not base 64: text after the '=' padding at position 4");
+  EXPECT_EQ(failureOf("Zg==="), "the text is not base 64: bad '=' padding");
   EXPECT_EQ(failureOf("Zm9="), "decoded");
-  EXPECT_EQ(failureOf("Zm9=="), "5 the text is not base 64: bad '=' padding");
+  EXPECT_EQ(failureOf("Zm9=="), "the text is not base 64: bad '=' padding");
 }
 
 }  // namespace
-}  // namespace rotaryn
+}  // namespace rotaryn::formats

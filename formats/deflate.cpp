@@ -1,13 +1,11 @@
-#include "platform/compression.h"
+#include "formats/deflate.h"
 
 #include <zlib.h>
 
 #include <array>
 #include <memory>
 
-#include "platform/vb_error.h"
-
-namespace rotaryn {
+namespace rotaryn::formats {
 
 std::string deflateBytes(std::string_view bytes) {
   uLongf size = compressBound(static_cast<uLong>(bytes.size()));
@@ -16,7 +14,7 @@ std::string deflateBytes(std::string_view bytes) {
                                reinterpret_cast<const Bytef*>(bytes.data()),
                                static_cast<uLong>(bytes.size()), Z_BEST_COMPRESSION);
   if (status != Z_OK) {
-    raiseVbError(vberr::kOutOfMemory, "zlib failed with status " + std::to_string(status));
+    throw ZlibError("zlib failed with status " + std::to_string(status));
   }
   stream.resize(size);
   return stream;
@@ -31,7 +29,7 @@ Inflated inflateExactly(std::string_view stream, int64_t length) {
   };
   if (length < 0) return Inflated{"", "negative length " + std::to_string(length), true};
   z_stream z{};
-  if (inflateInit(&z) != Z_OK) raiseVbError(vberr::kOutOfMemory);
+  if (inflateInit(&z) != Z_OK) throw ZlibError("zlib could not start inflating");
   std::unique_ptr<z_stream, int (*)(z_stream*)> guard(&z, inflateEnd);
   z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(stream.data()));
   z.avail_in = static_cast<uInt>(stream.size());
@@ -57,4 +55,4 @@ Inflated inflateExactly(std::string_view stream, int64_t length) {
   return Inflated{std::move(out), ""};
 }
 
-}  // namespace rotaryn
+}  // namespace rotaryn::formats

@@ -1,14 +1,19 @@
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
-namespace rotaryn {
+namespace rotaryn::formats {
 
 // The zlib pair behind the utility component's CompressString / DecompressString and the
-// exchange codec, which must agree byte for byte. zlib's best compression; raises VbError 7 when
-// zlib itself fails.
+// exchange codec, which must agree byte for byte. zlib's best compression; throws ZlibError when
+// zlib itself fails (it runs out of memory).
+class ZlibError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 std::string deflateBytes(std::string_view bytes);
 
 // What inflating a stream that must give exactly `length` bytes came to: the text, or what is
@@ -20,4 +25,4 @@ struct Inflated {
 };
 Inflated inflateExactly(std::string_view stream, int64_t length);
 
-}  // namespace rotaryn
+}  // namespace rotaryn::formats

@@ -4,9 +4,9 @@
 #include <map>
 #include <random>
 
-#include "host/keyed_timers.h"
+#include "formats/keyed_timers.h"
 
-namespace rotaryn::host {
+namespace rotaryn::formats {
 namespace {
 
 // A week of one-minute ticks on a loop whose wake-ups come up to 15 ms early (a shared wake-up)
@@ -57,7 +57,7 @@ TEST(MinuteTimers, OtherIntervalsKeepTheirPhaseAndAMinuteTimerStartsInTheNextMin
   timers.start(
       "tmrMaps", 1, 2000, [] {}, 0, 59'000);
   EXPECT_EQ(timers.nextDue()->dueMs, 2000);
-  timers.stop("tmrMaps", 1);
+  timers.remove("tmrMaps", 1);
   timers.start(
       "tmrMapTasks", 1, KeyedTimers::kMinuteMs, [] {}, 1000, 59'000);
   EXPECT_EQ(timers.nextDue()->dueMs, 1000 + 1000 + KeyedTimers::kMinuteMarginMs);
@@ -67,4 +67,4 @@ TEST(MinuteTimers, OtherIntervalsKeepTheirPhaseAndAMinuteTimerStartsInTheNextMin
 }
 
 }  // namespace
-}  // namespace rotaryn::host
+}  // namespace rotaryn::formats

@@ -1,15 +1,14 @@
-#include "exchange/exchange_codec.h"
+#include "formats/exchange_codec.h"
 
 #include <array>
 #include <charconv>
 #include <limits>
 #include <memory>
 
-#include "platform/base64.h"
-#include "platform/compression.h"
-#include "platform/vb_error.h"
+#include "formats/base64.h"
+#include "formats/deflate.h"
 
-namespace rotaryn::exchange {
+namespace rotaryn::formats::exchange {
 namespace {
 
 using Kind = ExchangeError::Kind;
@@ -43,8 +42,8 @@ std::string join(const std::vector<std::string_view>& parts, size_t from, size_t
 std::string decode64(std::string_view text, const std::string& what) {
   try {
     return decodeBase64(text);
-  } catch (const VbError& error) {
-    fail(Kind::BadBase64, what + ": " + error.description());
+  } catch (const Base64Error& error) {
+    fail(Kind::BadBase64, what + ": " + error.what());
   }
 }
 
@@ -106,11 +105,7 @@ int32_t parseNumber(std::string_view text, const std::string& what) {
 }
 
 std::string compressText(std::string_view text) {
-  try {
-    return encodeBase64(deflateBytes(text));
-  } catch (const VbError& error) {
-    throw std::runtime_error(error.description());
-  }
+  return encodeBase64(deflateBytes(text));
 }
 
 std::string decompressText(std::string_view compressed, int64_t length) {
@@ -122,8 +117,10 @@ std::string decompressText(std::string_view compressed, int64_t length) {
   return std::move(inflated.text);
 }
 
-std::string settingsSection(const ServerSettings& s) {
-  const std::string playing = s.mapPlaying.empty() ? std::string() : encodeBase64(s.mapPlaying);
+std::string settingsSection(const ServerSettings& s, const Encode& base64) {
+  const std::string playing = s.mapPlaying.empty()
+                                  ? std::string()
+                                  : (base64 ? base64(s.mapPlaying) : encodeBase64(s.mapPlaying));
   std::string text = s.autoload + kFieldSeparator + s.displayTime + kFieldSeparator + playing;
   for (int32_t limit : {s.kothLimit, s.killLimit, s.gameScoreLimit, s.mapLimit}) {
     text += kFieldSeparator + std::to_string(limit);
@@ -131,9 +128,19 @@ std::string settingsSection(const ServerSettings& s) {
   return text;
 }
 
-std::string mapLineText(const MapLine& line) {
-  return encodeBase64(line.displayName) + kEntrySeparator + line.missionFile + kEntrySeparator +
-         std::to_string(line.gameType) + kEntrySeparator + (line.custom ? "1" : "0");
+std::string mapLineText(const MapLine& line, const Encode& base64) {
+  return (base64 ? base64(line.displayName) : encodeBase64(line.displayName)) + kEntrySeparator +
+         line.missionFile + kEntrySeparator + std::to_string(line.gameType) + kEntrySeparator +
+         (line.custom ? "1" : "0");
+}
+
+std::vector<std::string> mapLines(const MapsAnswer& answer, const Encode& base64) {
+  std::vector<std::string> lines;
+  lines.reserve(answer.catalogue.size() + 1 + answer.rotation.size());
+  for (const MapLine& line : answer.catalogue) lines.push_back(mapLineText(line, base64));
+  lines.emplace_back(kCurrentMapsMarker);
+  for (const MapLine& line : answer.rotation) lines.push_back(mapLineText(line, base64));
+  return lines;
 }
 
 std::string tasksText(const std::vector<Task>& tasks) {
@@ -146,18 +153,30 @@ std::string tasksText(const std::vector<Task>& tasks) {
   return text;
 }
 
-std::string buildMapsBody(const MapsAnswer& answer) {
-  std::string maps;
-  for (const MapLine& line : answer.catalogue) maps += mapLineText(line) + "\r\n";
-  maps += kCurrentMapsMarker;
-  for (const MapLine& line : answer.rotation) maps += "\r\n" + mapLineText(line);
-  const std::string tasks = tasksText(answer.tasks);
-  return settingsSection(answer.settings) + std::string(kSectionSeparator) + maps +
-         std::string(kSectionSeparator) + (tasks.empty() ? std::string() : encodeBase64(tasks));
+std::string joinMapsBody(std::string_view settings, std::string_view maps,
+                         std::string_view tasksBase64) {
+  std::string body(settings);
+  body += kSectionSeparator;
+  body += maps;
+  body += kSectionSeparator;
+  body += tasksBase64;
+  return body;
 }
 
-std::string lengthPrefixed(std::string_view body) {
-  return std::to_string(body.size()) + std::string(kLengthMarker) + compressText(body);
+std::string buildMapsBody(const MapsAnswer& answer) {
+  std::string maps;
+  for (const std::string& line : mapLines(answer)) {
+    if (!maps.empty()) maps += "\r\n";
+    maps += line;
+  }
+  const std::string tasks = tasksText(answer.tasks);
+  return joinMapsBody(settingsSection(answer.settings), maps,
+                      tasks.empty() ? std::string() : encodeBase64(tasks));
+}
+
+std::string lengthPrefixed(const std::string& body, const Encode& compress) {
+  return std::to_string(body.size()) + std::string(kLengthMarker) +
+         (compress ? compress(body) : compressText(body));
 }
 
 std::string buildMapsAnswer(const MapsAnswer& answer) {
@@ -274,17 +293,34 @@ std::string buildSetMapsData(const NewRotation& rotation) {
   return std::to_string(text.size()) + kEntrySeparator + encodeBase64(compressText(text));
 }
 
-std::string unwrapSetMapsData(std::string_view data) {
+std::optional<SetMapsParts> splitSetMapsData(std::string_view data) {
   const size_t bar = data.find(kEntrySeparator);
-  if (bar == std::string_view::npos) fail(Kind::MissingSection, "the data has no \"|\"");
-  const int64_t length = leadingLength(data, bar, "the data");
-  const std::string compressed = decode64(data.substr(bar + 1), "the data");
+  if (bar == std::string_view::npos ||
+      data.find(kEntrySeparator, bar + 1) != std::string_view::npos) {
+    return std::nullopt;
+  }
+  return SetMapsParts{data.substr(0, bar), data.substr(bar + 1)};
+}
+
+std::vector<std::string_view> setMapsFields(std::string_view text) {
+  return split(text, std::string_view(&kFieldSeparator, 1));
+}
+
+std::vector<std::string_view> setMapsEntryParts(std::string_view entry) {
+  return split(entry, std::string_view(&kEntrySeparator, 1));
+}
+
+std::string unwrapSetMapsData(std::string_view data) {
+  const std::optional<SetMapsParts> parts = splitSetMapsData(data);
+  if (!parts) fail(Kind::MissingSection, "the data is not a length, one \"|\" and the text");
+  const int64_t length = leadingLength(data, parts->length.size(), "the data");
+  const std::string compressed = decode64(parts->compressedBase64, "the data");
   return decompressText(compressed, length);
 }
 
 NewRotation parseSetMapsText(std::string_view text) {
-  const std::vector<std::string_view> fields = split(text, "_");
-  if (fields.size() < 4) {
+  const std::vector<std::string_view> fields = setMapsFields(text);
+  if (fields.size() < kFirstSetMapsEntry) {
     fail(Kind::MissingSection,
          "the text has " + std::to_string(fields.size()) + " fields; the limits need 4");
   }
@@ -292,10 +328,10 @@ NewRotation parseSetMapsText(std::string_view text) {
   rotation.kothLimit = parseNumber(fields[1], "field 1, the king-of-the-hill limit");
   rotation.killLimit = parseNumber(fields[2], "field 2, the kill limit");
   rotation.gameScoreLimit = parseNumber(fields[3], "field 3, the game-score limit");
-  for (size_t i = 4; i < fields.size(); ++i) {
-    const std::string what =
-        "map entry " + std::to_string(i - 4) + " (field " + std::to_string(i) + ")";
-    const std::vector<std::string_view> parts = split(fields[i], "|");
+  for (size_t i = kFirstSetMapsEntry; i < fields.size(); ++i) {
+    const std::string what = "map entry " + std::to_string(i - kFirstSetMapsEntry) + " (field " +
+                             std::to_string(i) + ")";
+    const std::vector<std::string_view> parts = setMapsEntryParts(fields[i]);
     if (parts.size() != 4) {
       fail(Kind::MissingSection, what + " has " + std::to_string(parts.size()) + " parts, not 4");
     }
@@ -313,4 +349,4 @@ NewRotation parseSetMapsData(std::string_view data) {
   return parseSetMapsText(unwrapSetMapsData(data));
 }
 
-}  // namespace rotaryn::exchange
+}  // namespace rotaryn::formats::exchange
