@@ -9,9 +9,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "host/host_config.h"
+#include "host/config/host_config.h"
+#include "host/config/pdat.h"
 #include "host/host_text.h"
-#include "host/pdat.h"
 
 namespace {
 

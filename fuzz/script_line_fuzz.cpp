@@ -16,7 +16,7 @@
 #include <sstream>
 #include <string>
 
-#include "host/script_runner.h"
+#include "host/script/runner.h"
 
 namespace {
 

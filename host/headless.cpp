@@ -5,8 +5,8 @@
 #include <iostream>
 #include <memory>
 
+#include "host/config/host_root.h"
 #include "host/host_dialogs.h"
-#include "host/host_root.h"
 #include "host/host_signals.h"
 #include "host/host_text.h"
 #include "host/live_host.h"

@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
-#include "host/host_root.h"
-#include "host/pdat.h"
+#include "host/config/host_root.h"
+#include "host/config/pdat.h"
 
 namespace rotaryn::host {
 

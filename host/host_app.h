@@ -11,7 +11,7 @@
 #include <string>
 #include <utility>
 
-#include "host/host_config.h"
+#include "host/config/host_config.h"
 #include "host/plugin_library.h"
 #include "host/port_table.h"
 

@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "host/host_root.h"
+#include "host/config/host_root.h"
 
 namespace rotaryn::host {
 

@@ -10,13 +10,13 @@
 #include <string>
 
 #include "host/api/administrators.h"
-#include "host/command_line.h"
-#include "host/gui_run.h"
+#include "host/config/command_line.h"
+#include "host/config/host_root.h"
+#include "host/gui/run.h"
 #include "host/headless.h"
-#include "host/host_root.h"
 #include "host/plugin_library.h"
 #include "host/root_lock.h"
-#include "host/script_runner.h"
+#include "host/script/runner.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "host/host_config.h"
+#include "host/config/host_config.h"
 
 namespace rotaryn::host {
 

@@ -1,4 +1,4 @@
-#include "host/command_line.h"
+#include "host/config/command_line.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

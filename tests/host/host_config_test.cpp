@@ -1,9 +1,9 @@
-#include "host/host_config.h"
+#include "host/config/host_config.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "host/pdat.h"
+#include "host/config/pdat.h"
 #include "tests/support/scratch_folder.h"
 
 namespace rotaryn::host {

@@ -1,4 +1,4 @@
-#include "host/script_runner.h"
+#include "host/script/runner.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "host/gui_main_window.h"
-#include "host/gui_session.h"
+#include "host/config/host_root.h"
+#include "host/gui/main_window.h"
+#include "host/gui/session.h"
 #include "host/host_app.h"
 #include "host/host_dialogs.h"
-#include "host/host_root.h"
 #include "host/qt_timers.h"
-#include "host/script_runner.h"
-#include "host/simulated_servers.h"
+#include "host/script/runner.h"
+#include "host/script/simulated_servers.h"
 #include "tests/qt/qt_test_application.h"
 #include "tests/support/scratch_folder.h"
 

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "host/gui_dialogs.h"
+#include "host/gui/dialogs.h"
 #include "host/qt_timers.h"
 #include "tests/qt/qt_test_application.h"
 

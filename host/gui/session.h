@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "host/gui_main_window.h"
+#include "host/gui/main_window.h"
 #include "host/host_app.h"
 
 namespace rotaryn::host {

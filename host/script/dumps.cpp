@@ -9,8 +9,8 @@
 
 #include "formats/exchange_codec.h"
 #include "host/host_text.h"
-#include "host/script_json.h"
-#include "host/script_session.h"
+#include "host/script/json.h"
+#include "host/script/session.h"
 #include "sim/model/server_model.h"
 
 namespace rotaryn::host {

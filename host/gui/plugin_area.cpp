@@ -1,4 +1,4 @@
-#include "host/gui_plugin_area.h"
+#include "host/gui/plugin_area.h"
 
 #include <QPainter>
 

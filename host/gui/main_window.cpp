@@ -1,4 +1,4 @@
-#include "host/gui_main_window.h"
+#include "host/gui/main_window.h"
 
 #include <QCloseEvent>
 #include <QMenuBar>

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "host/gui_plugin_area.h"
-#include "host/gui_profile_list.h"
+#include "host/gui/plugin_area.h"
+#include "host/gui/profile_list.h"
 
 namespace rotaryn::host {
 

@@ -1,4 +1,4 @@
-#include "host/gui_session.h"
+#include "host/gui/session.h"
 
 #include <QMessageBox>
 #include <iostream>

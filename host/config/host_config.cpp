@@ -1,4 +1,4 @@
-#include "host/host_config.h"
+#include "host/config/host_config.h"
 
 #include <algorithm>
 #include <cctype>

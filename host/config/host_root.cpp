@@ -1,4 +1,4 @@
-#include "host/host_root.h"
+#include "host/config/host_root.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "host/host_config.h"
+#include "host/config/host_config.h"
 
 namespace rotaryn::host {
 

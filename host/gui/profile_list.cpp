@@ -1,4 +1,4 @@
-#include "host/gui_profile_list.h"
+#include "host/gui/profile_list.h"
 
 #include <QHeaderView>
 #include <algorithm>

@@ -6,8 +6,8 @@
 
 #include "formats/exchange_codec.h"
 #include "host/host_text.h"
-#include "host/script_json.h"
-#include "host/script_session.h"
+#include "host/script/json.h"
+#include "host/script/session.h"
 
 namespace rotaryn::host {
 namespace {

@@ -14,8 +14,8 @@
 
 #include "host/host_app.h"
 #include "host/host_dialogs.h"
-#include "host/simulated_servers.h"
-#include "host/virtual_time.h"
+#include "host/script/simulated_servers.h"
+#include "host/script/virtual_time.h"
 
 namespace rotaryn::host {
 

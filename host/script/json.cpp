@@ -1,4 +1,4 @@
-#include "host/script_json.h"
+#include "host/script/json.h"
 
 namespace rotaryn::host {
 

@@ -1,4 +1,4 @@
-#include "host/script_runner.h"
+#include "host/script/runner.h"
 
 #include <stdlib.h>
 
@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "formats/map_file_layout.h"
-#include "host/host_root.h"
-#include "host/script_json.h"
-#include "host/script_session.h"
+#include "host/config/host_root.h"
+#include "host/script/json.h"
+#include "host/script/session.h"
 #include "sim/model/rotation_file.h"
 
 namespace rotaryn::host {

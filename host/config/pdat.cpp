@@ -1,4 +1,4 @@
-#include "host/pdat.h"
+#include "host/config/pdat.h"
 
 #include "host/host_dialogs.h"
 #include "host/host_text.h"

@@ -1,4 +1,4 @@
-#include "host/simulated_servers.h"
+#include "host/script/simulated_servers.h"
 
 #include <cstdio>
 

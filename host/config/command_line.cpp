@@ -1,4 +1,4 @@
-#include "host/command_line.h"
+#include "host/config/command_line.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "host/gui_run.h"
+#include "host/gui/run.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -7,10 +7,10 @@
 #include <iostream>
 #include <memory>
 
-#include "host/gui_dialogs.h"
-#include "host/gui_main_window.h"
-#include "host/gui_session.h"
-#include "host/host_root.h"
+#include "host/config/host_root.h"
+#include "host/gui/dialogs.h"
+#include "host/gui/main_window.h"
+#include "host/gui/session.h"
 #include "host/host_signals.h"
 #include "host/host_text.h"
 #include "host/live_host.h"

@@ -1,7 +1,7 @@
 // Window events a script sends: handed to the plug-in's automation entry point, which delivers
 // them to the window's handlers as its view does.
-#include "host/script_json.h"
-#include "host/script_session.h"
+#include "host/script/json.h"
+#include "host/script/session.h"
 
 namespace rotaryn::host {
 

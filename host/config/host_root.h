@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "host/host_config.h"
+#include "host/config/host_config.h"
 #include "host/root_lock.h"
 
 namespace rotaryn::host {

@@ -1,4 +1,4 @@
-#include "host/gui_dialogs.h"
+#include "host/gui/dialogs.h"
 
 #include <QApplication>
 #include <QFileDialog>

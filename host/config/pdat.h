@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "host/host_config.h"
+#include "host/config/host_config.h"
 
 namespace rotaryn::host {
 
