@@ -8,7 +8,8 @@
 
 namespace rotaryn::admin {
 
-// One command of the tool. Its words after the name are written as its usage shows them:
+// One command of the tool: a new command is a row of admin_commands.cpp's table and its
+// handler. Its words after the name are written as its usage shows them:
 // "P [MAPLIST.mpl] [--scores TK,DM,FB]" takes P, then MAPLIST.mpl or nothing; a bracketed option
 // is one of the tool's options, shown for the reader only.
 struct Command {
