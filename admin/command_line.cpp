@@ -86,16 +86,21 @@ class Grammar {
     return words;
   }
 
-  // An option of the line that is unknown or lacks its value, the first one.
+  // An option of the line that is unknown or lacks its value, the first one. Told before CLI11
+  // reads the line, which would take "--" as the end of the options.
   std::optional<std::string> optionProblem(const QStringList& arguments) const {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
       const QString& word = arguments[i];
       if (!word.startsWith("--")) continue;
-      if (optionOf(word) == nullptr) return "unknown option " + word.toStdString();
-      if (takesNextWord(word)) {
-        if (i + 1 >= arguments.size()) return word.toStdString() + " needs a value";
-        ++i;
+      const CLI::Option* option = optionOf(word);
+      const bool inlineValue = word.contains('=');
+      if (option == nullptr || (inlineValue && option->get_expected_min() == 0)) {
+        return "unknown option " + word.toStdString();
       }
+      if (inlineValue ? word.endsWith('=') : takesNextWord(word) && i + 1 >= arguments.size()) {
+        return word.toStdString() + " needs a value";
+      }
+      if (takesNextWord(word)) ++i;
     }
     return std::nullopt;
   }
@@ -161,11 +166,11 @@ class Grammar {
 
 CommandLine parseCommandLine(const QStringList& arguments, std::span<const Command> commands) {
   Grammar grammar(commands);
+  if (auto problem = grammar.optionProblem(arguments)) throw UsageError(*problem);
   CommandLine line;
   try {
     grammar.parse(arguments);
   } catch (const CLI::ParseError&) {
-    if (auto problem = grammar.optionProblem(arguments)) throw UsageError(*problem);
     line.problem = grammar.commandProblem(arguments);
   }
   line.options = grammar.options();
