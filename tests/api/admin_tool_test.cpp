@@ -54,15 +54,6 @@ TEST(AdminMaps, ReadsAMapListAgainstTheServersCatalogue) {
   EXPECT_THAT(problems[2], HasSubstr("line 6: not type[-]flag[-]mission file"));
 }
 
-TEST(AdminMaps, SaysWhenTheTaskListIsNotShown) {
-  formats::exchange::MapsAnswer answer = sampleAnswer();
-  answer.tasks.clear();
-  EXPECT_THAT(mapsText(answer).toStdString(), HasSubstr("Tasks: none listed (a profile's tasks"));
-  answer.tasksProblem = "the tasks are not base 64";
-  EXPECT_THAT(mapsText(answer).toStdString(),
-              HasSubstr("Tasks: the task list could not be read: the tasks are not base 64"));
-}
-
 TEST(AdminMaps, SaysWhatRotationTheServerHoldsAfterASet) {
   const formats::exchange::MapsAnswer before = sampleAnswer();
   const formats::exchange::MapLine road = before.catalogue[0];
@@ -96,17 +87,6 @@ TEST(AdminMaps, SaysWhatRotationTheServerHoldsAfterASet) {
     EXPECT_EQ(check.held, c.same) << c.says;
     EXPECT_THAT(check.text.toStdString(), HasSubstr(c.says));
   }
-}
-
-TEST(AdminData, FindsTheTokenInWhatAddAdminPrinted) {
-  const QByteArray token(64, 'a');
-  EXPECT_EQ(tokenIn("  " + token + "  \n\n"), token);
-  EXPECT_EQ(tokenIn("rotaryn-host: added administrator \"ann\" in /r; keep the token now:\n" +
-                    token + "\n"),
-            token);
-  EXPECT_FALSE(tokenIn(""));
-  EXPECT_FALSE(tokenIn(" \n\t\n"));
-  EXPECT_FALSE(tokenIn("not a token\n"));
 }
 
 // The body is made as it is read, in pieces of any size and from any position.

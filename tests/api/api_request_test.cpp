@@ -79,14 +79,6 @@ TEST(ApiRequest, RefusesWhatIsMalformedWithItsStatusAndReason) {
   }
 }
 
-TEST(ApiRequest, ReadsBearerTokensOnly) {
-  EXPECT_EQ(bearerToken("Bearer abc"), QByteArray("abc"));
-  EXPECT_EQ(bearerToken("  bearer   abc  "), QByteArray("abc"));
-  EXPECT_FALSE(bearerToken("Basic abc"));
-  EXPECT_FALSE(bearerToken("Bearer "));
-  EXPECT_FALSE(bearerToken(""));
-}
-
 // A chunked body reads alike at once and a byte at a time, and stops at its limit as it comes.
 TEST(ChunkedBody, ReadsInAnyPiecesAndStopsAtTheLimit) {
   const std::string stream = "5;ext=1\r\nhello\r\n6\r\n world\r\n0\r\nTrailer: x\r\n\r\nNEXT";
