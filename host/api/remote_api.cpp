@@ -244,9 +244,9 @@ std::optional<RemoteApi::Reply> RemoteApi::checkHead(QByteArrayView method, QByt
   const ApiRequest& request = std::get<ApiRequest>(route);
   if (request.kind == ApiRequest::Kind::kProfiles) return std::nullopt;
   if (isConsoleRead(request.kind)) {
-    std::optional<Reply> refusal = consoleRefusal(*admin, request, entry);
-    if (refusal)
+    if (std::optional<Reply> refusal = consoleRefusal(*admin, request, entry)) {
       return refused(refusal->status, refusal->body.value("error")["message"].toString());
+    }
     return std::nullopt;
   }
   entry.insert("profile", request.profile);
