@@ -15,6 +15,7 @@
 #include "admin/command_line.h"
 #include "admin/maps_view.h"
 #include "admin/session.h"
+#include "admin/status_command.h"
 #include "admin/upload_body.h"
 #include "formats/base64.h"
 #include "formats/game_names.h"
@@ -301,9 +302,16 @@ int displayTime(Session& session, const QStringList& words) {
                         QString("display time set to %1 s").arg(value * 5), false);
 }
 
+int status(Session& session, const QStringList& words) {
+  const std::optional<int> profile =
+      words.isEmpty() ? std::nullopt : std::optional<int>(profileOf(words[0]));
+  return runStatus(session.client(), profile, session.options().json, session.out(), session.err());
+}
+
 // Every command: its name and words (its usage), what runs it, and its line of --help.
 const Command kCommands[] = {
     {"profiles", "", profiles, "the profiles you may touch"},
+    {"status", "[P]", status, "each profile's server, game, map and limits"},
     {"maps show", "P", mapsShow, "settings, maps, rotation and tasks"},
     {"maps set", "P [MAPLIST.mpl] [--scores TK,DM,FB]", mapsSet,
      "a new rotation (default: the current one)"},
