@@ -21,6 +21,7 @@ const nav = document.getElementById('nav');
 const who = document.getElementById('who');
 const signOutButton = document.getElementById('sign-out');
 let stopView = () => {};
+let signingIn = false;  // a token just typed: a refusal is a failed sign-in, not a sign-out
 
 function signIn(reason = '') {
   stopView();
@@ -41,7 +42,9 @@ function signIn(reason = '') {
   form.addEventListener('submit', async (event) => {
     event.preventDefault();
     api.setToken(input.value.trim());
+    signingIn = true;
     await start();
+    signingIn = false;
   });
   main.replaceChildren(form);
   input.focus();
@@ -91,7 +94,8 @@ function route() {
   if (heading) heading.tabIndex = -1;
 }
 
-api.whenUnauthorized((message) => signIn(`Signed out: ${message}`));
+api.whenUnauthorized((message) => signIn(signingIn ? `The host refused the token: ${message}`
+  : `Signed out: ${message}`));
 signOutButton.addEventListener('click', () => signIn('Signed out.'));
 window.addEventListener('hashchange', route);
 if (api.token()) start();

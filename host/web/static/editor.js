@@ -121,7 +121,7 @@ function limitFields(maps, editable) {
 
 export function rotationEditor(profile, maps) {
   const editable = may('Change Map List');
-  const note = outcome();
+  const note = outcome('editor-outcome');
   const state = { type: 0, rows: maps.rotation.slice(), selected: 0, editable, catalogue: maps.catalogue };
   const available = h('select#available', { multiple: true, size: 14 });
   const list = rotationList(state, () => render());
@@ -138,11 +138,19 @@ export function rotationEditor(profile, maps) {
     available.replaceChildren(...shown.map(([m, i]) =>
       h('option', { value: i, className: m.custom ? 'custom' : 'stock' }, `${mapText(m)}${m.custom ? ' · custom' : ''}`)));
   }
-  state.select = (i) => { state.selected = i; render(); list.querySelector(`#rot-${i}`)?.scrollIntoView({ block: 'nearest' }); };
+  // Choosing a row leaves the rows in place (a drag may be starting on one).
+  state.select = (i) => {
+    state.selected = i;
+    for (const li of list.children) li.setAttribute('aria-selected', String(Number(li.dataset.i) === i));
+    list.setAttribute('aria-activedescendant', `rot-${i}`);
+    list.querySelector(`#rot-${i}`)?.scrollIntoView({ block: 'nearest' });
+  };
   state.move = (from, to) => {
     if (to < 0 || to >= state.rows.length || from === to) return;
     const [m] = state.rows.splice(from, 1);
     state.rows.splice(to, 0, m);
+    state.selected = to;
+    render();
     state.select(to);
   };
   state.remove = () => {

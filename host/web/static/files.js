@@ -76,7 +76,7 @@ function customList(profile, note) {
 }
 
 export function filesView(container, profile) {
-  const note = outcome();
+  const note = outcome('files-outcome');
   const custom = customList(profile, note);
   const uploads = h('ul.uploads');
   const input = h('input#upload-input.sr', { type: 'file', accept: '.bms', multiple: true });

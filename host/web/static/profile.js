@@ -88,7 +88,7 @@ async function endGame(profile, operation, note) {
 export function gameView(container, profile) {
   const live = frame(container, profile, 'Game');
   loadInto(container, profile, (maps) => {
-    const note = outcome();
+    const note = outcome('game-outcome');
     const button = (id, label, operation, question) => {
       const b = h(`button#${id}`, { type: 'button' }, label);
       b.addEventListener('click', async () => {
@@ -115,7 +115,7 @@ export function gameView(container, profile) {
 export function settingsView(container, profile) {
   const live = frame(container, profile, 'Settings');
   loadInto(container, profile, (maps) => {
-    const note = outcome();
+    const note = outcome('settings-outcome');
     const autoload = h('input#autoload', { type: 'checkbox', checked: maps.settings.autoload === '1' });
     const display = h('select#display-time', {}, Array.from({ length: 9 }, (_, i) =>
       h('option', { value: i + 1, selected: String(i + 1) === maps.settings.displayTime },

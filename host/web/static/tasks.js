@@ -60,7 +60,7 @@ function taskRows(tasks, form, remove) {
 }
 
 export function tasksView(container, profile) {
-  const note = outcome();
+  const note = outcome('tasks-outcome');
   const body = h('tbody#tasks');
   const table = h('table.tasks', {}, h('caption', {}, 'Scheduled tasks'),
     h('thead', {}, h('tr', {}, ['When', 'Map list', 'Frequency', 'Actions'].map((c) => h('th', { scope: 'col' }, c)))),

@@ -32,8 +32,8 @@ export function field(label, control, hint) {
 }
 
 // A live line for an action's outcome: ok, error or busy.
-export function outcome() {
-  const el = h('p.outcome', { role: 'status', 'aria-live': 'polite' });
+export function outcome(id) {
+  const el = h('p.outcome', { id, role: 'status', 'aria-live': 'polite' });
   el.show = (text, kind = 'ok') => {
     el.textContent = text;
     el.className = `outcome ${kind}`;
