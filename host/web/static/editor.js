@@ -196,9 +196,8 @@ export function rotationEditor(profile, maps) {
       h('label.sr', { htmlFor: 'available' }, 'Available maps of this game type'), available),
     h('div.pane.middle', { role: 'group', 'aria-label': 'Edit the rotation' }, controls),
     h('div.pane', {}, h('h2', {}, 'Current rotation'), list, count,
-      h('small.hint#rotation-keys', {}, 'Drag a map onto another row, or use Alt+↑/↓ to move it and Delete to remove it.')),
-    h('div.pane.wide', {}, limits.box,
-      h('div.row', {}, send, exportButton, importControl.label), note));
+      h('small.hint#rotation-keys', {}, 'Drag a map onto another row, or use Alt+↑/↓ to move it and Delete to remove it.'),
+      limits.box, h('div.row', {}, send, exportButton, importControl.label), note));
   return editor;
 }
 

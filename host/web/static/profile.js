@@ -36,7 +36,7 @@ function loadInto(container, profile, build) {
   container.append(note);
   note.show('Reading the server’s maps…', 'busy');
   readMaps(profile).then((maps) => {
-    note.show('');
+    note.remove();
     build(maps);
   }, (error) => note.show(`The maps cannot be read: ${error.message}`, 'error'));
 }
