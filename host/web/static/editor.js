@@ -169,22 +169,9 @@ export function rotationEditor(profile, maps) {
   available.addEventListener('dblclick', () => editable && add());
   available.addEventListener('keydown', (e) => { if (e.key === 'Enter' && editable) { e.preventDefault(); add(); } });
 
-  const button = (id, label, action, props = {}) =>
-    h(`button#${id}`, { type: 'button', onclick: action, ...props }, label);
-  const controls = [
-    button('add', 'Add ▸', add),
-    button('remove', 'Remove', () => state.remove()),
-    button('up', 'Move up', () => state.move(state.selected, state.selected - 1)),
-    button('down', 'Move down', () => state.move(state.selected, state.selected + 1)),
-    button('shuffle', 'Shuffle', () => {
-      for (let i = state.rows.length - 1; i > 0; i--) {
-        const j = Math.floor(Math.random() * (i + 1));
-        [state.rows[i], state.rows[j]] = [state.rows[j], state.rows[i]];
-      }
-      render();
-    }),
-  ];
-  const send = button('send', 'Send to server', () => sendRotation(profile, state, limits, note, render), { className: 'primary' });
+  const controls = editButtons(state, add, render);
+  const send = h('button.primary#send', { type: 'button',
+    onclick: () => sendRotation(profile, state, limits, note, render) }, 'Send to server');
   const { exportButton, importControl } = fileButtons(state, note, render);
   gate('Change Map List', ...controls, send, importControl.input);
   if (!editable) list.title = 'Needs the privilege "Change Map List"';
@@ -199,6 +186,23 @@ export function rotationEditor(profile, maps) {
       h('small.hint#rotation-keys', {}, 'Drag a map onto another row, or use Alt+↑/↓ to move it and Delete to remove it.'),
       limits.box, h('div.row', {}, send, exportButton, importControl.label), note));
   return editor;
+}
+
+function editButtons(state, add, render) {
+  const button = (id, label, action) => h(`button#${id}`, { type: 'button', onclick: action }, label);
+  return [
+    button('add', 'Add ▸', add),
+    button('remove', 'Remove', () => state.remove()),
+    button('up', 'Move up', () => state.move(state.selected, state.selected - 1)),
+    button('down', 'Move down', () => state.move(state.selected, state.selected + 1)),
+    button('shuffle', 'Shuffle', () => {
+      for (let i = state.rows.length - 1; i > 0; i--) {
+        const j = Math.floor(Math.random() * (i + 1));
+        [state.rows[i], state.rows[j]] = [state.rows[j], state.rows[i]];
+      }
+      render();
+    }),
+  ];
 }
 
 async function sendRotation(profile, state, limits, note, render) {
