@@ -54,14 +54,18 @@ def start_browser():
 
 def wait(browser, what, condition, seconds=15):
     try:
-        return WebDriverWait(browser, seconds, poll_frequency=0.1).until(lambda b: condition(b))
+        return WebDriverWait(browser, seconds, poll_frequency=0.1,
+                             ignored_exceptions=[StaleElementReferenceException]).until(condition)
     except Exception as error:
         raise Failed(f"waited {seconds} s for {what}") from error
 
 
 def text_of(browser, css):
-    found = browser.find_elements(By.CSS_SELECTOR, css)
-    return found[0].text if found else ""
+    try:
+        found = browser.find_elements(By.CSS_SELECTOR, css)
+        return found[0].text if found else ""
+    except StaleElementReferenceException:  # drawn anew by the page's poll: read it next time
+        return ""
 
 
 def wait_text(browser, css, pattern, seconds=15):
@@ -70,10 +74,13 @@ def wait_text(browser, css, pattern, seconds=15):
 
 
 def click(browser, css):
-    element = wait(browser, f"{css} to be clickable",
-                   lambda b: next((e for e in b.find_elements(By.CSS_SELECTOR, css)
-                                   if e.is_displayed() and e.is_enabled()), None))
-    element.click()
+    def clicked(b):
+        for element in b.find_elements(By.CSS_SELECTOR, css):
+            if element.is_displayed() and element.is_enabled():
+                element.click()
+                return True
+        return False
+    wait(browser, f"{css} to be clickable", clicked)
 
 
 def confirm(browser):
