@@ -69,7 +69,8 @@ run_ns() {
 a="$(run_ns)" ta="$(date +%s%N)"
 sleep "${seconds}"
 b="$(run_ns)" tb="$(date +%s%N)"
-requests="$(python3 "${client}" "http://127.0.0.1:${port}" "${token}" "${consoles}" "${seconds}")"
+requests="$(python3 "${client}" "http://127.0.0.1:${port}" "${token}" "${consoles}" "${seconds}")" ||
+  { echo "console_poll_bench: the consoles' requests were refused: ${requests}" >&2; exit 1; }
 c="$(run_ns)" tc="$(date +%s%N)"
 kill -0 "${host_pid}" 2>/dev/null || { echo "console_poll_bench: the host ended early" >&2; exit 1; }
 
