@@ -194,7 +194,8 @@ def rotation_names(browser):
 
 
 def rotation(browser):
-    """Drag the first map below the third, send it, and find it in the server's memory."""
+    """Drag the first map onto the third row, move it up a row by keyboard, send it, and find
+    it in the server's memory."""
     go(browser, "#p/1/rotation", "#rotation li")
     first = browser.find_elements(By.CSS_SELECTOR, "#rotation li")
     check(len(first) >= 3, f"the rotation has {len(first)} maps")
@@ -203,6 +204,11 @@ def rotation(browser):
         .move_to_element(first[2]).release().perform()
     wanted = names[1:3] + names[0:1] + names[3:]
     check(rotation_names(browser) == wanted, f"dragged: {rotation_names(browser)} not {wanted}")
+    # The keyboard: the dragged map stays chosen; Alt+Up moves it back one row.
+    browser.execute_script("document.getElementById('rotation').focus()")
+    ActionChains(browser).key_down(Keys.ALT).send_keys(Keys.ARROW_UP).key_up(Keys.ALT).perform()
+    wanted[1], wanted[2] = wanted[2], wanted[1]
+    check(rotation_names(browser) == wanted, f"Alt+Up: {rotation_names(browser)} not {wanted}")
     browser.save_screenshot(os.path.join(OUT, "console-rotation.png"))
     click(browser, "#send")
     wait_text(browser, "#editor-outcome", "plays the new rotation", 20)
