@@ -41,6 +41,10 @@ ApiAnswer ApiClient::state(int profile) {
   return send("GET", QString("/api/v1/profiles/%1/state").arg(profile), {});
 }
 
+ApiAnswer ApiClient::status(int profile) {
+  return send("GET", QString("/api/v1/profiles/%1/status").arg(profile), {});
+}
+
 ApiAnswer ApiClient::call(int profile, const QString& operation,
                           const std::optional<QJsonValue>& data) {
   QByteArray body;

@@ -40,6 +40,8 @@ class ApiClient {
   ApiAnswer profiles();
   // GET /api/v1/profiles/<profile>/state: the server's game state, map playing and next map.
   ApiAnswer state(int profile);
+  // GET /api/v1/profiles/<profile>/status: the profile, its server and the game it runs.
+  ApiAnswer status(int profile);
   // POST /api/v1/profiles/<profile>/<operation> with {"data": data} (no body without data).
   ApiAnswer call(int profile, const QString& operation,
                  const std::optional<QJsonValue>& data = std::nullopt);

@@ -14,6 +14,7 @@
 
 #include "admin/admin_client.h"
 #include "admin/maps_view.h"
+#include "admin/status_command.h"
 #include "admin/upload_body.h"
 #include "formats/game_names.h"
 #include "formats/task_dates.h"
@@ -99,6 +100,11 @@ class Session {
     if (command == "profiles") {
       expectWords(options_, 1, "profiles");
       return profiles();
+    }
+    if (command == "status") {
+      if (w.size() > 2) throw UsageError("usage: status [P]");
+      return runStatus(client_, w.size() == 2 ? std::optional<int>(profileOf(w[1])) : std::nullopt,
+                       options_.json, out_, err_);
     }
     if (command == "maps" && sub == "show") {
       expectWords(options_, 3, "maps show P");
@@ -480,6 +486,7 @@ std::string adminHelp() {
          "  rotaryn-admin [--host URL] [--token-file FILE] [--ca-file PEM] [--json] COMMAND\n\n"
          "Commands (P is a profile index):\n"
          "  profiles                               the profiles you may touch\n"
+         "  status [P]                             each profile's server, game, map and limits\n"
          "  maps show P                            settings, maps, rotation and tasks\n"
          "  maps set P [MAPLIST.mpl] [--scores TK,DM,FB]\n"
          "                                         a new rotation (default: the current one)\n"

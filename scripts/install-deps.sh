@@ -6,7 +6,7 @@ sudo_cmd=""
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev nlohmann-json3-dev libcli11-dev
-  clang-format
+  clang-format jq
   qt6-base-dev libgl-dev xvfb xauth fonts-wine
   curl openssl mawk
   mingw-w64 g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64

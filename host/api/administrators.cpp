@@ -126,14 +126,19 @@ ListenAddress parseListenAddress(std::string_view text) {
   return ListenAddress{host, static_cast<uint16_t>(number)};
 }
 
+bool isHostPrivilege(std::string_view name) {
+  return name == kViewAudit;
+}
+
 std::set<std::string> parsePrivileges(std::string_view list, const PrivilegeNames& offered) {
   std::set<std::string> privileges;
   for (const std::string& item : splitList(list)) {
-    if (std::find(offered.begin(), offered.end(), item) == offered.end()) {
+    if (std::find(offered.begin(), offered.end(), item) == offered.end() &&
+        !isHostPrivilege(item)) {
       std::string names;
       for (const std::string& name : offered) names += (names.empty() ? "" : ", ") + name;
       throw std::invalid_argument("\"" + item + "\" is not a privilege of the plug-in; they are " +
-                                  names);
+                                  names + "; the host's own is " + kViewAudit);
     }
     privileges.insert(item);
   }

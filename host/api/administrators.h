@@ -51,6 +51,11 @@ class AdministratorsFileError : public std::runtime_error {
 // The privilege names the plug-in offers (PluginDescription::privileges).
 using PrivilegeNames = std::vector<std::string>;
 
+// The host's own privileges, granted in the same list as the plug-in's: "View Audit" reads the
+// API's audit (GET /api/v1/audit).
+inline constexpr const char* kViewAudit = "View Audit";
+bool isHostPrivilege(std::string_view name);
+
 // Parses the file's text; throws AdministratorsFileError naming fileName and the line.
 ApiSettings parseAdministrators(std::string_view text, const std::string& fileName,
                                 const PrivilegeNames& offered);
@@ -62,7 +67,7 @@ ApiSettings readAdministrators(const std::string& rootPosix, const PrivilegeName
 
 // "ADDR:PORT", "[v6]:PORT"; throws std::invalid_argument with the reason.
 ListenAddress parseListenAddress(std::string_view text);
-// "Skip Maps,Change Map List": each one of the privileges offered; throws
+// "Skip Maps,Change Map List": each one of the privileges offered or the host's; throws
 // std::invalid_argument naming the unknown one.
 std::set<std::string> parsePrivileges(std::string_view list, const PrivilegeNames& offered);
 // "1,2,5"; throws std::invalid_argument.

@@ -52,6 +52,8 @@ TEST(ApiRequest, RefusesWhatIsMalformedWithItsStatusAndReason) {
       {"POST", "/api/v1/profiles/01/SkipMapRem", "", 400, "from 1"},
       {"POST", "/api/v1/profiles/2147483648/SkipMapRem", "", 400, "from 1"},
       {"GET", "/api/v1/profiles/1/SkipMapRem", "", 405, "POST"},
+      {"POST", "/api/v1/whoami", "", 405, "GET"},
+      {"POST", "/api/v1/profiles/1/tasks", "", 405, "GET"},
       {"POST", "/api/v1/profiles/1/PlayMapRem", "", 400, "needs its data"},
       {"POST", "/api/v1/profiles/1/PlayMapRem", "{\"data\":", 400, "not JSON"},
       {"POST", "/api/v1/profiles/1/PlayMapRem", "[1]", 400, "JSON object"},
