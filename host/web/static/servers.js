@@ -37,7 +37,7 @@ export function statusCard(entry, status, problem) {
   const title = `Profile ${entry.index} · ${entry.folder}`;
   const card = h('article.card', { 'aria-label': title, dataset: { profile: entry.index } },
     h('h2', {}, h('a', { href: `#p/${entry.index}/rotation` }, title)));
-  const type = status?.build ? `${entry.serverType}, ${status.build} build` : entry.serverType;
+  const type = status?.build ? `${entry.serverType} · ${status.build.replace(/\s+/g, " ")}` : entry.serverType;
   if (problem || !status || !status.running || status.state === undefined) {
     const words = problem || status?.message || (entry.state === 'loaded' ? 'stopped' : entry.state);
     card.classList.add('stopped');
