@@ -9,17 +9,28 @@ export const POLL_MS = 2000;
 export function poll(tick, ms = POLL_MS) {
   let timer = null;
   let stopped = false;
+  let busy = false;
   const run = async () => {
+    busy = true;
     try {
-      await tick();
+      // A tab in the background asks nothing; it reads again as soon as it is shown.
+      if (!document.hidden) await tick();
     } finally {
+      busy = false;
       if (!stopped) timer = setTimeout(run, ms);
     }
   };
+  const shown = () => {
+    if (document.hidden || stopped || busy) return;
+    clearTimeout(timer);
+    run();
+  };
+  document.addEventListener('visibilitychange', shown);
   run();
   return () => {
     stopped = true;
     clearTimeout(timer);
+    document.removeEventListener('visibilitychange', shown);
   };
 }
 
