@@ -227,11 +227,25 @@ def rotation(browser):
     check(in_server == files, f"memtool shows:\n{held}\nnot {files}")
 
 
-def skip(browser):
+def game_and_settings(browser):
+    """Play next makes the chosen row the next map; Skip ends the game; settings read back."""
     go(browser, "#p/1/game", "#skip")
+    choice = Select(browser.find_element(By.ID, "play-row"))
+    choice.select_by_index(2)
+    name = re.sub(r"^\d+\. (.*) \(.*\)$", r"\1", choice.first_selected_option.text)
+    click(browser, "#play-next")
+    confirm(browser)
+    wait_text(browser, "#game-outcome", f'plays "{re.escape(name)}" next')
     click(browser, "#skip")
     confirm(browser)
     wait_text(browser, "#game-outcome", "^Done", 15)
+    go(browser, "#p/1/settings", "#autoload")
+    before = browser.find_element(By.ID, "autoload").is_selected()
+    click(browser, "#autoload")
+    Select(browser.find_element(By.ID, "display-time")).select_by_value("3")
+    click(browser, "#save-settings")
+    wait_text(browser, "#settings-outcome",
+              f"autoload {'off' if before else 'on'} and an end-of-game display of 15 seconds")
 
 
 def tasks(browser):
@@ -319,7 +333,8 @@ def revoked(browser):
 def main():
     started = time.time()
     browser = start_browser()
-    steps = [headers_and_files, codec, signing_in, servers, rotation, skip, tasks, map_files,
+    steps = [headers_and_files, codec, signing_in, servers, rotation, game_and_settings, tasks,
+             map_files,
              accessibility, limited_admin, revoked]
     # Names on the command line run those steps alone (signing_in first, for the views).
     steps = [s for s in steps if len(sys.argv) < 2 or s.__name__ in sys.argv[1:]]

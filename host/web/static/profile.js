@@ -47,7 +47,7 @@ export function rotationView(container, profile) {
   return live.stop;
 }
 
-// Play Next: the row that plays after the current game; the server's position before it.
+// Play Next: the row (counted from 0, as the server counts) that plays after the current game.
 function playNextForm(profile, maps, note) {
   const choice = h('select#play-row', {}, maps.rotation.map((m, i) =>
     h('option', { value: i }, `${i + 1}. ${m.displayName} (${x.GAME_TYPES[m.gameType] ?? m.gameType})`)));
@@ -56,10 +56,9 @@ function playNextForm(profile, maps, note) {
     const row = Number(choice.value);
     const map = maps.rotation[row];
     if (!await confirmAction(`Play "${map.displayName}" after the current game?`, 'Play next')) return;
-    const position = (row - 1 + maps.rotation.length) % maps.rotation.length;
     note.show('Sending…', 'busy');
     try {
-      await api.operate(profile, 'PlayMapRem', position);
+      await api.operate(profile, 'PlayMapRem', row);
       const { status } = await readStatus({ index: profile });
       note.show(`The server plays "${status?.nextMap ?? map.displayName}" next.`);
     } catch (error) {
