@@ -323,6 +323,13 @@ def limited_admin(browser):
     check(status == 403, f"a forged SetMapsRem was answered {status}")
 
 
+def stopped_server(browser):
+    """A server that ends is shown as stopped."""
+    go(browser, "#servers", ".card")
+    os.kill(int(PIDS[1]), 9)
+    wait_text(browser, '.card[data-profile="2"] .state', "^Server (stopped|not running)", 15)
+
+
 def revoked(browser):
     """A token the host no longer takes returns to sign-in with the reason."""
     browser.execute_script("sessionStorage.setItem('rotaryn.token', 'f'.repeat(64))")
@@ -335,7 +342,7 @@ def main():
     browser = start_browser()
     steps = [headers_and_files, codec, signing_in, servers, rotation, game_and_settings, tasks,
              map_files,
-             accessibility, limited_admin, revoked]
+             accessibility, limited_admin, stopped_server, revoked]
     # Names on the command line run those steps alone (signing_in first, for the views).
     steps = [s for s in steps if len(sys.argv) < 2 or s.__name__ in sys.argv[1:]]
     try:
