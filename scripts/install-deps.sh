@@ -10,7 +10,11 @@ packages=(
   qt6-base-dev libgl-dev xvfb xauth fonts-wine
   curl openssl mawk python3 graphviz
   mingw-w64 g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64
+  chromium chromium-driver python3-selenium
 )
+# npm fetches axe-core for the web console's test (tests/web/package-lock.json). A node that
+# brings its own npm is kept: Debian's npm package would conflict with it.
+command -v npm > /dev/null || packages+=(nodejs npm)
 # `install-deps.sh fuzz`: clang and its libFuzzer runtime as well.
 if [ "${1:-}" = fuzz ]; then packages+=(clang libclang-rt-dev); fi
 # `install-deps.sh wine32`: 32-bit Wine as well, which runs the 32-bit dfbhd-sim.exe (and a real

@@ -26,6 +26,16 @@ constexpr int kReservedDescriptors = 64;
 // Qt reads no more than this from the kernel before the server takes it.
 constexpr qint64 kReadBuffer = 256 * 1024;
 
+// On every answer: the web console runs only its own files, in no other site's frame, and
+// nothing is taken for another type than the one it is sent as.
+constexpr const char* kSecurityHeaders =
+    "Content-Security-Policy: default-src 'self'; script-src 'self'; style-src 'self'; "
+    "img-src 'self' data:; connect-src 'self'; object-src 'none'; base-uri 'none'; "
+    "form-action 'none'; frame-ancestors 'none'\r\n"
+    "X-Frame-Options: DENY\r\n"
+    "X-Content-Type-Options: nosniff\r\n"
+    "Referrer-Policy: no-referrer\r\n";
+
 QByteArray reasonPhrase(int status) {
   switch (status) {
     case 100:
@@ -77,10 +87,11 @@ QByteArray errorJson(int status, const QString& message) {
 
 QByteArray answerBytes(const HttpAnswer& answer, bool close, bool withBody) {
   QByteArray bytes;
-  bytes.reserve(160 + answer.body.size());
+  bytes.reserve(512 + answer.body.size());
   bytes += "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' + reasonPhrase(answer.status) +
-           "\r\nContent-Type: application/json\r\nContent-Length: " +
-           QByteArray::number(answer.body.size()) + "\r\n";
+           "\r\nContent-Type: " + answer.contentType +
+           "\r\nContent-Length: " + QByteArray::number(answer.body.size()) +
+           "\r\nCache-Control: " + answer.cacheControl + "\r\n" + kSecurityHeaders;
   if (close) bytes += "Connection: close\r\n";
   bytes += "\r\n";
   if (withBody) bytes += answer.body;

@@ -21,7 +21,10 @@ using HttpLimits = http::Limits;
 
 struct HttpAnswer {
   int status = 200;
-  QByteArray body;  // JSON
+  QByteArray body;  // JSON, or a file of the web console
+  QByteArray contentType = "application/json";
+  // API answers are never kept: they hold a server's live state and an administrator's data.
+  QByteArray cacheControl = "no-store";
 };
 
 // A small HTTP/1.1 server for the API, over TCP or TLS. It reads one request at a time per

@@ -13,6 +13,7 @@
 #include <cmath>
 
 #include "host/api/api_validation.h"
+#include "host/api/static_files.h"
 #include "host/host_app.h"
 #include "host/host_text.h"
 #include "host/server_watch.h"
@@ -119,6 +120,7 @@ std::string RemoteApi::start(const ApiOptions& options) {
   HttpServer::Handlers handlers;
   handlers.head = [this](const http::RequestHead& head,
                          const QString& peer) -> std::optional<HttpAnswer> {
+    if (isStaticRoute(viewOf(head.method), viewOf(head.target))) return std::nullopt;
     auto refusal = checkHead(viewOf(head.method), viewOf(head.path()),
                              viewOf(head.header("Authorization")), peer);
     if (!refusal) return std::nullopt;
@@ -126,6 +128,9 @@ std::string RemoteApi::start(const ApiOptions& options) {
   };
   handlers.request = [this](const http::RequestHead& head, QByteArrayView body,
                             const QString& peer) {
+    if (isStaticRoute(viewOf(head.method), viewOf(head.target))) {
+      return staticAnswer(viewOf(head.target));
+    }
     const Reply reply =
         handle(viewOf(head.method), viewOf(head.path()), viewOf(head.header("Authorization")), body,
                peer, viewOf(head.query()));

@@ -1,0 +1,55 @@
+"""Consoles polling a host as the web console's servers page does: every 2 s the profile list,
+then each profile's status, on one kept-alive connection per console.
+
+usage: console_poll_client.py URL TOKEN CONSOLES SECONDS
+Prints the requests made and refused; exits 1 when any was refused."""
+import http.client
+import json
+import sys
+import threading
+import time
+import urllib.parse
+
+POLL_S = 2.0
+
+
+def console(url, token, seconds, counts):
+    address = urllib.parse.urlsplit(url)
+    connection = http.client.HTTPConnection(address.hostname, address.port, timeout=30)
+    headers = {"Authorization": f"Bearer {token}"}
+
+    def get(path):
+        connection.request("GET", "/api/v1/" + path, headers=headers)
+        answer = connection.getresponse()
+        body = answer.read()
+        counts["requests"] += 1
+        if answer.status != 200:
+            counts["refused"] += 1
+        return json.loads(body)
+
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        started = time.monotonic()
+        for profile in get("profiles")["profiles"]:
+            get(f"profiles/{profile['index']}/status")
+        time.sleep(max(0.0, POLL_S - (time.monotonic() - started)))
+    connection.close()
+
+
+def main():
+    url, token, consoles, seconds = sys.argv[1], sys.argv[2], int(sys.argv[3]), float(sys.argv[4])
+    counts = {"requests": 0, "refused": 0}
+    threads = []
+    for i in range(consoles):
+        # Consoles are opened at different moments, not in step.
+        threads.append(threading.Thread(target=console, args=(url, token, seconds, counts)))
+        threads[-1].start()
+        time.sleep(POLL_S / consoles)
+    for thread in threads:
+        thread.join()
+    print(f"{counts['requests']} requests, {counts['refused']} refused")
+    return 1 if counts["refused"] else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
