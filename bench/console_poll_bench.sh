@@ -4,8 +4,8 @@
 #
 #   bash bench/console_poll_bench.sh [BUILD_DIR] [PROFILES] [SECONDS] [CONSOLES]
 #
-# A console's servers page asks every 2 s for the profile list and then each profile's status,
-# on one kept-alive connection; bench/console_poll_client.py does exactly that for each
+# A console's servers page asks every 2 s for the profile list with each profile's status, on
+# one kept-alive connection; bench/console_poll_client.py does exactly that for each
 # console. The host's CPU is read from /proc/<pid>/task/*/schedstat (the scheduler's own count)
 # over SECONDS without consoles, then over SECONDS with them. Prints
 # RATIO console_poll <with / without> target 1.5.

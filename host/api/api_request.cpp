@@ -105,9 +105,10 @@ struct ConsoleRoute {
   bool ofProfile;
 };
 constexpr ConsoleRoute kConsoleRoutes[] = {
-    {"whoami", ApiRequest::Kind::kWhoami, false}, {"audit", ApiRequest::Kind::kAudit, false},
-    {"status", ApiRequest::Kind::kStatus, true},  {"maplists", ApiRequest::Kind::kMapLists, true},
-    {"tasks", ApiRequest::Kind::kTasks, true},    {"adminlog", ApiRequest::Kind::kAdminLog, true},
+    {"whoami", ApiRequest::Kind::kWhoami, false},    {"audit", ApiRequest::Kind::kAudit, false},
+    {"status", ApiRequest::Kind::kStatusAll, false}, {"status", ApiRequest::Kind::kStatus, true},
+    {"maplists", ApiRequest::Kind::kMapLists, true}, {"tasks", ApiRequest::Kind::kTasks, true},
+    {"adminlog", ApiRequest::Kind::kAdminLog, true},
 };
 
 const ConsoleRoute* consoleRoute(QByteArrayView name, bool ofProfile) {
@@ -159,7 +160,8 @@ std::variant<ApiRequest, ApiRefusal> parseApiRoute(const PluginDescription& plug
   }
   if (parts.size() != 3 || parts[0] != "profiles") {
     return refuse(404,
-                  "no such endpoint; they are /api/v1/profiles, /api/v1/whoami, /api/v1/audit "
+                  "no such endpoint; they are /api/v1/profiles, /api/v1/status, /api/v1/whoami, "
+                  "/api/v1/audit "
                   "and /api/v1/profiles/<index>/<operation>");
   }
   auto index = profileIndex(parts[1]);

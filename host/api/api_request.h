@@ -24,8 +24,9 @@ using ApiOperation = RemoteOperation;
 // A request the API accepts for authorization: the profile list or one operation.
 struct ApiRequest {
   // kState: GET /api/v1/profiles/<index>/state, the host's reading of the server's game.
-  // The console's reads, all GET: kWhoami /whoami, kAudit /audit, and of a profile kStatus,
-  // kMapLists, kTasks, kAdminLog (/profiles/<index>/status, maplists, tasks, adminlog).
+  // The console's reads, all GET: kWhoami /whoami, kAudit /audit, kStatusAll /status (the
+  // profile list with each status), and of a profile kStatus, kMapLists, kTasks, kAdminLog
+  // (/profiles/<index>/status, maplists, tasks, adminlog).
   enum class Kind {
     kProfiles,
     kOperation,
@@ -33,6 +34,7 @@ struct ApiRequest {
     kWhoami,
     kAudit,
     kStatus,
+    kStatusAll,
     kMapLists,
     kTasks,
     kAdminLog

@@ -2,6 +2,8 @@
 // is, a profile's status, saved map lists, tasks and admin log, and the host's audit.
 #include <QDate>
 #include <QJsonArray>
+#include <QJsonDocument>
+#include <chrono>
 
 #include "host/api/remote_api.h"
 #include "host/config/pdat.h"
@@ -30,7 +32,8 @@ std::optional<RemoteApi::Reply> RemoteApi::consoleRefusal(const Administrator& a
                                            "that the audit needs")
                                        .arg(name, kViewAudit))};
   }
-  if (request.kind == ApiRequest::Kind::kWhoami || request.kind == ApiRequest::Kind::kAudit) {
+  if (request.kind == ApiRequest::Kind::kWhoami || request.kind == ApiRequest::Kind::kAudit ||
+      request.kind == ApiRequest::Kind::kStatusAll) {
     return std::nullopt;
   }
   entry.insert("profile", request.profile);
@@ -60,6 +63,7 @@ RemoteApi::Reply RemoteApi::consoleRead(const Administrator& admin, const ApiReq
     entry.insert("day", day->toString("yyyy-MM-dd"));
   }
   QJsonObject answer;
+  QByteArray written;
   try {
     switch (request.kind) {
       case Kind::kWhoami:
@@ -67,6 +71,9 @@ RemoteApi::Reply RemoteApi::consoleRead(const Administrator& admin, const ApiReq
         break;
       case Kind::kStatus:
         answer = profileStatus(request.profile);
+        break;
+      case Kind::kStatusAll:
+        written = everyStatus(admin);
         break;
       case Kind::kMapLists:
         answer = {{"lists", profileFiles(admin, request.profile, {{"op", "ListMapLists"}})}};
@@ -102,7 +109,7 @@ RemoteApi::Reply RemoteApi::consoleRead(const Administrator& admin, const ApiReq
   entry.insert("status", 200);
   entry.insert("outcome", "accepted");
   writeAudit(entry);
-  return Reply{200, answer};
+  return Reply{200, answer, written};
 }
 
 QJsonObject RemoteApi::whoami(const Administrator& admin) const {
@@ -124,7 +131,63 @@ QJsonObject RemoteApi::whoami(const Administrator& admin) const {
                      {"profiles", profiles}};
 }
 
+int64_t RemoteApi::steadyMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+QByteArray RemoteApi::everyStatus(const Administrator& admin) {
+  // Consoles of one administrator see the same list: the answer is made once per reading.
+  const int64_t nowMs = steadyMs();
+  // What the host itself knows of each profile is never answered from the past: a server that
+  // started or stopped makes the list anew.
+  QByteArray hostState;
+  for (const auto& [index, profile] : host_.profiles()) {
+    hostState += QByteArray::number(index) + (profile.loaded ? 'l' : '-') +
+                 (profile.serverRunning ? 'r' : '-') +
+                 QByteArray::number(profile.serverPid.value_or(0)) + ';';
+  }
+  CachedStatus& made = everyStatusCache_[admin.name];
+  if (made.generation == statusGeneration_ && made.hostState == hostState &&
+      nowMs - made.readMs < kStatusFreshMs) {
+    return made.json;
+  }
+  QJsonArray list = profileList(admin).value("profiles").toArray();
+  for (qsizetype i = 0; i < list.size(); ++i) {
+    QJsonObject entry = list[i].toObject();
+    entry.insert("status", profileStatus(entry.value("index").toInt()));
+    list[i] = entry;
+  }
+  made = CachedStatus{nowMs,
+                      statusGeneration_,
+                      {},
+                      QJsonDocument(QJsonObject{{"profiles", list}}).toJson(QJsonDocument::Compact),
+                      hostState};
+  return made.json;
+}
+
 QJsonObject RemoteApi::profileStatus(int32_t index) {
+  // Open consoles ask for every profile every 2 s: a reading younger than kStatusFreshMs is
+  // answered again rather than read from the server's memory once per console. An operation
+  // on the profile forgets it, so a console reading back its own change sees the server.
+  const HostApp::Profile& profile = host_.profile(index);
+  if (!profile.serverRunning || !profile.loaded) {
+    // The host's own knowledge, always current; no server to read.
+    statusCache_.erase(index);
+    return readStatus(index);
+  }
+  const int64_t nowMs = steadyMs();
+  auto cached = statusCache_.find(index);
+  if (cached != statusCache_.end() && nowMs - cached->second.readMs < kStatusFreshMs) {
+    return cached->second.status;
+  }
+  QJsonObject status = readStatus(index);
+  statusCache_[index] = CachedStatus{nowMs, statusGeneration_, status};
+  return status;
+}
+
+QJsonObject RemoteApi::readStatus(int32_t index) {
   const HostApp::Profile& profile = host_.profile(index);
   QJsonObject status{{"profile", index},
                      {"folder", fromWindows1252(profile.config.profileFolder)},

@@ -134,7 +134,7 @@ std::string RemoteApi::start(const ApiOptions& options) {
     const Reply reply =
         handle(viewOf(head.method), viewOf(head.path()), viewOf(head.header("Authorization")), body,
                peer, viewOf(head.query()));
-    return HttpAnswer{reply.status, QJsonDocument(reply.body).toJson(QJsonDocument::Compact)};
+    return HttpAnswer{reply.status, reply.bytes()};
   };
   handlers.refused = [this](int status, const QString& reason, QByteArrayView head,
                             const QString& peer) {
@@ -317,6 +317,10 @@ QString RemoteApi::notDoneReason(const ApiOperation& operation, const ApiRequest
   return "the plug-in did not make the change and reported nothing";
 }
 
+QByteArray RemoteApi::Reply::bytes() const {
+  return json.isNull() ? QJsonDocument(body).toJson(QJsonDocument::Compact) : json;
+}
+
 QJsonObject RemoteApi::profileList(const Administrator& admin) const {
   QJsonArray list;
   for (const auto& [index, profile] : host_.profiles()) {
@@ -407,6 +411,7 @@ RemoteApi::Reply RemoteApi::handle(QByteArrayView method, QByteArrayView path,
                    {"Index", request.profile},
                    {"PDAT", host_.pdatOf(request.profile, admin->name)}};
   if (request.data) call.insert("Data", *request.data);
+  forgetStatus(request.profile);
   QElapsedTimer clock;
   clock.start();
   // The plug-in's own time, so that the audit shows what the API adds to it.

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -52,6 +53,8 @@ class RemoteApi {
   struct Reply {
     int status = 200;
     QJsonObject body;
+    QByteArray json;  // the body already written, when it is made once for many answers
+    QByteArray bytes() const;
   };
   // One request: authorization, the privilege and profile checks, the plug-in's call and the
   // audit line. authorization is the Authorization header's value; query what follows the
@@ -86,7 +89,10 @@ class RemoteApi {
   Reply consoleRead(const Administrator& admin, const ApiRequest& request, QByteArrayView query,
                     QJsonObject& entry);
   QJsonObject whoami(const Administrator& admin) const;
+  // A profile's status, the same reading again for kStatusFreshMs; every visible profile's.
   QJsonObject profileStatus(int32_t profile);
+  QJsonObject readStatus(int32_t profile);
+  QByteArray everyStatus(const Administrator& admin);
   QJsonValue profileFiles(const Administrator& admin, int32_t profile, QJsonObject call);
   QJsonObject auditDay(const QString& day) const;
   // Starts a request's audit entry; the administrator its token names, or null.
@@ -103,6 +109,23 @@ class RemoteApi {
   AuditLog audit_;
   std::unique_ptr<HttpServer> server_;
   std::unique_ptr<QTimer> auditFlush_;
+  static constexpr int64_t kStatusFreshMs = 2000;
+  struct CachedStatus {
+    int64_t readMs = 0;
+    int64_t generation = 0;
+    QJsonObject status;
+    QByteArray json;
+    QByteArray hostState;  // of the list: each profile's index, load, run and pid
+  };
+  static int64_t steadyMs();
+  // Forgets the profile's reading, and every list that holds it, before an operation on it.
+  void forgetStatus(int32_t profile) {
+    statusCache_.erase(profile);
+    ++statusGeneration_;
+  }
+  std::map<int32_t, CachedStatus> statusCache_;
+  std::map<std::string, CachedStatus> everyStatusCache_;
+  int64_t statusGeneration_ = 0;
 };
 
 }  // namespace rotaryn::host::api
