@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <QJsonObject>
+#include <QSslConfiguration>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -17,7 +18,8 @@
 
 namespace rotaryn::host {
 class HostApp;
-}
+class PluginCallError;
+}  // namespace rotaryn::host
 
 namespace rotaryn::host::api {
 
@@ -70,18 +72,50 @@ class RemoteApi {
   AuditLog& audit() { return audit_; }
 
  private:
+  // A request on its way through the steps: its audit line so far and the administrator its
+  // token names (null before the login step or when it names none).
+  struct Call {
+    QJsonObject entry;
+    const Administrator* admin = nullptr;
+  };
+  // What answers a kind of request once it passed the login and the access checks.
+  using Answer = Reply (RemoteApi::*)(Call& call, const ApiRequest& request);
+
+  // Login: starts the audit line and finds the administrator; the 401 when there is none.
+  std::optional<Reply> login(Call& call, QByteArrayView method, QByteArrayView path,
+                             QByteArrayView authorization, const QString& peer);
+  // Routing: the answer for the request's kind, naming it in the audit line.
+  Answer route(Call& call, const ApiRequest& request) const;
+  // Access: the privilege the operation needs, then the profile; a refusal when either fails.
+  std::optional<Reply> access(Call& call, const ApiRequest& request);
+
+  Reply answerProfiles(Call& call, const ApiRequest& request);
+  Reply answerState(Call& call, const ApiRequest& request);
+  Reply answerOperation(Call& call, const ApiRequest& request);
+  // The plug-in's call; what it reports while it runs (the boxes it shows) goes to reports.
+  QJsonValue callPlugin(const QJsonObject& call, QStringList& reports);
+  Reply pluginFailure(Call& call, const ApiRequest& request, const PluginCallError& error,
+                      const QStringList& reports);
+
   QJsonObject profileList(const Administrator& admin) const;
   // 403, 404 or 409 when the administrator may not reach the profile's server; none when it may.
   std::optional<Reply> profileRefusal(const Administrator& admin, int32_t profile) const;
   // Why the plug-in answered that it made no change: its reports, else what the server shows.
   QString notDoneReason(const ApiOperation& operation, const ApiRequest& request,
                         const QStringList& reports);
+
+  // Audit: the line is in the file before the answer goes out.
   void writeAudit(const QJsonObject& entry);
-  // Starts a request's audit entry; the administrator its token names, or null.
-  const Administrator* caller(QJsonObject& entry, QByteArrayView method, QByteArrayView path,
-                              QByteArrayView authorization, const QString& peer) const;
+  // Audits the request with its status and outcome and passes its answer on.
+  Reply audited(Call& call, const char* outcome, Reply reply);
   // Audits the request as refused and makes its error answer.
-  Reply refuse(QJsonObject& entry, int status, const QString& message);
+  Reply refuse(Call& call, int status, const QString& message);
+
+  // The steps of start: the administrators and the address, the TLS files, the handlers.
+  std::string readSettings(const ApiOptions& options);
+  std::string readTls(std::optional<QSslConfiguration>& tls) const;
+  HttpServer::Handlers handlers();
+  void startAuditFlush();
 
   HostApp& host_;
   std::string root_;
