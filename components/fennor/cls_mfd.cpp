@@ -67,7 +67,7 @@ void clsMFD::AppendFile(const std::string& path, const std::string& text) {
 void clsMFD::WriteFile(const std::string& path, std::vector<std::string>& lines) {
   std::string bytes;
   for (const auto& line : lines) bytes += line + kCrLf;
-  files_.ReplaceAll(path, bytes);
+  files_.ReplaceScratch(path, bytes);
 }
 
 std::vector<std::string> clsMFD::ReadFile(const std::string& path) {

@@ -124,6 +124,13 @@ bool isConsoleRead(ApiRequest::Kind kind) {
   return !consoleReadName(kind).isEmpty();
 }
 
+bool isProfileRead(ApiRequest::Kind kind) {
+  for (const ConsoleRoute& route : kConsoleRoutes) {
+    if (route.kind == kind) return route.ofProfile;
+  }
+  return false;
+}
+
 QString consoleReadName(ApiRequest::Kind kind) {
   for (const ConsoleRoute& route : kConsoleRoutes) {
     if (route.kind == kind) return QString::fromLatin1(route.name);

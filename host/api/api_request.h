@@ -47,6 +47,8 @@ struct ApiRequest {
 
 // The console's reads: answered by the host from what it and the plug-in hold, no operation.
 bool isConsoleRead(ApiRequest::Kind kind);
+// Whether the console read is of one profile (/profiles/<index>/...).
+bool isProfileRead(ApiRequest::Kind kind);
 // The name an audit line gives a console read ("whoami", "status", "maplists", ...).
 QString consoleReadName(ApiRequest::Kind kind);
 

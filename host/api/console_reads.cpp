@@ -23,20 +23,14 @@ QJsonObject errorOf(int status, const QString& message) {
 }  // namespace
 
 std::optional<RemoteApi::Reply> RemoteApi::consoleRefusal(const Administrator& admin,
-                                                          const ApiRequest& request,
-                                                          QJsonObject& entry) const {
-  entry.insert("operation", consoleReadName(request.kind));
+                                                          const ApiRequest& request) const {
   const QString name = QString::fromStdString(admin.name);
   if (request.kind == ApiRequest::Kind::kAudit && admin.privileges.count(kViewAudit) == 0) {
     return Reply{403, errorOf(403, QString("administrator %1 lacks the host privilege \"%2\" "
                                            "that the audit needs")
                                        .arg(name, kViewAudit))};
   }
-  if (request.kind == ApiRequest::Kind::kWhoami || request.kind == ApiRequest::Kind::kAudit ||
-      request.kind == ApiRequest::Kind::kStatusAll) {
-    return std::nullopt;
-  }
-  entry.insert("profile", request.profile);
+  if (!isProfileRead(request.kind)) return std::nullopt;
   if (!admin.mayTouch(request.profile)) {
     return Reply{
         403,
@@ -50,36 +44,32 @@ std::optional<RemoteApi::Reply> RemoteApi::consoleRefusal(const Administrator& a
   return std::nullopt;
 }
 
-RemoteApi::Reply RemoteApi::consoleRead(const Administrator& admin, const ApiRequest& request,
-                                        QByteArrayView query, QJsonObject& entry) {
-  if (std::optional<Reply> refusal = consoleRefusal(admin, request, entry)) {
-    return refuse(entry, refusal->status, refusal->body.value("error")["message"].toString());
-  }
+RemoteApi::Reply RemoteApi::answerConsole(Call& call, const ApiRequest& request) {
   using Kind = ApiRequest::Kind;
+  const Administrator& admin = *call.admin;
   std::optional<QDate> day;
   if (request.kind == Kind::kAdminLog || request.kind == Kind::kAudit) {
-    day = consoleDay(query);
-    if (!day) return refuse(entry, 400, "the day is given as ?day=yyyy-mm-dd, a real date");
-    entry.insert("day", day->toString("yyyy-MM-dd"));
+    day = consoleDay(call.query);
+    if (!day) return refuse(call, 400, "the day is given as ?day=yyyy-mm-dd, a real date");
+    call.entry.insert("day", day->toString("yyyy-MM-dd"));
   }
-  QJsonObject answer;
-  QByteArray written;
+  Reply reply;
   try {
     switch (request.kind) {
       case Kind::kWhoami:
-        answer = whoami(admin);
+        reply.body = whoami(admin);
         break;
       case Kind::kStatus:
-        answer = profileStatus(request.profile);
+        reply.body = profileStatus(request.profile);
         break;
       case Kind::kStatusAll:
-        written = everyStatus(admin);
+        reply.json = everyStatus(admin);
         break;
       case Kind::kMapLists:
-        answer = {{"lists", profileFiles(admin, request.profile, {{"op", "ListMapLists"}})}};
+        reply.body = {{"lists", profileFiles(admin, request.profile, {{"op", "ListMapLists"}})}};
         break;
       case Kind::kTasks:
-        answer = {{"tasks", profileFiles(admin, request.profile, {{"op", "ListTasks"}})}};
+        reply.body = {{"tasks", profileFiles(admin, request.profile, {{"op", "ListTasks"}})}};
         break;
       case Kind::kAdminLog: {
         const QJsonObject log = profileFiles(admin, request.profile,
@@ -88,28 +78,22 @@ RemoteApi::Reply RemoteApi::consoleRead(const Administrator& admin, const ApiReq
                                               {"Last", kMostLines}})
                                     .toObject();
         const QJsonArray lines = log.value("lines").toArray();
-        answer = {{"day", day->toString("yyyy-MM-dd")},
-                  {"lines", lines},
-                  {"truncated", log.value("total").toInt() > lines.size()}};
+        reply.body = {{"day", day->toString("yyyy-MM-dd")},
+                      {"lines", lines},
+                      {"truncated", log.value("total").toInt() > lines.size()}};
         break;
       }
       case Kind::kAudit:
       default:
-        answer = audit_.readDay(*day, kMostLines);
+        reply.body = audit_.readDay(*day, kMostLines);
         break;
     }
   } catch (const std::exception& error) {
     // PluginCallError is one: the plug-in could not read; so is an audit file that cannot be.
-    entry.insert("status", 500);
-    entry.insert("outcome", "failed");
-    entry.insert("message", QString::fromStdString(error.what()));
-    writeAudit(entry);
-    return Reply{500, errorOf(500, QString::fromStdString(error.what()))};
+    call.entry.insert("message", QString::fromStdString(error.what()));
+    return audited(call, "failed", Reply{500, errorOf(500, QString::fromStdString(error.what()))});
   }
-  entry.insert("status", 200);
-  entry.insert("outcome", "accepted");
-  writeAudit(entry);
-  return Reply{200, answer, written};
+  return audited(call, "accepted", reply);
 }
 
 QJsonObject RemoteApi::whoami(const Administrator& admin) const {

@@ -11,6 +11,7 @@
 #include <QSslSocket>
 
 #include <cmath>
+#include <stdexcept>
 
 #include "host/api/api_validation.h"
 #include "host/api/static_files.h"
@@ -74,12 +75,7 @@ uint16_t RemoteApi::port() const {
   return listening() ? server_->serverPort() : 0;
 }
 
-std::string RemoteApi::start(const ApiOptions& options) {
-  options_ = options;
-  if (options.off) {
-    note_("remote API off (--api-off)");
-    return "";
-  }
+std::string RemoteApi::readSettings(const ApiOptions& options) {
   try {
     std::vector<std::string> warnings;
     settings_ = readAdministrators(root_, host_.plugin().description().privileges, &warnings);
@@ -88,65 +84,61 @@ std::string RemoteApi::start(const ApiOptions& options) {
   } catch (const std::exception& error) {
     return error.what();
   }
-  if (settings_.administrators.empty() && !options.listen) {
-    note_(std::string("remote API off: ") + kAdministratorsFileName +
-          " names no administrator (rotaryn-host --add-admin NAME --privileges ...)");
-    return "";
-  }
-  std::optional<QHostAddress> address = addressOf(settings_.listen.host);
-  if (!address) return "the remote API cannot listen on \"" + settings_.listen.host + "\"";
+  return "";
+}
 
-  std::optional<QSslConfiguration> tls;
-  if (!settings_.certificatePath.empty()) {
-    if (!QSslSocket::supportsSsl()) return "TLS is configured but this Qt has no TLS backend";
-    const auto certificates =
-        QSslCertificate::fromPath(QString::fromStdString(settings_.certificatePath), QSsl::Pem);
-    if (certificates.isEmpty()) {
-      return "cannot read the TLS certificate " + settings_.certificatePath;
-    }
-    QFile keyFile(QString::fromStdString(settings_.keyPath));
-    if (!keyFile.open(QIODevice::ReadOnly)) return "cannot read the TLS key " + settings_.keyPath;
-    const QByteArray keyText = keyFile.readAll();
-    QSslKey key(keyText, QSsl::Rsa);
-    if (key.isNull()) key = QSslKey(keyText, QSsl::Ec);
-    if (key.isNull()) return "the TLS key " + settings_.keyPath + " is no PEM RSA or EC key";
-    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-    configuration.setLocalCertificate(certificates.front());
-    configuration.setPrivateKey(key);
-    configuration.setPeerVerifyMode(QSslSocket::VerifyNone);
-    tls = configuration;
-  }
+std::string RemoteApi::readTls(std::optional<QSslConfiguration>& tls) const {
+  if (settings_.certificatePath.empty()) return "";
+  if (!QSslSocket::supportsSsl()) return "TLS is configured but this Qt has no TLS backend";
+  const auto certificates =
+      QSslCertificate::fromPath(QString::fromStdString(settings_.certificatePath), QSsl::Pem);
+  if (certificates.isEmpty()) return "cannot read the TLS certificate " + settings_.certificatePath;
+  QFile keyFile(QString::fromStdString(settings_.keyPath));
+  if (!keyFile.open(QIODevice::ReadOnly)) return "cannot read the TLS key " + settings_.keyPath;
+  const QByteArray keyText = keyFile.readAll();
+  QSslKey key(keyText, QSsl::Rsa);
+  if (key.isNull()) key = QSslKey(keyText, QSsl::Ec);
+  if (key.isNull()) return "the TLS key " + settings_.keyPath + " is no PEM RSA or EC key";
+  QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+  configuration.setLocalCertificate(certificates.front());
+  configuration.setPrivateKey(key);
+  configuration.setPeerVerifyMode(QSslSocket::VerifyNone);
+  tls = configuration;
+  return "";
+}
 
+QByteArray RemoteApi::Reply::bytes() const {
+  return json.isNull() ? QJsonDocument(body).toJson(QJsonDocument::Compact) : json;
+}
+
+HttpServer::Handlers RemoteApi::handlers() {
+  auto json = [](const Reply& reply) { return HttpAnswer{reply.status, reply.bytes()}; };
   HttpServer::Handlers handlers;
-  handlers.head = [this](const http::RequestHead& head,
-                         const QString& peer) -> std::optional<HttpAnswer> {
+  handlers.head = [this, json](const http::RequestHead& head,
+                               const QString& peer) -> std::optional<HttpAnswer> {
+    // The console's page and its files need no token.
     if (isStaticRoute(viewOf(head.method), viewOf(head.target))) return std::nullopt;
     auto refusal = checkHead(viewOf(head.method), viewOf(head.path()),
                              viewOf(head.header("Authorization")), peer);
     if (!refusal) return std::nullopt;
-    return HttpAnswer{refusal->status, QJsonDocument(refusal->body).toJson(QJsonDocument::Compact)};
+    return json(*refusal);
   };
-  handlers.request = [this](const http::RequestHead& head, QByteArrayView body,
-                            const QString& peer) {
+  handlers.request = [this, json](const http::RequestHead& head, QByteArrayView body,
+                                  const QString& peer) {
     if (isStaticRoute(viewOf(head.method), viewOf(head.target))) {
       return staticAnswer(viewOf(head.target));
     }
-    const Reply reply =
-        handle(viewOf(head.method), viewOf(head.path()), viewOf(head.header("Authorization")), body,
-               peer, viewOf(head.query()));
-    return HttpAnswer{reply.status, reply.bytes()};
+    return json(handle(viewOf(head.method), viewOf(head.path()),
+                       viewOf(head.header("Authorization")), body, peer, viewOf(head.query())));
   };
   handlers.refused = [this](int status, const QString& reason, QByteArrayView head,
                             const QString& peer) {
     refusedBeforeReading(status, reason, head, peer);
   };
-  server_ = std::make_unique<HttpServer>(settings_.limits, tls, std::move(handlers));
-  if (!server_->listen(*address, settings_.listen.port)) {
-    std::string why = server_->errorString().toStdString();
-    server_.reset();
-    return "the remote API cannot listen on " + settings_.listen.host + ":" +
-           std::to_string(settings_.listen.port) + ": " + why;
-  }
+  return handlers;
+}
+
+void RemoteApi::startAuditFlush() {
   // The count of refusals left out of the audit is written once their peer's window ends,
   // also when that peer has gone quiet.
   auditFlush_ = std::make_unique<QTimer>();
@@ -155,6 +147,33 @@ std::string RemoteApi::start(const ApiOptions& options) {
     if (std::string problem = audit_.flushDropped(); !problem.empty()) note_("audit: " + problem);
   });
   auditFlush_->start();
+}
+
+std::string RemoteApi::start(const ApiOptions& options) {
+  options_ = options;
+  if (options.off) {
+    note_("remote API off (--api-off)");
+    return "";
+  }
+  if (std::string problem = readSettings(options); !problem.empty()) return problem;
+  if (settings_.administrators.empty() && !options.listen) {
+    note_(std::string("remote API off: ") + kAdministratorsFileName +
+          " names no administrator (rotaryn-host --add-admin NAME --privileges ...)");
+    return "";
+  }
+  std::optional<QHostAddress> address = addressOf(settings_.listen.host);
+  if (!address) return "the remote API cannot listen on \"" + settings_.listen.host + "\"";
+  std::optional<QSslConfiguration> tls;
+  if (std::string problem = readTls(tls); !problem.empty()) return problem;
+
+  server_ = std::make_unique<HttpServer>(settings_.limits, tls, handlers());
+  if (!server_->listen(*address, settings_.listen.port)) {
+    std::string why = server_->errorString().toStdString();
+    server_.reset();
+    return "the remote API cannot listen on " + settings_.listen.host + ":" +
+           std::to_string(settings_.listen.port) + ": " + why;
+  }
+  startAuditFlush();
   QString shown = address->protocol() == QAbstractSocket::IPv6Protocol
                       ? "[" + address->toString() + "]"
                       : address->toString();
@@ -209,68 +228,103 @@ void RemoteApi::refusedBeforeReading(int status, const QString& message, QByteAr
   writeAudit(entry);
 }
 
-const Administrator* RemoteApi::caller(QJsonObject& entry, QByteArrayView method,
-                                       QByteArrayView path, QByteArrayView authorization,
-                                       const QString& peer) const {
-  entry = QJsonObject{{"peer", peer},
-                      {"method", QString::fromLatin1(method.toByteArray())},
-                      {"path", QString::fromUtf8(path.toByteArray())}};
-  const Administrator* admin = nullptr;
-  if (auto token = bearerToken(authorization)) {
-    admin = findByToken(settings_.administrators, *token);
-  }
-  entry.insert("admin", admin ? QJsonValue(QString::fromStdString(admin->name)) : QJsonValue());
-  return admin;
+std::optional<RemoteApi::Reply> RemoteApi::login(Call& call, QByteArrayView method,
+                                                 QByteArrayView path, QByteArrayView authorization,
+                                                 const QString& peer) {
+  call.entry = QJsonObject{{"peer", peer},
+                           {"method", QString::fromLatin1(method.toByteArray())},
+                           {"path", QString::fromUtf8(path.toByteArray())}};
+  const std::optional<QByteArray> token = bearerToken(authorization);
+  call.admin = token ? findByToken(settings_.administrators, *token) : nullptr;
+  call.entry.insert(
+      "admin", call.admin ? QJsonValue(QString::fromStdString(call.admin->name)) : QJsonValue());
+  if (call.admin) return std::nullopt;
+  return refuse(call, 401,
+                token ? "the token is not an administrator's"
+                      : "no token: send Authorization: Bearer <token>");
 }
 
-RemoteApi::Reply RemoteApi::refuse(QJsonObject& entry, int status, const QString& message) {
-  entry.insert("status", status);
-  entry.insert("outcome", "refused");
-  entry.insert("message", message);
-  writeAudit(entry);
-  return Reply{status, errorBody(status, message)};
+RemoteApi::Answer RemoteApi::route(Call& call, const ApiRequest& request) const {
+  // One row per kind of request (api_request.h reads the kinds from method and path): how the
+  // audit names it and what answers it. The plug-in's operations go by their own names.
+  struct Endpoint {
+    ApiRequest::Kind kind;
+    const char* name;
+    bool perProfile;
+    Answer answer;
+  };
+  static const Endpoint kEndpoints[] = {
+      {ApiRequest::Kind::kProfiles, "profiles", false, &RemoteApi::answerProfiles},
+      {ApiRequest::Kind::kState, "state", true, &RemoteApi::answerState},
+      {ApiRequest::Kind::kOperation, nullptr, true, &RemoteApi::answerOperation},
+  };
+  if (isConsoleRead(request.kind)) {
+    call.entry.insert("operation", consoleReadName(request.kind));
+    if (isProfileRead(request.kind)) call.entry.insert("profile", request.profile);
+    return &RemoteApi::answerConsole;
+  }
+  for (const Endpoint& endpoint : kEndpoints) {
+    if (endpoint.kind != request.kind) continue;
+    if (endpoint.perProfile) call.entry.insert("profile", request.profile);
+    if (endpoint.name != nullptr) {
+      call.entry.insert("operation", endpoint.name);
+    } else {
+      call.entry.insert("operation", request.operation->name);
+      if (request.data) addTarget(call.entry, auditTarget(*request.operation, *request.data));
+    }
+    return endpoint.answer;
+  }
+  throw std::logic_error("a kind of API request without an endpoint");
+}
+
+std::optional<RemoteApi::Reply> RemoteApi::access(Call& call, const ApiRequest& request) {
+  if (request.kind == ApiRequest::Kind::kProfiles) return std::nullopt;
+  const Administrator& admin = *call.admin;
+  if (isConsoleRead(request.kind)) {
+    std::optional<Reply> refusal = consoleRefusal(admin, request);
+    if (!refusal) return std::nullopt;
+    return refuse(call, refusal->status, refusal->body.value("error")["message"].toString());
+  }
+  if (const ApiOperation* operation = request.operation;
+      operation != nullptr && !operation->privilege.isEmpty() &&
+      admin.privileges.count(operation->privilege.toStdString()) == 0) {
+    return refuse(
+        call, 403,
+        QString("administrator %1 lacks the privilege \"%2\" that %3 needs")
+            .arg(QString::fromStdString(admin.name), operation->privilege, operation->name));
+  }
+  if (std::optional<Reply> refusal = profileRefusal(admin, request.profile)) {
+    return refuse(call, refusal->status, refusal->body.value("error")["message"].toString());
+  }
+  return std::nullopt;
+}
+
+RemoteApi::Reply RemoteApi::audited(Call& call, const char* outcome, Reply reply) {
+  call.entry.insert("status", reply.status);
+  call.entry.insert("outcome", outcome);
+  writeAudit(call.entry);
+  return reply;
+}
+
+RemoteApi::Reply RemoteApi::refuse(Call& call, int status, const QString& message) {
+  call.entry.insert("message", message);
+  return audited(call, "refused", Reply{status, errorBody(status, message)});
 }
 
 std::optional<RemoteApi::Reply> RemoteApi::checkHead(QByteArrayView method, QByteArrayView path,
                                                      QByteArrayView authorization,
                                                      const QString& peer) {
-  QJsonObject entry;
-  const Administrator* admin = caller(entry, method, path, authorization, peer);
-  auto refused = [&](int status, const QString& message) { return refuse(entry, status, message); };
-  if (!admin) {
-    return refused(401, bearerToken(authorization)
-                            ? "the token is not an administrator's"
-                            : "no token: send Authorization: Bearer <token>");
+  Call call;
+  if (std::optional<Reply> refusal = login(call, method, path, authorization, peer)) {
+    return refusal;
   }
-  auto route = parseApiRoute(host_.plugin().description(), method, path);
-  if (auto* refusal = std::get_if<ApiRefusal>(&route)) {
-    return refused(refusal->status, refusal->message);
+  auto parsed = parseApiRoute(host_.plugin().description(), method, path);
+  if (auto* refusal = std::get_if<ApiRefusal>(&parsed)) {
+    return refuse(call, refusal->status, refusal->message);
   }
-  const ApiRequest& request = std::get<ApiRequest>(route);
-  if (request.kind == ApiRequest::Kind::kProfiles) return std::nullopt;
-  if (isConsoleRead(request.kind)) {
-    if (std::optional<Reply> refusal = consoleRefusal(*admin, request, entry)) {
-      return refused(refusal->status, refusal->body.value("error")["message"].toString());
-    }
-    return std::nullopt;
-  }
-  entry.insert("profile", request.profile);
-  if (request.kind == ApiRequest::Kind::kState) {
-    entry.insert("operation", "state");
-  } else {
-    const ApiOperation& operation = *request.operation;
-    entry.insert("operation", operation.name);
-    if (!operation.privilege.isEmpty() &&
-        admin->privileges.count(operation.privilege.toStdString()) == 0) {
-      return refused(
-          403, QString("administrator %1 lacks the privilege \"%2\" that %3 needs")
-                   .arg(QString::fromStdString(admin->name), operation.privilege, operation.name));
-    }
-  }
-  if (std::optional<Reply> refusal = profileRefusal(*admin, request.profile)) {
-    return refused(refusal->status, refusal->body.value("error")["message"].toString());
-  }
-  return std::nullopt;
+  const ApiRequest& request = std::get<ApiRequest>(parsed);
+  route(call, request);
+  return access(call, request);
 }
 
 std::optional<RemoteApi::Reply> RemoteApi::profileRefusal(const Administrator& admin,
@@ -317,10 +371,6 @@ QString RemoteApi::notDoneReason(const ApiOperation& operation, const ApiRequest
   return "the plug-in did not make the change and reported nothing";
 }
 
-QByteArray RemoteApi::Reply::bytes() const {
-  return json.isNull() ? QJsonDocument(body).toJson(QJsonDocument::Compact) : json;
-}
-
 QJsonObject RemoteApi::profileList(const Administrator& admin) const {
   QJsonArray list;
   for (const auto& [index, profile] : host_.profiles()) {
@@ -346,80 +396,45 @@ QJsonObject RemoteApi::profileList(const Administrator& admin) const {
 RemoteApi::Reply RemoteApi::handle(QByteArrayView method, QByteArrayView path,
                                    QByteArrayView authorization, QByteArrayView body,
                                    const QString& peer, QByteArrayView query) {
-  QJsonObject entry;
-  const Administrator* admin = caller(entry, method, path, authorization, peer);
-  auto refused = [&](int status, const QString& message) { return refuse(entry, status, message); };
-  if (!admin) {
-    return refused(401, bearerToken(authorization)
-                            ? "the token is not an administrator's"
-                            : "no token: send Authorization: Bearer <token>");
+  Call call;
+  call.query = query;
+  if (std::optional<Reply> refusal = login(call, method, path, authorization, peer)) {
+    return *refusal;
   }
-
   auto parsed = parseApiRequest(host_.plugin().description(), method, path, body);
   if (auto* refusal = std::get_if<ApiRefusal>(&parsed)) {
     if (refusal->operation != nullptr && refusal->data) {
-      entry.insert("operation", refusal->operation->name);
-      addTarget(entry, auditTarget(*refusal->operation, *refusal->data));
+      call.entry.insert("operation", refusal->operation->name);
+      addTarget(call.entry, auditTarget(*refusal->operation, *refusal->data));
     }
-    return refused(refusal->status, refusal->message);
+    return refuse(call, refusal->status, refusal->message);
   }
   const ApiRequest& request = std::get<ApiRequest>(parsed);
-  if (request.kind == ApiRequest::Kind::kProfiles) {
-    entry.insert("operation", "profiles");
-    entry.insert("status", 200);
-    entry.insert("outcome", "accepted");
-    writeAudit(entry);
-    return Reply{200, profileList(*admin)};
-  }
-  if (isConsoleRead(request.kind)) return consoleRead(*admin, request, query, entry);
+  const Answer answer = route(call, request);
+  if (std::optional<Reply> refusal = access(call, request)) return *refusal;
+  return (this->*answer)(call, request);
+}
 
-  const QString name = QString::fromStdString(admin->name);
-  entry.insert("profile", request.profile);
-  if (request.kind == ApiRequest::Kind::kState) {
-    entry.insert("operation", "state");
-    if (std::optional<Reply> refusal = profileRefusal(*admin, request.profile)) {
-      return refused(refusal->status, refusal->body.value("error")["message"].toString());
-    }
-    try {
-      const QJsonObject state = host_.serverState(request.profile);
-      entry.insert("status", 200);
-      entry.insert("outcome", "accepted");
-      writeAudit(entry);
-      return Reply{200, QJsonObject{{"profile", request.profile}, {"state", state}}};
-    } catch (const PluginCallError& error) {
-      entry.insert("status", 500);
-      entry.insert("outcome", "failed");
-      entry.insert("message", error.description());
-      writeAudit(entry);
-      return Reply{500, errorBody(500, "the server cannot be read: " + error.description())};
-    }
-  }
+RemoteApi::Reply RemoteApi::answerProfiles(Call& call, const ApiRequest& /*request*/) {
+  return audited(call, "accepted", Reply{200, profileList(*call.admin)});
+}
 
-  const ApiOperation& operation = *request.operation;
-  entry.insert("operation", operation.name);
-  if (request.data) addTarget(entry, auditTarget(operation, *request.data));
-  if (!operation.privilege.isEmpty() &&
-      admin->privileges.count(operation.privilege.toStdString()) == 0) {
-    return refused(403, QString("administrator %1 lacks the privilege \"%2\" that %3 needs")
-                            .arg(name, operation.privilege, operation.name));
+RemoteApi::Reply RemoteApi::answerState(Call& call, const ApiRequest& request) {
+  try {
+    const QJsonObject state = host_.serverState(request.profile);
+    return audited(call, "accepted",
+                   Reply{200, QJsonObject{{"profile", request.profile}, {"state", state}}});
+  } catch (const PluginCallError& error) {
+    call.entry.insert("message", error.description());
+    return audited(call, "failed",
+                   Reply{500, errorBody(500, "the server cannot be read: " + error.description())});
   }
-  if (std::optional<Reply> refusal = profileRefusal(*admin, request.profile)) {
-    return refused(refusal->status, refusal->body.value("error")["message"].toString());
-  }
+}
 
-  QJsonObject call{{"op", operation.name},
-                   {"Index", request.profile},
-                   {"PDAT", host_.pdatOf(request.profile, admin->name)}};
-  if (request.data) call.insert("Data", *request.data);
-  forgetStatus(request.profile);
-  QElapsedTimer clock;
-  clock.start();
-  // The plug-in's own time, so that the audit shows what the API adds to it.
-  auto pluginMs = [&clock] { return std::round(clock.nsecsElapsed() / 1000.0) / 1000.0; };
+QJsonValue RemoteApi::callPlugin(const QJsonObject& call, QStringList& reports) {
   // What the plug-in reports while the call runs is the answer's reason when it does not make
   // the change. A request run inside this call's waits installs its own watch, which passes
   // what it hears on to this one: every box shown during this call is heard here.
-  QStringList reports;
   HostApp::BoxWatch outer;
   outer = host_.watchBoxes([&reports, &outer](const QString& title, const QString& text) {
     reports << title + " " + QString(text).replace("\r\n", "\n");
@@ -430,48 +445,65 @@ RemoteApi::Reply RemoteApi::handle(QByteArrayView method, QByteArrayView path,
     HostApp::BoxWatch& outer;
     ~Restore() { host.watchBoxes(std::move(outer)); }
   } restore{host_, outer};
+  return host_.plugin().call(call);
+}
+
+RemoteApi::Reply RemoteApi::answerOperation(Call& call, const ApiRequest& request) {
+  const ApiOperation& operation = *request.operation;
+  QJsonObject pluginCall{{"op", operation.name},
+                         {"Index", request.profile},
+                         {"PDAT", host_.pdatOf(request.profile, call.admin->name)}};
+  if (request.data) pluginCall.insert("Data", *request.data);
+  forgetStatus(request.profile);
+  QElapsedTimer clock;
+  clock.start();
+  // The plug-in's own time, so that the audit shows what the API adds to it.
+  auto pluginMs = [&clock] { return std::round(clock.nsecsElapsed() / 1000.0) / 1000.0; };
+  QStringList reports;
+  QJsonValue result;
   try {
-    const QJsonValue result = host_.plugin().call(call);
-    entry.insert("pluginMs", pluginMs());
-    entry.insert("status", 200);
-    putResult(entry, result);
-    QJsonObject answer{
-        {"operation", operation.name}, {"profile", request.profile}, {"result", result}};
-    if (!reports.isEmpty()) {
-      answer.insert("reports", QJsonArray::fromStringList(reports));
-      entry.insert("reports", QJsonArray::fromStringList(reports));
-    }
-    if (!changeMade(operation, result)) {
-      const QString why = notDoneReason(operation, request, reports);
-      entry.insert("outcome", "refused");
-      entry.insert("refusedBy", "plug-in");
-      entry.insert("message", why);
-      answer.insert("done", false);
-      answer.insert("message", why);
-    } else {
-      entry.insert("outcome", "accepted");
-      if (result.isDouble()) answer.insert("done", true);
-    }
-    writeAudit(entry);
-    return Reply{200, answer};
+    result = callPlugin(pluginCall, reports);
   } catch (const PluginCallError& error) {
-    // 438: the plug-in does not have the operation in this version.
-    const int status = error.number() == 438 ? 501 : 500;
-    entry.insert("pluginMs", pluginMs());
-    entry.insert("status", status);
-    entry.insert("outcome", "failed");
-    entry.insert("message", error.description());
-    entry.insert("pluginError", error.number());
-    if (!reports.isEmpty()) entry.insert("reports", QJsonArray::fromStringList(reports));
-    writeAudit(entry);
-    QJsonObject failure = errorBody(status, error.description());
-    QJsonObject inner = failure.value("error").toObject();
-    inner.insert("number", error.number());
-    if (!reports.isEmpty()) inner.insert("reports", QJsonArray::fromStringList(reports));
-    return Reply{
-        status,
-        QJsonObject{{"operation", operation.name}, {"profile", request.profile}, {"error", inner}}};
+    call.entry.insert("pluginMs", pluginMs());
+    return pluginFailure(call, request, error, reports);
   }
+  call.entry.insert("pluginMs", pluginMs());
+  putResult(call.entry, result);
+  QJsonObject answer{
+      {"operation", operation.name}, {"profile", request.profile}, {"result", result}};
+  if (!reports.isEmpty()) {
+    answer.insert("reports", QJsonArray::fromStringList(reports));
+    call.entry.insert("reports", QJsonArray::fromStringList(reports));
+  }
+  if (changeMade(operation, result)) {
+    if (result.isDouble()) answer.insert("done", true);
+    return audited(call, "accepted", Reply{200, answer});
+  }
+  const QString why = notDoneReason(operation, request, reports);
+  call.entry.insert("refusedBy", "plug-in");
+  call.entry.insert("message", why);
+  answer.insert("done", false);
+  answer.insert("message", why);
+  return audited(call, "refused", Reply{200, answer});
+}
+
+RemoteApi::Reply RemoteApi::pluginFailure(Call& call, const ApiRequest& request,
+                                          const PluginCallError& error,
+                                          const QStringList& reports) {
+  // 438: the plug-in does not have the operation in this version.
+  const int status = error.number() == 438 ? 501 : 500;
+  call.entry.insert("message", error.description());
+  call.entry.insert("pluginError", error.number());
+  QJsonObject inner = errorBody(status, error.description()).value("error").toObject();
+  inner.insert("number", error.number());
+  if (!reports.isEmpty()) {
+    call.entry.insert("reports", QJsonArray::fromStringList(reports));
+    inner.insert("reports", QJsonArray::fromStringList(reports));
+  }
+  return audited(call, "failed",
+                 Reply{status, QJsonObject{{"operation", request.operation->name},
+                                           {"profile", request.profile},
+                                           {"error", inner}}});
 }
 
 }  // namespace rotaryn::host::api

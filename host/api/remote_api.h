@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <QJsonObject>
+#include <QSslConfiguration>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -18,7 +19,8 @@
 
 namespace rotaryn::host {
 class HostApp;
-}
+class PluginCallError;
+}  // namespace rotaryn::host
 
 namespace rotaryn::host::api {
 
@@ -74,32 +76,61 @@ class RemoteApi {
   AuditLog& audit() { return audit_; }
 
  private:
-  QJsonObject profileList(const Administrator& admin) const;
-  // 403, 404 or 409 when the administrator may not reach the profile's server; none when it may.
-  std::optional<Reply> profileRefusal(const Administrator& admin, int32_t profile) const;
-  // Why the plug-in answered that it made no change: its reports, else what the server shows.
-  QString notDoneReason(const ApiOperation& operation, const ApiRequest& request,
-                        const QStringList& reports);
-  void writeAudit(const QJsonObject& entry);
-  // The console's reads (host/api/console_reads.cpp). The refusal of one by its route alone
-  // (privilege, profile), with the audit entry's operation and profile set; none when allowed.
-  std::optional<Reply> consoleRefusal(const Administrator& admin, const ApiRequest& request,
-                                      QJsonObject& entry) const;
-  // Checks, answers and audits one console read.
-  Reply consoleRead(const Administrator& admin, const ApiRequest& request, QByteArrayView query,
-                    QJsonObject& entry);
+  // A request on its way through the steps: its audit line so far and the administrator its
+  // token names (null before the login step or when it names none).
+  struct Call {
+    QJsonObject entry;
+    const Administrator* admin = nullptr;
+    QByteArrayView query;
+  };
+  // What answers a kind of request once it passed the login and the access checks.
+  using Answer = Reply (RemoteApi::*)(Call& call, const ApiRequest& request);
+
+  // Login: starts the audit line and finds the administrator; the 401 when there is none.
+  std::optional<Reply> login(Call& call, QByteArrayView method, QByteArrayView path,
+                             QByteArrayView authorization, const QString& peer);
+  // Routing: the answer for the request's kind, naming it in the audit line.
+  Answer route(Call& call, const ApiRequest& request) const;
+  // Access: the privilege the operation needs, then the profile; a refusal when either fails.
+  std::optional<Reply> access(Call& call, const ApiRequest& request);
+
+  Reply answerProfiles(Call& call, const ApiRequest& request);
+  Reply answerState(Call& call, const ApiRequest& request);
+  Reply answerOperation(Call& call, const ApiRequest& request);
+  // The console's reads (host/api/console_reads.cpp): their refusal by route alone (the host
+  // privilege, the profile), and their answer.
+  std::optional<Reply> consoleRefusal(const Administrator& admin, const ApiRequest& request) const;
+  Reply answerConsole(Call& call, const ApiRequest& request);
   QJsonObject whoami(const Administrator& admin) const;
   // A profile's status, the same reading again for kStatusFreshMs; every visible profile's.
   QJsonObject profileStatus(int32_t profile);
   QJsonObject readStatus(int32_t profile);
   QByteArray everyStatus(const Administrator& admin);
   QJsonValue profileFiles(const Administrator& admin, int32_t profile, QJsonObject call);
-  QJsonObject auditDay(const QString& day) const;
-  // Starts a request's audit entry; the administrator its token names, or null.
-  const Administrator* caller(QJsonObject& entry, QByteArrayView method, QByteArrayView path,
-                              QByteArrayView authorization, const QString& peer) const;
+  // The plug-in's call; what it reports while it runs (the boxes it shows) goes to reports.
+  QJsonValue callPlugin(const QJsonObject& call, QStringList& reports);
+  Reply pluginFailure(Call& call, const ApiRequest& request, const PluginCallError& error,
+                      const QStringList& reports);
+
+  QJsonObject profileList(const Administrator& admin) const;
+  // 403, 404 or 409 when the administrator may not reach the profile's server; none when it may.
+  std::optional<Reply> profileRefusal(const Administrator& admin, int32_t profile) const;
+  // Why the plug-in answered that it made no change: its reports, else what the server shows.
+  QString notDoneReason(const ApiOperation& operation, const ApiRequest& request,
+                        const QStringList& reports);
+
+  // Audit: the line is in the file before the answer goes out.
+  void writeAudit(const QJsonObject& entry);
+  // Audits the request with its status and outcome and passes its answer on.
+  Reply audited(Call& call, const char* outcome, Reply reply);
   // Audits the request as refused and makes its error answer.
-  Reply refuse(QJsonObject& entry, int status, const QString& message);
+  Reply refuse(Call& call, int status, const QString& message);
+
+  // The steps of start: the administrators and the address, the TLS files, the handlers.
+  std::string readSettings(const ApiOptions& options);
+  std::string readTls(std::optional<QSslConfiguration>& tls) const;
+  HttpServer::Handlers handlers();
+  void startAuditFlush();
 
   HostApp& host_;
   std::string root_;

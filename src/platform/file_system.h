@@ -69,6 +69,11 @@ class FileSystem {
   // folder is missing.
   virtual std::string ReadAll(const std::string& path) = 0;
   virtual void ReplaceAll(const std::string& path, const std::string& bytes) = 0;
+  // ReplaceAll for a scratch file, one its writer deletes again before it returns: swapped in
+  // the same way, but not forced to the disk first, since no one reads it after a crash.
+  virtual void ReplaceScratch(const std::string& path, const std::string& bytes) {
+    ReplaceAll(path, bytes);
+  }
   // Appends, creating the file when missing; 76 when the folder is missing.
   virtual void Append(const std::string& path, const std::string& bytes) = 0;
   // Binary access at byte offsets (0-based). readAt returns fewer bytes at the end of the file.

@@ -278,6 +278,16 @@ bool forEachLineOfSection(std::string_view bytes, std::string_view section, Visi
   return true;
 }
 
+// A key line as the section listings give it: "key=value", or the name alone without "=".
+std::string listed(const LineView& line) {
+  std::string text(line.name);
+  if (line.hasValue) {
+    text += '=';
+    text += line.value;
+  }
+  return text;
+}
+
 }  // namespace
 
 void logIniFailureToStandardError(const IniWriteFailure& failure) {
@@ -452,13 +462,27 @@ std::vector<std::string> IniFile::sectionLines(const std::string& path,
   auto bytes = contents(files_, path);
   if (!bytes) return result;
   forEachLineOfSection(*bytes, trimmed(section), [&](const LineView& line) {
-    if (line.kind != LineKind::Key) return true;
-    std::string text(line.name);
-    if (line.hasValue) {
-      text += '=';
-      text += line.value;
+    if (line.kind == LineKind::Key) result.push_back(listed(line));
+    return true;
+  });
+  return result;
+}
+
+std::vector<IniFile::Section> IniFile::sections(const std::string& path) const {
+  std::vector<Section> result;
+  auto bytes = contents(files_, path);
+  if (!bytes) return result;
+  std::unordered_set<std::string> seen;
+  // The lines of a repeated section are not listed: lookups only ever reach its first one.
+  bool listing = false;
+  forEachLine(withoutMark(*bytes), [&](std::string_view text, std::string_view) {
+    const LineView line = classify(text);
+    if (line.kind == LineKind::Section) {
+      listing = seen.insert(vb::UCase(line.name)).second;
+      if (listing) result.push_back(Section{std::string(line.name), {}});
+    } else if (listing && line.kind == LineKind::Key) {
+      result.back().lines.push_back(listed(line));
     }
-    result.push_back(std::move(text));
     return true;
   });
   return result;

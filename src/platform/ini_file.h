@@ -54,6 +54,14 @@ class IniFile {
   std::vector<std::string> sectionNames(const std::string& path) const;
   // The section's lines as "key=value" in file order, lines without '=' included, comments not.
   std::vector<std::string> sectionLines(const std::string& path, const std::string& section) const;
+  // Both at once from one read of the file: each name as sectionNames lists it, with the lines
+  // sectionLines gives for it.
+  struct Section {
+    std::string name;
+    std::vector<std::string> lines;
+    bool operator==(const Section&) const = default;
+  };
+  std::vector<Section> sections(const std::string& path) const;
 
  private:
   // Runs one write; a VbError from the file system goes to the sink and answers false.

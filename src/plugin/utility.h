@@ -25,7 +25,8 @@ class IUtility : public Component {
   // The text after the first '='; the flag is accepted and has no effect.
   virtual std::string ParseIniKey(const std::string& line, bool flag = false) = 0;
   virtual void AppendFile(const std::string& path, const std::string& text) = 0;
-  // Replaces the file with the lines, each ended by CRLF.
+  // Replaces the file with the lines, each ended by CRLF, as a plain file write does: swapped in
+  // whole, not forced to the disk (the plug-in writes only scratch files with it).
   virtual void WriteFile(const std::string& path, std::vector<std::string>& lines) = 0;
   // The file's lines without their line ends.
   virtual std::vector<std::string> ReadFile(const std::string& path) = 0;

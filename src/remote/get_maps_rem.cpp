@@ -14,6 +14,7 @@
 #include "plugin/profiles.h"
 #include "store/maps_ini.h"
 #include "store/profile_paths.h"
+#include "store/task_file.h"
 
 namespace rotaryn {
 namespace {
@@ -64,17 +65,14 @@ class TempFile {
 }  // namespace
 
 std::string remoteTasksText(Module& module, const std::string& taskFile) {
-  if (!module.ports.files.FileExists(taskFile)) return "";
-  IUtility& utility = module.utility();
-  std::string path = taskFile;
-  const std::vector<std::string> sections = utility.GetAllIniSections(path);
+  // One read of the file: a call of GetMapsRem lists every task.
+  std::vector<IniFile::Section> sections = readTaskSections(module, taskFile);
   std::vector<formats::exchange::Task> tasks;
   if (sections.size() <= 1) return "";
-  for (const std::string& section : sections) {
-    if (vb::Trim(section).empty()) continue;
-    std::vector<std::string> lines = utility.GetIniSection(section, path);
-    if (lines.size() < 2) continue;
-    tasks.push_back({section, std::move(lines)});
+  for (IniFile::Section& section : sections) {
+    if (vb::Trim(section.name).empty()) continue;
+    if (section.lines.size() < 2) continue;
+    tasks.push_back({std::move(section.name), std::move(section.lines)});
   }
   return formats::exchange::tasksText(tasks);
 }

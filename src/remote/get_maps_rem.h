@@ -20,9 +20,9 @@ struct Module;
 std::string GetMapsRem(Module& module, int32_t Index, const Variant& PDAT,
                        const Variant& Data = {});
 
-// The tasks text of a task file: "section_line_line|section_line_line", built through the
-// utility component's section calls; only a file listing more than one section contributes,
-// and only sections of at least two lines. Empty for a missing file.
+// The tasks text of a task file: "section_line_line|section_line_line", from one read of the
+// file, with the sections and lines the utility component lists; only a file listing more than one
+// section contributes, and only sections of at least two lines. Empty for a missing file.
 std::string remoteTasksText(Module& module, const std::string& taskFile);
 
 }  // namespace rotaryn

@@ -25,6 +25,10 @@ TaskEntry readTaskEntry(IUtility& utility, const std::string& taskFile,
   return TaskEntry{utility.ParseIniKey(lines[0], false), utility.ParseIniKey(lines[1], false)};
 }
 
+std::vector<IniFile::Section> readTaskSections(Module& module, const std::string& taskFile) {
+  return IniFile(module.ports.files, iniFailureLog(module)).sections(taskFile);
+}
+
 std::string readTaskMapList(Module& module, const std::string& taskFile,
                             const std::string& section) {
   return IniFile(module.ports.files, iniFailureLog(module)).read(taskFile, section, kFileKey);

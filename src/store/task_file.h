@@ -1,6 +1,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "platform/ini_file.h"
 
 namespace rotaryn {
 
@@ -18,6 +21,10 @@ struct TaskEntry {
   std::string frequency;
 };
 TaskEntry readTaskEntry(IUtility& utility, const std::string& taskFile, const std::string& section);
+
+// Every section of the file, each with its lines as readTaskEntry sees them, from one read of
+// the file; none when it is missing.
+std::vector<IniFile::Section> readTaskSections(Module& module, const std::string& taskFile);
 
 // The task's "File"; empty when there is no such task.
 std::string readTaskMapList(Module& module, const std::string& taskFile,

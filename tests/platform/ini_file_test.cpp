@@ -81,6 +81,12 @@ TEST_F(IniFileTest, ReadsHandEditedFiles) {
             (std::vector<std::string>{"ReportErrors=1", "Quoted=\"  spaced  \"", "Single='x'",
                                       "Half=\"open", "Empty=", "NoEquals",
                                       "Trail=a ; not a comment", "reporterrors=second"}));
+  // The listing of every section at once agrees with the two listings.
+  std::vector<IniFile::Section> listed;
+  for (const std::string& name : ini.sectionNames(kPath)) {
+    listed.push_back({name, ini.sectionLines(kPath, name)});
+  }
+  EXPECT_EQ(ini.sections(kPath), listed);
 }
 
 // Names match as Windows matches them: letters in any case, Windows-1252's accented ones too,
@@ -128,6 +134,8 @@ TEST_F(IniFileTest, EveryLineEndReadsAlike) {
     EXPECT_EQ(ini.read(kPath, "B", "y", "d"), "d");
     EXPECT_EQ(ini.sectionLines(kPath, "b"), (std::vector<std::string>{"x=2", "y"}));
     EXPECT_EQ(ini.sectionNames(kPath), (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(ini.sections(kPath),
+              (std::vector<IniFile::Section>{{"A", {"k=1"}}, {"B", {"x=2", "y"}}}));
   }
 }
 
@@ -135,6 +143,7 @@ TEST_F(IniFileTest, MissingThingsGiveTheDefaultCutTo254) {
   EXPECT_EQ(ini.read(kPath, "Settings", "ReportErrors", "0  "), "0");
   EXPECT_TRUE(ini.sectionNames(kPath).empty());
   EXPECT_TRUE(ini.sectionLines(kPath, "Settings").empty());
+  EXPECT_TRUE(ini.sections(kPath).empty());
   EXPECT_EQ(ini.read(kPath, "S", "k", std::string(300, 'd')), std::string(254, 'd'));
 
   givenFile("[S]\r\nlong=" + std::string(300, 'v') + "\r\nq=\"" + std::string(300, 'w') + "\"\r\n");

@@ -204,23 +204,33 @@ TEST_F(WindowsFileSystemTest, NamesWindows1252CannotSpellAreLeftOutWithOneLogLin
 }
 
 // The content is swapped whole, keeping the mode; a refused swap leaves the old file and no
-// temporary.
+// temporary. A scratch file is swapped in the same way.
 TEST_F(WindowsFileSystemTest, ReplaceAllSwapsContentOrKeepsTheOldFile) {
-  root.write("s/x.ini", "old");
-  ::chmod((root / "s/x.ini").c_str(), 0640);
-  files.ReplaceAll("C:\\s\\X.ini", std::string("new\0bytes", 9));
-  EXPECT_EQ(root.read("s/x.ini"), std::string("new\0bytes", 9));
-  EXPECT_EQ(std::filesystem::status(root / "s/x.ini").permissions(), std::filesystem::perms(0640));
+  using Replace = void (WindowsFileSystem::*)(const std::string&, const std::string&);
+  const std::pair<std::string, Replace> writers[] = {{"s", &WindowsFileSystem::ReplaceAll},
+                                                     {"u", &WindowsFileSystem::ReplaceScratch}};
+  for (const auto& [folder, replace] : writers) {
+    auto write = [&, replace = replace](const std::string& path, const std::string& bytes) {
+      (files.*replace)(path, bytes);
+    };
+    const std::string windows = "C:\\" + folder + "\\";
+    root.write(folder + "/x.ini", "old");
+    ::chmod((root / (folder + "/x.ini")).c_str(), 0640);
+    write(windows + "X.ini", std::string("new\0bytes", 9));
+    EXPECT_EQ(root.read(folder + "/x.ini"), std::string("new\0bytes", 9));
+    EXPECT_EQ(std::filesystem::status(root / (folder + "/x.ini")).permissions(),
+              std::filesystem::perms(0640));
 
-  makeReadOnly("s/x.ini");
-  EXPECT_EQ(errorOf([&] { files.ReplaceAll("C:\\s\\x.ini", "new"); }), 70);
-  EXPECT_EQ(root.read("s/x.ini"), std::string("new\0bytes", 9));
-  files.CreateFolder("C:\\s\\dir");
-  EXPECT_EQ(errorOf([&] { files.ReplaceAll("C:\\s\\dir", "new"); }), 70);
-  EXPECT_EQ(errorOf([&] { files.ReplaceAll("C:\\t\\x.ini", "new"); }), 76);
-  auto names = entriesOf("s");
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"dir", "x.ini"}));
+    makeReadOnly(folder + "/x.ini");
+    EXPECT_EQ(errorOf([&] { write(windows + "x.ini", "new"); }), 70);
+    EXPECT_EQ(root.read(folder + "/x.ini"), std::string("new\0bytes", 9));
+    files.CreateFolder(windows + "dir");
+    EXPECT_EQ(errorOf([&] { write(windows + "dir", "new"); }), 70);
+    EXPECT_EQ(errorOf([&] { write("C:\\t\\x.ini", "new"); }), 76);
+    auto names = entriesOf(folder);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"dir", "x.ini"}));
+  }
 }
 
 // A file-size limit makes the kernel refuse a write half way, as a full disk would.

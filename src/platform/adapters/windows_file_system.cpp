@@ -626,7 +626,14 @@ void WindowsFileSystem::ReplaceAll(const std::string& path, const std::string& b
   writeReplacing(target, bytes, -1);
 }
 
-void WindowsFileSystem::writeReplacing(const Resolved& target, const std::string& bytes, int mode) {
+void WindowsFileSystem::ReplaceScratch(const std::string& path, const std::string& bytes) {
+  Resolved target = resolve(path);
+  target.requireWritable();
+  writeReplacing(target, bytes, -1, false);
+}
+
+void WindowsFileSystem::writeReplacing(const Resolved& target, const std::string& bytes, int mode,
+                                       bool durable) {
   struct stat st;
   if (mode < 0 && target.found && statPath(target.posix, st)) {
     mode = static_cast<int>(st.st_mode & 07777);
@@ -653,9 +660,10 @@ void WindowsFileSystem::writeReplacing(const Resolved& target, const std::string
   };
   if (int err = writeFully(file.get(), bytes)) abandon(err);
   if (mode >= 0 && ::fchmod(file.get(), static_cast<mode_t>(mode)) != 0) abandon(errno);
-  if (::fsync(file.get()) != 0) abandon(errno);
+  if (durable && ::fsync(file.get()) != 0) abandon(errno);
   if (int err = file.close()) abandon(err);
   if (::rename(temp.c_str(), target.posix.c_str()) != 0) abandon(errno);
+  if (!durable) return;
   // Makes the rename itself durable; a failure here loses nothing already written.
   int folder = ::open(target.parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folder >= 0) {

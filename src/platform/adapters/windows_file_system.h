@@ -71,6 +71,7 @@ class WindowsFileSystem final : public FileSystem {
   int64_t FileSize(const std::string& path) override;
   std::string ReadAll(const std::string& path) override;
   void ReplaceAll(const std::string& path, const std::string& bytes) override;
+  void ReplaceScratch(const std::string& path, const std::string& bytes) override;
   void Append(const std::string& path, const std::string& bytes) override;
   std::string ReadAt(const std::string& path, int64_t offset, int64_t count) override;
   // Creates the file when missing (as VB's Open For Binary does); writing past the end extends
@@ -82,9 +83,10 @@ class WindowsFileSystem final : public FileSystem {
   Resolved resolve(const std::string& windowsPath) const;
   // The POSIX path with every component in the given case; nullopt for an unmapped drive.
   std::optional<std::string> exactPosix(const std::string& windowsPath) const;
-  // Temporary file beside the target, fsync, rename over. mode < 0 keeps the target's mode
-  // (or the process default for a new file).
-  void writeReplacing(const Resolved& target, const std::string& bytes, int mode);
+  // Temporary file beside the target, fsync (unless not durable), rename over. mode < 0 keeps
+  // the target's mode (or the process default for a new file).
+  void writeReplacing(const Resolved& target, const std::string& bytes, int mode,
+                      bool durable = true);
   // Writes at offset, or at the end; on a failure the old bytes and size are put back.
   void writeInPlace(const std::string& path, int64_t offset, bool atEnd, const std::string& bytes);
 
