@@ -41,6 +41,28 @@ uint8_t& endOfGameFlag(Module& module, int32_t index) {
   return flags[static_cast<size_t>(index)];
 }
 
+// The profile's flag that its running game was reported as started, grown as profiles are.
+uint8_t& startReported(Module& module, int32_t index) {
+  std::vector<uint8_t>& flags = module.GameStartReported;
+  if (index < 0) raiseVbError(vberr::kSubscriptOutOfRange);
+  if (static_cast<size_t>(index) >= flags.size()) flags.resize(static_cast<size_t>(index) + 1, 0);
+  return flags[static_cast<size_t>(index)];
+}
+
+// The game the server plays, for the host's match history: what cannot be read is left out.
+void reportGame(Module& module, int32_t index, const char* event, const std::string& playing,
+                int32_t gameType) {
+  if (module.ports.events == nullptr) return;
+  EventFields fields{{"map", vb::Trim(playing)}, {"gameType", int64_t{gameType}}};
+  try {
+    const PlayingEntry entry = playingEntry(module, index);
+    fields.emplace_back("position", int64_t{entry.position});
+    fields.emplace_back("mission", entry.mission);
+  } catch (const VbError&) {
+  }
+  reportEvent(module, index, event, fields);
+}
+
 // Writes the value into the active limit field and its companion when the active one differs.
 void imposeLimit(Module& module, int32_t index, int32_t active, int32_t limit,
                  const char* activeField, const char* companionField) {
@@ -62,6 +84,7 @@ void cutDisplayTime(Module& module, int32_t index) {
   const int32_t limit = vb::CLng(Variant(countdown));
   if (readLong(module, index, "RestartTmr") > limit) {
     writeLong(module, index, "RestartTmr", limit);
+    reportEvent(module, index, "display_cut");
   }
 }
 
@@ -90,6 +113,11 @@ void tmrMaps_Timer(Module& module, int32_t index) {
     if (state == gamestate::kEndOfGame) {
       int32_t nextType = 0;
       step(5, [&] { nextType = GetNextMapCode(module, index); });
+      step(14, [&] {
+        if (endOfGameFlag(module, index) != 0) return;
+        startReported(module, index) = 0;
+        reportGame(module, index, "game_ended", playing, gameType);
+      });
       step(6, [&] {
         if (endOfGameFlag(module, index) == 0 && nextType != gameType) {
           for (const char* field : kGameTypeFields) writeLong(module, index, field, nextType);
@@ -101,9 +129,15 @@ void tmrMaps_Timer(Module& module, int32_t index) {
 
     if (state == gamestate::kBetweenGames) {
       step(9, [&] { endOfGameFlag(module, index) = 0; });
+      step(15, [&] { startReported(module, index) = 0; });
     }
 
     if (gameIsRunning(state)) {
+      step(16, [&] {
+        if (startReported(module, index) != 0) return;
+        startReported(module, index) = 1;
+        reportGame(module, index, "game_started", playing, gameType);
+      });
       // Builds without limit fields give no limits: nothing is read or imposed there.
       std::optional<ScoreLimits> limits;
       step(10, [&] { limits = readScoreLimits(module, index); });

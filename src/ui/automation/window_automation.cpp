@@ -251,6 +251,8 @@ Json dumpServerState(Module& module, int32_t index) {
   const int32_t header = readLong(module, index, "MapPointer");
   const int32_t count = readLongAt(module, index, header + rotation::kCountOffset);
   const int32_t position = readLongAt(module, index, header + rotation::kCurrentOffset);
+  out["rotationLength"] = count;
+  out["position"] = position;
   if (count > 0 && count <= 255 && position >= 0) {
     const int32_t next = (position + 1) % count;
     out["nextPosition"] = next;
