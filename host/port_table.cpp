@@ -94,6 +94,11 @@ PortTable::PortTable(HostClock& clock, HostTimers& timers, HostPump& pump, HostD
   ports_.setBusy = [](void* c, int32_t busy) {
     guarded([&] { self(c).dialogs.setBusy(busy != 0); });
   };
+  ports_.reportEvent = [](void* c, int32_t profile, const char* name, const char* detail) {
+    guarded([&] {
+      if (self(c).eventReported) self(c).eventReported(profile, name, detail);
+    });
+  };
   if (memory != nullptr) {
     ports_.readMemory = [](void* c, int32_t pid, uint32_t address, void* buffer, uint32_t length,
                            char* error, size_t errorSize) -> int32_t {

@@ -129,9 +129,12 @@ ListenAddress parseListenAddress(std::string_view text) {
 std::set<std::string> parsePrivileges(std::string_view list, const PrivilegeNames& offered) {
   std::set<std::string> privileges;
   for (const std::string& item : splitList(list)) {
-    if (std::find(offered.begin(), offered.end(), item) == offered.end()) {
+    const bool host =
+        std::find(kHostPrivileges.begin(), kHostPrivileges.end(), item) != kHostPrivileges.end();
+    if (!host && std::find(offered.begin(), offered.end(), item) == offered.end()) {
       std::string names;
       for (const std::string& name : offered) names += (names.empty() ? "" : ", ") + name;
+      for (const std::string& name : kHostPrivileges) names += ", " + name + " (the host's)";
       throw std::invalid_argument("\"" + item + "\" is not a privilege of the plug-in; they are " +
                                   names);
     }
@@ -212,6 +215,15 @@ ApiSettings parseAdministrators(std::string_view text, const std::string& fileNa
       if (section == Section::kApi) {
         if (key == "listen") {
           settings.listen = parseListenAddress(value);
+        } else if (key == "metricslisten") {
+          settings.metricsListen = parseListenAddress(value);
+          const std::string& host = settings.metricsListen->host;
+          if (host != "127.0.0.1" && host != "::1" && host != "localhost") {
+            fail(
+                "MetricsListen serves without a token, so it is a loopback address "
+                "(127.0.0.1:PORT or [::1]:PORT), not \"" +
+                value + "\"");
+          }
         } else if (key == "certificate") {
           settings.certificatePath = value;
         } else if (key == "key") {
@@ -234,7 +246,7 @@ ApiSettings parseAdministrators(std::string_view text, const std::string& fileNa
               boundedNumber(value, "KeepAliveTimeout", 1, 3600) * 1000;
         } else {
           fail(
-              "[API] has Listen, Certificate, Key, BodyLimit, MaxConnections, "
+              "[API] has Listen, MetricsListen, Certificate, Key, BodyLimit, MaxConnections, "
               "MaxConnectionsPerAddress, HeadTimeout, MinBodyRate and KeepAliveTimeout, not \"" +
               key + "\"");
         }

@@ -36,6 +36,8 @@ struct ListenAddress {
 
 struct ApiSettings {
   ListenAddress listen;
+  // MetricsListen: a loopback address where GET /metrics needs no token; none: only on the API.
+  std::optional<ListenAddress> metricsListen;
   std::string certificatePath;  // TLS when both are set; relative to the root
   std::string keyPath;
   http::Limits limits;  // the body, connections and time
@@ -51,6 +53,10 @@ class AdministratorsFileError : public std::runtime_error {
 // The privilege names the plug-in offers (PluginDescription::privileges).
 using PrivilegeNames = std::vector<std::string>;
 
+// The host's own privileges, given in Privileges beside the plug-in's.
+inline constexpr const char* kReadMetrics = "Read Metrics";
+inline const PrivilegeNames kHostPrivileges = {kReadMetrics};
+
 // Parses the file's text; throws AdministratorsFileError naming fileName and the line.
 ApiSettings parseAdministrators(std::string_view text, const std::string& fileName,
                                 const PrivilegeNames& offered);
@@ -62,7 +68,7 @@ ApiSettings readAdministrators(const std::string& rootPosix, const PrivilegeName
 
 // "ADDR:PORT", "[v6]:PORT"; throws std::invalid_argument with the reason.
 ListenAddress parseListenAddress(std::string_view text);
-// "Skip Maps,Change Map List": each one of the privileges offered; throws
+// "Skip Maps,Change Map List": each one of the privileges offered or the host's; throws
 // std::invalid_argument naming the unknown one.
 std::set<std::string> parsePrivileges(std::string_view list, const PrivilegeNames& offered);
 // "1,2,5"; throws std::invalid_argument.

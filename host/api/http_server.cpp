@@ -79,8 +79,8 @@ QByteArray answerBytes(const HttpAnswer& answer, bool close, bool withBody) {
   QByteArray bytes;
   bytes.reserve(160 + answer.body.size());
   bytes += "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' + reasonPhrase(answer.status) +
-           "\r\nContent-Type: application/json\r\nContent-Length: " +
-           QByteArray::number(answer.body.size()) + "\r\n";
+           "\r\nContent-Type: " + answer.contentType +
+           "\r\nContent-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
   if (close) bytes += "Connection: close\r\n";
   bytes += "\r\n";
   if (withBody) bytes += answer.body;

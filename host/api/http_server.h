@@ -21,7 +21,8 @@ using HttpLimits = http::Limits;
 
 struct HttpAnswer {
   int status = 200;
-  QByteArray body;  // JSON
+  QByteArray body;  // JSON unless contentType says otherwise
+  QByteArray contentType = "application/json";
 };
 
 // A small HTTP/1.1 server for the API, over TCP or TLS. It reads one request at a time per

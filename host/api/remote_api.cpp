@@ -87,6 +87,7 @@ std::string RemoteApi::start(const ApiOptions& options) {
   } catch (const std::exception& error) {
     return error.what();
   }
+  if (std::string problem = startMetricsListener(); !problem.empty()) return problem;
   if (settings_.administrators.empty() && !options.listen) {
     note_(std::string("remote API off: ") + kAdministratorsFileName +
           " names no administrator (rotaryn-host --add-admin NAME --privileges ...)");
@@ -119,6 +120,7 @@ std::string RemoteApi::start(const ApiOptions& options) {
   HttpServer::Handlers handlers;
   handlers.head = [this](const http::RequestHead& head,
                          const QString& peer) -> std::optional<HttpAnswer> {
+    if (observabilityPath(viewOf(head.path()))) return std::nullopt;
     auto refusal = checkHead(viewOf(head.method), viewOf(head.path()),
                              viewOf(head.header("Authorization")), peer);
     if (!refusal) return std::nullopt;
@@ -126,6 +128,7 @@ std::string RemoteApi::start(const ApiOptions& options) {
   };
   handlers.request = [this](const http::RequestHead& head, QByteArrayView body,
                             const QString& peer) {
+    if (observabilityPath(viewOf(head.path()))) return serveObservability(head, peer);
     const Reply reply = handle(viewOf(head.method), viewOf(head.path()),
                                viewOf(head.header("Authorization")), body, peer);
     return HttpAnswer{reply.status, QJsonDocument(reply.body).toJson(QJsonDocument::Compact)};
@@ -181,6 +184,7 @@ std::string RemoteApi::reloadAdministrators() {
 }
 
 void RemoteApi::writeAudit(const QJsonObject& entry) {
+  countRequest(entry);
   if (std::string problem = audit_.write(entry); !problem.empty()) note_("audit: " + problem);
 }
 

@@ -69,6 +69,13 @@ class RemoteApi {
   const ApiSettings& settings() const { return settings_; }
   AuditLog& audit() { return audit_; }
 
+  // GET /metrics and GET /api/v1/profiles/P/history (remote_api_observability.cpp): whether a
+  // path is one of them, and its answer (token, privilege and profile checked, audited).
+  static bool observabilityPath(QByteArrayView path);
+  HttpAnswer serveObservability(const http::RequestHead& head, const QString& peer);
+  // The metrics' own loopback listener (MetricsListen), when administrators.ini names one.
+  uint16_t metricsPort() const;
+
  private:
   QJsonObject profileList(const Administrator& admin) const;
   // 403, 404 or 409 when the administrator may not reach the profile's server; none when it may.
@@ -77,6 +84,12 @@ class RemoteApi {
   QString notDoneReason(const ApiOperation& operation, const ApiRequest& request,
                         const QStringList& reports);
   void writeAudit(const QJsonObject& entry);
+  // The API's metrics of one audited request.
+  void countRequest(const QJsonObject& entry);
+  std::string startMetricsListener();
+  HttpAnswer metricsAnswer();
+  HttpAnswer historyAnswer(QJsonObject& entry, const Administrator& admin, int32_t profile,
+                           std::string_view query);
   // Starts a request's audit entry; the administrator its token names, or null.
   const Administrator* caller(QJsonObject& entry, QByteArrayView method, QByteArrayView path,
                               QByteArrayView authorization, const QString& peer) const;
@@ -90,6 +103,7 @@ class RemoteApi {
   ApiSettings settings_;
   AuditLog audit_;
   std::unique_ptr<HttpServer> server_;
+  std::unique_ptr<HttpServer> metricsServer_;
   std::unique_ptr<QTimer> auditFlush_;
 };
 
