@@ -13,6 +13,7 @@
 #include <variant>
 
 #include "admin/admin_client.h"
+#include "admin/history_command.h"
 #include "admin/maps_view.h"
 #include "admin/upload_body.h"
 #include "formats/game_names.h"
@@ -37,6 +38,7 @@ struct Options {
   QString caFile;
   bool json = false;
   std::optional<QString> scores;
+  std::optional<QString> since;
   QStringList words;
 };
 
@@ -58,6 +60,8 @@ Options parseOptions(const QStringList& arguments) {
       options.json = true;
     } else if (word == "--scores") {
       options.scores = value();
+    } else if (word == "--since") {
+      options.since = value();
     } else if (word.startsWith("--")) {
       throw UsageError("unknown option " + word.toStdString());
     } else {
@@ -99,6 +103,10 @@ class Session {
     if (command == "profiles") {
       expectWords(options_, 1, "profiles");
       return profiles();
+    }
+    if (command == "history") {
+      expectWords(options_, 2, "history P [--since yyyy-mm-dd]");
+      return historyCommand(client_, profileOf(w[1]), options_.since, options_.json, out_, err_);
     }
     if (command == "maps" && sub == "show") {
       expectWords(options_, 3, "maps show P");
@@ -489,7 +497,8 @@ std::string adminHelp() {
          "  task edit P DATE TIME NEW_DATE NEW_TIME FILE FREQUENCY\n"
          "  task delete P DATE TIME\n"
          "  file upload P PATH | file delete P NAME   custom map files in the game folder\n"
-         "  autoload P 0|1 | display-time P 1..9\n\n"
+         "  autoload P 0|1 | display-time P 1..9\n"
+         "  history P [--since yyyy-mm-dd]         the games played, from that date to today\n\n"
          "--host defaults to " +
          std::string(kDefaultHost) +
          "; the token comes from --token-file or ROTARYN_TOKEN.\n"
