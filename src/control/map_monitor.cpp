@@ -41,12 +41,16 @@ uint8_t& endOfGameFlag(Module& module, int32_t index) {
   return flags[static_cast<size_t>(index)];
 }
 
-// The profile's flag that its running game was reported as started, grown as profiles are.
-uint8_t& startReported(Module& module, int32_t index) {
-  std::vector<uint8_t>& flags = module.GameStartReported;
+// The game state the monitor saw at its last tick of the profile (-1: none yet), grown as
+// profiles are. The host's events follow it rather than the end-of-game flag, which stays set
+// when a short load between games falls between two ticks.
+int32_t& lastStateSeen(Module& module, int32_t index) {
+  std::vector<int32_t>& states = module.LastStateSeen;
   if (index < 0) raiseVbError(vberr::kSubscriptOutOfRange);
-  if (static_cast<size_t>(index) >= flags.size()) flags.resize(static_cast<size_t>(index) + 1, 0);
-  return flags[static_cast<size_t>(index)];
+  if (static_cast<size_t>(index) >= states.size()) {
+    states.resize(static_cast<size_t>(index) + 1, -1);
+  }
+  return states[static_cast<size_t>(index)];
 }
 
 // The game the server plays, for the host's match history: what cannot be read is left out.
@@ -101,7 +105,11 @@ void tmrMaps_Timer(Module& module, int32_t index) {
     int32_t state = 0;
     int32_t gameType = 0;
     std::string playing;
-    step(1, [&] { state = readLong(module, index, "GameState"); });
+    bool stateRead = false;
+    step(1, [&] {
+      state = readLong(module, index, "GameState");
+      stateRead = true;
+    });
     step(2, [&] { gameType = readLong(module, index, "GameType"); });
     step(3, [&] { playing = readText(module, index, "CurMap"); });
     step(4, [&] {
@@ -110,14 +118,21 @@ void tmrMaps_Timer(Module& module, int32_t index) {
       }
     });
 
+    step(14, [&] {
+      if (!stateRead) return;
+      int32_t& last = lastStateSeen(module, index);
+      if (gameIsRunning(state) && !gameIsRunning(last)) {
+        reportGame(module, index, "game_started", playing, gameType);
+      }
+      if (state == gamestate::kEndOfGame && last != gamestate::kEndOfGame) {
+        reportGame(module, index, "game_ended", playing, gameType);
+      }
+      last = state;
+    });
+
     if (state == gamestate::kEndOfGame) {
       int32_t nextType = 0;
       step(5, [&] { nextType = GetNextMapCode(module, index); });
-      step(14, [&] {
-        if (endOfGameFlag(module, index) != 0) return;
-        startReported(module, index) = 0;
-        reportGame(module, index, "game_ended", playing, gameType);
-      });
       step(6, [&] {
         if (endOfGameFlag(module, index) == 0 && nextType != gameType) {
           for (const char* field : kGameTypeFields) writeLong(module, index, field, nextType);
@@ -129,15 +144,9 @@ void tmrMaps_Timer(Module& module, int32_t index) {
 
     if (state == gamestate::kBetweenGames) {
       step(9, [&] { endOfGameFlag(module, index) = 0; });
-      step(15, [&] { startReported(module, index) = 0; });
     }
 
     if (gameIsRunning(state)) {
-      step(16, [&] {
-        if (startReported(module, index) != 0) return;
-        startReported(module, index) = 1;
-        reportGame(module, index, "game_started", playing, gameType);
-      });
       // Builds without limit fields give no limits: nothing is read or imposed there.
       std::optional<ScoreLimits> limits;
       step(10, [&] { limits = readScoreLimits(module, index); });

@@ -161,8 +161,8 @@ struct Module {
   std::unordered_map<std::string, CustomMapHeaders> customMapHeaders;
   CurrentListTables currentList;
   std::vector<uint8_t> EndOfGameHandled = std::vector<uint8_t>(kEndOfGameFlags, 0);
-  // Per profile: the running game was reported as started (game_started).
-  std::vector<uint8_t> GameStartReported;
+  // Per profile: the game state the map monitor saw last (-1: none), for the host's events.
+  std::vector<int32_t> LastStateSeen;
 
   std::unique_ptr<frmRotarynMaps> window;
   std::unique_ptr<WindowView> view;  // declared after the window: destroyed first
