@@ -58,4 +58,10 @@ void HostObserver::onEvent(int32_t profile, const char* name, const char* detail
   }
 }
 
+void HostObserver::pruneIfNewDay() {
+  if (std::string problem = history_.pruneIfNewDay(); !problem.empty() && note_) {
+    note_("history: " + problem);
+  }
+}
+
 }  // namespace rotaryn::host

@@ -30,6 +30,8 @@ class HostObserver {
   void profileLoaded(const ProfileConfig& profile, const QJsonObject& state);
   // One event of the port; a detail that is not JSON counts as none.
   void onEvent(int32_t profile, const char* name, const char* detail);
+  // Removes the history files past the days kept once the date has changed.
+  void pruneIfNewDay();
 
  private:
   std::string historyFolder_;

@@ -122,8 +122,7 @@ std::string MatchHistory::onEvent(int32_t profile, std::string_view name, const 
 std::string MatchHistory::finish(int32_t profile, const std::string& folder, Game game,
                                  const json& endDetail) {
   const Moment end = now_();
-  std::string problem;
-  if (!prunedOn_ || dateText(*prunedOn_) != dateText(end.local)) problem = prune();
+  std::string problem = pruneIfNewDay();
   // The start's view of the game wins: a play-next during the game moves the rotation position
   // the end would read.
   const bool sameGame = game.detail.is_object() &&
@@ -156,6 +155,11 @@ std::string MatchHistory::finish(int32_t profile, const std::string& folder, Gam
                  line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace));
   if (written.empty()) ++linesWritten_;
   return written.empty() ? problem : written;
+}
+
+std::string MatchHistory::pruneIfNewDay() {
+  if (prunedOn_ && dateText(*prunedOn_) == dateText(now_().local)) return "";
+  return prune();
 }
 
 std::string MatchHistory::prune() {

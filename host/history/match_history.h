@@ -49,6 +49,8 @@ class MatchHistory {
   // Removes the files older than the days kept; also done by onEvent when the local date
   // changed since. Returns what could not be removed, empty when all went.
   std::string prune();
+  // prune() when the local date changed since the last one (a host checks every hour).
+  std::string pruneIfNewDay();
 
   int64_t linesWritten() const { return linesWritten_; }
 
