@@ -64,7 +64,10 @@ ApiAnswer ApiClient::send(const QByteArray& method, const QString& path, const Q
   QUrl url = base_;
   QString basePath = url.path();
   while (basePath.endsWith('/')) basePath.chop(1);
-  url.setPath(basePath + path);
+  // A query after the path ("...?from=...") stays a query.
+  const qsizetype query = path.indexOf('?');
+  url.setPath(basePath + path.left(query));
+  if (query >= 0) url.setQuery(path.mid(query + 1));
   QNetworkRequest request(url);
   request.setRawHeader("Authorization", "Bearer " + token_);
   request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
