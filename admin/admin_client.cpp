@@ -37,14 +37,18 @@ ApiAnswer ApiClient::profiles() {
   return send("GET", "/api/v1/profiles", {});
 }
 
-ApiAnswer ApiClient::state(int profile) {
-  return send("GET", QString("/api/v1/profiles/%1/state").arg(profile), {});
-}
-
 ApiAnswer ApiClient::history(int profile, const std::optional<QString>& since) {
   QString path = QString("/api/v1/profiles/%1/history").arg(profile);
   if (since) path += "?from=" + QString::fromLatin1(QUrl::toPercentEncoding(*since));
   return send("GET", path, {});
+}
+
+ApiAnswer ApiClient::state(int profile) {
+  return send("GET", QString("/api/v1/profiles/%1/state").arg(profile), {});
+}
+
+ApiAnswer ApiClient::status(int profile) {
+  return send("GET", QString("/api/v1/profiles/%1/status").arg(profile), {});
 }
 
 ApiAnswer ApiClient::call(int profile, const QString& operation,

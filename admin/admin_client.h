@@ -43,6 +43,8 @@ class ApiClient {
   // GET /api/v1/profiles/<profile>/history, from the date given (yyyy-mm-dd) to the host's
   // today; none: the host's today only.
   ApiAnswer history(int profile, const std::optional<QString>& since);
+  // GET /api/v1/profiles/<profile>/status: the profile, its server and the game it runs.
+  ApiAnswer status(int profile);
   // POST /api/v1/profiles/<profile>/<operation> with {"data": data} (no body without data).
   ApiAnswer call(int profile, const QString& operation,
                  const std::optional<QJsonValue>& data = std::nullopt);

@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "formats/game_names.h"
+#include "formats/rotation_entry.h"
 #include "formats/windows_1252.h"
 
 namespace rotaryn::admin {
@@ -189,20 +190,16 @@ std::vector<formats::exchange::MapLine> readMapList(
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty()) continue;
     const std::string where = "line " + std::to_string(lineNumber) + ": ";
-    const size_t first = line.find("[-]");
-    const size_t second = first == std::string::npos ? first : line.find("[-]", first + 3);
-    if (second == std::string::npos || line.find("[-]", second + 3) != std::string::npos) {
+    std::optional<formats::RotationEntryFields> entry = formats::splitRotationEntry(line);
+    if (!entry) {
       problems.push_back(where + "not type[-]flag[-]mission file");
       continue;
     }
-    const std::string typeText = line.substr(0, first);
-    const std::string flag = line.substr(first + 3, second - first - 3);
-    std::string mission = line.substr(second + 3);
-    mission.erase(0, mission.find_first_not_of(' '));
-    mission.erase(mission.find_last_not_of(' ') + 1);
+    const std::string& flag = entry->customFlag;
+    const std::string& mission = entry->file;
     int32_t type = 0;
     try {
-      type = formats::exchange::parseNumber(typeText, "the game type");
+      type = formats::exchange::parseNumber(entry->gameType, "the game type");
     } catch (const formats::exchange::ExchangeError& error) {
       problems.push_back(where + error.what());
       continue;

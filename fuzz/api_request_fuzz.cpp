@@ -46,6 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                   QByteArrayView(path.data(), path.size()),
                                   QByteArrayView(body.data(), body.size()));
     if (auto* request = std::get_if<ApiRequest>(&parsed)) {
+      if (isConsoleRead(request->kind) && request->data) std::abort();
       if (request->kind == ApiRequest::Kind::kOperation) {
         if (request->operation == nullptr || request->profile < 1) std::abort();
         if (request->operation->readsData != request->data.has_value()) std::abort();
@@ -58,6 +59,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::abort();  // every refusal says why
     }
     (void)bearerToken(QByteArrayView(body.data(), body.size()));
+    // A console read's day is a real date written yyyy-mm-dd, or none.
+    if (const size_t mark = path.find('?'); mark != std::string_view::npos) {
+      const std::string_view query = path.substr(mark + 1);
+      if (auto day = consoleDay(QByteArrayView(query.data(), query.size()))) {
+        if (!day->isValid() || day->year() < 0 || day->year() > 9999) std::abort();
+      }
+    }
   }
   // The request head: what is accepted is framed one way only.
   const size_t end = http::headEnd(input);

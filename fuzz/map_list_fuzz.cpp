@@ -11,9 +11,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   const MapListParse parse = parseMapList(bytes);
   for (const MapListLine& line : parse.lines) {
-    const std::string joined = line.gameType + kRotationEntrySeparator + line.customFlag;
+    const std::string joined =
+        line.gameType + std::string(formats::kRotationEntrySeparator) + line.customFlag;
     if (bytes.find(joined) == std::string::npos) std::abort();
-    if (line.file.find(kRotationEntrySeparator) != std::string::npos) std::abort();
+    if (line.file.find(formats::kRotationEntrySeparator) != std::string::npos) std::abort();
   }
   if (parse.unparsable < 0 || parse.lines.size() + static_cast<size_t>(parse.unparsable) > size) {
     std::abort();

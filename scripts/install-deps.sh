@@ -7,9 +7,9 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev nlohmann-json3-dev libcli11-dev
   prometheus-cpp-dev prometheus
-  clang-format
+  clang-format jq
   qt6-base-dev libgl-dev xvfb xauth fonts-wine
-  curl openssl mawk
+  curl openssl mawk python3 graphviz
   mingw-w64 g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64
 )
 # `install-deps.sh fuzz`: clang and its libFuzzer runtime as well.

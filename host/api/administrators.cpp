@@ -14,28 +14,21 @@
 #include <map>
 #include <sstream>
 
+#include "host/config/ini_lines.h"
+
 namespace rotaryn::host::api {
 namespace {
 
-std::string trim(std::string_view text) {
-  const size_t first = text.find_first_not_of(" \t\r");
-  if (first == std::string_view::npos) return {};
-  const size_t last = text.find_last_not_of(" \t\r");
-  return std::string(text.substr(first, last - first + 1));
-}
-
-std::string lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
+using host::asciiLower;
+using host::IniLine;
+using host::trimIni;
 
 std::vector<std::string> splitList(std::string_view list) {
   std::vector<std::string> items;
   size_t start = 0;
   while (start <= list.size()) {
     const size_t comma = std::min(list.find(',', start), list.size());
-    std::string item = trim(list.substr(start, comma - start));
+    std::string item(trimIni(list.substr(start, comma - start)));
     if (!item.empty()) items.push_back(std::move(item));
     start = comma + 1;
   }
@@ -46,12 +39,12 @@ constexpr std::string_view kAdminSection = "administrator ";
 constexpr std::string_view kTokenPrefix = "sha256:";
 
 // The section an administrator's entry has: "[Administrator NAME]".
-std::optional<std::string> adminNameOf(const std::string& header) {
+std::optional<std::string> adminNameOf(std::string_view header) {
   if (header.size() < kAdminSection.size() ||
-      lower(header.substr(0, kAdminSection.size())) != kAdminSection) {
+      asciiLower(header.substr(0, kAdminSection.size())) != kAdminSection) {
     return std::nullopt;
   }
-  return trim(std::string_view(header).substr(kAdminSection.size()));
+  return std::string(trimIni(header.substr(kAdminSection.size())));
 }
 
 uint64_t numberOf(const std::string& text, const char* what) {
@@ -102,6 +95,234 @@ void checkSecretMode(const std::string& path, const std::string& what, const std
   }
 }
 
+// Reads administrators.ini a line at a time; every problem is an AdministratorsFileError naming
+// its line.
+class AdministratorsReader {
+ public:
+  AdministratorsReader(const std::string& fileName, const PrivilegeNames& offered)
+      : fileName_(fileName), offered_(offered) {}
+
+  void read(const IniLine& line) {
+    line_ = line.number;
+    try {
+      switch (line.kind) {
+        case IniLine::Kind::kUnclosedSection:
+          fail("a section header ends with \"]\"");
+        case IniLine::Kind::kNotASetting:
+          fail("a setting is KEY = VALUE");
+        case IniLine::Kind::kSection:
+          finishAdmin();
+          openSection(std::string(line.name));
+          return;
+        case IniLine::Kind::kSetting:
+          applySetting(asciiLower(line.name), std::string(line.value));
+          return;
+      }
+    } catch (const std::invalid_argument& error) {
+      fail(error.what());
+    }
+  }
+
+  ApiSettings finish() {
+    finishAdmin();
+    if (settings_.certificatePath.empty() != settings_.keyPath.empty()) {
+      line_ = 0;
+      fail("TLS needs both Certificate and Key in [API]");
+    }
+    return settings_;
+  }
+
+ private:
+  enum class Section { kNone, kApi, kAdmin };
+
+  [[noreturn]] void fail(const std::string& why) const {
+    throw AdministratorsFileError(fileName_ + ":" + std::to_string(line_) + ": " + why);
+  }
+
+  // The entry just read has what an administrator needs.
+  void finishAdmin() const {
+    if (section_ != Section::kAdmin) return;
+    const Administrator& admin = settings_.administrators.back();
+    if (admin.tokenSha256.isEmpty()) fail("administrator \"" + admin.name + "\" has no Token");
+    if (admin.privileges.empty()) fail("administrator \"" + admin.name + "\" has no Privileges");
+  }
+
+  void openSection(const std::string& header) {
+    if (asciiLower(header) == "api") {
+      section_ = Section::kApi;
+    } else if (auto name = adminNameOf(header)) {
+      if (std::string problem = nameProblem(*name); !problem.empty()) fail(problem);
+      if (!adminLines_.emplace(asciiLower(*name), line_).second) {
+        fail("administrator \"" + *name + "\" is named twice");
+      }
+      settings_.administrators.push_back(Administrator{*name, {}, {}, std::nullopt});
+      section_ = Section::kAdmin;
+    } else {
+      fail("the sections are [API] and [Administrator NAME], not [" + header + "]");
+    }
+  }
+
+  // key in lower case; a value that is wrong throws std::invalid_argument.
+  void applySetting(const std::string& key, const std::string& value) {
+    if (section_ == Section::kApi) {
+      applyApiSetting(key, value);
+    } else if (section_ == Section::kAdmin) {
+      applyAdminSetting(settings_.administrators.back(), key, value);
+    } else {
+      fail("a setting before the first section");
+    }
+  }
+
+  void applyApiSetting(const std::string& key, const std::string& value) {
+    http::Limits& limits = settings_.limits;
+    if (key == "listen") {
+      settings_.listen = parseListenAddress(value);
+    } else if (key == "metricslisten") {
+      settings_.metricsListen = parseListenAddress(value);
+      const std::string& host = settings_.metricsListen->host;
+      if (host != "127.0.0.1" && host != "::1" && host != "localhost") {
+        fail("MetricsListen serves without a token, so it is a loopback address (127.0.0.1:PORT "
+             "or [::1]:PORT), not \"" + value + "\"");
+      }
+    } else if (key == "certificate") {
+      settings_.certificatePath = value;
+    } else if (key == "key") {
+      settings_.keyPath = value;
+    } else if (key == "bodylimit") {
+      limits.bodyLimit = numberOf(value, "BodyLimit");
+      if (limits.bodyLimit == 0) fail("BodyLimit is at least 1 byte");
+    } else if (key == "maxconnections") {
+      limits.maxConnections = boundedNumber(value, "MaxConnections", 1, 100000);
+    } else if (key == "maxconnectionsperaddress") {
+      limits.maxConnectionsPerPeer = boundedNumber(value, "MaxConnectionsPerAddress", 1, 100000);
+    } else if (key == "headtimeout") {
+      limits.headTimeoutMs = boundedNumber(value, "HeadTimeout", 1, 3600) * 1000;
+    } else if (key == "minbodyrate") {
+      limits.minBodyRate = numberOf(value, "MinBodyRate");
+      if (limits.minBodyRate == 0) fail("MinBodyRate is at least 1 byte a second");
+    } else if (key == "keepalivetimeout") {
+      limits.keepAliveIdleMs = boundedNumber(value, "KeepAliveTimeout", 1, 3600) * 1000;
+    } else {
+      fail(
+          "[API] has Listen, MetricsListen, Certificate, Key, BodyLimit, MaxConnections, "
+          "MaxConnectionsPerAddress, HeadTimeout, MinBodyRate and KeepAliveTimeout, not \"" +
+          key + "\"");
+    }
+  }
+
+  void applyAdminSetting(Administrator& admin, const std::string& key, const std::string& value) {
+    if (key == "token") {
+      const QByteArray hex = QByteArray::fromStdString(value);
+      if (!hex.startsWith(kTokenPrefix.data()) ||
+          hex.size() != static_cast<qsizetype>(kTokenPrefix.size()) + 64) {
+        fail("Token is sha256: and 64 hex digits (rotaryn-host --add-admin writes it)");
+      }
+      admin.tokenSha256 = QByteArray::fromHex(hex.mid(kTokenPrefix.size()));
+      if (admin.tokenSha256.size() != 32) fail("Token is sha256: and 64 hex digits");
+    } else if (key == "privileges") {
+      admin.privileges = parsePrivileges(value, offered_);
+    } else if (key == "profiles") {
+      admin.profiles = parseProfileList(value);
+    } else {
+      fail("an administrator has Token, Privileges and Profiles, not \"" + key + "\"");
+    }
+  }
+
+  const std::string& fileName_;
+  const PrivilegeNames& offered_;
+  ApiSettings settings_;
+  Section section_ = Section::kNone;
+  int line_ = 0;
+  std::map<std::string, int> adminLines_;
+};
+
+constexpr const char* kNewFileHead =
+    "; Remote administrators of this host root and the API's settings (docs/api.md).\n"
+    "; rotaryn-host --add-admin writes the entries; a token itself is never stored.\n"
+    "[API]\n"
+    "; Listen = 127.0.0.1:8730\n"
+    "; Certificate = tls/cert.pem\n"
+    "; Key = tls/key.pem\n"
+    "; BodyLimit = 33554432\n"
+    "; MaxConnections = 64\n"
+    "; MaxConnectionsPerAddress = 16\n"
+    "; HeadTimeout = 10\n"
+    "; MinBodyRate = 4096\n"
+    "; KeepAliveTimeout = 30\n";
+
+// Every line of the file except those of the named administrator's entry, which runs from its
+// section header to the next one; `replaced` tells whether there was one.
+std::string withoutEntry(const std::string& old, const std::string& name, bool& replaced) {
+  std::map<int, bool> sections;  // the line of each section header: whether it is the entry's
+  for (const IniLine& line : host::iniLines(old)) {
+    if (line.kind != IniLine::Kind::kSection) continue;
+    auto entry = adminNameOf(line.name);
+    sections[line.number] = entry && asciiLower(*entry) == asciiLower(name);
+  }
+  std::string text;
+  std::istringstream in(old);
+  std::string raw;
+  bool skipping = false;
+  for (int number = 1; std::getline(in, raw); ++number) {
+    if (auto section = sections.find(number); section != sections.end()) {
+      skipping = section->second;
+      replaced = replaced || skipping;
+    }
+    if (!skipping) text += raw + "\n";
+  }
+  return text;
+}
+
+std::string entryText(const std::string& name, const QByteArray& tokenSha256,
+                      const std::set<std::string>& privileges,
+                      const std::optional<std::set<int32_t>>& profiles) {
+  std::string privilegeList;
+  for (const std::string& privilege : privileges) {
+    privilegeList += (privilegeList.empty() ? "" : ",") + privilege;
+  }
+  std::string text = "\n[Administrator " + name + "]\n";
+  text += "Token = sha256:" + tokenSha256.toHex().toStdString() + "\n";
+  text += "Privileges = " + privilegeList + "\n";
+  if (profiles) {
+    std::string list;
+    for (int32_t index : *profiles) list += (list.empty() ? "" : ",") + std::to_string(index);
+    text += "Profiles = " + list + "\n";
+  }
+  return text;
+}
+
+// Writes the text beside the file, readable by its owner only, and renames it into place.
+void replaceFile(const std::string& path, const std::string& text) {
+  // A leftover of a cut-off run may have any mode or owner, or be a link: only a file made here,
+  // now, becomes the administrators file.
+  const std::string temporary = path + ".new";
+  if (::unlink(temporary.c_str()) != 0 && errno != ENOENT) {
+    throw std::runtime_error("cannot remove the leftover " + temporary + ": " +
+                             std::strerror(errno));
+  }
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0) throw std::runtime_error("cannot write " + temporary + ": " + std::strerror(errno));
+  size_t written = 0;
+  while (written < text.size()) {
+    const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int error = errno;
+      ::close(fd);
+      ::unlink(temporary.c_str());
+      throw std::runtime_error("cannot write " + temporary + ": " + std::strerror(error));
+    }
+    written += static_cast<size_t>(n);
+  }
+  const bool synced = ::fsync(fd) == 0;
+  ::close(fd);
+  if (!synced || ::rename(temporary.c_str(), path.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(temporary.c_str());
+    throw std::runtime_error("cannot replace " + path + ": " + std::strerror(error));
+  }
+}
+
 }  // namespace
 
 ListenAddress parseListenAddress(std::string_view text) {
@@ -126,17 +347,20 @@ ListenAddress parseListenAddress(std::string_view text) {
   return ListenAddress{host, static_cast<uint16_t>(number)};
 }
 
+bool isHostPrivilege(std::string_view name) {
+  return name == kViewAudit || name == kReadMetrics;
+}
+
 std::set<std::string> parsePrivileges(std::string_view list, const PrivilegeNames& offered) {
   std::set<std::string> privileges;
   for (const std::string& item : splitList(list)) {
-    const bool host =
-        std::find(kHostPrivileges.begin(), kHostPrivileges.end(), item) != kHostPrivileges.end();
-    if (!host && std::find(offered.begin(), offered.end(), item) == offered.end()) {
+    if (std::find(offered.begin(), offered.end(), item) == offered.end() &&
+        !isHostPrivilege(item)) {
       std::string names;
       for (const std::string& name : offered) names += (names.empty() ? "" : ", ") + name;
-      for (const std::string& name : kHostPrivileges) names += ", " + name + " (the host's)";
       throw std::invalid_argument("\"" + item + "\" is not a privilege of the plug-in; they are " +
-                                  names);
+                                  names + "; the host's own are " + kViewAudit + " and " +
+                                  kReadMetrics);
     }
     privileges.insert(item);
   }
@@ -170,116 +394,9 @@ std::string nameProblem(std::string_view name) {
 
 ApiSettings parseAdministrators(std::string_view text, const std::string& fileName,
                                 const PrivilegeNames& offered) {
-  ApiSettings settings;
-  enum class Section { kNone, kApi, kAdmin } section = Section::kNone;
-  std::map<std::string, int> adminLines;
-  int line = 0;
-  auto fail = [&](const std::string& why) -> void {
-    throw AdministratorsFileError(fileName + ":" + std::to_string(line) + ": " + why);
-  };
-  auto finishAdmin = [&] {
-    if (section != Section::kAdmin) return;
-    const Administrator& admin = settings.administrators.back();
-    if (admin.tokenSha256.isEmpty()) fail("administrator \"" + admin.name + "\" has no Token");
-    if (admin.privileges.empty()) fail("administrator \"" + admin.name + "\" has no Privileges");
-  };
-  std::istringstream in{std::string(text)};
-  std::string raw;
-  while (std::getline(in, raw)) {
-    ++line;
-    const std::string content = trim(raw);
-    if (content.empty() || content[0] == ';' || content[0] == '#') continue;
-    if (content.front() == '[') {
-      if (content.back() != ']') fail("a section header ends with \"]\"");
-      finishAdmin();
-      const std::string header = trim(std::string_view(content).substr(1, content.size() - 2));
-      if (lower(header) == "api") {
-        section = Section::kApi;
-      } else if (auto name = adminNameOf(header)) {
-        if (std::string problem = nameProblem(*name); !problem.empty()) fail(problem);
-        if (!adminLines.emplace(lower(*name), line).second) {
-          fail("administrator \"" + *name + "\" is named twice");
-        }
-        settings.administrators.push_back(Administrator{*name, {}, {}, std::nullopt});
-        section = Section::kAdmin;
-      } else {
-        fail("the sections are [API] and [Administrator NAME], not [" + header + "]");
-      }
-      continue;
-    }
-    const size_t equals = content.find('=');
-    if (equals == std::string::npos) fail("a setting is KEY = VALUE");
-    const std::string key = lower(trim(std::string_view(content).substr(0, equals)));
-    const std::string value = trim(std::string_view(content).substr(equals + 1));
-    try {
-      if (section == Section::kApi) {
-        if (key == "listen") {
-          settings.listen = parseListenAddress(value);
-        } else if (key == "metricslisten") {
-          settings.metricsListen = parseListenAddress(value);
-          const std::string& host = settings.metricsListen->host;
-          if (host != "127.0.0.1" && host != "::1" && host != "localhost") {
-            fail(
-                "MetricsListen serves without a token, so it is a loopback address "
-                "(127.0.0.1:PORT or [::1]:PORT), not \"" +
-                value + "\"");
-          }
-        } else if (key == "certificate") {
-          settings.certificatePath = value;
-        } else if (key == "key") {
-          settings.keyPath = value;
-        } else if (key == "bodylimit") {
-          settings.limits.bodyLimit = numberOf(value, "BodyLimit");
-          if (settings.limits.bodyLimit == 0) fail("BodyLimit is at least 1 byte");
-        } else if (key == "maxconnections") {
-          settings.limits.maxConnections = boundedNumber(value, "MaxConnections", 1, 100000);
-        } else if (key == "maxconnectionsperaddress") {
-          settings.limits.maxConnectionsPerPeer =
-              boundedNumber(value, "MaxConnectionsPerAddress", 1, 100000);
-        } else if (key == "headtimeout") {
-          settings.limits.headTimeoutMs = boundedNumber(value, "HeadTimeout", 1, 3600) * 1000;
-        } else if (key == "minbodyrate") {
-          settings.limits.minBodyRate = numberOf(value, "MinBodyRate");
-          if (settings.limits.minBodyRate == 0) fail("MinBodyRate is at least 1 byte a second");
-        } else if (key == "keepalivetimeout") {
-          settings.limits.keepAliveIdleMs =
-              boundedNumber(value, "KeepAliveTimeout", 1, 3600) * 1000;
-        } else {
-          fail(
-              "[API] has Listen, MetricsListen, Certificate, Key, BodyLimit, MaxConnections, "
-              "MaxConnectionsPerAddress, HeadTimeout, MinBodyRate and KeepAliveTimeout, not \"" +
-              key + "\"");
-        }
-      } else if (section == Section::kAdmin) {
-        Administrator& admin = settings.administrators.back();
-        if (key == "token") {
-          const QByteArray hex = QByteArray::fromStdString(value);
-          if (!hex.startsWith(kTokenPrefix.data()) ||
-              hex.size() != static_cast<qsizetype>(kTokenPrefix.size()) + 64) {
-            fail("Token is sha256: and 64 hex digits (rotaryn-host --add-admin writes it)");
-          }
-          admin.tokenSha256 = QByteArray::fromHex(hex.mid(kTokenPrefix.size()));
-          if (admin.tokenSha256.size() != 32) fail("Token is sha256: and 64 hex digits");
-        } else if (key == "privileges") {
-          admin.privileges = parsePrivileges(value, offered);
-        } else if (key == "profiles") {
-          admin.profiles = parseProfileList(value);
-        } else {
-          fail("an administrator has Token, Privileges and Profiles, not \"" + key + "\"");
-        }
-      } else {
-        fail("a setting before the first section");
-      }
-    } catch (const std::invalid_argument& error) {
-      fail(error.what());
-    }
-  }
-  finishAdmin();
-  if (settings.certificatePath.empty() != settings.keyPath.empty()) {
-    line = 0;
-    fail("TLS needs both Certificate and Key in [API]");
-  }
-  return settings;
+  AdministratorsReader reader(fileName, offered);
+  for (const IniLine& line : host::iniLines(text)) reader.read(line);
+  return reader.finish();
 }
 
 ApiSettings readAdministrators(const std::string& rootPosix, const PrivilegeNames& offered,
@@ -350,76 +467,9 @@ AddedAdministrator addAdministrator(const std::string& rootPosix, const std::str
   if (exists) parseAdministrators(old, path, offered);
 
   AddedAdministrator added{newToken(), false};
-  std::string text;
-  if (!exists) {
-    text =
-        "; Remote administrators of this host root and the API's settings (docs/api.md).\n"
-        "; rotaryn-host --add-admin writes the entries; a token itself is never stored.\n"
-        "[API]\n"
-        "; Listen = 127.0.0.1:8730\n"
-        "; Certificate = tls/cert.pem\n"
-        "; Key = tls/key.pem\n"
-        "; BodyLimit = 33554432\n"
-        "; MaxConnections = 64\n"
-        "; MaxConnectionsPerAddress = 16\n"
-        "; HeadTimeout = 10\n"
-        "; MinBodyRate = 4096\n"
-        "; KeepAliveTimeout = 30\n";
-  }
-  // Every line of the file except the entry being replaced.
-  std::istringstream in(old);
-  std::string raw;
-  bool skipping = false;
-  while (std::getline(in, raw)) {
-    const std::string content = trim(raw);
-    if (!content.empty() && content.front() == '[' && content.back() == ']') {
-      auto entry = adminNameOf(trim(std::string_view(content).substr(1, content.size() - 2)));
-      skipping = entry && lower(*entry) == lower(name);
-      added.replaced = added.replaced || skipping;
-    }
-    if (!skipping) text += raw + "\n";
-  }
-  std::string privilegeList;
-  for (const std::string& privilege : privileges) {
-    privilegeList += (privilegeList.empty() ? "" : ",") + privilege;
-  }
-  text += "\n[Administrator " + name + "]\n";
-  text += "Token = sha256:" + tokenHash(added.token).toHex().toStdString() + "\n";
-  text += "Privileges = " + privilegeList + "\n";
-  if (profiles) {
-    std::string list;
-    for (int32_t index : *profiles) list += (list.empty() ? "" : ",") + std::to_string(index);
-    text += "Profiles = " + list + "\n";
-  }
-
-  // A leftover of a cut-off run may have any mode or owner, or be a link: only a file made here,
-  // now, becomes the administrators file.
-  const std::string temporary = path + ".new";
-  if (::unlink(temporary.c_str()) != 0 && errno != ENOENT) {
-    throw std::runtime_error("cannot remove the leftover " + temporary + ": " +
-                             std::strerror(errno));
-  }
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  if (fd < 0) throw std::runtime_error("cannot write " + temporary + ": " + std::strerror(errno));
-  size_t written = 0;
-  while (written < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      const int error = errno;
-      ::close(fd);
-      ::unlink(temporary.c_str());
-      throw std::runtime_error("cannot write " + temporary + ": " + std::strerror(error));
-    }
-    written += static_cast<size_t>(n);
-  }
-  const bool synced = ::fsync(fd) == 0;
-  ::close(fd);
-  if (!synced || ::rename(temporary.c_str(), path.c_str()) != 0) {
-    const int error = errno;
-    ::unlink(temporary.c_str());
-    throw std::runtime_error("cannot replace " + path + ": " + std::strerror(error));
-  }
+  std::string text = exists ? withoutEntry(old, name, added.replaced) : kNewFileHead;
+  text += entryText(name, tokenHash(added.token), privileges, profiles);
+  replaceFile(path, text);
   return added;
 }
 

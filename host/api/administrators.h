@@ -53,9 +53,12 @@ class AdministratorsFileError : public std::runtime_error {
 // The privilege names the plug-in offers (PluginDescription::privileges).
 using PrivilegeNames = std::vector<std::string>;
 
-// The host's own privileges, given in Privileges beside the plug-in's.
+// The host's own privileges, granted in the same list as the plug-in's: "View Audit" reads the
+// API's audit (GET /api/v1/audit).
+inline constexpr const char* kViewAudit = "View Audit";
+// "Read Metrics" reads the host's metrics (GET /metrics).
 inline constexpr const char* kReadMetrics = "Read Metrics";
-inline const PrivilegeNames kHostPrivileges = {kReadMetrics};
+bool isHostPrivilege(std::string_view name);
 
 // Parses the file's text; throws AdministratorsFileError naming fileName and the line.
 ApiSettings parseAdministrators(std::string_view text, const std::string& fileName,

@@ -3,6 +3,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QList>
+#include <QUrlQuery>
 #include <cmath>
 #include <limits>
 
@@ -98,7 +99,48 @@ QString dataProblem(const ApiOperation& operation, const QJsonValue& data) {
   return {};
 }
 
+struct ConsoleRoute {
+  const char* name;
+  ApiRequest::Kind kind;
+  bool ofProfile;
+};
+constexpr ConsoleRoute kConsoleRoutes[] = {
+    {"whoami", ApiRequest::Kind::kWhoami, false}, {"audit", ApiRequest::Kind::kAudit, false},
+    {"status", ApiRequest::Kind::kStatus, true},  {"maplists", ApiRequest::Kind::kMapLists, true},
+    {"tasks", ApiRequest::Kind::kTasks, true},    {"adminlog", ApiRequest::Kind::kAdminLog, true},
+};
+
+const ConsoleRoute* consoleRoute(QByteArrayView name, bool ofProfile) {
+  for (const ConsoleRoute& route : kConsoleRoutes) {
+    if (route.ofProfile == ofProfile && name == QByteArrayView(route.name)) return &route;
+  }
+  return nullptr;
+}
+
 }  // namespace
+
+bool isConsoleRead(ApiRequest::Kind kind) {
+  return !consoleReadName(kind).isEmpty();
+}
+
+QString consoleReadName(ApiRequest::Kind kind) {
+  for (const ConsoleRoute& route : kConsoleRoutes) {
+    if (route.kind == kind) return QString::fromLatin1(route.name);
+  }
+  return {};
+}
+
+std::optional<QDate> consoleDay(QByteArrayView query) {
+  const QUrlQuery items(QString::fromLatin1(query.toByteArray()));
+  for (const auto& [key, value] : items.queryItems(QUrl::FullyDecoded)) {
+    if (key != "day") return std::nullopt;
+  }
+  if (!items.hasQueryItem("day")) return QDate::currentDate();
+  const QString text = items.queryItemValue("day", QUrl::FullyDecoded);
+  const QDate day = QDate::fromString(text, "yyyy-MM-dd");
+  if (text.size() != 10 || !day.isValid()) return std::nullopt;
+  return day;
+}
 
 std::variant<ApiRequest, ApiRefusal> parseApiRoute(const PluginDescription& plugin,
                                                    QByteArrayView method, QByteArrayView path) {
@@ -111,16 +153,24 @@ std::variant<ApiRequest, ApiRefusal> parseApiRoute(const PluginDescription& plug
     if (!get) return refuse(405, "/api/v1/profiles is read with GET");
     return ApiRequest{};
   }
+  if (const ConsoleRoute* route = parts.size() == 1 ? consoleRoute(parts[0], false) : nullptr) {
+    if (!get) return refuse(405, QString("/api/v1/%1 is read with GET").arg(route->name));
+    return ApiRequest{route->kind, nullptr, 0, std::nullopt};
+  }
   if (parts.size() != 3 || parts[0] != "profiles") {
     return refuse(404,
-                  "no such endpoint; they are /api/v1/profiles and "
-                  "/api/v1/profiles/<index>/<operation>");
+                  "no such endpoint; they are /api/v1/profiles, /api/v1/whoami, /api/v1/audit "
+                  "and /api/v1/profiles/<index>/<operation>");
   }
   auto index = profileIndex(parts[1]);
   if (!index) return refuse(400, "the profile is a whole number from 1 to 2147483647");
   if (parts[2] == "state") {
     if (!get) return refuse(405, "the state is read with GET");
     return ApiRequest{ApiRequest::Kind::kState, nullptr, *index, std::nullopt};
+  }
+  if (const ConsoleRoute* route = consoleRoute(parts[2], true)) {
+    if (!get) return refuse(405, QString("the %1 is read with GET").arg(route->name));
+    return ApiRequest{route->kind, nullptr, *index, std::nullopt};
   }
   const ApiOperation* operation =
       plugin.findRemote(std::string_view(parts[2].data(), parts[2].size()));

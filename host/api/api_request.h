@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QDate>
 #include <QJsonValue>
 #include <QString>
 #include <cstdint>
@@ -23,12 +24,33 @@ using ApiOperation = RemoteOperation;
 // A request the API accepts for authorization: the profile list or one operation.
 struct ApiRequest {
   // kState: GET /api/v1/profiles/<index>/state, the host's reading of the server's game.
-  enum class Kind { kProfiles, kOperation, kState };
+  // The console's reads, all GET: kWhoami /whoami, kAudit /audit, and of a profile kStatus,
+  // kMapLists, kTasks, kAdminLog (/profiles/<index>/status, maplists, tasks, adminlog).
+  enum class Kind {
+    kProfiles,
+    kOperation,
+    kState,
+    kWhoami,
+    kAudit,
+    kStatus,
+    kMapLists,
+    kTasks,
+    kAdminLog
+  };
   Kind kind = Kind::kProfiles;
   const ApiOperation* operation = nullptr;
   int32_t profile = 0;
   std::optional<QJsonValue> data;  // a text or a whole number, passed to the plug-in unchanged
 };
+
+// The console's reads: answered by the host from what it and the plug-in hold, no operation.
+bool isConsoleRead(ApiRequest::Kind kind);
+// The name an audit line gives a console read ("whoami", "status", "maplists", ...).
+QString consoleReadName(ApiRequest::Kind kind);
+
+// The day of a query "day=yyyy-mm-dd" (the admin log's and the audit's), today without one;
+// none for another key or a day that is not a real date in that form.
+std::optional<QDate> consoleDay(QByteArrayView query);
 
 // Why a request is refused before it reaches the plug-in.
 struct ApiRefusal {
@@ -49,6 +71,7 @@ std::variant<ApiRequest, ApiRefusal> parseApiRoute(const PluginDescription& plug
 //   POST /api/v1/profiles/<index>/<operation>   body {"data": ...}, or empty without data
 //   GET  /api/v1/profiles/<index>/GetMapsRem
 //   GET  /api/v1/profiles/<index>/state         the game state, map playing and next map
+//   GET  /api/v1/whoami, /api/v1/audit, /api/v1/profiles/<index>/<console read>
 // The data of the map-file operations must name one file inside the game folder.
 std::variant<ApiRequest, ApiRefusal> parseApiRequest(const PluginDescription& plugin,
                                                      QByteArrayView method, QByteArrayView path,

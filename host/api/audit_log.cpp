@@ -5,10 +5,14 @@
 #include <unistd.h>
 
 #include <QDateTime>
+#include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <stdexcept>
 
 namespace rotaryn::host::api {
 namespace {
@@ -32,8 +36,41 @@ AuditLog::~AuditLog() {
 }
 
 std::string AuditLog::currentFile() const {
-  return root_ + "/logs/audit/" + QDate::currentDate().toString("yyyy-MM-dd").toStdString() +
-         ".jsonl";
+  return fileOf(QDate::currentDate());
+}
+
+std::string AuditLog::fileOf(const QDate& day) const {
+  return root_ + "/logs/audit/" + day.toString("yyyy-MM-dd").toStdString() + ".jsonl";
+}
+
+QJsonObject AuditLog::readDay(const QDate& day, int most) const {
+  QFile file(QString::fromStdString(fileOf(day)));
+  QJsonArray entries;
+  bool truncated = false;
+  if (file.exists()) {
+    if (!file.open(QIODevice::ReadOnly)) {
+      throw std::runtime_error("the audit of " + day.toString("yyyy-MM-dd").toStdString() +
+                               " cannot be read: " + file.errorString().toStdString());
+    }
+    const qint64 start = std::max<qint64>(0, file.size() - kMaxReadBytes);
+    file.seek(start);
+    QList<QByteArray> lines = file.readAll().split('\n');
+    // A read that starts inside the file starts inside a line: that line is left out.
+    if (start > 0 && !lines.isEmpty()) lines.removeFirst();
+    truncated = start > 0;
+    while (!lines.isEmpty() && lines.back().trimmed().isEmpty()) lines.removeLast();
+    if (lines.size() > most) {
+      lines = lines.mid(lines.size() - most);
+      truncated = true;
+    }
+    for (const QByteArray& line : lines) {
+      const QJsonDocument document = QJsonDocument::fromJson(line);
+      // A line cut off by a crash mid-write is not an entry.
+      if (document.isObject()) entries.append(document.object());
+    }
+  }
+  return QJsonObject{
+      {"day", day.toString("yyyy-MM-dd")}, {"entries", entries}, {"truncated", truncated}};
 }
 
 std::string AuditLog::write(const QJsonObject& entry) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QElapsedTimer>
 #include <QHash>
 #include <QJsonObject>
@@ -31,8 +32,15 @@ class AuditLog {
   std::string write(const QJsonObject& entry);
   // Writes the count of each address whose window has ended with refusals left out.
   std::string flushDropped();
-  // Today's file.
+  // Today's file, and the file of a day.
   std::string currentFile() const;
+  std::string fileOf(const QDate& day) const;
+  // The last `most` lines of a day, each as its JSON object: {"day":"yyyy-mm-dd","entries":[...],
+  // "truncated":bool}, truncated when lines before them were left out. Only the last
+  // kMaxReadBytes of the file are read, so a day of any size costs the same. Throws
+  // std::runtime_error when the file exists but cannot be read.
+  static constexpr qint64 kMaxReadBytes = 4 << 20;
+  QJsonObject readDay(const QDate& day, int most) const;
 
  private:
   struct Window {

@@ -78,6 +78,11 @@ std::string_view RequestHead::path() const {
   return whole.substr(0, whole.find('?'));
 }
 
+std::string_view RequestHead::query() const {
+  const size_t mark = target.find('?');
+  return mark == std::string::npos ? std::string_view() : std::string_view(target).substr(mark + 1);
+}
+
 std::string_view RequestHead::header(std::string_view name) const {
   for (const auto& [key, value] : headers) {
     if (equalNoCase(key, name)) return value;

@@ -45,6 +45,8 @@ struct RequestHead {
 
   // The target without its query.
   std::string_view path() const;
+  // What follows the target's "?"; empty without one.
+  std::string_view query() const;
   // The first value of a header (case-insensitive name); empty when absent.
   std::string_view header(std::string_view name) const;
   bool hasBody() const { return chunked || contentLength.value_or(0) > 0; }

@@ -129,8 +129,9 @@ std::string RemoteApi::start(const ApiOptions& options) {
   handlers.request = [this](const http::RequestHead& head, QByteArrayView body,
                             const QString& peer) {
     if (observabilityPath(viewOf(head.path()))) return serveObservability(head, peer);
-    const Reply reply = handle(viewOf(head.method), viewOf(head.path()),
-                               viewOf(head.header("Authorization")), body, peer);
+    const Reply reply =
+        handle(viewOf(head.method), viewOf(head.path()), viewOf(head.header("Authorization")), body,
+               peer, viewOf(head.query()));
     return HttpAnswer{reply.status, QJsonDocument(reply.body).toJson(QJsonDocument::Compact)};
   };
   handlers.refused = [this](int status, const QString& reason, QByteArrayView head,
@@ -246,6 +247,12 @@ std::optional<RemoteApi::Reply> RemoteApi::checkHead(QByteArrayView method, QByt
   }
   const ApiRequest& request = std::get<ApiRequest>(route);
   if (request.kind == ApiRequest::Kind::kProfiles) return std::nullopt;
+  if (isConsoleRead(request.kind)) {
+    if (std::optional<Reply> refusal = consoleRefusal(*admin, request, entry)) {
+      return refused(refusal->status, refusal->body.value("error")["message"].toString());
+    }
+    return std::nullopt;
+  }
   entry.insert("profile", request.profile);
   if (request.kind == ApiRequest::Kind::kState) {
     entry.insert("operation", "state");
@@ -333,7 +340,7 @@ QJsonObject RemoteApi::profileList(const Administrator& admin) const {
 
 RemoteApi::Reply RemoteApi::handle(QByteArrayView method, QByteArrayView path,
                                    QByteArrayView authorization, QByteArrayView body,
-                                   const QString& peer) {
+                                   const QString& peer, QByteArrayView query) {
   QJsonObject entry;
   const Administrator* admin = caller(entry, method, path, authorization, peer);
   auto refused = [&](int status, const QString& message) { return refuse(entry, status, message); };
@@ -359,6 +366,7 @@ RemoteApi::Reply RemoteApi::handle(QByteArrayView method, QByteArrayView path,
     writeAudit(entry);
     return Reply{200, profileList(*admin)};
   }
+  if (isConsoleRead(request.kind)) return consoleRead(*admin, request, query, entry);
 
   const QString name = QString::fromStdString(admin->name);
   entry.insert("profile", request.profile);

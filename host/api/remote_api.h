@@ -54,9 +54,10 @@ class RemoteApi {
     QJsonObject body;
   };
   // One request: authorization, the privilege and profile checks, the plug-in's call and the
-  // audit line. authorization is the Authorization header's value.
+  // audit line. authorization is the Authorization header's value; query what follows the
+  // path's "?" (the console's reads take ?day=).
   Reply handle(QByteArrayView method, QByteArrayView path, QByteArrayView authorization,
-               QByteArrayView body, const QString& peer);
+               QByteArrayView body, const QString& peer, QByteArrayView query = {});
   // The checks a request's head allows before its body is read: the token, the route, the
   // privilege and the profile. A refusal is audited and answered; none lets the body be read.
   std::optional<Reply> checkHead(QByteArrayView method, QByteArrayView path,
@@ -90,6 +91,17 @@ class RemoteApi {
   HttpAnswer metricsAnswer();
   HttpAnswer historyAnswer(QJsonObject& entry, const Administrator& admin, int32_t profile,
                            std::string_view query);
+  // The console's reads (host/api/console_reads.cpp). The refusal of one by its route alone
+  // (privilege, profile), with the audit entry's operation and profile set; none when allowed.
+  std::optional<Reply> consoleRefusal(const Administrator& admin, const ApiRequest& request,
+                                      QJsonObject& entry) const;
+  // Checks, answers and audits one console read.
+  Reply consoleRead(const Administrator& admin, const ApiRequest& request, QByteArrayView query,
+                    QJsonObject& entry);
+  QJsonObject whoami(const Administrator& admin) const;
+  QJsonObject profileStatus(int32_t profile);
+  QJsonValue profileFiles(const Administrator& admin, int32_t profile, QJsonObject call);
+  QJsonObject auditDay(const QString& day) const;
   // Starts a request's audit entry; the administrator its token names, or null.
   const Administrator* caller(QJsonObject& entry, QByteArrayView method, QByteArrayView path,
                               QByteArrayView authorization, const QString& peer) const;

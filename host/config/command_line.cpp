@@ -71,7 +71,7 @@ const OptionSpec kOptions[] = {
      kAddAdmin, HostMode::kAddAdmin},
     {"privileges", "LIST",
      "The administrator's privileges, comma-separated, as the plug-in in ROOT/Plugins names "
-     "them (an unknown one is refused with the list).",
+     "them, and the host's own \"View Audit\" (an unknown one is refused with the list).",
      kAddAdmin},
     {"profiles", "LIST",
      "The profiles the administrator may touch, comma-separated (default: all).", kAddAdmin},

@@ -1,7 +1,6 @@
 #include "host/config/host_config.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <filesystem>
 #include <fstream>
@@ -9,24 +8,12 @@
 #include <set>
 #include <sstream>
 
+#include "host/config/ini_lines.h"
 #include "host/host_text.h"
 #include "host/windows_programs.h"
 
 namespace rotaryn::host {
 namespace {
-
-std::string lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
-std::string_view trim(std::string_view text) {
-  size_t first = text.find_first_not_of(" \t\r");
-  if (first == std::string_view::npos) return {};
-  size_t last = text.find_last_not_of(" \t\r");
-  return text.substr(first, last - first + 1);
-}
 
 [[noreturn]] void invalid(const std::string& reason) {
   throw std::invalid_argument(reason);
@@ -53,7 +40,7 @@ double positiveSeconds(std::string_view key, std::string_view value) {
 }
 
 bool yesNo(std::string_view key, std::string_view value) {
-  std::string v = lower(value);
+  std::string v = asciiLower(value);
   if (v == "yes" || v == "true" || v == "1") return true;
   if (v == "no" || v == "false" || v == "0") return false;
   invalid(std::string(key) + " is yes or no, not \"" + std::string(value) + "\"");
@@ -104,7 +91,7 @@ ServerSource simulatedServer(std::vector<std::string> options) {
 ServerSource serverOf(std::string_view value) {
   std::vector<std::string> words = splitArguments(value);
   if (words.empty()) invalid("Server needs a kind: simulated, pid, command or find");
-  std::string kind = lower(words.front());
+  std::string kind = asciiLower(words.front());
   words.erase(words.begin());
   if (kind == "simulated") return simulatedServer(std::move(words));
   if (kind == "pid") {
@@ -148,16 +135,8 @@ void checkText(std::string_view key, std::string_view value) {
   if (value.size() > 255) invalid(std::string(key) + " is longer than 255 characters");
 }
 
-struct Section {
-  enum class Kind { kHost, kProfile } kind;
-  int line;
-  std::set<std::string> keys;
-  HostConfig* host = nullptr;
-  ProfileConfig* profile = nullptr;
-};
-
 void applyHostSetting(HostConfig& host, std::string_view key, std::string_view value) {
-  std::string k = lower(key);
+  std::string k = asciiLower(key);
   if (k == "areawidth") {
     host.areaWidthTwips = static_cast<int32_t>(wholeNumber(key, value, 1500, 150000));
   } else if (k == "areaheight") {
@@ -175,6 +154,132 @@ void applyHostSetting(HostConfig& host, std::string_view key, std::string_view v
 [[noreturn]] void failAt(const std::string& file, int line, const std::string& reason) {
   throw HostConfigError(file, line, reason);
 }
+
+// Reads host.ini a line at a time; every problem is a HostConfigError at its line.
+class HostConfigReader {
+ public:
+  HostConfigReader(const std::string& fileName, const std::string& rootPosix)
+      : fileName_(fileName), rootPosix_(rootPosix) {}
+
+  // An editor that saved the file as Unicode leaves a mark that would otherwise show up as a
+  // strange first key or section.
+  void checkEncoding(std::string_view text) const {
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+      fail(1,
+           "the file starts with a UTF-8 byte-order mark, but host.ini is read as Windows-1252: "
+           "save it as Windows-1252 (ANSI) or as UTF-8 without the mark when it holds only "
+           "ASCII");
+    }
+    if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF") {
+      fail(1,
+           "the file is UTF-16 text, but host.ini is read as Windows-1252: save it as "
+           "Windows-1252 (ANSI)");
+    }
+  }
+
+  void read(const IniLine& line) {
+    switch (line.kind) {
+      case IniLine::Kind::kUnclosedSection:
+        fail(line.number, "a section header ends with ]");
+      case IniLine::Kind::kNotASetting:
+        fail(line.number, "expected key = value, a [section] or a ; comment");
+      case IniLine::Kind::kSection:
+        openSection(line.number, std::string(line.name));
+        return;
+      case IniLine::Kind::kSetting:
+        applySetting(line.number, line.name, line.value);
+        return;
+    }
+  }
+
+  // The profiles, complete and each with a folder of its own, ascending by index.
+  HostConfig finish() {
+    std::map<std::string, int32_t> folders;
+    for (auto& [index, profile] : profiles_) {
+      try {
+        completeProfile(profile);
+      } catch (const std::invalid_argument& error) {
+        fail(profile.line, "[Profile " + std::to_string(index) + "]: " + error.what());
+      }
+      auto [other, fresh] = folders.emplace(asciiLower(profile.profileFolder), index);
+      if (!fresh) {
+        fail(profile.line, "[Profile " + std::to_string(index) + "]: ProfileFolder \"" +
+                               profile.profileFolder + "\" is already the folder of profile " +
+                               std::to_string(other->second));
+      }
+      config_.profiles.push_back(profile);
+    }
+    return config_;
+  }
+
+ private:
+  struct Section {
+    int line;
+    ProfileConfig* profile;  // none: [Host]
+    std::set<std::string> keys;
+  };
+
+  [[noreturn]] void fail(int line, const std::string& reason) const {
+    failAt(fileName_, line, reason);
+  }
+
+  void openSection(int line, const std::string& name) {
+    const std::string folded = asciiLower(name);
+    if (folded == "host") {
+      if (hostLine_ != 0) {
+        fail(line, "[Host] appears twice (first at line " + std::to_string(hostLine_) + ")");
+      }
+      hostLine_ = line;
+      sections_.push_back({line, nullptr, {}});
+      return;
+    }
+    if (folded.rfind("profile", 0) != 0) {
+      fail(line, "unknown section [" + name + "] ([Host] and [Profile N] are known)");
+    }
+    int32_t index = 0;
+    try {
+      index = static_cast<int32_t>(
+          wholeNumber("a profile index", trimIni(std::string_view(name).substr(7)), 1, 100000));
+    } catch (const std::invalid_argument& error) {
+      fail(line, std::string("[") + name + "]: " + error.what());
+    }
+    if (auto existing = profiles_.find(index); existing != profiles_.end()) {
+      fail(line, "profile " + std::to_string(index) + " appears twice (first at line " +
+                     std::to_string(existing->second.line) + ")");
+    }
+    ProfileConfig& profile = profiles_[index];
+    profile.index = index;
+    profile.line = line;
+    sections_.push_back({line, &profile, {}});
+  }
+
+  void applySetting(int line, std::string_view key, std::string_view value) {
+    if (key.empty()) fail(line, "a key name is missing before =");
+    if (sections_.empty()) fail(line, "\"" + std::string(key) + "\" stands before any section");
+    Section& section = sections_.back();
+    if (!section.keys.insert(asciiLower(key)).second) {
+      fail(line, "\"" + std::string(key) + "\" is set twice in this section");
+    }
+    try {
+      if (section.profile == nullptr) {
+        applyHostSetting(config_, key, value);
+      } else {
+        applyProfileSetting(*section.profile, key, value, rootPosix_);
+        if (asciiLower(key) == "gamefolder") section.profile->gameFolderLine = line;
+      }
+    } catch (const std::invalid_argument& error) {
+      fail(line, error.what());
+    }
+  }
+
+  const std::string& fileName_;
+  const std::string& rootPosix_;
+  HostConfig config_;
+  int hostLine_ = 0;  // of [Host]; 0 until it is read
+  std::vector<Section> sections_;
+  // Profiles are kept by index while parsing so sections can point at them.
+  std::map<int32_t, ProfileConfig> profiles_;
+};
 
 }  // namespace
 
@@ -214,7 +319,7 @@ std::vector<std::string> splitArguments(std::string_view text) {
 
 void applyProfileSetting(ProfileConfig& profile, std::string_view key, std::string_view value,
                          const std::string& rootPosix) {
-  std::string k = lower(key);
+  std::string k = asciiLower(key);
   if (k == "servertype") {
     if (value.empty()) invalid("ServerType is empty");
     checkText(key, value);
@@ -228,7 +333,7 @@ void applyProfileSetting(ProfileConfig& profile, std::string_view key, std::stri
     checkProfileFolder(value);
     profile.profileFolder = std::string(value);
   } else if (k == "messagetarget") {
-    if (lower(value) == "server") {
+    if (asciiLower(value) == "server") {
       profile.messageTarget.reset();
     } else {
       profile.messageTarget = static_cast<int32_t>(wholeNumber(key, value, INT32_MIN, INT32_MAX));
@@ -240,7 +345,7 @@ void applyProfileSetting(ProfileConfig& profile, std::string_view key, std::stri
   } else if (k == "sharedadminlog") {
     profile.sharedAdminLog = yesNo(key, value);
   } else if (k == "delivery") {
-    auto delivery = parseDelivery(lower(value));
+    auto delivery = parseDelivery(asciiLower(value));
     if (!delivery) invalid("Delivery is mailbox or none, not \"" + std::string(value) + "\"");
     profile.delivery = *delivery;
   } else if (k == "startupseconds") {
@@ -274,108 +379,10 @@ void completeProfile(ProfileConfig& profile) {
 
 HostConfig parseHostConfig(std::string_view text, const std::string& fileName,
                            const std::string& rootPosix) {
-  HostConfig config;
-  std::vector<Section> sections;
-  // Profiles are kept by index while parsing so sections can point at them.
-  std::map<int32_t, ProfileConfig> profiles;
-  int lineNumber = 0;
-  size_t start = 0;
-  auto fail = [&fileName](int line, const std::string& reason) { failAt(fileName, line, reason); };
-  // An editor that saved the file as Unicode leaves a mark that would otherwise show up as a
-  // strange first key or section.
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") {
-    fail(1,
-         "the file starts with a UTF-8 byte-order mark, but host.ini is read as Windows-1252: "
-         "save it as Windows-1252 (ANSI) or as UTF-8 without the mark when it holds only ASCII");
-  }
-  if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF") {
-    fail(1,
-         "the file is UTF-16 text, but host.ini is read as Windows-1252: save it as "
-         "Windows-1252 (ANSI)");
-  }
-  while (start <= text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = trim(text.substr(start, end - start));
-    start = end + 1;
-    ++lineNumber;
-    if (line.empty() || line.front() == ';' || line.front() == '#') continue;
-
-    if (line.front() == '[') {
-      if (line.back() != ']') fail(lineNumber, "a section header ends with ]");
-      std::string name{trim(line.substr(1, line.size() - 2))};
-      std::string folded = lower(name);
-      if (folded == "host") {
-        for (const Section& s : sections) {
-          if (s.kind == Section::Kind::kHost) {
-            fail(lineNumber, "[Host] appears twice (first at line " + std::to_string(s.line) + ")");
-          }
-        }
-        sections.push_back({Section::Kind::kHost, lineNumber, {}, &config, nullptr});
-        continue;
-      }
-      if (folded.rfind("profile", 0) != 0) {
-        fail(lineNumber, "unknown section [" + name + "] ([Host] and [Profile N] are known)");
-      }
-      std::string_view number = trim(std::string_view(name).substr(7));
-      int32_t index = 0;
-      try {
-        index = static_cast<int32_t>(wholeNumber("a profile index", number, 1, 100000));
-      } catch (const std::invalid_argument& error) {
-        fail(lineNumber, std::string("[") + name + "]: " + error.what());
-      }
-      if (auto existing = profiles.find(index); existing != profiles.end()) {
-        fail(lineNumber, "profile " + std::to_string(index) + " appears twice (first at line " +
-                             std::to_string(existing->second.line) + ")");
-      }
-      ProfileConfig& profile = profiles[index];
-      profile.index = index;
-      profile.line = lineNumber;
-      sections.push_back({Section::Kind::kProfile, lineNumber, {}, nullptr, &profile});
-      continue;
-    }
-
-    size_t equals = line.find('=');
-    if (equals == std::string_view::npos) {
-      fail(lineNumber, "expected key = value, a [section] or a ; comment");
-    }
-    std::string_view key = trim(line.substr(0, equals));
-    std::string_view value = trim(line.substr(equals + 1));
-    if (key.empty()) fail(lineNumber, "a key name is missing before =");
-    if (sections.empty())
-      fail(lineNumber, "\"" + std::string(key) + "\" stands before any section");
-    Section& section = sections.back();
-    if (!section.keys.insert(lower(key)).second) {
-      fail(lineNumber, "\"" + std::string(key) + "\" is set twice in this section");
-    }
-    try {
-      if (section.kind == Section::Kind::kHost) {
-        applyHostSetting(*section.host, key, value);
-      } else {
-        applyProfileSetting(*section.profile, key, value, rootPosix);
-        if (lower(key) == "gamefolder") section.profile->gameFolderLine = lineNumber;
-      }
-    } catch (const std::invalid_argument& error) {
-      fail(lineNumber, error.what());
-    }
-  }
-
-  std::map<std::string, int32_t> folders;
-  for (auto& [index, profile] : profiles) {
-    try {
-      completeProfile(profile);
-    } catch (const std::invalid_argument& error) {
-      fail(profile.line, "[Profile " + std::to_string(index) + "]: " + error.what());
-    }
-    auto [other, fresh] = folders.emplace(lower(profile.profileFolder), index);
-    if (!fresh) {
-      fail(profile.line, "[Profile " + std::to_string(index) + "]: ProfileFolder \"" +
-                             profile.profileFolder + "\" is already the folder of profile " +
-                             std::to_string(other->second));
-    }
-    config.profiles.push_back(profile);
-  }
-  return config;
+  HostConfigReader reader(fileName, rootPosix);
+  reader.checkEncoding(text);
+  for (const IniLine& line : iniLines(text)) reader.read(line);
+  return reader.finish();
 }
 
 void checkGameFolders(const HostConfig& config, const std::string& fileName) {

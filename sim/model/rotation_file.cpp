@@ -3,12 +3,13 @@
 #include <charconv>
 #include <stdexcept>
 
+#include "formats/rotation_entry.h"
 #include "sim/model/server_layout.h"
 
 namespace rotaryn::sim {
 namespace {
 
-constexpr std::string_view kSeparator = "[-]";
+constexpr std::string_view kSeparator = formats::kRotationEntrySeparator;
 
 std::string_view trimmed(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);

@@ -49,8 +49,8 @@ void appendEntry(CurrentListTables& list, int32_t key, const RotationEntry& entr
 }
 
 std::string entryText(const RotationEntry& entry) {
-  return rotationEntryText(std::to_string(entry.type), std::to_string(entry.custom),
-                           vb::Trim(entry.file));
+  return formats::rotationEntryText(std::to_string(entry.type), std::to_string(entry.custom),
+                                    vb::Trim(entry.file));
 }
 
 }  // namespace

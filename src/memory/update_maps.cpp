@@ -48,8 +48,8 @@ void recordRotation(const Module& module, LastSettings& lastSettings) {
   lastSettings.gather();
   for (size_t row = 0; row < rows.size(); ++row) {
     lastSettings.writeMap(static_cast<int>(row),
-                          rotationEntryText(std::to_string(rows[row].type),
-                                            rows[row].custom ? "1" : "0", rows[row].file));
+                          formats::rotationEntryText(std::to_string(rows[row].type),
+                                                     rows[row].custom ? "1" : "0", rows[row].file));
   }
   lastSettings.flush();
 }

@@ -10,6 +10,7 @@
 #include "platform/vb_error.h"
 #include "plugin/cls_plugin.h"
 #include "plugin/registration.h"
+#include "remote/profile_files.h"
 
 namespace rotaryn {
 namespace {
@@ -198,6 +199,24 @@ const std::vector<Operation>& operations() {
          if (tk < INT16_MIN || tk > INT16_MAX) malformed("\"tk\" is beyond an Integer");
          p.SetScore(a.number("Index"), static_cast<int16_t>(tk), a.number("dm"), a.number("fb"));
          return Json();
+       }},
+      // What a remote administrator's tool reads of a profile's files; the host need not know
+      // where they lie.
+      {"ListMapLists",
+       {"PDAT"},
+       std::nullopt,
+       [](clsPlugin& p, const Arguments& a) {
+         return mapListNames(p.module(), a.variant("PDAT"));
+       }},
+      {"ListTasks",
+       {"PDAT"},
+       std::nullopt,
+       [](clsPlugin& p, const Arguments& a) { return taskList(p.module(), a.variant("PDAT")); }},
+      {"ReadAdminLog",
+       {"PDAT", "Day", "Last"},
+       std::nullopt,
+       [](clsPlugin& p, const Arguments& a) {
+         return adminLogLines(p.module(), a.variant("PDAT"), a.text("Day"), a.wide("Last", -1));
        }},
       {"SaveMapSettings",
        {"Index"},

@@ -15,6 +15,11 @@ constexpr std::array<std::string_view, kPrivilegeCount> kPrivileges{
 
 }  // namespace
 
+std::string_view serverBuildName(bool affiliate) {
+  return affiliate ? "Delta Force, NovaWorld Affiliate Server V1.5.0.11A"
+                   : "Delta Force,  V1.5.0.5";
+}
+
 PLUGIN pluginData() {
   PLUGIN data;
   data.Name = "Rotaryn";
@@ -22,9 +27,8 @@ PLUGIN pluginData() {
   data.Version = kPluginVersion.text();
   data.Author = "The Rotaryn developers (rotaryn)";
   data.Description = "This Plugin allows you to manage map rotations for DFBHD.";
-  data.Game =
-      Variant(Variant::Array{Variant("Delta Force,  V1.5.0.5"),
-                             Variant("Delta Force, NovaWorld Affiliate Server V1.5.0.11A")});
+  data.Game = Variant(Variant::Array{Variant(std::string(serverBuildName(false))),
+                                     Variant(std::string(serverBuildName(true)))});
   data.HasInterface = true;
   data.ProfileMenu = false;
   data.ServerMenu = true;

@@ -34,6 +34,9 @@ struct PLUGIN {
 
 PLUGIN pluginData();
 
+// The name of the server build a profile runs: the affiliate one or the standard one.
+std::string_view serverBuildName(bool affiliate);
+
 // The privileges a host can grant remote administrators; their names are privilegeName's.
 enum class Privilege {
   kChangeMapList,

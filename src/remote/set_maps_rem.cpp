@@ -89,8 +89,9 @@ int32_t SetMapsRem(Module& module, int32_t Index, const Variant& PDAT, const Var
       settings.writeMapCount(request.lastMapIndex());
       for (size_t k = 0; k < request.entries.size(); ++k) {
         const SetMapsRequest::Entry& entry = request.entries[k];
-        settings.writeMap(static_cast<int32_t>(k),
-                          rotationEntryText(entry.gameType, entry.custom, entry.missionFile));
+        settings.writeMap(
+            static_cast<int32_t>(k),
+            formats::rotationEntryText(entry.gameType, entry.custom, entry.missionFile));
       }
       settings.flush();
       trap.at(7);

@@ -21,6 +21,9 @@ inline constexpr const char* kChangeMapList = "][Rotaryn] Change Map List from "
 std::string adminLogText(const std::string& action, const std::string& label,
                          const std::string& value);
 
+// The admin log of day "yyyy-mm-dd": the profile's (PDAT 7) or, with PDAT 11 true, the host's.
+std::string adminLogFileOf(const Module& module, const Variant& PDAT, const std::string& day);
+
 // Appends "[hh:mm:ss" + text + the administrator's name to the day's admin log of the profile
 // (PDAT 7) or of the whole host (PDAT 11 true), creating the log folder's last level and the
 // day's file when missing. Raises on failure; the caller reports it under its own name, after

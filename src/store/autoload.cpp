@@ -67,7 +67,7 @@ long readSavedMaps(Module& module, const LastSettings& settings, ErrorTrap& trap
   long loaded = 0;
   for (int64_t i : settings.mapIndices()) {
     if (static_cast<double>(i) > last) break;
-    const std::optional<RotationEntryFields> entry = settings.map(i);
+    const std::optional<formats::RotationEntryFields> entry = settings.map(i);
     if (!entry) continue;
     const std::string& file = entry->file;
     const std::string& type = entry->gameType;

@@ -108,8 +108,8 @@ std::set<int64_t> LastSettings::mapIndices() const {
   return indices;
 }
 
-std::optional<RotationEntryFields> LastSettings::map(int64_t index) const {
-  return splitRotationEntry(read(kMapKey + std::to_string(index)));
+std::optional<formats::RotationEntryFields> LastSettings::map(int64_t index) const {
+  return formats::splitRotationEntry(read(kMapKey + std::to_string(index)));
 }
 
 std::string LastSettings::read(const std::string& key) const {

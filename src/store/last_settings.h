@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "store/rotation_entry.h"
+#include "formats/rotation_entry.h"
 
 namespace rotaryn {
 
@@ -58,7 +58,7 @@ class LastSettings {
   // without walking two billion missing keys for a hostile count.
   std::set<int64_t> mapIndices() const;
   // The entry of "mapN"; nothing when it is not three fields.
-  std::optional<RotationEntryFields> map(int64_t index) const;
+  std::optional<formats::RotationEntryFields> map(int64_t index) const;
 
  private:
   std::string read(const std::string& key) const;

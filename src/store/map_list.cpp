@@ -68,8 +68,8 @@ MapListParse parseMapList(std::string_view bytes) {
       ++start;
     }
     // The separator has to start at the third character or later: "0[-]0" is no listing.
-    if (line.empty() || vb::InStr(3, line, kRotationEntrySeparator) == 0) continue;
-    std::optional<RotationEntryFields> entry = splitRotationEntry(line);
+    if (line.empty() || vb::InStr(3, line, formats::kRotationEntrySeparator) == 0) continue;
+    std::optional<formats::RotationEntryFields> entry = formats::splitRotationEntry(line);
     if (!entry) {
       ++parse.unparsable;
       continue;
@@ -80,7 +80,7 @@ MapListParse parseMapList(std::string_view bytes) {
 }
 
 std::string mapListLine(int32_t gameType, bool custom, const std::string& file) {
-  return rotationEntryText(std::to_string(gameType), custom ? "1" : "0", file) + kCrLf;
+  return formats::rotationEntryText(std::to_string(gameType), custom ? "1" : "0", file) + kCrLf;
 }
 
 void LoadMapList(Module& module, const std::string& path) {

@@ -5,14 +5,14 @@
 #include <string_view>
 #include <vector>
 
-#include "store/rotation_entry.h"
+#include "formats/rotation_entry.h"
 
 namespace rotaryn {
 
 struct Module;
 
 // One line of a map-list file: a rotation entry, "type[-]flag[-]FILE.BMS".
-using MapListLine = RotationEntryFields;
+using MapListLine = formats::RotationEntryFields;
 
 struct MapListParse {
   std::vector<MapListLine> lines;

@@ -62,8 +62,8 @@ void SaveMapSettings(Module& module, int32_t Index) {
   settings.writeMapCount(static_cast<int>(rows.size()) - 1);
   for (size_t row = 0; row < rows.size(); ++row) {
     settings.writeMap(static_cast<int>(row),
-                      rotationEntryText(std::to_string(rows[row].type),
-                                        rows[row].custom ? "1" : "0", rows[row].file));
+                      formats::rotationEntryText(std::to_string(rows[row].type),
+                                                 rows[row].custom ? "1" : "0", rows[row].file));
   }
   settings.flush();
 }

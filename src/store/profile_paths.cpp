@@ -23,12 +23,20 @@ std::string profileFolderOf(const Module& module, int32_t index) {
   return profileFolderNamed(module, module.profile(index).ProfileFolder);
 }
 
+std::string settingsFolderNamed(const Module& module, const std::string& profileFolder) {
+  return profileFolderNamed(module, profileFolder) + "\\settings";
+}
+
+std::string taskFileNamed(const Module& module, const std::string& profileFolder) {
+  return settingsFolderNamed(module, profileFolder) + "\\MapTasks.ini";
+}
+
 std::string settingsFolderOf(const Module& module, int32_t index) {
-  return profileFolderOf(module, index) + "\\settings";
+  return settingsFolderNamed(module, module.profile(index).ProfileFolder);
 }
 
 std::string taskFileOf(const Module& module, int32_t index) {
-  return settingsFolderOf(module, index) + "\\MapTasks.ini";
+  return taskFileNamed(module, module.profile(index).ProfileFolder);
 }
 
 std::string lastSettingsFileOf(const Module& module, int32_t index) {

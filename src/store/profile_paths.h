@@ -20,6 +20,10 @@ std::string profileFolderOf(const Module& module, int32_t index);
 // RootFolder\profiles\<ProfileFolder>\settings: map lists, the task file, the last settings.
 std::string settingsFolderOf(const Module& module, int32_t index);
 
+// The same for a profile the host names by its folder (PDAT 7), registered or not.
+std::string settingsFolderNamed(const Module& module, const std::string& profileFolder);
+std::string taskFileNamed(const Module& module, const std::string& profileFolder);
+
 // The files of the settings folder.
 std::string taskFileOf(const Module& module, int32_t index);               // MapTasks.ini
 std::string lastSettingsFileOf(const Module& module, int32_t index);       // lastsettings.ini

@@ -54,15 +54,6 @@ TEST(AdminMaps, ReadsAMapListAgainstTheServersCatalogue) {
   EXPECT_THAT(problems[2], HasSubstr("line 6: not type[-]flag[-]mission file"));
 }
 
-TEST(AdminMaps, SaysWhenTheTaskListIsNotShown) {
-  formats::exchange::MapsAnswer answer = sampleAnswer();
-  answer.tasks.clear();
-  EXPECT_THAT(mapsText(answer).toStdString(), HasSubstr("Tasks: none listed (a profile's tasks"));
-  answer.tasksProblem = "the tasks are not base 64";
-  EXPECT_THAT(mapsText(answer).toStdString(),
-              HasSubstr("Tasks: the task list could not be read: the tasks are not base 64"));
-}
-
 TEST(AdminMaps, SaysWhatRotationTheServerHoldsAfterASet) {
   const formats::exchange::MapsAnswer before = sampleAnswer();
   const formats::exchange::MapLine road = before.catalogue[0];
@@ -96,17 +87,6 @@ TEST(AdminMaps, SaysWhatRotationTheServerHoldsAfterASet) {
     EXPECT_EQ(check.held, c.same) << c.says;
     EXPECT_THAT(check.text.toStdString(), HasSubstr(c.says));
   }
-}
-
-TEST(AdminData, FindsTheTokenInWhatAddAdminPrinted) {
-  const QByteArray token(64, 'a');
-  EXPECT_EQ(tokenIn("  " + token + "  \n\n"), token);
-  EXPECT_EQ(tokenIn("rotaryn-host: added administrator \"ann\" in /r; keep the token now:\n" +
-                    token + "\n"),
-            token);
-  EXPECT_FALSE(tokenIn(""));
-  EXPECT_FALSE(tokenIn(" \n\t\n"));
-  EXPECT_FALSE(tokenIn("not a token\n"));
 }
 
 // The body is made as it is read, in pieces of any size and from any position.
@@ -153,16 +133,33 @@ TEST(AdminCommandLine, RefusesBadUsageWithExitTwoBeforeSendingAnything) {
     return std::make_pair(code, err.str());
   };
   EXPECT_EQ(run({"profiles"}, std::nullopt).first, kExitUsage);
-  EXPECT_THAT(run({"profiles"}, std::nullopt).second, HasSubstr("ROTARYN_TOKEN"));
-  EXPECT_EQ(run({"skip"}).first, kExitUsage);
-  EXPECT_EQ(run({"skip", "x"}).first, kExitUsage);
-  EXPECT_EQ(run({"play", "1", "-1"}).first, kExitUsage);
-  EXPECT_EQ(run({"display-time", "1", "10"}).first, kExitUsage);
-  EXPECT_EQ(run({"task", "add", "1", "25/12/2026", "20:00", "Random", "Once"}).first, kExitUsage);
-  EXPECT_EQ(run({"maps", "set", "1"}).first, kExitUsage);
-  EXPECT_EQ(run({"reboot"}).first, kExitUsage);
-  EXPECT_EQ(run({"skip", "1", "--colour"}).first, kExitUsage);
+  // A missing token is told first, whatever else is wrong.
+  EXPECT_THAT(run({"reboot"}, std::nullopt).second, HasSubstr("ROTARYN_TOKEN"));
+  // What each wrong line is told; options count anywhere on the line.
+  const std::pair<QStringList, const char*> wrong[] = {
+      {{}, "no command given"},
+      {{"skip"}, "usage: skip P"},
+      {{"skip", "1", "2"}, "usage: skip P"},
+      {{"skip", "x"}, "a profile is a whole number from 1"},
+      {{"play", "1", "-1"}, "POS is a rotation position from 0"},
+      {{"display-time", "1", "10"}, "display-time is 1 to 9"},
+      {{"task", "add", "1", "25/12/2026", "20:00", "Random", "Once"}, "hh:mm:ss"},
+      {{"task", "move", "1"}, "usage: task add|edit|delete P ..."},
+      {{"maps", "set", "1"}, "maps set needs a map-list file"},
+      {{"maps", "set", "1", "--scores", "1,2"}, "--scores is three limits"},
+      {{"--scores", "1,2", "maps", "set", "1"}, "--scores is three limits"},
+      {{"maps", "list", "1"}, "unknown command \"maps list 1\""},
+      {{"reboot"}, "unknown command \"reboot\""},
+      {{"skip", "1", "--colour"}, "unknown option --colour"},
+      {{"skip", "1", "--token-file"}, "--token-file needs a value"},
+  };
+  for (const auto& [words, says] : wrong) {
+    const auto [code, err] = run(words);
+    EXPECT_EQ(code, kExitUsage) << says;
+    EXPECT_THAT(err, HasSubstr(says));
+  }
   EXPECT_EQ(run({"skip", "1"}).first, kExitUnreachable);
+  EXPECT_EQ(run({"skip", "1", "--json"}).first, kExitUnreachable);
 }
 
 }  // namespace

@@ -120,12 +120,5 @@ TEST(Administrators, ReadsTheApiSettingsAndRefusesABadFileNamingTheLine) {
                std::invalid_argument);
 }
 
-TEST(Administrators, ComparesTokenHashesWithoutRegardToWhereTheyDiffer) {
-  EXPECT_TRUE(constantTimeEqual("abcd", "abcd"));
-  EXPECT_FALSE(constantTimeEqual("abcd", "abce"));
-  EXPECT_FALSE(constantTimeEqual("xbcd", "abcd"));
-  EXPECT_FALSE(constantTimeEqual("abc", "abcd"));
-}
-
 }  // namespace
 }  // namespace rotaryn::host::api

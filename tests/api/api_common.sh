@@ -1,42 +1,12 @@
 # Shared by the API's end-to-end tests: a host root with administrators, a headless host on
-# simulated servers serving the API on a free loopback port, and helpers.
-# Needs: host, sim, memtool set; defines root, url, host_pid, and the functions below. Servers
-# as server_lines.sh says.
-source "$(dirname "${BASH_SOURCE[0]}")/../support/server_lines.sh"
-root="$(mktemp -d /tmp/rotaryn-api-XXXXXX)"
-log="$root.log"
+# simulated servers serving the API on a free loopback port, and helpers (with those of
+# host_test_lib.sh). Needs: host, sim, memtool set; defines root, url, host_pid, sim1, sim2.
+log="$(mktemp /tmp/rotaryn-api-log-XXXXXX)"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/host_test_lib.sh"
+host_test_root api
 tokens="$root.tokens"
 mkdir -p "$tokens"
-host_pid=""
 launch=(env)  # what the host is started under
-cleanup() {
-  [ -n "$host_pid" ] && kill -TERM "$host_pid" 2>/dev/null && wait "$host_pid" 2>/dev/null
-  rm -rf "$root" "$log" "$tokens"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAILED: $*" >&2
-  [ -f "$log" ] && sed 's/^/  | /' "$log" | tail -40 >&2
-  exit 1
-}
-# Waits up to 30 s for a line matching the pattern in the host's output.
-wait_for() {
-  for _ in $(seq 300); do
-    grep -q -- "$1" "$log" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  fail "no line matching '$1'"
-}
-# Waits up to 30 s for a command's output to match the pattern.
-wait_until() {
-  local pattern="$1"
-  shift
-  for _ in $(seq 300); do
-    "$@" 2>/dev/null | grep -q -- "$pattern" && return 0
-    sleep 0.1
-  done
-  fail "'$*' never showed '$pattern'"
-}
 add_admin() {  # NAME PRIVILEGES [PROFILES] -> the token file $tokens/NAME
   local extra=()
   [ -n "${3:-}" ] && extra=(--profiles "$3")
@@ -70,8 +40,8 @@ INI
   wait_for "profile 2 (two): loaded; its server runs as pid"
   port="$(sed -n 's/.*listening on http:\/\/127.0.0.1:\([0-9]*\).*/\1/p' "$log")"
   url="http://127.0.0.1:$port"
-  sim1="$(sed -n 's/.*profile 1 (one): loaded; its server runs as pid \([0-9]*\).*/\1/p' "$log")"
-  sim2="$(sed -n 's/.*profile 2 (two): loaded; its server runs as pid \([0-9]*\).*/\1/p' "$log")"
+  sim1="$(server_pid 1 one)"
+  sim2="$(server_pid 2 two)"
 }
 audit_lines() { { cat "$root"/logs/audit/*.jsonl 2>/dev/null || true; } | wc -l; }
 admin_log() { cat "$root"/profiles/one/adminlogs/*.txt 2>/dev/null | tr -d "\r"; }

@@ -52,6 +52,8 @@ TEST(ApiRequest, RefusesWhatIsMalformedWithItsStatusAndReason) {
       {"POST", "/api/v1/profiles/01/SkipMapRem", "", 400, "from 1"},
       {"POST", "/api/v1/profiles/2147483648/SkipMapRem", "", 400, "from 1"},
       {"GET", "/api/v1/profiles/1/SkipMapRem", "", 405, "POST"},
+      {"POST", "/api/v1/whoami", "", 405, "GET"},
+      {"POST", "/api/v1/profiles/1/tasks", "", 405, "GET"},
       {"POST", "/api/v1/profiles/1/PlayMapRem", "", 400, "needs its data"},
       {"POST", "/api/v1/profiles/1/PlayMapRem", "{\"data\":", 400, "not JSON"},
       {"POST", "/api/v1/profiles/1/PlayMapRem", "[1]", 400, "JSON object"},
@@ -77,14 +79,6 @@ TEST(ApiRequest, RefusesWhatIsMalformedWithItsStatusAndReason) {
     EXPECT_EQ(refusal.status, c.status) << c.path << " " << c.body;
     EXPECT_THAT(refusal.message.toStdString(), HasSubstr(c.reason)) << c.path << " " << c.body;
   }
-}
-
-TEST(ApiRequest, ReadsBearerTokensOnly) {
-  EXPECT_EQ(bearerToken("Bearer abc"), QByteArray("abc"));
-  EXPECT_EQ(bearerToken("  bearer   abc  "), QByteArray("abc"));
-  EXPECT_FALSE(bearerToken("Basic abc"));
-  EXPECT_FALSE(bearerToken("Bearer "));
-  EXPECT_FALSE(bearerToken(""));
 }
 
 // A chunked body reads alike at once and a byte at a time, and stops at its limit as it comes.

@@ -5,18 +5,8 @@
 set -euo pipefail
 host="$(realpath "$1")"
 admin="$(realpath "$2")"
-root="$(mktemp -d /tmp/rotaryn-api-tls-XXXXXX)"
-host_pid=""
-cleanup() {
-  [ -n "$host_pid" ] && kill -TERM "$host_pid" 2>/dev/null && wait "$host_pid" 2>/dev/null
-  rm -rf "$root"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAILED: $*" >&2
-  sed 's/^/  | /' "$root/log" >&2 || true
-  exit 1
-}
+source "$(dirname "$0")/../support/host_test_lib.sh"
+host_test_root api-tls
 "$host" --init-root "$root" > /dev/null
 printf '[Host]\n' > "$root/host.ini"
 export ROTARYN_TOKEN="$("$host" --root "$root" --add-admin tls --privileges "Skip Maps" | tail -1)"
@@ -27,10 +17,7 @@ openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=localhost \
 sed -i 's/^; Certificate/Certificate/; s/^; Key/Key/' "$root/administrators.ini"
 "$host" --headless --root "$root" --listen 127.0.0.1:0 > "$root/log" 2>&1 &
 host_pid=$!
-for _ in $(seq 100); do
-  grep -q "listening on https://" "$root/log" && break
-  sleep 0.1
-done
+wait_for "listening on https://"
 port="$(sed -n 's/.*listening on https:\/\/127.0.0.1:\([0-9]*\).*/\1/p' "$root/log")"
 [ -n "$port" ] || fail "no https listening line"
 "$admin" --host "https://127.0.0.1:$port" --ca-file "$root/tls/cert.pem" profiles ||
@@ -44,9 +31,7 @@ grep -q "self-signed" "$root/err" || fail "the TLS failure is not named: $(cat "
 [ $? -eq 4 ] || fail "plain HTTP was answered"
 set -e
 # A key that cannot be read stops the host with status 3.
-kill -TERM "$host_pid"
-wait "$host_pid" || true
-host_pid=""
+stop_host
 rm "$root/tls/key.pem"
 set +e
 "$host" --headless --root "$root" --listen 127.0.0.1:0 --duration 5 > "$root/log" 2>&1

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-
 #include "catalogue/map_files.h"
 #include "tests/support/map_file_builder.h"
 #include "tests/support/plugin_fixture.h"
@@ -11,56 +9,30 @@
 namespace rotaryn {
 namespace {
 
-std::array<int, 9> rowsPerType(const CatalogueTables& tables) {
-  std::array<int, 9> counts{};
-  for (const std::string& type : columnOf(tables.stock, &CatalogueMap::type))
-    ++counts.at(std::stoul(type));
-  return counts;
-}
-
 class StockCatalogue : public ::testing::Test {
  protected:
   StockCatalogue() { host.addProfile(1); }
   PluginFixture host;
 };
 
-TEST_F(StockCatalogue, BuildsEachVariantKeyedByRowWithItsRowsPerType) {
-  struct Case {
-    int variant;
-    long rows;
-    std::array<int, 9> perType;
-  };
-  for (const Case& c : {Case{1, 185, {14, 26, 0, 27, 0, 26, 28, 36, 28}},
-                        Case{0, 117, {9, 16, 0, 16, 0, 16, 18, 24, 18}},
-                        Case{2, 117, {9, 16, 0, 16, 0, 16, 18, 24, 18}}}) {
-    SCOPED_TRACE(c.variant);
-    LoadCatalogue(host.module, c.variant);
-    const CatalogueTables& tables = host.module.catalogue;
-    ASSERT_EQ(tables.stock.count(), c.rows);
-    EXPECT_EQ(rowsPerType(tables), c.perType);
-    for (long position = 1; position <= c.rows; ++position) {
+// Rows are keyed by their position; the base variant (0, and 2 alike) lacks the extended pack's
+// maps.
+TEST_F(StockCatalogue, EachVariantIsKeyedByRowAndTheBaseOneDropsTheExtendedPacksMaps) {
+  const CatalogueTables& tables = host.module.catalogue;
+  for (int variant : {1, 0, 2}) {
+    SCOPED_TRACE(variant);
+    LoadCatalogue(host.module, variant);
+    for (long position = 1; position <= tables.stock.count(); ++position) {
       ASSERT_EQ(tables.stock.keyAt(position), std::to_string(position));
+      const std::string& file = tables.stock.item(position).file;
+      if (variant == 1) continue;
+      EXPECT_EQ(file.find("R_"), std::string::npos) << file;
+      EXPECT_NE(file.rfind("CTF_04", 0), 0u) << file;
     }
   }
-}
-
-TEST_F(StockCatalogue, BaseVariantDropsTheExtendedPacksMaps) {
-  LoadCatalogue(host.module, 0);
-  const CatalogueTables& tables = host.module.catalogue;
-  for (const std::string& file : columnOf(tables.stock, &CatalogueMap::file)) {
-    EXPECT_EQ(file.find("R_"), std::string::npos) << file;
-    EXPECT_NE(file.rfind("CTF_04", 0), 0u) << file;
-  }
-  EXPECT_EQ(tables.stock.item("1").file, "DMK_01A.BMS");
-  EXPECT_EQ(tables.stock.item("79").name, "Tug O' War B");
-  EXPECT_EQ(tables.stock.item("79").file, "CTFK_02B.BMS");
-  EXPECT_EQ(tables.stock.item("117").type, "8");
-
+  const long base = tables.stock.count();
   LoadCatalogue(host.module, 1);
-  EXPECT_EQ(tables.stock.item("5").file, "DMR_05.BMS");
-  EXPECT_EQ(tables.stock.item("47").name, "TKHR_04");
-  EXPECT_EQ(tables.stock.item("136").name, "Tug O' War A");
-  EXPECT_EQ(tables.stock.item("136").type, "7");
+  EXPECT_GT(tables.stock.count(), base);
 }
 
 TEST_F(StockCatalogue, DisplayNameSharedByManyRowsIsNeverAKey) {

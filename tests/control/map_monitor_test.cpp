@@ -18,10 +18,9 @@ class MapMonitor : public ::testing::Test {
   // A server of profile `index` playing `playing` in `state`, its next map of type `next`.
   sim::ServerModel& server(int32_t state, int32_t playing, int32_t next = 0, int32_t index = 1,
                            sim::ServerBuild build = sim::ServerBuild::kStandard) {
-    sim::ServerOptions options;
-    options.build = build;
-    options.rotation = {{playing, false, "ONE.BMS", "One"}, {next, false, "TWO.BMS", "Two"}};
-    sim::ServerModel& made = host.addProfile(index, options);
+    sim::ServerModel& made = host.addProfile(
+        index, {.build = build,
+                .rotation = {{playing, false, "ONE.BMS", "One"}, {next, false, "TWO.BMS", "Two"}}});
     made.setLong("GameState", state);
     made.setLong("GameType", playing);
     made.clearClientWrites();
@@ -31,16 +30,9 @@ class MapMonitor : public ::testing::Test {
   void displayTime(const std::string& value) {
     host.scratch.write("Plugins/Maps.ini", "[DisplayTime]\r\nprofile1=" + value + "\r\n");
   }
-  // The writes as (first key of the address, value).
-  static std::vector<Write> writes(const sim::ServerModel& server) {
-    std::vector<Write> made;
-    for (const sim::ClientWrite& write : server.clientWrites()) {
-      for (const char* key : {"Score1a", "Score1b", "Score2a", "Score2b", "GTUpdate1", "GTUpdate2",
-                              "GTUpdate3", "GTUpdate4", "GTUpdate5", "RestartTmr"}) {
-        if (server.layout().at(key) == write.address) made.emplace_back(key, write.number());
-      }
-    }
-    return made;
+  static FieldWrites writes(const sim::ServerModel& server) {
+    return writesTo(server, {"Score1a", "Score1b", "Score2a", "Score2b", "GTUpdate1", "GTUpdate2",
+                             "GTUpdate3", "GTUpdate4", "GTUpdate5", "RestartTmr"});
   }
   static std::vector<Write> gameTypeUpdate(int64_t type) {
     return {{"GTUpdate1", type},
@@ -144,17 +136,6 @@ TEST_F(MapMonitor, DisplayTimeCutsTheCountdownAndNeverRaisesIt) {
   displayTime("soon");
   tick();
   EXPECT_EQ(host.failuresOf("tmrMaps"), 1);
-}
-
-TEST_F(MapMonitor, ShowsTheMapOnlyForTheProfileInTheWindow) {
-  server(sim::kStateRunning, 2, 2, 1).setText("CurMap", "Mean Streets");
-  server(sim::kStateRunning, 2, 2, 2)
-      .setText("CurMap", "Rolling Thunder");  // shown: registered last
-  host.module.window = std::make_unique<frmRotarynMaps>(host.module);
-  tick(1);
-  EXPECT_EQ(host.module.window->lblCurMap.caption.get(), "Map playing:");
-  tick(2);
-  EXPECT_EQ(host.module.window->lblCurMap.caption.get(), "Map playing: Rolling Thunder");
 }
 
 TEST_F(MapMonitor, AGoneServerIsReportedEachTickAndAnUnknownProfileIsNot) {

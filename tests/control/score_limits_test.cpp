@@ -19,22 +19,13 @@ constexpr int32_t kProfile = WindowFixture::kProfile;
 using FieldWrite = std::pair<std::string, int64_t>;
 
 // A server whose answer to one address is a run-time error.
-class FailingAt final : public MemoryAccessWrapper {
- public:
-  FailingAt(std::shared_ptr<IMemoryAccess> target, int32_t address)
-      : MemoryAccessWrapper(std::move(target)), address_(address) {}
-  int32_t ReadLong(int32_t& process, int32_t address) override {
-    if (address == address_) raiseVbError(vberr::kPermissionDenied, "Permission denied");
-    return target_->ReadLong(process, address);
-  }
-  void WriteLong(int32_t& process, int32_t address, int32_t value, int16_t byteCount) override {
-    if (address == address_) raiseVbError(vberr::kPermissionDenied, "Permission denied");
-    target_->WriteLong(process, address, value, byteCount);
-  }
-
- private:
-  int32_t address_;
-};
+std::shared_ptr<IMemoryAccess> failingAt(std::shared_ptr<IMemoryAccess> target, uint32_t at) {
+  return std::make_shared<HookedMemory>(
+      std::move(target), [at](std::string_view, int32_t address, int32_t*) {
+        if (address == static_cast<int32_t>(at))
+          raiseVbError(vberr::kPermissionDenied, "Permission denied");
+      });
+}
 
 // A server whose limit rises by one at every read of it.
 class RisingAt final : public MemoryAccessWrapper {
@@ -76,15 +67,9 @@ frmRotarynMaps& load(WindowFixture& host, int32_t maxKills = 25) {
   return w;
 }
 
-std::vector<FieldWrite> limitWrites(WindowFixture& host) {
-  std::vector<FieldWrite> writes;
-  const sim::ServerModel& server = host.server();
-  for (const sim::ClientWrite& write : server.clientWrites()) {
-    for (const char* key : {"CMaxKills", "CKothLimit", "CGameScore", "MaxKills", "KothLimit"}) {
-      if (write.address == server.layout().at(key)) writes.emplace_back(key, write.number());
-    }
-  }
-  return writes;
+FieldWrites limitWrites(WindowFixture& host) {
+  return writesTo(host.server(),
+                  {"CMaxKills", "CKothLimit", "CGameScore", "MaxKills", "KothLimit"});
 }
 
 // What the call raised; error 0 when it raised nothing.
@@ -172,8 +157,8 @@ TEST(LimitBoxes, AnOutOfRangeServerLimitIsShownOnceAndNotWritten) {
 TEST(LimitBoxes, AFailingReadIsReportedUnderTheBoxsNameAndNothingIsWritten) {
   WindowFixture host;
   frmRotarynMaps& w = load(host);
-  host.module.MemoryAccess = std::make_shared<FailingAt>(
-      host.module.MemoryAccess, static_cast<int32_t>(host.server().layout().at("CKothLimit")));
+  host.module.MemoryAccess =
+      failingAt(host.module.MemoryAccess, host.server().layout().at("CKothLimit"));
   w.txtTkoth.text = "30";
   EXPECT_EQ(host.failuresOf("txtTkoth"), 1);
   EXPECT_EQ(host.dialogs.boxes().size(), 1u);
@@ -184,9 +169,7 @@ TEST(LimitBoxes, AFailingReadIsReportedUnderTheBoxsNameAndNothingIsWritten) {
 // The boxes are left alone and SetScore fails saying why; neither writes anything.
 TEST(LimitBoxes, AnAffiliateProfileHasNoLimitsToSet) {
   WindowFixture host;
-  sim::ServerOptions options;
-  options.build = sim::ServerBuild::kAffiliate;
-  frmRotarynMaps& w = host.load(options);
+  frmRotarynMaps& w = host.load({.build = sim::ServerBuild::kAffiliate});
   host.server().clearClientWrites();
   EXPECT_FALSE(w.txtTdm.enabled.get());
   // Only code can change a disabled box; the handler reads no field the build lacks.
@@ -219,8 +202,8 @@ TEST(SetScoreMethod, WritesTheThreeLimitsAsGivenAndZeroClearsOne) {
 TEST(SetScoreMethod, FailsToTheCallerKeepingWhatItWroteBefore) {
   WindowFixture host;
   load(host);
-  host.module.MemoryAccess = std::make_shared<FailingAt>(
-      host.module.MemoryAccess, static_cast<int32_t>(host.server().layout().at("CMaxKills")));
+  host.module.MemoryAccess =
+      failingAt(host.module.MemoryAccess, host.server().layout().at("CMaxKills"));
   EXPECT_EQ(failureOf([&] { SetScore(host.module, kProfile, 5, 6, 7); }).number(),
             vberr::kPermissionDenied);
   EXPECT_EQ(limitWrites(host), (std::vector<FieldWrite>{{"CKothLimit", 5}}));

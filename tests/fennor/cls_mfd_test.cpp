@@ -42,26 +42,6 @@ class ClsMfdTest : public ::testing::Test {
   }
 };
 
-TEST_F(ClsMfdTest, IniMembersReadThroughThePrivateProfileRules) {
-  root.write("host/MapTasks.ini", "[Task1]\r\nfile = a.mpl\r\nfreq=1\r\n[Task2]\r\nfile=b\r\n");
-  std::string file = "C:\\HOST\\maptasks.ini";
-  EXPECT_EQ(utility.GetIniKey("task1", "FILE", file), "a.mpl");
-  EXPECT_EQ(utility.GetAllIniSections(file), (std::vector<std::string>{"Task1", "Task2"}));
-  auto lines = utility.GetIniSection("Task1", file);
-  ASSERT_EQ(lines, (std::vector<std::string>{"file=a.mpl", "freq=1"}));
-  EXPECT_EQ(utility.ParseIniKey(lines[0]), "a.mpl");
-  EXPECT_EQ(utility.ParseIniKey("a=b=c", false), "b=c");
-  EXPECT_EQ(utility.ParseIniKey("noequals"), "");
-}
-
-TEST_F(ClsMfdTest, AppendFileAddsOneLineAndCreatesTheFile) {
-  utility.AppendFile("C:\\host\\2026-12-04.txt", "[20:15:03][Rotaryn] Skip Map from Ann");
-  utility.AppendFile("C:\\host\\2026-12-04.txt", "second");
-  EXPECT_EQ(root.read("host/2026-12-04.txt"),
-            "[20:15:03][Rotaryn] Skip Map from Ann\r\nsecond\r\n");
-  EXPECT_EQ(errorOf([&] { utility.AppendFile("C:\\host\\none\\x.txt", "x"); }), 76);
-}
-
 TEST_F(ClsMfdTest, WriteFileAndReadFileKeepLines) {
   std::vector<std::string> lines{"1[-]0[-]a.bms", "", "last"};
   utility.WriteFile("C:\\host\\tmpmaplist.txt", lines);
@@ -116,17 +96,6 @@ TEST_F(ClsMfdTest, DecompressStringRefusesWrongLengthOrDamagedText) {
   // A transport that wrapped the text into lines does no harm.
   EXPECT_EQ(utility.DecompressString(packed.substr(0, 8) + "\r\n" + packed.substr(8), length),
             text);
-}
-
-TEST_F(ClsMfdTest, LogErrorAppendsOneLinePerFailure) {
-  std::string procedure = "cmdPlay";
-  int32_t line = 12;
-  utility.LogError("twkRotaryn.dll", procedure, VbError(91, "Object\r\nnot set"), line);
-  utility.LogError("twkRotaryn.dll", procedure, VbError(5), line);
-  std::string log = root.read("host/logs/errors.log");
-  EXPECT_EQ(log.substr(0, log.find("\r\n")),
-            "2026-12-04 20:15:03\ttwkRotaryn.dll\tcmdPlay\tError 91\tObject  not set\tLine 12");
-  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
 }
 
 TEST_F(ClsMfdTest, SendErrorReportWritesOneUniqueFilePerReport) {

@@ -16,12 +16,7 @@ start_host() {
   wait_for "profile 1 (one): loaded; its server runs as pid"
   wait_for "remote API listening on"
   url="$(sed -n 's/.*remote API listening on \(http[^ ]*\).*/\1/p' "$root/log")"
-  server="$(sed -n 's/.*profile 1 (one): loaded; its server runs as pid \([0-9]*\).*/\1/p' "$root/log")"
-}
-stop_host() {
-  kill -TERM "$host_pid"
-  wait "$host_pid" || fail "the host did not stop cleanly"
-  host_pid=""
+  server="$(server_pid 1 one)"
 }
 
 one_profile_root

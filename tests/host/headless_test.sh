@@ -48,17 +48,15 @@ wait_for "profile 2 (two): loaded; its server runs as pid"
 wait_for "profile 2 (two): affiliate build, resource pack classic_mod.pff"
 # Affiliate servers have no score-limit fields: loading one shows no box.
 grep -q "^\[" "$root/log" && fail "a message box appeared"
-one="$(sed -n 's/.*profile 1 (one): loaded; its server runs as pid \([0-9]*\).*/\1/p' "$root/log")"
-two="$(sed -n 's/.*profile 2 (two): loaded; its server runs as pid \([0-9]*\).*/\1/p' "$root/log")"
+one="$(server_pid 1 one)"
+two="$(server_pid 2 two)"
 
 kill -KILL "$two"
 wait_for "profile 2 (two): its server (pid $two) was stopped by a signal; monitoring is disabled"
 kill -0 "$one" 2>/dev/null || fail "the other server went too"
 
 # What SIGTERM does is host_service_test.sh's.
-kill -TERM "$host_pid"
-wait "$host_pid" || fail "the host did not stop cleanly"
-host_pid=""
+stop_host
 
 # A process that is no server: its profile is reported as not loaded, with the reason, and the
 # host stops no server it did not start.

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/support/scratch_folder.h"
+#include "tests/support/thrown.h"
 
 namespace rotaryn::host {
 namespace {
@@ -50,12 +51,8 @@ TEST(InitRoot, KeepsAnExistingHostIniAndRefusesAFileInTheRootsPlace) {
   EXPECT_FALSE(scratch.exists("root/games"));
 
   scratch.write("file", "");
-  try {
-    initRoot(scratch / "file");
-    FAIL() << "a file was taken for a root";
-  } catch (const std::runtime_error& error) {
-    EXPECT_THAT(error.what(), HasSubstr(scratch / "file"));
-  }
+  EXPECT_THAT(thrownBy<std::runtime_error>([&] { initRoot(scratch / "file"); }),
+              HasSubstr(scratch / "file"));
 }
 
 // host.ini is Windows-1252; the folders it names are made under their UTF-8 names, which the

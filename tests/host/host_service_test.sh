@@ -42,7 +42,7 @@ cp "$root/admins.kept" "$admins"
 host_pid=$!
 wait_for "warning: the administrators file $admins can be read by group or others (mode 0644)"
 wait_for "profile 1 (one): loaded; its server runs as pid"
-server="$(sed -n 's/.*loaded; its server runs as pid \([0-9]*\).*/\1/p' "$root/log")"
+server="$(server_pid 1 one)"
 url="$(sed -n 's/.*listening on \(http:[^ ]*\).*/\1/p' "$root/log")"
 
 # A second host on the root refuses and starts nothing.
@@ -92,7 +92,7 @@ grep -qF "profile 1 (one): map settings saved" "$root/log" || fail "no word of t
 QT_QPA_PLATFORM=offscreen "$host" --window --root "$root" --api-off > "$root/log" 2>&1 &
 host_pid=$!
 wait_for "profile 1 (one): loaded; its server runs as pid"
-server="$(sed -n 's/.*loaded; its server runs as pid \([0-9]*\).*/\1/p' "$root/log")"
+server="$(server_pid 1 one)"
 rm "$root/profiles/one/settings/lastknownsettings.ini"
 stop_with INT
 

@@ -6,6 +6,7 @@
 #include <QJsonArray>
 
 #include "host/plugin_library.h"
+#include "tests/support/thrown.h"
 
 namespace rotaryn::host {
 namespace {
@@ -13,12 +14,7 @@ namespace {
 using ::testing::HasSubstr;
 
 std::string loadProblem(const std::function<void()>& load) {
-  try {
-    load();
-  } catch (const PluginLoadError& error) {
-    return error.what();
-  }
-  return "";
+  return thrownBy<PluginLoadError>(load);
 }
 
 // The host refuses a plug-in whose operations need a privilege it does not offer, whether its

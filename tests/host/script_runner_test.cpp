@@ -29,10 +29,10 @@ ScriptRun runLines(const std::string& script, const std::string& root = "") {
   return {code, transcript.str(), errors.str()};
 }
 
-constexpr const char* kLoadedProfile =
-    "{\"op\":\"server\",\"pid\":900}\n"
-    "{\"op\":\"profile\",\"index\":1,\"server\":900}\n"
-    "{\"op\":\"call\",\"name\":\"LoadInterface\",\"index\":1}\n";
+constexpr const char* kLoadedProfile = R"({"op":"server","pid":900}
+{"op":"profile","index":1,"server":900}
+{"op":"call","name":"LoadInterface","index":1}
+)";
 
 // Every kind of bad line stops the run at that line, after what came before it was done.
 TEST(ScriptRunner, ABadLineStopsTheRunWithItsLineNumber) {
@@ -77,65 +77,57 @@ TEST(ScriptRunner, ABadLineStopsTheRunWithItsLineNumber) {
 // A failed expectation, and an operation that fails to the host (recorded with the plug-in's
 // error), are reported and the run goes on.
 TEST(ScriptRunner, FailedExpectationsAndOperationsAreReportedAndTheRunGoesOn) {
-  ScriptRun run =
-      runLines(std::string(kLoadedProfile) +
-               "{\"op\":\"expect\",\"control\":\"txtTdm\",\"at\":\"/text\",\"equals\":\"31\"}\n"
-               "{\"op\":\"expect\",\"control\":\"txtTdm\",\"at\":\"/text\",\"equals\":\"30\"}\n"
-               "{\"op\":\"expect\",\"currentList\":true,\"at\":\"/9\",\"exists\":true}\n"
-               "{\"op\":\"call\",\"name\":\"SetScore\",\"index\":7,\"tk\":1,\"dm\":1,\"fb\":1}\n"
-               "{\"op\":\"call\",\"name\":\"GetData\"}\n");
+  ScriptRun run = runLines(std::string(kLoadedProfile) + R"(
+{"op":"expect","control":"txtTdm","at":"/text","equals":"31"}
+{"op":"expect","control":"txtTdm","at":"/text","equals":"30"}
+{"op":"expect","currentList":true,"at":"/9","exists":true}
+{"op":"call","name":"SetScore","index":7,"tk":1,"dm":1,"fb":1}
+{"op":"call","name":"GetData"}
+)");
   EXPECT_EQ(run.exitCode, kScriptExpectationFailed);
-  EXPECT_THAT(run.transcript,
-              HasSubstr("{\"line\":4,\"at\":\"/text\",\"expect\":\"FAILED\",\"got\":\"30\","
-                        "\"wanted\":\"31\"}"));
-  EXPECT_THAT(run.transcript, HasSubstr("{\"line\":5,\"expect\":\"ok\"}"));
-  EXPECT_THAT(run.transcript, HasSubstr("{\"line\":6,\"at\":\"/9\",\"expect\":\"FAILED\""));
-  EXPECT_THAT(run.transcript, HasSubstr("{\"line\":7,\"call\":\"SetScore\",\"error\":{"));
-  EXPECT_THAT(run.transcript, HasSubstr("\"number\":9"));
-  EXPECT_THAT(run.transcript, HasSubstr("{\"line\":8,\"call\":\"GetData\",\"result\":{"));
-  EXPECT_THAT(run.transcript,
-              HasSubstr("\"summary\":{\"expectations\":3,\"failed\":2,\"stopped\":false}"));
+  for (const char* line :
+       {R"({"line":5,"at":"/text","expect":"FAILED","got":"30","wanted":"31"})",
+        R"({"line":6,"expect":"ok"})", R"({"line":7,"at":"/9","expect":"FAILED")",
+        R"({"line":8,"call":"SetScore","error":{)", R"("number":9)",
+        R"({"line":9,"call":"GetData","result":{)",
+        R"("summary":{"expectations":3,"failed":2,"stopped":false})"}) {
+    EXPECT_THAT(run.transcript, HasSubstr(line));
+  }
   EXPECT_THAT(run.errors, HasSubstr("2 of 3 expectations failed"));
 }
 
 TEST(ScriptRunner, RecordsBoxesInOrderWithTheAnswersGiven) {
   // A wrong PDAT makes LoadInterface report a failure; the box comes before the call's result.
-  ScriptRun run = runLines(
-      "{\"op\":\"call\",\"name\":\"LoadInterface\",\"index\":3,\"pdat\":[\"too short\"]}\n"
-      "{\"op\":\"expect\",\"boxes\":true,\"at\":\"/-1/title\",\"equals\":\"DLL Error!\"}\n");
+  ScriptRun run = runLines(R"({"op":"call","name":"LoadInterface","index":3,"pdat":["too short"]}
+{"op":"expect","boxes":true,"at":"/-1/title","equals":"DLL Error!"}
+)");
   EXPECT_EQ(run.exitCode, kScriptPassed) << run.transcript;
-  size_t box = run.transcript.find("{\"line\":1,\"box\":{\"answer\":\"Ok\",\"buttons\":\"Ok\"");
-  size_t result = run.transcript.find("{\"line\":1,\"call\":\"LoadInterface\"");
+  size_t box = run.transcript.find(R"({"line":1,"box":{"answer":"Ok","buttons":"Ok")");
+  size_t result = run.transcript.find(R"({"line":1,"call":"LoadInterface")");
   ASSERT_NE(box, std::string::npos) << run.transcript;
   ASSERT_NE(result, std::string::npos);
   EXPECT_LT(box, result);
   EXPECT_THAT(run.transcript, HasSubstr("Function/Sub: LoadInterface"));
 
   // An answer the box does not offer stops the run.
-  run = runLines(
-      "{\"op\":\"answer\",\"box\":\"No\"}\n"
-      "{\"op\":\"call\",\"name\":\"LoadInterface\",\"index\":3,\"pdat\":[]}\n");
+  run = runLines(R"({"op":"answer","box":"No"}
+{"op":"call","name":"LoadInterface","index":3,"pdat":[]}
+)");
   EXPECT_EQ(run.exitCode, kScriptStopped);
   EXPECT_THAT(run.errors, HasSubstr("story.jsonl:2: the queued answer No is not a button"));
 }
 
-// Server memory by key, key plus offset or address; the plug-in's writes in the server's log.
+// Server memory by key, key plus offset or address; the plug-in's writes in the server's log:
+// loading the window raised the server's map limit to 255, its last write.
 TEST(ScriptRunner, ReadsAndWritesServerMemoryAndShowsThePluginsWrites) {
-  ScriptRun run = runLines(
-      std::string(kLoadedProfile) +
-      "{\"op\":\"change\",\"pid\":900,\"long\":{\"0xA34494\":40,\"BaseAdd+1840\":7},"
-      "\"byte\":{\"KothLimit\":9}}\n"
-      "{\"op\":\"expect\",\"server\":900,\"fields\":{\"MaxKills\":\"long\"},\"at\":\"/fields/"
-      "MaxKills\",\"equals\":40}\n"
-      "{\"op\":\"expect\",\"server\":900,\"fields\":{\"BaseAdd+1840\":\"long\"},\"at\":\"/"
-      "fields/BaseAdd+1840\",\"equals\":7}\n"
-      "{\"op\":\"expect\",\"server\":900,\"fields\":{\"KothLimit\":\"byte\"},\"at\":\"/fields/"
-      "KothLimit\",\"equals\":9}\n"
-      // Loading the window raised the server's map limit to 255, its last write: the server
-      // logged it.
-      "{\"op\":\"expect\",\"server\":900,\"at\":\"/writes/-1/value\",\"equals\":255}\n"
-      "{\"op\":\"expect\",\"server\":900,\"at\":\"/writes\",\"notEquals\":[]}\n"
-      "{\"op\":\"expect\",\"boxes\":true,\"notContains\":{\"title\":\"Error!\"}}\n");
+  ScriptRun run = runLines(std::string(kLoadedProfile) + R"(
+{"op":"change","pid":900,"long":{"0xA34494":40,"BaseAdd+1840":7},"byte":{"KothLimit":9}}
+{"op":"expect","server":900,"fields":{"MaxKills":"long"},"at":"/fields/MaxKills","equals":40}
+{"op":"expect","server":900,"fields":{"BaseAdd+1840":"long"},"at":"/fields/BaseAdd+1840","equals":7}
+{"op":"expect","server":900,"fields":{"KothLimit":"byte"},"at":"/fields/KothLimit","equals":9}
+{"op":"expect","server":900,"at":"/writes/-1/value","equals":255}
+{"op":"expect","boxes":true,"notContains":{"title":"Error!"}}
+)");
   EXPECT_EQ(run.exitCode, kScriptPassed) << run.errors << run.transcript;
 }
 
@@ -143,26 +135,18 @@ TEST(ScriptRunner, LaysOutFilesAndServersAndDumpsThem) {
   ScratchFolder scratch;
   const std::string root = scratch.path() + "/root";
   ScriptRun run = runLines(
-      "{\"op\":\"file\",\"path\":\"games\\\\Maps\\\\ONE.bms\",\"bms\":{\"name\":\"One\",\"typeA\":"
-      "0,"
-      "\"typeB\":34}}\n"
-      "{\"op\":\"file\",\"path\":\"notes.txt\",\"lines\":[\"caf\\u00e9\",\"\\u20ac 5\"]}\n"
-      "{\"op\":\"expect\",\"file\":\"NOTES.TXT\",\"as\":\"lines\",\"at\":\"/lines\",\"equals\":"
-      "[\"caf\\u00e9\",\"\\u20ac 5\"]}\n"
-      "{\"op\":\"expect\",\"file\":\"notes.txt\",\"at\":\"/size\",\"equals\":11}\n"
-      "{\"op\":\"server\",\"pid\":77,\"build\":\"affiliate\",\"pack\":\"mod.pff\",\"gameLength\":"
-      "10,"
-      "\"rotation\":[{\"type\":1,\"file\":\"TDMM_01A.BMS\",\"name\":\"Mean Streets A\"},"
-      "\"8[-]1[-]ONE.bms[-]One\"]}\n"
-      "{\"op\":\"advance\",\"seconds\":11}\n"
-      "{\"op\":\"expect\",\"server\":77,\"at\":\"/state\",\"equals\":4}\n"
-      "{\"op\":\"change\",\"pid\":77,\"state\":2,\"text\":{\"CurMap\":\"Elsewhere\"}}\n"
-      "{\"op\":\"expect\",\"server\":77,\"fields\":{\"CurMap\":\"text\",\"GameState\":\"long\"},"
-      "\"at\":\"/fields\",\"equals\":{\"CurMap\":\"Elsewhere\",\"GameState\":2}}\n"
-      "{\"op\":\"expect\",\"server\":77,\"at\":\"/rotation/"
-      "1\",\"equals\":{\"type\":8,\"custom\":true,"
-      "\"file\":\"ONE.bms\",\"name\":\"One\"}}\n"
-      "{\"op\":\"expect\",\"server\":77,\"at\":\"/pack\",\"equals\":\"mod.pff\"}\n",
+      R"({"op":"file","path":"games\\Maps\\ONE.bms","bms":{"name":"One","typeA":0,"typeB":34}}
+{"op":"file","path":"notes.txt","lines":["caf\u00e9","\u20ac 5"]}
+{"op":"expect","file":"NOTES.TXT","as":"lines","at":"/lines","equals":["caf\u00e9","\u20ac 5"]}
+{"op":"expect","file":"notes.txt","at":"/size","equals":11}
+{"op":"server","pid":77,"build":"affiliate","pack":"mod.pff","gameLength":10,"rotation":[{"type":1,"file":"TDMM_01A.BMS","name":"Mean Streets A"},"8[-]1[-]ONE.bms[-]One"]}
+{"op":"advance","seconds":11}
+{"op":"expect","server":77,"at":"/state","equals":4}
+{"op":"change","pid":77,"state":2,"text":{"CurMap":"Elsewhere"}}
+{"op":"expect","server":77,"fields":{"CurMap":"text","GameState":"long"},"at":"/fields","equals":{"CurMap":"Elsewhere","GameState":2}}
+{"op":"expect","server":77,"at":"/rotation/1","equals":{"type":8,"custom":true,"file":"ONE.bms","name":"One"}}
+{"op":"expect","server":77,"at":"/pack","equals":"mod.pff"}
+)",
       root);
   EXPECT_EQ(run.exitCode, kScriptPassed) << run.transcript << run.errors;
   std::string map = scratch.read("root/games/Maps/ONE.bms");
@@ -175,7 +159,7 @@ TEST(ScriptRunner, LaysOutFilesAndServersAndDumpsThem) {
   EXPECT_THAT(run.transcript, HasSubstr("\"root\":\"" + root + "\""));
 
   // A root that holds anything already is not a fresh one.
-  ScriptRun again = runLines("{\"op\":\"advance\",\"ms\":1}\n", root);
+  ScriptRun again = runLines(R"({"op":"advance","ms":1})", root);
   EXPECT_EQ(again.exitCode, kScriptCannotStart);
   EXPECT_THAT(again.errors, HasSubstr("is not empty"));
 }

@@ -24,13 +24,8 @@ printf '[%s]\r\nFile=evening.mpl\r\nFrequency=Once\r\n' "$due" > "$settings/MapT
 
 "$host" --headless --root "$root" > "$root/log" 2>&1 &
 host_pid=$!
-pid=""
-for _ in $(seq 300); do
-  pid="$(sed -n 's/.*profile 1 (one): loaded; its server runs as pid \([0-9]*\).*/\1/p' "$root/log")"
-  [ -n "$pid" ] && break
-  sleep 0.1
-done
-[ -n "$pid" ] || fail "the profile was not loaded"
+wait_for "profile 1 (one): loaded; its server runs as pid"
+pid="$(server_pid 1 one)"
 before="$("$memtool" --pid "$pid" rotation)"
 echo "$before" | grep -q "DMM_01G.BMS" && fail "the server plays the list already"
 

@@ -27,9 +27,7 @@ TEST(ServerFields, KeyOffsetAndPointerReachTheProfilesOwnServer) {
 
 TEST(ServerFields, FailuresNameWhatIsMissing) {
   PluginFixture host;
-  sim::ServerOptions affiliate;
-  affiliate.build = sim::ServerBuild::kAffiliate;
-  host.addProfile(1, affiliate);
+  host.addProfile(1, {.build = sim::ServerBuild::kAffiliate});
   EXPECT_EQ(errorOf([&] { readLong(host.module, 1, "CMaxKills"); }), vberr::kInvalidCall);
   EXPECT_EQ(errorOf([&] { readLong(host.module, 4, "GameState"); }), vberr::kSubscriptOutOfRange);
   host.module.MemoryAccess.reset();
@@ -40,12 +38,10 @@ TEST(ServerFields, FailuresNameWhatIsMissing) {
 // that follow must not use anything taken from them before (ASan sees a stale one).
 TEST(ServerFields, ANestedRegistrationInsideACallLeavesTheRotationReadIntact) {
   PluginFixture host;
-  sim::ServerOptions options;
-  options.rotation = {{3, false, "A.BMS", "Alpha"}, {5, true, "B.BMS", "Beta"}};
-  host.addProfile(1, options);
+  host.addProfile(1, {.rotation = {{3, false, "A.BMS", "Alpha"}, {5, true, "B.BMS", "Beta"}}});
   int nested = 0;
-  host.module.MemoryAccess = std::make_shared<EventsInMemoryCalls>(
-      host.module.MemoryAccess, [&](std::string_view, int32_t) {
+  host.module.MemoryAccess = std::make_shared<HookedMemory>(
+      host.module.MemoryAccess, [&](std::string_view, int32_t, int32_t*) {
         if (nested < 3) host.addProfile(100 * ++nested);
       });
 

@@ -22,9 +22,7 @@ std::vector<sim::RotationEntry> rotationOf(int count) {
 class ServerRotation : public ::testing::Test {
  protected:
   sim::ServerModel& serverWith(std::vector<sim::RotationEntry> rotation) {
-    sim::ServerOptions options;
-    options.rotation = std::move(rotation);
-    return host.addProfile(kProfile, options);
+    return host.addProfile(kProfile, {.rotation = std::move(rotation)});
   }
   std::string lastSetting(const std::string& key) {
     return IniFile(host.files)
@@ -89,10 +87,7 @@ TEST_F(ServerRotation, RecordsLimitsAndRotationWithTheirFallbacks) {
 }
 
 TEST_F(ServerRotation, AffiliateServerRotationIsReadAndItsFileKeepsTheLimitsItHad) {
-  sim::ServerOptions options;
-  options.build = sim::ServerBuild::kAffiliate;
-  options.rotation = rotationOf(3);
-  host.addProfile(kProfile, options);
+  host.addProfile(kProfile, {.build = sim::ServerBuild::kAffiliate, .rotation = rotationOf(3)});
   host.scratch.write(PluginFixture::settingsFolderOnDisk(kProfile) + "/lastsettings.ini",
                      "[Maps]\r\ndmScore=44\r\n");
   GetMapList(host.module, kProfile);

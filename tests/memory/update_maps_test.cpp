@@ -2,15 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "memory/server_rotation.h"
 #include "platform/ini_file.h"
-#include "tests/support/fault_injection.h"
 #include "tests/support/ui_window_fixture.h"
 
 namespace rotaryn {
@@ -18,9 +15,6 @@ namespace {
 
 constexpr int32_t kProfile = WindowFixture::kProfile;
 constexpr int kMaps = 20;
-// Two reads (state, rotation header), eight writes per map, two count writes.
-constexpr int kMemoryCalls = 2 + 8 * kMaps + 2;
-
 sim::RotationEntry newEntry(int k) {
   return {(k + 3) % 9, k % 3 == 0, "NEW_" + std::to_string(k) + ".BMS", "New " + std::to_string(k)};
 }
@@ -36,58 +30,17 @@ std::string entryText(const sim::RotationEntry& entry) {
          entry.missionFile;
 }
 
-std::string little(int32_t value, int bytes) {
-  std::string out;
-  for (int i = 0; i < bytes; ++i) out += static_cast<char>(static_cast<uint32_t>(value) >> (8 * i));
-  return out;
-}
-
-// The writes of an Update Maps in their order: per map its slot and entry, then both counts.
-std::vector<sim::ClientWrite> writeOrder(const sim::ServerModel& server,
-                                         const std::vector<sim::RotationEntry>& entries) {
-  std::vector<sim::ClientWrite> writes;
-  const uint32_t header = server.rotationPointer();
-  for (size_t k = 0; k < entries.size(); ++k) {
-    const auto& map = entries[k];
-    const uint32_t slot = server.layout().slotAddress(static_cast<int32_t>(k));
-    const uint32_t entry = server.layout().entryAddress(static_cast<int32_t>(k));
-    const std::string custom = little(map.custom ? 1 : 0, 4);
-    writes.push_back({slot, map.missionFile + '\0'});
-    writes.push_back({slot + sim::kSlotNameOffset, map.displayName + '\0'});
-    writes.push_back({slot + sim::kSlotMarkerOffset, std::string("S") + '\0'});
-    writes.push_back({slot + sim::kSlotGameTypeOffset, little(map.gameType, 1)});
-    writes.push_back({slot + sim::kSlotConstantOffset, little(sim::kSlotConstant, 4)});
-    writes.push_back({entry, map.missionFile + '\0'});
-    writes.push_back({slot + sim::kSlotCustomOffset, custom});
-    writes.push_back({entry + sim::kEntryCustomOffset, custom});
-  }
-  const auto count = static_cast<int32_t>(entries.size());
-  writes.push_back({header + sim::kHeaderCountOffset, little(count, 4)});
-  writes.push_back({header + sim::kHeaderCountCopyOffset, little(count, 4)});
-  return writes;
-}
-
 // One profile's window on an in-process server, ready to press Update Maps.
 class Scene {
  public:
   // The window on a server running `old`, with `fresh` in CurrentList and the grid.
   void load(const std::vector<sim::RotationEntry>& old,
             const std::vector<sim::RotationEntry>& fresh) {
-    sim::ServerOptions options;
-    options.rotation = old;
-    host.load(options);
+    host.load({.rotation = old});
     show(fresh);
     // Limits other than the server's, so that the first replace of the file changes it.
     window().txtTdm.text = "45";
     original = settingsBytes();
-    host.server().clearClientWrites();
-    host.dialogs.clearRecords();
-  }
-  // Back to the state load() left, for the next run.
-  void restore(const std::vector<sim::RotationEntry>& old) {
-    host.server().setRotation(old);
-    host.scratch.write(PluginFixture::settingsFolderOnDisk(kProfile) + "/lastsettings.ini",
-                       original);
     host.server().clearClientWrites();
     host.dialogs.clearRecords();
   }
@@ -136,13 +89,6 @@ class Scene {
     return {server.readLong(server.rotationPointer() + sim::kHeaderCountOffset),
             server.readLong(server.rotationPointer() + sim::kHeaderCountCopyOffset)};
   }
-  // The failure box of cmdUpdateProc at that step, if it is the only box.
-  bool reportedOnlyAtStep(int step) const {
-    if (host.failuresOf("cmdUpdateProc") != 1 || host.dialogs.boxes().size() != 1) return false;
-    return host.dialogs.boxes()[0].text.find("Error Line: " + std::to_string(step) + "\r\n") !=
-           std::string::npos;
-  }
-
   WindowFixture host;
   std::string original;
 };
@@ -234,92 +180,6 @@ TEST(UpdateMaps, RefusalsWriteNothingAndSpeakOnlyWhenNotSilent) {
   EXPECT_EQ(scene.counts(), std::make_pair(255, 255));
   EXPECT_EQ(host.server().rotation().back(), full[255]);
   EXPECT_EQ(host.failuresOf("cmdUpdateProc"), 0);
-}
-
-// For every memory call of an Update Maps of 20 maps over 20 older ones: the failure stops the
-// operation where the write order says, and the next Update Maps repairs the rotation.
-TEST(UpdateMaps, AFailingMemoryCallLeavesExactlyTheWritesBeforeIt) {
-  const auto old = WindowFixture::rotationOf(kMaps);
-  const auto fresh = newRotation(kMaps);
-  Scene run;
-  run.load(old, fresh);
-  const std::string limitsWritten = run.keyByKey(run.original, run.limitKeys(kMaps));
-  cmdUpdateProc_Click(run.host.module, true);
-  ASSERT_EQ(run.host.server().rotation(), fresh);
-  const std::vector<sim::ClientWrite> allWrites = writeOrder(run.host.server(), fresh);
-  ASSERT_EQ(allWrites.size(), static_cast<size_t>(kMemoryCalls - 2));
-  ASSERT_TRUE(std::equal(allWrites.begin(), allWrites.end(),
-                         run.host.server().clientWrites().begin(),
-                         run.host.server().clientWrites().end()));
-
-  FaultPlan plan;
-  run.host.module.MemoryAccess =
-      std::make_shared<FaultInjectingMemory>(run.host.module.MemoryAccess, plan);
-  for (int k = 1; k <= kMemoryCalls; ++k) {
-    SCOPED_TRACE("failing call " + std::to_string(k));
-    run.restore(old);
-    plan = FaultPlan{};
-    plan.failAt(k, FaultPlan::Mode::kOnce, VbError(vberr::kDeviceIo));
-    cmdUpdateProc_Click(run.host.module, false);
-
-    const int step = k == 1 ? 2 : k == 2 ? 4 : k <= kMemoryCalls - 2 ? 5 : 6;
-    EXPECT_TRUE(run.reportedOnlyAtStep(step));
-    EXPECT_EQ(run.counts(), std::make_pair(kMaps, kMaps));
-    const size_t done = k <= 2 ? 0 : static_cast<size_t>(k - 3);
-    const auto& writes = run.host.server().clientWrites();
-    ASSERT_EQ(writes.size(), done);
-    EXPECT_TRUE(std::equal(writes.begin(), writes.end(), allWrites.begin()));
-    const int failingMap = k <= 2 ? 0 : (k - 3) / 8;
-    const auto held = run.host.server().rotation();
-    for (int m = 0; m < kMaps; ++m) {
-      if (m != failingMap) {
-        EXPECT_EQ(held[m], m < failingMap ? fresh[m] : old[m]) << "map " << m;
-      }
-    }
-    EXPECT_EQ(run.settingsBytes(), k == 1 ? run.original : limitsWritten);
-
-    plan.disarm();
-    run.host.dialogs.clearRecords();
-    cmdUpdateProc_Click(run.host.module, true);
-    EXPECT_TRUE(run.host.dialogs.boxes().empty());
-    EXPECT_EQ(run.host.server().rotation(), fresh);
-    EXPECT_TRUE(run.host.server().checkRotation().empty());
-  }
-}
-
-// The same for the two replaces of lastsettings.ini: the limits before any memory write, the
-// maps after the count fields.
-TEST(UpdateMaps, AFailingFileWriteStopsWhereTheWriteOrderSays) {
-  const auto old = WindowFixture::rotationOf(kMaps);
-  const auto fresh = newRotation(kMaps);
-  Scene run;
-  run.load(old, fresh);
-  auto keys = run.limitKeys(kMaps);
-  const std::string limitsWritten = run.keyByKey(run.original, keys);
-  for (auto& key : run.mapKeys(fresh)) keys.push_back(key);
-  const std::string allWritten = run.keyByKey(run.original, keys);
-  for (int k = 1; k <= 2; ++k) {
-    SCOPED_TRACE("failing file write " + std::to_string(k));
-    run.restore(old);
-    int writes = 0;
-    run.host.files.beforeCall = [&](std::string_view call, const std::string& path) {
-      if (call == "ReplaceAll" && path.ends_with("lastsettings.ini") && ++writes == k) {
-        raiseVbError(vberr::kDiskFull, "Disk full: " + path);
-      }
-    };
-    cmdUpdateProc_Click(run.host.module, false);
-
-    EXPECT_TRUE(run.reportedOnlyAtStep(k == 1 ? 3 : 7));
-    EXPECT_EQ(run.host.server().rotation(), k == 1 ? old : fresh);
-    EXPECT_EQ(run.host.server().clientWrites().size(), k == 1 ? 0u : size_t{kMemoryCalls - 2});
-    EXPECT_EQ(run.settingsBytes(), k == 1 ? run.original : limitsWritten);
-
-    run.host.files.beforeCall = nullptr;
-    cmdUpdateProc_Click(run.host.module, true);
-    EXPECT_EQ(run.host.server().rotation(), fresh);
-    EXPECT_TRUE(run.host.server().checkRotation().empty());
-    EXPECT_EQ(run.settingsBytes(), allWritten);
-  }
 }
 
 }  // namespace

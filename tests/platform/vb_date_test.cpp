@@ -25,13 +25,6 @@ TEST(Format, TaskAndLogPatternsAndMmAfterAnHour) {
   EXPECT_EQ(Format(when, "\\d\"hh\"d"), "dhh8");
 }
 
-TEST(Weekday, SundayIsOne) {
-  EXPECT_EQ(Weekday({1899, 12, 30}), 7);
-  EXPECT_EQ(Weekday({2026, 12, 6}), 1);
-  EXPECT_EQ(Weekday({2024, 2, 29}), 5);
-  EXPECT_EQ(Weekday({1800, 1, 1}), 4);
-}
-
 TEST(DateSerial, CountsDaysFromVbsEpochAndRollsOver) {
   EXPECT_EQ(DateSerial(1899, 12, 30), 0);
   EXPECT_EQ(DateSerial(2000, 1, 1), 36526);

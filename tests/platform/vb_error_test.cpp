@@ -6,23 +6,12 @@
 #include <stdexcept>
 #include <vector>
 
-#include "platform/component_registry.h"
 #include "platform/error_trap.h"
+#include "platform/variant.h"
 #include "tests/platform/vb_error_of.h"
 
 namespace rotaryn {
 namespace {
-
-TEST(VbError, CarriesVbsOwnDescriptionsUnlessGivenAPreciseOne) {
-  EXPECT_EQ(vbErrorDescription(5), "Invalid procedure call or argument");
-  EXPECT_EQ(vbErrorDescription(457),
-            "This key is already associated with an element of this collection");
-  EXPECT_EQ(vbErrorDescription(1234), "Application-defined or object-defined error");
-  EXPECT_STREQ(VbError(53).what(), "File not found");
-  VbError precise(70, "Permission denied: C:\\Host\\x.ini");
-  EXPECT_EQ(precise.number(), 70);
-  EXPECT_STREQ(precise.what(), "Permission denied: C:\\Host\\x.ini");
-}
 
 // The step reached is reported; C++ failures map to 7 and 51; skippable steps swallow only
 // their own numbers.
@@ -62,27 +51,24 @@ TEST(ErrorTrap, ReportsTheStepReachedAndMapsCppFailures) {
   EXPECT_EQ(reports[3], "LoadInterface 6 Overflow @10 p1");
 }
 
-struct Widget : Component {};
-struct Gadget : Component {};
+TEST(Variant, RawAccessToAnotherTypeIsTypeMismatch) {
+  Variant text("7");
+  EXPECT_EQ(text.asString(), "7");
+  EXPECT_EQ(errorOf([&] { text.asLong(); }), vberr::kTypeMismatch);
+  EXPECT_EQ(errorOf([] { Variant(int16_t{1}).asLong(); }), vberr::kTypeMismatch);
+  EXPECT_EQ(errorOf([] { Variant().asBoolean(); }), vberr::kTypeMismatch);
+  EXPECT_NE(Variant(int16_t{5}), Variant(int32_t{5}));
+}
 
-TEST(ComponentRegistry, CreatesByIdentifierIgnoringCaseElse429) {
-  ComponentRegistry registry;
-  int created = 0;
-  registry.registerFactory("Fennor.clsMFD", [&] {
-    ++created;
-    return std::make_shared<Widget>();
-  });
-  registry.registerFactory("Broken.clsNothing", [] { return nullptr; });
-
-  EXPECT_TRUE(registry.createAs<Widget>("FENNOR.clsmfd"));
-  EXPECT_EQ(created, 1);
-
-  for (const char* progId : {"Gravik.clsMemory", "Broken.clsNothing"}) {
-    EXPECT_EQ(errorOf([&] { registry.create(progId); }), 429) << progId;
-    EXPECT_EQ(errorTextOf([&] { registry.create(progId); }),
-              "ActiveX component can't create object");
-  }
-  EXPECT_THROW(registry.createAs<Gadget>("Fennor.clsMFD"), VbError);
+TEST(Variant, ArraysAreZeroBasedWithBoundsChecks) {
+  Variant pdat(Variant::Array{"C:\\Games\\DFBHD", int32_t{1234}, true});
+  EXPECT_EQ(pdat.upperBound(), 2);
+  EXPECT_EQ(pdat.at(1).asLong(), 1234);
+  EXPECT_EQ(errorOf([&] { pdat.at(3); }), vberr::kSubscriptOutOfRange);
+  EXPECT_EQ(errorOf([&] { pdat.at(-1); }), vberr::kSubscriptOutOfRange);
+  EXPECT_EQ(Variant(Variant::Array{}).upperBound(), -1);
+  EXPECT_EQ(errorOf([] { Variant("x").upperBound(); }), vberr::kTypeMismatch);
+  EXPECT_EQ(errorOf([] { Variant(1.0).at(0); }), vberr::kTypeMismatch);
 }
 
 }  // namespace

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/adapters/scripted_dialogs.h"
 #include "platform/vb_error.h"
 #include "tests/platform/vb_error_of.h"
 
@@ -139,17 +141,6 @@ TEST_F(VirtualSchedulerTest, SettingTheIntervalRestartsTheCountdown) {
   EXPECT_EQ(log, (Log{{"tmrMaps", 1700}}));
 }
 
-TEST_F(VirtualSchedulerTest, WallClockMovesWithVirtualTime) {
-  scheduler.advance(400);
-  scheduler.setWallClock({2026, 12, 31, 23, 59, 59});
-  scheduler.advance(999);
-  EXPECT_EQ(scheduler.now(), (DateTime{2026, 12, 31, 23, 59, 59}));
-  scheduler.advance(1);
-  EXPECT_EQ(scheduler.now(), (DateTime{2027, 1, 1, 0, 0, 0}));
-  scheduler.sleep(60000);
-  EXPECT_EQ(scheduler.now(), (DateTime{2027, 1, 1, 0, 1, 0}));
-}
-
 // The task timer runs as the host's: due half a second into each wall minute, whenever it was
 // started and however long a tick blocks.
 TEST_F(VirtualSchedulerTest, AMinuteTimerTicksJustIntoEachWallMinute) {
@@ -163,6 +154,26 @@ TEST_F(VirtualSchedulerTest, AMinuteTimerTicksJustIntoEachWallMinute) {
   scheduler.advance(80500);
   EXPECT_EQ(log, (Log{{"tmrMapTasks", 20500}, {"tmrMapTasks", 80500}}));
   EXPECT_EQ(scheduler.now(), (DateTime{2027, 1, 1, 0, 0, 3}));
+}
+
+// Unqueued boxes press the first button; queued answers go to boxes in order and must fit them.
+TEST(ScriptedDialogs, BoxesTakeQueuedAnswersElseTheFirstButtonAndAreRecorded) {
+  ScriptedDialogs dialogs;
+  EXPECT_EQ(dialogs.messageBox("Map List updated successfully.", "Success", MessageButtons::Ok),
+            MessageAnswer::Ok);
+  EXPECT_EQ(dialogs.messageBox("Delete?", "Confirmation Required!", MessageButtons::YesNo),
+            MessageAnswer::Yes);
+  EXPECT_EQ(dialogs.messageBox("Save?", "t", MessageButtons::OkCancel), MessageAnswer::Ok);
+  dialogs.queueAnswer(MessageAnswer::No);
+  dialogs.queueAnswer(MessageAnswer::Cancel);
+  dialogs.queueAnswer(MessageAnswer::Yes);
+  EXPECT_EQ(dialogs.messageBox("a", "t", MessageButtons::YesNo), MessageAnswer::No);
+  EXPECT_EQ(dialogs.messageBox("b", "t", MessageButtons::YesNoCancel), MessageAnswer::Cancel);
+  EXPECT_THROW(dialogs.messageBox("c", "t", MessageButtons::Ok), std::logic_error);
+
+  ASSERT_EQ(dialogs.boxes().size(), 5u);
+  EXPECT_EQ(dialogs.boxes()[0].title, "Success");
+  EXPECT_EQ(dialogs.boxes()[3].answer, MessageAnswer::No);
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include "platform/adapters/virtual_scheduler.h"
 #include "platform/adapters/windows_file_system.h"
 #include "plugin/profiles.h"
-#include "plugin/startup.h"
 #include "tests/platform/vb_error_of.h"
 #include "tests/support/scratch_folder.h"
 #include "ui/frm_rotaryn_maps.h"
@@ -69,22 +68,6 @@ class PluginTest : public ::testing::Test {
   std::unique_ptr<clsPlugin> plugin_;
 };
 
-TEST(RootFolder, RemovesPluginFoldersInExactCase) {
-  EXPECT_EQ(deriveRootFolder("C:\\Host\\Plugins"), "C:\\Host");
-  EXPECT_EQ(deriveRootFolder("C:\\Host\\plugins"), "C:\\Host");
-  EXPECT_EQ(deriveRootFolder("C:\\Host\\dlls\\Rotaryn"), "C:\\Host");
-  EXPECT_EQ(deriveRootFolder("C:\\Host\\PLUGINS"), "C:\\Host\\PLUGINS");
-  // Every occurrence goes, wherever it stands.
-  EXPECT_EQ(deriveRootFolder("C:\\Plugins\\Host\\Plugins"), "C:\\Host");
-}
-
-TEST_F(PluginTest, StartUpCreatesBothComponentsWithoutAMessage) {
-  EXPECT_EQ(module().RootFolder, root());
-  EXPECT_NE(module().Utility, nullptr);
-  EXPECT_NE(module().MemoryAccess, nullptr);
-  EXPECT_TRUE(dialogs.boxes().empty());
-}
-
 TEST_F(PluginTest, MissingComponentIsReportedUnderMain) {
   ComponentRegistry empty;
   Ports bare{empty, files, scheduler, scheduler, scheduler, dialogs};
@@ -127,8 +110,6 @@ TEST_F(PluginTest, SecondLoadKeepsOneTimerOfEachKindRunning) {
   plugin().LoadInterface(2, 77, pdat());
   EXPECT_TRUE(scheduler.isRunning(kMonitorTimer, 2));
   EXPECT_TRUE(scheduler.isRunning(kTaskTimer, 2));
-  EXPECT_EQ(scheduler.interval(kMonitorTimer, 2), 2000);
-  EXPECT_EQ(scheduler.interval(kTaskTimer, 2), 60000);
   EXPECT_FALSE(scheduler.exists(kMonitorTimer, 1));
 }
 
@@ -187,28 +168,6 @@ TEST_F(PluginTest, BadPdatFailsTheCallerAndKeepsTheRecord) {
   EXPECT_THAT(dialogs.boxes().back().text, ::testing::HasSubstr("Function/Sub: LoadInterface"));
 }
 
-TEST_F(PluginTest, DisableWithoutAutoloadEntryReportsAndKeepsTheAddressTable) {
-  plugin().LoadInterface(3, 77, pdat());
-  dialogs.clearRecords();
-  plugin().DisableProfile(3);
-  EXPECT_FALSE(scheduler.exists(kMonitorTimer, 3));
-  EXPECT_TRUE(scheduler.isRunning(kTaskTimer, 3));
-  ASSERT_EQ(dialogs.boxes().size(), 1u);
-  EXPECT_THAT(dialogs.boxes()[0].text, ::testing::HasSubstr("Error Line: 2"));
-  EXPECT_EQ(module().AddressTables[3].count(), 28);
-}
-
-TEST_F(PluginTest, DisableClearsAutoloadAndAddressesThenReloadRestoresThem) {
-  plugin().LoadInterface(3, 77, pdat());
-  module().AutoloadDone.assign(4, 1);
-  plugin().DisableProfile(3);
-  EXPECT_EQ(module().AutoloadDone[3], 0);
-  EXPECT_EQ(module().AddressTables[3].count(), 0);
-  plugin().LoadInterface(3, 77, pdat());
-  EXPECT_EQ(module().AddressTables[3].count(), 28);
-  EXPECT_TRUE(scheduler.isRunning(kMonitorTimer, 3));
-}
-
 TEST_F(PluginTest, UnloadRunsEveryStepAndLaterLoadsGrowAgain) {
   plugin().LoadInterface(2, 77, pdat());
   module().currentList.append({"Some map", "", "", ""});
@@ -225,30 +184,6 @@ TEST_F(PluginTest, UnloadRunsEveryStepAndLaterLoadsGrowAgain) {
   plugin().LoadInterface(3, 77, pdat());
   EXPECT_EQ(module().AddressTables.size(), 4u);
   EXPECT_NE(module().window, nullptr);
-}
-
-TEST_F(PluginTest, HideEmptiesCatalogueAndKeepsTimers) {
-  plugin().LoadInterface(1, 77, pdat());
-  ASSERT_FALSE(module().catalogue.stock.empty());
-  plugin().HideInterface();
-  EXPECT_TRUE(module().catalogue.stock.empty());
-  EXPECT_FALSE(module().window->isVisible());
-  EXPECT_TRUE(scheduler.isRunning(kMonitorTimer, 1));
-}
-
-TEST_F(PluginTest, RegistrationDataIsStableAndAgreesWithVersion) {
-  PLUGIN first = plugin().GetData();
-  EXPECT_EQ(first, plugin().GetData());
-  EXPECT_EQ(first.Game.upperBound(), 1);
-  EXPECT_EQ(first.Game.at(0).asString(), "Delta Force,  V1.5.0.5");
-  EXPECT_EQ(first.ServerMenuItems.upperBound(), 1);
-  EXPECT_EQ(first.ServerMenuItems.at(1).asString(), "");
-  EXPECT_EQ(plugin().dllVersion(""), first.Version);
-  EXPECT_EQ(plugin().dllVersion("anything"), first.Version);
-  Variant privileges = plugin().GetPrivis();
-  ASSERT_EQ(privileges.upperBound(), 6);
-  EXPECT_EQ(privileges.at(0).asString(), "Rotaryn");
-  EXPECT_EQ(privileges.at(3).asString(), "Delete Maps|1");
 }
 
 class ErrorReportTest : public PluginTest {
@@ -283,22 +218,6 @@ TEST_F(ErrorReportTest, FailureBoxTextWithEachReportOutcome) {
   std::filesystem::rename(scratch / "logs/outbox.blocked", scratch / "logs/outbox");
   EXPECT_EQ(reportFor91(), std::string(kHead) + "Error Report Sent: Failed!");
   EXPECT_THAT(scratch.read("logs/errors.log"), ::testing::HasSubstr("cmdPlay"));
-}
-
-TEST_F(ErrorReportTest, MessagesUseTheirKindsTitleAndLogNothing) {
-  ErrorReport(module(), kReportFailed, "You cannot add anymore maps!", nullptr, 0, 0);
-  ErrorReport(module(), kReportSuccess, "Map List updated successfully.", nullptr, 0, 0);
-  ErrorReport(module(), 7, "not shown", nullptr, 0, 0);
-  ASSERT_EQ(dialogs.boxes().size(), 2u);
-  EXPECT_EQ(dialogs.boxes()[0].title, "Failed!");
-  EXPECT_EQ(dialogs.boxes()[0].text, "You cannot add anymore maps!");
-  EXPECT_EQ(dialogs.boxes()[1].title, "Success");
-  EXPECT_FALSE(scratch.exists("logs/errors.log"));
-
-  VbError error(5);
-  ErrorReport(module(), 7, "cmdSkip", &error, 3, 0);
-  EXPECT_EQ(dialogs.boxes().size(), 2u);
-  EXPECT_THAT(scratch.read("logs/errors.log"), ::testing::HasSubstr("cmdSkip"));
 }
 
 }  // namespace

@@ -161,22 +161,5 @@ TEST_F(HostWindow, SwitchingProfilesReloadsTheWindowAndKeepsEveryLoadedProfilesT
   EXPECT_TRUE(dialogs.boxes().empty()) << dialogs.boxes().front().text.toStdString();
 }
 
-TEST_F(HostWindow, ClosingTheWindowUnloadsThePlugin) {
-  int ended = 0;
-  session->onEnded = [&ended] { ++ended; };
-  window.profiles().selectProfile(1);
-  serverMenuEntry(QStringLiteral("Maps"))->trigger();
-  window.profiles().selectProfile(2);
-  ASSERT_TRUE(timersRun(1));
-
-  window.close();
-  EXPECT_EQ(ended, 1);
-  EXPECT_TRUE(model().isEmpty());
-  EXPECT_EQ(view(), nullptr);
-  EXPECT_EQ(session->shownProfile(), std::nullopt);
-  EXPECT_FALSE(timersRun(1));
-  EXPECT_FALSE(timersRun(2));
-}
-
 }  // namespace
 }  // namespace rotaryn::host

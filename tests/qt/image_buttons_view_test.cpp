@@ -67,10 +67,6 @@ TEST_F(ImageButtonView, TheCaptionOverTheFaceSinksWhileTheLeftButtonIsHeld) {
   ASSERT_NE(caption, nullptr);
   EXPECT_EQ(caption->parentWidget(), face->parentWidget());
   EXPECT_FALSE(face->pixmap().isNull());
-  EXPECT_TRUE(face->hasScaledContents());
-  EXPECT_EQ(caption->text(), "Skip Map");
-  EXPECT_EQ(caption->alignment(), Qt::AlignCenter);
-  EXPECT_EQ(caption->font().pointSize(), 8);
   // The caption is in front of its face.
   const QObjectList& siblings = face->parentWidget()->children();
   EXPECT_GT(siblings.indexOf(caption), siblings.indexOf(face));
@@ -91,18 +87,6 @@ TEST_F(ImageButtonView, TheCaptionOverTheFaceSinksWhileTheLeftButtonIsHeld) {
   // The face takes the mouse as the caption does.
   QTest::mouseClick(face, Qt::RightButton, Qt::NoModifier, QPoint(2, 2));
   EXPECT_EQ(runs, 2);
-}
-
-TEST_F(ImageButtonView, AFaceWithoutAReadablePictureIsPlainAndStillActs) {
-  show("not a picture", "");
-  QLabel* face = label("cmdAddImg");
-  EXPECT_TRUE(face->pixmap().isNull());
-  EXPECT_EQ(face->frameShape(), QFrame::Panel);
-  int runs = 0;
-  w->cmdAdd.action = [&runs] { ++runs; };
-  QTest::mouseClick(face, Qt::LeftButton);
-  EXPECT_EQ(runs, 1);
-  EXPECT_TRUE(face->pixmap().isNull());
 }
 
 TEST_F(ImageButtonView, TheTabControlIsHookedWhileTheWindowPaintsIt) {

@@ -117,16 +117,6 @@ TEST_F(WindowInput, DoubleClicksAddFromTheListAndRemoveFromTheCurrentMaps) {
   EXPECT_EQ(after[2], before[3]);
 }
 
-TEST_F(WindowInput, ShiftClickSelectsABlockThatTheModelSees) {
-  GridView* list = grid(w->mfgList);
-  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(w->mfgList, 1));
-  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(w->mfgList, 3));
-  EXPECT_EQ(w->mfgList.Row(), 3);
-  w->mfgList.setRow(1);
-  w->mfgList.setRowSel(3);
-  EXPECT_EQ(list->selectionModel()->selectedRows().size(), 3);
-}
-
 TEST_F(WindowInput, ADropLandsTheSelectedMapAtTheRowUnderThePointerOrAtTheEnd) {
   int before = w->mfgCurrent.Rows();
   std::string dragged = w->mfgList.TextMatrix(2, 0);

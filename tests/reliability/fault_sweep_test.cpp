@@ -29,13 +29,6 @@ namespace {
 
 constexpr int32_t kProfile = WindowFixture::kProfile;
 
-// A remote administrator's PDAT for the fixture's profile, its game folder included.
-Variant adminPdat(const WindowFixture& host) {
-  const int32_t pid = 1000 + kProfile;
-  return Variant(Variant::Array{"host", "DFBHD", Variant(pid), "", "", host.gameFolder(kProfile),
-                                Variant(pid), "profile1", "", "", "Ann", Variant(int16_t{0})});
-}
-
 struct Operation {
   const char* name;  // the procedure its failures are reported under
   std::function<void(WindowFixture&)> arrange;
@@ -80,10 +73,8 @@ class Sweep {
 
   // A fresh profile, the operation's arrangement, and the operation with the plan armed.
   Outcome runWith(Side side, int64_t failAt, FaultPlan::Mode mode, WindowFixture& host) {
-    sim::ServerOptions options;
-    options.rotation = WindowFixture::rotationOf(5);
     host.scheduler.setWallClock(DateTime{2026, 12, 6, 10, 0, 0});
-    host.load(options);
+    host.load({.rotation = WindowFixture::rotationOf(5)});
     op_.arrange(host);
     before_ = filesUnder(host.scratch);
     const int32_t countBefore = host.server().rotationCount();
@@ -97,7 +88,7 @@ class Sweep {
     if (side == Side::kFiles) {
       injectFileFaults(host.files, plan);
     } else {
-      host.module.MemoryAccess = std::make_shared<FaultInjectingMemory>(memory, plan);
+      host.module.MemoryAccess = injectMemoryFaults(memory, plan);
     }
     op_.run(host);
     host.files.beforeEveryCall = nullptr;
@@ -201,7 +192,7 @@ const std::vector<Operation>& operations() {
          formats::exchange::NewRotation rotation{7, 45, 12, {}};
          rotation.rotation.push_back({"Panic Attack A", "TDMM_01E.BMS", 1, false});
          rotation.rotation.push_back({"Cracked", "DMM_01E.BMS", 0, false});
-         SetMapsRem(host.module, kProfile, adminPdat(host),
+         SetMapsRem(host.module, kProfile, host.remotePdat("Ann"),
                     Variant(formats::exchange::buildSetMapsData(rotation)));
        }},
       {"cmdSave",
@@ -212,7 +203,7 @@ const std::vector<Operation>& operations() {
        [](WindowFixture& host) { cmdSave_Click(host.module); }},
       {"AddTaskRem", [](WindowFixture&) {},
        [](WindowFixture& host) {
-         AddTaskRem(host.module, kProfile, adminPdat(host),
+         AddTaskRem(host.module, kProfile, host.remotePdat("Ann"),
                     Variant(formats::encodeBase64("25/12/2026 20:00:00|night.mpl|Once")));
        }},
       {"EditTaskRem",
@@ -221,7 +212,7 @@ const std::vector<Operation>& operations() {
                             "[25/12/2026 20:00:00]\r\nFile=night.mpl\r\nFrequency=Once\r\n");
        },
        [](WindowFixture& host) {
-         EditTaskRem(host.module, kProfile, adminPdat(host),
+         EditTaskRem(host.module, kProfile, host.remotePdat("Ann"),
                      Variant(formats::encodeBase64(
                          "25/12/2026 20:00:00|31/12/2026 23:00:00|Random|Every Day")));
        }},
@@ -232,12 +223,12 @@ const std::vector<Operation>& operations() {
                             "[26/12/2026 20:00:00]\r\nFile=Random\r\nFrequency=Every Week\r\n");
        },
        [](WindowFixture& host) {
-         DeleteTaskRem(host.module, kProfile, adminPdat(host),
+         DeleteTaskRem(host.module, kProfile, host.remotePdat("Ann"),
                        Variant(formats::encodeBase64("25/12/2026 20:00:00")));
        }},
       {"AddFileRem", [](WindowFixture& host) { host.scratch.write("game1/canyon.bms", "old map"); },
        [](WindowFixture& host) {
-         AddFileRem(host.module, kProfile, adminPdat(host),
+         AddFileRem(host.module, kProfile, host.remotePdat("Ann"),
                     Variant("canyon.bms|66/77/83/10/13/0/255/"));
        }},
   };

@@ -47,9 +47,6 @@ TEST_F(CustomMapMenu, AddCopiesTheMapWithCompanionsByBaseName) {
   EXPECT_EQ(host.scratch.read("game1/canyon.wac"), "wac");
   EXPECT_FALSE(host.scratch.exists("game1/canyon.night.til"));
   EXPECT_EQ(host.boxes("Success", kMapAdded), 1);
-  ASSERT_EQ(host.dialogs.fileDialogs().size(), 1u);
-  EXPECT_EQ(host.dialogs.fileDialogs()[0].request.filter, kMapFileFilter);
-  EXPECT_EQ(host.dialogs.fileDialogs()[0].request.title, kAddMapTitle);
   // Not listed before the next refill.
   EXPECT_EQ(selectListRow("Canyon Night"), -1);
 
@@ -68,12 +65,11 @@ TEST_F(CustomMapMenu, AddCopiesTheMapWithCompanionsByBaseName) {
   EXPECT_EQ(host.boxes("Success", kMapAdded), 1);
 }
 
-TEST_F(CustomMapMenu, DeleteRefusalsThenDeletesOnlyTheMapFile) {
+// Refusing a stock map or one of the rotation, and a No, are the map_files scenario's.
+TEST_F(CustomMapMenu, DeleteAsksUnderTheHourglassAndDeletesOnlyTheMapFile) {
   host.addCustomMap("mesa.bms", "Mesa", 0xFF);
   host.scratch.write("game1/mesa.til", "til");
-  sim::ServerOptions options;
-  options.rotation = {{0, false, "DMM_01A.BMS", "City Madness"}, {0, true, "mesa.bms", "Mesa"}};
-  host.load(options);
+  host.load();
   FlexGrid& list = host.window().mfgList;
   // The hourglass is on while the question is asked, and off for every other message.
   std::vector<bool> busyWhileAsked;
@@ -90,28 +86,16 @@ TEST_F(CustomMapMenu, DeleteRefusalsThenDeletesOnlyTheMapFile) {
   EXPECT_EQ(host.boxes("Action Required!", kSelectMap), 1);
   host.window().Form_Reload();
 
-  ASSERT_GE(selectListRow("City Madness"), 0);
-  host.window().mnuDelete.action();
-  EXPECT_EQ(host.boxes("Failed!", kOnlyCustomMaps), 1);
-
   ASSERT_GE(selectListRow("Mesa"), 0);
   host.window().mnuDelete.action();
-  EXPECT_EQ(host.boxes("Failed!", kMapInRotation), 1);
-
-  // Out of the rotation it can go, after a Yes; a No keeps it.
-  host.module.currentList.maps.remove(2);
-  host.dialogs.queueAnswer(MessageAnswer::No);
-  host.window().mnuDelete.action();
-  EXPECT_TRUE(host.scratch.exists("game1/mesa.bms"));
-  host.window().mnuDelete.action();
-  EXPECT_EQ(host.boxes("Confirmation Required!", confirmation("mesa.bms")), 2);
+  EXPECT_EQ(host.boxes("Confirmation Required!", confirmation("mesa.bms")), 1);
   EXPECT_FALSE(host.scratch.exists("game1/mesa.bms"));
   EXPECT_TRUE(host.scratch.exists("game1/mesa.til"));
   EXPECT_EQ(host.boxes("Success",
                        host.gameFolder(WindowFixture::kProfile) + "mesa.bms deleted successfully."),
             1);
   EXPECT_FALSE(host.dialogs.busy());
-  EXPECT_EQ(busyWhileAsked, (std::vector<bool>{true, true}));
+  EXPECT_EQ(busyWhileAsked, std::vector<bool>{true});
   // The window was refilled: the map is no longer listed.
   EXPECT_EQ(selectListRow("Mesa"), -1);
 }

@@ -22,12 +22,7 @@ class MapFileRem : public ::testing::Test {
     host.scheduler.setWallClock(DateTime{2026, 12, 4, 20, 15, 3});
     host.addProfile(kProfile);
   }
-  Variant pdat(int32_t index = kProfile) const {
-    const int32_t pid = 1000 + index;
-    return Variant(Variant::Array{"host", "DFBHD", Variant(pid), "", "", host.gameFolder(index),
-                                  Variant(pid), "profile" + std::to_string(index), "", "", "Ann",
-                                  Variant(int16_t{0})});
-  }
+  Variant pdat(int32_t index = kProfile) const { return host.remotePdat("Ann", 0, index); }
   int32_t upload(const std::string& data) {
     return AddFileRem(host.module, kProfile, pdat(), Variant(data));
   }
@@ -87,42 +82,6 @@ TEST_F(MapFileRem, AFailedUploadLeavesTheEarlierFile) {
   EXPECT_FALSE(host.scratch.exists("profiles/profile1/adminlogs"));
 }
 
-TEST_F(MapFileRem, DeleteRemovesTheMapAndItsCompanions) {
-  for (const char* name : {"canyon.bms", "canyon.til", "canyon.WAC", "other.til"}) {
-    putGame(name, "x");
-  }
-  EXPECT_EQ(remove("CANYON.BMS"), 1);
-  EXPECT_FALSE(host.scratch.exists("game1/canyon.bms"));
-  EXPECT_FALSE(host.scratch.exists("game1/canyon.til"));
-  EXPECT_FALSE(host.scratch.exists("game1/canyon.WAC"));
-  EXPECT_TRUE(host.scratch.exists("game1/other.til"));
-  // A file that is not there: 0, and the line is written all the same.
-  EXPECT_EQ(remove("canyon.bms"), 0);
-  const std::string line =
-      "[20:15:03][Rotaryn] Delete Map File (File: " + host.gameFolder(kProfile) +
-      "canyon.bms) from Ann\r\n";
-  EXPECT_EQ(adminLog(), "[20:15:03][Rotaryn] Delete Map File (File: " + host.gameFolder(kProfile) +
-                            "CANYON.BMS) from Ann\r\n" + line);
-  // Data that is not base 64 is reported and logs nothing more.
-  EXPECT_EQ(DeleteFileRem(host.module, kProfile, pdat(), Variant("*!*")), 0);
-  EXPECT_EQ(host.failuresOf("DeleteFileRem"), 1);
-}
-
-// The window keeps showing its profile: a file operation for another one registers nothing.
-TEST_F(MapFileRem, FileOperationsLeaveTheCurrentProfileAlone) {
-  host.addProfile(2);
-  host.registerAgain(kProfile);
-  EXPECT_EQ(AddFileRem(host.module, 2, pdat(2), Variant(std::string("two.bms|66/"))), 1);
-  EXPECT_EQ(host.scratch.read("game2/two.bms"), "B");
-  EXPECT_EQ(DeleteFileRem(host.module, 2, pdat(2), Variant(formats::encodeBase64("two.bms"))), 1);
-  EXPECT_EQ(host.module.CurrentProfile, kProfile);
-  // A profile the plug-in has never registered: the host's data names the folder.
-  EXPECT_EQ(AddFileRem(host.module, 9, pdat(2), Variant(std::string("nine.bms|66/"))), 1);
-  EXPECT_TRUE(host.scratch.exists("game2/nine.bms"));
-  EXPECT_EQ(host.module.CurrentProfile, kProfile);
-  EXPECT_LT(host.module.Profiles.size(), 10u);
-}
-
 // Names that would reach outside the game folder, or another file than they say.
 const std::vector<std::string>& hostileNames() {
   static const std::vector<std::string> names = {
@@ -168,8 +127,7 @@ const std::vector<std::string>& hostileNames() {
       std::string(256, 'a'),
       std::string(300, 'a') + ".bms",
       "....//victim.txt",
-      "..\\/victim.txt",
-  };
+      "..\\/victim.txt"};
   return names;
 }
 

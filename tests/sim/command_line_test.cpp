@@ -28,14 +28,6 @@ std::string joined(const std::vector<std::string>& arguments) {
   return all;
 }
 
-TEST(DfbhdSimCommandLine, HelpListsTheOptionsWithTheirRanges) {
-  ProgramRun run = runProgram(SimProcess::binaryPath(), {"--help"});
-  EXPECT_EQ(run.exitCode, 0);
-  for (const char* text : {"--build", "--display-length", "in [0 - ", "--tick-ms", "--verbose"}) {
-    EXPECT_NE(run.out.find(text), std::string::npos) << text << "\n" << run.out;
-  }
-}
-
 TEST(DfbhdSimCommandLine, RefusesAtStartWhatTheServerCannotHold) {
   std::string rotation = ::testing::TempDir() + "/long_name_" + std::to_string(getpid()) + ".txt";
   {
@@ -44,13 +36,7 @@ TEST(DfbhdSimCommandLine, RefusesAtStartWhatTheServerCannotHold) {
         << "\n";
   }
   std::vector<Refusal> refusals = {
-      {{"--frobnicate"}, "unknown option --frobnicate"},
       {{"--game-length", "-1"}, "--game-length: -1 is outside [0 - "},
-      {{"--display-length", "-0.5"}, "--display-length: -0.5 is outside"},
-      {{"--loading-seconds", "inf"}, "\"inf\" is not a number"},
-      {{"--speed", "0"}, "--speed: 0 is outside (0 - "},
-      {{"--tick-ms", "fast"}, "--tick-ms: \"fast\" is not a whole number"},
-      {{"--state", "7"}, "--state: 7 is outside [0 - 4]"},
       {{"--build", "nova"}, "--build: nova not in {standard,affiliate}"},
       {{"--pack", std::string(220, 'p')}, "has 220 characters; the server holds at most 219"},
       {{"--rotation", rotation}, "rotation line 2: display name \"nnnn"},
@@ -94,20 +80,14 @@ TEST_F(MemtoolCommandLine, RefusesValuesThatDoNotFitTheirFieldAndWritesNothing) 
   std::string entry0 = sim::hexAddress(layout.entryAddress(0));
   std::vector<Refusal> refusals = {
       {{"poke", "GameType", "300", "byte"}, "300 does not fit a byte (0 to 255)"},
-      {{"poke", "GameType", "-1", "byte"}, "-1 does not fit a byte"},
       {{"poke", "RestartTmr", "4294967296"}, "4294967296 does not fit a long"},
-      {{"poke", "RestartTmr", "-2147483649"}, "-2147483649 does not fit a long"},
       {{"poke", "RestartTmr", "12abc"}, "poke needs a number, not \"12abc\""},
-      {{"poke", "0x100000000", "1"}, "0x100000000 is not a 32-bit address"},
-      {{"poke", "0xFFFFFFFC+4", "1"}, "0xFFFFFFFC+4 is beyond 32 bits"},
       {{"peek", "RestartTmr+0x1FFFFFFFF"}, "bad offset"},
       {{"poke", "CurMap", std::string(64, 'c'), "text"},
        "the text has 64 characters; at 0xA033EC there is room for 63 and its NUL"},
       {{"poke", entry0, std::string(32, 'F'), "text"}, "there is room for 31 and its NUL"},
       {{"poke", "GameType", "1", "word"}, "KIND: word not in {long,byte,text}"},
       {{"send", std::string(100, 's')}, "has 100 characters; the server holds at most 99"},
-      {{"--frobnicate", "status"}, "unknown option --frobnicate"},
-      {{"status", "extra"}, "unexpected argument extra"},
   };
   for (const Refusal& refusal : refusals) {
     ProgramRun run = memtool(refusal.arguments);
@@ -120,11 +100,6 @@ TEST_F(MemtoolCommandLine, RefusesValuesThatDoNotFitTheirFieldAndWritesNothing) 
   EXPECT_EQ(readLong("RestartTmr"), 0);
   EXPECT_EQ(readText("CurMap"), "City Madness");
   EXPECT_EQ(readLong("MsgTypeAdd"), 0);
-
-  ProgramRun pid = runProgram(SimProcess::memtoolPath(), {"--pid", "99999999999", "status"});
-  EXPECT_EQ(pid.exitCode, 2);
-  EXPECT_NE(pid.err.find("--pid: 99999999999 is outside [1 - 2147483647]"), std::string::npos)
-      << pid.err;
 }
 
 TEST_F(MemtoolCommandLine, WritesValuesAtTheEdgesOfTheirFields) {
@@ -137,10 +112,6 @@ TEST_F(MemtoolCommandLine, WritesValuesAtTheEdgesOfTheirFields) {
   EXPECT_EQ(memtool({"poke", "CurMap", std::string(63, 'c'), "text"}).exitCode, 0);
   EXPECT_EQ(readText("CurMap"), std::string(63, 'c'));
   EXPECT_EQ(readLong("GameType"), 255) << "the NUL stayed inside CurMap";
-
-  ProgramRun help = runProgram(SimProcess::memtoolPath(), {"poke", "--help"});
-  EXPECT_EQ(help.exitCode, 0);
-  EXPECT_NE(help.out.find("WHERE"), std::string::npos) << help.out;
 }
 
 }  // namespace

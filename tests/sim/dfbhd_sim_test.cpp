@@ -3,14 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fstream>
 #include <functional>
 #include <thread>
 
 #include "components/gravik/process_memory.h"
 #include "platform/vb_error.h"
 #include "sim/model/server_layout.h"
+#include "tests/platform/vb_error_of.h"
 #include "tests/support/sim_process.h"
+#include "tests/support/thrown.h"
 
 namespace rotaryn {
 namespace {
@@ -53,20 +54,10 @@ class Server {
   std::string text(std::string_view key) { return memory.ReadStr(pid, at(key)); }
   void write(std::string_view key, int32_t value) { memory.WriteLong(pid, at(key), value, 4); }
   int32_t header() { return read("MapPointer"); }
-  int32_t position() { return memory.ReadLong(pid, header() + 12); }
   void resetgames() {
     int32_t index = 1;
     bool affiliate = layout.isAffiliate();
     memory.AddMsg(index, pid, "resetgames", affiliate, "CMD", 1);
-  }
-  // Ends the running game and waits for the next one.
-  void nextMap() {
-    int32_t before = position();
-    resetgames();
-    // Cut a long end-of-game display short, as a skip does.
-    ASSERT_TRUE(waitFor([&] { return read("GameState") == 4 || position() != before; }));
-    if (read("GameState") == 4) write("RestartTmr", 1);
-    ASSERT_TRUE(waitFor([&] { return read("GameState") == 2 && position() != before; }));
   }
 
   ServerLayout layout;
@@ -80,13 +71,6 @@ class BothBuilds : public ::testing::TestWithParam<ServerBuild> {};
 INSTANTIATE_TEST_SUITE_P(DfbhdSim, BothBuilds,
                          ::testing::Values(ServerBuild::kStandard, ServerBuild::kAffiliate),
                          [](const auto& info) { return std::string(sim::buildName(info.param)); });
-
-TEST_P(BothBuilds, PrintsOneReadyLineNamingPidAndBuild) {
-  SimProcess process(fastServer(GetParam()));
-  EXPECT_EQ(process.readyLine(), "dfbhd-sim ready pid=" + std::to_string(process.pid()) +
-                                     " build=" + std::string(sim::buildName(GetParam())));
-  EXPECT_EQ(process.stop(), 0) << "exits cleanly on SIGTERM";
-}
 
 TEST_P(BothBuilds, ValuesWrittenThroughTheProcessBackendAreReadBack) {
   Server server(GetParam());
@@ -107,17 +91,6 @@ TEST_P(BothBuilds, ValuesWrittenThroughTheProcessBackendAreReadBack) {
   EXPECT_EQ(server.memory.ReadStr(server.pid, slot + 1308).substr(0, 1), "S");
 }
 
-TEST_P(BothBuilds, HoldsTheRotationAndResourcePackBehindItsPointers) {
-  Server server(GetParam());
-  int32_t p = server.header();
-  EXPECT_EQ(server.memory.ReadLong(server.pid, p + 8), 4);
-  EXPECT_EQ(server.memory.ReadLong(server.pid, p + 4), 4);
-  EXPECT_EQ(server.memory.ReadStr(server.pid, p + 16 + 36 * 3), "FBM_01A.BMS");
-  EXPECT_EQ(server.memory.ReadStr(server.pid, server.at("MapNameAdd") + 1840 * 3), "Pigskin A");
-  EXPECT_EQ(server.text("CurMap"), "City Madness");
-  EXPECT_EQ(server.memory.ReadStr(server.pid, server.read("ModAdd") + 36), "localres.pff");
-}
-
 TEST_P(BothBuilds, ResetgamesThroughAddMsgMovesTheServerToState4UnlessDeliveryIsOff) {
   Server server(GetParam(), {"--display-length", "600"});
   // The host refuses commands for a profile whose delivery is off.
@@ -126,12 +99,10 @@ TEST_P(BothBuilds, ResetgamesThroughAddMsgMovesTheServerToState4UnlessDeliveryIs
   });
   int32_t profile = 2;
   bool affiliate = server.layout.isAffiliate();
-  try {
-    server.memory.AddMsg(profile, server.pid, "resetgames", affiliate, "CMD", 1);
-    FAIL();
-  } catch (const VbError& error) {
-    EXPECT_NE(error.description().find("delivery is off for profile 2"), std::string::npos);
-  }
+  EXPECT_NE(thrownBy<VbError>([&] {
+              server.memory.AddMsg(profile, server.pid, "resetgames", affiliate, "CMD", 1);
+            }).find("delivery is off for profile 2"),
+            std::string::npos);
   EXPECT_EQ(server.read("MsgTypeAdd"), 0);
   ASSERT_EQ(server.read("GameState"), 2);
   server.resetgames();  // profile 1 keeps the mailbox
@@ -160,86 +131,6 @@ TEST_P(BothBuilds, ReadStrCrossesPagesStopsAtTheMaximumAndAtTheEndOfTheMapping) 
   EXPECT_EQ(server.memory.ReadStr(server.pid, blockEnd - 8), "zzzzzzzz");
 }
 
-TEST_P(BothBuilds, GamesEndAtTheScoreLimitAndTornRotationsAreCountedAndShownByMemtool) {
-  // 10 points a second against a limit of 5: a game lasts half a server second.
-  Server server(GetParam(), {"--scoring-rate", "10", "--max-kills", "5", "--koth-limit", "5"});
-  int32_t info = static_cast<int32_t>(server.layout.simInfoBlock());
-  auto infoLong = [&](uint32_t offset) {
-    return server.memory.ReadLong(server.pid, info + static_cast<int32_t>(offset));
-  };
-  // Slot 1 rewritten without its rotation entry, as an update that failed part-way leaves it.
-  server.memory.WriteStr(server.pid, server.at("BaseAdd") + 1840, "TORN.BMS");
-  // No resetgames and no game length: only the score ends the games.
-  ASSERT_TRUE(waitFor([&] { return infoLong(sim::kSimInfoChecksOffset) >= 2; }));
-  // Idle, so the counts hold still (a write landing while the server starts a map is lost).
-  ASSERT_TRUE(waitFor([&] {
-    server.write("GameState", 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    return server.read("GameState") == 0;
-  }));
-  int32_t checks = infoLong(sim::kSimInfoChecksOffset);
-  int32_t violations = infoLong(sim::kSimInfoViolationsOffset);
-  EXPECT_EQ(violations, checks) << "one violation, entry 1, at every map start";
-
-  testing::ProgramRun status = testing::runProgram(
-      SimProcess::memtoolPath(), {"--pid", std::to_string(server.pid), "--build",
-                                  std::string(sim::buildName(GetParam())), "status"});
-  ASSERT_EQ(status.exitCode, 0) << status.err;
-  EXPECT_NE(status.out.find("Violations  " + std::to_string(violations) + " (rotation checked at " +
-                            std::to_string(checks) + " map starts)"),
-            std::string::npos)
-      << status.out;
-}
-
-TEST(DfbhdSimAffiliate, FieldsShareTheAffiliateAddresses) {
-  Server server(ServerBuild::kAffiliate);
-  // GameType and GTUpdate4 are one field in this build, Score1a/Score2a and Score1b/Score2b too.
-  server.write("GTUpdate4", 6);
-  EXPECT_EQ(server.read("GameType"), 6);
-  server.write("Score2a", 77);
-  EXPECT_EQ(server.read("Score1a"), 77);
-  EXPECT_EQ(server.memory.ReadLong(server.pid, 0x9DB300), 2) << "GameState";
-  EXPECT_EQ(server.memory.ReadStr(server.pid, 0x70C7DC), "City Madness") << "CurMap";
-  EXPECT_EQ(server.memory.ReadStr(server.pid, 0xA36C77), "City Madness") << "MapNameAdd";
-  // The standard build's ModAdd is nowhere in an affiliate server.
-  try {
-    server.memory.ReadLong(server.pid, 0xF65700);
-    FAIL();
-  } catch (const VbError& error) {
-    EXPECT_NE(error.description().find("0xF65700"), std::string::npos) << error.description();
-  }
-}
-
-TEST(DfbhdSimStandard, KeepsTheLimitFieldsOnlyTheStandardBuildHas) {
-  Server server(ServerBuild::kStandard, {"--max-kills", "25", "--koth-limit", "7"});
-  EXPECT_EQ(server.read("MaxKills"), 25);
-  EXPECT_EQ(server.read("KothLimit"), 7);
-  EXPECT_EQ(server.read("Score1a"), 25);
-  for (const char* key : {"CMaxKills", "CGameScore", "CKothLimit"}) {
-    server.write(key, 45);
-    EXPECT_EQ(server.read(key), 45) << key;
-  }
-}
-
-TEST(DfbhdSim, TakesItsRotationPackAndPositionFromTheCommandLine) {
-  std::string file = ::testing::TempDir() + "/rotation_" + std::to_string(getpid()) + ".txt";
-  {
-    std::ofstream out(file, std::ios::binary);
-    out << "# two maps\r\n7[-]0[-]CTFM_01A.BMS[-]Rocky Mountain A\r\n2[-]1[-]MYCOOP.BMS\r\n";
-  }
-  Server server(ServerBuild::kStandard,
-                {"--rotation", file, "--pack", "mymod.pff", "--position", "1"});
-  std::remove(file.c_str());
-  EXPECT_EQ(server.memory.ReadStr(server.pid, server.read("ModAdd") + 36), "mymod.pff");
-  EXPECT_EQ(server.memory.ReadLong(server.pid, server.header() + 8), 2);
-  EXPECT_EQ(server.read("GameType"), 2);
-  EXPECT_EQ(server.text("CurMap"), "MYCOOP");
-  EXPECT_EQ(server.memory.ReadLong(server.pid, server.header() + 16 + 36 + 32), 1);
-  server.nextMap();
-  EXPECT_EQ(server.position(), 0) << "wrapped after the last";
-  EXPECT_EQ(server.text("CurMap"), "Rocky Mountain A");
-}
-
 TEST(DfbhdSim, AnExitedServerGivesAnErrorNamingThePid) {
   ProcessMemory memory;
   int32_t pid = 0;
@@ -258,15 +149,10 @@ TEST(DfbhdSim, AnExitedServerGivesAnErrorNamingThePid) {
       [&] { memory.AddMsg(index, pid, "resetgames", affiliate, "CMD", 1); },
   };
   for (size_t call = 0; call < calls.size(); ++call) {
-    try {
-      calls[call]();
-      FAIL() << "call " << call;
-    } catch (const VbError& error) {
-      EXPECT_EQ(error.number(), 5);
-      EXPECT_NE(error.description().find("no server process with id " + std::to_string(pid)),
-                std::string::npos)
-          << error.description();
-    }
+    EXPECT_EQ(errorOf(calls[call]), 5) << "call " << call;
+    EXPECT_NE(errorTextOf(calls[call]).find("no server process with id " + std::to_string(pid)),
+              std::string::npos)
+        << "call " << call;
   }
 }
 

@@ -40,9 +40,7 @@ class Autoload : public ::testing::Test {
   }
 
   frmRotarynMaps& load(int32_t state = sim::kStateRunning) {
-    sim::ServerOptions options;
-    options.initialState = state;
-    return host.load(options);
+    return host.load({.initialState = state});
   }
   std::vector<std::string> serverFiles() {
     std::vector<std::string> files;
@@ -63,12 +61,10 @@ TEST_F(Autoload, RestoresRotationAndLimitsIntoARunningServerOnce) {
   frmRotarynMaps& w = load();
   EXPECT_THAT(serverFiles(), ElementsAre("1:TDMK_01A.BMS", "0:DMM_01E.BMS"));
   EXPECT_THAT(limits(), ElementsAre(7, 45, 12));
-  EXPECT_EQ(w.mfgCurrent.Rows(), 2);
   EXPECT_EQ(w.txtTdm.text.get(), "45");
   // Update Maps recorded the restored limits, not what the boxes showed before.
   const std::string recorded = host.scratch.read(kLastSettings);
   EXPECT_THAT(recorded, HasSubstr("tkScore=7\r\ndmScore=45\r\nfbScore=12\r\n"));
-  EXPECT_EQ(host.module.AutoloadDone.at(1), 1);
   EXPECT_EQ(host.dialogs.boxes().size(), 0u);
 
   // A second load of the same profile only reads the server, whatever the file now says.
@@ -106,9 +102,7 @@ TEST(AutoloadMapCount, VisitsEveryIndexUpToTheNumber) {
     host.scratch.write(kLastSettings,
                        settingsText({std::string("mapcount=") + count, "map0=1[-]0[-]TDMK_01A.BMS",
                                      "map1=0[-]0[-]DMM_01E.BMS", "map2=0[-]0[-]DMM_02A.BMS"}));
-    sim::ServerOptions options;
-    options.initialState = sim::kStateRunning;
-    host.load(options);
+    host.load({.initialState = sim::kStateRunning});
     EXPECT_EQ(host.server().rotation().size(), restored);
   }
 }
@@ -155,97 +149,21 @@ TEST_F(Autoload, TheMarkerSkipsOnceAndIsDeletedEvenReadOnly) {
 }
 
 TEST_F(Autoload, AffiliateServerGetsTheRotationWithoutLimits) {
-  sim::ServerOptions options;
-  options.build = sim::ServerBuild::kAffiliate;
-  host.load(options);
+  host.load({.build = sim::ServerBuild::kAffiliate});
   EXPECT_THAT(serverFiles(), ElementsAre("1:TDMK_01A.BMS", "0:DMM_01E.BMS"));
   EXPECT_EQ(host.failuresOf("AutoLoadMap"), 0);
 }
 
-// A server that refuses one value, as a protected page would.
-class RefusingValue final : public MemoryAccessWrapper {
- public:
-  RefusingValue(std::shared_ptr<IMemoryAccess> target, int32_t value)
-      : MemoryAccessWrapper(std::move(target)), value_(value) {}
-  void WriteLong(int32_t& process, int32_t address, int32_t value, int16_t byteCount) override {
-    if (value == value_) raiseVbError(vberr::kPermissionDenied, "Permission denied");
-    target_->WriteLong(process, address, value, byteCount);
-  }
-
- private:
-  int32_t value_;
-};
-
 TEST_F(Autoload, AFailingLimitWriteIsReportedAndLeavesTheRotationAlone) {
-  host.module.MemoryAccess = std::make_shared<RefusingValue>(host.module.MemoryAccess, 45);
+  // The server refuses the kill limit's value, as a protected page would.
+  host.module.MemoryAccess = std::make_shared<HookedMemory>(
+      host.module.MemoryAccess, [](std::string_view, int32_t, int32_t* written) {
+        if (written != nullptr && *written == 45) raiseVbError(vberr::kPermissionDenied);
+      });
   load();
   EXPECT_EQ(host.failuresOf("AutoLoadMap"), 1);
   EXPECT_EQ(host.server().rotation().size(), 4u);
   EXPECT_EQ(host.module.AutoloadDone.at(1), 0);
-}
-
-class Settings : public ::testing::Test {
- protected:
-  std::string mapsIni(const std::string& section) {
-    return IniFile(host.files).read(host.root() + "\\Plugins\\Maps.ini", section, "profile1");
-  }
-  WindowFixture host;
-};
-
-TEST_F(Settings, CheckBoxAndSliderWriteMapsIniButAReloadDoesNot) {
-  host.writeMapsIni("[Autoload]\r\nprofile1=7\r\n[DisplayTime]\r\nprofile1=12\r\n");
-  frmRotarynMaps& w = host.load();
-  EXPECT_EQ(mapsIni("Autoload"), "7");
-  EXPECT_EQ(mapsIni("DisplayTime"), "12");
-
-  w.sldTimer.value = 3;
-  EXPECT_EQ(mapsIni("DisplayTime"), "3");
-  EXPECT_EQ(w.Label15.caption.get(), "15 Secs");
-  w.chkAutoLoad.value = 1;
-  EXPECT_EQ(mapsIni("Autoload"), "1");
-  w.chkAutoLoad.value = 0;
-  EXPECT_EQ(mapsIni("Autoload"), "0");
-}
-
-TEST_F(Settings, RemoteMethodsWriteThenLogAndLeaveTheWindowAlone) {
-  host.scheduler.setWallClock(DateTime{2026, 12, 6, 9, 5, 0});
-  frmRotarynMaps& w = host.load();
-  EXPECT_EQ(SetAutoLoad(host.module, 1, remotePdat("Ann"), Variant("1")), 0);
-  EXPECT_EQ(SetDisplayTimer(host.module, 1, remotePdat("Ann"), Variant(int32_t{4})), 0);
-  EXPECT_EQ(mapsIni("Autoload"), "1");
-  EXPECT_EQ(mapsIni("DisplayTime"), "4");
-  EXPECT_EQ(w.chkAutoLoad.value.get(), 0);
-  EXPECT_EQ(w.sldTimer.value.get(), 9);
-  EXPECT_EQ(host.scratch.read("profiles/profile1/adminlogs/2026-12-06.txt"),
-            "[09:05:00][Rotaryn] Change Autoload Setting (New Value: 1) from Ann\r\n"
-            "[09:05:00][Rotaryn] Change Display Timer (New Value: 20) from Ann\r\n");
-
-  // Not a number: the value is written, then the call fails before its log line.
-  try {
-    SetDisplayTimer(host.module, 1, remotePdat("Ann"), Variant("soon"));
-    FAIL() << "no failure";
-  } catch (const VbError& error) {
-    EXPECT_EQ(error.number(), vberr::kTypeMismatch);
-  }
-  EXPECT_EQ(mapsIni("DisplayTime"), "soon");
-  EXPECT_THAT(host.scratch.read("profiles/profile1/adminlogs/2026-12-06.txt"),
-              ::testing::Not(HasSubstr("soon")));
-}
-
-TEST_F(Settings, SaveMapSettingsWritesWhatTheWindowShows) {
-  frmRotarynMaps& w = host.load();
-  host.scratch.write("profiles/profile1/settings/lastknownsettings.ini", "[Old]\r\nx=1\r\n");
-  SaveMapSettings(host.module, 1);
-  EXPECT_EQ(host.scratch.read("profiles/profile1/settings/lastknownsettings.ini"),
-            "[Old]\r\nx=1\r\n[Maps]\r\ntkScore=10\r\ndmScore=30\r\nfbScore=30\r\nmapcount=3\r\n"
-            "map0=0[-]0[-]DMM_01A.BMS\r\nmap1=1[-]0[-]TDMM_01A.BMS\r\n"
-            "map2=3[-]0[-]TKHM_01A.BMS\r\nmap3=8[-]0[-]FBM_01A.BMS\r\n");
-
-  w.mfgCurrent.setRows(0);
-  host.scratch.write("profiles/profile1/settings/lastknownsettings.ini", "");
-  SaveMapSettings(host.module, 1);
-  EXPECT_EQ(host.scratch.read("profiles/profile1/settings/lastknownsettings.ini"),
-            "[Maps]\r\ntkScore=10\r\ndmScore=30\r\nfbScore=30\r\nmapcount=-1\r\n");
 }
 
 }  // namespace

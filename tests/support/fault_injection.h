@@ -50,39 +50,10 @@ inline void injectFileFaults(FaultyFileSystem& files, FaultPlan& plan) {
 }
 
 // The memory component under a plan: every read, write and console command counts.
-class FaultInjectingMemory final : public MemoryAccessWrapper {
- public:
-  FaultInjectingMemory(std::shared_ptr<IMemoryAccess> target, FaultPlan& plan)
-      : MemoryAccessWrapper(std::move(target)), plan_(plan) {}
-
-  int32_t ReadLong(int32_t& process, int32_t address) override {
-    plan_.step();
-    return target_->ReadLong(process, address);
-  }
-  uint8_t ReadByte(int32_t& process, int32_t address) override {
-    plan_.step();
-    return target_->ReadByte(process, address);
-  }
-  std::string ReadStr(int32_t& process, int32_t address) override {
-    plan_.step();
-    return target_->ReadStr(process, address);
-  }
-  void WriteLong(int32_t& process, int32_t address, int32_t value, int16_t byteCount) override {
-    plan_.step();
-    target_->WriteLong(process, address, value, byteCount);
-  }
-  void WriteStr(int32_t& process, int32_t address, const std::string& text) override {
-    plan_.step();
-    target_->WriteStr(process, address, text);
-  }
-  void AddMsg(int32_t& profileIndex, int32_t& messageTarget, const std::string& command,
-              bool& isAffiliate, const std::string& kind, int16_t flag) override {
-    plan_.step();
-    target_->AddMsg(profileIndex, messageTarget, command, isAffiliate, kind, flag);
-  }
-
- private:
-  FaultPlan& plan_;
-};
+inline std::shared_ptr<IMemoryAccess> injectMemoryFaults(std::shared_ptr<IMemoryAccess> target,
+                                                         FaultPlan& plan) {
+  return std::make_shared<HookedMemory>(
+      std::move(target), [&plan](std::string_view, int32_t, int32_t*) { plan.step(); });
+}
 
 }  // namespace rotaryn

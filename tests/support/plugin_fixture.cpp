@@ -8,11 +8,6 @@
 
 namespace rotaryn {
 
-Variant remotePdat(const std::string& administrator, int16_t sharedLog) {
-  const int32_t pid = 1001;
-  return Variant(Variant::Array{"host", "DFBHD", Variant(pid), "", "", "", Variant(pid), "profile1",
-                                "", "", Variant(administrator), Variant(sharedLog)});
-}
 namespace {
 
 constexpr int32_t kFirstPid = 1000;
@@ -29,6 +24,16 @@ std::string prepareHost(const ScratchFolder& scratch, FileSystem& files, Clock& 
 
 }  // namespace
 
+FieldWrites writesTo(const sim::ServerModel& server, std::initializer_list<const char*> keys) {
+  FieldWrites writes;
+  for (const sim::ClientWrite& write : server.clientWrites()) {
+    for (const char* key : keys) {
+      if (write.address == server.layout().at(key)) writes.emplace_back(key, write.number());
+    }
+  }
+  return writes;
+}
+
 PluginFixture::PluginFixture()
     : memory(gravik::registerSimulatedGravik(registry)),
       root_(prepareHost(scratch, files, scheduler, registry)),
@@ -40,22 +45,32 @@ sim::ServerModel& PluginFixture::addProfile(int32_t index, sim::ServerOptions op
   sim::ServerModel& server = memory->addServer(pid, std::move(options));
   scratch.write(gameFolderOnDisk(index) + "/.keep", "");
   scratch.write("profiles/profile" + std::to_string(index) + "/.keep", "");
-  RegisterProfile(module, index, pdatOf(index, affiliate));
+  RegisterProfile(module, index, Variant(pdatOf(index, affiliate)));
   return server;
 }
 
 void PluginFixture::registerAgain(int32_t index) {
   const bool affiliate =
       memory->server(kFirstPid + index).options().build == sim::ServerBuild::kAffiliate;
-  RegisterProfile(module, index, pdatOf(index, affiliate));
+  RegisterProfile(module, index, Variant(pdatOf(index, affiliate)));
 }
 
-Variant PluginFixture::pdatOf(int32_t index, bool affiliate) const {
+Variant::Array PluginFixture::pdatOf(int32_t index, bool affiliate) const {
   const int32_t pid = kFirstPid + index;
-  Variant::Array pdat{Variant("host"), Variant(affiliate ? "DFBHD_AFF" : "DFBHD"),
-                      Variant(pid),    Variant(""),
-                      Variant(""),     Variant(gameFolder(index)),
-                      Variant(pid),    Variant("profile" + std::to_string(index))};
+  return {Variant("host"), Variant(affiliate ? "DFBHD_AFF" : "DFBHD"),
+          Variant(pid),    Variant(""),
+          Variant(""),     Variant(gameFolder(index)),
+          Variant(pid),    Variant("profile" + std::to_string(index))};
+}
+
+Variant PluginFixture::remotePdat(const std::string& administrator, int16_t sharedLog,
+                                  int32_t index) const {
+  const int32_t pid = kFirstPid + index;
+  const bool affiliate =
+      memory->hasServer(pid) && memory->server(pid).options().build == sim::ServerBuild::kAffiliate;
+  Variant::Array pdat = pdatOf(index, affiliate);
+  for (const Variant& more : {Variant(""), Variant(""), Variant(administrator), Variant(sharedLog)})
+    pdat.push_back(more);
   return Variant(std::move(pdat));
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -124,38 +125,48 @@ class MemoryAccessWrapper : public IMemoryAccess {
   std::shared_ptr<IMemoryAccess> target_;
 };
 
-// Runs a hook inside every memory call before it reaches the server, as a host's event pump may
-// run a timer tick or a nested LoadInterface while a call waits.
-class EventsInMemoryCalls final : public MemoryAccessWrapper {
+// Runs a hook in every memory call before it reaches the server: to raise a fault there, to run
+// events as a host's pump may while a call waits (a timer tick, a nested LoadInterface), or to
+// change the long a WriteLong writes (`written`, null for every other member).
+class HookedMemory final : public MemoryAccessWrapper {
  public:
-  using Hook = std::function<void(std::string_view member, int32_t address)>;
-  EventsInMemoryCalls(std::shared_ptr<IMemoryAccess> target, Hook hook)
+  using Hook = std::function<void(std::string_view member, int32_t address, int32_t* written)>;
+  HookedMemory(std::shared_ptr<IMemoryAccess> target, Hook hook)
       : MemoryAccessWrapper(std::move(target)), hook_(std::move(hook)) {}
 
   int32_t ReadLong(int32_t& process, int32_t address) override {
-    hook_("ReadLong", address);
+    hook_("ReadLong", address, nullptr);
     return target_->ReadLong(process, address);
   }
   uint8_t ReadByte(int32_t& process, int32_t address) override {
-    hook_("ReadByte", address);
+    hook_("ReadByte", address, nullptr);
     return target_->ReadByte(process, address);
   }
   std::string ReadStr(int32_t& process, int32_t address) override {
-    hook_("ReadStr", address);
+    hook_("ReadStr", address, nullptr);
     return target_->ReadStr(process, address);
   }
   void WriteLong(int32_t& process, int32_t address, int32_t value, int16_t byteCount) override {
-    hook_("WriteLong", address);
+    hook_("WriteLong", address, &value);
     target_->WriteLong(process, address, value, byteCount);
+  }
+  void WriteStr(int32_t& process, int32_t address, const std::string& text) override {
+    hook_("WriteStr", address, nullptr);
+    target_->WriteStr(process, address, text);
+  }
+  void AddMsg(int32_t& profileIndex, int32_t& messageTarget, const std::string& command,
+              bool& isAffiliate, const std::string& kind, int16_t flag) override {
+    hook_("AddMsg", 0, nullptr);
+    target_->AddMsg(profileIndex, messageTarget, command, isAffiliate, kind, flag);
   }
 
  private:
   Hook hook_;
 };
 
-// The PDAT a host passes for a remote administrator's call on profile 1 ("profile1", pid 1001):
-// the name in element 10, the host's one-log-for-all setting (VB True = -1) in element 11.
-Variant remotePdat(const std::string& administrator, int16_t sharedLog = 0);
+// A server's client writes to the fields of these keys, in order, as (key, value).
+using FieldWrites = std::vector<std::pair<std::string, int64_t>>;
+FieldWrites writesTo(const sim::ServerModel& server, std::initializer_list<const char*> keys);
 
 // One plug-in Module on a host root folder under /tmp ("Plugins", "profiles", "settings"),
 // with the real Fennor, in-process simulated servers, virtual time and scripted dialogs.
@@ -181,6 +192,12 @@ class PluginFixture {
   static std::string gameFolderOnDisk(int32_t index);
   static std::string settingsFolderOnDisk(int32_t index);
 
+  // The PDAT a host passes for a remote administrator's call on profile `index` (pid 1000 +
+  // index, its folders and build): the name in element 10, the host's one-log-for-all setting
+  // (VB True = -1) in element 11.
+  Variant remotePdat(const std::string& administrator, int16_t sharedLog = 0,
+                     int32_t index = 1) const;
+
   // "DLL Error!" boxes whose failure names the procedure.
   int failuresOf(const std::string& procedure) const;
 
@@ -193,7 +210,7 @@ class PluginFixture {
   std::shared_ptr<gravik::SimulatedMemory> memory;
 
  private:
-  Variant pdatOf(int32_t index, bool affiliate) const;
+  Variant::Array pdatOf(int32_t index, bool affiliate) const;
 
   std::string root_;
 

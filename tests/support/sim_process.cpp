@@ -40,6 +40,28 @@ bool waitForExit(pid_t pid, int timeoutMs, int& status) {
   }
 }
 
+// Starts the program with the arguments, its stdout (and stderr when given) into the pipes' write
+// ends, which the parent then closes. The child dies with the thread that started it.
+pid_t spawn(std::string binary, std::vector<std::string> arguments, int out, int err = -1) {
+  std::vector<char*> argv{binary.data()};
+  for (std::string& argument : arguments) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  const pid_t parent = getpid();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(127);
+    dup2(out, STDOUT_FILENO);
+    if (err >= 0) dup2(err, STDERR_FILENO);
+    execv(binary.c_str(), argv.data());
+    _exit(127);
+  }
+  close(out);
+  if (err >= 0) close(err);
+  if (pid < 0) throw std::runtime_error("fork failed");
+  return pid;
+}
+
 }  // namespace
 
 std::string SimProcess::binaryPath() {
@@ -66,30 +88,11 @@ SimProcess::SimProcess(std::vector<std::string> arguments) {
   std::vector<std::string> command = launcher();
   if (command.empty()) command.push_back(binaryPath());
   arguments.insert(arguments.begin(), command.begin() + 1, command.end());
-  std::string binary = command.front();
-  std::vector<char*> argv;
-  argv.push_back(binary.data());
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-
+  const std::string binary = command.front();
   int pipeFds[2];
   if (pipe2(pipeFds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
-  pid_t parent = getpid();
-  pid_ = fork();
-  if (pid_ < 0) {
-    close(pipeFds[0]);
-    close(pipeFds[1]);
-    throw std::runtime_error("fork failed");
-  }
-  if (pid_ == 0) {
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (getppid() != parent) _exit(127);
-    dup2(pipeFds[1], STDOUT_FILENO);
-    execv(binary.c_str(), argv.data());
-    _exit(127);
-  }
-  close(pipeFds[1]);
   output_ = pipeFds[0];
+  pid_ = spawn(binary, std::move(arguments), pipeFds[1]);
 
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReadyTimeoutMs);
   std::string received;
@@ -139,36 +142,12 @@ int SimProcess::stop() {
 
 ProgramRun runProgram(const std::string& binary, std::vector<std::string> arguments,
                       int timeoutMs) {
-  std::vector<char*> argv;
-  std::string program = binary;
-  argv.push_back(program.data());
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-
   int outFds[2];
   int errFds[2];
-  if (pipe2(outFds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
-  if (pipe2(errFds, O_CLOEXEC) != 0) {
-    close(outFds[0]);
-    close(outFds[1]);
+  if (pipe2(outFds, O_CLOEXEC) != 0 || pipe2(errFds, O_CLOEXEC) != 0) {
     throw std::runtime_error("pipe failed");
   }
-  pid_t parent = getpid();
-  pid_t pid = fork();
-  if (pid < 0) {
-    for (int fd : {outFds[0], outFds[1], errFds[0], errFds[1]}) close(fd);
-    throw std::runtime_error("fork failed");
-  }
-  if (pid == 0) {
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (getppid() != parent) _exit(127);
-    dup2(outFds[1], STDOUT_FILENO);
-    dup2(errFds[1], STDERR_FILENO);
-    execv(program.c_str(), argv.data());
-    _exit(127);
-  }
-  close(outFds[1]);
-  close(errFds[1]);
+  const pid_t pid = spawn(binary, std::move(arguments), outFds[1], errFds[1]);
 
   ProgramRun run;
   pollfd streams[2] = {{outFds[0], POLLIN, 0}, {errFds[0], POLLIN, 0}};

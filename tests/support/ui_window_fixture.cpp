@@ -1,5 +1,6 @@
 #include "tests/support/ui_window_fixture.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "memory/address_table.h"
@@ -7,27 +8,6 @@
 #include "ui/map_entry.h"
 
 namespace rotaryn {
-namespace {
-
-// Never lets "MaxMaps" above a capacity, as a server whose map table is smaller would.
-class CappedMemory final : public MemoryAccessWrapper {
- public:
-  CappedMemory(std::shared_ptr<IMemoryAccess> target, int32_t maxMapsAddress, int32_t capacity)
-      : MemoryAccessWrapper(std::move(target)),
-        maxMapsAddress_(maxMapsAddress),
-        capacity_(capacity) {}
-
-  void WriteLong(int32_t& process, int32_t address, int32_t value, int16_t byteCount) override {
-    if (address == maxMapsAddress_ && value > capacity_) value = capacity_;
-    target_->WriteLong(process, address, value, byteCount);
-  }
-
- private:
-  int32_t maxMapsAddress_;
-  int32_t capacity_;
-};
-
-}  // namespace
 
 frmRotarynMaps& WindowFixture::load(sim::ServerOptions options) {
   if (!memory->hasServer(1000 + kProfile)) addProfile(kProfile, std::move(options));
@@ -59,8 +39,12 @@ std::string WindowFixture::mapsIni() const {
 }
 
 void WindowFixture::capMaxMaps(int32_t capacity) {
-  module.MemoryAccess = std::make_shared<CappedMemory>(
-      module.MemoryAccess, addressOf(module, kProfile, "MaxMaps"), capacity);
+  // As a server whose map table is smaller would.
+  module.MemoryAccess = std::make_shared<HookedMemory>(
+      module.MemoryAccess, [maxMaps = addressOf(module, kProfile, "MaxMaps"), capacity](
+                               std::string_view, int32_t address, int32_t* written) {
+        if (address == maxMaps && written != nullptr) *written = std::min(*written, capacity);
+      });
 }
 
 void WindowFixture::select(FlexGrid& grid, int first, int last) {

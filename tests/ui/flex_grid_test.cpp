@@ -2,21 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <utility>
-#include <vector>
-
 #include "platform/vb_error.h"
 #include "tests/platform/vb_error_of.h"
 
 namespace rotaryn {
 namespace {
-
-struct Recorder : ControlObserver {
-  void controlChanged(const std::string& control, Change what) override {
-    seen.emplace_back(control, what);
-  }
-  std::vector<std::pair<std::string, Change>> seen;
-};
 
 TEST(FlexGrid, SettingRowCollapsesTheSelectionOntoIt) {
   ChangeNotifier notifier;
@@ -58,27 +48,6 @@ TEST(FlexGrid, RowsKeepTextDataAndColourTogether) {
   EXPECT_EQ(grid.RowData(1), 0);
   EXPECT_EQ(grid.backColorAt(1, 0), 0);
   EXPECT_EQ(errorOf([&] { grid.RemoveItem(0); }), 381);  // the header row stays
-}
-
-TEST(ControlProperty, TellsTheViewAndRunsTheHandlerOnlyWhenTheValueChanges) {
-  ChangeNotifier notifier;
-  Recorder view;
-  notifier.subscribe(view);
-  TextBox box(notifier, "txtTdm", "Frame2");
-  int handled = 0;
-  box.text.onChange([&] { ++handled; });
-
-  box.text = "500";
-  box.text = "500";
-  box.text = "250";
-  EXPECT_EQ(handled, 2);
-  ASSERT_EQ(view.seen.size(), 2u);
-  EXPECT_EQ(view.seen[0].first, "txtTdm");
-  EXPECT_EQ(view.seen[0].second, Change::Text);
-
-  notifier.unsubscribe(view);
-  box.text = "1";
-  EXPECT_EQ(view.seen.size(), 2u);
 }
 
 }  // namespace

@@ -43,17 +43,6 @@ TEST_F(GridInput, ShiftDragDropsTheMapAtTheRowUnderThePointerOrOnNoRowAtTheEnd) 
   EXPECT_FALSE(deliverInput(*w, w->mfgList, {.event = InputEvent::Drop, .row = 1}));
 }
 
-TEST_F(GridInput, HoverNamesTheRowsGameTypeAndRightButtonOpensTheMenu) {
-  w->mfgCurrent_MouseMove(1);
-  EXPECT_EQ(w->mfgCurrent.toolTipText.get(), "Team Deathmatch");
-  w->mfgCurrent_MouseMove(40);
-  EXPECT_EQ(w->mfgCurrent.toolTipText.get(), "Team Deathmatch");
-
-  w->mfgList_MouseDown(MouseButton::Right, 0, 2);
-  EXPECT_EQ(w->mfgList.Row(), 2);
-  EXPECT_EQ(w->mnuMain.popups, 1);
-}
-
 TEST_F(GridInput, CooperativeAndKingOfTheHillListOnlyCustomMaps) {
   host.release(w->cmdGtRight);
   host.release(w->cmdGtRight);

@@ -13,9 +13,7 @@ constexpr const char* kLastMap = "You must have atleast 1 map in the Current map
 class Editing : public ::testing::Test {
  protected:
   void SetUp() override {
-    sim::ServerOptions options;
-    options.rotation = WindowFixture::rotationOf(5);
-    w = &host.load(options);
+    w = &host.load({.rotation = WindowFixture::rotationOf(5)});
     before = current();
   }
   std::vector<std::string> current() const { return host.gridRows(w->mfgCurrent); }
@@ -101,21 +99,6 @@ TEST_F(Editing, MovingPastEitherEndDoesNothing) {
   host.release(w->cmdDown);
   EXPECT_EQ(current(), before);
   EXPECT_EQ(host.dialogs.boxes().size(), 0u);
-}
-
-TEST_F(Editing, KeysMoveTheSelectedRowAndTheListFollows) {
-  host.select(w->mfgCurrent, 2, 2);
-  w->mfgCurrent_KeyPress('+');
-  EXPECT_EQ(current()[1], before[2]);
-  EXPECT_EQ(w->mfgCurrent.Row(), 1);
-  expectInStep();
-
-  w->mfgCurrent_KeyPress('-');
-  w->mfgCurrent_KeyPress('-');
-  w->mfgCurrent_KeyPress('x');
-  EXPECT_EQ(current(),
-            (std::vector<std::string>{before[0], before[1], before[3], before[2], before[4]}));
-  expectInStep();
 }
 
 TEST_F(Editing, ShuffleKeepsTheMapsAndTheListInStep) {

@@ -7,10 +7,12 @@
 #include "catalogue/stock_catalogue.h"
 #include "formats/game_names.h"
 #include "memory/rotation_layout.h"
+#include "memory/score_limits.h"
 #include "memory/server_fields.h"
 #include "platform/vb_error.h"
 #include "platform/vb_runtime.h"
 #include "plugin/module.h"
+#include "plugin/registration.h"
 #include "ui/automation/window_controls.h"
 #include "ui/window_input.h"
 
@@ -232,6 +234,25 @@ Json dumpProfile(const Module& module, int32_t index) {
   return out;
 }
 
+// The rotation part of what a host shows: its length, the entry playing (counted from 0, as
+// PlayMapRem counts), that entry's mission file, and the map after it (wrapping).
+void addRotation(Module& module, int32_t index, Json& out) {
+  const int32_t header = readLong(module, index, "MapPointer");
+  const int32_t count = readLongAt(module, index, header + rotation::kCountOffset);
+  const int32_t position = readLongAt(module, index, header + rotation::kCurrentOffset);
+  if (count <= 0 || count > rotation::kMaxRotation || position < 0) return;
+  out["rotationLength"] = count;
+  if (position < count) {
+    out["position"] = position;
+    const int32_t entry = header + rotation::kFirstEntryOffset + position * rotation::kEntrySize;
+    out["mapFile"] = jsonText(vb::Trim(readTextAt(module, index, entry)));
+  }
+  const int32_t next = (position + 1) % count;
+  out["nextPosition"] = next;
+  out["nextMap"] =
+      jsonText(vb::Trim(readText(module, index, "MapNameAdd", next * rotation::kSlotSize)));
+}
+
 // What a host shows of a profile's server: read through the memory component as the plug-in
 // reads it, so a host needs no memory code of its own.
 Json dumpServerState(Module& module, int32_t index) {
@@ -239,26 +260,24 @@ Json dumpServerState(Module& module, int32_t index) {
   std::string map = readText(module, index, "CurMap");
   int32_t type = readLong(module, index, "GameType");
   std::string pack = serverResourcePack(module, index);
+  const bool affiliate = module.profile(index).IsAffiliate;
   Json out{{"state", state},
+           {"stateName", formats::gameStateName(state)},
            {"map", jsonText(map)},
            {"gameType", type},
            {"pack", jsonText(pack)},
-           {"affiliate", module.profile(index).IsAffiliate}};
+           {"affiliate", affiliate},
+           {"build", std::string(serverBuildName(affiliate))}};
   if (type >= 0 && type < static_cast<int32_t>(formats::kGameTypeNames.size())) {
     out["gameTypeName"] = std::string(formats::kGameTypeNames[static_cast<size_t>(type)]);
   }
-  // The map the server plays after this game: the entry after its position, wrapping.
-  const int32_t header = readLong(module, index, "MapPointer");
-  const int32_t count = readLongAt(module, index, header + rotation::kCountOffset);
-  const int32_t position = readLongAt(module, index, header + rotation::kCurrentOffset);
-  out["rotationLength"] = count;
-  out["position"] = position;
-  if (count > 0 && count <= 255 && position >= 0) {
-    const int32_t next = (position + 1) % count;
-    out["nextPosition"] = next;
-    out["nextMap"] =
-        jsonText(vb::Trim(readText(module, index, "MapNameAdd", next * rotation::kSlotSize)));
-  }
+  addRotation(module, index, out);
+  // The affiliate build has no limit fields: null.
+  const std::optional<ScoreLimits> limits = readScoreLimits(module, index);
+  out["limits"] =
+      limits
+          ? Json{{"kills", limits->kills}, {"gameScore", limits->gameScore}, {"koth", limits->koth}}
+          : Json();
   return out;
 }
 
