@@ -165,17 +165,9 @@ QJsonObject HostApp::serverState(int32_t index) {
 }
 
 void HostApp::refreshServerMetrics() {
+  // The monitor's events keep the rest; a scrape reads no server.
   for (const auto& [index, p] : profiles_) {
     if (!p.loaded || !p.serverRunning) {
-      observer_.metrics().setServerState(index, std::nullopt, std::nullopt);
-      continue;
-    }
-    try {
-      const QJsonObject state = serverState(index);
-      std::optional<int32_t> length;
-      if (state.contains("rotationLength")) length = state.value("rotationLength").toInt();
-      observer_.metrics().setServerState(index, state.value("state").toInt(), length);
-    } catch (const PluginCallError&) {
       observer_.metrics().setServerState(index, std::nullopt, std::nullopt);
     }
   }

@@ -98,8 +98,7 @@ class HostApp {
   QJsonObject serverState(int32_t index);
   // The metrics and match history of what the plug-in reports.
   HostObserver& observer() { return observer_; }
-  // Reads every loaded profile's server into the metrics (game state, reachable, rotation
-  // length), as a scrape wants them.
+  // Before a scrape: profiles whose server stopped or that are not loaded show as down.
   void refreshServerMetrics();
 
  private:

@@ -46,6 +46,12 @@ void HostObserver::profileLoaded(const ProfileConfig& profile, const QJsonObject
     build = state.value("affiliate").toBool() ? "affiliate" : "standard";
   }
   metrics_.setProfile(profile.index, folder, build);
+  std::optional<int32_t> length;
+  if (state.contains("rotationLength")) length = state.value("rotationLength").toInt();
+  metrics_.setServerState(
+      profile.index,
+      state.contains("state") ? std::optional<int32_t>(state.value("state").toInt()) : std::nullopt,
+      length);
   history_.setProfileFolder(profile.index, folder);
 }
 

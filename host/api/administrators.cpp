@@ -181,8 +181,10 @@ class AdministratorsReader {
       settings_.metricsListen = parseListenAddress(value);
       const std::string& host = settings_.metricsListen->host;
       if (host != "127.0.0.1" && host != "::1" && host != "localhost") {
-        fail("MetricsListen serves without a token, so it is a loopback address (127.0.0.1:PORT "
-             "or [::1]:PORT), not \"" + value + "\"");
+        fail(
+            "MetricsListen serves without a token, so it is a loopback address (127.0.0.1:PORT "
+            "or [::1]:PORT), not \"" +
+            value + "\"");
       }
     } else if (key == "certificate") {
       settings_.certificatePath = value;

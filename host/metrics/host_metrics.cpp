@@ -52,13 +52,15 @@ double cpuSeconds() {
 
 struct HostMetrics::Families {
   explicit Families(prometheus::Registry& r)
-      : gameState(gauge(r, "rotaryn_game_state",
-                        "Game state of the profile's server at the last scrape (1 between games, "
-                        "2 or 3 running, 4 end of game); -1 when it could not be read")),
-        serverUp(gauge(r, "rotaryn_server_up",
-                       "Whether the profile's server could be read at the last scrape")),
+      : gameState(
+            gauge(r, "rotaryn_game_state",
+                  "Game state of the profile's server as the plug-in's monitor last saw it (1 "
+                  "between games, 2 or 3 running, 4 end of game); -1 when unreadable")),
+        serverUp(gauge(
+            r, "rotaryn_server_up",
+            "Whether the plug-in's monitor could read the profile's server at its last look")),
         rotationLength(gauge(r, "rotaryn_rotation_length",
-                             "Maps in the server's rotation at the last scrape")),
+                             "Maps in the server's rotation at the last game's start or end")),
         gamesEnded(counter(r, "rotaryn_games_ended_total", "Ends of game the plug-in saw")),
         displayCuts(counter(r, "rotaryn_display_cuts_total",
                             "End-of-game displays the plug-in cut to the profile's display time")),
@@ -138,8 +140,17 @@ HostMetrics::Profile& HostMetrics::profile(int32_t index) {
 
 void HostMetrics::onEvent(int32_t index, std::string_view name, const nlohmann::json& detail) {
   Profile& p = profile(index);
+  if (detail.contains("rotationLength") && detail["rotationLength"].is_number()) {
+    p.rotationLength->Set(detail["rotationLength"].get<double>());
+  }
   if (name == "game_ended") {
     p.gamesEnded->Increment();
+  } else if (name == "game_state") {
+    p.gameState->Set(detail.value("state", -1));
+    p.serverUp->Set(1);
+  } else if (name == "server_lost") {
+    p.gameState->Set(-1);
+    p.serverUp->Set(0);
   } else if (name == "display_cut") {
     p.displayCuts->Increment();
   } else if (name == "task_run") {

@@ -21,9 +21,9 @@ namespace rotaryn::host::metrics {
 
 // The host's metrics for Prometheus, kept with the Prometheus client library and served in its
 // text format (version 0.0.4) by the host's own listener. Per profile (labels profile, folder,
-// build): what the plug-in reports through its event port, and the server's state as the last
-// scrape read it. Host-wide: the API's requests and refusals, plug-in call durations and the
-// process's memory and CPU time. UI thread only.
+// build): what the plug-in reports through its event port, the game state and reachability as
+// its map monitor last saw them; a scrape reads no server. Host-wide: the API's requests and
+// refusals, plug-in call durations and the process's memory and CPU time. UI thread only.
 class HostMetrics {
  public:
   HostMetrics();
@@ -36,7 +36,8 @@ class HostMetrics {
   void setProfile(int32_t profile, const std::string& folder, const std::string& build);
   // One event of the plug-in's event port.
   void onEvent(int32_t profile, std::string_view name, const nlohmann::json& detail);
-  // The server's state as read now: none when it could not be read.
+  // The server's state as the host read it (at load) or knows it (a server ended): none when
+  // it cannot be read.
   void setServerState(int32_t profile, std::optional<int32_t> state,
                       std::optional<int32_t> rotationLength);
 

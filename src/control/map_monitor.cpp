@@ -44,6 +44,7 @@ uint8_t& endOfGameFlag(Module& module, int32_t index) {
 // The game state the monitor saw at its last tick of the profile (-1: none yet), grown as
 // profiles are. The host's events follow it rather than the end-of-game flag, which stays set
 // when a short load between games falls between two ticks.
+constexpr int32_t kUnreadable = -2;
 int32_t& lastStateSeen(Module& module, int32_t index) {
   std::vector<int32_t>& states = module.LastStateSeen;
   if (index < 0) raiseVbError(vberr::kSubscriptOutOfRange);
@@ -62,6 +63,7 @@ void reportGame(Module& module, int32_t index, const char* event, const std::str
     const PlayingEntry entry = playingEntry(module, index);
     fields.emplace_back("position", int64_t{entry.position});
     fields.emplace_back("mission", entry.mission);
+    fields.emplace_back("rotationLength", int64_t{entry.count});
   } catch (const VbError&) {
   }
   reportEvent(module, index, event, fields);
@@ -107,7 +109,14 @@ void tmrMaps_Timer(Module& module, int32_t index) {
     std::string playing;
     bool stateRead = false;
     step(1, [&] {
-      state = readLong(module, index, "GameState");
+      try {
+        state = readLong(module, index, "GameState");
+      } catch (const VbError&) {
+        // The host learns of a server it cannot read from here: its metrics read no server.
+        if (lastStateSeen(module, index) != kUnreadable) reportEvent(module, index, "server_lost");
+        lastStateSeen(module, index) = kUnreadable;
+        throw;
+      }
       stateRead = true;
     });
     step(2, [&] { gameType = readLong(module, index, "GameType"); });
@@ -127,6 +136,7 @@ void tmrMaps_Timer(Module& module, int32_t index) {
       if (state == gamestate::kEndOfGame && last != gamestate::kEndOfGame) {
         reportGame(module, index, "game_ended", playing, gameType);
       }
+      if (state != last) reportEvent(module, index, "game_state", {{"state", int64_t{state}}});
       last = state;
     });
 

@@ -134,7 +134,8 @@ PlayingEntry playingEntry(Module& module, int32_t index) {
   const int32_t header = readLong(module, index, "MapPointer");
   PlayingEntry entry;
   entry.position = readLongAt(module, index, header + kCurrentOffset);
-  const int32_t count = readLongAt(module, index, header + kCountOffset);
+  entry.count = readLongAt(module, index, header + kCountOffset);
+  const int32_t count = entry.count;
   if (entry.position >= 0 && entry.position < count && entry.position < kMaxRotation) {
     entry.mission = vb::Trim(
         readTextAt(module, index, header + kFirstEntryOffset + entry.position * kEntrySize));

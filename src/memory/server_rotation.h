@@ -21,6 +21,7 @@ int32_t GetNextMapCode(Module& module, int32_t index);
 // are; a failing read raises.
 struct PlayingEntry {
   int32_t position = 0;
+  int32_t count = 0;  // maps in the rotation
   std::string mission;
 };
 PlayingEntry playingEntry(Module& module, int32_t index);

@@ -15,8 +15,10 @@ using EventFields = std::vector<std::pair<std::string, EventValue>>;
 // What the plug-in tells its host happened on a profile's server, for the host's metrics and
 // match history. The host only listens: nothing it does changes what the plug-in does next.
 // Event names and their fields:
-//   game_started   map, mission, gameType, position  (a game seen running for the first time)
-//   game_ended     map, mission, gameType, position  (the first look at its end of game)
+//   game_started   map, mission, gameType, position, rotationLength (a game seen running first)
+//   game_ended     map, mission, gameType, position, rotationLength (the first look at its end)
+//   game_state     state                             (the monitor saw the game state change)
+//   server_lost                                      (the monitor could not read the server)
 //   display_cut                                      (the end-of-game display was shortened)
 //   rotation_write origin: window|task|autoload|remote (Update Maps wrote the rotation)
 //   task_run, task_failed                            (a due task ran; it failed)
