@@ -13,9 +13,9 @@
 
 #include "admin/admin_client.h"
 #include "admin/command_line.h"
+#include "admin/history_command.h"
 #include "admin/maps_view.h"
 #include "admin/session.h"
-#include "admin/history_command.h"
 #include "admin/status_command.h"
 #include "admin/upload_body.h"
 #include "formats/base64.h"
