@@ -37,6 +37,12 @@ ApiAnswer ApiClient::profiles() {
   return send("GET", "/api/v1/profiles", {});
 }
 
+ApiAnswer ApiClient::history(int profile, const std::optional<QString>& since) {
+  QString path = QString("/api/v1/profiles/%1/history").arg(profile);
+  if (since) path += "?from=" + QString::fromLatin1(QUrl::toPercentEncoding(*since));
+  return send("GET", path, {});
+}
+
 ApiAnswer ApiClient::state(int profile) {
   return send("GET", QString("/api/v1/profiles/%1/state").arg(profile), {});
 }
@@ -62,7 +68,10 @@ ApiAnswer ApiClient::send(const QByteArray& method, const QString& path, const Q
   QUrl url = base_;
   QString basePath = url.path();
   while (basePath.endsWith('/')) basePath.chop(1);
-  url.setPath(basePath + path);
+  // A query after the path ("...?from=...") stays a query.
+  const qsizetype query = path.indexOf('?');
+  url.setPath(basePath + path.left(query));
+  if (query >= 0) url.setQuery(path.mid(query + 1));
   QNetworkRequest request(url);
   request.setRawHeader("Authorization", "Bearer " + token_);
   request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");

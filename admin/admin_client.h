@@ -40,6 +40,9 @@ class ApiClient {
   ApiAnswer profiles();
   // GET /api/v1/profiles/<profile>/state: the server's game state, map playing and next map.
   ApiAnswer state(int profile);
+  // GET /api/v1/profiles/<profile>/history, from the date given (yyyy-mm-dd) to the host's
+  // today; none: the host's today only.
+  ApiAnswer history(int profile, const std::optional<QString>& since);
   // GET /api/v1/profiles/<profile>/status: the profile, its server and the game it runs.
   ApiAnswer status(int profile);
   // POST /api/v1/profiles/<profile>/<operation> with {"data": data} (no body without data).

@@ -13,6 +13,7 @@
 
 #include "admin/admin_client.h"
 #include "admin/command_line.h"
+#include "admin/history_command.h"
 #include "admin/maps_view.h"
 #include "admin/session.h"
 #include "admin/status_command.h"
@@ -308,6 +309,11 @@ int status(Session& session, const QStringList& words) {
   return runStatus(session.client(), profile, session.options().json, session.out(), session.err());
 }
 
+int history(Session& session, const QStringList& words) {
+  return historyCommand(session.client(), profileOf(words[0]), session.options().since,
+                        session.options().json, session.out(), session.err());
+}
+
 // Every command: its name and words (its usage), what runs it, and its line of --help.
 const Command kCommands[] = {
     {"profiles", "", profiles, "the profiles you may touch"},
@@ -328,6 +334,7 @@ const Command kCommands[] = {
     {"file delete", "P NAME", fileDelete, "", ""},
     {"autoload", "P 0|1", autoload, "", "autoload P 0|1 | display-time P 1..9"},
     {"display-time", "P 1..9", displayTime, "", ""},
+    {"history", "P [--since yyyy-mm-dd]", history, "the games played, from that date to today"},
 };
 
 // The token from --token-file or the environment; throws UsageError when there is none, and

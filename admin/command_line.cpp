@@ -38,7 +38,7 @@ class Grammar {
   explicit Grammar(std::span<const Command> commands) {
     app_.set_help_flag();  // --help is the whole text, answered before parsing
     app_.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-    for (const char* name : {"--host", "--token-file", "--ca-file", "--scores"}) {
+    for (const char* name : {"--host", "--token-file", "--ca-file", "--scores", "--since"}) {
       app_.add_option(name);
     }
     app_.add_flag("--json");
@@ -58,6 +58,7 @@ class Grammar {
     options.caFile = given("--ca-file").value_or(QString());
     options.json = app_.get_option_no_throw("--json")->count() > 0;
     options.scores = given("--scores");
+    options.since = given("--since");
     return options;
   }
 

@@ -29,6 +29,7 @@ struct Options {
   QString caFile;
   bool json = false;
   std::optional<QString> scores;
+  std::optional<QString> since;
 };
 
 // "1" and up; throws UsageError.

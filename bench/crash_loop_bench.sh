@@ -2,7 +2,7 @@
 # The headless host killed (SIGKILL) at random moments while remote administrators change its
 # rotation, tasks, settings and map files through rotaryn-admin, ROUNDS times (default 200).
 # After every kill: every INI file under the root parses, every map-list file parses, every
-# admin-log line is whole; after the next start no temporary file of a cut-off write is left.
+# admin-log line and every match-history line (games ended by the administrator's skips) is whole; after the next start no temporary file of a cut-off write is left.
 #
 #   bash bench/crash_loop_bench.sh [BUILD_DIR] [ROUNDS]
 #
@@ -38,7 +38,7 @@ cat > "${root}/host.ini" <<INI
 [Host]
 Simulator = ${simulator}
 [Profile 1]
-Server = simulated --game-length 0 --tick-ms 50
+Server = simulated --game-length 1 --display-length 4 --loading-seconds 0.5 --tick-ms 50
 GameFolder = games/one
 ProfileFolder = one
 INI
@@ -69,7 +69,8 @@ changes() {
   local n=0
   while true; do
     n=$((n + 1))
-    case $((n % 8)) in
+    case $((n % 9)) in
+      8) "${a[@]}" skip 1 ;;
       0) "${a[@]}" maps set 1 "${root}/a.mpl" --scores 7,45,12 ;;
       1) "${a[@]}" task add 1 "25/12/2026" "20:$((n % 60 / 10))$((n % 10)):00" a.mpl "Every Day" ;;
       2) "${a[@]}" maps set 1 "${root}/b.mpl" ;;
@@ -92,6 +93,11 @@ ini_ok() {
 mpl_ok() {
   awk '{ sub(/\r$/, "") } /^$/ { next } !/^[0-9]+\[-\][01]\[-\][^[]+$/ { bad = 1 } END { exit bad }' "$1"
 }
+# Every history line is one JSON object of a game, and the file ends with its newline.
+history_ok() {
+  awk '!/^\{"profile":1,.*"ended":"[a-z ]+","admin":("[^"]*"|null)\}$/ { bad = 1 } END { exit bad }' "$1" &&
+    { [ ! -s "$1" ] || [ "$(tail -c 1 "$1" | od -An -c | tr -d ' ')" = '\n' ]; }
+}
 log_ok() {
   awk '{ if ($0 !~ /^\[[0-9][0-9]:[0-9][0-9]:[0-9][0-9]\].*\r$/) bad = 1 } END { exit bad }' "$1" &&
     { [ ! -s "$1" ] || [ "$(tail -c 2 "$1" | od -An -c | tr -d ' ')" = '\r\n' ]; }
@@ -106,7 +112,8 @@ for round in $(seq "${rounds}"); do
   [ "${left}" -eq 0 ] || { echo "round ${round}: ${left} temporary files left after the start"; bad=$((bad + 1)); }
   changes &
   changes_pid=$!
-  sleep "0.$((RANDOM % 9 + 1))$((RANDOM % 10))"
+  # Up to 3 s: the monitor's ticks, 2 s apart, see the 1-second games end and write history.
+  sleep "$((RANDOM % 3)).$((RANDOM % 9 + 1))$((RANDOM % 10))"
   kill -KILL "${host_pid}"
   wait "${host_pid}" 2>/dev/null || true
   host_pid=""
@@ -126,11 +133,15 @@ for round in $(seq "${rounds}"); do
   while IFS= read -r -d '' file; do
     log_ok "${file}" || { echo "round ${round}: ${file#"${root}"/} has a half-written line"; bad=$((bad + 1)); }
   done < <(find "${root}" -path '*adminlogs*' -name '*.txt' -type f -print0)
+  while IFS= read -r -d '' file; do
+    history_ok "${file}" || { echo "round ${round}: ${file#"${root}"/} has a half-written line"; bad=$((bad + 1)); }
+  done < <(find "${root}/logs" -path '*history*' -name '*.jsonl' -type f -print0 2>/dev/null)
 done
 start_host
 left="$(find "${root}" -name '.*.tmp[0-9]*.[0-9]*' -type f | wc -l)"
 [ "${left}" -eq 0 ] || { echo "after the last start: ${left} temporary files left"; bad=$((bad + 1)); }
 admin_lines="$(cat "${root}"/profiles/one/adminlogs/*.txt 2>/dev/null | wc -l)"
-echo "crash_loop: ${rounds} kills, ${landed} with a write cut off (temporary left), ${admin_lines} admin-log lines, ${bad} bad files"
+history_lines="$(find "${root}/logs" -path '*history*' -name '*.jsonl' -type f -exec cat {} + 2>/dev/null | wc -l || true)"
+echo "crash_loop: ${rounds} kills, ${landed} with a write cut off (temporary left), ${admin_lines} admin-log lines, ${history_lines} history lines, ${bad} bad files"
 echo "RATIO crash_loop $(awk -v b="${bad}" -v r="${rounds}" 'BEGIN { printf "%.3f", b / r }') target 0"
 [ "${bad}" -eq 0 ]

@@ -23,6 +23,8 @@
 
 #include "bench/ratio_reporter.h"
 #include "formats/exchange_codec.h"
+#include "formats/windows_1252.h"
+#include "host/history/match_history.h"
 #include "plugin/cls_plugin.h"
 #include "tests/support/plugin_fixture.h"
 
@@ -95,6 +97,36 @@ class ClockedServers final : public MemoryAccessWrapper {
   int64_t last_ = 0;
 };
 
+// The plug-in's event port as the host keeps it: the match history, in the day's virtual time.
+class HistoryEvents final : public GameEvents {
+ public:
+  HistoryEvents(const std::string& root, const VirtualScheduler& clock)
+      : history(host::history::historyFolderIn(root), host::history::kDefaultHistoryDays, [&clock] {
+          const DateTime t = clock.now();
+          const formats::CivilTime now{t.year, t.month, t.day, t.hour, t.minute, t.second};
+          return host::history::Moment{now, now};
+        }) {
+    for (int32_t p = 1; p <= kProfiles; ++p) history.setProfileFolder(p, folderOf(p));
+  }
+  static std::string folderOf(int32_t p) { return "profile" + std::to_string(p); }
+
+  void report(int32_t profile, const std::string& name, const EventFields& fields) override {
+    nlohmann::json detail = nlohmann::json::object();
+    for (const auto& [key, value] : fields) {
+      if (const auto* text = std::get_if<std::string>(&value)) {
+        detail[key] = formats::utf8FromWindows1252(*text);
+      } else {
+        detail[key] = std::get<int64_t>(value);
+      }
+    }
+    const std::string problem = history.onEvent(profile, name, detail);
+    if (!problem.empty()) problems.push_back(problem);
+  }
+
+  host::history::MatchHistory history;
+  std::vector<std::string> problems;
+};
+
 sim::ServerOptions serverOptions(int32_t profile) {
   sim::ServerOptions options;
   options.gameLengthSeconds = 120 + (profile * 37) % 181;  // 2 to 5 minutes
@@ -137,6 +169,7 @@ struct DayFigures {
   std::map<std::string, int> remoteDone;   // answered 1
   int64_t remoteTotal = 0;
   int64_t logLines = 0;
+  int64_t historyLines = 0;
   std::vector<int64_t> rssKb;  // after each hour
   int64_t peakKb = 0;
   std::vector<std::string> failures;
@@ -148,9 +181,11 @@ class Day {
   Day() {
     host.scratch.write("Plugins/Maps.ini", displayTimes());
     for (int32_t p = 1; p <= kProfiles; ++p) host.addProfile(p, serverOptions(p));
-    plugin = std::make_unique<clsPlugin>(Ports{host.registry, host.files, host.scheduler,
-                                               host.scheduler, host.scheduler, host.dialogs},
-                                         host.root() + "\\Plugins");
+    events = std::make_unique<HistoryEvents>(host.scratch.path(), host.scheduler);
+    plugin = std::make_unique<clsPlugin>(
+        Ports{host.registry, host.files, host.scheduler, host.scheduler, host.scheduler,
+              host.dialogs, nullptr, nullptr, events.get()},
+        host.root() + "\\Plugins");
     servers = std::make_shared<ClockedServers>(host.memory, host.scheduler);
     plugin->module().MemoryAccess = servers;
     for (int32_t p = 1; p <= kProfiles; ++p) writeTasks(p);
@@ -189,6 +224,7 @@ class Day {
   }
 
   PluginFixture host;
+  std::unique_ptr<HistoryEvents> events;
   std::unique_ptr<clsPlugin> plugin;
   std::shared_ptr<ClockedServers> servers;
   int64_t start = 0;
@@ -333,6 +369,26 @@ class Day {
     return lines;
   }
 
+  // The profile's history lines; each must be a whole JSON object naming the profile.
+  int64_t historyLinesOf(int32_t p, DayFigures& figures) {
+    const std::filesystem::path folder = std::filesystem::path(host.scratch.path()) / "logs" /
+                                         "history" / HistoryEvents::folderOf(p);
+    int64_t lines = 0;
+    if (!std::filesystem::exists(folder)) return 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      std::ifstream file(entry.path());
+      std::string line;
+      while (std::getline(file, line)) {
+        ++lines;
+        const nlohmann::json game = nlohmann::json::parse(line, nullptr, false);
+        if (!game.is_object() || game.value("profile", 0) != p || game.value("map", "").empty()) {
+          figures.failures.push_back("profile " + std::to_string(p) + ": history line " + line);
+        }
+      }
+    }
+    return lines;
+  }
+
   void check(DayFigures& figures) {
     auto fail = [&](const std::string& what) { figures.failures.push_back(what); };
     for (int32_t p = 1; p <= kProfiles; ++p) {
@@ -368,6 +424,14 @@ class Day {
         fail(name + "an end of game lasted " + std::to_string(games.longestEndOfGameMs) + " ms");
       }
       if (server.rotationViolations() != 0) fail(name + "rotation violations");
+      // An end of game in the day's last monitor tick is not seen yet: the server still shows it.
+      const int64_t history = historyLinesOf(p, figures);
+      figures.historyLines += history;
+      const bool endInFlight = server.state() == sim::kStateEndOfGame;
+      if (history != games.ended && !(endInFlight && history == games.ended - 1)) {
+        fail(name + std::to_string(games.ended) + " games ended, " + std::to_string(history) +
+             " history lines");
+      }
       const int64_t lines = logLinesOf(p, "Admin" + std::to_string(p), figures);
       figures.logLines += lines;
       if (lines != remoteCallsOf[p]) {
@@ -388,6 +452,7 @@ class Day {
       if (expectedReads.count(file) == 0) fail(file + " was loaded by no task");
     }
     for (const auto& box : host.dialogs.boxes()) fail("box \"" + box.title + "\": " + box.text);
+    for (const std::string& problem : events->problems) fail("history: " + problem);
     if (figures.rssKb.size() != 24) {
       fail("no hourly memory figures");
     } else {
@@ -455,6 +520,7 @@ int main(int argc, char** argv) {
       static_cast<long long>(games.typeChanges),
       static_cast<long long>(games.typeChangesFromClient), static_cast<long long>(games.wrongType),
       static_cast<long long>(games.displaysCut), games.longestEndOfGameMs / 1000);
+  std::printf("  match history lines %lld\n", static_cast<long long>(figures.historyLines));
   std::printf("  tasks due %lld, run %lld; rotation violations %lld\n",
               static_cast<long long>(figures.dueTasks), static_cast<long long>(figures.tasksRun),
               static_cast<long long>(figures.rotationViolations));

@@ -20,7 +20,11 @@ HostApp::HostApp(Environment environment, HostConfig config)
                return "console command delivery is off for profile " + std::to_string(index) +
                       " (Delivery = none in host.ini), so the command was not sent; set "
                       "Delivery = mailbox if the server reads its console mailbox";
-             }) {
+             }),
+      observer_(env_.rootPosix, config_.historyDays, env_.clock, env_.note) {
+  ports_.eventReported = [this](int32_t profile, const char* name, const char* detail) {
+    observer_.onEvent(profile, name, detail);
+  };
   for (const ProfileConfig& profile : config_.profiles) addProfile(profile);
 }
 
@@ -29,6 +33,9 @@ HostApp::~HostApp() = default;
 void HostApp::loadPlugin(const std::string& libraryPath) {
   plugin_.emplace(PluginHandle::load(
       libraryPath.empty() ? pluginPathIn(env_.rootPosix) : libraryPath, ports_.ports()));
+  plugin_->callTimed = [this](const QString& operation, double seconds) {
+    observer_.metrics().pluginCall(operation.toStdString(), seconds);
+  };
   // The registration data is the plug-in's constant: asked for once.
   pluginData_ = plugin_->call(QJsonObject{{"op", "GetData"}}).toObject();
 }
@@ -94,12 +101,17 @@ std::string HostApp::loadProfile(int32_t index, int64_t windowId,
   lastLoaded_ = index;
   // LoadInterface reports its own failures in a box; the host also wants to know whether the
   // profile's server can be read at all, to say so once.
+  QJsonObject state;
+  std::string unreadable;
   try {
-    serverState(index);
+    state = serverState(index);
   } catch (const PluginCallError& error) {
-    return error.description().toStdString();
+    unreadable = error.description().toStdString();
   }
-  return "";
+  if (auto found = profiles_.find(index); found != profiles_.end()) {
+    observer_.profileLoaded(found->second.config, state);
+  }
+  return unreadable;
 }
 
 void HostApp::hideInterface() {
@@ -150,6 +162,15 @@ QJsonObject HostApp::serverState(int32_t index) {
       .automate(QJsonObject{{"dump", "serverState"}, {"index", index}})
       .value("result")
       .toObject();
+}
+
+void HostApp::refreshServerMetrics() {
+  // The monitor's events keep the rest; a scrape reads no server.
+  for (const auto& [index, p] : profiles_) {
+    if (!p.loaded || !p.serverRunning) {
+      observer_.metrics().setServerState(index, std::nullopt, std::nullopt);
+    }
+  }
 }
 
 }  // namespace rotaryn::host

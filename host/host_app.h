@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "host/config/host_config.h"
+#include "host/observer.h"
 #include "host/plugin_library.h"
 #include "host/port_table.h"
 
@@ -95,6 +96,10 @@ class HostApp {
   // The map, game state and game type of a loaded profile's server, read by the plug-in
   // through its memory component; throws PluginCallError when it cannot be read.
   QJsonObject serverState(int32_t index);
+  // The metrics and match history of what the plug-in reports.
+  HostObserver& observer() { return observer_; }
+  // Before a scrape: profiles whose server stopped or that are not loaded show as down.
+  void refreshServerMetrics();
 
  private:
   Profile& mutableProfile(int32_t index);
@@ -102,6 +107,7 @@ class HostApp {
   Environment env_;
   HostConfig config_;
   PortTable ports_;
+  HostObserver observer_;
   std::map<int32_t, Profile> profiles_;
   std::optional<PluginHandle> plugin_;
   QJsonObject pluginData_;  // GetData, from the plug-in's start

@@ -5,13 +5,21 @@
 #include "host/config/host_root.h"
 
 namespace rotaryn::host {
+namespace {
+
+constexpr int kHistoryCheckMs = 3600 * 1000;
+
+}  // namespace
 
 LiveHost::LiveHost(const std::string& rootPosix, HostConfig config, HostDialogs& dialogs, Note note)
     : root_(rootPosix),
       note_(std::move(note)),
       timers_([this](const std::string& failure) { note_("a timer tick failed: " + failure); }),
       app_(HostApp::Environment{rootPosix, clock_, timers_, pump_, dialogs, nullptr, note_},
-           std::move(config)) {}
+           std::move(config)) {
+  // The history's old files also go on a day without games.
+  timers_.start("host history", 0, kHistoryCheckMs, [this] { app_.observer().pruneIfNewDay(); });
+}
 
 bool LiveHost::loadPlugin() {
   try {

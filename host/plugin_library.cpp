@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 
 #include <QJsonDocument>
+#include <chrono>
 #include <filesystem>
 #include <utility>
 
@@ -94,7 +95,8 @@ PluginHandle PluginHandle::load(const std::string& libraryPath, const twkRotaryn
 }
 
 PluginHandle::PluginHandle(PluginHandle&& other) noexcept
-    : library_(std::exchange(other.library_, nullptr)),
+    : callTimed(std::move(other.callTimed)),
+      library_(std::exchange(other.library_, nullptr)),
       plugin_(std::exchange(other.plugin_, nullptr)),
       entries_(other.entries_),
       description_(std::move(other.description_)) {}
@@ -124,6 +126,17 @@ QJsonObject PluginHandle::exchange(char* (*entry)(twkRotarynPlugin*, const char*
 }
 
 QJsonValue PluginHandle::call(const QJsonObject& request) {
+  if (!callTimed) return exchange(entries_.call, request).value("result");
+  const auto started = std::chrono::steady_clock::now();
+  struct Timed {
+    PluginHandle& handle;
+    const QJsonObject& request;
+    std::chrono::steady_clock::time_point started;
+    ~Timed() {
+      const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
+      handle.callTimed(request.value("op").toString(), took.count());
+    }
+  } timed{*this, request, started};
   return exchange(entries_.call, request).value("result");
 }
 

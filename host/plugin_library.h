@@ -3,6 +3,7 @@
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QString>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -56,6 +57,8 @@ class PluginHandle {
   // PluginCallError when it could not be done.
   QJsonObject automate(const QJsonObject& request);
   const PluginDescription& description() const { return description_; }
+  // Told how long each call took (its operation, seconds), failed ones too; empty: not timed.
+  std::function<void(const QString& operation, double seconds)> callTimed;
 
  private:
   struct Entries {

@@ -123,6 +123,15 @@ void wireConsole(twkRotarynHostPorts& ports) {
   };
 }
 
+// The plug-in's events go to whoever listens (the metrics and the history).
+void wireEvents(twkRotarynHostPorts& ports) {
+  ports.reportEvent = [](void* c, int32_t profile, const char* name, const char* detail) {
+    guarded([&] {
+      if (self(c).eventReported) self(c).eventReported(profile, name, detail);
+    });
+  };
+}
+
 }  // namespace
 
 PortTable::PortTable(HostClock& clock, HostTimers& timers, HostPump& pump, HostDialogs& dialogs,
@@ -139,6 +148,7 @@ PortTable::PortTable(HostClock& clock, HostTimers& timers, HostPump& pump, HostD
   wireDialogs(ports_);
   if (memory != nullptr) wireMemory(ports_);
   if (this->gate) wireConsole(ports_);
+  wireEvents(ports_);
 }
 
 QString buttonsName(int buttons) {

@@ -86,6 +86,8 @@ class PortTable {
   ConsoleGate gate;
   // Told of every box the plug-in shows (title, text) before the dialogs show it.
   std::function<void(const QString& title, const QString& text)> boxShown;
+  // Told of every event the plug-in reports (profile, name, detail as JSON text).
+  std::function<void(int32_t profile, const char* name, const char* detail)> eventReported;
 
  private:
   twkRotarynHostPorts ports_{};

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every benchmark of the build once: the built ones, then the scripted ones of bench/
-# (the host's CPU use, the crash loop), which start real processes.
+# (the host's CPU use, with metrics and history on over off, the crash loop), which start real
+# processes.
 # day_of_load_bench, about two minutes, runs 24 hours of 50 profiles in virtual time; a built
 # benchmark whose checks fail stops the run.
 set -euo pipefail

@@ -6,6 +6,7 @@ sudo_cmd=""
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev nlohmann-json3-dev libcli11-dev
+  prometheus-cpp-dev prometheus
   clang-format jq
   qt6-base-dev libgl-dev xvfb xauth fonts-wine
   curl openssl mawk python3 graphviz

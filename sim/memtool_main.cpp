@@ -118,7 +118,9 @@ void printSimInfo(ProcessMemory& memory, int32_t& pid, const ServerLayout& layou
   std::cout << "Violations  " << at(rotaryn::sim::kSimInfoViolationsOffset)
             << " (rotation checked at " << at(rotaryn::sim::kSimInfoChecksOffset)
             << " map starts)\n"
-            << "Score       " << at(rotaryn::sim::kSimInfoScoreOffset) << "\n";
+            << "Score       " << at(rotaryn::sim::kSimInfoScoreOffset) << "\n"
+            << "Games ended " << at(rotaryn::sim::kSimInfoEndedOffset) << " (displays cut "
+            << at(rotaryn::sim::kSimInfoDisplaysCutOffset) << ")\n";
 }
 
 void printStatus(ProcessMemory& memory, int32_t& pid, const ServerLayout& layout) {

@@ -177,6 +177,15 @@ class AdministratorsReader {
     http::Limits& limits = settings_.limits;
     if (key == "listen") {
       settings_.listen = parseListenAddress(value);
+    } else if (key == "metricslisten") {
+      settings_.metricsListen = parseListenAddress(value);
+      const std::string& host = settings_.metricsListen->host;
+      if (host != "127.0.0.1" && host != "::1" && host != "localhost") {
+        fail(
+            "MetricsListen serves without a token, so it is a loopback address (127.0.0.1:PORT "
+            "or [::1]:PORT), not \"" +
+            value + "\"");
+      }
     } else if (key == "certificate") {
       settings_.certificatePath = value;
     } else if (key == "key") {
@@ -197,7 +206,7 @@ class AdministratorsReader {
       limits.keepAliveIdleMs = boundedNumber(value, "KeepAliveTimeout", 1, 3600) * 1000;
     } else {
       fail(
-          "[API] has Listen, Certificate, Key, BodyLimit, MaxConnections, "
+          "[API] has Listen, MetricsListen, Certificate, Key, BodyLimit, MaxConnections, "
           "MaxConnectionsPerAddress, HeadTimeout, MinBodyRate and KeepAliveTimeout, not \"" +
           key + "\"");
     }
@@ -341,7 +350,7 @@ ListenAddress parseListenAddress(std::string_view text) {
 }
 
 bool isHostPrivilege(std::string_view name) {
-  return name == kViewAudit;
+  return name == kViewAudit || name == kReadMetrics;
 }
 
 std::set<std::string> parsePrivileges(std::string_view list, const PrivilegeNames& offered) {
@@ -352,7 +361,8 @@ std::set<std::string> parsePrivileges(std::string_view list, const PrivilegeName
       std::string names;
       for (const std::string& name : offered) names += (names.empty() ? "" : ", ") + name;
       throw std::invalid_argument("\"" + item + "\" is not a privilege of the plug-in; they are " +
-                                  names + "; the host's own is " + kViewAudit);
+                                  names + "; the host's own are " + kViewAudit + " and " +
+                                  kReadMetrics);
     }
     privileges.insert(item);
   }

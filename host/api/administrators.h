@@ -36,6 +36,8 @@ struct ListenAddress {
 
 struct ApiSettings {
   ListenAddress listen;
+  // MetricsListen: a loopback address where GET /metrics needs no token; none: only on the API.
+  std::optional<ListenAddress> metricsListen;
   std::string certificatePath;  // TLS when both are set; relative to the root
   std::string keyPath;
   http::Limits limits;  // the body, connections and time
@@ -54,6 +56,8 @@ using PrivilegeNames = std::vector<std::string>;
 // The host's own privileges, granted in the same list as the plug-in's: "View Audit" reads the
 // API's audit (GET /api/v1/audit).
 inline constexpr const char* kViewAudit = "View Audit";
+// "Read Metrics" reads the host's metrics (GET /metrics).
+inline constexpr const char* kReadMetrics = "Read Metrics";
 bool isHostPrivilege(std::string_view name);
 
 // Parses the file's text; throws AdministratorsFileError naming fileName and the line.

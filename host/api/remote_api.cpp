@@ -116,8 +116,9 @@ HttpServer::Handlers RemoteApi::handlers() {
   HttpServer::Handlers handlers;
   handlers.head = [this, json](const http::RequestHead& head,
                                const QString& peer) -> std::optional<HttpAnswer> {
-    // The console's page and its files need no token.
+    // The console's page and its files need no token; /metrics and the history check their own.
     if (isStaticRoute(viewOf(head.method), viewOf(head.target))) return std::nullopt;
+    if (observabilityPath(viewOf(head.path()))) return std::nullopt;
     auto refusal = checkHead(viewOf(head.method), viewOf(head.path()),
                              viewOf(head.header("Authorization")), peer);
     if (!refusal) return std::nullopt;
@@ -128,6 +129,7 @@ HttpServer::Handlers RemoteApi::handlers() {
     if (isStaticRoute(viewOf(head.method), viewOf(head.target))) {
       return staticAnswer(viewOf(head.target));
     }
+    if (observabilityPath(viewOf(head.path()))) return serveObservability(head, peer);
     return json(handle(viewOf(head.method), viewOf(head.path()),
                        viewOf(head.header("Authorization")), body, peer, viewOf(head.query())));
   };
@@ -156,6 +158,7 @@ std::string RemoteApi::start(const ApiOptions& options) {
     return "";
   }
   if (std::string problem = readSettings(options); !problem.empty()) return problem;
+  if (std::string problem = startMetricsListener(); !problem.empty()) return problem;
   if (settings_.administrators.empty() && !options.listen) {
     note_(std::string("remote API off: ") + kAdministratorsFileName +
           " names no administrator (rotaryn-host --add-admin NAME --privileges ...)");
@@ -206,6 +209,7 @@ std::string RemoteApi::reloadAdministrators() {
 }
 
 void RemoteApi::writeAudit(const QJsonObject& entry) {
+  countRequest(entry);
   if (std::string problem = audit_.write(entry); !problem.empty()) note_("audit: " + problem);
 }
 

@@ -75,6 +75,13 @@ class RemoteApi {
   const ApiSettings& settings() const { return settings_; }
   AuditLog& audit() { return audit_; }
 
+  // GET /metrics and GET /api/v1/profiles/P/history (remote_api_observability.cpp): whether a
+  // path is one of them, and its answer (token, privilege and profile checked, audited).
+  static bool observabilityPath(QByteArrayView path);
+  HttpAnswer serveObservability(const http::RequestHead& head, const QString& peer);
+  // The metrics' own loopback listener (MetricsListen), when administrators.ini names one.
+  uint16_t metricsPort() const;
+
  private:
   // A request on its way through the steps: its audit line so far and the administrator its
   // token names (null before the login step or when it names none).
@@ -123,6 +130,11 @@ class RemoteApi {
   void writeAudit(const QJsonObject& entry);
   // Audits the request with its status and outcome and passes its answer on.
   Reply audited(Call& call, const char* outcome, Reply reply);
+  // The API's metrics of one audited request.
+  void countRequest(const QJsonObject& entry);
+  std::string startMetricsListener();
+  HttpAnswer metricsAnswer();
+  HttpAnswer historyAnswer(Call& call, int32_t profile, std::string_view query);
   // Audits the request as refused and makes its error answer.
   Reply refuse(Call& call, int status, const QString& message);
 
@@ -139,6 +151,7 @@ class RemoteApi {
   ApiSettings settings_;
   AuditLog audit_;
   std::unique_ptr<HttpServer> server_;
+  std::unique_ptr<HttpServer> metricsServer_;
   std::unique_ptr<QTimer> auditFlush_;
   static constexpr int64_t kStatusFreshMs = 2000;
   struct CachedStatus {

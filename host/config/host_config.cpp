@@ -143,9 +143,11 @@ void applyHostSetting(HostConfig& host, std::string_view key, std::string_view v
     host.areaHeightTwips = static_cast<int32_t>(wholeNumber(key, value, 1500, 150000));
   } else if (k == "simulator") {
     host.simulator = utf8FromWindows1252(value);
+  } else if (k == "historydays") {
+    host.historyDays = static_cast<int32_t>(wholeNumber(key, value, 0, 36500));
   } else {
     invalid("[Host] has no key \"" + std::string(key) +
-            "\" (AreaWidth, AreaHeight and Simulator are known)");
+            "\" (AreaWidth, AreaHeight, Simulator and HistoryDays are known)");
   }
 }
 

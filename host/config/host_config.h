@@ -67,6 +67,7 @@ struct HostConfig {
   int32_t areaWidthTwips = 11040;  // the window needs 10920 x 8340 to show every control
   int32_t areaHeightTwips = 8400;
   std::string simulator;                // dfbhd-sim to start (UTF-8); empty: found next to the host
+  int32_t historyDays = 90;             // days of match history kept; 0: none recorded
   std::vector<ProfileConfig> profiles;  // ascending by index
 };
 

@@ -84,6 +84,16 @@ typedef struct twkRotarynHostPorts {
   /* Screen, optional: twips per pixel down the screen. Null, 0, or a table that ends before
    * this member: the same as across. */
   int32_t (*twipsPerPixelY)(void* context);
+
+  /* Events, optional: what happened on a profile's server, for a host's metrics and history.
+   * `name` is game_started, game_ended, game_state, server_lost, display_cut, rotation_write,
+   * task_run, task_failed or game_command; `detail` is a JSON object of the event's fields ("{}"
+   * when it has none): map, mission, gameType, position, rotationLength for the games; state
+   * for game_state; origin (window, task, autoload, remote) for
+   * rotation_write; kind (skip, score, play), origin (window, remote) and admin for
+   * game_command. The host only listens. Null, or a table that ends before this member: the
+   * plug-in tells nobody. */
+  void (*reportEvent)(void* context, int32_t profileIndex, const char* name, const char* detail);
 } twkRotarynHostPorts;
 
 /* The size of the port table before twipsPerPixelX: the smallest a plug-in accepts. */

@@ -39,9 +39,9 @@ constexpr uint32_t kEntryFieldStarts[] = {0, kEntryCustomOffset, kEntryStride};
 constexpr uint32_t kHeaderFieldStarts[] = {0, kHeaderCountCopyOffset, kHeaderCountOffset,
                                            kHeaderPositionOffset, kEntriesOffset};
 constexpr uint32_t kPackFieldStarts[] = {0, kPackNameOffset, kPackBlockSize};
-constexpr uint32_t kSimInfoFieldStarts[] = {kSimInfoMarkerOffset, kSimInfoViolationsOffset,
-                                            kSimInfoChecksOffset, kSimInfoScoreOffset,
-                                            kSimInfoSize};
+constexpr uint32_t kSimInfoFieldStarts[] = {
+    kSimInfoMarkerOffset, kSimInfoViolationsOffset,  kSimInfoChecksOffset, kSimInfoScoreOffset,
+    kSimInfoEndedOffset,  kSimInfoDisplaysCutOffset, kSimInfoSize};
 
 // The first start above offset, in a structure repeating every stride bytes.
 uint64_t nextStart(std::span<const uint32_t> starts, uint64_t offset) {

@@ -46,11 +46,13 @@ inline constexpr const char* kBasePack = "localres.pff";
 // its simulated score, so that outside tools (rotaryn-memtool) can show them. It starts with a
 // marker text telling a simulated server from a real one.
 inline constexpr uint32_t kSimInfoBlock = 0x01320000;
-inline constexpr uint32_t kSimInfoMarkerOffset = 0;       // text, kSimInfoMarker and its NUL
-inline constexpr uint32_t kSimInfoViolationsOffset = 16;  // int32: violations found so far
-inline constexpr uint32_t kSimInfoChecksOffset = 20;      // int32: map starts checked
-inline constexpr uint32_t kSimInfoScoreOffset = 24;       // int32: leading score of the game
-inline constexpr uint32_t kSimInfoSize = 32;
+inline constexpr uint32_t kSimInfoMarkerOffset = 0;        // text, kSimInfoMarker and its NUL
+inline constexpr uint32_t kSimInfoViolationsOffset = 16;   // int32: violations found so far
+inline constexpr uint32_t kSimInfoChecksOffset = 20;       // int32: map starts checked
+inline constexpr uint32_t kSimInfoScoreOffset = 24;        // int32: leading score of the game
+inline constexpr uint32_t kSimInfoEndedOffset = 28;        // int32: games that entered state 4
+inline constexpr uint32_t kSimInfoDisplaysCutOffset = 32;  // int32: ends whose display was cut
+inline constexpr uint32_t kSimInfoSize = 36;
 inline constexpr const char* kSimInfoMarker = "dfbhd-sim info";
 
 // Where one build keeps everything the simulated server holds. The named fields are the build's

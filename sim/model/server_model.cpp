@@ -322,6 +322,8 @@ void ServerModel::publishInfo() {
   writeLong(block + kSimInfoChecksOffset, clampedLong(rotationChecks_));
   writeLong(block + kSimInfoScoreOffset,
             static_cast<int32_t>(std::min<double>(std::floor(score_), INT32_MAX)));
+  writeLong(block + kSimInfoEndedOffset, clampedLong(gameCounts_.ended));
+  writeLong(block + kSimInfoDisplaysCutOffset, clampedLong(gameCounts_.displaysCut));
 }
 
 bool ServerModel::clientRead(uint32_t address, void* out, size_t size) {
@@ -394,6 +396,7 @@ void ServerModel::endGame() {
   if (!isRunning(state())) return;
   enterState(kStateEndOfGame);
   ++gameCounts_.ended;
+  publishInfo();
   gameTypeWrites_ = 0;
   displayCut_ = false;
   endOfGameMs_ = 0;
@@ -540,6 +543,8 @@ void ServerModel::advance(int64_t elapsedMs) {
       int32_t timer = readLong(timerAddress);
       // A countdown written from outside starts afresh: our part-unit of time was for the old one.
       if (timer != lastCountdown_) countdownCarryMs_ = 0;
+      // Lowered from outside: also seen by a server whose clients write its memory directly.
+      if (timer < lastCountdown_) displayCut_ = true;
       if (timer > 0) {
         double msToZero = timer * 1000.0 / kCountdownUnitsPerSecond - countdownCarryMs_;
         if (serverMs + 1e-6 < msToZero) {  // within rounding of the unit arithmetic
@@ -560,6 +565,7 @@ void ServerModel::advance(int64_t elapsedMs) {
         if (!memory_->compareExchangeLong(timerAddress, timer, 0)) return;
       }
       if (displayCut_) ++gameCounts_.displaysCut;
+      publishInfo();
       gameCounts_.longestEndOfGameMs = std::max(gameCounts_.longestEndOfGameMs, endOfGameMs_);
       enterState(kStateBetweenGames);
       log("state 1: loading the next map");

@@ -42,6 +42,21 @@ void sendResetGames(Module& module, int32_t index) {
   memory->AddMsg(profileIndex, target, "resetgames", affiliate, "CMD", 1);
 }
 
+// Told to the host before the command goes out, so that the end of game it causes is known as
+// this command's. A remote command names its administrator (PDAT element 10).
+void reportCommand(Module& module, int32_t index, const char* kind, const Variant* PDAT) {
+  if (module.ports.events == nullptr) return;
+  EventFields fields{{"kind", std::string(kind)},
+                     {"origin", std::string(PDAT != nullptr ? "remote" : "window")}};
+  if (PDAT != nullptr) {
+    try {
+      fields.emplace_back("admin", vb::CStr(PDAT->at(10)));
+    } catch (const VbError&) {
+    }
+  }
+  reportEvent(module, index, "game_command", fields);
+}
+
 void letEventsRunThenPause(Module& module) {
   module.ports.pump.doEvents();
   module.ports.pump.sleep(kPollMs);
@@ -73,6 +88,7 @@ void cmdSkip_Click(Module& module) {
     trap.at(1);
     if (!runningElseRefuse(module, index)) return;
     trap.at(2);
+    reportCommand(module, index, "skip", nullptr);
     sendResetGames(module, index);
     trap.at(3);
     const Clock& clock = module.ports.clock;
@@ -98,6 +114,7 @@ void cmdScore_Click(Module& module) {
     trap.at(1);
     if (!runningElseRefuse(module, index)) return;
     trap.at(2);
+    reportCommand(module, index, "score", nullptr);
     sendResetGames(module, index);
   });
 }
@@ -115,6 +132,7 @@ void cmdPlay_Click(Module& module) {
     if (!runningElseRefuse(module, index)) return;
     trap.at(4);
     writeLongAt(module, index, header + rotation::kCurrentOffset, position);
+    reportCommand(module, index, "play", nullptr);
     letEventsRunThenPause(module);
   });
 }
@@ -124,6 +142,7 @@ int32_t SkipMapRem(Module& module, int32_t Index, const Variant& PDAT, const Var
     trap.at(2);
     if (!gameIsRunning(gameState(module, Index))) return false;
     trap.at(3);
+    reportCommand(module, Index, "skip", &PDAT);
     sendResetGames(module, Index);
     letEventsRunThenPause(module);
     trap.at(4);
@@ -139,6 +158,7 @@ int32_t ScoreMapRem(Module& module, int32_t Index, const Variant& PDAT, const Va
                          trap.at(2);
                          if (!gameIsRunning(gameState(module, Index))) return false;
                          trap.at(3);
+                         reportCommand(module, Index, "score", &PDAT);
                          sendResetGames(module, Index);
                          return true;
                        });
@@ -162,6 +182,7 @@ int32_t PlayMapRem(Module& module, int32_t Index, const Variant& PDAT, const Var
     if (wanted < 0 || wanted >= count) return false;
     trap.at(7);
     writeLongAt(module, Index, header + rotation::kCurrentOffset, position);
+    reportCommand(module, Index, "play", &PDAT);
     letEventsRunThenPause(module);
     return true;
   });

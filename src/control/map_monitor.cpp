@@ -41,6 +41,34 @@ uint8_t& endOfGameFlag(Module& module, int32_t index) {
   return flags[static_cast<size_t>(index)];
 }
 
+// The game state the monitor saw at its last tick of the profile (-1: none yet), grown as
+// profiles are. The host's events follow it rather than the end-of-game flag, which stays set
+// when a short load between games falls between two ticks.
+constexpr int32_t kUnreadable = -2;
+int32_t& lastStateSeen(Module& module, int32_t index) {
+  std::vector<int32_t>& states = module.LastStateSeen;
+  if (index < 0) raiseVbError(vberr::kSubscriptOutOfRange);
+  if (static_cast<size_t>(index) >= states.size()) {
+    states.resize(static_cast<size_t>(index) + 1, -1);
+  }
+  return states[static_cast<size_t>(index)];
+}
+
+// The game the server plays, for the host's match history: what cannot be read is left out.
+void reportGame(Module& module, int32_t index, const char* event, const std::string& playing,
+                int32_t gameType) {
+  if (module.ports.events == nullptr) return;
+  EventFields fields{{"map", vb::Trim(playing)}, {"gameType", int64_t{gameType}}};
+  try {
+    const PlayingEntry entry = playingEntry(module, index);
+    fields.emplace_back("position", int64_t{entry.position});
+    fields.emplace_back("mission", entry.mission);
+    fields.emplace_back("rotationLength", int64_t{entry.count});
+  } catch (const VbError&) {
+  }
+  reportEvent(module, index, event, fields);
+}
+
 // Writes the value into the active limit field and its companion when the active one differs.
 void imposeLimit(Module& module, int32_t index, int32_t active, int32_t limit,
                  const char* activeField, const char* companionField) {
@@ -62,6 +90,7 @@ void cutDisplayTime(Module& module, int32_t index) {
   const int32_t limit = vb::CLng(Variant(countdown));
   if (readLong(module, index, "RestartTmr") > limit) {
     writeLong(module, index, "RestartTmr", limit);
+    reportEvent(module, index, "display_cut");
   }
 }
 
@@ -78,13 +107,37 @@ void tmrMaps_Timer(Module& module, int32_t index) {
     int32_t state = 0;
     int32_t gameType = 0;
     std::string playing;
-    step(1, [&] { state = readLong(module, index, "GameState"); });
+    bool stateRead = false;
+    step(1, [&] {
+      try {
+        state = readLong(module, index, "GameState");
+      } catch (const VbError&) {
+        // The host learns of a server it cannot read from here: its metrics read no server.
+        if (lastStateSeen(module, index) != kUnreadable) reportEvent(module, index, "server_lost");
+        lastStateSeen(module, index) = kUnreadable;
+        throw;
+      }
+      stateRead = true;
+    });
     step(2, [&] { gameType = readLong(module, index, "GameType"); });
     step(3, [&] { playing = readText(module, index, "CurMap"); });
     step(4, [&] {
       if (index == module.CurrentProfile && module.window) {
         module.window->showPlayingMap("Map playing: " + playing);
       }
+    });
+
+    step(14, [&] {
+      if (!stateRead) return;
+      int32_t& last = lastStateSeen(module, index);
+      if (gameIsRunning(state) && !gameIsRunning(last)) {
+        reportGame(module, index, "game_started", playing, gameType);
+      }
+      if (state == gamestate::kEndOfGame && last != gamestate::kEndOfGame) {
+        reportGame(module, index, "game_ended", playing, gameType);
+      }
+      if (state != last) reportEvent(module, index, "game_state", {{"state", int64_t{state}}});
+      last = state;
     });
 
     if (state == gamestate::kEndOfGame) {

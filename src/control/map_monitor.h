@@ -27,6 +27,8 @@ constexpr bool gameIsRunning(int32_t state) {
 // - in state 1: re-arms the end-of-game work for the next end of game;
 // - in states 2 and 3: imposes the configured limit of the running game type family (its
 //   fallback when it is 0) on the active limit fields. Builds without limit fields are left alone.
+// It tells the host's event port of each game it first sees running (game_started), of each end
+// of game (game_ended) and of each display cut (display_cut).
 // A missing table element (error 9) skips only its step; any other failure ends the tick and is
 // reported under "tmrMaps". Never raises.
 void tmrMaps_Timer(Module& module, int32_t index);

@@ -62,8 +62,9 @@ struct twkRotarynPlugin {
     // The utility component logs under the same root the plug-in derives from its folder.
     registerFennor(registry, files, ports, deriveRootFolder(folder));
     registry.registerFactory(kMemoryAccessProgId, [this] { return memory; });
-    plugin = std::make_unique<clsPlugin>(
-        Ports{registry, files, ports, ports, ports, ports, &views, &ports}, folder);
+    plugin = std::make_unique<clsPlugin>(Ports{registry, files, ports, ports, ports, ports, &views,
+                                               &ports, ports.hasEventPort() ? &ports : nullptr},
+                                         folder);
   }
 
   static std::shared_ptr<gravik::ProcessMemory> makeMemory(const twkRotarynHostPorts& raw) {

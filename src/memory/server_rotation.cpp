@@ -130,6 +130,19 @@ void GetMapList(Module& module, int32_t index) {
   });
 }
 
+PlayingEntry playingEntry(Module& module, int32_t index) {
+  const int32_t header = readLong(module, index, "MapPointer");
+  PlayingEntry entry;
+  entry.position = readLongAt(module, index, header + kCurrentOffset);
+  entry.count = readLongAt(module, index, header + kCountOffset);
+  const int32_t count = entry.count;
+  if (entry.position >= 0 && entry.position < count && entry.position < kMaxRotation) {
+    entry.mission = vb::Trim(
+        readTextAt(module, index, header + kFirstEntryOffset + entry.position * kEntrySize));
+  }
+  return entry;
+}
+
 int32_t GetNextMapCode(Module& module, int32_t index) {
   ErrorTrap trap = module.trap("GetNextMapCode", index);
   int32_t nextType = 0;

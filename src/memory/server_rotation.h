@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace rotaryn {
 
@@ -15,5 +16,14 @@ void GetMapList(Module& module, int32_t index);
 // The game type of the map that follows the one now playing (the rotation wraps to its first
 // map). Failures are reported under "GetNextMapCode" and give 0.
 int32_t GetNextMapCode(Module& module, int32_t index);
+
+// The rotation position (0-based) the server plays and that entry's mission file, read as they
+// are; a failing read raises.
+struct PlayingEntry {
+  int32_t position = 0;
+  int32_t count = 0;  // maps in the rotation
+  std::string mission;
+};
+PlayingEntry playingEntry(Module& module, int32_t index);
 
 }  // namespace rotaryn

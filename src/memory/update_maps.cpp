@@ -95,9 +95,24 @@ void writeRotation(Module& module, int32_t index, ErrorTrap& trap) {
 
 }  // namespace
 
-void cmdUpdateProc_Click(Module& module, bool silent) {
+const char* updateOriginName(UpdateOrigin origin) {
+  switch (origin) {
+    case UpdateOrigin::kTask:
+      return "task";
+    case UpdateOrigin::kAutoload:
+      return "autoload";
+    case UpdateOrigin::kRemote:
+      return "remote";
+    case UpdateOrigin::kWindow:
+      break;
+  }
+  return "window";
+}
+
+bool cmdUpdateProc_Click(Module& module, bool silent, UpdateOrigin origin) {
   const int32_t index = module.CurrentProfile;
   ErrorTrap trap = module.trap("cmdUpdateProc", index);
+  bool written = false;
   trap.run([&] {
     trap.at(1);
     const long named = namedMaps(module.currentList);
@@ -132,12 +147,16 @@ void cmdUpdateProc_Click(Module& module, bool silent) {
     // run inside memory calls may have closed it.
     trap.at(7);
     recordRotation(module, lastSettings);
+    written = true;
+    reportEvent(module, index, "rotation_write",
+                {{"origin", std::string(updateOriginName(origin))}});
 
     trap.at(8);
     if (!silent) ErrorReport(module, kReportSuccess, kUpdated, nullptr, 0, 0);
     trap.at(9);
     module.ports.pump.doEvents();
   });
+  return written;
 }
 
 }  // namespace rotaryn

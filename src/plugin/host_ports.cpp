@@ -210,4 +210,18 @@ int HostPorts::twipsPerPixelY() const {
   return twips > 0 ? twips : twipsPerPixelX();
 }
 
+void HostPorts::report(int32_t profile, const std::string& name, const EventFields& fields) {
+  if (ports_.reportEvent == nullptr) return;
+  Json detail = Json::object();
+  for (const auto& [key, value] : fields) {
+    if (const auto* text = std::get_if<std::string>(&value)) {
+      detail[key] = utf8(*text);
+    } else {
+      detail[key] = std::get<int64_t>(value);
+    }
+  }
+  ports_.reportEvent(ports_.context, profile, name.c_str(),
+                     detail.dump(-1, ' ', false, Json::error_handler_t::replace).c_str());
+}
+
 }  // namespace rotaryn

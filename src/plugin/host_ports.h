@@ -9,6 +9,7 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
+#include "platform/game_events.h"
 #include "platform/screen.h"
 #include "platform/timers.h"
 #include "rotaryn/twk_rotaryn.h"
@@ -21,7 +22,8 @@ class HostPorts final : public Clock,
                         public Timers,
                         public EventPump,
                         public Dialogs,
-                        public Screen {
+                        public Screen,
+                        public GameEvents {
  public:
   // The host's structure is copied; one that is too small or lacks a required port is refused
   // with std::invalid_argument naming what is missing. Optional ports past the end of an older
@@ -59,6 +61,10 @@ class HostPorts final : public Clock,
   // answer across unless the host gives its own.
   int twipsPerPixelX() const override;
   int twipsPerPixelY() const override;
+
+  // The event as a JSON object to the host's reportEvent port; nothing when it has none.
+  void report(int32_t profile, const std::string& name, const EventFields& fields) override;
+  bool hasEventPort() const { return ports_.reportEvent != nullptr; }
 
  private:
   // Arms the host's wake-up when the timer runs with an interval, else disarms it.

@@ -46,6 +46,16 @@ const ProfileRecord& Module::profile(int32_t index) const {
   return const_cast<Module*>(this)->profile(index);
 }
 
+void reportEvent(Module& module, int32_t profile, const std::string& name,
+                 const EventFields& fields) {
+  if (module.ports.events == nullptr) return;
+  try {
+    module.ports.events->report(profile, name, fields);
+  } catch (...) {
+    // The host's bookkeeping must not change what the plug-in does.
+  }
+}
+
 void clearCatalogue(Module& module) {
   module.catalogue = CatalogueTables{};
 }

@@ -15,6 +15,7 @@
 #include "platform/error_trap.h"
 #include "platform/event_pump.h"
 #include "platform/file_system.h"
+#include "platform/game_events.h"
 #include "platform/screen.h"
 #include "platform/timers.h"
 #include "platform/vb_date.h"
@@ -51,6 +52,8 @@ struct Ports {
   WindowViews* views = nullptr;
   // Null: a 96-dpi screen.
   const Screen* screen = nullptr;
+  // Null: nobody listens to the plug-in's events.
+  GameEvents* events = nullptr;
 };
 
 // One game-server profile as the host describes it in PDAT.
@@ -158,11 +161,18 @@ struct Module {
   std::unordered_map<std::string, CustomMapHeaders> customMapHeaders;
   CurrentListTables currentList;
   std::vector<uint8_t> EndOfGameHandled = std::vector<uint8_t>(kEndOfGameFlags, 0);
+  // Per profile: the game state the map monitor saw last (-1: none), for the host's events.
+  std::vector<int32_t> LastStateSeen;
 
   std::unique_ptr<frmRotarynMaps> window;
   std::unique_ptr<WindowView> view;  // declared after the window: destroyed first
   vb::Rnd rnd;
 };
+
+// Tells the host's event port (if any) what happened on the profile; the listener's failure
+// never reaches the caller.
+void reportEvent(Module& module, int32_t profile, const std::string& name,
+                 const EventFields& fields = {});
 
 // Replaces the six catalogue collections with empty ones (the next reload fills them again).
 void clearCatalogue(Module& module);

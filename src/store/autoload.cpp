@@ -121,7 +121,8 @@ void AutoLoadMap(Module& module, int32_t profile, bool force) {
     trap.at(10);
     if (loaded > 0) {
       if (module.window) module.window->FillCurrentGrid();
-      cmdUpdateProc_Click(module, true);
+      // Forced only by a remote administrator's new rotation.
+      cmdUpdateProc_Click(module, true, force ? UpdateOrigin::kRemote : UpdateOrigin::kAutoload);
     } else {
       GetMapList(module, profile);
     }

@@ -72,20 +72,23 @@ std::optional<std::string> randomListFile(const std::vector<std::string>& entrie
 
 void tmrMapTasks_Timer(Module& module, int32_t index) {
   ErrorTrap trap = module.trap("tmrMapTasks", index);
-  trap.run([&] {
+  bool due = false;
+  bool written = false;
+  const bool finished = trap.run([&] {
     trap.at(1);
     const DateTime now = module.ports.clock.now();
     trap.at(2);
     const std::string taskFile = taskFileOf(module, index);
     if (!module.ports.files.FileExists(taskFile)) return;
     trap.at(3);
-    std::optional<DueTask> due = findDueTask(module.utility(), taskFile, now);
-    if (!due) return;
+    std::optional<DueTask> task = findDueTask(module.utility(), taskFile, now);
+    if (!task) return;
+    due = true;
 
-    if (due->file != kRandomList) {
+    if (task->file != kRandomList) {
       trap.at(6);
       // The list is loaded into the one current list of the window, which shows CurrentProfile.
-      LoadMapList(module, settingsFolderOf(module, module.CurrentProfile) + "\\" + due->file);
+      LoadMapList(module, settingsFolderOf(module, module.CurrentProfile) + "\\" + task->file);
     } else {
       trap.at(7);
       const std::string folder = settingsFolderOf(module, index);
@@ -101,8 +104,11 @@ void tmrMapTasks_Timer(Module& module, int32_t index) {
       }
     }
     trap.at(8);
-    cmdUpdateProc_Click(module, true);
+    written = cmdUpdateProc_Click(module, true, UpdateOrigin::kTask);
   });
+  if (!due) return;
+  reportEvent(module, index, "task_run");
+  if (!finished || !written) reportEvent(module, index, "task_failed");
 }
 
 }  // namespace rotaryn

@@ -40,7 +40,8 @@ std::optional<std::string> randomListFile(const std::vector<std::string>& entrie
 
 // One tick of the profile's task timer: the due task's list is loaded into the window's
 // current list (of the profile shown) and written into that profile's server with a silent
-// Update Maps. Failures go to the error report under "tmrMapTasks".
+// Update Maps. Failures go to the error report under "tmrMapTasks". A due task is reported to the
+// host's event port as task_run, and as task_failed as well when its rotation was not written.
 void tmrMapTasks_Timer(Module& module, int32_t index);
 
 }  // namespace rotaryn
