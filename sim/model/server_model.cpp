@@ -506,76 +506,91 @@ void ServerModel::advance(int64_t elapsedMs) {
   }
   // Bounded, so a game length of almost nothing cannot spin forever.
   for (int phases = 0; phases < 100000; ++phases) {
+    bool phaseEnded = false;
     if (isRunning(state)) {
-      double lengthMs = options_.gameLengthSeconds * 1000;
-      double untilLengthMs = lengthMs > 0 ? std::max(0.0, lengthMs - phaseMs_) : kNever;
-      // The limit is read every step: the plug-in's monitor may impose another one.
-      double rate = options_.scoringRate;
-      int32_t limit = activeLimit();
-      double untilLimitMs =
-          rate > 0 && limit > 0 ? std::max(0.0, (limit - score_) * 1000 / rate) : kNever;
-      double untilEndMs = std::min(untilLengthMs, untilLimitMs);
-      if (serverMs + 1e-6 < untilEndMs) {  // within rounding of the score arithmetic
-        phaseMs_ += serverMs;
-        if (rate > 0) {
-          score_ += rate * serverMs / 1000;
-          publishInfo();
-        }
-        return;
-      }
-      serverMs = std::max(0.0, serverMs - untilEndMs);
-      phaseMs_ += untilEndMs;
-      if (untilLimitMs <= untilLengthMs) {
-        score_ = std::max<double>(score_, limit);
-        publishInfo();
-        log("score limit " + std::to_string(limit) + " reached");
-      } else {
-        score_ += rate * untilEndMs / 1000;
-        publishInfo();
-        log("game length reached");
-      }
-      endGame();
+      phaseEnded = runGame(serverMs);
     } else if (state == kStateEndOfGame) {
-      uint32_t timerAddress = layout_.at("RestartTmr");
-      int32_t timer = readLong(timerAddress);
-      // A countdown written from outside starts afresh: our part-unit of time was for the old one.
-      if (timer != lastCountdown_) countdownCarryMs_ = 0;
-      if (timer > 0) {
-        double msToZero = timer * 1000.0 / kCountdownUnitsPerSecond - countdownCarryMs_;
-        if (serverMs + 1e-6 < msToZero) {  // within rounding of the unit arithmetic
-          countdownCarryMs_ += serverMs;
-          endOfGameMs_ += serverMs;
-          auto units = static_cast<int32_t>(countdownCarryMs_ * kCountdownUnitsPerSecond / 1000);
-          if (units > 0) {
-            countdownCarryMs_ -= units * 1000.0 / kCountdownUnitsPerSecond;
-            // Lost to a write from outside (a skip's 500) when the value changed meanwhile.
-            if (memory_->compareExchangeLong(timerAddress, timer, timer - units)) {
-              lastCountdown_ = timer - units;
-            }
-          }
-          return;
-        }
-        serverMs -= std::max(0.0, msToZero);
-        endOfGameMs_ += std::max(0.0, msToZero);
-        if (!memory_->compareExchangeLong(timerAddress, timer, 0)) return;
-      }
-      if (displayCut_) ++gameCounts_.displaysCut;
-      gameCounts_.longestEndOfGameMs = std::max(gameCounts_.longestEndOfGameMs, endOfGameMs_);
-      enterState(kStateBetweenGames);
-      log("state 1: loading the next map");
+      phaseEnded = countDownDisplay(serverMs);
     } else if (state == kStateBetweenGames) {
-      double loadingMs = options_.loadingSeconds * 1000;
-      if (phaseMs_ + serverMs < loadingMs) {
-        phaseMs_ += serverMs;
-        return;
-      }
-      serverMs -= std::max(0.0, loadingMs - phaseMs_);
-      startNextGame();
-    } else {
-      return;
+      phaseEnded = loadNextGame(serverMs);
     }
+    if (!phaseEnded) return;
     state = this->state();
   }
+}
+
+bool ServerModel::runGame(double& serverMs) {
+  double lengthMs = options_.gameLengthSeconds * 1000;
+  double untilLengthMs = lengthMs > 0 ? std::max(0.0, lengthMs - phaseMs_) : kNever;
+  // The limit is read every step: the plug-in's monitor may impose another one.
+  double rate = options_.scoringRate;
+  int32_t limit = activeLimit();
+  double untilLimitMs =
+      rate > 0 && limit > 0 ? std::max(0.0, (limit - score_) * 1000 / rate) : kNever;
+  double untilEndMs = std::min(untilLengthMs, untilLimitMs);
+  if (serverMs + 1e-6 < untilEndMs) {  // within rounding of the score arithmetic
+    phaseMs_ += serverMs;
+    if (rate > 0) {
+      score_ += rate * serverMs / 1000;
+      publishInfo();
+    }
+    return false;
+  }
+  serverMs = std::max(0.0, serverMs - untilEndMs);
+  phaseMs_ += untilEndMs;
+  if (untilLimitMs <= untilLengthMs) {
+    score_ = std::max<double>(score_, limit);
+    publishInfo();
+    log("score limit " + std::to_string(limit) + " reached");
+  } else {
+    score_ += rate * untilEndMs / 1000;
+    publishInfo();
+    log("game length reached");
+  }
+  endGame();
+  return true;
+}
+
+bool ServerModel::countDownDisplay(double& serverMs) {
+  uint32_t timerAddress = layout_.at("RestartTmr");
+  int32_t timer = readLong(timerAddress);
+  // A countdown written from outside starts afresh: our part-unit of time was for the old one.
+  if (timer != lastCountdown_) countdownCarryMs_ = 0;
+  if (timer > 0) {
+    double msToZero = timer * 1000.0 / kCountdownUnitsPerSecond - countdownCarryMs_;
+    if (serverMs + 1e-6 < msToZero) {  // within rounding of the unit arithmetic
+      countdownCarryMs_ += serverMs;
+      endOfGameMs_ += serverMs;
+      auto units = static_cast<int32_t>(countdownCarryMs_ * kCountdownUnitsPerSecond / 1000);
+      if (units > 0) {
+        countdownCarryMs_ -= units * 1000.0 / kCountdownUnitsPerSecond;
+        // Lost to a write from outside (a skip's 500) when the value changed meanwhile.
+        if (memory_->compareExchangeLong(timerAddress, timer, timer - units)) {
+          lastCountdown_ = timer - units;
+        }
+      }
+      return false;
+    }
+    serverMs -= std::max(0.0, msToZero);
+    endOfGameMs_ += std::max(0.0, msToZero);
+    if (!memory_->compareExchangeLong(timerAddress, timer, 0)) return false;
+  }
+  if (displayCut_) ++gameCounts_.displaysCut;
+  gameCounts_.longestEndOfGameMs = std::max(gameCounts_.longestEndOfGameMs, endOfGameMs_);
+  enterState(kStateBetweenGames);
+  log("state 1: loading the next map");
+  return true;
+}
+
+bool ServerModel::loadNextGame(double& serverMs) {
+  double loadingMs = options_.loadingSeconds * 1000;
+  if (phaseMs_ + serverMs < loadingMs) {
+    phaseMs_ += serverMs;
+    return false;
+  }
+  serverMs -= std::max(0.0, loadingMs - phaseMs_);
+  startNextGame();
+  return true;
 }
 
 }  // namespace rotaryn::sim
