@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "errors/error_report.h"
+#include "formats/server_builds.h"
 #include "memory/score_limits.h"
 #include "memory/server_fields.h"
 #include "memory/server_rotation.h"
@@ -17,7 +18,7 @@
 namespace rotaryn {
 namespace {
 
-constexpr int32_t kCountdownUnitsPerSecond = 62;
+using formats::kCountdownUnitsPerSecond;
 constexpr int32_t kSecondsPerDisplayUnit = 5;
 
 // Game types whose score limit the monitor imposes.
