@@ -9,6 +9,22 @@
 namespace rotaryn::sim {
 namespace {
 
+[[noreturn]] void notMapped(uint32_t address) {
+  throw std::out_of_range("server memory at " + hexAddress(address) + " is not mapped");
+}
+
+template <class T>
+T readValue(const ServerMemory& memory, uint32_t address) {
+  T value = 0;
+  if (!memory.read(address, &value, sizeof value)) notMapped(address);
+  return value;
+}
+
+template <class T>
+void writeValue(ServerMemory& memory, uint32_t address, T value) {
+  if (!memory.write(address, &value, sizeof value)) notMapped(address);
+}
+
 bool isRunning(int32_t state) {
   return state == kStateRunning || state == kStateRunningToo;
 }
@@ -110,31 +126,19 @@ ServerModel::ServerModel(std::unique_ptr<ServerMemory> memory, ServerOptions opt
 }
 
 int32_t ServerModel::readLong(uint32_t address) const {
-  int32_t value = 0;
-  if (!memory_->read(address, &value, sizeof value)) {
-    throw std::out_of_range("server memory at " + hexAddress(address) + " is not mapped");
-  }
-  return value;
+  return readValue<int32_t>(*memory_, address);
 }
 
 void ServerModel::writeLong(uint32_t address, int32_t value) {
-  if (!memory_->write(address, &value, sizeof value)) {
-    throw std::out_of_range("server memory at " + hexAddress(address) + " is not mapped");
-  }
+  writeValue(*memory_, address, value);
 }
 
 uint8_t ServerModel::readByte(uint32_t address) const {
-  uint8_t value = 0;
-  if (!memory_->read(address, &value, sizeof value)) {
-    throw std::out_of_range("server memory at " + hexAddress(address) + " is not mapped");
-  }
-  return value;
+  return readValue<uint8_t>(*memory_, address);
 }
 
 void ServerModel::writeByte(uint32_t address, uint8_t value) {
-  if (!memory_->write(address, &value, sizeof value)) {
-    throw std::out_of_range("server memory at " + hexAddress(address) + " is not mapped");
-  }
+  writeValue(*memory_, address, value);
 }
 
 std::string ServerModel::readText(uint32_t address, size_t maxLength) const {
@@ -142,9 +146,7 @@ std::string ServerModel::readText(uint32_t address, size_t maxLength) const {
   for (size_t i = 0; i < maxLength; ++i) {
     char c = 0;
     if (!memory_->read(address + static_cast<uint32_t>(i), &c, 1)) {
-      if (i == 0) {
-        throw std::out_of_range("server memory at " + hexAddress(address) + " is not mapped");
-      }
+      if (i == 0) notMapped(address);
       break;
     }
     if (c == '\0') break;
@@ -156,9 +158,7 @@ std::string ServerModel::readText(uint32_t address, size_t maxLength) const {
 void ServerModel::writeText(uint32_t address, std::string_view text) {
   std::string bytes(text);
   bytes.push_back('\0');
-  if (!memory_->write(address, bytes.data(), bytes.size())) {
-    throw std::out_of_range("server memory at " + hexAddress(address) + " is not mapped");
-  }
+  if (!memory_->write(address, bytes.data(), bytes.size())) notMapped(address);
 }
 
 int32_t ServerModel::rotationCount() const {
