@@ -31,18 +31,9 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  std::unique_ptr<rotaryn::sim::ServerModel> server;
-  try {
-    server = std::make_unique<rotaryn::sim::ServerModel>(
-        std::make_unique<rotaryn::sim::MappedMemory>(), arguments.server);
-  } catch (const std::exception& error) {
-    std::cerr << "dfbhd-sim: " << error.what() << "\n";
-    return 1;
-  }
-  if (arguments.verbose) {
-    server->setLogger(
-        [](const std::string& line) { std::cout << "dfbhd-sim: " << line << std::endl; });
-  }
+  std::unique_ptr<rotaryn::sim::ServerModel> server = rotaryn::sim::makeServer(
+      [] { return std::make_unique<rotaryn::sim::MappedMemory>(); }, arguments);
+  if (server == nullptr) return 1;
 
   // Any process may read and write us, not only our ancestors (Yama ptrace_scope 1); without
   // Yama the call fails harmlessly.

@@ -21,33 +21,26 @@ constexpr double kMaxSeconds = 365.0 * 24 * 3600;
   std::exit(kUsageStatus);
 }
 
-}  // namespace
-
-SimArguments parseSimArguments(int argc, char** argv) {
-  SimArguments arguments;
-  ServerOptions& server = arguments.server;
-  server.gameLengthSeconds = 600;
+// What the command line gives in a form the server's options do not hold.
+struct Named {
   std::string build = "standard";
   std::string rotationFile;
   int32_t position = 0;
+};
 
-  CLI::App app(
-      "A DFBHD dedicated server as Rotaryn sees it: every field of the chosen build at "
-      "its real address, run in real time.",
-      "dfbhd-sim");
-  // An option given twice takes its last value, as a script's defaults followed by its own.
-  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-  app.add_option("--build", build, "server build whose addresses to use")
+void addOptions(CLI::App& app, SimArguments& arguments, Named& named) {
+  ServerOptions& server = arguments.server;
+  app.add_option("--build", named.build, "server build whose addresses to use")
       ->check(CLI::IsMember({"standard", "affiliate"}, CLI::ignore_case))
       ->capture_default_str();
   app.add_option("--pack", server.resourcePack, "loaded resource pack")
       ->check(atMost(kPackNameCapacity, "the resource pack"))
       ->capture_default_str();
-  app.add_option("--rotation", rotationFile,
+  app.add_option("--rotation", named.rotationFile,
                  "initial rotation, one map a line: gametype[-]custom[-]MISSIONFILE.BMS[-]Display "
                  "Name (default: four stock maps)")
       ->check(CLI::ExistingFile);
-  app.add_option("--position", position, "rotation entry playing at start")
+  app.add_option("--position", named.position, "rotation entry playing at start")
       ->check(wholeRange(0, kRotationCapacity - 1))
       ->capture_default_str();
   app.add_option("--game-length", server.gameLengthSeconds,
@@ -83,20 +76,40 @@ SimArguments parseSimArguments(int argc, char** argv) {
       ->check(wholeRange(1, 10000))
       ->capture_default_str();
   app.add_flag("--verbose", arguments.verbose, "print state changes and console commands");
+}
+
+std::vector<RotationEntry> readRotationFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) usageError("cannot read the rotation file " + path);
+  std::stringstream text;
+  text << file.rdbuf();
+  try {
+    return parseRotation(text.str());
+  } catch (const std::invalid_argument& error) {
+    usageError(path + ": " + error.what());
+  }
+}
+
+}  // namespace
+
+SimArguments parseSimArguments(int argc, char** argv) {
+  SimArguments arguments;
+  ServerOptions& server = arguments.server;
+  server.gameLengthSeconds = 600;
+  Named named;
+
+  CLI::App app(
+      "A DFBHD dedicated server as Rotaryn sees it: every field of the chosen build at "
+      "its real address, run in real time.",
+      "dfbhd-sim");
+  // An option given twice takes its last value, as a script's defaults followed by its own.
+  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  addOptions(app, arguments, named);
   if (auto status = parseCommandLine(app, argc, argv)) std::exit(*status);
 
-  server.build = *parseBuild(build);
-  if (!rotationFile.empty()) {
-    std::ifstream file(rotationFile, std::ios::binary);
-    if (!file) usageError("cannot read the rotation file " + rotationFile);
-    std::stringstream text;
-    text << file.rdbuf();
-    try {
-      server.rotation = parseRotation(text.str());
-    } catch (const std::invalid_argument& error) {
-      usageError(rotationFile + ": " + error.what());
-    }
-  }
+  server.build = *parseBuild(named.build);
+  if (!named.rotationFile.empty()) server.rotation = readRotationFile(named.rotationFile);
+  const int32_t position = named.position;
   if (position >= static_cast<int32_t>(server.rotation.size()) && position > 0) {
     usageError("--position " + std::to_string(position) + " is beyond the rotation's " +
                std::to_string(server.rotation.size()) + " maps");
@@ -108,6 +121,22 @@ SimArguments parseSimArguments(int argc, char** argv) {
     usageError(error.what());
   }
   return arguments;
+}
+
+std::unique_ptr<ServerModel> makeServer(
+    const std::function<std::unique_ptr<ServerMemory>()>& memory, const SimArguments& arguments) {
+  std::unique_ptr<ServerModel> server;
+  try {
+    server = std::make_unique<ServerModel>(memory(), arguments.server);
+  } catch (const std::exception& error) {
+    std::cerr << "dfbhd-sim: " << error.what() << "\n";
+    return nullptr;
+  }
+  if (arguments.verbose) {
+    server->setLogger(
+        [](const std::string& line) { std::cout << "dfbhd-sim: " << line << std::endl; });
+  }
+  return server;
 }
 
 std::string readyLine(int64_t pid, ServerBuild build) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "sim/model/server_model.h"
@@ -21,6 +22,11 @@ struct SimArguments {
 // Parses dfbhd-sim's command line; --help and a refused command line end the process (status 0
 // and kUsageStatus).
 SimArguments parseSimArguments(int argc, char** argv);
+
+// The server the arguments describe, in the memory memory() makes, logging its state changes
+// on stdout when verbose. nullptr, said on stderr, when either cannot be made.
+std::unique_ptr<ServerModel> makeServer(
+    const std::function<std::unique_ptr<ServerMemory>()>& memory, const SimArguments& arguments);
 
 // "dfbhd-sim ready pid=N build=standard": what a parent waits for before it reads the server.
 std::string readyLine(int64_t pid, ServerBuild build);

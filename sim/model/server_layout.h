@@ -11,29 +11,29 @@
 
 namespace rotaryn::sim {
 
-// The server's rotation structures; offsets in bytes.
-inline constexpr uint32_t kSlotStride = 1840;
-inline constexpr uint32_t kSlotNameOffset = 527;
-inline constexpr uint32_t kSlotConstantOffset = 1300;
-inline constexpr uint32_t kSlotMarkerOffset = 1308;
-inline constexpr uint32_t kSlotGameTypeOffset = 1309;
-inline constexpr uint32_t kSlotCustomOffset = 1808;
-inline constexpr int32_t kSlotConstant = 0x02251B60;
-inline constexpr uint32_t kHeaderCountCopyOffset = 4;
-inline constexpr uint32_t kHeaderCountOffset = 8;
-inline constexpr uint32_t kHeaderPositionOffset = 12;
-inline constexpr uint32_t kEntriesOffset = 16;
-inline constexpr uint32_t kEntryStride = 36;
-inline constexpr uint32_t kEntryCustomOffset = 32;
-inline constexpr uint32_t kPackNameOffset = 36;  // in the block ModAdd points to
-inline constexpr int32_t kCountdownUnitsPerSecond = 62;
+// The server's rotation structures (formats/server_builds.h); offsets in bytes.
+inline constexpr uint32_t kSlotStride = formats::rotation::kSlotSize;
+inline constexpr uint32_t kSlotNameOffset = formats::rotation::kSlotNameOffset;
+inline constexpr uint32_t kSlotConstantOffset = formats::rotation::kSlotConstantOffset;
+inline constexpr uint32_t kSlotMarkerOffset = formats::rotation::kSlotMarkerOffset;
+inline constexpr uint32_t kSlotGameTypeOffset = formats::rotation::kSlotTypeOffset;
+inline constexpr uint32_t kSlotCustomOffset = formats::rotation::kSlotCustomOffset;
+inline constexpr int32_t kSlotConstant = formats::rotation::kSlotConstant;
+inline constexpr uint32_t kHeaderCountCopyOffset = formats::rotation::kSecondCountOffset;
+inline constexpr uint32_t kHeaderCountOffset = formats::rotation::kCountOffset;
+inline constexpr uint32_t kHeaderPositionOffset = formats::rotation::kCurrentOffset;
+inline constexpr uint32_t kEntriesOffset = formats::rotation::kFirstEntryOffset;
+inline constexpr uint32_t kEntryStride = formats::rotation::kEntrySize;
+inline constexpr uint32_t kEntryCustomOffset = formats::rotation::kEntryCustomOffset;
+inline constexpr uint32_t kPackNameOffset = formats::kPackNameOffset;  // in the block at ModAdd
+using formats::kCountdownUnitsPerSecond;
 // Room for rotation entries and map slots. The plug-in writes at most 255; tests may give the
 // server more (the reader cuts a rotation of 300 to 255), so allow twice that.
 inline constexpr int32_t kRotationCapacity = 512;
 // Longest texts the model writes, so a text never runs into the next field: CurMap lies 64
 // bytes below GameType in the standard build; the mailbox text 100 bytes below MsgTitleAdd.
 inline constexpr size_t kCurMapCapacity = 63;
-inline constexpr size_t kCommandCapacity = 99;
+inline constexpr size_t kCommandCapacity = formats::kConsoleCommandCapacity;
 // A rotation entry's mission file ends before its custom flag; a map's display name becomes
 // CurMap while the map plays.
 inline constexpr size_t kMissionFileCapacity = kEntryCustomOffset - 1;

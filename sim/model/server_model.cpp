@@ -9,6 +9,22 @@
 namespace rotaryn::sim {
 namespace {
 
+[[noreturn]] void notMapped(uint32_t address) {
+  throw std::out_of_range("server memory at " + hexAddress(address) + " is not mapped");
+}
+
+template <class T>
+T readValue(const ServerMemory& memory, uint32_t address) {
+  T value = 0;
+  if (!memory.read(address, &value, sizeof value)) notMapped(address);
+  return value;
+}
+
+template <class T>
+void writeValue(ServerMemory& memory, uint32_t address, T value) {
+  if (!memory.write(address, &value, sizeof value)) notMapped(address);
+}
+
 bool isRunning(int32_t state) {
   return state == kStateRunning || state == kStateRunningToo;
 }
@@ -110,31 +126,19 @@ ServerModel::ServerModel(std::unique_ptr<ServerMemory> memory, ServerOptions opt
 }
 
 int32_t ServerModel::readLong(uint32_t address) const {
-  int32_t value = 0;
-  if (!memory_->read(address, &value, sizeof value)) {
-    throw std::out_of_range("server memory at " + hexAddress(address) + " is not mapped");
-  }
-  return value;
+  return readValue<int32_t>(*memory_, address);
 }
 
 void ServerModel::writeLong(uint32_t address, int32_t value) {
-  if (!memory_->write(address, &value, sizeof value)) {
-    throw std::out_of_range("server memory at " + hexAddress(address) + " is not mapped");
-  }
+  writeValue(*memory_, address, value);
 }
 
 uint8_t ServerModel::readByte(uint32_t address) const {
-  uint8_t value = 0;
-  if (!memory_->read(address, &value, sizeof value)) {
-    throw std::out_of_range("server memory at " + hexAddress(address) + " is not mapped");
-  }
-  return value;
+  return readValue<uint8_t>(*memory_, address);
 }
 
 void ServerModel::writeByte(uint32_t address, uint8_t value) {
-  if (!memory_->write(address, &value, sizeof value)) {
-    throw std::out_of_range("server memory at " + hexAddress(address) + " is not mapped");
-  }
+  writeValue(*memory_, address, value);
 }
 
 std::string ServerModel::readText(uint32_t address, size_t maxLength) const {
@@ -142,9 +146,7 @@ std::string ServerModel::readText(uint32_t address, size_t maxLength) const {
   for (size_t i = 0; i < maxLength; ++i) {
     char c = 0;
     if (!memory_->read(address + static_cast<uint32_t>(i), &c, 1)) {
-      if (i == 0) {
-        throw std::out_of_range("server memory at " + hexAddress(address) + " is not mapped");
-      }
+      if (i == 0) notMapped(address);
       break;
     }
     if (c == '\0') break;
@@ -156,9 +158,7 @@ std::string ServerModel::readText(uint32_t address, size_t maxLength) const {
 void ServerModel::writeText(uint32_t address, std::string_view text) {
   std::string bytes(text);
   bytes.push_back('\0');
-  if (!memory_->write(address, bytes.data(), bytes.size())) {
-    throw std::out_of_range("server memory at " + hexAddress(address) + " is not mapped");
-  }
+  if (!memory_->write(address, bytes.data(), bytes.size())) notMapped(address);
 }
 
 int32_t ServerModel::rotationCount() const {
@@ -509,79 +509,94 @@ void ServerModel::advance(int64_t elapsedMs) {
   }
   // Bounded, so a game length of almost nothing cannot spin forever.
   for (int phases = 0; phases < 100000; ++phases) {
+    bool phaseEnded = false;
     if (isRunning(state)) {
-      double lengthMs = options_.gameLengthSeconds * 1000;
-      double untilLengthMs = lengthMs > 0 ? std::max(0.0, lengthMs - phaseMs_) : kNever;
-      // The limit is read every step: the plug-in's monitor may impose another one.
-      double rate = options_.scoringRate;
-      int32_t limit = activeLimit();
-      double untilLimitMs =
-          rate > 0 && limit > 0 ? std::max(0.0, (limit - score_) * 1000 / rate) : kNever;
-      double untilEndMs = std::min(untilLengthMs, untilLimitMs);
-      if (serverMs + 1e-6 < untilEndMs) {  // within rounding of the score arithmetic
-        phaseMs_ += serverMs;
-        if (rate > 0) {
-          score_ += rate * serverMs / 1000;
-          publishInfo();
-        }
-        return;
-      }
-      serverMs = std::max(0.0, serverMs - untilEndMs);
-      phaseMs_ += untilEndMs;
-      if (untilLimitMs <= untilLengthMs) {
-        score_ = std::max<double>(score_, limit);
-        publishInfo();
-        log("score limit " + std::to_string(limit) + " reached");
-      } else {
-        score_ += rate * untilEndMs / 1000;
-        publishInfo();
-        log("game length reached");
-      }
-      endGame();
+      phaseEnded = runGame(serverMs);
     } else if (state == kStateEndOfGame) {
-      uint32_t timerAddress = layout_.at("RestartTmr");
-      int32_t timer = readLong(timerAddress);
-      // A countdown written from outside starts afresh: our part-unit of time was for the old one.
-      if (timer != lastCountdown_) countdownCarryMs_ = 0;
-      // Lowered from outside: also seen by a server whose clients write its memory directly.
-      if (timer < lastCountdown_) displayCut_ = true;
-      if (timer > 0) {
-        double msToZero = timer * 1000.0 / kCountdownUnitsPerSecond - countdownCarryMs_;
-        if (serverMs + 1e-6 < msToZero) {  // within rounding of the unit arithmetic
-          countdownCarryMs_ += serverMs;
-          endOfGameMs_ += serverMs;
-          auto units = static_cast<int32_t>(countdownCarryMs_ * kCountdownUnitsPerSecond / 1000);
-          if (units > 0) {
-            countdownCarryMs_ -= units * 1000.0 / kCountdownUnitsPerSecond;
-            // Lost to a write from outside (a skip's 500) when the value changed meanwhile.
-            if (memory_->compareExchangeLong(timerAddress, timer, timer - units)) {
-              lastCountdown_ = timer - units;
-            }
-          }
-          return;
-        }
-        serverMs -= std::max(0.0, msToZero);
-        endOfGameMs_ += std::max(0.0, msToZero);
-        if (!memory_->compareExchangeLong(timerAddress, timer, 0)) return;
-      }
-      if (displayCut_) ++gameCounts_.displaysCut;
-      publishInfo();
-      gameCounts_.longestEndOfGameMs = std::max(gameCounts_.longestEndOfGameMs, endOfGameMs_);
-      enterState(kStateBetweenGames);
-      log("state 1: loading the next map");
+      phaseEnded = countDownDisplay(serverMs);
     } else if (state == kStateBetweenGames) {
-      double loadingMs = options_.loadingSeconds * 1000;
-      if (phaseMs_ + serverMs < loadingMs) {
-        phaseMs_ += serverMs;
-        return;
-      }
-      serverMs -= std::max(0.0, loadingMs - phaseMs_);
-      startNextGame();
-    } else {
-      return;
+      phaseEnded = loadNextGame(serverMs);
     }
+    if (!phaseEnded) return;
     state = this->state();
   }
+}
+
+bool ServerModel::runGame(double& serverMs) {
+  double lengthMs = options_.gameLengthSeconds * 1000;
+  double untilLengthMs = lengthMs > 0 ? std::max(0.0, lengthMs - phaseMs_) : kNever;
+  // The limit is read every step: the plug-in's monitor may impose another one.
+  double rate = options_.scoringRate;
+  int32_t limit = activeLimit();
+  double untilLimitMs =
+      rate > 0 && limit > 0 ? std::max(0.0, (limit - score_) * 1000 / rate) : kNever;
+  double untilEndMs = std::min(untilLengthMs, untilLimitMs);
+  if (serverMs + 1e-6 < untilEndMs) {  // within rounding of the score arithmetic
+    phaseMs_ += serverMs;
+    if (rate > 0) {
+      score_ += rate * serverMs / 1000;
+      publishInfo();
+    }
+    return false;
+  }
+  serverMs = std::max(0.0, serverMs - untilEndMs);
+  phaseMs_ += untilEndMs;
+  if (untilLimitMs <= untilLengthMs) {
+    score_ = std::max<double>(score_, limit);
+    publishInfo();
+    log("score limit " + std::to_string(limit) + " reached");
+  } else {
+    score_ += rate * untilEndMs / 1000;
+    publishInfo();
+    log("game length reached");
+  }
+  endGame();
+  return true;
+}
+
+bool ServerModel::countDownDisplay(double& serverMs) {
+  uint32_t timerAddress = layout_.at("RestartTmr");
+  int32_t timer = readLong(timerAddress);
+  // A countdown written from outside starts afresh: our part-unit of time was for the old one.
+  if (timer != lastCountdown_) countdownCarryMs_ = 0;
+  // Lowered from outside: also seen by a server whose clients write its memory directly.
+  if (timer < lastCountdown_) displayCut_ = true;
+  if (timer > 0) {
+    double msToZero = timer * 1000.0 / kCountdownUnitsPerSecond - countdownCarryMs_;
+    if (serverMs + 1e-6 < msToZero) {  // within rounding of the unit arithmetic
+      countdownCarryMs_ += serverMs;
+      endOfGameMs_ += serverMs;
+      auto units = static_cast<int32_t>(countdownCarryMs_ * kCountdownUnitsPerSecond / 1000);
+      if (units > 0) {
+        countdownCarryMs_ -= units * 1000.0 / kCountdownUnitsPerSecond;
+        // Lost to a write from outside (a skip's 500) when the value changed meanwhile.
+        if (memory_->compareExchangeLong(timerAddress, timer, timer - units)) {
+          lastCountdown_ = timer - units;
+        }
+      }
+      return false;
+    }
+    serverMs -= std::max(0.0, msToZero);
+    endOfGameMs_ += std::max(0.0, msToZero);
+    if (!memory_->compareExchangeLong(timerAddress, timer, 0)) return false;
+  }
+  if (displayCut_) ++gameCounts_.displaysCut;
+  publishInfo();
+  gameCounts_.longestEndOfGameMs = std::max(gameCounts_.longestEndOfGameMs, endOfGameMs_);
+  enterState(kStateBetweenGames);
+  log("state 1: loading the next map");
+  return true;
+}
+
+bool ServerModel::loadNextGame(double& serverMs) {
+  double loadingMs = options_.loadingSeconds * 1000;
+  if (phaseMs_ + serverMs < loadingMs) {
+    phaseMs_ += serverMs;
+    return false;
+  }
+  serverMs -= std::max(0.0, loadingMs - phaseMs_);
+  startNextGame();
+  return true;
 }
 
 }  // namespace rotaryn::sim

@@ -219,6 +219,11 @@ class ServerModel {
   static void checkOptions(const ServerOptions& options);
 
  private:
+  // One phase's share of advance(): each spends what it can of serverMs and says whether its
+  // phase ended, leaving the rest for the next phase.
+  bool runGame(double& serverMs);
+  bool countDownDisplay(double& serverMs);
+  bool loadNextGame(double& serverMs);
   void startNextGame();
   void enterState(int32_t state);
   void pollMailbox();

@@ -65,18 +65,9 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  std::unique_ptr<rotaryn::sim::ServerModel> server;
-  try {
-    server = std::make_unique<rotaryn::sim::ServerModel>(
-        std::make_unique<rotaryn::sim::ImageMemory>(), arguments.server);
-  } catch (const std::exception& error) {
-    std::cerr << "dfbhd-sim: " << error.what() << "\n";
-    return 1;
-  }
-  if (arguments.verbose) {
-    server->setLogger(
-        [](const std::string& line) { std::cout << "dfbhd-sim: " << line << std::endl; });
-  }
+  std::unique_ptr<rotaryn::sim::ServerModel> server = rotaryn::sim::makeServer(
+      [] { return std::make_unique<rotaryn::sim::ImageMemory>(); }, arguments);
+  if (server == nullptr) return 1;
 
   // The pid that reads us is the Linux one; and, as the Linux program does, any process may
   // read and write us, not only our ancestors (Yama ptrace_scope 1).

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "catalogue/map_files.h"
+#include "formats/server_builds.h"
 #include "memory/server_fields.h"
 #include "plugin/module.h"
 
@@ -10,7 +11,6 @@ namespace rotaryn {
 namespace {
 
 constexpr std::string_view kBaseResourcePack = "localres.pff";
-constexpr int32_t kResourcePackOffset = 36;
 
 constexpr std::array<StockMapRow, kExtendedStockMaps> kStockMaps{{
     {0, 0, "DMR_01A.BMS", "Crude City Conflict"},
@@ -235,7 +235,7 @@ void LoadCatalogue(Module& module, int variant) {
 
 std::string serverResourcePack(Module& module, int32_t index) {
   int32_t block = readLong(module, index, "ModAdd");
-  return readTextAt(module, index, block + kResourcePackOffset);
+  return readTextAt(module, index, block + formats::kPackNameOffset);
 }
 
 void setExtendedCatalogue(Module& module, int32_t index) {

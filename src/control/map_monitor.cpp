@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "errors/error_report.h"
+#include "formats/server_builds.h"
 #include "memory/score_limits.h"
 #include "memory/server_fields.h"
 #include "memory/server_rotation.h"
@@ -17,7 +18,7 @@
 namespace rotaryn {
 namespace {
 
-constexpr int32_t kCountdownUnitsPerSecond = 62;
+using formats::kCountdownUnitsPerSecond;
 constexpr int32_t kSecondsPerDisplayUnit = 5;
 
 // Game types whose score limit the monitor imposes.
@@ -94,6 +95,40 @@ void cutDisplayTime(Module& module, int32_t index) {
   }
 }
 
+// Tells the host of a game that started or ended and of each new game state, once.
+void reportStateChange(Module& module, int32_t index, int32_t state, const std::string& playing,
+                       int32_t gameType) {
+  int32_t& last = lastStateSeen(module, index);
+  if (gameIsRunning(state) && !gameIsRunning(last)) {
+    reportGame(module, index, "game_started", playing, gameType);
+  }
+  if (state == gamestate::kEndOfGame && last != gamestate::kEndOfGame) {
+    reportGame(module, index, "game_ended", playing, gameType);
+  }
+  if (state != last) reportEvent(module, index, "game_state", {{"state", int64_t{state}}});
+  last = state;
+}
+
+// The score limit of the game type in play, imposed on its score.
+void imposeLimits(Module& module, int32_t index, int32_t gameType, int32_t score1, int32_t score2,
+                  const ScoreLimits& limits) {
+  switch (gameType) {
+    case kDeathmatch:
+    case kTeamDeathmatch:
+      imposeLimit(module, index, score1, limits.kills, "Score1a", "Score1b");
+      break;
+    case kTeamKingOfTheHill:
+    case kKingOfTheHill:
+      imposeLimit(module, index, score2, limits.koth, "Score2a", "Score2b");
+      break;
+    case kFlagball:
+      imposeLimit(module, index, score1, limits.gameScore, "Score1a", "Score1b");
+      break;
+    default:
+      break;
+  }
+}
+
 }  // namespace
 
 void tmrMaps_Timer(Module& module, int32_t index) {
@@ -128,16 +163,7 @@ void tmrMaps_Timer(Module& module, int32_t index) {
     });
 
     step(14, [&] {
-      if (!stateRead) return;
-      int32_t& last = lastStateSeen(module, index);
-      if (gameIsRunning(state) && !gameIsRunning(last)) {
-        reportGame(module, index, "game_started", playing, gameType);
-      }
-      if (state == gamestate::kEndOfGame && last != gamestate::kEndOfGame) {
-        reportGame(module, index, "game_ended", playing, gameType);
-      }
-      if (state != last) reportEvent(module, index, "game_state", {{"state", int64_t{state}}});
-      last = state;
+      if (stateRead) reportStateChange(module, index, state, playing, gameType);
     });
 
     if (state == gamestate::kEndOfGame) {
@@ -165,23 +191,7 @@ void tmrMaps_Timer(Module& module, int32_t index) {
       int32_t score2 = 0;
       step(11, [&] { score1 = readLong(module, index, "Score1a"); });
       step(12, [&] { score2 = readLong(module, index, "Score2a"); });
-      step(13, [&] {
-        switch (gameType) {
-          case kDeathmatch:
-          case kTeamDeathmatch:
-            imposeLimit(module, index, score1, limits->kills, "Score1a", "Score1b");
-            break;
-          case kTeamKingOfTheHill:
-          case kKingOfTheHill:
-            imposeLimit(module, index, score2, limits->koth, "Score2a", "Score2b");
-            break;
-          case kFlagball:
-            imposeLimit(module, index, score1, limits->gameScore, "Score1a", "Score1b");
-            break;
-          default:
-            break;
-        }
-      });
+      step(13, [&] { imposeLimits(module, index, gameType, score1, score2, *limits); });
     }
   });
 }

@@ -1,23 +1,13 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
-#include <string_view>
+#include <string>
 
 #include "platform/collection.h"
 
 namespace rotaryn {
 
 struct Module;
-
-struct AddressEntry {
-  std::string_view key;
-  int32_t address;
-};
-
-// The fields of the two server builds, keys in the order they are added to a table.
-std::span<const AddressEntry> standardAddresses();   // "Delta Force,  V1.5.0.5": 28 keys
-std::span<const AddressEntry> affiliateAddresses();  // V1.5.0.11A: the first 23 of them
 
 // A profile's address table: key -> absolute address in the server process. A missing key
 // raises error 5 in the caller.

@@ -120,8 +120,26 @@ Run remoteCall() {
   };
 }
 
-const std::vector<Operation>& operations() {
-  static const std::vector<Operation> table{
+// An operation that runs clsPlugin's method with the one argument the row names, and answers
+// nothing.
+template <auto Method>
+Run indexCall() {
+  return [](clsPlugin& p, const Arguments& a) {
+    (p.*Method)(a.number("Index"));
+    return Json();
+  };
+}
+template <auto Method>
+Run fileNameCall() {
+  return [](clsPlugin& p, const Arguments& a) {
+    (p.*Method)(a.text("fName"));
+    return Json();
+  };
+}
+
+// The calls a host makes of its plug-in for itself.
+std::vector<Operation> hostCalls() {
+  return {
       {"dllVersion",
        {"pName"},
        std::nullopt,
@@ -143,27 +161,15 @@ const std::vector<Operation>& operations() {
          p.LoadInterface(a.number("Index"), a.wide("pHwnd", 0), a.variant("PDAT"), a.text("fName"));
          return Json();
        }},
-      {"UnLoadInterface",
-       {"fName"},
-       std::nullopt,
-       [](clsPlugin& p, const Arguments& a) {
-         p.UnLoadInterface(a.text("fName"));
-         return Json();
-       }},
-      {"DisableProfile",
-       {"Index"},
-       std::nullopt,
-       [](clsPlugin& p, const Arguments& a) {
-         p.DisableProfile(a.number("Index"));
-         return Json();
-       }},
-      {"HideInterface",
-       {"fName"},
-       std::nullopt,
-       [](clsPlugin& p, const Arguments& a) {
-         p.HideInterface(a.text("fName"));
-         return Json();
-       }},
+      {"UnLoadInterface", {"fName"}, std::nullopt, fileNameCall<&clsPlugin::UnLoadInterface>()},
+      {"DisableProfile", {"Index"}, std::nullopt, indexCall<&clsPlugin::DisableProfile>()},
+      {"HideInterface", {"fName"}, std::nullopt, fileNameCall<&clsPlugin::HideInterface>()},
+  };
+}
+
+// The calls remote administrators reach through a host.
+std::vector<Operation> remoteCalls() {
+  return {
       {"GetMapsRem", kRemoteArguments, RemoteUse{std::nullopt, false, true},
        [](clsPlugin& p, const Arguments& a) {
          return Json(
@@ -191,6 +197,12 @@ const std::vector<Operation>& operations() {
        remoteCall<&clsPlugin::EditTaskRem>()},
       {"DeleteTaskRem", kRemoteArguments, RemoteUse{P::kDeleteTasks, true},
        remoteCall<&clsPlugin::DeleteTaskRem>()},
+  };
+}
+
+// What a host sets of a profile, and what a remote administrator's tool reads of its files.
+std::vector<Operation> profileCalls() {
+  return {
       {"SetScore",
        {"Index", "tk", "dm", "fb"},
        std::nullopt,
@@ -200,8 +212,7 @@ const std::vector<Operation>& operations() {
          p.SetScore(a.number("Index"), static_cast<int16_t>(tk), a.number("dm"), a.number("fb"));
          return Json();
        }},
-      // What a remote administrator's tool reads of a profile's files; the host need not know
-      // where they lie.
+      // The host need not know where a profile's files lie.
       {"ListMapLists",
        {"PDAT"},
        std::nullopt,
@@ -218,14 +229,19 @@ const std::vector<Operation>& operations() {
        [](clsPlugin& p, const Arguments& a) {
          return adminLogLines(p.module(), a.variant("PDAT"), a.text("Day"), a.wide("Last", -1));
        }},
-      {"SaveMapSettings",
-       {"Index"},
-       std::nullopt,
-       [](clsPlugin& p, const Arguments& a) {
-         p.SaveMapSettings(a.number("Index"));
-         return Json();
-       }},
+      {"SaveMapSettings", {"Index"}, std::nullopt, indexCall<&clsPlugin::SaveMapSettings>()},
   };
+}
+
+const std::vector<Operation>& operations() {
+  static const std::vector<Operation> table = [] {
+    std::vector<Operation> all;
+    for (auto part : {hostCalls, remoteCalls, profileCalls}) {
+      std::vector<Operation> calls = part();
+      all.insert(all.end(), calls.begin(), calls.end());
+    }
+    return all;
+  }();
   return table;
 }
 

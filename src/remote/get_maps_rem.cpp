@@ -7,6 +7,7 @@
 #include "catalogue/stock_catalogue.h"
 #include "errors/error_report.h"
 #include "formats/exchange_codec.h"
+#include "formats/server_builds.h"
 #include "memory/server_fields.h"
 #include "memory/server_rotation.h"
 #include "platform/vb_runtime.h"
@@ -42,6 +43,45 @@ void addLine(std::vector<formats::exchange::MapLine>& lines, const std::string& 
              const std::string& file, const std::string& type, bool custom) {
   if (name.empty()) return;
   lines.push_back({name, file, vb::CLng(Variant(type)), custom});
+}
+
+// The kill, game-score and king-of-the-hill limits an answer shows.
+struct Limits {
+  int32_t koth = 0;
+  int32_t kills = 0;
+  int32_t gameScore = 0;
+};
+
+Limits limitsOf(Module& module, int32_t index) {
+  Limits limits;
+  limits.kills = limitOf(module, index, "CMaxKills", "MaxKills");
+  limits.gameScore = limitOf(module, index, "CGameScore", "MaxKills");
+  limits.koth = limitOf(module, index, "CKothLimit", "KothLimit");
+  return limits;
+}
+
+// The loaded catalogue's rows, stock then custom, and the server's rotation. A custom map that
+// bears a stock map's name travels as a stock one.
+void addCatalogueAndRotation(Module& module, int32_t index, formats::exchange::MapsAnswer& answer) {
+  const CatalogueTables& catalogue = module.catalogue;
+  std::set<std::string> stockNames;
+  for (long i = 1; i <= catalogue.stock.count(); ++i) {
+    const std::string& name = catalogue.stock.item(i).name;
+    stockNames.insert(name);
+    addLine(answer.catalogue, name, catalogue.stock.item(i).file, catalogue.stock.item(i).type,
+            false);
+  }
+  for (long i = 1; i <= catalogue.custom.count(); ++i) {
+    addLine(answer.catalogue, catalogue.custom.item(i).name, catalogue.custom.item(i).file,
+            catalogue.custom.item(i).type, true);
+  }
+  GetMapList(module, index);
+  const CurrentListTables& current = module.currentList;
+  for (long i = 1; i <= current.maps.count(); ++i) {
+    const std::string& name = current.maps.item(i).name;
+    addLine(answer.rotation, name, current.maps.item(i).file, current.maps.item(i).type,
+            stockNames.count(name) == 0);
+  }
 }
 
 // Deletes the temporary file however the call ends.
@@ -100,49 +140,25 @@ std::string GetMapsRem(Module& module, int32_t Index, const Variant& PDAT, const
     trap.at(6);
     std::string playing = readText(module, Index, "CurMap");
     trap.at(7);
-    writeLong(module, Index, "MaxMaps", 255);
+    writeLong(module, Index, "MaxMaps", formats::rotation::kMaxRotation);
     const int32_t mapLimit = readLong(module, Index, "MaxMaps");
     trap.at(8);
-    int32_t koth = 0, kills = 0, gameScore = 0;
-    if (!profile.IsAffiliate) {
-      kills = limitOf(module, Index, "CMaxKills", "MaxKills");
-      gameScore = limitOf(module, Index, "CGameScore", "MaxKills");
-      koth = limitOf(module, Index, "CKothLimit", "KothLimit");
-    }
+    const Limits limits = profile.IsAffiliate ? Limits{} : limitsOf(module, Index);
     trap.at(9);
     // The name travels in base 64; a blank one as nothing.
     const formats::exchange::Encode enc64 = [&module](const std::string& text) {
       return module.memory().Enc64(text);
     };
     formats::exchange::MapsAnswer answer;
-    answer.settings = {autoload, displayTime, vb::Trim(playing).empty() ? "" : playing,
-                       koth,     kills,       gameScore,
+    answer.settings = {autoload,    displayTime,  vb::Trim(playing).empty() ? "" : playing,
+                       limits.koth, limits.kills, limits.gameScore,
                        mapLimit};
     const std::string settings = formats::exchange::settingsSection(answer.settings, enc64);
 
     trap.at(10);
     LoadCatalogue(module, module.ExtendedCatalogue);
     trap.at(11);
-    const CatalogueTables& catalogue = module.catalogue;
-    std::set<std::string> stockNames;
-    for (long i = 1; i <= catalogue.stock.count(); ++i) {
-      const std::string& name = catalogue.stock.item(i).name;
-      stockNames.insert(name);
-      addLine(answer.catalogue, name, catalogue.stock.item(i).file, catalogue.stock.item(i).type,
-              false);
-    }
-    for (long i = 1; i <= catalogue.custom.count(); ++i) {
-      addLine(answer.catalogue, catalogue.custom.item(i).name, catalogue.custom.item(i).file,
-              catalogue.custom.item(i).type, true);
-    }
-    GetMapList(module, Index);
-    const CurrentListTables& current = module.currentList;
-    for (long i = 1; i <= current.maps.count(); ++i) {
-      const std::string& name = current.maps.item(i).name;
-      // A custom map that bears a stock map's name travels as a stock one.
-      addLine(answer.rotation, name, current.maps.item(i).file, current.maps.item(i).type,
-              stockNames.count(name) == 0);
-    }
+    addCatalogueAndRotation(module, Index, answer);
 
     trap.at(12);
     TempFile temp(module.ports.files, tempFile);

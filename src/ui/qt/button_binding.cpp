@@ -14,23 +14,7 @@ ButtonBinding::ButtonBinding(frmRotarynMaps& window, Button& button, QWidget* pa
   widget_->setTextFormat(Qt::PlainText);
   widget_->setAlignment(Qt::AlignCenter);
   widget_->setAutoFillBackground(false);
-  widget_->onPress = [&window, &button](Qt::MouseButton mouse, Qt::KeyboardModifiers keys, float x,
-                                        float y) {
-    std::optional<MouseButton> pressed = modelMouseButton(mouse);
-    if (!pressed) return;
-    forwardInput([&] {
-      deliverInput(window, button,
-                   {InputEvent::MouseDown, *pressed, shiftState(keys), -1, 0, x, y});
-    });
-  };
-  widget_->onRelease = [&window, &button](Qt::MouseButton mouse, Qt::KeyboardModifiers keys,
-                                          float x, float y) {
-    std::optional<MouseButton> released = modelMouseButton(mouse);
-    if (!released) return;
-    forwardInput([&] {
-      deliverInput(window, button, {InputEvent::MouseUp, *released, shiftState(keys), -1, 0, x, y});
-    });
-  };
+  sendMouseButtons(*widget_, window, button);
 }
 
 void ButtonBinding::renderContent(Change what) {

@@ -13,22 +13,7 @@ ImageBinding::ImageBinding(frmRotarynMaps& window, Image& image, QWidget* parent
     : WidgetBinding(image, new MouseLabel(parent), designPlace),
       image_(image),
       widget_(static_cast<MouseLabel*>(widget())) {
-  widget_->onPress = [&window, &image](Qt::MouseButton mouse, Qt::KeyboardModifiers keys, float x,
-                                       float y) {
-    std::optional<MouseButton> pressed = modelMouseButton(mouse);
-    if (!pressed) return;
-    forwardInput([&] {
-      deliverInput(window, image, {InputEvent::MouseDown, *pressed, shiftState(keys), -1, 0, x, y});
-    });
-  };
-  widget_->onRelease = [&window, &image](Qt::MouseButton mouse, Qt::KeyboardModifiers keys, float x,
-                                         float y) {
-    std::optional<MouseButton> released = modelMouseButton(mouse);
-    if (!released) return;
-    forwardInput([&] {
-      deliverInput(window, image, {InputEvent::MouseUp, *released, shiftState(keys), -1, 0, x, y});
-    });
-  };
+  sendMouseButtons(*widget_, window, image);
 }
 
 void ImageBinding::renderContent(Change what) {
