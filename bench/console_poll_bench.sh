@@ -18,21 +18,14 @@ else
   profiles="${2:-50}" seconds="${3:-60}" settle=2
 fi
 consoles="${4:-5}"
-host="${build}/host/rotaryn-host"
-simulator="${build}/sim/dfbhd-sim"
+source "$(cd "$(dirname "$0")" && pwd)/bench_host_lib.sh"
+bench_programs console_poll_bench "${build}"
 client="$(cd "$(dirname "$0")" && pwd)/console_poll_client.py"
-for exe in "${host}" "${simulator}"; do
-  [ -x "${exe}" ] || { echo "console_poll_bench: ${exe} is not built" >&2; exit 2; }
-done
 
 root="$(mktemp -d "${TMPDIR:-/tmp}/rotaryn-console-bench.XXXXXX")"
 log="${root}/host.log"
-host_pid=""
 cleanup() {
-  if [ -n "${host_pid}" ] && kill -0 "${host_pid}" 2>/dev/null; then
-    kill -TERM "${host_pid}" 2>/dev/null || true
-    wait "${host_pid}" 2>/dev/null || true
-  fi
+  bench_stop_host
   rm -rf "${root}"
 }
 trap cleanup EXIT
@@ -49,29 +42,18 @@ trap cleanup EXIT
 "${host}" --root "${root}" --add-admin console --privileges "Skip Maps" >"${root}/admin.out"
 token="$(tail -1 "${root}/admin.out")"
 
-"${host}" --headless --root "${root}" --listen 127.0.0.1:0 >"${log}" 2>&1 &
-host_pid=$!
-for ((waited = 0; waited < 600; waited++)); do
-  loaded="$(grep -c ": loaded;" "${log}" || true)"
-  [ "${loaded}" -ge "${profiles}" ] && break
-  kill -0 "${host_pid}" 2>/dev/null || { cat "${log}" >&2; echo "console_poll_bench: the host ended" >&2; exit 1; }
-  sleep 0.1
-done
-[ "${loaded}" -ge "${profiles}" ] || { cat "${log}" >&2; echo "console_poll_bench: ${loaded} of ${profiles} loaded" >&2; exit 1; }
+bench_start_host "${root}" "${profiles}" --listen 127.0.0.1:0
 port="$(sed -n 's/.*listening on http:\/\/127.0.0.1:\([0-9]*\).*/\1/p' "${log}")"
 sleep "${settle}"
 
-run_ns() {
-  cat "/proc/${host_pid}"/task/*/schedstat | awk '{ sum += $1 } END { printf "%.0f\n", sum }'
-}
 # Each phase's CPU is divided by its own wall time: the consoles' phase runs a little longer,
 # since they are opened one after another.
-a="$(run_ns)" ta="$(date +%s%N)"
+a="$(bench_cpu_ns)" ta="$(date +%s%N)"
 sleep "${seconds}"
-b="$(run_ns)" tb="$(date +%s%N)"
+b="$(bench_cpu_ns)" tb="$(date +%s%N)"
 requests="$(python3 "${client}" "http://127.0.0.1:${port}" "${token}" "${consoles}" "${seconds}")" ||
   { echo "console_poll_bench: the consoles' requests were refused: ${requests}" >&2; exit 1; }
-c="$(run_ns)" tc="$(date +%s%N)"
+c="$(bench_cpu_ns)" tc="$(date +%s%N)"
 kill -0 "${host_pid}" 2>/dev/null || { echo "console_poll_bench: the host ended early" >&2; exit 1; }
 
 awk -v idle="$((b - a))" -v busy="$((c - b))" -v wi="$((tb - ta))" -v wb="$((tc - tb))" \

@@ -16,20 +16,12 @@ if [ -n "${ROTARYN_BENCH_SHORT:-}" ]; then
 else
   profiles="${2:-50}" seconds="${3:-60}" settle=2
 fi
-host="${build}/host/rotaryn-host"
-simulator="${build}/sim/dfbhd-sim"
-for exe in "${host}" "${simulator}"; do
-  [ -x "${exe}" ] || { echo "host_cpu_bench: ${exe} is not built" >&2; exit 2; }
-done
+source "$(cd "$(dirname "$0")" && pwd)/bench_host_lib.sh"
+bench_programs host_cpu_bench "${build}"
 
 root="$(mktemp -d "${TMPDIR:-/tmp}/rotaryn-cpu-bench.XXXXXX")"
-log="${root}/host.log"
-host_pid=""
 cleanup() {
-  if [ -n "${host_pid}" ] && kill -0 "${host_pid}" 2>/dev/null; then
-    kill -TERM "${host_pid}" 2>/dev/null || true
-    wait "${host_pid}" 2>/dev/null || true
-  fi
+  bench_stop_host
   rm -rf "${root}"
 }
 trap cleanup EXIT
@@ -48,21 +40,7 @@ trap cleanup EXIT
   done
 } >"${root}/host.ini"
 
-"${host}" --headless --root "${root}" >"${log}" 2>&1 &
-host_pid=$!
-
-# Wait (at most 60 s) until every profile is loaded.
-for ((waited = 0; waited < 600; waited++)); do
-  loaded="$(grep -c ": loaded;" "${log}" || true)"
-  [ "${loaded}" -ge "${profiles}" ] && break
-  kill -0 "${host_pid}" 2>/dev/null || { cat "${log}" >&2; echo "host_cpu_bench: the host ended" >&2; exit 1; }
-  sleep 0.1
-done
-if [ "${loaded}" -lt "${profiles}" ]; then
-  cat "${log}" >&2
-  echo "host_cpu_bench: only ${loaded} of ${profiles} profiles were loaded" >&2
-  exit 1
-fi
+bench_start_host "${root}" "${profiles}"
 sleep "${settle}"  # let start-up work settle
 
 ticks() {

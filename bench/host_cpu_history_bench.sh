@@ -17,19 +17,12 @@ if [ -n "${ROTARYN_BENCH_SHORT:-}" ]; then
 else
   profiles="${2:-50}" seconds="${3:-90}" repeats=2 scrape_every=15
 fi
-host="${build}/host/rotaryn-host"
-simulator="${build}/sim/dfbhd-sim"
-for exe in "${host}" "${simulator}"; do
-  [ -x "${exe}" ] || { echo "host_cpu_history: ${exe} is not built" >&2; exit 2; }
-done
+source "$(cd "$(dirname "$0")" && pwd)/bench_host_lib.sh"
+bench_programs host_cpu_history "${build}"
 
 root=""
-host_pid=""
 cleanup() {
-  if [ -n "${host_pid}" ] && kill -0 "${host_pid}" 2>/dev/null; then
-    kill -TERM "${host_pid}" 2>/dev/null || true
-    wait "${host_pid}" 2>/dev/null || true
-  fi
+  bench_stop_host
   [ -n "${root}" ] && rm -rf "${root}"
   return 0
 }
@@ -57,16 +50,7 @@ run() {
   } > "${root}/host.ini"
   [ "$1" = on ] && printf '[API]\nMetricsListen = 127.0.0.1:0\n' > "${root}/administrators.ini" \
     && chmod 600 "${root}/administrators.ini"
-  "${host}" --headless --root "${root}" > "${root}/host.log" 2>&1 &
-  host_pid=$!
-  local loaded=0
-  for ((waited = 0; waited < 600; waited++)); do
-    loaded="$(grep -c ": loaded;" "${root}/host.log" || true)"
-    [ "${loaded}" -ge "${profiles}" ] && break
-    kill -0 "${host_pid}" 2>/dev/null || fail "the host ended"
-    sleep 0.1
-  done
-  [ "${loaded}" -ge "${profiles}" ] || fail "only ${loaded} of ${profiles} profiles were loaded"
+  bench_start_host "${root}" "${profiles}"
   local url=""
   if [ "$1" = on ]; then
     for _ in $(seq 100); do
@@ -78,7 +62,7 @@ run() {
   fi
   sleep 1
   local start end elapsed=0
-  start="$(cat "/proc/${host_pid}"/task/*/schedstat | awk '{ s += $1 } END { printf "%.0f\n", s }')"
+  start="$(bench_cpu_ns)"
   while [ "${elapsed}" -lt "${seconds}" ]; do
     if [ -n "${url}" ] && [ $((elapsed % scrape_every)) -eq 0 ]; then
       curl -sf "${url}" > "${root}/scrape" || fail "the scrape failed"
@@ -86,7 +70,7 @@ run() {
     sleep 1
     elapsed=$((elapsed + 1))
   done
-  end="$(cat "/proc/${host_pid}"/task/*/schedstat | awk '{ s += $1 } END { printf "%.0f\n", s }')"
+  end="$(bench_cpu_ns)"
   kill -0 "${host_pid}" 2>/dev/null || fail "the host ended early"
   if [ "$1" = on ] && [ -z "${ROTARYN_BENCH_SHORT:-}" ]; then
     [ -n "$(find "${root}/logs/history" -name '*.jsonl' 2>/dev/null)" ] || fail "no history written"

@@ -1,0 +1,48 @@
+# Shared by the scripted benchmarks that run a headless host over simulated profiles. Sourced;
+# bash. Sets `host`, `simulator` and `host_pid`.
+
+# bench_programs NAME BUILD_DIR: the host and the simulator of the build; exits 2 when one is
+# not built. NAME begins the script's messages.
+bench_programs() {
+  bench_name=$1
+  host="$2/host/rotaryn-host"
+  simulator="$2/sim/dfbhd-sim"
+  host_pid=""
+  local exe
+  for exe in "${host}" "${simulator}"; do
+    [ -x "${exe}" ] || { echo "${bench_name}: ${exe} is not built" >&2; exit 2; }
+  done
+}
+
+# bench_stop_host: stops the host started last, when it still runs.
+bench_stop_host() {
+  if [ -n "${host_pid}" ] && kill -0 "${host_pid}" 2>/dev/null; then
+    kill -TERM "${host_pid}" 2>/dev/null || true
+    wait "${host_pid}" 2>/dev/null || true
+  fi
+  host_pid=""
+}
+
+# bench_start_host ROOT PROFILES [OPTION...]: starts the headless host on ROOT (its output in
+# ROOT/host.log) and waits, at most 60 s, until PROFILES profiles are loaded; exits 1 if not.
+bench_start_host() {
+  local root=$1 profiles=$2 loaded=0 waited
+  shift 2
+  "${host}" --headless --root "${root}" "$@" >"${root}/host.log" 2>&1 &
+  host_pid=$!
+  for ((waited = 0; waited < 600; waited++)); do
+    loaded="$(grep -c ": loaded;" "${root}/host.log" || true)"
+    [ "${loaded}" -ge "${profiles}" ] && return 0
+    kill -0 "${host_pid}" 2>/dev/null || break
+    sleep 0.1
+  done
+  tail -20 "${root}/host.log" >&2
+  echo "${bench_name}: ${loaded} of ${profiles} profiles were loaded" >&2
+  exit 1
+}
+
+# bench_cpu_ns: the host's nanoseconds on a CPU, from the scheduler's own count (exact, where
+# the clock ticks of /proc/PID/stat only sample), summed over its threads.
+bench_cpu_ns() {
+  cat "/proc/${host_pid}"/task/*/schedstat | awk '{ sum += $1 } END { printf "%.0f\n", sum }'
+}
