@@ -248,6 +248,18 @@ def game_and_settings(browser):
               f"autoload {'off' if before else 'on'} and an end-of-game display of 15 seconds")
 
 
+def history(browser):
+    """The skip above is a game of the day's timeline, credited to the administrator."""
+    go(browser, "#p/1/logs", "#history-day")
+    # The game's line is written when the monitor sees it end: ask again until it is there.
+    for _ in range(20):
+        if re.search(r"skipped by \S", text_of(browser, "#history-games")):
+            return
+        click(browser, "#history-show")
+        time.sleep(1)
+    raise AssertionError(f"no skipped game on the timeline: {text_of(browser, '#history-games')!r}")
+
+
 def tasks(browser):
     """Add, edit and delete a task through the form."""
     go(browser, "#p/1/tasks", "#task-when")
@@ -340,7 +352,7 @@ def revoked(browser):
 def main():
     started = time.time()
     browser = start_browser()
-    steps = [headers_and_files, codec, signing_in, servers, rotation, game_and_settings, tasks,
+    steps = [headers_and_files, codec, signing_in, servers, rotation, game_and_settings, history, tasks,
              map_files,
              accessibility, limited_admin, stopped_server, revoked]
     # Names on the command line run those steps alone (signing_in first, for the views).

@@ -1,4 +1,5 @@
-// A profile's custom map files (upload, delete) and its logs (the admin log, the host's audit).
+// A profile's custom map files (upload, delete) and its logs (its games, the admin log, the host's
+// audit).
 import * as api from './api.js';
 import * as x from './exchange.js';
 import { h, field, outcome, confirmAction, gate, may } from './ui.js';
@@ -127,8 +128,53 @@ function dayReader(id, label, read) {
   return { day, show, out, note };
 }
 
+
+// A day's games as a timeline: one row per game, its bar placed in the day by its local times.
+function gameRows(games, day) {
+  const minutes = (text) => {
+    if (!text || text.slice(0, 10) !== day) return null;
+    return Number(text.slice(11, 13)) * 60 + Number(text.slice(14, 16));
+  };
+  return games.map((game) => {
+    const from = minutes(game.startLocal) ?? 0;
+    const to = minutes(game.endLocal) ?? from;
+    const bar = h('span.bar', {});
+    bar.style.marginLeft = `${(100 * from) / 1440}%`;
+    bar.style.width = `${Math.max(0.4, (100 * (to - from)) / 1440)}%`;
+    const ending = game.ended === 'on its own' ? 'ended on its own' : game.ended ?? '';
+    const when = `${game.startLocal ? game.startLocal.slice(11, 16) : '…'}–${game.endLocal.slice(11, 16)}`;
+    return h('li', {},
+      h('span.when', {}, when),
+      h('span.what', {}, `${game.map} (${x.GAME_TYPES[game.gameType] ?? `type ${game.gameType}`}), ` +
+        `${ending}${game.admin ? ` by ${game.admin}` : ''}`),
+      h('span.track', { 'aria-hidden': 'true' }, bar));
+  });
+}
+
+function historyPanel(profile) {
+  const day = h('input#history-day', { type: 'date', value: today() });
+  const show = h('button#history-show', { type: 'button' }, 'Show');
+  const list = h('ol#history-games.timeline', { 'aria-label': 'Games of the day' });
+  const note = outcome();
+  const load = async () => {
+    note.show('Reading…', 'busy');
+    try {
+      const { games } = await api.get(`profiles/${profile}/history?from=${day.value}&to=${day.value}`);
+      list.replaceChildren(...gameRows(games, day.value));
+      note.show(games.length ? '' : 'No game ended that day.');
+    } catch (error) {
+      list.replaceChildren();
+      note.show(`Cannot be read: ${error.message}`, 'error');
+    }
+  };
+  show.addEventListener('click', load);
+  load();
+  return h('section.panel', { 'aria-label': 'Games' }, h('h2', {}, 'Games (match history)'),
+    h('div.row', {}, field('Day', day), show), note, list);
+}
+
 export function logsView(container, profile) {
-  container.append(h('h1', {}, `Logs — profile ${profile}`));
+  container.append(h('h1', {}, `Logs — profile ${profile}`), historyPanel(profile));
   const admin = dayReader('adminlog', 'Admin log', async (day) => {
     const { lines } = await api.get(`profiles/${profile}/adminlog?day=${encodeURIComponent(day)}`);
     return lines.length ? lines.join('\n') : 'No admin-log lines that day.';
