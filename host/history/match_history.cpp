@@ -125,8 +125,10 @@ std::string MatchHistory::finish(int32_t profile, const std::string& folder, Gam
   std::string problem = pruneIfNewDay();
   // The start's view of the game wins: a play-next during the game moves the rotation position
   // the end would read.
+  // An end seen only after it (the next map loading) names no map: the game is the one started.
   const bool sameGame = game.detail.is_object() &&
-                        game.detail.value("map", "") == endDetail.value("map", std::string("?"));
+                        (!endDetail.contains("map") ||
+                         game.detail.value("map", "") == endDetail.value("map", std::string("?")));
   const json& seen = sameGame ? game.detail : endDetail;
   // In the order a reader scans a line: what was played, when, how it ended.
   nlohmann::ordered_json line = nlohmann::ordered_json::object();

@@ -104,6 +104,10 @@ void reportStateChange(Module& module, int32_t index, int32_t state, const std::
   }
   if (state == gamestate::kEndOfGame && last != gamestate::kEndOfGame) {
     reportGame(module, index, "game_ended", playing, gameType);
+  } else if (gameIsRunning(last) && state == gamestate::kBetweenGames) {
+    // The end and its display fell between two ticks (a busy machine, a short display): the
+    // server already loads the next map, so the end names no map of its own.
+    reportEvent(module, index, "game_ended", {{"unseen", int64_t{1}}});
   }
   if (state != last) reportEvent(module, index, "game_state", {{"state", int64_t{state}}});
   last = state;
