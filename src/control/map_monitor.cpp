@@ -55,6 +55,12 @@ int32_t& lastStateSeen(Module& module, int32_t index) {
   return states[static_cast<size_t>(index)];
 }
 
+std::string& lastMapSeen(Module& module, int32_t index) {
+  std::vector<std::string>& maps = module.LastMapSeen;
+  if (static_cast<size_t>(index) >= maps.size()) maps.resize(static_cast<size_t>(index) + 1);
+  return maps[static_cast<size_t>(index)];
+}
+
 // The game the server plays, for the host's match history: what cannot be read is left out.
 void reportGame(Module& module, int32_t index, const char* event, const std::string& playing,
                 int32_t gameType) {
@@ -99,16 +105,21 @@ void cutDisplayTime(Module& module, int32_t index) {
 void reportStateChange(Module& module, int32_t index, int32_t state, const std::string& playing,
                        int32_t gameType) {
   int32_t& last = lastStateSeen(module, index);
-  if (gameIsRunning(state) && !gameIsRunning(last)) {
+  std::string& lastMap = lastMapSeen(module, index);
+  // The end, its display and maybe the next load fell between two ticks (a busy machine, a
+  // short display): the server is past that game, so its end names no map of its own.
+  const bool endUnseen =
+      gameIsRunning(last) &&
+      (state == gamestate::kBetweenGames ||
+       (gameIsRunning(state) && !playing.empty() && !lastMap.empty() && playing != lastMap));
+  if (endUnseen) reportEvent(module, index, "game_ended", {{"unseen", int64_t{1}}});
+  if (gameIsRunning(state) && (!gameIsRunning(last) || endUnseen)) {
     reportGame(module, index, "game_started", playing, gameType);
   }
   if (state == gamestate::kEndOfGame && last != gamestate::kEndOfGame) {
     reportGame(module, index, "game_ended", playing, gameType);
-  } else if (gameIsRunning(last) && state == gamestate::kBetweenGames) {
-    // The end and its display fell between two ticks (a busy machine, a short display): the
-    // server already loads the next map, so the end names no map of its own.
-    reportEvent(module, index, "game_ended", {{"unseen", int64_t{1}}});
   }
+  if (gameIsRunning(state)) lastMap = playing;
   if (state != last) reportEvent(module, index, "game_state", {{"state", int64_t{state}}});
   last = state;
 }

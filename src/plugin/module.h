@@ -163,6 +163,8 @@ struct Module {
   std::vector<uint8_t> EndOfGameHandled = std::vector<uint8_t>(kEndOfGameFlags, 0);
   // Per profile: the game state the map monitor saw last (-1: none), for the host's events.
   std::vector<int32_t> LastStateSeen;
+  // The map each profile's monitor last saw running, by index: a new one ends the game before.
+  std::vector<std::string> LastMapSeen;
 
   std::unique_ptr<frmRotarynMaps> window;
   std::unique_ptr<WindowView> view;  // declared after the window: destroyed first
