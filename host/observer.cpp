@@ -56,6 +56,7 @@ void HostObserver::profileLoaded(const ProfileConfig& profile, const QJsonObject
 }
 
 void HostObserver::onEvent(int32_t profile, const char* name, const char* detail) {
+  ++events_[profile];
   nlohmann::json parsed = nlohmann::json::parse(detail, nullptr, false);
   if (!parsed.is_object()) parsed = nlohmann::json::object();
   metrics_.onEvent(profile, name, parsed);

@@ -3,6 +3,7 @@
 #include <QJsonObject>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 
 #include "host/config/host_config.h"
@@ -32,12 +33,19 @@ class HostObserver {
   void onEvent(int32_t profile, const char* name, const char* detail);
   // Removes the history files past the days kept once the date has changed.
   void pruneIfNewDay();
+  // How many events the profile's plug-in reported so far: a reading of its server taken at
+  // another count may be out of date (a game ended, a rotation was written).
+  uint64_t eventsOf(int32_t profile) const {
+    auto found = events_.find(profile);
+    return found == events_.end() ? 0 : found->second;
+  }
 
  private:
   std::string historyFolder_;
   metrics::HostMetrics metrics_;
   history::MatchHistory history_;
   Note note_;
+  std::map<int32_t, uint64_t> events_;
 };
 
 }  // namespace rotaryn::host

@@ -125,16 +125,17 @@ QByteArray RemoteApi::everyStatus(const Administrator& admin) {
   // Consoles of one administrator see the same list: the answer is made once per reading.
   const int64_t nowMs = steadyMs();
   // What the host itself knows of each profile is never answered from the past: a server that
-  // started or stopped makes the list anew.
+  // started or stopped, or an event its plug-in reported, makes the list anew.
   QByteArray hostState;
   for (const auto& [index, profile] : host_.profiles()) {
-    hostState += QByteArray::number(index) + (profile.loaded ? 'l' : '-') +
-                 (profile.serverRunning ? 'r' : '-') +
-                 QByteArray::number(profile.serverPid.value_or(0)) + ';';
+    hostState +=
+        QByteArray::number(index) + (profile.loaded ? 'l' : '-') +
+        (profile.serverRunning ? 'r' : '-') + QByteArray::number(profile.serverPid.value_or(0)) +
+        ':' + QByteArray::number(static_cast<qulonglong>(host_.observer().eventsOf(index))) + ';';
   }
   CachedStatus& made = everyStatusCache_[admin.name];
   if (made.generation == statusGeneration_ && made.hostState == hostState &&
-      nowMs - made.readMs < kStatusFreshMs) {
+      nowMs - made.readMs < kStatusKeptMs) {
     return made.json;
   }
   QJsonArray list = profileList(admin).value("profiles").toArray();
@@ -145,6 +146,7 @@ QByteArray RemoteApi::everyStatus(const Administrator& admin) {
   }
   made = CachedStatus{nowMs,
                       statusGeneration_,
+                      0,
                       {},
                       QJsonDocument(QJsonObject{{"profiles", list}}).toJson(QJsonDocument::Compact),
                       hostState};
@@ -152,9 +154,12 @@ QByteArray RemoteApi::everyStatus(const Administrator& admin) {
 }
 
 QJsonObject RemoteApi::profileStatus(int32_t index) {
-  // Open consoles ask for every profile every 2 s: a reading younger than kStatusFreshMs is
-  // answered again rather than read from the server's memory once per console. An operation
-  // on the profile forgets it, so a console reading back its own change sees the server.
+  // Open consoles ask for every profile every 2 s. The plug-in's monitor reads each server
+  // every 2 s and reports each change of game state, each game started or ended and each
+  // rotation written: while it reported nothing for the profile (and for kStatusKeptMs at
+  // most), the reading stands rather than being taken from the server's memory once per
+  // console. An operation on the profile forgets it, so a console reading back its own change
+  // sees the server.
   const HostApp::Profile& profile = host_.profile(index);
   if (!profile.serverRunning || !profile.loaded) {
     // The host's own knowledge, always current; no server to read.
@@ -163,11 +168,13 @@ QJsonObject RemoteApi::profileStatus(int32_t index) {
   }
   const int64_t nowMs = steadyMs();
   auto cached = statusCache_.find(index);
-  if (cached != statusCache_.end() && nowMs - cached->second.readMs < kStatusFreshMs) {
+  const uint64_t events = host_.observer().eventsOf(index);
+  if (cached != statusCache_.end() && cached->second.events == events &&
+      nowMs - cached->second.readMs < kStatusKeptMs) {
     return cached->second.status;
   }
   QJsonObject status = readStatus(index);
-  statusCache_[index] = CachedStatus{nowMs, statusGeneration_, status};
+  statusCache_[index] = CachedStatus{nowMs, statusGeneration_, events, status};
   return status;
 }
 

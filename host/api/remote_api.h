@@ -109,7 +109,7 @@ class RemoteApi {
   std::optional<Reply> consoleRefusal(const Administrator& admin, const ApiRequest& request) const;
   Reply answerConsole(Call& call, const ApiRequest& request);
   QJsonObject whoami(const Administrator& admin) const;
-  // A profile's status, the same reading again for kStatusFreshMs; every visible profile's.
+  // A profile's status, the same reading again while it stands; every visible profile's.
   QJsonObject profileStatus(int32_t profile);
   QJsonObject readStatus(int32_t profile);
   QByteArray everyStatus(const Administrator& admin);
@@ -153,10 +153,13 @@ class RemoteApi {
   std::unique_ptr<HttpServer> server_;
   std::unique_ptr<HttpServer> metricsServer_;
   std::unique_ptr<QTimer> auditFlush_;
-  static constexpr int64_t kStatusFreshMs = 2000;
+  // A status reading stands while nothing was reported or sent for its profile, for at most
+  // kStatusKeptMs (what the plug-in reports no event for: limits typed in its window).
+  static constexpr int64_t kStatusKeptMs = 10000;
   struct CachedStatus {
     int64_t readMs = 0;
     int64_t generation = 0;
+    uint64_t events = 0;
     QJsonObject status;
     QByteArray json;
     QByteArray hostState;  // of the list: each profile's index, load, run and pid
