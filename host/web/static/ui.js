@@ -2,8 +2,8 @@
 
 // h('button.primary#send', {type: 'button', onclick}, 'Send'): an element with its classes, id,
 // properties (on* are listeners) and children (text or elements).
-export function h(spec, props = {}, ...children) {
-  const [, tag, rest] = /^([a-z0-9]+)(.*)$/.exec(spec);
+export function h(selector, props = {}, ...children) {
+  const [, tag, rest] = /^([a-z0-9]+)(.*)$/.exec(selector);
   const el = document.createElement(tag);
   for (const part of rest.match(/[.#][^.#]+/g) || []) {
     if (part[0] === '.') el.classList.add(part.slice(1));
