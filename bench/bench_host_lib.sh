@@ -14,6 +14,14 @@ bench_programs() {
   done
 }
 
+# bench_root PREFIX: a new host root in `root` (under TMPDIR), made by the host itself, that the
+# script's end removes with the host still running on it.
+bench_root() {
+  root="$(mktemp -d "${TMPDIR:-/tmp}/$1.XXXXXX")"
+  trap 'bench_stop_host; rm -rf "${root}"' EXIT
+  "${host}" --init-root "${root}" >/dev/null
+}
+
 # bench_stop_host: stops the host started last, when it still runs.
 bench_stop_host() {
   if [ -n "${host_pid}" ] && kill -0 "${host_pid}" 2>/dev/null; then

@@ -22,15 +22,8 @@ source "$(cd "$(dirname "$0")" && pwd)/bench_host_lib.sh"
 bench_programs console_poll_bench "${build}"
 client="$(cd "$(dirname "$0")" && pwd)/console_poll_client.py"
 
-root="$(mktemp -d "${TMPDIR:-/tmp}/rotaryn-console-bench.XXXXXX")"
+bench_root rotaryn-console-bench
 log="${root}/host.log"
-cleanup() {
-  bench_stop_host
-  rm -rf "${root}"
-}
-trap cleanup EXIT
-
-"${host}" --init-root "${root}" >/dev/null
 {
   echo "[Host]"
   echo "Simulator = ${simulator}"

@@ -19,14 +19,7 @@ fi
 source "$(cd "$(dirname "$0")" && pwd)/bench_host_lib.sh"
 bench_programs host_cpu_bench "${build}"
 
-root="$(mktemp -d "${TMPDIR:-/tmp}/rotaryn-cpu-bench.XXXXXX")"
-cleanup() {
-  bench_stop_host
-  rm -rf "${root}"
-}
-trap cleanup EXIT
-
-"${host}" --init-root "${root}" >/dev/null
+bench_root rotaryn-cpu-bench
 {
   echo "[Host]"
   echo "Simulator = ${simulator}"
