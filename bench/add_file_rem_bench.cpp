@@ -87,15 +87,10 @@ int main(int argc, char** argv) {
     }
   })->Repetitions(5);
 
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  const double component = reporter.fastestNs[kComponent];
-  const double floor = reporter.fastestNs[kFloor];
-  if (component <= 0 || floor <= 0) {
-    std::printf("add_file_rem: no result\n");
-    return 1;
-  }
+  const std::optional<FastestPair> times = runForRatio("add_file_rem", kComponent, kFloor);
+  if (!times) return 1;
+  const double component = times->measuredNs;
+  const double floor = times->floorNs;
   std::printf(
       "add_file_rem: %zu bytes as a list of %zu characters; AddFileRem %.1f ms, floor %.1f ms\n",
       file.size(), list.size(), component / 1e6, floor / 1e6);

@@ -149,15 +149,10 @@ int main(int argc, char** argv) {
     }
   })->Repetitions(5);
 
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  const double component = reporter.fastestNs[kComponent];
-  const double floor = reporter.fastestNs[kFloor];
-  if (component <= 0 || floor <= 0) {
-    std::printf("get_maps_rem: no result\n");
-    return 1;
-  }
+  const std::optional<FastestPair> times = runForRatio("get_maps_rem", kComponent, kFloor);
+  if (!times) return 1;
+  const double component = times->measuredNs;
+  const double floor = times->floorNs;
   std::printf(
       "get_maps_rem: %zu server accesses, body %zu characters; GetMapsRem %.0f us, floor %.0f us\n",
       accesses.size(), body.size(), component / 1000, floor / 1000);

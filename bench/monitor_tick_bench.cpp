@@ -91,15 +91,10 @@ int main(int argc, char** argv) {
     }
   })->Repetitions(5);
 
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  const double tick = reporter.fastestNs[kTick];
-  const double bare = reporter.fastestNs[kBare];
-  if (tick <= 0 || bare <= 0) {
-    std::printf("monitor_tick: no result\n");
-    return 1;
-  }
+  const std::optional<FastestPair> times = runForRatio("monitor_tick", kTick, kBare);
+  if (!times) return 1;
+  const double tick = times->measuredNs;
+  const double bare = times->floorNs;
   std::printf("monitor_tick: tick %.0f ns, bare reads %.0f ns\n", tick, bare);
   std::printf("RATIO monitor_tick %.3f target %.1f\n", tick / bare, kTargetRatio);
   return 0;

@@ -61,15 +61,10 @@ int main(int argc, char** argv) {
     }
   })->Repetitions(5);
 
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  double component = reporter.fastestNs[kComponent];
-  double bare = reporter.fastestNs[kBare];
-  if (component <= 0 || bare <= 0) {
-    std::printf("process_memory: no result\n");
-    return 1;
-  }
+  const std::optional<FastestPair> times = runForRatio("process_memory", kComponent, kBare);
+  if (!times) return 1;
+  const double component = times->measuredNs;
+  const double bare = times->floorNs;
   double ratio = component / bare;
   std::printf(
       "%s: WriteLong %.1f ns, bare process_vm_writev %.1f ns, ratio %.3f (goal < %.2f) %s\n",

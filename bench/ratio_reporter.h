@@ -3,7 +3,9 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,5 +29,24 @@ class RatioReporter : public benchmark::ConsoleReporter {
   }
   std::map<std::string, double> fastestNs;
 };
+
+struct FastestPair {
+  double measuredNs;
+  double floorNs;
+};
+// Runs the registered benchmarks and gives the fastest times of the measured one and its floor;
+// nothing, after saying so, when either did not run.
+inline std::optional<FastestPair> runForRatio(const std::string& bench, const std::string& measured,
+                                              const std::string& floor) {
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  const FastestPair times{reporter.fastestNs[measured], reporter.fastestNs[floor]};
+  if (times.measuredNs <= 0 || times.floorNs <= 0) {
+    std::printf("%s: no result\n", bench.c_str());
+    return std::nullopt;
+  }
+  return times;
+}
 
 }  // namespace rotaryn

@@ -156,15 +156,10 @@ int main(int argc, char** argv) {
     }
   })->Repetitions(5);
 
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  double component = reporter.fastestNs[kComponent];
-  double floor = reporter.fastestNs[kFloor];
-  if (component <= 0 || floor <= 0) {
-    std::printf("%s: no result\n", name.c_str());
-    return 1;
-  }
+  const std::optional<FastestPair> times = runForRatio(name, kComponent, kFloor);
+  if (!times) return 1;
+  const double component = times->measuredNs;
+  const double floor = times->floorNs;
   std::printf("%s: Update Maps %.0f us, floor %.0f us\n", name.c_str(), component / 1000,
               floor / 1000);
   std::printf("RATIO %s %.3f target %.1f\n", name.c_str(), component / floor, kTargetRatio);
