@@ -108,7 +108,7 @@ constexpr ConsoleRoute kConsoleRoutes[] = {
     {"whoami", ApiRequest::Kind::kWhoami, false},    {"audit", ApiRequest::Kind::kAudit, false},
     {"status", ApiRequest::Kind::kStatusAll, false}, {"status", ApiRequest::Kind::kStatus, true},
     {"maplists", ApiRequest::Kind::kMapLists, true}, {"tasks", ApiRequest::Kind::kTasks, true},
-    {"adminlog", ApiRequest::Kind::kAdminLog, true},
+    {"adminlog", ApiRequest::Kind::kAdminLog, true}, {"history", ApiRequest::Kind::kHistory, true},
 };
 
 const ConsoleRoute* consoleRoute(QByteArrayView name, bool ofProfile) {

@@ -26,7 +26,7 @@ struct ApiRequest {
   // kState: GET /api/v1/profiles/<index>/state, the host's reading of the server's game.
   // The console's reads, all GET: kWhoami /whoami, kAudit /audit, kStatusAll /status (the
   // profile list with each status), and of a profile kStatus, kMapLists, kTasks, kAdminLog
-  // (/profiles/<index>/status, maplists, tasks, adminlog).
+  // (/profiles/<index>/status, maplists, tasks, adminlog), kHistory (the match history).
   enum class Kind {
     kProfiles,
     kOperation,
@@ -37,7 +37,8 @@ struct ApiRequest {
     kStatusAll,
     kMapLists,
     kTasks,
-    kAdminLog
+    kAdminLog,
+    kHistory
   };
   Kind kind = Kind::kProfiles;
   const ApiOperation* operation = nullptr;

@@ -46,6 +46,7 @@ std::optional<RemoteApi::Reply> RemoteApi::consoleRefusal(const Administrator& a
 
 RemoteApi::Reply RemoteApi::answerConsole(Call& call, const ApiRequest& request) {
   using Kind = ApiRequest::Kind;
+  if (request.kind == Kind::kHistory) return answerHistory(call, request);
   const Administrator& admin = *call.admin;
   std::optional<QDate> day;
   if (request.kind == Kind::kAdminLog || request.kind == Kind::kAudit) {

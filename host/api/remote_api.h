@@ -75,8 +75,8 @@ class RemoteApi {
   const ApiSettings& settings() const { return settings_; }
   AuditLog& audit() { return audit_; }
 
-  // GET /metrics and GET /api/v1/profiles/P/history (remote_api_observability.cpp): whether a
-  // path is one of them, and its answer (token, privilege and profile checked, audited).
+  // GET /metrics (remote_api_observability.cpp): whether a path is it, and its answer (token
+  // and privilege checked, audited).
   static bool observabilityPath(QByteArrayView path);
   HttpAnswer serveObservability(const http::RequestHead& head, const QString& peer);
   // The metrics' own loopback listener (MetricsListen), when administrators.ini names one.
@@ -134,7 +134,8 @@ class RemoteApi {
   void countRequest(const QJsonObject& entry);
   std::string startMetricsListener();
   HttpAnswer metricsAnswer();
-  HttpAnswer historyAnswer(Call& call, int32_t profile, std::string_view query);
+  // GET /api/v1/profiles/P/history?from=&to= (a console read, remote_api_observability.cpp).
+  Reply answerHistory(Call& call, const ApiRequest& request);
   // Audits the request as refused and makes its error answer.
   Reply refuse(Call& call, int status, const QString& message);
 

@@ -1,5 +1,5 @@
-// The API's read-only views of the host itself: its metrics for Prometheus and the match history
-// of a profile. Both are answered here, beside the plug-in's operations.
+// The API's read-only views of the host itself: its metrics for Prometheus (their own path, and
+// their own loopback listener) and the match history of a profile (a console read).
 #include <QHostAddress>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -13,7 +13,6 @@ namespace rotaryn::host::api {
 namespace {
 
 constexpr std::string_view kMetricsPath = "/metrics";
-constexpr std::string_view kHistorySuffix = "/history";
 
 QByteArray jsonBytes(const QJsonObject& body) {
   return QJsonDocument(body).toJson(QJsonDocument::Compact);
@@ -25,37 +24,14 @@ HttpAnswer errorAnswer(int status, const QString& message) {
       jsonBytes(QJsonObject{{"error", QJsonObject{{"status", status}, {"message", message}}}})};
 }
 
-// The profile index of /api/v1/profiles/P/history; none for any other path.
-std::optional<int32_t> historyProfile(std::string_view path) {
-  const std::string prefix = std::string(kApiPrefix) + "profiles/";
-  if (path.size() <= prefix.size() + kHistorySuffix.size() || path.rfind(prefix, 0) != 0 ||
-      path.substr(path.size() - kHistorySuffix.size()) != kHistorySuffix) {
-    return std::nullopt;
-  }
-  const std::string_view digits =
-      path.substr(prefix.size(), path.size() - prefix.size() - kHistorySuffix.size());
-  if (digits.empty() || digits.size() > 6) return std::nullopt;
-  int32_t index = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return std::nullopt;
-    index = index * 10 + (c - '0');
-  }
-  return index;
-}
-
 std::string_view viewOf(QByteArrayView bytes) {
   return std::string_view(bytes.data(), static_cast<size_t>(bytes.size()));
-}
-
-std::string_view queryOf(const std::string& target) {
-  const size_t mark = target.find('?');
-  return mark == std::string::npos ? std::string_view() : std::string_view(target).substr(mark + 1);
 }
 
 }  // namespace
 
 bool RemoteApi::observabilityPath(QByteArrayView path) {
-  return viewOf(path) == kMetricsPath || historyProfile(viewOf(path)).has_value();
+  return viewOf(path) == kMetricsPath;
 }
 
 uint16_t RemoteApi::metricsPort() const {
@@ -119,45 +95,27 @@ HttpAnswer RemoteApi::serveObservability(const http::RequestHead& head, const QS
                 authorization, peer)) {
     return HttpAnswer{refusal->status, refusal->bytes()};
   }
-  const Administrator* admin = call.admin;
-  QJsonObject& entry = call.entry;
-  const std::optional<int32_t> profile = historyProfile(path);
-  entry.insert("operation", profile ? "history" : "metrics");
+  call.entry.insert("operation", "metrics");
   auto refused = [&](int status, const QString& message) {
     const Reply reply = refuse(call, status, message);
     return HttpAnswer{reply.status, reply.bytes()};
   };
   if (head.method != "GET") return refused(405, "it is read with GET");
-  if (!profile) {
-    if (admin->privileges.count(kReadMetrics) == 0) {
-      return refused(403, QString("administrator %1 lacks the privilege \"%2\" that /metrics "
-                                  "needs")
-                              .arg(QString::fromStdString(admin->name), kReadMetrics));
-    }
-    audited(call, "accepted", Reply{});
-    return metricsAnswer();
+  if (call.admin->privileges.count(kReadMetrics) == 0) {
+    return refused(403, QString("administrator %1 lacks the privilege \"%2\" that /metrics needs")
+                            .arg(QString::fromStdString(call.admin->name), kReadMetrics));
   }
-  entry.insert("profile", *profile);
-  if (!admin->mayTouch(*profile)) {
-    return refused(403, QString("administrator %1 may not touch profile %2")
-                            .arg(QString::fromStdString(admin->name))
-                            .arg(*profile));
-  }
-  if (host_.profiles().count(*profile) == 0) {
-    return refused(404, QString("there is no profile %1").arg(*profile));
-  }
-  return historyAnswer(call, *profile, queryOf(head.target));
+  audited(call, "accepted", Reply{});
+  return metricsAnswer();
 }
 
-HttpAnswer RemoteApi::historyAnswer(Call& call, int32_t profile, std::string_view query) {
+RemoteApi::Reply RemoteApi::answerHistory(Call& call, const ApiRequest& request) {
+  const int32_t profile = request.profile;
   QJsonObject& entry = call.entry;
-  auto refused = [&](int status, const QString& message) {
-    const Reply reply = refuse(call, status, message);
-    return HttpAnswer{reply.status, reply.bytes()};
-  };
+  const std::string_view query(call.query.data(), static_cast<size_t>(call.query.size()));
   const history::HistoryRange range =
       history::parseHistoryRange(query, history::systemMoment().local);
-  if (!range.problem.empty()) return refused(400, QString::fromStdString(range.problem));
+  if (!range.problem.empty()) return refuse(call, 400, QString::fromStdString(range.problem));
   const std::string fromText = history::dateText(range.from);
   const std::string toText = history::dateText(range.to);
   const std::string folder = utf8FromWindows1252(host_.profile(profile).config.profileFolder);
@@ -169,12 +127,12 @@ HttpAnswer RemoteApi::historyAnswer(Call& call, int32_t profile, std::string_vie
   entry.insert("from", QString::fromStdString(fromText));
   entry.insert("to", QString::fromStdString(toText));
   entry.insert("games", games.size());
-  audited(call, "accepted", Reply{});
-  return HttpAnswer{200, jsonBytes(QJsonObject{{"profile", profile},
-                                               {"folder", QString::fromStdString(folder)},
-                                               {"from", QString::fromStdString(fromText)},
-                                               {"to", QString::fromStdString(toText)},
-                                               {"games", games}})};
+  return audited(call, "accepted",
+                 Reply{200, QJsonObject{{"profile", profile},
+                                        {"folder", QString::fromStdString(folder)},
+                                        {"from", QString::fromStdString(fromText)},
+                                        {"to", QString::fromStdString(toText)},
+                                        {"games", games}}});
 }
 
 }  // namespace rotaryn::host::api
