@@ -43,16 +43,69 @@ std::string howItEnded(int exitCode, QProcess::ExitStatus status) {
 
 }  // namespace
 
-ServerProcesses::ServerProcesses(std::string simulator, std::string workingFolder, Events events)
+// ServerProcesses' work, on the children's thread: every object here lives there.
+class ServerChildren {
+ public:
+  using Events = ServerProcesses::Events;
+
+  // simulator: the dfbhd-sim program; workingFolder: where children start (the host root).
+  ServerChildren(std::string simulator, std::string workingFolder, Events events);
+  ~ServerChildren();
+  ServerChildren(const ServerChildren&) = delete;
+  ServerChildren& operator=(const ServerChildren&) = delete;
+
+  void start(const ProfileConfig& profile);
+  // Asks every child to stop (SIGTERM), waits up to graceMs in all, then kills what is left.
+  // Watched processes that are not ours are left running. No events are reported afterwards.
+  void stopAll(int graceMs);
+  // Children still running.
+  int childrenRunning() const;
+
+ private:
+  struct Server {
+    int32_t index = 0;
+    ServerSource::Kind kind = ServerSource::Kind::kSimulated;
+    std::unique_ptr<QProcess> process;
+    int32_t pid = 0;
+    bool ready = false;
+    std::string output;  // a simulator's standard output until it says it is ready
+    int pidFd = -1;
+    std::unique_ptr<QSocketNotifier> exitNotifier;
+    std::unique_ptr<QTimer> timer;     // readiness deadline, start delay or exit polling
+    std::unique_ptr<QTimer> exitPoll;  // a watched process without a pid descriptor
+    int startDelayMs = 0;              // commands: from running to ready
+    std::string windowsProgram;        // commands and finds: the Windows program the server runs
+  };
+
+  // program and arguments as the system spells them (UTF-8).
+  void startChild(Server& server, const QString& program, const QStringList& arguments);
+  void watchPid(Server& server);
+  // Pid and find servers: watched from the event loop on, and ready.
+  void watchRunning(Server& server);
+  // A command's start-up delay is over: the server is the child, or the process under it that
+  // runs the Windows program the command names.
+  void commandStarted(Server& server);
+  void becomeReady(Server& server, int32_t pid);
+  void childFinished(Server& server, int exitCode, QProcess::ExitStatus status);
+  void fail(Server& server, const std::string& problem);
+
+  std::string simulator_;
+  std::string workingFolder_;
+  Events events_;
+  std::map<int32_t, std::unique_ptr<Server>> servers_;
+  bool stopping_ = false;
+};
+
+ServerChildren::ServerChildren(std::string simulator, std::string workingFolder, Events events)
     : simulator_(std::move(simulator)),
       workingFolder_(std::move(workingFolder)),
       events_(std::move(events)) {}
 
-ServerProcesses::~ServerProcesses() {
+ServerChildren::~ServerChildren() {
   stopAll(2000);
 }
 
-void ServerProcesses::start(const ProfileConfig& profile) {
+void ServerChildren::start(const ProfileConfig& profile) {
   auto owned = std::make_unique<Server>();
   Server& server = *owned;
   server.index = profile.index;
@@ -116,7 +169,7 @@ void ServerProcesses::start(const ProfileConfig& profile) {
   }
 }
 
-void ServerProcesses::watchRunning(Server& server) {
+void ServerChildren::watchRunning(Server& server) {
   // Reported from the event loop, like the other kinds.
   QTimer::singleShot(0, [this, index = server.index] {
     auto found = servers_.find(index);
@@ -126,7 +179,7 @@ void ServerProcesses::watchRunning(Server& server) {
   });
 }
 
-void ServerProcesses::commandStarted(Server& server) {
+void ServerChildren::commandStarted(Server& server) {
   if (!server.process || server.process->state() != QProcess::Running) return;
   const auto child = static_cast<int32_t>(server.process->processId());
   if (server.windowsProgram.empty()) return becomeReady(server, child);
@@ -145,8 +198,8 @@ void ServerProcesses::commandStarted(Server& server) {
   becomeReady(server, *pid);
 }
 
-void ServerProcesses::startChild(Server& server, const QString& program,
-                                 const QStringList& arguments) {
+void ServerChildren::startChild(Server& server, const QString& program,
+                                const QStringList& arguments) {
   server.process = std::make_unique<QProcess>();
   QProcess& process = *server.process;
   process.setProgram(program);
@@ -189,7 +242,7 @@ void ServerProcesses::startChild(Server& server, const QString& program,
   process.start();
 }
 
-void ServerProcesses::watchPid(Server& server) {
+void ServerChildren::watchPid(Server& server) {
   server.pidFd = static_cast<int>(::syscall(SYS_pidfd_open, server.pid, 0));
   auto ended = [this, &server] {
     if (stopping_ || !server.ready) return;
@@ -211,7 +264,7 @@ void ServerProcesses::watchPid(Server& server) {
   server.exitPoll->start(kPidPollMs);
 }
 
-void ServerProcesses::becomeReady(Server& server, int32_t pid) {
+void ServerChildren::becomeReady(Server& server, int32_t pid) {
   if (server.ready || stopping_) return;
   server.ready = true;
   server.pid = pid;
@@ -219,7 +272,7 @@ void ServerProcesses::becomeReady(Server& server, int32_t pid) {
   events_.ready(server.index, pid);
 }
 
-void ServerProcesses::childFinished(Server& server, int exitCode, QProcess::ExitStatus status) {
+void ServerChildren::childFinished(Server& server, int exitCode, QProcess::ExitStatus status) {
   if (stopping_) return;
   // A wrapper that started the Windows program below it has done its part; the program's own
   // end is watched.
@@ -235,7 +288,7 @@ void ServerProcesses::childFinished(Server& server, int exitCode, QProcess::Exit
   }
 }
 
-void ServerProcesses::fail(Server& server, const std::string& problem) {
+void ServerChildren::fail(Server& server, const std::string& problem) {
   if (stopping_) return;
   if (server.timer) server.timer->stop();
   if (server.process && server.process->state() != QProcess::NotRunning) {
@@ -246,7 +299,7 @@ void ServerProcesses::fail(Server& server, const std::string& problem) {
   events_.failed(server.index, problem);
 }
 
-void ServerProcesses::stopAll(int graceMs) {
+void ServerChildren::stopAll(int graceMs) {
   stopping_ = true;
   for (auto& [index, server] : servers_) {
     if (server->timer) server->timer->stop();
@@ -279,11 +332,69 @@ void ServerProcesses::stopAll(int graceMs) {
   }
 }
 
-int ServerProcesses::childrenRunning() const {
+int ServerChildren::childrenRunning() const {
   int running = 0;
   for (const auto& [index, server] : servers_) {
     if (server->process && server->process->state() != QProcess::NotRunning) ++running;
   }
+  return running;
+}
+
+ServerProcesses::ServerProcesses(std::string simulator, std::string workingFolder, Events events) {
+  // Each event is handed to the caller's thread; none after stopAll.
+  auto post = [this](std::function<void()> report) {
+    QMetaObject::invokeMethod(
+        &reporter_,
+        [this, report = std::move(report)] {
+          if (!stopped_) report();
+        },
+        Qt::QueuedConnection);
+  };
+  Events posted{[post, ready = events.ready](int32_t index, int32_t pid) {
+                  post([=] { ready(index, pid); });
+                },
+                [post, ended = events.ended](int32_t index, int32_t pid, const std::string& how) {
+                  post([=] { ended(index, pid, how); });
+                },
+                [post, failed = events.failed](int32_t index, const std::string& problem) {
+                  post([=] { failed(index, problem); });
+                }};
+  thread_.setObjectName("server children");
+  thread_.start();
+  worker_ = new QObject;
+  worker_->moveToThread(&thread_);
+  onChildrenThread([&] {
+    children_ = std::make_unique<ServerChildren>(std::move(simulator), std::move(workingFolder),
+                                                 std::move(posted));
+  });
+}
+
+ServerProcesses::~ServerProcesses() {
+  stopped_ = true;
+  // The children's objects end on their own thread. The thread outlives every child: a child
+  // is told of its parent's end (PR_SET_PDEATHSIG) when the thread that started it ends.
+  onChildrenThread([this] { children_.reset(); });
+  thread_.quit();
+  thread_.wait();
+  delete worker_;
+}
+
+void ServerProcesses::onChildrenThread(const std::function<void()>& fn) const {
+  QMetaObject::invokeMethod(worker_, fn, Qt::BlockingQueuedConnection);
+}
+
+void ServerProcesses::start(const ProfileConfig& profile) {
+  onChildrenThread([this, &profile] { children_->start(profile); });
+}
+
+void ServerProcesses::stopAll(int graceMs) {
+  stopped_ = true;
+  onChildrenThread([this, graceMs] { children_->stopAll(graceMs); });
+}
+
+int ServerProcesses::childrenRunning() const {
+  int running = 0;
+  onChildrenThread([this, &running] { running = children_->childrenRunning(); });
   return running;
 }
 

@@ -2,7 +2,9 @@
 
 #include <QProcess>
 #include <QSocketNotifier>
+#include <QThread>
 #include <QTimer>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -13,9 +15,15 @@
 
 namespace rotaryn::host {
 
+class ServerChildren;
+
 // The game servers of a headless or windowed host: simulated servers and commands started as
 // children, and running processes given by pid or found by the Windows program they run,
-// watched until they end. Qt event loop thread only.
+// watched until they end. Called from the Qt event loop thread; the events are reported there.
+//
+// The children are started and watched on a thread of their own: each has a process descriptor
+// and an output pipe to watch, and in the host's own event loop those would be polled on every
+// wake-up (each request, each tick), the cost growing with the number of servers.
 class ServerProcesses {
  public:
   struct Events {
@@ -41,38 +49,14 @@ class ServerProcesses {
   int childrenRunning() const;
 
  private:
-  struct Server {
-    int32_t index = 0;
-    ServerSource::Kind kind = ServerSource::Kind::kSimulated;
-    std::unique_ptr<QProcess> process;
-    int32_t pid = 0;
-    bool ready = false;
-    std::string output;  // a simulator's standard output until it says it is ready
-    int pidFd = -1;
-    std::unique_ptr<QSocketNotifier> exitNotifier;
-    std::unique_ptr<QTimer> timer;     // readiness deadline, start delay or exit polling
-    std::unique_ptr<QTimer> exitPoll;  // a watched process without a pid descriptor
-    int startDelayMs = 0;              // commands: from running to ready
-    std::string windowsProgram;        // commands and finds: the Windows program the server runs
-  };
+  // Runs fn on the children's thread and returns when it has run.
+  void onChildrenThread(const std::function<void()>& fn) const;
 
-  // program and arguments as the system spells them (UTF-8).
-  void startChild(Server& server, const QString& program, const QStringList& arguments);
-  void watchPid(Server& server);
-  // Pid and find servers: watched from the event loop on, and ready.
-  void watchRunning(Server& server);
-  // A command's start-up delay is over: the server is the child, or the process under it that
-  // runs the Windows program the command names.
-  void commandStarted(Server& server);
-  void becomeReady(Server& server, int32_t pid);
-  void childFinished(Server& server, int exitCode, QProcess::ExitStatus status);
-  void fail(Server& server, const std::string& problem);
-
-  std::string simulator_;
-  std::string workingFolder_;
-  Events events_;
-  std::map<int32_t, std::unique_ptr<Server>> servers_;
-  bool stopping_ = false;
+  QObject reporter_;  // on the caller's thread: queued events die with it
+  std::atomic<bool> stopped_{false};
+  QThread thread_;
+  QObject* worker_ = nullptr;  // on thread_
+  std::unique_ptr<ServerChildren> children_;
 };
 
 // The dfbhd-sim to start: the configured path (relative to the root), else one beside the host
