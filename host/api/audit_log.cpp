@@ -10,7 +10,10 @@
 #include <QJsonDocument>
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <stdexcept>
 
@@ -118,9 +121,36 @@ std::string AuditLog::flushDropped(bool all) {
   return problem;
 }
 
+std::pair<QString, std::string> AuditLog::stampNow() {
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  // A local-time conversion by QDateTime reads the zone again each time (a stat of
+  // /etc/localtime, three per line); the audit picks up a changed zone within a minute instead.
+  if (now.tv_sec < zoneReadAt_ || now.tv_sec - zoneReadAt_ >= 60) {
+    ::tzset();
+    zoneReadAt_ = now.tv_sec;
+  }
+  tm local{};
+  ::localtime_r(&now.tv_sec, &local);
+  char day[16];
+  std::strftime(day, sizeof day, "%Y-%m-%d", &local);
+  char clock[16];
+  std::strftime(clock, sizeof clock, "%H:%M:%S", &local);
+  const long offset = local.tm_gmtoff;
+  char zone[16] = "Z";
+  if (offset != 0) {
+    const int minutes = static_cast<int>(std::labs(offset) / 60 % (24 * 60));
+    std::snprintf(zone, sizeof zone, "%c%02d:%02d", offset < 0 ? '-' : '+', minutes / 60,
+                  minutes % 60);
+  }
+  char text[64];
+  std::snprintf(text, sizeof text, "%sT%s.%03ld%s", day, clock, now.tv_nsec / 1000000, zone);
+  return {QString::fromLatin1(text), day};
+}
+
 std::string AuditLog::append(QJsonObject entry) {
-  const QDateTime now = QDateTime::currentDateTime();
-  QJsonObject line{{"time", now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODateWithMs)}};
+  const auto [time, day] = stampNow();
+  QJsonObject line{{"time", time}};
   for (auto it = entry.begin(); it != entry.end(); ++it) {
     QJsonValue value = it.value();
     if (value.isString() && value.toString().size() > kMaxText) {
@@ -133,8 +163,7 @@ std::string AuditLog::append(QJsonObject entry) {
   text.append('\n');
 
   const std::filesystem::path folder = std::filesystem::path(root_) / "logs" / "audit";
-  const std::string path =
-      (folder / (now.date().toString("yyyy-MM-dd").toStdString() + ".jsonl")).string();
+  const std::string path = (folder / (day + ".jsonl")).string();
   // The file stays open while its name is today's and it is still in the folder.
   struct stat status {};
   if (fd_ >= 0 && (path != fdPath_ || ::fstat(fd_, &status) != 0 || status.st_nlink == 0)) {

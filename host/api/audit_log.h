@@ -5,7 +5,10 @@
 #include <QHash>
 #include <QJsonObject>
 #include <QString>
+#include <climits>
+#include <cstdint>
 #include <string>
+#include <utility>
 
 namespace rotaryn::host::api {
 
@@ -49,12 +52,16 @@ class AuditLog {
     int dropped = 0;
   };
   std::string append(QJsonObject entry);
+  // The local time of now as the audit writes it ("2026-12-07T10:22:52.416Z", or with the
+  // zone's offset) and the day's file name part ("2026-12-07").
+  std::pair<QString, std::string> stampNow();
   std::string flushDropped(bool all);
 
   std::string root_;
   QElapsedTimer clock_;
   QHash<QString, Window> refusals_;  // by peer address
   int fd_ = -1;                      // today's file, kept open
+  int64_t zoneReadAt_ = INT64_MIN;   // when the time zone was last read (s since the epoch)
   std::string fdPath_;
 };
 
