@@ -127,15 +127,15 @@ QByteArray RemoteApi::everyStatus(const Administrator& admin) {
   const int64_t nowMs = steadyMs();
   // What the host itself knows of each profile is never answered from the past: a server that
   // started or stopped, or an event its plug-in reported, makes the list anew.
-  QByteArray hostState;
-  for (const auto& [index, profile] : host_.profiles()) {
-    hostState +=
-        QByteArray::number(index) + (profile.loaded ? 'l' : '-') +
-        (profile.serverRunning ? 'r' : '-') + QByteArray::number(profile.serverPid.value_or(0)) +
-        ':' + QByteArray::number(static_cast<qulonglong>(host_.observer().eventsOf(index))) + ';';
-  }
   CachedStatus& made = everyStatusCache_[admin.name];
-  if (made.generation == statusGeneration_ && made.hostState == hostState &&
+  hostState_.clear();
+  for (const auto& [index, profile] : host_.profiles()) {
+    hostState_.push_back(static_cast<uint64_t>(static_cast<uint32_t>(index)) << 2 |
+                         (profile.loaded ? 2U : 0U) | (profile.serverRunning ? 1U : 0U));
+    hostState_.push_back(static_cast<uint64_t>(profile.serverPid.value_or(0)));
+    hostState_.push_back(host_.observer().eventsOf(index));
+  }
+  if (made.generation == statusGeneration_ && made.hostState == hostState_ &&
       nowMs - made.readMs < kStatusKeptMs) {
     return made.json;
   }
@@ -150,7 +150,7 @@ QByteArray RemoteApi::everyStatus(const Administrator& admin) {
                       0,
                       {},
                       QJsonDocument(QJsonObject{{"profiles", list}}).toJson(QJsonDocument::Compact),
-                      hostState};
+                      hostState_};
   return made.json;
 }
 

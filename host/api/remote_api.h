@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "host/api/administrators.h"
 #include "host/api/api_request.h"
@@ -163,7 +164,7 @@ class RemoteApi {
     uint64_t events = 0;
     QJsonObject status;
     QByteArray json;
-    QByteArray hostState;  // of the list: each profile's index, load, run and pid
+    std::vector<uint64_t> hostState;  // of the list: each profile's index, load, run, pid, events
   };
   static int64_t steadyMs();
   // Forgets the profile's reading, and every list that holds it, before an operation on it.
@@ -174,6 +175,7 @@ class RemoteApi {
   std::map<int32_t, CachedStatus> statusCache_;
   std::map<std::string, CachedStatus> everyStatusCache_;
   int64_t statusGeneration_ = 0;
+  std::vector<uint64_t> hostState_;  // everyStatus' scratch: no allocation per request
 };
 
 }  // namespace rotaryn::host::api
