@@ -10,6 +10,9 @@
 #include <QSslSocket>
 #include <QTcpSocket>
 #include <algorithm>
+#include <cerrno>
+#include <limits>
+#include <memory>
 #include <string>
 
 namespace rotaryn::host::api {
@@ -20,7 +23,8 @@ namespace {
 constexpr qint64 kLingerMs = 2000;
 // A connection idle this long may be closed to make room for a new one.
 constexpr qint64 kEvictIdleMs = 1000;
-constexpr int kSweepMs = 250;
+// While a body comes in, how often its rate is checked.
+constexpr qint64 kSweepMs = 250;
 // Descriptors the rest of the host keeps for itself (its servers, files, the plug-in).
 constexpr int kReservedDescriptors = 64;
 // Qt reads no more than this from the kernel before the server takes it.
@@ -126,7 +130,10 @@ class HttpServer::Connection {
     since_ = server_.now();
     socket_->setReadBufferSize(kReadBuffer);
     socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    QObject::connect(socket_, &QIODevice::readyRead, socket_, [this] { readAvailable(); });
+    QObject::connect(socket_, &QIODevice::readyRead, socket_, [this, alive = alive_] {
+      readAvailable();
+      if (*alive) scheduleCheck();  // the request may have ended the connection
+    });
     QObject::connect(socket_, &QIODevice::bytesWritten, socket_, [this] { written(); });
     QObject::connect(socket_, &QAbstractSocket::disconnected, socket_, [this] {
       if (handling_) {
@@ -136,7 +143,10 @@ class HttpServer::Connection {
       }
     });
   }
-  ~Connection() { socket_->deleteLater(); }
+  ~Connection() {
+    *alive_ = false;
+    socket_->deleteLater();
+  }
 
   const QString& peer() const { return peer_; }
   // Nothing of a request is held or under way: it may be closed without loss.
@@ -146,6 +156,22 @@ class HttpServer::Connection {
   void abort() {
     QObject::disconnect(socket_, nullptr, nullptr, nullptr);
     socket_->abort();
+  }
+
+  // When checkTime next has something to cut; 0 for never (the API has the request).
+  qint64 due(qint64 now) const {
+    if (handling_) return 0;
+    const HttpLimits& limits = server_.limits_;
+    if (state_ == State::kClosing) return since_ + kLingerMs;
+    if (state_ == State::kHead) {
+      return since_ +
+             (buffer_.empty() && !headStarted_ ? limits.keepAliveIdleMs : limits.headTimeoutMs);
+    }
+    return std::max(since_ + limits.headTimeoutMs, now + kSweepMs);
+  }
+  // Asks the server to check the connection by when it is due (a state or time just changed).
+  void scheduleCheck() {
+    if (!gone_) server_.checkBy(due(server_.now()));
   }
 
   // Called by the sweep: cuts what has run out of time.
@@ -260,8 +286,7 @@ class HttpServer::Connection {
     received_ = 0;
     chunks_.emplace(limit);
     if (head_.expectContinue && head_.hasBody()) {
-      socket_->write("HTTP/1.1 100 Continue\r\n\r\n");
-      socket_->flush();
+      send("HTTP/1.1 100 Continue\r\n\r\n");
     }
     state_ = State::kBody;
     since_ = server_.now();
@@ -314,10 +339,7 @@ class HttpServer::Connection {
   }
 
   void answer(const HttpAnswer& reply, bool close) {
-    socket_->write(answerBytes(reply, close, head_.method != "HEAD"));
-    // Out now, not when the event loop next gets round to it: other connections' requests,
-    // each a plug-in call, may be waiting in the same turn of the loop.
-    socket_->flush();
+    send(answerBytes(reply, close, head_.method != "HEAD"));
     if (!close) {
       rawHead_.clear();
       return;
@@ -328,6 +350,33 @@ class HttpServer::Connection {
     buffer_.shrink_to_fit();
     rawHead_.clear();
     written();
+  }
+
+  // Out now, not when the event loop next gets round to it: other connections' requests, each
+  // a plug-in call, may be waiting in the same turn of the loop. A plain connection with
+  // nothing queued is written directly: the socket's own buffer would copy the answer and
+  // schedule a flush, one more turn of the loop for each answer. What the kernel does not take
+  // at once goes through the socket.
+  void send(const QByteArray& bytes) {
+    qsizetype sent = 0;
+    if (qobject_cast<QSslSocket*>(socket_) == nullptr && socket_->bytesToWrite() == 0) {
+      const auto descriptor = static_cast<int>(socket_->socketDescriptor());
+      while (sent < bytes.size()) {
+        const ssize_t n = ::send(descriptor, bytes.constData() + sent,
+                                 static_cast<size_t>(bytes.size() - sent), MSG_NOSIGNAL);
+        if (n > 0) {
+          sent += n;
+        } else if (n < 0 && errno == EINTR) {
+          continue;
+        } else {
+          break;  // full (EAGAIN) or failing: the socket takes the rest and reports
+        }
+      }
+    }
+    if (sent < bytes.size()) {
+      socket_->write(bytes.constData() + sent, bytes.size() - sent);
+      socket_->flush();
+    }
   }
 
   // Once a closing answer is out, the connection is closed for writing and read away.
@@ -357,6 +406,7 @@ class HttpServer::Connection {
   bool handling_ = false;    // the API has the request: the connection stays as it is
   bool gone_ = false;        // the peer left during the API's call
   bool shutDown_ = false;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 HttpServer::HttpServer(const HttpLimits& limits, std::optional<QSslConfiguration> tls,
@@ -364,7 +414,7 @@ HttpServer::HttpServer(const HttpLimits& limits, std::optional<QSslConfiguration
     : limits_(limits), tls_(std::move(tls)), handlers_(std::move(handlers)) {
   connectionLimit_ = std::min(limits_.maxConnections, descriptorBudget());
   clock_.start();
-  sweeper_.setInterval(kSweepMs);
+  sweeper_.setSingleShot(true);
   QObject::connect(&sweeper_, &QTimer::timeout, this, [this] { sweep(); });
   // Out of descriptors despite the limit (the rest of the host holds them): Qt stops accepting;
   // try again shortly rather than never, and without spinning on the listening socket.
@@ -431,7 +481,7 @@ void HttpServer::incomingConnection(qintptr descriptor) {
   }
   connections_.push_back(new Connection(*this, socket, peer));
   ++perPeer_[peer];
-  if (!sweeper_.isActive()) sweeper_.start();
+  connections_.back()->scheduleCheck();
   if (auto* secure = qobject_cast<QSslSocket*>(socket)) secure->startServerEncryption();
 }
 
@@ -440,7 +490,6 @@ void HttpServer::remove(Connection* connection) {
   if (found == connections_.end()) return;
   connections_.erase(found);
   if (--perPeer_[connection->peer()] <= 0) perPeer_.remove(connection->peer());
-  if (connections_.empty()) sweeper_.stop();
   connection->abort();
   delete connection;
 }
@@ -453,6 +502,21 @@ void HttpServer::sweep() {
     if (std::find(connections_.begin(), connections_.end(), connection) != connections_.end()) {
       connection->checkTime(at);
     }
+  }
+  // The sweep wakes the host only when a connection has something due, not on a fixed beat:
+  // idle kept-alive connections (open consoles) cost nothing between their requests.
+  qint64 next = 0;
+  for (Connection* connection : connections_) {
+    const qint64 due = connection->due(at);
+    if (due > 0 && (next == 0 || due < next)) next = due;
+  }
+  if (next > 0) checkBy(next);
+}
+
+void HttpServer::checkBy(qint64 due) {
+  const qint64 wait = std::clamp<qint64>(due - now(), 0, std::numeric_limits<int>::max());
+  if (!sweeper_.isActive() || sweeper_.remainingTime() > wait) {
+    sweeper_.start(static_cast<int>(wait));
   }
 }
 

@@ -65,6 +65,8 @@ class HttpServer : public QTcpServer {
   void refuseConnection(qintptr descriptor, const QString& peer, const QString& reason);
   void remove(Connection* connection);
   void sweep();
+  // Runs the sweep by due (the server's clock) at the latest.
+  void checkBy(qint64 due);
 
   HttpLimits limits_;
   std::optional<QSslConfiguration> tls_;
