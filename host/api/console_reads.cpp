@@ -1,6 +1,7 @@
 // The remote API's read-only endpoints for the web console and rotaryn-admin: who the caller
 // is, a profile's status, saved map lists, tasks and admin log, and the host's audit.
 #include <QDate>
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <chrono>
@@ -63,9 +64,17 @@ RemoteApi::Reply RemoteApi::answerConsole(Call& call, const ApiRequest& request)
       case Kind::kStatus:
         reply.body = profileStatus(request.profile);
         break;
-      case Kind::kStatusAll:
-        reply.json = everyStatus(admin);
+      case Kind::kStatusAll: {
+        const CachedStatus& list = everyStatus(admin);
+        reply.etag = list.etag;
+        // The client holds this very list: it is told so rather than sent it again.
+        if (call.ifNoneMatch == QByteArrayView(list.etag)) {
+          reply.status = 304;
+        } else {
+          reply.json = list.json;
+        }
         break;
+      }
       case Kind::kMapLists:
         reply.body = {{"lists", profileFiles(admin, request.profile, {{"op", "ListMapLists"}})}};
         break;
@@ -122,7 +131,13 @@ int64_t RemoteApi::steadyMs() {
       .count();
 }
 
-QByteArray RemoteApi::everyStatus(const Administrator& admin) {
+QByteArray RemoteApi::nextEtag() {
+  // The host's start tells the versions of one run from another's.
+  static const qint64 run = QDateTime::currentMSecsSinceEpoch();
+  return '"' + QByteArray::number(run, 36) + '-' + QByteArray::number(++etags_) + '"';
+}
+
+const RemoteApi::CachedStatus& RemoteApi::everyStatus(const Administrator& admin) {
   // Consoles of one administrator see the same list: the answer is made once per reading.
   const int64_t nowMs = steadyMs();
   // What the host itself knows of each profile is never answered from the past: a server that
@@ -137,7 +152,7 @@ QByteArray RemoteApi::everyStatus(const Administrator& admin) {
   }
   if (made.generation == statusGeneration_ && made.hostState == hostState_ &&
       nowMs - made.readMs < kStatusKeptMs) {
-    return made.json;
+    return made;
   }
   QJsonArray list = profileList(admin).value("profiles").toArray();
   for (qsizetype i = 0; i < list.size(); ++i) {
@@ -145,22 +160,20 @@ QByteArray RemoteApi::everyStatus(const Administrator& admin) {
     entry.insert("status", profileStatus(entry.value("index").toInt()));
     list[i] = entry;
   }
-  made = CachedStatus{nowMs,
-                      statusGeneration_,
-                      0,
-                      {},
-                      QJsonDocument(QJsonObject{{"profiles", list}}).toJson(QJsonDocument::Compact),
-                      hostState_};
-  return made.json;
+  QByteArray json = QJsonDocument(QJsonObject{{"profiles", list}}).toJson(QJsonDocument::Compact);
+  // The same list read again keeps its version: consoles holding it are not sent it anew.
+  const QByteArray etag = json == made.json ? made.etag : nextEtag();
+  made = CachedStatus{nowMs, statusGeneration_, 0, {}, std::move(json), hostState_, etag};
+  return made;
 }
 
 QJsonObject RemoteApi::profileStatus(int32_t index) {
   // Open consoles ask for every profile every 2 s. The plug-in's monitor reads each server
-  // every 2 s and reports each change of game state, each game started or ended and each
-  // rotation written: while it reported nothing for the profile (and for kStatusKeptMs at
-  // most), the reading stands rather than being taken from the server's memory once per
-  // console. An operation on the profile forgets it, so a console reading back its own change
-  // sees the server.
+  // every 2 s and reports each change of game state, each game started or ended, each
+  // rotation written and each change of the score limits: while it reported nothing for the
+  // profile (and for kStatusKeptMs at most), the reading stands rather than being taken from
+  // the server's memory once per console. An operation on the profile forgets it, so a console
+  // reading back its own change sees the server.
   const HostApp::Profile& profile = host_.profile(index);
   if (!profile.serverRunning || !profile.loaded) {
     // The host's own knowledge, always current; no server to read.

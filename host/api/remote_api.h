@@ -57,17 +57,20 @@ class RemoteApi {
     int status = 200;
     QJsonObject body;
     QByteArray json;  // the body already written, when it is made once for many answers
+    QByteArray etag;  // the body's version, when it has one
     QByteArray bytes() const;
   };
   // One request: authorization, the privilege and profile checks, the plug-in's call and the
   // audit line. authorization is the Authorization header's value; query what follows the
   // path's "?" (the console's reads take ?day=).
   Reply handle(QByteArrayView method, QByteArrayView path, QByteArrayView authorization,
-               QByteArrayView body, const QString& peer, QByteArrayView query = {});
+               QByteArrayView body, const QString& peer, QByteArrayView query = {},
+               QByteArrayView ifNoneMatch = {}, uint64_t serial = 0);
   // The checks a request's head allows before its body is read: the token, the route, the
   // privilege and the profile. A refusal is audited and answered; none lets the body be read.
   std::optional<Reply> checkHead(QByteArrayView method, QByteArrayView path,
-                                 QByteArrayView authorization, const QString& peer);
+                                 QByteArrayView authorization, const QString& peer,
+                                 uint64_t serial = 0);
   // A request or connection the server refused itself (framing, limits, time): audited. head
   // holds what came of the request's head, maybe nothing.
   void refusedBeforeReading(int status, const QString& message, QByteArrayView head,
@@ -90,6 +93,7 @@ class RemoteApi {
     QJsonObject entry;
     const Administrator* admin = nullptr;
     QByteArrayView query;
+    QByteArrayView ifNoneMatch;  // the version of the answer the client holds
   };
   // What answers a kind of request once it passed the login and the access checks.
   using Answer = Reply (RemoteApi::*)(Call& call, const ApiRequest& request);
@@ -113,7 +117,10 @@ class RemoteApi {
   // A profile's status, the same reading again while it stands; every visible profile's.
   QJsonObject profileStatus(int32_t profile);
   QJsonObject readStatus(int32_t profile);
-  QByteArray everyStatus(const Administrator& admin);
+  struct CachedStatus;
+  const CachedStatus& everyStatus(const Administrator& admin);
+  // A version no other answer of this host run has had.
+  QByteArray nextEtag();
   QJsonValue profileFiles(const Administrator& admin, int32_t profile, QJsonObject call);
   // The plug-in's call; what it reports while it runs (the boxes it shows) goes to reports.
   QJsonValue callPlugin(const QJsonObject& call, QStringList& reports);
@@ -156,8 +163,9 @@ class RemoteApi {
   std::unique_ptr<HttpServer> metricsServer_;
   std::unique_ptr<QTimer> auditFlush_;
   // A status reading stands while nothing was reported or sent for its profile, for at most
-  // kStatusKeptMs (what the plug-in reports no event for: limits typed in its window).
-  static constexpr int64_t kStatusKeptMs = 10000;
+  // kStatusKeptMs: the monitor reports each change of what the status shows (game state, map,
+  // rotation written, score limits); this bounds what another program writes unseen.
+  static constexpr int64_t kStatusKeptMs = 60000;
   struct CachedStatus {
     int64_t readMs = 0;
     int64_t generation = 0;
@@ -165,6 +173,7 @@ class RemoteApi {
     QJsonObject status;
     QByteArray json;
     std::vector<uint64_t> hostState;  // of the list: each profile's index, load, run, pid, events
+    QByteArray etag;                  // of the list: its version
   };
   static int64_t steadyMs();
   // Forgets the profile's reading, and every list that holds it, before an operation on it.
@@ -175,6 +184,12 @@ class RemoteApi {
   std::map<int32_t, CachedStatus> statusCache_;
   std::map<std::string, CachedStatus> everyStatusCache_;
   int64_t statusGeneration_ = 0;
+  uint64_t etags_ = 0;
+  // The login of the head checked last (its request's serial and its audit line so far): the
+  // request that follows it needs no second token check.
+  uint64_t loggedInSerial_ = 0;
+  const Administrator* loggedInAdmin_ = nullptr;
+  QJsonObject loggedInEntry_;
   std::vector<uint64_t> hostState_;  // everyStatus' scratch: no allocation per request
 };
 

@@ -55,6 +55,22 @@ int32_t& lastStateSeen(Module& module, int32_t index) {
   return states[static_cast<size_t>(index)];
 }
 
+// Limits changed by anything (the window, a task, the game's own console) are told once, so
+// a reading of the server the host keeps is known to be out of date.
+void reportLimitsChange(Module& module, int32_t index, const ScoreLimits& limits) {
+  std::vector<std::array<int32_t, 3>>& seen = module.LastLimitsSeen;
+  if (static_cast<size_t>(index) >= seen.size()) {
+    seen.resize(static_cast<size_t>(index) + 1, {-1, -1, -1});
+  }
+  const std::array<int32_t, 3> now{limits.kills, limits.gameScore, limits.koth};
+  if (seen[static_cast<size_t>(index)] == now) return;
+  seen[static_cast<size_t>(index)] = now;
+  reportEvent(module, index, "score_limits",
+              {{"kills", int64_t{limits.kills}},
+               {"gameScore", int64_t{limits.gameScore}},
+               {"koth", int64_t{limits.koth}}});
+}
+
 std::string& lastMapSeen(Module& module, int32_t index) {
   std::vector<std::string>& maps = module.LastMapSeen;
   if (static_cast<size_t>(index) >= maps.size()) maps.resize(static_cast<size_t>(index) + 1);
@@ -202,6 +218,7 @@ void tmrMaps_Timer(Module& module, int32_t index) {
       std::optional<ScoreLimits> limits;
       step(10, [&] { limits = readScoreLimits(module, index); });
       if (!limits) return;
+      reportLimitsChange(module, index, *limits);
       int32_t score1 = 0;
       int32_t score2 = 0;
       step(11, [&] { score1 = readLong(module, index, "Score1a"); });

@@ -165,6 +165,9 @@ struct Module {
   std::vector<int32_t> LastStateSeen;
   // The map each profile's monitor last saw running, by index: a new one ends the game before.
   std::vector<std::string> LastMapSeen;
+  // The score limits the monitor last read of each profile's running game (kills, game score,
+  // king of the hill); none yet: -1.
+  std::vector<std::array<int32_t, 3>> LastLimitsSeen;
 
   std::unique_ptr<frmRotarynMaps> window;
   std::unique_ptr<WindowView> view;  // declared after the window: destroyed first
