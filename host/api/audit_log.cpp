@@ -150,16 +150,15 @@ std::pair<QString, std::string> AuditLog::stampNow() {
 
 std::string AuditLog::append(QJsonObject entry) {
   const auto [time, day] = stampNow();
-  QJsonObject line{{"time", time}};
   for (auto it = entry.begin(); it != entry.end(); ++it) {
-    QJsonValue value = it.value();
-    if (value.isString() && value.toString().size() > kMaxText) {
-      const QString text = value.toString();
-      value = text.left(kMaxText) + QString("...(%1 characters)").arg(text.size());
+    if (!it.value().isString()) continue;
+    const QString text = it.value().toString();
+    if (text.size() > kMaxText) {
+      it.value() = text.left(kMaxText) + QString("...(%1 characters)").arg(text.size());
     }
-    line.insert(it.key(), value);
   }
-  QByteArray text = QJsonDocument(line).toJson(QJsonDocument::Compact);
+  if (!entry.contains("time")) entry.insert("time", time);
+  QByteArray text = QJsonDocument(entry).toJson(QJsonDocument::Compact);
   text.append('\n');
 
   const std::filesystem::path folder = std::filesystem::path(root_) / "logs" / "audit";

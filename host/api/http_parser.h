@@ -42,6 +42,8 @@ struct RequestHead {
   bool chunked = false;
   bool keepAlive = true;
   bool expectContinue = false;
+  // Set by the server: tells this request from every other of the run (0: none).
+  uint64_t serial = 0;
 
   // The target without its query.
   std::string_view path() const;

@@ -46,6 +46,8 @@ QByteArray reasonPhrase(int status) {
       return "Continue";
     case 200:
       return "OK";
+    case 304:
+      return "Not Modified";
     case 400:
       return "Bad Request";
     case 401:
@@ -92,13 +94,18 @@ QByteArray errorJson(int status, const QString& message) {
 QByteArray answerBytes(const HttpAnswer& answer, bool close, bool withBody) {
   QByteArray bytes;
   bytes.reserve(512 + answer.body.size());
-  bytes += "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' + reasonPhrase(answer.status) +
-           "\r\nContent-Type: " + answer.contentType +
-           "\r\nContent-Length: " + QByteArray::number(answer.body.size()) +
-           "\r\nCache-Control: " + answer.cacheControl + "\r\n" + kSecurityHeaders;
+  bytes +=
+      "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' + reasonPhrase(answer.status) + "\r\n";
+  // A 304 has no content, and a length would have to be the one of the answer it stands for.
+  if (answer.status != 304) {
+    bytes += "Content-Type: " + answer.contentType +
+             "\r\nContent-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
+  }
+  if (!answer.etag.isEmpty()) bytes += "ETag: " + answer.etag + "\r\n";
+  bytes += "Cache-Control: " + answer.cacheControl + "\r\n" + kSecurityHeaders;
   if (close) bytes += "Connection: close\r\n";
   bytes += "\r\n";
-  if (withBody) bytes += answer.body;
+  if (withBody && answer.status != 304) bytes += answer.body;
   return bytes;
 }
 
@@ -264,6 +271,7 @@ class HttpServer::Connection {
       return false;
     }
     head_ = std::move(std::get<http::RequestHead>(parsed));
+    head_.serial = ++server_.requests_;
     handling_ = true;
     std::optional<HttpAnswer> refusal = server_.handlers_.head(head_, peer_);
     handling_ = false;

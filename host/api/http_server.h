@@ -25,6 +25,8 @@ struct HttpAnswer {
   QByteArray contentType = "application/json";
   // API answers are never kept: they hold a server's live state and an administrator's data.
   QByteArray cacheControl = "no-store";
+  // The answer's version ("\"...\""): a request with If-None-Match naming it is answered 304.
+  QByteArray etag;
 };
 
 // A small HTTP/1.1 server for the API, over TCP or TLS. It reads one request at a time per
@@ -75,6 +77,7 @@ class HttpServer : public QTcpServer {
   QElapsedTimer clock_;
   QTimer sweeper_;
   std::list<Connection*> connections_;  // oldest first
+  uint64_t requests_ = 0;               // heads read so far
   QHash<QString, int> perPeer_;
 };
 

@@ -112,7 +112,11 @@ QByteArray RemoteApi::Reply::bytes() const {
 }
 
 HttpServer::Handlers RemoteApi::handlers() {
-  auto json = [](const Reply& reply) { return HttpAnswer{reply.status, reply.bytes()}; };
+  auto json = [](const Reply& reply) {
+    HttpAnswer answer{reply.status, reply.bytes()};
+    answer.etag = reply.etag;
+    return answer;
+  };
   HttpServer::Handlers handlers;
   handlers.head = [this, json](const http::RequestHead& head,
                                const QString& peer) -> std::optional<HttpAnswer> {
@@ -120,7 +124,7 @@ HttpServer::Handlers RemoteApi::handlers() {
     if (isStaticRoute(viewOf(head.method), viewOf(head.target))) return std::nullopt;
     if (observabilityPath(viewOf(head.path()))) return std::nullopt;
     auto refusal = checkHead(viewOf(head.method), viewOf(head.path()),
-                             viewOf(head.header("Authorization")), peer);
+                             viewOf(head.header("Authorization")), peer, head.serial);
     if (!refusal) return std::nullopt;
     return json(*refusal);
   };
@@ -131,7 +135,8 @@ HttpServer::Handlers RemoteApi::handlers() {
     }
     if (observabilityPath(viewOf(head.path()))) return serveObservability(head, peer);
     return json(handle(viewOf(head.method), viewOf(head.path()),
-                       viewOf(head.header("Authorization")), body, peer, viewOf(head.query())));
+                       viewOf(head.header("Authorization")), body, peer, viewOf(head.query()),
+                       viewOf(head.header("If-None-Match")), head.serial));
   };
   handlers.refused = [this](int status, const QString& reason, QByteArrayView head,
                             const QString& peer) {
@@ -200,6 +205,7 @@ std::string RemoteApi::reloadAdministrators() {
       return problem.empty() ? "administrators.ini read"
                              : "the remote API cannot start: " + problem;
     }
+    loggedInSerial_ = 0;  // its administrator is of the list replaced here
     settings_.administrators = std::move(fresh.administrators);
   } catch (const std::exception& error) {
     return std::string(error.what()) + "; the " + before + " administrators before stay";
@@ -317,11 +323,15 @@ RemoteApi::Reply RemoteApi::refuse(Call& call, int status, const QString& messag
 
 std::optional<RemoteApi::Reply> RemoteApi::checkHead(QByteArrayView method, QByteArrayView path,
                                                      QByteArrayView authorization,
-                                                     const QString& peer) {
+                                                     const QString& peer, uint64_t serial) {
   Call call;
+  loggedInSerial_ = 0;
   if (std::optional<Reply> refusal = login(call, method, path, authorization, peer)) {
     return refusal;
   }
+  loggedInSerial_ = serial;
+  loggedInAdmin_ = call.admin;
+  loggedInEntry_ = call.entry;
   auto parsed = parseApiRoute(host_.plugin().description(), method, path);
   if (auto* refusal = std::get_if<ApiRefusal>(&parsed)) {
     return refuse(call, refusal->status, refusal->message);
@@ -399,12 +409,20 @@ QJsonObject RemoteApi::profileList(const Administrator& admin) const {
 
 RemoteApi::Reply RemoteApi::handle(QByteArrayView method, QByteArrayView path,
                                    QByteArrayView authorization, QByteArrayView body,
-                                   const QString& peer, QByteArrayView query) {
+                                   const QString& peer, QByteArrayView query,
+                                   QByteArrayView ifNoneMatch, uint64_t serial) {
   Call call;
   call.query = query;
-  if (std::optional<Reply> refusal = login(call, method, path, authorization, peer)) {
+  call.ifNoneMatch = ifNoneMatch;
+  // The head of this very request passed the login; administrators.ini read since then
+  // forgets it (loggedInSerial_ is reset).
+  if (serial != 0 && serial == loggedInSerial_) {
+    call.admin = loggedInAdmin_;
+    call.entry = loggedInEntry_;
+  } else if (std::optional<Reply> refusal = login(call, method, path, authorization, peer)) {
     return *refusal;
   }
+  loggedInSerial_ = 0;
   auto parsed = parseApiRequest(host_.plugin().description(), method, path, body);
   if (auto* refusal = std::get_if<ApiRefusal>(&parsed)) {
     if (refusal->operation != nullptr && refusal->data) {

@@ -23,8 +23,10 @@ function failure(status, body) {
   return new ApiError(status, message);
 }
 
-export async function call(method, path, data) {
+export async function call(method, path, data, tag) {
   const init = { method, headers: { Authorization: `Bearer ${token()}` }, cache: 'no-store' };
+  // Asked with the tag of the answer the page holds: 304 when that answer is still the host's.
+  if (tag) init.headers['If-None-Match'] = tag;
   if (data !== undefined) {
     init.headers['Content-Type'] = 'application/json';
     init.body = JSON.stringify({ data });
@@ -35,6 +37,7 @@ export async function call(method, path, data) {
   } catch (error) {
     throw new ApiError(0, `the host cannot be reached (${error.message})`);
   }
+  if (tag && response.status === 304) return { unchanged: true };
   let body = null;
   try {
     body = await response.json();
@@ -42,11 +45,14 @@ export async function call(method, path, data) {
     body = null;
   }
   if (!response.ok) throw failure(response.status, body);
+  if (tag !== undefined) return { body, tag: response.headers.get('ETag') };
   return body;
 }
 
 export const get = (path) => call('GET', path);
 export const post = (path, data) => call('POST', path, data);
+// { body, tag } of a new answer, or { unchanged: true } while the answer of tag stands.
+export const getChanged = (path, tag) => call('GET', path, undefined, tag || '');
 
 // A plug-in operation of a profile; throws when it did not make the change, with the reason.
 export async function operate(profile, operation, data) {

@@ -80,11 +80,18 @@ export function serversView(container) {
   const grid = h('div.cards', { 'aria-live': 'off' });
   const stamp = h('p.hint#servers-stamp', { role: 'status' }, 'Reading the servers…');
   container.append(h('h1', {}, 'Servers'), stamp, grid);
+  let tag = '';
   return poll(async () => {
     let list;
     try {
-      // The profile list with each profile's status, in one request.
-      list = (await api.get('status')).profiles;
+      // The profile list with each profile's status, in one request; unsent while unchanged.
+      const answer = await api.getChanged('status', tag);
+      if (answer.unchanged) {
+        stamp.textContent = `${grid.children.length} servers, read at ${new Date().toLocaleTimeString()}`;
+        return;
+      }
+      list = answer.body.profiles;
+      tag = answer.tag || '';
     } catch (error) {
       if (error.status === 401) throw error;
       stamp.textContent = `The host cannot be read: ${error.message}`;
