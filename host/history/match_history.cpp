@@ -64,9 +64,15 @@ std::optional<formats::CivilTime> parseDate(std::string_view text) {
 }
 
 std::string appendLine(const std::string& path, const std::string& line) {
-  const std::string text = line + "\n";
   const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) return "cannot open " + path + ": " + std::strerror(errno);
+  std::string problem = appendLine(fd, path, line);
+  ::close(fd);
+  return problem;
+}
+
+std::string appendLine(int fd, const std::string& path, const std::string& line) {
+  const std::string text = line + "\n";
   struct stat before {};
   const bool sized = ::fstat(fd, &before) == 0;
   const ssize_t written = ::write(fd, text.data(), text.size());
@@ -79,12 +85,15 @@ std::string appendLine(const std::string& path, const std::string& line) {
       problem += "; the partial line could not be removed";
     }
   }
-  ::close(fd);
   return problem;
 }
 
 MatchHistory::MatchHistory(std::string folderPosix, int keepDays, Now now)
     : folder_(std::move(folderPosix)), keepDays_(keepDays), now_(std::move(now)) {}
+
+MatchHistory::DayFile::~DayFile() {
+  if (fd >= 0) ::close(fd);
+}
 
 void MatchHistory::setProfileFolder(int32_t profile, std::string folder) {
   if (safeFolder(folder)) profileFolders_[profile] = std::move(folder);
@@ -149,12 +158,26 @@ std::string MatchHistory::finish(int32_t profile, const std::string& folder, Gam
   line["ended"] = game.ended;
   line["admin"] =
       game.admin.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(game.admin);
-  std::error_code error;
   const fs::path dir = fs::path(folder_) / folder;
-  fs::create_directories(dir, error);
-  const std::string written =
-      appendLine((dir / (dateText(end.local) + ".jsonl")).string(),
-                 line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace));
+  const std::string path = (dir / (dateText(end.local) + ".jsonl")).string();
+  // The file stays open while its name is the day's and it is still in its folder (pruned or
+  // removed by hand, it is made again).
+  DayFile& file = files_[profile];
+  struct stat status {};
+  if (file.fd >= 0 &&
+      (file.path != path || ::fstat(file.fd, &status) != 0 || status.st_nlink == 0)) {
+    ::close(file.fd);
+    file.fd = -1;
+  }
+  if (file.fd < 0) {
+    std::error_code error;
+    fs::create_directories(dir, error);
+    file.fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (file.fd < 0) return "cannot open " + path + ": " + std::strerror(errno);
+    file.path = path;
+  }
+  const std::string written = appendLine(
+      file.fd, path, line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace));
   if (written.empty()) ++linesWritten_;
   return written.empty() ? problem : written;
 }

@@ -71,11 +71,23 @@ class MatchHistory {
   std::map<int32_t, Game> running_;
   std::optional<formats::CivilTime> prunedOn_;
   int64_t linesWritten_ = 0;
+  // Each profile's file of the day, kept open between its games.
+  struct DayFile {
+    std::string path;
+    int fd = -1;
+    DayFile() = default;
+    DayFile(const DayFile&) = delete;
+    DayFile& operator=(const DayFile&) = delete;
+    ~DayFile();
+  };
+  std::map<int32_t, DayFile> files_;
 };
 
 // Appends the line and its newline to the file in one write(2); a short write is undone, so the
 // file never holds half a line. Returns why it failed, empty when it worked.
 std::string appendLine(const std::string& path, const std::string& line);
+// The same on an open file (O_APPEND); path names it in the message.
+std::string appendLine(int fd, const std::string& path, const std::string& line);
 
 // "yyyy-mm-dd" of a moment, and that text parsed (nullopt for anything else).
 std::string dateText(const formats::CivilTime& when);

@@ -85,6 +85,18 @@ TEST_F(MatchHistoryTest, OneLinePerGameWithHowItEndedAndWho) {
   EXPECT_EQ(got[2]["ended"], "scored");
   EXPECT_TRUE(got[2]["admin"].is_null());
   EXPECT_EQ(history.linesWritten(), 3);
+
+  // The day's file is kept open between games: removed, the next game makes it again; a new
+  // day goes to its own file.
+  fs::remove_all(folder / "beta");
+  history.onEvent(2, "game_ended", game("D", 3));
+  later(24 * 3600);
+  history.onEvent(2, "game_ended", game("E", 4));
+  const std::vector<json> after = lines();
+  ASSERT_EQ(after.size(), 2u);
+  EXPECT_EQ(after[0]["map"], "D");
+  EXPECT_EQ(after[1]["map"], "E");
+  EXPECT_TRUE(fs::exists(folder / "beta" / "2026-12-08.jsonl"));
 }
 
 TEST_F(MatchHistoryTest, FilesOlderThanTheDaysKeptGoAndNoneAreWrittenWhenOff) {
