@@ -126,7 +126,7 @@ std::pair<QString, std::string> AuditLog::stampNow() {
   ::clock_gettime(CLOCK_REALTIME, &now);
   // A local-time conversion by QDateTime reads the zone again each time (a stat of
   // /etc/localtime, three per line); the audit picks up a changed zone within a minute instead.
-  if (now.tv_sec < zoneReadAt_ || now.tv_sec - zoneReadAt_ >= 60) {
+  if (zoneReadAt_ < 0 || now.tv_sec < zoneReadAt_ || now.tv_sec - zoneReadAt_ >= 60) {
     ::tzset();
     zoneReadAt_ = now.tv_sec;
   }

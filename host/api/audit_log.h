@@ -5,7 +5,6 @@
 #include <QHash>
 #include <QJsonObject>
 #include <QString>
-#include <climits>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -35,6 +34,8 @@ class AuditLog {
   std::string write(const QJsonObject& entry);
   // Writes the count of each address whose window has ended with refusals left out.
   std::string flushDropped();
+  // Refusals are being counted for some address (flushDropped has work to do later).
+  bool countingRefusals() const { return !refusals_.isEmpty(); }
   // Today's file, and the file of a day.
   std::string currentFile() const;
   std::string fileOf(const QDate& day) const;
@@ -61,7 +62,7 @@ class AuditLog {
   QElapsedTimer clock_;
   QHash<QString, Window> refusals_;  // by peer address
   int fd_ = -1;                      // today's file, kept open
-  int64_t zoneReadAt_ = INT64_MIN;   // when the time zone was last read (s since the epoch)
+  int64_t zoneReadAt_ = -1;          // when the time zone was last read (s since the epoch)
   std::string fdPath_;
 };
 

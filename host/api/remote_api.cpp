@@ -150,10 +150,11 @@ void RemoteApi::startAuditFlush() {
   // also when that peer has gone quiet.
   auditFlush_ = std::make_unique<QTimer>();
   auditFlush_->setInterval(AuditLog::kRefusalWindowMs / 4);
+  // It runs only while refusals are counted: an idle host is not woken for it.
   QObject::connect(auditFlush_.get(), &QTimer::timeout, [this] {
     if (std::string problem = audit_.flushDropped(); !problem.empty()) note_("audit: " + problem);
+    if (!audit_.countingRefusals()) auditFlush_->stop();
   });
-  auditFlush_->start();
 }
 
 std::string RemoteApi::start(const ApiOptions& options) {
@@ -217,6 +218,7 @@ std::string RemoteApi::reloadAdministrators() {
 void RemoteApi::writeAudit(const QJsonObject& entry) {
   countRequest(entry);
   if (std::string problem = audit_.write(entry); !problem.empty()) note_("audit: " + problem);
+  if (auditFlush_ && audit_.countingRefusals() && !auditFlush_->isActive()) auditFlush_->start();
 }
 
 void RemoteApi::refusedBeforeReading(int status, const QString& message, QByteArrayView headBytes,
