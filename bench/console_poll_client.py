@@ -1,6 +1,7 @@
 """Consoles polling a host as the web console's servers page does: every 2 s the profile list
-with each profile's status (GET /api/v1/status, with If-None-Match naming the list it holds),
-on one kept-alive connection per console.
+with each profile's status (GET /api/v1/status, with If-None-Match naming the list it holds and
+?wait=25, so the host answers when the list changes), on one kept-alive connection per
+console.
 
 usage: console_poll_client.py URL TOKEN CONSOLES SECONDS
 Prints the requests made and refused; exits 1 when any was refused."""
@@ -22,9 +23,12 @@ def console(url, token, seconds, counts):
     tag = ""
 
     def get_status():
-        # As the page asks: with the version of the list it holds, 304 while that stands.
+        # As the page asks: with the version of the list it holds, answered when the list
+        # changes or after 25 s (no later than the run's end) with 304.
         nonlocal tag
-        connection.request("GET", "/api/v1/status",
+        wait = max(1, min(25, int(end - time.monotonic())))
+        path = f"/api/v1/status?wait={wait}" if tag else "/api/v1/status"
+        connection.request("GET", path,
                            headers=dict(headers, **({"If-None-Match": tag} if tag else {})))
         answer = connection.getresponse()
         body = answer.read()

@@ -150,6 +150,15 @@ std::optional<QDate> consoleDay(QByteArrayView query) {
   return day;
 }
 
+std::optional<int> statusWait(QByteArrayView query) {
+  if (query.isEmpty()) return 0;
+  if (!query.startsWith("wait=")) return std::nullopt;
+  bool ok = false;
+  const int seconds = query.sliced(5).toInt(&ok);
+  if (!ok || seconds < 1 || seconds > kMostStatusWait) return std::nullopt;
+  return seconds;
+}
+
 std::variant<ApiRequest, ApiRefusal> parseApiRoute(const PluginDescription& plugin,
                                                    QByteArrayView method, QByteArrayView path) {
   const QByteArrayView prefix(kApiPrefix);

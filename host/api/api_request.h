@@ -56,6 +56,10 @@ QString consoleReadName(ApiRequest::Kind kind);
 // The day of a query "day=yyyy-mm-dd" (the admin log's and the audit's), today without one;
 // none for another key or a day that is not a real date in that form.
 std::optional<QDate> consoleDay(QByteArrayView query);
+// The seconds a status-list request may be held, "wait=N" (1 to kMostStatusWait); 0 without a
+// query; none for anything else.
+constexpr int kMostStatusWait = 30;
+std::optional<int> statusWait(QByteArrayView query);
 
 // Why a request is refused before it reaches the plug-in.
 struct ApiRefusal {

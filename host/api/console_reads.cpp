@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QTimer>
 #include <chrono>
 
 #include "host/api/remote_api.h"
@@ -65,10 +66,18 @@ RemoteApi::Reply RemoteApi::answerConsole(Call& call, const ApiRequest& request)
         reply.body = profileStatus(request.profile);
         break;
       case Kind::kStatusAll: {
+        const std::optional<int> wait = statusWait(call.query);
+        if (!wait) {
+          return refuse(
+              call, 400,
+              QString("the status list takes ?wait=seconds, 1 to %1").arg(kMostStatusWait));
+        }
         const CachedStatus& list = everyStatus(admin);
         reply.etag = list.etag;
-        // The client holds this very list: it is told so rather than sent it again.
+        // The client holds this very list: it is told so rather than sent it again, at once or
+        // when it changes (or its wait is over).
         if (call.ifNoneMatch == QByteArrayView(list.etag)) {
+          if (*wait > 0 && call.serial != 0 && server_) return holdStatus(call, *wait);
           reply.status = 304;
         } else {
           reply.json = list.json;
@@ -165,6 +174,59 @@ const RemoteApi::CachedStatus& RemoteApi::everyStatus(const Administrator& admin
   const QByteArray etag = json == made.json ? made.etag : nextEtag();
   made = CachedStatus{nowMs, statusGeneration_, 0, {}, std::move(json), hostState_, etag};
   return made;
+}
+
+RemoteApi::Reply RemoteApi::holdStatus(Call& call, int seconds) {
+  waiters_.push_back(Waiter{call.serial, call.admin->name, call.ifNoneMatch.toByteArray(),
+                            steadyMs() + int64_t{seconds} * 1000, call.entry});
+  if (!waiterCheck_) {
+    // Every 2 s, as often as the monitor reads the servers, while a request is held.
+    waiterCheck_ = std::make_unique<QTimer>();
+    waiterCheck_->setInterval(kWaiterCheckMs);
+    QObject::connect(waiterCheck_.get(), &QTimer::timeout, [this] { checkWaiters(); });
+  }
+  if (!waiterCheck_->isActive()) waiterCheck_->start();
+  Reply held;
+  held.later = true;
+  return held;
+}
+
+void RemoteApi::checkWaiters() {
+  const int64_t nowMs = steadyMs();
+  // Answering one may read the next request of its connection, which may be held in turn: it
+  // goes to the end of the list, which is walked in place.
+  for (auto waiter = waiters_.begin(); waiter != waiters_.end();) {
+    const Administrator* admin = nullptr;
+    for (const Administrator& known : settings_.administrators) {
+      if (known.name == waiter->admin) admin = &known;
+    }
+    Call call;
+    call.entry = waiter->entry;
+    Reply reply;
+    if (admin == nullptr) {
+      // administrators.ini was read again without the administrator.
+      reply = refuse(call, 401, "the administrator is no longer in administrators.ini");
+    } else {
+      const CachedStatus& list = everyStatus(*admin);
+      const bool changed = list.etag != waiter->etag;
+      if (!changed && nowMs < waiter->untilMs) {
+        ++waiter;
+        continue;
+      }
+      reply.etag = list.etag;
+      if (changed) {
+        reply.json = list.json;
+      } else {
+        reply.status = 304;
+      }
+      reply = audited(call, "accepted", reply);
+    }
+    const uint64_t serial = waiter->serial;
+    waiter = waiters_.erase(waiter);
+    // A client that left meanwhile is not answered; its line is in the audit all the same.
+    server_->answerLater(serial, reply.answer());
+  }
+  if (waiters_.empty() && waiterCheck_) waiterCheck_->stop();
 }
 
 QJsonObject RemoteApi::profileStatus(int32_t index) {

@@ -130,7 +130,7 @@ QString peerOf(qintptr descriptor) {
 
 class HttpServer::Connection {
  public:
-  enum class State { kHead, kBody, kClosing };
+  enum class State { kHead, kBody, kWaiting, kClosing };
 
   Connection(HttpServer& server, QTcpSocket* socket, QString peer)
       : server_(server), socket_(socket), peer_(std::move(peer)) {
@@ -167,7 +167,7 @@ class HttpServer::Connection {
 
   // When checkTime next has something to cut; 0 for never (the API has the request).
   qint64 due(qint64 now) const {
-    if (handling_) return 0;
+    if (handling_ || state_ == State::kWaiting) return 0;
     const HttpLimits& limits = server_.limits_;
     if (state_ == State::kClosing) return since_ + kLingerMs;
     if (state_ == State::kHead) {
@@ -181,9 +181,22 @@ class HttpServer::Connection {
     if (!gone_) server_.checkBy(due(server_.now()));
   }
 
+  // The held request's answer; what the client sent meanwhile is read next.
+  bool answerLater(uint64_t serial, const HttpAnswer& reply) {
+    if (state_ != State::kWaiting || head_.serial != serial) return false;
+    state_ = State::kHead;
+    headStarted_ = false;
+    since_ = server_.now();
+    answer(reply, !head_.keepAlive || head_.method == "HEAD");
+    const std::shared_ptr<bool> alive = alive_;
+    process();
+    if (*alive) scheduleCheck();
+    return true;
+  }
+
   // Called by the sweep: cuts what has run out of time.
   void checkTime(qint64 now) {
-    if (handling_) return;
+    if (handling_ || state_ == State::kWaiting) return;
     const HttpLimits& limits = server_.limits_;
     if (state_ == State::kClosing) {
       if (now - since_ >= kLingerMs) server_.remove(this);
@@ -236,7 +249,7 @@ class HttpServer::Connection {
   }
 
   void process() {
-    while (state_ != State::kClosing) {
+    while (state_ != State::kClosing && state_ != State::kWaiting) {
       if (state_ == State::kHead) {
         if (!readHead()) return;
       } else if (!readBody()) {
@@ -332,6 +345,10 @@ class HttpServer::Connection {
     }
     body_.clear();
     body_.shrink_to_fit();
+    if (reply.later) {
+      state_ = State::kWaiting;
+      return false;
+    }
     state_ = State::kHead;
     headStarted_ = false;
     since_ = server_.now();
@@ -519,6 +536,13 @@ void HttpServer::sweep() {
     if (due > 0 && (next == 0 || due < next)) next = due;
   }
   if (next > 0) checkBy(next);
+}
+
+bool HttpServer::answerLater(uint64_t serial, const HttpAnswer& answer) {
+  for (Connection* connection : connections_) {
+    if (connection->answerLater(serial, answer)) return true;
+  }
+  return false;
 }
 
 void HttpServer::checkBy(qint64 due) {

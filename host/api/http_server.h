@@ -27,6 +27,9 @@ struct HttpAnswer {
   QByteArray cacheControl = "no-store";
   // The answer's version ("\"...\""): a request with If-None-Match naming it is answered 304.
   QByteArray etag;
+  // No answer yet: the request is held until the handler gives it to answerLater with the
+  // request's serial.
+  bool later = false;
 };
 
 // A small HTTP/1.1 server for the API, over TCP or TLS. It reads one request at a time per
@@ -52,6 +55,8 @@ class HttpServer : public QTcpServer {
   // Connections open now; the total the descriptor limit leaves room for.
   int connectionCount() const { return static_cast<int>(connections_.size()); }
   int connectionLimit() const { return connectionLimit_; }
+  // Answers a held request (RequestHead::serial); false when its connection is gone.
+  bool answerLater(uint64_t serial, const HttpAnswer& answer);
 
  protected:
   void incomingConnection(qintptr descriptor) override;

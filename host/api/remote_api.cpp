@@ -111,12 +111,15 @@ QByteArray RemoteApi::Reply::bytes() const {
   return json.isNull() ? QJsonDocument(body).toJson(QJsonDocument::Compact) : json;
 }
 
+HttpAnswer RemoteApi::Reply::answer() const {
+  HttpAnswer answer{status, later ? QByteArray() : bytes()};
+  answer.etag = etag;
+  answer.later = later;
+  return answer;
+}
+
 HttpServer::Handlers RemoteApi::handlers() {
-  auto json = [](const Reply& reply) {
-    HttpAnswer answer{reply.status, reply.bytes()};
-    answer.etag = reply.etag;
-    return answer;
-  };
+  auto json = [](const Reply& reply) { return reply.answer(); };
   HttpServer::Handlers handlers;
   handlers.head = [this, json](const http::RequestHead& head,
                                const QString& peer) -> std::optional<HttpAnswer> {
@@ -416,6 +419,7 @@ RemoteApi::Reply RemoteApi::handle(QByteArrayView method, QByteArrayView path,
   Call call;
   call.query = query;
   call.ifNoneMatch = ifNoneMatch;
+  call.serial = serial;
   // The head of this very request passed the login; administrators.ini read since then
   // forgets it (loggedInSerial_ is reset).
   if (serial != 0 && serial == loggedInSerial_) {

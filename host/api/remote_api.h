@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <list>
 #include <map>
 #include <memory>
 #include <optional>
@@ -56,9 +57,11 @@ class RemoteApi {
   struct Reply {
     int status = 200;
     QJsonObject body;
-    QByteArray json;  // the body already written, when it is made once for many answers
-    QByteArray etag;  // the body's version, when it has one
+    QByteArray json;     // the body already written, when it is made once for many answers
+    QByteArray etag;     // the body's version, when it has one
+    bool later = false;  // held: answered by checkWaiters
     QByteArray bytes() const;
+    HttpAnswer answer() const;
   };
   // One request: authorization, the privilege and profile checks, the plug-in's call and the
   // audit line. authorization is the Authorization header's value; query what follows the
@@ -94,6 +97,7 @@ class RemoteApi {
     const Administrator* admin = nullptr;
     QByteArrayView query;
     QByteArrayView ifNoneMatch;  // the version of the answer the client holds
+    uint64_t serial = 0;         // the request's, from the HTTP server (0: none)
   };
   // What answers a kind of request once it passed the login and the access checks.
   using Answer = Reply (RemoteApi::*)(Call& call, const ApiRequest& request);
@@ -185,6 +189,21 @@ class RemoteApi {
   std::map<std::string, CachedStatus> everyStatusCache_;
   int64_t statusGeneration_ = 0;
   uint64_t etags_ = 0;
+  // Status-list requests held until the list changes or their time is up: an open console's
+  // request waits at the host instead of asking again every 2 s.
+  struct Waiter {
+    uint64_t serial;
+    std::string admin;
+    QByteArray etag;  // of the list the client holds
+    int64_t untilMs;
+    QJsonObject entry;  // the audit line so far
+  };
+  Reply holdStatus(Call& call, int seconds);
+  // Answers the held requests whose list changed or whose time is up.
+  void checkWaiters();
+  static constexpr int kWaiterCheckMs = 2000;
+  std::list<Waiter> waiters_;
+  std::unique_ptr<QTimer> waiterCheck_;
   // The login of the head checked last (its request's serial and its audit line so far): the
   // request that follows it needs no second token check.
   uint64_t loggedInSerial_ = 0;

@@ -65,7 +65,31 @@ export ROTARYN_TOKEN="$(token_of ann)"
 grep -qE "^1 +one +DFBHD +[a-z ]+ +City Madness +Deathmatch +0/4 " "$tokens/table" ||
   fail "status table: $(cat "$tokens/table")"
 
+# The list's version: asked with it, 304 at once, or held until the list changes (a server
+# stops) or the wait is over.
+tag="$(curl -s -D - -o /dev/null -H "Authorization: Bearer $ROTARYN_TOKEN" "$url/api/v1/status" |
+  sed -n 's/^etag: \(.*\)\r$/\1/Ip')"
+[ -n "$tag" ] || fail "no ETag on the status list"
+held() {  # QUERY -> "status seconds", the answer in $tokens/held
+  curl -s -o "$tokens/held" -w '%{http_code} %{time_total}' -H "If-None-Match: $tag" \
+    -H "Authorization: Bearer $ROTARYN_TOKEN" "$url/api/v1/status$1"
+}
+[ "$(held "" | cut -d' ' -f1)" = 304 ] || fail "the same list again is not 304"
+read -r code seconds <<< "$(held "?wait=2")"
+[ "$code" = 304 ] && awk -v s="$seconds" 'BEGIN { exit !(s >= 1.9 && s < 6) }' ||
+  fail "held for 2 s: $code after $seconds s"
+check 400 ann "/api/v1/status?wait=31"
+held "?wait=25" > "$tokens/held.out" &
+held_pid=$!
+sleep 0.5
 kill "$sim2"
+wait "$held_pid"
+read -r code seconds <<< "$(cat "$tokens/held.out")"
+[ "$code" = 200 ] && awk -v s="$seconds" 'BEGIN { exit !(s < 10) }' ||
+  fail "held until a server stopped: $code after $seconds s"
+jq -e '.profiles[] | select(.index == 2) | .status.running == false' "$tokens/held" > /dev/null ||
+  fail "the changed list: $(cat "$tokens/held")"
+
 wait_for "profile 2 (two): its server (pid $sim2)"
 check 200 ann /api/v1/profiles/2/status '.running == false and (has("map") | not)'
 "$admin" --host "$url" status 2 | grep -qE "^2 +two +DFBHD +stopped$" || fail "stopped row"

@@ -84,8 +84,9 @@ export function serversView(container) {
   return poll(async () => {
     let list;
     try {
-      // The profile list with each profile's status, in one request; unsent while unchanged.
-      const answer = await api.getChanged('status', tag);
+      // The profile list with each profile's status, in one request. Holding a list, the page
+      // asks the host to answer when it changes (or after 25 s): nothing is sent meanwhile.
+      const answer = await api.getChanged(tag ? 'status?wait=25' : 'status', tag);
       if (answer.unchanged) {
         stamp.textContent = `${grid.children.length} servers, read at ${new Date().toLocaleTimeString()}`;
         return;
