@@ -65,6 +65,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (auto day = consoleDay(QByteArrayView(query.data(), query.size()))) {
         if (!day->isValid() || day->year() < 0 || day->year() > 9999) std::abort();
       }
+      // A status list's wait is whole seconds within its bounds, none, or refused.
+      if (auto wait = statusWait(QByteArrayView(query.data(), query.size()))) {
+        if (*wait < 0 || *wait > kMostStatusWait || (*wait == 0 && !query.empty())) std::abort();
+      }
     }
   }
   // The request head: what is accepted is framed one way only.
