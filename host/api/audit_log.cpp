@@ -35,7 +35,6 @@ AuditLog::AuditLog(std::string rootPosix) : root_(std::move(rootPosix)) {
 
 AuditLog::~AuditLog() {
   flushDropped(true);
-  if (fd_ >= 0) ::close(fd_);
 }
 
 std::string AuditLog::currentFile() const {
@@ -163,27 +162,16 @@ std::string AuditLog::append(QJsonObject entry) {
 
   const std::filesystem::path folder = std::filesystem::path(root_) / "logs" / "audit";
   const std::string path = (folder / (day + ".jsonl")).string();
-  // The file stays open while its name is today's and it is still in the folder.
-  struct stat status {};
-  if (fd_ >= 0 && (path != fdPath_ || ::fstat(fd_, &status) != 0 || status.st_nlink == 0)) {
-    ::close(fd_);
-    fd_ = -1;
-  }
-  if (fd_ < 0) {
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0640);
-    if (fd_ < 0) return "cannot open " + path + ": " + std::strerror(errno);
-    fdPath_ = path;
-  }
+  std::string problem;
+  const int fd = file_.open(path, 0640, problem);
+  if (fd < 0) return problem;
   ssize_t written = 0;
   do {
-    written = ::write(fd_, text.constData(), static_cast<size_t>(text.size()));
+    written = ::write(fd, text.constData(), static_cast<size_t>(text.size()));
   } while (written < 0 && errno == EINTR);
   if (written != text.size()) {
     const int writeError = errno;
-    ::close(fd_);
-    fd_ = -1;
+    file_.close();
     return "cannot append to " + path + ": " +
            (written < 0 ? std::strerror(writeError) : "a short write");
   }

@@ -9,6 +9,8 @@
 #include <string>
 #include <utility>
 
+#include "host/history/kept_file.h"
+
 namespace rotaryn::host::api {
 
 // The host's audit of the remote API: one JSON line per request, accepted or refused, in
@@ -61,9 +63,8 @@ class AuditLog {
   std::string root_;
   QElapsedTimer clock_;
   QHash<QString, Window> refusals_;  // by peer address
-  int fd_ = -1;                      // today's file, kept open
+  KeptAppendFile file_;              // today's
   int64_t zoneReadAt_ = -1;          // when the time zone was last read (s since the epoch)
-  std::string fdPath_;
 };
 
 }  // namespace rotaryn::host::api

@@ -91,10 +91,6 @@ std::string appendLine(int fd, const std::string& path, const std::string& line)
 MatchHistory::MatchHistory(std::string folderPosix, int keepDays, Now now)
     : folder_(std::move(folderPosix)), keepDays_(keepDays), now_(std::move(now)) {}
 
-MatchHistory::DayFile::~DayFile() {
-  if (fd >= 0) ::close(fd);
-}
-
 void MatchHistory::setProfileFolder(int32_t profile, std::string folder) {
   if (safeFolder(folder)) profileFolders_[profile] = std::move(folder);
 }
@@ -160,24 +156,11 @@ std::string MatchHistory::finish(int32_t profile, const std::string& folder, Gam
       game.admin.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(game.admin);
   const fs::path dir = fs::path(folder_) / folder;
   const std::string path = (dir / (dateText(end.local) + ".jsonl")).string();
-  // The file stays open while its name is the day's and it is still in its folder (pruned or
-  // removed by hand, it is made again).
-  DayFile& file = files_[profile];
-  struct stat status {};
-  if (file.fd >= 0 &&
-      (file.path != path || ::fstat(file.fd, &status) != 0 || status.st_nlink == 0)) {
-    ::close(file.fd);
-    file.fd = -1;
-  }
-  if (file.fd < 0) {
-    std::error_code error;
-    fs::create_directories(dir, error);
-    file.fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (file.fd < 0) return "cannot open " + path + ": " + std::strerror(errno);
-    file.path = path;
-  }
+  std::string opened;
+  const int fd = files_[profile].open(path, 0644, opened);
+  if (fd < 0) return opened;
   const std::string written = appendLine(
-      file.fd, path, line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace));
+      fd, path, line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace));
   if (written.empty()) ++linesWritten_;
   return written.empty() ? problem : written;
 }

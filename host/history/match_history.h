@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "formats/civil_time.h"
+#include "host/history/kept_file.h"
 
 // The match history: one JSON line per game of each monitored profile, in
 // ROOT/logs/history/<profile folder>/<yyyy-mm-dd>.jsonl (the local date the game ended). Free of
@@ -72,15 +73,7 @@ class MatchHistory {
   std::optional<formats::CivilTime> prunedOn_;
   int64_t linesWritten_ = 0;
   // Each profile's file of the day, kept open between its games.
-  struct DayFile {
-    std::string path;
-    int fd = -1;
-    DayFile() = default;
-    DayFile(const DayFile&) = delete;
-    DayFile& operator=(const DayFile&) = delete;
-    ~DayFile();
-  };
-  std::map<int32_t, DayFile> files_;
+  std::map<int32_t, KeptAppendFile> files_;
 };
 
 // Appends the line and its newline to the file in one write(2); a short write is undone, so the
