@@ -73,15 +73,11 @@ RemoteApi::Reply RemoteApi::answerConsole(Call& call, const ApiRequest& request)
               QString("the status list takes ?wait=seconds, 1 to %1").arg(kMostStatusWait));
         }
         const CachedStatus& list = everyStatus(admin);
-        reply.etag = list.etag;
         // The client holds this very list: it is told so rather than sent it again, at once or
         // when it changes (or its wait is over).
-        if (call.ifNoneMatch == QByteArrayView(list.etag)) {
-          if (*wait > 0 && call.serial != 0 && server_) return holdStatus(call, *wait);
-          reply.status = 304;
-        } else {
-          reply.json = list.json;
-        }
+        const bool unchanged = call.ifNoneMatch == QByteArrayView(list.etag);
+        if (unchanged && *wait > 0 && call.serial != 0 && server_) return holdStatus(call, *wait);
+        reply = listReply(list, unchanged);
         break;
       }
       case Kind::kMapLists:
@@ -176,6 +172,17 @@ const RemoteApi::CachedStatus& RemoteApi::everyStatus(const Administrator& admin
   return made;
 }
 
+RemoteApi::Reply RemoteApi::listReply(const CachedStatus& list, bool unchanged) {
+  Reply reply;
+  reply.etag = list.etag;
+  if (unchanged) {
+    reply.status = 304;
+  } else {
+    reply.json = list.json;
+  }
+  return reply;
+}
+
 RemoteApi::Reply RemoteApi::holdStatus(Call& call, int seconds) {
   waiters_.push_back(Waiter{call.serial, call.admin->name, call.ifNoneMatch.toByteArray(),
                             steadyMs() + int64_t{seconds} * 1000, call.entry});
@@ -213,13 +220,7 @@ void RemoteApi::checkWaiters() {
         ++waiter;
         continue;
       }
-      reply.etag = list.etag;
-      if (changed) {
-        reply.json = list.json;
-      } else {
-        reply.status = 304;
-      }
-      reply = audited(call, "accepted", reply);
+      reply = audited(call, "accepted", listReply(list, !changed));
     }
     const uint64_t serial = waiter->serial;
     waiter = waiters_.erase(waiter);

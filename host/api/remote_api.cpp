@@ -119,27 +119,27 @@ HttpAnswer RemoteApi::Reply::answer() const {
 }
 
 HttpServer::Handlers RemoteApi::handlers() {
-  auto json = [](const Reply& reply) { return reply.answer(); };
   HttpServer::Handlers handlers;
-  handlers.head = [this, json](const http::RequestHead& head,
-                               const QString& peer) -> std::optional<HttpAnswer> {
+  handlers.head = [this](const http::RequestHead& head,
+                         const QString& peer) -> std::optional<HttpAnswer> {
     // The console's page and its files need no token; /metrics and the history check their own.
     if (isStaticRoute(viewOf(head.method), viewOf(head.target))) return std::nullopt;
     if (observabilityPath(viewOf(head.path()))) return std::nullopt;
     auto refusal = checkHead(viewOf(head.method), viewOf(head.path()),
                              viewOf(head.header("Authorization")), peer, head.serial);
     if (!refusal) return std::nullopt;
-    return json(*refusal);
+    return refusal->answer();
   };
-  handlers.request = [this, json](const http::RequestHead& head, QByteArrayView body,
-                                  const QString& peer) {
+  handlers.request = [this](const http::RequestHead& head, QByteArrayView body,
+                            const QString& peer) {
     if (isStaticRoute(viewOf(head.method), viewOf(head.target))) {
       return staticAnswer(viewOf(head.target));
     }
     if (observabilityPath(viewOf(head.path()))) return serveObservability(head, peer);
-    return json(handle(viewOf(head.method), viewOf(head.path()),
-                       viewOf(head.header("Authorization")), body, peer, viewOf(head.query()),
-                       viewOf(head.header("If-None-Match")), head.serial));
+    return handle(viewOf(head.method), viewOf(head.path()), viewOf(head.header("Authorization")),
+                  body, peer, viewOf(head.query()), viewOf(head.header("If-None-Match")),
+                  head.serial)
+        .answer();
   };
   handlers.refused = [this](int status, const QString& reason, QByteArrayView head,
                             const QString& peer) {

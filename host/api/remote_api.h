@@ -198,6 +198,8 @@ class RemoteApi {
     int64_t untilMs;
     QJsonObject entry;  // the audit line so far
   };
+  // The list's answer: itself with its version, or 304 to a client that holds it.
+  static Reply listReply(const CachedStatus& list, bool unchanged);
   Reply holdStatus(Call& call, int seconds);
   // Answers the held requests whose list changed or whose time is up.
   void checkWaiters();
