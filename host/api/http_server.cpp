@@ -194,31 +194,26 @@ class HttpServer::Connection {
     return true;
   }
 
-  // Called by the sweep: cuts what has run out of time.
+  // Called by the sweep: cuts what has run out of time, by the deadlines of due().
   void checkTime(qint64 now) {
     if (handling_ || state_ == State::kWaiting) return;
     const HttpLimits& limits = server_.limits_;
-    if (state_ == State::kClosing) {
-      if (now - since_ >= kLingerMs) server_.remove(this);
-      return;
-    }
-    if (state_ == State::kHead) {
-      if (buffer_.empty() && !headStarted_) {
-        if (now - since_ >= limits.keepAliveIdleMs) server_.remove(this);
-      } else if (now - since_ >= limits.headTimeoutMs) {
-        if (buffer_.empty()) {
-          server_.remove(this);  // connected and said nothing: no request to answer
-        } else {
-          refuse(408, QString("the request head did not come within %1 s")
-                          .arg(limits.headTimeoutMs / 1000.0));
-        }
+    if (state_ == State::kBody) {
+      const qint64 late = now - since_ - limits.headTimeoutMs;
+      if (late > 0 && received_ * 1000 < static_cast<uint64_t>(late) * limits.minBodyRate) {
+        refuse(408, QString("the body came slower than %1 bytes a second").arg(limits.minBodyRate));
       }
       return;
     }
-    const qint64 late = now - since_ - limits.headTimeoutMs;
-    if (late > 0 && received_ * 1000 < static_cast<uint64_t>(late) * limits.minBodyRate) {
-      refuse(408, QString("the body came slower than %1 bytes a second").arg(limits.minBodyRate));
+    if (now < due(now)) return;
+    // Closed and read away, kept alive with nothing asked, or connected and nothing said: no
+    // request to answer.
+    if (state_ == State::kClosing || buffer_.empty()) {
+      server_.remove(this);
+      return;
     }
+    refuse(408,
+           QString("the request head did not come within %1 s").arg(limits.headTimeoutMs / 1000.0));
   }
 
  private:
