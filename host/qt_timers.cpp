@@ -1,7 +1,8 @@
 #include "host/qt_timers.h"
 
+#include "host/history/wall_clock.h"
+
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QThread>
 #include <algorithm>
 #include <exception>
@@ -13,8 +14,8 @@ constexpr int64_t kCoalesceMs = 15;
 
 // Where the system's local clock stands in its minute.
 int wallMsIntoMinute() {
-  QTime now = QTime::currentTime();
-  return now.second() * 1000 + now.msec();
+  const WallClock now = wallClockNow();
+  return now.local.tm_sec % 60 * 1000 + static_cast<int>(now.at.tv_nsec / 1000000);
 }
 
 }  // namespace
@@ -86,9 +87,9 @@ void QtEventPump::sleep(int milliseconds) {
 }
 
 LocalTime SystemClock::now() const {
-  QDateTime at = QDateTime::currentDateTime();
-  return LocalTime{at.date().year(), at.date().month(),  at.date().day(),
-                   at.time().hour(), at.time().minute(), at.time().second()};
+  const std::tm at = wallClockNow().local;
+  return LocalTime{at.tm_year + 1900, at.tm_mon + 1, at.tm_mday,
+                   at.tm_hour,        at.tm_min,     std::min(at.tm_sec, 59)};
 }
 
 }  // namespace rotaryn::host

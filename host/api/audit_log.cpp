@@ -17,6 +17,8 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "host/history/wall_clock.h"
+
 namespace rotaryn::host::api {
 namespace {
 
@@ -121,16 +123,8 @@ std::string AuditLog::flushDropped(bool all) {
 }
 
 std::pair<QString, std::string> AuditLog::stampNow() {
-  timespec now{};
-  ::clock_gettime(CLOCK_REALTIME, &now);
-  // A local-time conversion by QDateTime reads the zone again each time (a stat of
-  // /etc/localtime, three per line); the audit picks up a changed zone within a minute instead.
-  if (zoneReadAt_ < 0 || now.tv_sec < zoneReadAt_ || now.tv_sec - zoneReadAt_ >= 60) {
-    ::tzset();
-    zoneReadAt_ = now.tv_sec;
-  }
-  tm local{};
-  ::localtime_r(&now.tv_sec, &local);
+  const WallClock now = wallClockNow();
+  const tm& local = now.local;
   char day[16];
   std::strftime(day, sizeof day, "%Y-%m-%d", &local);
   char clock[16];
@@ -143,7 +137,7 @@ std::pair<QString, std::string> AuditLog::stampNow() {
                   minutes % 60);
   }
   char text[64];
-  std::snprintf(text, sizeof text, "%sT%s.%03ld%s", day, clock, now.tv_nsec / 1000000, zone);
+  std::snprintf(text, sizeof text, "%sT%s.%03ld%s", day, clock, now.at.tv_nsec / 1000000, zone);
   return {QString::fromLatin1(text), day};
 }
 

@@ -64,7 +64,6 @@ class AuditLog {
   QElapsedTimer clock_;
   QHash<QString, Window> refusals_;  // by peer address
   KeptAppendFile file_;              // today's
-  int64_t zoneReadAt_ = -1;          // when the time zone was last read (s since the epoch)
 };
 
 }  // namespace rotaryn::host::api
