@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +12,8 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+
+#include "host/history/wall_clock.h"
 
 namespace rotaryn::host::history {
 namespace {
@@ -23,14 +26,8 @@ formats::CivilTime civilOf(const std::tm& t) {
                             t.tm_hour,        t.tm_min,     t.tm_sec};
 }
 
-std::string localText(const formats::CivilTime& when) {
-  std::string text = formats::formatCivilTime(when);
-  text[10] = 'T';
-  return text;
-}
-
-std::string utcText(const formats::CivilTime& when) {
-  return localText(when) + "Z";
+bool sameDay(const formats::CivilTime& a, const formats::CivilTime& b) {
+  return a.year == b.year && a.month == b.month && a.day == b.day;
 }
 
 // A folder name that stays inside the history folder.
@@ -42,12 +39,10 @@ bool safeFolder(const std::string& name) {
 }  // namespace
 
 Moment systemMoment() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
+  const WallClock now = wallClockNow();
   std::tm utc{};
-  localtime_r(&now, &local);
-  gmtime_r(&now, &utc);
-  return Moment{civilOf(local), civilOf(utc)};
+  gmtime_r(&now.at.tv_sec, &utc);
+  return Moment{civilOf(now.local), civilOf(utc)};
 }
 
 std::string historyFolderIn(const std::string& rootPosix) {
@@ -63,7 +58,7 @@ std::optional<formats::CivilTime> parseDate(std::string_view text) {
   return formats::parseCivilTime(text);
 }
 
-std::string appendLine(const std::string& path, const std::string& line) {
+std::string appendLine(const std::string& path, std::string_view line) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) return "cannot open " + path + ": " + std::strerror(errno);
   std::string problem = appendLine(fd, path, line);
@@ -71,19 +66,19 @@ std::string appendLine(const std::string& path, const std::string& line) {
   return problem;
 }
 
-std::string appendLine(int fd, const std::string& path, const std::string& line) {
-  const std::string text = line + "\n";
-  struct stat before {};
-  const bool sized = ::fstat(fd, &before) == 0;
-  const ssize_t written = ::write(fd, text.data(), text.size());
-  std::string problem;
-  if (written != static_cast<ssize_t>(text.size())) {
-    problem = "cannot write " + path + ": " +
-              (written < 0 ? std::strerror(errno) : std::string("short write"));
-    // Nothing of the line stays: a reader never meets half of one.
-    if (written > 0 && sized && ::ftruncate(fd, before.st_size) != 0) {
-      problem += "; the partial line could not be removed";
-    }
+std::string appendLine(int fd, const std::string& path, std::string_view line) {
+  char newline = '\n';
+  const iovec parts[2] = {{const_cast<char*>(line.data()), line.size()}, {&newline, 1}};
+  const ssize_t whole = static_cast<ssize_t>(line.size() + 1);
+  const ssize_t written = ::writev(fd, parts, 2);
+  if (written == whole) return "";
+  std::string problem = "cannot write " + path + ": " +
+                        (written < 0 ? std::strerror(errno) : std::string("short write"));
+  // Nothing of the line stays: a reader never meets half of one. Appending, the part written
+  // is the end of the file.
+  struct stat after {};
+  if (written > 0 && (::fstat(fd, &after) != 0 || ::ftruncate(fd, after.st_size - written) != 0)) {
+    problem += "; the partial line could not be removed";
   }
   return problem;
 }
@@ -92,7 +87,89 @@ MatchHistory::MatchHistory(std::string folderPosix, int keepDays, Now now)
     : folder_(std::move(folderPosix)), keepDays_(keepDays), now_(std::move(now)) {}
 
 void MatchHistory::setProfileFolder(int32_t profile, std::string folder) {
-  if (safeFolder(folder)) profileFolders_[profile] = std::move(folder);
+  if (!safeFolder(folder)) return;
+  if (enabled()) {
+    // The day's file is made, folder and all, as monitoring starts, not at the first game's end.
+    // One that cannot be made now is tried again, and reported, then.
+    std::string problem;
+    dayFile(profile, folder, now_().local, problem);
+  }
+  profileFolders_[profile] = std::move(folder);
+}
+
+int MatchHistory::dayFile(int32_t profile, const std::string& folder, const formats::CivilTime& day,
+                          std::string& problem) {
+  DayFile& file = files_[profile];
+  if (!sameDay(file.day, day) || file.path.empty()) {
+    file.day = day;
+    file.path = (fs::path(folder_) / folder / (dateText(day) + ".jsonl")).string();
+  }
+  return file.file.open(file.path, 0644, problem);
+}
+
+namespace {
+
+std::string stringIn(const json& detail, const char* key) {
+  auto found = detail.find(key);
+  return found != detail.end() && found->is_string() ? found->get<std::string>() : "";
+}
+
+int64_t numberIn(const json& detail, const char* key) {
+  auto found = detail.find(key);
+  return found != detail.end() && found->is_number() ? found->get<int64_t>() : -1;
+}
+
+// A JSON string: the text comes from parsed JSON, so it is UTF-8 already.
+void appendQuoted(std::string& out, std::string_view text) {
+  out += '"';
+  for (const char c : text) {
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\b':
+        out += "\\b";
+        break;
+      case '\f':
+        out += "\\f";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char escaped[8];
+          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+          out += escaped;
+        } else {
+          out += c;
+        }
+    }
+  }
+  out += '"';
+}
+
+void appendTime(std::string& out, const formats::CivilTime& when, bool utc) {
+  char text[32];
+  std::snprintf(text, sizeof text, "\"%04d-%02d-%02dT%02d:%02d:%02d%s\"", when.year, when.month,
+                when.day, when.hour, when.minute, when.second, utc ? "Z" : "");
+  out += text;
+}
+
+}  // namespace
+
+MatchHistory::Seen MatchHistory::seenIn(const json& detail) {
+  return Seen{true, stringIn(detail, "map"), stringIn(detail, "mission"),
+              numberIn(detail, "gameType"), numberIn(detail, "position")};
 }
 
 std::string MatchHistory::onEvent(int32_t profile, std::string_view name, const json& detail) {
@@ -104,69 +181,79 @@ std::string MatchHistory::onEvent(int32_t profile, std::string_view name, const 
     const bool firstSeen = running_.count(profile) == 0;
     Game game;
     if (!firstSeen) game.start = now_();
-    game.detail = detail;
+    game.seen = seenIn(detail);
     running_[profile] = std::move(game);
     return "";
   }
   if (name == "game_command") {
-    const std::string kind = detail.value("kind", "");
+    const std::string kind = stringIn(detail, "kind");
     if (kind != "skip" && kind != "score") return "";
     Game& game = running_[profile];
     game.ended = kind == "skip" ? "skipped" : "scored";
-    game.admin = detail.value("admin", "");
+    game.admin = stringIn(detail, "admin");
     return "";
   }
   if (name != "game_ended") return "";
   Game game = std::move(running_[profile]);
   // The next game's start is known from now on.
   running_[profile] = Game{};
-  running_[profile].detail = json::object();
+  running_[profile].seen.known = true;
   return finish(profile, folder->second, std::move(game), detail);
 }
 
 std::string MatchHistory::finish(int32_t profile, const std::string& folder, Game game,
                                  const json& endDetail) {
   const Moment end = now_();
-  std::string problem = pruneIfNewDay();
+  std::string problem = pruneIfNewDay(end.local);
   // The start's view of the game wins: a play-next during the game moves the rotation position
   // the end would read.
   // An end seen only after it (the next map loading) names no map: the game is the one started.
-  const bool sameGame = game.detail.is_object() &&
-                        (!endDetail.contains("map") ||
-                         game.detail.value("map", "") == endDetail.value("map", std::string("?")));
-  const json& seen = sameGame ? game.detail : endDetail;
+  const auto endMap = endDetail.find("map");
+  const bool sameGame = game.seen.known && (endMap == endDetail.end() ||
+                                            (endMap->is_string() && *endMap == game.seen.map));
+  const Seen seen = sameGame ? std::move(game.seen) : seenIn(endDetail);
   // In the order a reader scans a line: what was played, when, how it ended.
-  nlohmann::ordered_json line = nlohmann::ordered_json::object();
-  line["profile"] = profile;
-  line["map"] = seen.value("map", "");
-  line["mission"] = seen.value("mission", "");
-  line["gameType"] = seen.value("gameType", -1);
-  line["position"] = seen.value("position", -1);
+  std::string line = "{\"profile\":" + std::to_string(profile) + ",\"map\":";
+  appendQuoted(line, seen.map);
+  line += ",\"mission\":";
+  appendQuoted(line, seen.mission);
+  line += ",\"gameType\":" + std::to_string(seen.gameType) +
+          ",\"position\":" + std::to_string(seen.position) + ",\"startLocal\":";
   if (game.start && sameGame) {
-    line["startLocal"] = localText(game.start->local);
-    line["startUtc"] = utcText(game.start->utc);
+    appendTime(line, game.start->local, false);
+    line += ",\"startUtc\":";
+    appendTime(line, game.start->utc, true);
   } else {
-    line["startLocal"] = nullptr;
-    line["startUtc"] = nullptr;
+    line += "null,\"startUtc\":null";
   }
-  line["endLocal"] = localText(end.local);
-  line["endUtc"] = utcText(end.utc);
-  line["ended"] = game.ended;
-  line["admin"] =
-      game.admin.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(game.admin);
-  const fs::path dir = fs::path(folder_) / folder;
-  const std::string path = (dir / (dateText(end.local) + ".jsonl")).string();
+  line += ",\"endLocal\":";
+  appendTime(line, end.local, false);
+  line += ",\"endUtc\":";
+  appendTime(line, end.utc, true);
+  line += ",\"ended\":";
+  appendQuoted(line, game.ended);
+  line += ",\"admin\":";
+  if (game.admin.empty()) {
+    line += "null";
+  } else {
+    appendQuoted(line, game.admin);
+  }
+  line += '}';
+
   std::string opened;
-  const int fd = files_[profile].open(path, 0644, opened);
+  const int fd = dayFile(profile, folder, end.local, opened);
   if (fd < 0) return opened;
-  const std::string written = appendLine(
-      fd, path, line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace));
+  const std::string written = appendLine(fd, files_[profile].path, line);
   if (written.empty()) ++linesWritten_;
   return written.empty() ? problem : written;
 }
 
 std::string MatchHistory::pruneIfNewDay() {
-  if (prunedOn_ && dateText(*prunedOn_) == dateText(now_().local)) return "";
+  return pruneIfNewDay(now_().local);
+}
+
+std::string MatchHistory::pruneIfNewDay(const formats::CivilTime& now) {
+  if (prunedOn_ && sameDay(*prunedOn_, now)) return "";
   return prune();
 }
 

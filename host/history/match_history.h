@@ -40,7 +40,7 @@ class MatchHistory {
 
   bool enabled() const { return keepDays_ > 0; }
   // The profile's folder name (UTF-8, as the system names it); events of profiles without one
-  // are dropped.
+  // are dropped. The folder and the day's file are made now, so that a game's end only appends.
   void setProfileFolder(int32_t profile, std::string folder);
 
   // One event of the plug-in (game_started, game_ended, game_command; others are ignored).
@@ -56,14 +56,31 @@ class MatchHistory {
   int64_t linesWritten() const { return linesWritten_; }
 
  private:
+  // What a game_started or game_ended event says of the game.
+  struct Seen {
+    bool known = false;  // false: no event described the game
+    std::string map, mission;
+    int64_t gameType = -1, position = -1;
+  };
   struct Game {
     std::optional<Moment> start;  // none: the game ran before monitoring began
-    nlohmann::json detail;
+    Seen seen;
     std::string ended = "on its own";
     std::string admin;
   };
+  // A profile's file of the day, kept open between its games.
+  struct DayFile {
+    formats::CivilTime day{0, 0, 0};
+    std::string path;
+    KeptAppendFile file;
+  };
+  static Seen seenIn(const nlohmann::json& detail);
   std::string finish(int32_t profile, const std::string& folder, Game game,
                      const nlohmann::json& endDetail);
+  std::string pruneIfNewDay(const formats::CivilTime& now);
+  // The profile's file of that day, opened (made) when it is not the one held; -1 and why.
+  int dayFile(int32_t profile, const std::string& folder, const formats::CivilTime& day,
+              std::string& problem);
 
   std::string folder_;
   int keepDays_;
@@ -72,15 +89,14 @@ class MatchHistory {
   std::map<int32_t, Game> running_;
   std::optional<formats::CivilTime> prunedOn_;
   int64_t linesWritten_ = 0;
-  // Each profile's file of the day, kept open between its games.
-  std::map<int32_t, KeptAppendFile> files_;
+  std::map<int32_t, DayFile> files_;
 };
 
-// Appends the line and its newline to the file in one write(2); a short write is undone, so the
+// Appends the line and its newline to the file in one writev(2); a short write is undone, so the
 // file never holds half a line. Returns why it failed, empty when it worked.
-std::string appendLine(const std::string& path, const std::string& line);
+std::string appendLine(const std::string& path, std::string_view line);
 // The same on an open file (O_APPEND); path names it in the message.
-std::string appendLine(int fd, const std::string& path, const std::string& line);
+std::string appendLine(int fd, const std::string& path, std::string_view line);
 
 // "yyyy-mm-dd" of a moment, and that text parsed (nullopt for anything else).
 std::string dateText(const formats::CivilTime& when);

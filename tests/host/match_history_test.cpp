@@ -87,14 +87,17 @@ TEST_F(MatchHistoryTest, OneLinePerGameWithHowItEndedAndWho) {
   EXPECT_EQ(history.linesWritten(), 3);
 
   // The day's file is kept open between games: removed, the next game makes it again; a new
-  // day goes to its own file.
+  // day goes to its own file. Quotes, backslashes, control characters and non-ASCII in a name
+  // come back as they went in.
   fs::remove_all(folder / "beta");
-  history.onEvent(2, "game_ended", game("D", 3));
+  const std::string odd = "D \"q\" \\ \x01\t\u00e9";
+  history.onEvent(2, "game_ended", game(odd.c_str(), 3));
   later(24 * 3600);
   history.onEvent(2, "game_ended", game("E", 4));
   const std::vector<json> after = lines();
   ASSERT_EQ(after.size(), 2u);
-  EXPECT_EQ(after[0]["map"], "D");
+  EXPECT_EQ(after[0]["map"], odd);
+  EXPECT_EQ(after[0]["mission"], odd + ".BMS");
   EXPECT_EQ(after[1]["map"], "E");
   EXPECT_TRUE(fs::exists(folder / "beta" / "2026-12-08.jsonl"));
 }
@@ -110,10 +113,13 @@ TEST_F(MatchHistoryTest, FilesOlderThanTheDaysKeptGoAndNoneAreWrittenWhenOff) {
   EXPECT_TRUE(fs::exists(folder / "beta" / "2026-09-08.jsonl"));
   EXPECT_TRUE(fs::exists(folder / "beta" / "notes.txt"));
 
-  MatchHistory off = make(0);
-  off.onEvent(2, "game_started", game("A", 0));
-  off.onEvent(2, "game_ended", game("A", 0));
-  EXPECT_FALSE(fs::exists(folder / "beta" / "2026-12-07.jsonl"));
+  // Kept, the day's file is made as monitoring starts; off, nothing is made.
+  EXPECT_TRUE(fs::exists(folder / "beta" / "2026-12-07.jsonl"));
+  MatchHistory off(folder.string(), 0, [this] { return Moment{clock, utc()}; });
+  off.setProfileFolder(3, "gamma");
+  off.onEvent(3, "game_started", game("A", 0));
+  off.onEvent(3, "game_ended", game("A", 0));
+  EXPECT_FALSE(fs::exists(folder / "gamma"));
 }
 
 TEST_F(MatchHistoryTest, AFailedAppendIsReportedAndLeavesNoHalfLine) {
