@@ -82,8 +82,23 @@ struct HostMetrics::Families {
                         .Help("Time the host's calls into the plug-in took, by operation")
                         .Register(r)),
         resident(gauge(r, "rotaryn_resident_memory_bytes", "Resident memory of the host")),
-        cpu(counter(r, "rotaryn_cpu_seconds_total", "User and system CPU time of the host")
-                .Add({})) {}
+        cpuSeconds(counter(r, "rotaryn_cpu_seconds_total", "User and system CPU time of the host")),
+        cpu(cpuSeconds.Add({})),
+        texts{{&gameState},      {&serverUp},    {&rotationLength}, {&gamesEnded},   {&displayCuts},
+              {&rotationWrites}, {&tasksRun},    {&tasksFailed},    {&gameCommands}, {&apiRequests},
+              {&apiRefused},     {&pluginCalls}, {&resident},       {&cpuSeconds}} {}
+
+  // A family's text as last serialized; stale once a series of it changed.
+  struct Text {
+    const prometheus::Collectable* family;
+    std::string text;
+    bool stale = true;
+  };
+  void changed(const prometheus::Collectable& family) {
+    for (Text& t : texts) {
+      if (t.family == &family) t.stale = true;
+    }
+  }
 
   Family<Gauge>& gameState;
   Family<Gauge>& serverUp;
@@ -98,7 +113,9 @@ struct HostMetrics::Families {
   Family<Counter>& apiRefused;
   Family<Histogram>& pluginCalls;
   Family<Gauge>& resident;
+  Family<Counter>& cpuSeconds;
   Counter& cpu;
+  std::vector<Text> texts;
 };
 
 // The series of one profile that need no further label, made once.
@@ -130,6 +147,8 @@ void HostMetrics::setProfile(int32_t index, const std::string& folder, const std
                                              &f.gamesEnded.Add(labels), &f.displayCuts.Add(labels),
                                              &f.tasksRun.Add(labels), &f.tasksFailed.Add(labels)});
   p->gameState->Set(-1);
+  // A new profile adds series to most families.
+  for (Families::Text& t : f.texts) t.stale = true;
   profiles_.emplace(index, std::move(p));
 }
 
@@ -138,67 +157,95 @@ HostMetrics::Profile& HostMetrics::profile(int32_t index) {
   return *profiles_.at(index);
 }
 
+void HostMetrics::set(Gauge& gauge, Family<Gauge>& family, double value) {
+  if (gauge.Value() == value) return;
+  gauge.Set(value);
+  families_->changed(family);
+}
+
+void HostMetrics::increment(Counter& counter, Family<Counter>& family) {
+  counter.Increment();
+  families_->changed(family);
+}
+
 void HostMetrics::onEvent(int32_t index, std::string_view name, const nlohmann::json& detail) {
   Profile& p = profile(index);
+  Families& f = *families_;
   if (detail.contains("rotationLength") && detail["rotationLength"].is_number()) {
-    p.rotationLength->Set(detail["rotationLength"].get<double>());
+    set(*p.rotationLength, f.rotationLength, detail["rotationLength"].get<double>());
   }
   if (name == "game_ended") {
-    p.gamesEnded->Increment();
+    increment(*p.gamesEnded, f.gamesEnded);
   } else if (name == "game_state") {
-    p.gameState->Set(detail.value("state", -1));
-    p.serverUp->Set(1);
+    set(*p.gameState, f.gameState, detail.value("state", -1));
+    set(*p.serverUp, f.serverUp, 1);
   } else if (name == "server_lost") {
-    p.gameState->Set(-1);
-    p.serverUp->Set(0);
+    set(*p.gameState, f.gameState, -1);
+    set(*p.serverUp, f.serverUp, 0);
   } else if (name == "display_cut") {
-    p.displayCuts->Increment();
+    increment(*p.displayCuts, f.displayCuts);
   } else if (name == "task_run") {
-    p.tasksRun->Increment();
+    increment(*p.tasksRun, f.tasksRun);
   } else if (name == "task_failed") {
-    p.tasksFailed->Increment();
+    increment(*p.tasksFailed, f.tasksFailed);
   } else if (name == "rotation_write") {
-    families_->rotationWrites.Add(with(p.labels, "origin", detail.value("origin", "unknown")))
-        .Increment();
+    increment(f.rotationWrites.Add(with(p.labels, "origin", detail.value("origin", "unknown"))),
+              f.rotationWrites);
   } else if (name == "game_command") {
     Labels labels = with(p.labels, "kind", detail.value("kind", "unknown"));
-    families_->gameCommands
-        .Add(with(std::move(labels), "origin", detail.value("origin", "unknown")))
-        .Increment();
+    increment(
+        f.gameCommands.Add(with(std::move(labels), "origin", detail.value("origin", "unknown"))),
+        f.gameCommands);
   }
 }
 
 void HostMetrics::setServerState(int32_t index, std::optional<int32_t> state,
                                  std::optional<int32_t> rotationLength) {
   Profile& p = profile(index);
-  p.serverUp->Set(state ? 1 : 0);
-  p.gameState->Set(state ? *state : -1);
-  if (rotationLength) p.rotationLength->Set(*rotationLength);
+  Families& f = *families_;
+  set(*p.serverUp, f.serverUp, state ? 1 : 0);
+  set(*p.gameState, f.gameState, state ? *state : -1);
+  if (rotationLength) set(*p.rotationLength, f.rotationLength, *rotationLength);
 }
 
 void HostMetrics::apiRequest(const std::string& operation, int status) {
-  families_->apiRequests.Add({{"operation", operation}, {"status", std::to_string(status)}})
-      .Increment();
+  increment(
+      families_->apiRequests.Add({{"operation", operation}, {"status", std::to_string(status)}}),
+      families_->apiRequests);
 }
 
 void HostMetrics::apiRefused(const std::string& reason) {
-  families_->apiRefused.Add({{"reason", reason}}).Increment();
+  increment(families_->apiRefused.Add({{"reason", reason}}), families_->apiRefused);
 }
 
 void HostMetrics::pluginCall(const std::string& operation, double seconds) {
   static const Histogram::BucketBoundaries kBuckets{0.0005, 0.001, 0.0025, 0.005, 0.01, 0.025,
                                                     0.05,   0.1,   0.25,   0.5,   1,    2.5};
   families_->pluginCalls.Add({{"operation", operation}}, kBuckets).Observe(seconds);
+  families_->changed(families_->pluginCalls);
 }
 
 std::string HostMetrics::scrape() {
-  families_->resident.Add({}).Set(residentBytes());
+  Families& f = *families_;
+  set(f.resident.Add({}), f.resident, residentBytes());
   const double cpu = cpuSeconds();
   if (cpu > cpuSecondsSeen_) {
-    families_->cpu.Increment(cpu - cpuSecondsSeen_);
+    f.cpu.Increment(cpu - cpuSecondsSeen_);
+    f.changed(f.cpuSeconds);
     cpuSecondsSeen_ = cpu;
   }
-  return prometheus::TextSerializer().Serialize(registry_->Collect());
+  // Only the families that changed since the last scrape are collected and serialized again:
+  // most series (reachability, tasks, rotation length) stand still between scrapes.
+  const prometheus::TextSerializer serializer;
+  std::string text;
+  for (Families::Text& t : f.texts) {
+    if (t.stale) {
+      t.text = serializer.Serialize(t.family->Collect());
+      t.stale = false;
+    }
+    text += t.text;
+  }
+  return text;
 }
 
 std::string refusalReason(int status, std::string_view message, bool byPlugin) {

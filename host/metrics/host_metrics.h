@@ -49,12 +49,16 @@ class HostMetrics {
   void apiRefused(const std::string& reason);
   void pluginCall(const std::string& operation, double seconds);
 
-  // Everything in the text format, the process's memory and CPU time read first.
+  // Everything in the text format, the process's memory and CPU time read first. The text of a
+  // family in which nothing changed since the last scrape is the one serialized then.
   std::string scrape();
 
  private:
   struct Profile;
   Profile& profile(int32_t index);
+  // A series changed: its family is serialized again at the next scrape.
+  void set(prometheus::Gauge& gauge, prometheus::Family<prometheus::Gauge>& family, double value);
+  void increment(prometheus::Counter& counter, prometheus::Family<prometheus::Counter>& family);
 
   std::shared_ptr<prometheus::Registry> registry_;
   struct Families;
