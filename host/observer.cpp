@@ -2,28 +2,15 @@
 
 #include <ctime>
 
+#include "host/history/wall_clock.h"
 #include "host/host_text.h"
 
 namespace rotaryn::host {
 namespace {
 
-std::tm tmOf(const formats::CivilTime& t) {
-  std::tm out{};
-  out.tm_year = t.year - 1900;
-  out.tm_mon = t.month - 1;
-  out.tm_mday = t.day;
-  out.tm_hour = t.hour;
-  out.tm_min = t.minute;
-  out.tm_sec = t.second;
-  return out;
-}
-
-// The clock's local time, and UTC by the system's offset from it now.
+// The clock's local time, and UTC by the system's offset from local time now.
 history::Moment momentOf(const HostClock& clock) {
-  const history::Moment system = history::systemMoment();
-  std::tm local = tmOf(system.local);
-  std::tm utc = tmOf(system.utc);
-  const int64_t offset = static_cast<int64_t>(timegm(&local) - timegm(&utc));
+  const int64_t offset = wallClockNow().local.tm_gmtoff;
   const formats::CivilTime now = clock.now();
   return history::Moment{now, formats::addSeconds(now, -offset)};
 }

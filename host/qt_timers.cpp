@@ -87,9 +87,7 @@ void QtEventPump::sleep(int milliseconds) {
 }
 
 LocalTime SystemClock::now() const {
-  const std::tm at = wallClockNow().local;
-  return LocalTime{at.tm_year + 1900, at.tm_mon + 1, at.tm_mday,
-                   at.tm_hour,        at.tm_min,     std::min(at.tm_sec, 59)};
+  return civilTimeOf(wallClockNow().local);
 }
 
 }  // namespace rotaryn::host

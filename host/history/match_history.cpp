@@ -21,11 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
 
-formats::CivilTime civilOf(const std::tm& t) {
-  return formats::CivilTime{t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
-                            t.tm_hour,        t.tm_min,     t.tm_sec};
-}
-
 bool sameDay(const formats::CivilTime& a, const formats::CivilTime& b) {
   return a.year == b.year && a.month == b.month && a.day == b.day;
 }
@@ -42,7 +37,7 @@ Moment systemMoment() {
   const WallClock now = wallClockNow();
   std::tm utc{};
   gmtime_r(&now.at.tv_sec, &utc);
-  return Moment{civilOf(now.local), civilOf(utc)};
+  return Moment{civilTimeOf(now.local), civilTimeOf(utc)};
 }
 
 std::string historyFolderIn(const std::string& rootPosix) {

@@ -18,4 +18,9 @@ WallClock wallClockNow() {
   return now;
 }
 
+formats::CivilTime civilTimeOf(const std::tm& t) {
+  return formats::CivilTime{t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
+                            t.tm_hour,        t.tm_min,     t.tm_sec < 60 ? t.tm_sec : 59};
+}
+
 }  // namespace rotaryn::host

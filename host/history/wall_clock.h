@@ -2,6 +2,8 @@
 
 #include <ctime>
 
+#include "formats/civil_time.h"
+
 // (Beside the history, which is free of Qt, so that the history, the audit and the host's clock
 // share it.)
 namespace rotaryn::host {
@@ -14,5 +16,7 @@ struct WallClock {
   std::tm local;
 };
 WallClock wallClockNow();
+// A broken-down time as a calendar time (a leap second reads as :59).
+formats::CivilTime civilTimeOf(const std::tm& t);
 
 }  // namespace rotaryn::host
