@@ -49,8 +49,9 @@ bench_start_host() {
   exit 1
 }
 
-# bench_cpu_ns: the host's nanoseconds on a CPU, from the scheduler's own count (exact, where
-# the clock ticks of /proc/PID/stat only sample), summed over its threads.
+# bench_cpu_ns [PID]: the host's (PID's, default the last started host's) nanoseconds on a CPU,
+# from the scheduler's own count (exact, where the clock ticks of /proc/PID/stat only sample),
+# summed over its threads.
 bench_cpu_ns() {
-  cat "/proc/${host_pid}"/task/*/schedstat | awk '{ sum += $1 } END { printf "%.0f\n", sum }'
+  cat "/proc/${1:-${host_pid}}"/task/*/schedstat | awk '{ sum += $1 } END { printf "%.0f\n", sum }'
 }
