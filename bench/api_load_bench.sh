@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The remote API under load: CLIENTS clients (default 4) send RATE requests per second in all
 # (default 100) for SECONDS (default 60) to a headless host on one dfbhd-sim server, a mix of
-# GetMapsRem (6 in 10), skips (2 in 10) and task edits (2 in 10), each client one curl process
-# pacing its own requests. Prints the errors (answers other than 200), whether the plug-in's
-# admin log has one line per change made, and the p50 / p99 latency.
+# GetMapsRem (6 in 10), skips (2 in 10) and task edits (2 in 10), each client one connection
+# of bench/api_load_client pacing its own requests. Prints the errors (answers other than 200),
+# whether the plug-in's admin log has one line per change made, and the p50 / p99 latency.
 # The floor, measured in the same run, is the plug-in's own time for the same calls, which the
 # host's audit records for each request (pluginMs); RATIO is the p50 latency seen by the clients
 # over the p50 of that floor: what HTTP, the token check, the audit and the waiting add.
@@ -19,7 +19,8 @@ else
 fi
 host="$build/host/rotaryn-host"
 sim="$build/sim/dfbhd-sim"
-for exe in "$host" "$sim"; do
+client="$build/bench/api_load_client"
+for exe in "$host" "$sim" "$client"; do
   [ -x "$exe" ] || { echo "api_load_bench: $exe is not built" >&2; exit 2; }
 done
 root="$(mktemp -d "${TMPDIR:-/tmp}/rotaryn-api-load.XXXXXX")"
@@ -49,44 +50,32 @@ for _ in $(seq 300); do
 done
 grep -q "profile 1 (one): loaded" "$root/host.log" || { cat "$root/host.log" >&2; exit 1; }
 port="$(sed -n 's/.*listening on http:\/\/127.0.0.1:\([0-9]*\).*/\1/p' "$root/host.log")"
-url="http://127.0.0.1:$port/api/v1/profiles/1"
+path="/api/v1/profiles/1"
+url="http://127.0.0.1:$port$path"
 b64() { printf '%s' "$1" | base64 -w0; }
 
-# One curl config per client: its requests in order, each writing "status seconds".
-write_config() {  # CLIENT COUNT TOKEN FILE
-  local client="$1" count="$2" auth="$3" file="$4" i a b
-  a="0$((client + 1))/01/2031 10:00:00"
-  b="0$((client + 1))/01/2031 11:00:00"
-  : > "$file"
-  for ((i = 0; i < count; i++)); do
-    case $((i % 10)) in
-      3 | 8) printf 'url = "%s/SkipMapRem"\nrequest = "POST"\n' "$url" ;;
-      5) printf 'url = "%s/EditTaskRem"\ndata = "{\\"data\\":\\"%s\\"}"\n' "$url" \
-        "$(b64 "$a|$b|Random|Once")" ;;
-      0) printf 'url = "%s/EditTaskRem"\ndata = "{\\"data\\":\\"%s\\"}"\n' "$url" \
-        "$(b64 "$b|$a|Random|Once")" ;;
-      *) printf 'url = "%s/GetMapsRem"\nrequest = "POST"\n' "$url" ;;
+# One request file per client: the cycle of its requests (6 in 10 GetMapsRem, 2 skips, 2 task
+# edits that move its task back and forth), read by api_load_client.
+write_cycle() {  # CLIENT FILE
+  local n="$1" file="$2" i a b
+  a="0$((n + 1))/01/2031 10:00:00"
+  b="0$((n + 1))/01/2031 11:00:00"
+  for ((i = 0; i < 10; i++)); do
+    case $i in
+      3 | 8) printf '%s/SkipMapRem\n' "$path" ;;
+      5) printf '%s/EditTaskRem\t{"data":"%s"}\n' "$path" "$(b64 "$a|$b|Random|Once")" ;;
+      0) printf '%s/EditTaskRem\t{"data":"%s"}\n' "$path" "$(b64 "$b|$a|Random|Once")" ;;
+      *) printf '%s/GetMapsRem\n' "$path" ;;
     esac
-    printf 'header = "Authorization: Bearer %s"\nsilent\noutput = "/dev/null"\n' "$auth"
-    printf 'write-out = "%%{http_code} %%{time_total} %%{url}\\n"\n'
-    if [ $((i + 1)) -lt "$count" ]; then printf 'next\n'; fi
-  done >> "$file"
+  done > "$file"
 }
 run_clients() {  # TOKEN SECONDS OUT
-  local per=$((rate * $2 / clients)) each=$((rate / clients)) c pids=()
+  local c files=()
   for ((c = 0; c < clients; c++)); do
-    write_config "$c" "$per" "$1" "$root/client$c.conf"
+    write_cycle "$c" "$root/client$c"
+    files+=("$root/client$c")
   done
-  # The clients start spread over one pacing period, as independent clients are: started
-  # together they would send in lockstep, bursts of CLIENTS requests that the one event loop
-  # serves one after another.
-  for ((c = 0; c < clients; c++)); do
-    sleep "$(awk -v c="$c" -v n="$clients" -v r="$each" 'BEGIN {printf "%.3f", c / n / r}')"
-    curl --rate "$each/s" -K "$root/client$c.conf" > "$3.$c" &
-    pids+=($!)
-  done
-  wait "${pids[@]}"
-  cat "$3".* > "$3"
+  "$client" "$port" "$1" "$2" "$rate" "${files[@]}" > "$3"
 }
 percentile() {  # FILE P -> seconds (column 2)
   awk '{print $2}' "$1" | sort -n | awk -v p="$2" '{v[NR]=$1} END {i=int(NR*p/100+0.999); if (i<1) i=1; print v[i]}'
