@@ -176,12 +176,15 @@ void GetCustomMaps(Module& module, const std::string& folder) {
     for (const ListedFile& file : files) {
       trap.at(3);
       if (!hasMapExtension(file.name)) continue;
-      auto cached = known.files.find(file.name);
-      if (cached == known.files.end() || !file.identity ||
-          !(cached->second.identity == *file.identity)) {
+      // One lookup: a file not known yet gets its entry here, filled in below or taken back.
+      auto [cached, added] = known.files.try_emplace(file.name);
+      if (added || !file.identity || !(cached->second.identity == *file.identity)) {
         const std::string path = folder + file.name;
         const std::optional<std::string> header = readHeader(module, path);
-        if (!header) continue;  // reported, and read again next time
+        if (!header) {  // reported, and read again next time
+          if (added) known.files.erase(cached);
+          continue;
+        }
         CustomMapHeader fresh;
         fresh.valid = hasSignature(*header);
         if (fresh.valid) {
@@ -195,7 +198,7 @@ void GetCustomMaps(Module& module, const std::string& folder) {
         // it is read again next time, as is one whose identity is unknown.
         const bool named = !fresh.valid || !isEmptyName(*header);
         if (!file.identity || !named) {
-          if (cached != known.files.end()) known.files.erase(cached);
+          known.files.erase(cached);
           if (fresh.valid) {
             trap.at(5);
             addRows(tables, fresh, file.name);
@@ -203,7 +206,7 @@ void GetCustomMaps(Module& module, const std::string& folder) {
           continue;
         }
         fresh.identity = *file.identity;
-        cached = known.files.insert_or_assign(file.name, std::move(fresh)).first;
+        cached->second = std::move(fresh);
       }
       cached->second.scan = scan;
       ++kept;

@@ -59,6 +59,12 @@ TEST_F(WindowsFileSystemTest, ExistingComponentsMatchWithoutRegardToCase) {
 TEST_F(WindowsFileSystemTest, MapsDrivesRootedAndDottedPaths) {
   root.write("a/b.txt", "b");
   EXPECT_EQ(files.posixPathOf("C:\\a\\.\\x\\..\\b.txt"), root / "a/b.txt");
+  // Reads take the path as given first: the same dots, and ".." at the drive's root stays there.
+  // A ".." taken too far or not at all would find these instead.
+  root.write("b.txt", "top");
+  root.write("a/x/b.txt", "x");
+  EXPECT_EQ(files.ReadAll("C:\\a\\.\\x\\..\\b.txt"), "b");
+  EXPECT_EQ(files.ReadAll("C:\\..\\..\\a\\\\b.txt"), "b");
   EXPECT_EQ(files.posixPathOf(root.path() + "/A/B.TXT"), root / "a/b.txt");  // no drive: from /
   EXPECT_EQ(errorOf([&] { files.ReadAll("D:\\a\\b.txt"); }), 76);
   EXPECT_EQ(errorOf([&] { files.ReadAll("a\\b.txt"); }), 76);

@@ -339,15 +339,47 @@ std::string WindowsFileSystem::toPosix(const std::string& windowsPath) {
 }
 
 std::optional<std::string> WindowsFileSystem::exactPosix(const std::string& windowsPath) const {
-  ParsedPath parsed = parseWindowsPath(windowsPath);
+  // parseWindowsPath and joinPosix in one pass into one string: map scans call this once per
+  // file, and a string per component was most of a header read's own time.
+  size_t pos = 0;
   std::string current = "/";
-  if (parsed.drive != 0) {
-    auto it = drives_.find(parsed.drive);
+  if (windowsPath.size() >= 2 && windowsPath[1] == ':' &&
+      std::isalpha(static_cast<unsigned char>(windowsPath[0]))) {
+    pos = 2;
+    if (pos < windowsPath.size() && !isSeparator(windowsPath[pos])) {
+      fail(vberr::kPathNotFound, windowsPath, "not an absolute path");
+    }
+    auto it = drives_.find(asciiUpper(windowsPath[0]));
     if (it == drives_.end()) return std::nullopt;
     current = it->second;
+  } else if (windowsPath.empty() || !isSeparator(windowsPath[0])) {
+    fail(vberr::kPathNotFound, windowsPath, "not an absolute path");
   }
-  if (parsed.parts.empty()) return std::nullopt;
-  for (const std::string& part : parsed.parts) current = joinPosix(current, systemName(part));
+  const size_t root = current.size();
+  size_t parts = 0;
+  while (pos < windowsPath.size()) {
+    while (pos < windowsPath.size() && isSeparator(windowsPath[pos])) ++pos;
+    size_t end = pos;
+    while (end < windowsPath.size() && !isSeparator(windowsPath[end])) ++end;
+    const std::string_view part(windowsPath.data() + pos, end - pos);
+    pos = end;
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (parts > 0) {
+        --parts;
+        current.resize(std::max(current.rfind('/'), root));
+      }
+      continue;
+    }
+    if (current.empty() || current.back() != '/') current += '/';
+    if (isAscii(part)) {
+      current += part;
+    } else {
+      current += formats::utf8FromWindows1252(part);
+    }
+    ++parts;
+  }
+  if (parts == 0) return std::nullopt;
   return current;
 }
 
