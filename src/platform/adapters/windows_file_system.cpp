@@ -109,33 +109,55 @@ std::string printable(std::string_view name) {
   return out;
 }
 
-// Windows path -> drive and components; "." and ".." resolved by name.
-ParsedPath parseWindowsPath(const std::string& path) {
-  ParsedPath parsed;
-  size_t pos = 0;
+// An absolute Windows path's drive (upper case; 0 for one from "/"); pos is set past it.
+char driveOf(const std::string& path, size_t& pos) {
+  pos = 0;
   if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
-    parsed.drive = asciiUpper(path[0]);
     pos = 2;
     // "C:" alone is the drive's root; "C:x" is relative to a per-drive folder we do not have.
     if (pos < path.size() && !isSeparator(path[pos])) {
       fail(vberr::kPathNotFound, path, "not an absolute path");
     }
-  } else if (path.empty() || !isSeparator(path[0])) {
-    fail(vberr::kPathNotFound, path, "not an absolute path");
+    return asciiUpper(path[0]);
   }
+  if (path.empty() || !isSeparator(path[0]))
+    fail(vberr::kPathNotFound, path, "not an absolute path");
+  return 0;
+}
+
+// The components from pos on, in order, to push; "." skipped and each ".." a pop of the last
+// one pushed (none above the root). Returns how many stay pushed.
+template <class Push, class Pop>
+size_t walkParts(const std::string& path, size_t pos, Push&& push, Pop&& pop) {
+  size_t depth = 0;
   while (pos < path.size()) {
     while (pos < path.size() && isSeparator(path[pos])) ++pos;
     size_t end = pos;
     while (end < path.size() && !isSeparator(path[end])) ++end;
-    std::string part = path.substr(pos, end - pos);
+    const std::string_view part(path.data() + pos, end - pos);
     pos = end;
     if (part.empty() || part == ".") continue;
     if (part == "..") {
-      if (!parsed.parts.empty()) parsed.parts.pop_back();
+      if (depth > 0) {
+        --depth;
+        pop();
+      }
       continue;
     }
-    parsed.parts.push_back(std::move(part));
+    ++depth;
+    push(part);
   }
+  return depth;
+}
+
+// Windows path -> drive and components; "." and ".." resolved by name.
+ParsedPath parseWindowsPath(const std::string& path) {
+  ParsedPath parsed;
+  size_t pos = 0;
+  parsed.drive = driveOf(path, pos);
+  walkParts(
+      path, pos, [&](std::string_view part) { parsed.parts.emplace_back(part); },
+      [&] { parsed.parts.pop_back(); });
   return parsed;
 }
 
@@ -339,46 +361,27 @@ std::string WindowsFileSystem::toPosix(const std::string& windowsPath) {
 }
 
 std::optional<std::string> WindowsFileSystem::exactPosix(const std::string& windowsPath) const {
-  // parseWindowsPath and joinPosix in one pass into one string: map scans call this once per
-  // file, and a string per component was most of a header read's own time.
+  // parseWindowsPath and joinPosix in one string: map scans call this once per file, and a
+  // string per component was most of a header read's own time.
   size_t pos = 0;
   std::string current = "/";
-  if (windowsPath.size() >= 2 && windowsPath[1] == ':' &&
-      std::isalpha(static_cast<unsigned char>(windowsPath[0]))) {
-    pos = 2;
-    if (pos < windowsPath.size() && !isSeparator(windowsPath[pos])) {
-      fail(vberr::kPathNotFound, windowsPath, "not an absolute path");
-    }
-    auto it = drives_.find(asciiUpper(windowsPath[0]));
+  if (const char drive = driveOf(windowsPath, pos)) {
+    auto it = drives_.find(drive);
     if (it == drives_.end()) return std::nullopt;
     current = it->second;
-  } else if (windowsPath.empty() || !isSeparator(windowsPath[0])) {
-    fail(vberr::kPathNotFound, windowsPath, "not an absolute path");
   }
   const size_t root = current.size();
-  size_t parts = 0;
-  while (pos < windowsPath.size()) {
-    while (pos < windowsPath.size() && isSeparator(windowsPath[pos])) ++pos;
-    size_t end = pos;
-    while (end < windowsPath.size() && !isSeparator(windowsPath[end])) ++end;
-    const std::string_view part(windowsPath.data() + pos, end - pos);
-    pos = end;
-    if (part.empty() || part == ".") continue;
-    if (part == "..") {
-      if (parts > 0) {
-        --parts;
-        current.resize(std::max(current.rfind('/'), root));
-      }
-      continue;
-    }
-    if (current.empty() || current.back() != '/') current += '/';
-    if (isAscii(part)) {
-      current += part;
-    } else {
-      current += formats::utf8FromWindows1252(part);
-    }
-    ++parts;
-  }
+  const size_t parts = walkParts(
+      windowsPath, pos,
+      [&](std::string_view part) {
+        if (current.empty() || current.back() != '/') current += '/';
+        if (isAscii(part)) {
+          current += part;
+        } else {
+          current += formats::utf8FromWindows1252(part);
+        }
+      },
+      [&] { current.resize(std::max(current.rfind('/'), root)); });
   if (parts == 0) return std::nullopt;
   return current;
 }
