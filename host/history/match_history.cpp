@@ -114,50 +114,19 @@ int64_t numberIn(const json& detail, const char* key) {
   return found != detail.end() && found->is_number() ? found->get<int64_t>() : -1;
 }
 
-// A JSON string: the text comes from parsed JSON, so it is UTF-8 already.
+// A JSON string, as the library writes one (bytes that are not UTF-8 replaced).
 void appendQuoted(std::string& out, std::string_view text) {
-  out += '"';
-  for (const char c : text) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\b':
-        out += "\\b";
-        break;
-      case '\f':
-        out += "\\f";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-          out += escaped;
-        } else {
-          out += c;
-        }
-    }
-  }
-  out += '"';
+  out += json(text).dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
+// "yyyy-mm-ddThh:mm:ss", with a "Z" for UTC, quoted.
 void appendTime(std::string& out, const formats::CivilTime& when, bool utc) {
-  char text[32];
-  std::snprintf(text, sizeof text, "\"%04d-%02d-%02dT%02d:%02d:%02d%s\"", when.year, when.month,
-                when.day, when.hour, when.minute, when.second, utc ? "Z" : "");
+  std::string text = formats::formatCivilTime(when);
+  text[10] = 'T';
+  out += '"';
   out += text;
+  if (utc) out += 'Z';
+  out += '"';
 }
 
 }  // namespace
