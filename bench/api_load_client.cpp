@@ -34,7 +34,7 @@ namespace {
 
 struct Request {
   std::string path;
-  std::string body;
+  std::string bytes;  // the whole request, made once
 };
 
 int64_t nowNs() {
@@ -119,16 +119,26 @@ std::optional<Answer> readAnswer(int fd, std::string& buffer) {
   return answer;
 }
 
-std::vector<Request> readRequests(const char* file) {
+// The cycle of a client's FILE, each request made ready to send to PORT with TOKEN.
+std::vector<Request> readRequests(const char* file, int port, const std::string& token) {
   std::ifstream in(file);
   std::vector<Request> requests;
   std::string line;
   while (std::getline(in, line)) {
     if (line.empty()) continue;
     const size_t tab = line.find('\t');
-    requests.push_back(tab == std::string::npos
-                           ? Request{line, ""}
-                           : Request{line.substr(0, tab), line.substr(tab + 1)});
+    Request request{line.substr(0, tab), ""};
+    const std::string body = tab == std::string::npos ? "" : line.substr(tab + 1);
+    request.bytes = "POST " + request.path +
+                    " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
+                    "\r\nAuthorization: Bearer " + token + "\r\nAccept: */*\r\n";
+    if (!body.empty()) {
+      request.bytes +=
+          "Content-Type: application/json\r\nContent-Length: " + std::to_string(body.size()) +
+          "\r\n";
+    }
+    request.bytes += "\r\n" + body;
+    requests.push_back(std::move(request));
   }
   return requests;
 }
@@ -155,7 +165,7 @@ int main(int argc, char** argv) {
   std::vector<std::thread> threads;
   const int64_t start = nowNs() + 10000000;
   for (int c = 0; c < clients; ++c) {
-    std::vector<Request> cycle = readRequests(argv[5 + c]);
+    std::vector<Request> cycle = readRequests(argv[5 + c], port, token);
     if (cycle.empty()) {
       std::fprintf(stderr, "api_load_client: %s lists no request\n", argv[5 + c]);
       return 2;
@@ -169,14 +179,6 @@ int main(int argc, char** argv) {
       std::vector<std::string> lines;
       for (int i = 0; i < each * seconds; ++i) {
         const Request& request = cycle[static_cast<size_t>(i) % cycle.size()];
-        std::string bytes = "POST " + request.path +
-                            " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
-                            "\r\nAuthorization: Bearer " + token + "\r\nAccept: */*\r\n";
-        if (!request.body.empty()) {
-          bytes += "Content-Type: application/json\r\nContent-Length: " +
-                   std::to_string(request.body.size()) + "\r\n";
-        }
-        bytes += "\r\n" + request.body;
         sleepUntil(first + period * i);
         const int64_t sent = nowNs();
         if (fd < 0) {
@@ -184,7 +186,7 @@ int main(int argc, char** argv) {
           buffer.clear();
         }
         std::optional<Answer> answer;
-        if (fd >= 0 && sendAll(fd, bytes)) answer = readAnswer(fd, buffer);
+        if (fd >= 0 && sendAll(fd, request.bytes)) answer = readAnswer(fd, buffer);
         const int64_t done = nowNs();
         if (!answer || answer->close) {
           if (fd >= 0) ::close(fd);
