@@ -72,10 +72,13 @@ for i in 0 1 2; do
   ended="$(metric rotaryn_games_ended_total "$p")"
   cuts="$(metric rotaryn_display_cuts_total "$p")"
   # The plug-in sees an end of game within its 2-second tick; the server counts a cut display
-  # when the display is over.
+  # when the display is over, and counts the skip's short countdown as a cut too, which the
+  # plug-in only reports when its tick saw that countdown still above the profile's display time.
   [ "$ended" -ge $((ended0 - 1)) ] && [ "$ended" -le "$ended1" ] \
     || fail "profile $p: $ended ends of game in the metrics, the server counted $ended0..$ended1"
-  [ "$cuts" -ge "$cut0" ] && [ "$cuts" -le $((cut1 + 1)) ] \
+  skipped=0
+  [ "$p" = 2 ] && skipped=1
+  [ "$cuts" -ge $((cut0 - skipped)) ] && [ "$cuts" -le $((cut1 + 1)) ] \
     || fail "profile $p: $cuts display cuts in the metrics, the server counted $cut0..$cut1"
   [ "$(metric rotaryn_server_up "$p")" = 1 ] || fail "profile $p: not up"
   [ "$(metric rotaryn_rotation_length "$p")" -ge 1 ] || fail "profile $p: no rotation length"

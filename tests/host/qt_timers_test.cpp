@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+
 #include <algorithm>
 #include <stdexcept>
 #include <string>
@@ -65,6 +67,31 @@ TEST_F(QtTimersTest, TicksDueCloseTogetherShareOneWakeUp) {
   EXPECT_EQ(timers.wakeUps(), 1u);
   EXPECT_EQ(first, 1);
   EXPECT_EQ(second, 1);
+}
+
+TEST_F(QtTimersTest, TimersOfSecondsStartedApartShareAPhaseAndWaitAtLeastTheirInterval) {
+  // Monitors of profiles loaded 30 and 600 ms after the first.
+  QElapsedTimer since;
+  since.start();
+  std::vector<int64_t> startedAt;
+  std::vector<int64_t> firstTickAt(3, -1);
+  std::vector<int> ticks(3, 0);
+  for (int i = 0; i < 3; ++i) {
+    if (i > 0) pump.sleep(i == 1 ? 30 : 570);
+    startedAt.push_back(since.elapsed());
+    timers.start("tmrMaps", i, 1000, [&, i] {
+      if (ticks[i]++ == 0) firstTickAt[i] = since.elapsed();
+    });
+  }
+  ASSERT_TRUE(runEventsUntil([&] { return ticks[2] >= 1; }, 5000));
+  for (int i = 0; i < 3; ++i) EXPECT_GE(firstTickAt[i] - startedAt[i], 1000) << i;
+
+  // From then on one wake-up a second runs all three.
+  const uint64_t wakeUps = timers.wakeUps();
+  const std::vector<int> before = ticks;
+  ASSERT_TRUE(runEventsUntil([&] { return ticks[2] > before[2]; }, 5000));
+  EXPECT_EQ(timers.wakeUps(), wakeUps + 1);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(ticks[i], before[i] + 1) << i;
 }
 
 TEST_F(QtTimersTest, DoEventsRunsATickThatFellDueDuringASleep) {
