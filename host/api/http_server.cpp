@@ -176,10 +176,13 @@ class HttpServer::Connection {
     }
     return std::max(since_ + limits.headTimeoutMs, now + kSweepMs);
   }
-  // Asks the server to check the connection by when it is due (a state or time just changed).
+  // Tells the server a state or time of the connection just changed.
   void scheduleCheck() {
-    if (!gone_) server_.checkBy(due(server_.now()));
+    if (!gone_) server_.scheduleSweep();
   }
+  // Whether due() moves on with the clock (a body's rate check) rather than standing still
+  // until the connection's next step.
+  bool dueMoves() const { return state_ == State::kBody && !handling_; }
 
   // The held request's answer; what the client sent meanwhile is read next.
   bool answerLater(uint64_t serial, const HttpAnswer& reply) {
@@ -512,6 +515,7 @@ void HttpServer::remove(Connection* connection) {
   if (--perPeer_[connection->peer()] <= 0) perPeer_.remove(connection->peer());
   connection->abort();
   delete connection;
+  scheduleSweep();
 }
 
 void HttpServer::sweep() {
@@ -523,14 +527,7 @@ void HttpServer::sweep() {
       connection->checkTime(at);
     }
   }
-  // The sweep wakes the host only when a connection has something due, not on a fixed beat:
-  // idle kept-alive connections (open consoles) cost nothing between their requests.
-  qint64 next = 0;
-  for (Connection* connection : connections_) {
-    const qint64 due = connection->due(at);
-    if (due > 0 && (next == 0 || due < next)) next = due;
-  }
-  if (next > 0) checkBy(next);
+  scheduleSweep();
 }
 
 bool HttpServer::answerLater(uint64_t serial, const HttpAnswer& answer) {
@@ -540,11 +537,31 @@ bool HttpServer::answerLater(uint64_t serial, const HttpAnswer& answer) {
   return false;
 }
 
-void HttpServer::checkBy(qint64 due) {
-  const qint64 wait = std::clamp<qint64>(due - now(), 0, std::numeric_limits<int>::max());
-  if (!sweeper_.isActive() || sweeper_.remainingTime() > wait) {
-    sweeper_.start(static_cast<int>(wait));
+void HttpServer::scheduleSweep() {
+  // The sweep wakes the host only when a connection has something due, not on a fixed beat:
+  // idle kept-alive connections (open consoles, a scraper) cost nothing between their requests.
+  const qint64 at = now();
+  qint64 next = 0;
+  bool moving = false;
+  for (Connection* connection : connections_) {
+    const qint64 due = connection->due(at);
+    if (due <= 0) continue;
+    moving = moving || connection->dueMoves();
+    if (next == 0 || due < next) next = due;
   }
+  if (moving && sweeper_.isActive() && sweepAt_ <= next) return;
+  // Other deadlines stand still until their connection's next request, which moves them on: the
+  // sweep moves with them, or a scraper asking every 15 s on a connection kept for 30 s would
+  // wake the host for a sweep that finds nothing due between each two scrapes. A deadline that
+  // moves on with every byte only ever brings the sweep forward, so it still comes.
+  if (next == 0) {
+    sweeper_.stop();
+    return;
+  }
+  if (sweeper_.isActive() && sweepAt_ == next) return;
+  sweepAt_ = next;
+  sweeper_.start(
+      static_cast<int>(std::clamp<qint64>(next - at, 0, std::numeric_limits<int>::max())));
 }
 
 }  // namespace rotaryn::host::api

@@ -72,8 +72,8 @@ class HttpServer : public QTcpServer {
   void refuseConnection(qintptr descriptor, const QString& peer, const QString& reason);
   void remove(Connection* connection);
   void sweep();
-  // Runs the sweep by due (the server's clock) at the latest.
-  void checkBy(qint64 due);
+  // Arms the sweep for the first deadline of any connection (none: no sweep).
+  void scheduleSweep();
 
   HttpLimits limits_;
   std::optional<QSslConfiguration> tls_;
@@ -81,6 +81,7 @@ class HttpServer : public QTcpServer {
   int connectionLimit_ = 0;
   QElapsedTimer clock_;
   QTimer sweeper_;
+  qint64 sweepAt_ = 0;                  // when the armed sweep is due (the server's clock)
   std::list<Connection*> connections_;  // oldest first
   uint64_t requests_ = 0;               // heads read so far
   QHash<QString, int> perPeer_;
