@@ -21,6 +21,10 @@ TEST(HostMetrics, EveryChangeReachesTheNextScrape) {
   std::string text = metrics.scrape();
   EXPECT_NE(text.find(series("rotaryn_game_state", "-1")), std::string::npos) << text;
   EXPECT_NE(text.find(series("rotaryn_server_up", "0")), std::string::npos);
+  // The process's own memory, read from the system: some megabytes, not 0.
+  const size_t resident = text.find("\nrotaryn_resident_memory_bytes ");
+  ASSERT_NE(resident, std::string::npos) << text;
+  EXPECT_GT(std::stod(text.substr(resident + 31)), 1e6) << text.substr(resident, 60);
 
   metrics.onEvent(1, "game_state", {{"state", 2}});
   text = metrics.scrape();
