@@ -34,14 +34,29 @@ bench_stop_host() {
 # bench_start_host ROOT PROFILES [OPTION...]: starts the headless host on ROOT (its output in
 # ROOT/host.log) and waits, at most 60 s, until PROFILES profiles are loaded; exits 1 if not.
 bench_start_host() {
-  local root=$1 profiles=$2 loaded=0 waited
+  local root=$1 profiles=$2
   shift 2
+  bench_launch_host "${root}" "$@"
+  bench_wait_host "${root}" "${profiles}" "${host_pid}"
+}
+
+# bench_launch_host ROOT [OPTION...]: starts the headless host on ROOT, its PID in `host_pid`,
+# without waiting for it.
+bench_launch_host() {
+  local root=$1
+  shift
   "${host}" --headless --root "${root}" "$@" >"${root}/host.log" 2>&1 &
   host_pid=$!
+}
+
+# bench_wait_host ROOT PROFILES PID: waits, at most 60 s, until the host PID on ROOT has loaded
+# PROFILES profiles; exits 1 if it does not.
+bench_wait_host() {
+  local root=$1 profiles=$2 pid=$3 loaded=0 waited
   for ((waited = 0; waited < 600; waited++)); do
     loaded="$(grep -c ": loaded;" "${root}/host.log" || true)"
     [ "${loaded}" -ge "${profiles}" ] && return 0
-    kill -0 "${host_pid}" 2>/dev/null || break
+    kill -0 "${pid}" 2>/dev/null || break
     sleep 0.1
   done
   tail -20 "${root}/host.log" >&2
