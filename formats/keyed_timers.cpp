@@ -34,6 +34,9 @@ void KeyedTimers::start(const std::string& name, int index, int intervalMs, Tick
   timer->tick = std::move(tick);
   timer->intervalMs = intervalMs;
   arm(*timer, nowMs, msIntoMinute);
+  if (intervalMs >= kSharedPhaseMinMs && intervalMs < kMinuteMs) {
+    timer->dueMs = (timer->dueMs + intervalMs - 1) / intervalMs * intervalMs;
+  }
 }
 
 bool KeyedTimers::remove(const std::string& name, int index) {

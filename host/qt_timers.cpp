@@ -11,8 +11,6 @@ namespace rotaryn::host {
 namespace {
 
 constexpr int64_t kCoalesceMs = 15;
-// Timers of at least this interval, short of a minute, share one phase per interval (see start).
-constexpr int kSharedPhaseMinMs = 1000;
 
 // Where the system's local clock stands in its minute.
 int wallMsIntoMinute() {
@@ -36,15 +34,6 @@ QtTimers::~QtTimers() {
 
 void QtTimers::start(const std::string& name, int index, int intervalMs, Tick tick) {
   timers_.start(name, index, intervalMs, std::move(tick), nowMs(), wallMsIntoMinute());
-  // The first tick of a timer of seconds waits for the next multiple of its interval on this
-  // clock, at least one interval on, so that every profile's two-second monitor ticks in the same
-  // wake-up however long the profiles took to load. A wake-up of an otherwise idle host costs
-  // more than the ticks it runs (cold caches): fifty monitors loaded over half a second woke the
-  // host a dozen times every two seconds and took twice the CPU of one shared wake-up.
-  if (intervalMs >= kSharedPhaseMinMs && intervalMs < formats::KeyedTimers::kMinuteMs) {
-    formats::KeyedTimers::Timer& timer = *timers_.find(name, index);
-    timer.dueMs = (timer.dueMs + intervalMs - 1) / intervalMs * intervalMs;
-  }
   rearm();
 }
 

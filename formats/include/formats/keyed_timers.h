@@ -48,7 +48,13 @@ class KeyedTimers {
   // clock stands in its minute (msIntoMinute 0-59999; -1 keeps the plain period), just into the
   // next minute.
   static void arm(Timer& timer, int64_t nowMs, int msIntoMinute);
-  // The host's port: the timer (added when missing) ticks `tick` every interval from nowMs.
+  // The host's port: the timer (added when missing) ticks `tick` every interval from nowMs. A
+  // timer of kSharedPhaseMinMs or more, short of a minute, first ticks at the next multiple of
+  // its interval on the owner's clock, at least one interval on: every profile's two-second
+  // monitor then ticks in the same wake-up however long the profiles took to load. A wake-up of
+  // an otherwise idle host costs more than the ticks it runs (cold caches); fifty monitors loaded
+  // over half a second woke the host a dozen times every two seconds.
+  static constexpr int kSharedPhaseMinMs = 1000;
   void start(const std::string& name, int index, int intervalMs, Tick tick, int64_t nowMs,
              int msIntoMinute);
   // Forgets the timer (false when there was none); whoever holds it sees it removed.
