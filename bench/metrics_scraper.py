@@ -14,8 +14,10 @@ def main():
     address = urllib.parse.urlsplit(url)
     connection = http.client.HTTPConnection(address.hostname, address.port, timeout=30)
     start = time.monotonic()
+    end = start + seconds
     scrapes = 0
-    while True:
+    next_at = start
+    while next_at < end:
         connection.request("GET", address.path)
         answer = connection.getresponse()
         body = answer.read()
@@ -24,10 +26,7 @@ def main():
             return 1
         scrapes += 1
         next_at = start + scrapes * every
-        end = start + seconds
         time.sleep(max(0.0, min(next_at, end) - time.monotonic()))
-        if next_at >= end:
-            break
     print(f"metrics_scraper: {scrapes} scrapes")
     return 0
 
